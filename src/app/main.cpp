@@ -1,0 +1,14 @@
+// The program block: application set-up, then the message loop.
+#include <QApplication>
+#include <QLabel>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Velmora");
+    QLabel window("Velmora");
+    window.setWindowTitle("Velmora");
+    window.setAlignment(Qt::AlignCenter);
+    window.resize(480, 240);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Subcommands of vtool register themselves with a static VToolCommand object
+// in their own file, so adding one touches no other file.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vtool {
+
+using Args = std::vector<std::string>;
+using Handler = std::function<int(const Args& args)>;
+
+struct Command {
+    std::string name;
+    std::string usage;
+    Handler run;
+};
+
+std::vector<Command>& Commands();
+
+struct Register {
+    Register(std::string name, std::string usage, Handler run) {
+        Commands().push_back({std::move(name), std::move(usage), std::move(run)});
+    }
+};
+
+// Small argument helpers: the value after `--flag`, or `fallback`.
+std::string Option(const Args& args, const std::string& flag, const std::string& fallback = {});
+bool HasFlag(const Args& args, const std::string& flag);
+// Every value given after repeated `--flag` options.
+std::vector<std::string> Options(const Args& args, const std::string& flag);
+// Arguments that are neither flags nor their values; `valued` lists the flags that take a value.
+std::vector<std::string> Positional(const Args& args, const std::vector<std::string>& valued);
+
+} // namespace vtool
