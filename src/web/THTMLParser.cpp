@@ -21,6 +21,10 @@
 
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace web {
 namespace {
 
@@ -33,7 +37,23 @@ constexpr std::array<bool, 256> kStops = [] {
     return table;
 }();
 
+// Position of the next '<', '>', CR or LF at or after `from`, or `size`.
 size_t FindStop(const char* s, size_t from, size_t size) {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: runs of text and attribute values between two
+    // stops are often longer than that.
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i gt = _mm_set1_epi8('>');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (from + 16 <= size) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + from));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)),
+                                          _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (const int mask = _mm_movemask_epi8(hits)) return from + static_cast<size_t>(__builtin_ctz(mask));
+        from += 16;
+    }
+#endif
     while (from < size && !kStops[static_cast<unsigned char>(s[from])]) ++from;
     return from;
 }

@@ -12,6 +12,7 @@
 #include "platform/Text.h"
 #include "web/TStringArena.h"
 
+#include <array>
 #include <cstring>
 
 namespace web {
@@ -23,14 +24,32 @@ const THTMLParam* THTMLTag::FindParam(std::string_view key) const {
     return nullptr;
 }
 
+namespace {
+
+// Bytes that need a decision while an attribute is collected; runs of any
+// other bytes are taken whole.
+constexpr std::array<bool, 256> kDecisive = [] {
+    std::array<bool, 256> table{};
+    for (char c : {' ', '\t', '"', '\'', '='}) table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
+bool IsDecisive(char c) {
+    return kDecisive[static_cast<unsigned char>(c)];
+}
+
+} // namespace
+
 void THTMLTag::Parse(std::string_view raw, TStringArena& arena, std::vector<THTMLParam>& scratch,
                      const THTMLTagSyntax& syntax) {
     m_raw = raw;
     const auto isSeparator = [&](char c) { return c == ' ' || (c == '\t' && syntax.SplitAtTab); };
+    const bool dropBlanks = syntax.DropBlanksAroundEquals;
+    const char* s = raw.data();
     const size_t size = raw.size();
 
     size_t pos = 0;
-    while (pos < size && !isSeparator(raw[pos])) ++pos;
+    while (pos < size && !isSeparator(s[pos])) ++pos;
     m_name = arena.UpperCase(raw.substr(0, pos));
 
     scratch.clear();
@@ -41,32 +60,36 @@ void THTMLTag::Parse(std::string_view raw, TStringArena& arena, std::vector<THTM
         size_t length = 0;
         char* built = nullptr;
         size_t reserved = 0;
+        size_t expected = pos;  // where the next byte must be for the slice to hold
         bool quoted = false;
-        size_t expected = pos;  // where the next character must be for the slice to hold
-
-        while (pos < size) {
-            const char c = raw[pos];
-            if (!quoted && isSeparator(c)) break;
-            bool dropNext = false;
-            if (syntax.DropBlanksAroundEquals && c == '=' && pos + 1 < size && raw[pos + 1] == ' ')
-                dropNext = true;
-            if (c == '"' || c == '\'') quoted = !quoted;
-
-            if (!built && pos != expected) {
+        const auto take = [&](size_t from, size_t to) {
+            if (!built && from != expected) {
                 reserved = size - begin;
                 built = arena.Allocate(reserved);
-                std::memcpy(built, raw.data() + begin, length);
+                std::memcpy(built, s + begin, length);
             }
-            if (built) built[length] = c;
-            ++length;
-            ++pos;
-            expected = pos;
+            if (built) std::memcpy(built + length, s + from, to - from);
+            length += to - from;
+            expected = to;
+        };
 
-            if (dropNext) ++pos;
-            if (syntax.DropBlanksAroundEquals && pos + 1 < size && raw[pos] == ' ' && raw[pos + 1] == '=')
-                ++pos;
+        while (pos < size) {
+            size_t run = pos;
+            while (run < size && !IsDecisive(s[run])) ++run;
+            if (run > pos) {
+                take(pos, run);
+                pos = run;
+            } else {
+                const char c = s[pos];
+                if (!quoted && isSeparator(c)) break;
+                const bool dropNext = dropBlanks && c == '=' && pos + 1 < size && s[pos + 1] == ' ';
+                if (c == '"' || c == '\'') quoted = !quoted;
+                take(pos, pos + 1);
+                pos += dropNext ? 2 : 1;
+            }
+            if (dropBlanks && pos + 1 < size && s[pos] == ' ' && s[pos + 1] == '=') ++pos;
         }
-        if (pos < size && isSeparator(raw[pos])) ++pos;
+        if (pos < size && isSeparator(s[pos])) ++pos;
         if (length == 0) continue;  // runs of blanks give no attribute
 
         std::string_view text;

@@ -23,11 +23,27 @@
 namespace web {
 namespace {
 
-// The entity table sorted by name, for a binary search per named entity.
+// The entity table sorted by name, with the range of names for each letter
+// after the '&', so that a lookup compares a handful of names at most.
 constexpr auto kSortedEntities = [] {
     auto sorted = EntityTable;
     std::sort(sorted.begin(), sorted.end(), [](const THTMLEntity& a, const THTMLEntity& b) { return a.Name < b.Name; });
     return sorted;
+}();
+
+struct TEntityRange {
+    uint8_t Begin = 0;
+    uint8_t End = 0;
+};
+
+constexpr auto kEntitiesByLetter = [] {
+    std::array<TEntityRange, 256> ranges{};
+    for (size_t i = 0; i < kSortedEntities.size(); ++i) {
+        auto& range = ranges[static_cast<unsigned char>(kSortedEntities[i].Name[1])];
+        if (range.End == 0) range.Begin = static_cast<uint8_t>(i);
+        range.End = static_cast<uint8_t>(i + 1);
+    }
+    return ranges;
 }();
 
 // UTF-8 of every windows-1251 byte.
@@ -53,9 +69,11 @@ const TByteUtf8& ByteUtf8() {
 // is not one the tokenizer decodes.
 int EntityCode(std::string_view entity) {
     if (entity.size() < 3 || entity[1] != '#') {
-        const auto it = std::lower_bound(kSortedEntities.begin(), kSortedEntities.end(), entity,
-                                         [](const THTMLEntity& e, std::string_view name) { return e.Name < name; });
-        return (it != kSortedEntities.end() && it->Name == entity) ? it->Code : -1;
+        if (entity.size() < 2) return -1;
+        const TEntityRange range = kEntitiesByLetter[static_cast<unsigned char>(entity[1])];
+        for (size_t i = range.Begin; i < range.End; ++i)
+            if (kSortedEntities[i].Name == entity) return kSortedEntities[i].Code;
+        return -1;
     }
     const std::string_view digits = entity.substr(2, entity.size() - 3);
     if (digits.empty() || digits.size() > 3) return -1;
@@ -116,21 +134,32 @@ void THTMLText::Parse(std::string_view raw, TStringArena& arena) {
 
     const TByteUtf8& utf8 = ByteUtf8();
     size_t w = 0;
-    size_t entityStart = 0;
-    bool collecting = false;
-    for (size_t r = start; r < length; ++r) {
-        const char c = out[r];
-        out[w++] = c;
-        if (c == '&') {
-            collecting = true;
-            entityStart = w - 1;
-        } else if (collecting && (c == ';' || c == ' ')) {
-            collecting = false;
-            const int code = EntityCode(std::string_view(out + entityStart, w - entityStart));
-            if (code >= 0) {
-                const uint8_t byte = EntityCharTable[static_cast<size_t>(code)];
-                w = entityStart;
-                for (uint8_t k = 0; k < utf8.Length[byte]; ++k) out[w++] = utf8.Bytes[byte][k];
+    size_t r = start;
+    while (r < length) {
+        // Outside an entity only '&' matters: move the run before it down.
+        const void* amp = std::memchr(out + r, '&', length - r);
+        const size_t next = amp ? static_cast<size_t>(static_cast<const char*>(amp) - out) : length;
+        if (w != r) std::memmove(out + w, out + r, next - r);
+        w += next - r;
+        r = next;
+        if (r == length) break;
+
+        // Collect from the '&' to its terminator; a later '&' starts again.
+        size_t entityStart = w;
+        out[w++] = out[r++];
+        while (r < length) {
+            const char c = out[r++];
+            out[w++] = c;
+            if (c == '&') {
+                entityStart = w - 1;
+            } else if (c == ';' || c == ' ') {
+                const int code = EntityCode(std::string_view(out + entityStart, w - entityStart));
+                if (code >= 0) {
+                    const uint8_t byte = EntityCharTable[static_cast<size_t>(code)];
+                    w = entityStart;
+                    for (uint8_t k = 0; k < utf8.Length[byte]; ++k) out[w++] = utf8.Bytes[byte][k];
+                }
+                break;
             }
         }
     }

@@ -26,18 +26,12 @@ void TStringArena::AddBlock(size_t atLeast) {
     m_blocks.push_back(std::move(block));
 }
 
-char* TStringArena::Allocate(size_t size, size_t align) {
-    auto aligned = [&](char* p) {
-        const auto address = reinterpret_cast<uintptr_t>(p);
-        return p + ((align - (address & (align - 1))) & (align - 1));
-    };
-    char* p = m_next ? aligned(m_next) : nullptr;
-    if (!p || p > m_end || static_cast<size_t>(m_end - p) < size) {
-        AddBlock(size + align);
-        p = aligned(m_next);
-    }
-    m_next = p + size;
-    return p;
+char* TStringArena::AllocateInNewBlock(size_t size, size_t align) {
+    AddBlock(size + align);
+    const uintptr_t next = reinterpret_cast<uintptr_t>(m_next);
+    const uintptr_t start = (next + (align - 1)) & ~uintptr_t(align - 1);
+    m_next += (start - next) + size;
+    return m_next - size;
 }
 
 void TStringArena::Shrink(const char* block, size_t oldSize, size_t newSize) {

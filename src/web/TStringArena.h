@@ -6,6 +6,7 @@
 // never moves, so string_views into it stay valid.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <span>
@@ -23,7 +24,16 @@ public:
 
     // Room for `size` bytes aligned to `align` (a power of two). Only running
     // out of memory fails, with std::bad_alloc.
-    char* Allocate(size_t size, size_t align = 1);
+    char* Allocate(size_t size, size_t align = 1) {
+        const uintptr_t next = reinterpret_cast<uintptr_t>(m_next);
+        const uintptr_t start = (next + (align - 1)) & ~uintptr_t(align - 1);
+        if (m_next && start <= reinterpret_cast<uintptr_t>(m_end) &&
+            reinterpret_cast<uintptr_t>(m_end) - start >= size) {
+            m_next = m_next + (start - next) + size;
+            return m_next - size;
+        }
+        return AllocateInNewBlock(size, align);
+    }
 
     // Gives back the end of the latest allocation, so that a string built in
     // place (whose final length is known only afterwards) wastes nothing. A
@@ -69,6 +79,7 @@ private:
         size_t Size = 0;
     };
     void AddBlock(size_t atLeast);
+    char* AllocateInNewBlock(size_t size, size_t align);
 
     std::vector<TBlock> m_blocks;
     char* m_next = nullptr;
