@@ -209,33 +209,38 @@ std::filesystem::path SetAside(const std::filesystem::path& file) {
 }
 
 // Reads the store into `root` (empty when there is no file). A damaged file
-// is set aside and reads as empty; when it cannot be set aside the answer is
-// false, so that nothing overwrites it. A file that exists but cannot be
-// read raises.
+// is set aside and reads as empty. A file that can neither be read nor set
+// aside also reads as empty, and the answer is false so that nothing
+// overwrites it.
 bool LoadStoreFile(const std::filesystem::path& file, Key& root) {
     root = Key{};
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
-        if (ec) throw ERegistryException("Cannot read the settings file " + file.string() + ": " + ec.message());
-        return true;
+    const bool exists = std::filesystem::exists(file, ec);
+    if (!exists && !ec) return true;
+    std::string content;
+    bool readable = !ec;
+    if (readable) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream bytes;
+        if (in) bytes << in.rdbuf();
+        readable = in && !in.bad();
+        content = bytes.str();
     }
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in || in.bad()) throw ERegistryException("Cannot read the settings file " + file.string());
-    const std::string content = bytes.str();
+    if (!readable) {
+        qWarning("The settings file %s cannot be read; it is left untouched", file.c_str());
+        return false;
+    }
+
+    // An empty file holds nothing worth keeping aside.
+    if (content.empty()) return true;
 
     pugi::xml_document doc;
     const auto parsed = doc.load_buffer(content.data(), content.size(), pugi::parse_default, pugi::encoding_utf8);
     const auto element = doc.document_element();
-    bool sound = parsed && std::string_view(element.name()) == "registry" &&
-                 element.next_sibling().empty() && ReadKey(element, root);
-    // An empty file is what a crash before the first save could leave on a
-    // system without atomic renames; it holds nothing worth keeping.
-    if (sound || content.empty()) {
-        if (!sound) root = Key{};
+    if (parsed && std::string_view(element.name()) == "registry" && element.next_sibling().empty() &&
+        ReadKey(element, root))
         return true;
-    }
+
     root = Key{};
     const auto aside = SetAside(file);
     if (aside.empty()) {
@@ -315,7 +320,7 @@ void TRegistry::CloseKey() {
     Key root;
     if (!LoadStoreFile(file, root))
         throw ERegistryException("The settings file " + file.string() +
-                                 " is damaged and could not be set aside; nothing was written");
+                                 " cannot be read or set aside; nothing was written");
     for (const auto& change : changes) Apply(root, change);
 
     pugi::xml_document doc;

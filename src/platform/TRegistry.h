@@ -55,15 +55,16 @@ public:
     void SetRootKey(TRegistryRoot root);
 
     // True when the key exists. Paths are taken from the root, parts
-    // separated by '\'; a leading '\' is allowed. Throws ERegistryException
-    // only when an existing file cannot be read at all.
+    // separated by '\'; a leading '\' is allowed. Reading never raises: a
+    // file that cannot be read holds no keys.
     bool KeyExists(std::string_view key);
     // Opens the key, creating it (and its parents) when `canCreate` is set.
     // False, with no key open, when it is missing and may not be created.
     bool OpenKey(std::string_view key, bool canCreate);
     // Writes the changes made since the key was opened and closes it. Throws
-    // ERegistryException when the file cannot be written; the file on disk
-    // is then as it was. Closing with no open key does nothing.
+    // ERegistryException when the file cannot be written (or cannot be read,
+    // so that writing would lose it); the file on disk is then as it was.
+    // Closing with no open key does nothing.
     void CloseKey();
     bool HasCurrentKey() const { return m_open; }
 
