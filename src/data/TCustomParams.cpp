@@ -7,23 +7,12 @@
 namespace data {
 
 using platform::ERegistryException;
+using platform::TPersistent;
 using platform::TRegistry;
 
-bool TCustomParams::LoadFromRegistry() {
-    TRegistry reg;
-    if (!reg.KeyExists(TesselRegKey)) return true;
-    if (reg.OpenKey(TesselRegKey, false)) ReadProperties(reg, *this);
-    return false;
-}
+namespace {
 
-void TCustomParams::SaveToRegistry() {
-    TRegistry reg;
-    reg.OpenKey(TesselRegKey, true);
-    WriteProperties(reg, *this);
-    reg.CloseKey();
-}
-
-void TCustomParams::ReadProperties(const TRegistry& reg, platform::TPersistent& object) {
+void ReadProperties(const TRegistry& reg, TPersistent& object) {
     for (const auto& p : object.PublishedProperties()) {
         if (!reg.ValueExists(p.Name)) continue;
         // A value stored with the wrong kind (a hand-edited file) is passed
@@ -39,7 +28,7 @@ void TCustomParams::ReadProperties(const TRegistry& reg, platform::TPersistent& 
     }
 }
 
-void TCustomParams::WriteProperties(TRegistry& reg, const platform::TPersistent& object) {
+void WriteProperties(TRegistry& reg, const TPersistent& object) {
     for (const auto& p : object.PublishedProperties()) {
         if (p.IsOrdinal())
             reg.WriteInteger(p.Name, p.GetOrd(object));
@@ -48,7 +37,23 @@ void TCustomParams::WriteProperties(TRegistry& reg, const platform::TPersistent&
     }
 }
 
-void CopyProperties(platform::TPersistent& Dest, const platform::TPersistent& Source) {
+} // namespace
+
+bool TCustomParams::LoadFromRegistry() {
+    TRegistry reg;
+    if (!reg.KeyExists(TesselRegKey)) return true;
+    if (reg.OpenKey(TesselRegKey, false)) ReadProperties(reg, *this);
+    return false;
+}
+
+void TCustomParams::SaveToRegistry() {
+    TRegistry reg;
+    reg.OpenKey(TesselRegKey, true);
+    WriteProperties(reg, *this);
+    reg.CloseKey();
+}
+
+void CopyProperties(TPersistent& Dest, const TPersistent& Source) {
     for (const auto& d : Dest.PublishedProperties()) {
         const platform::TPropInfo* s = platform::FindPropInfo(Source, d.Name);
         if (!s || s->IsOrdinal() != d.IsOrdinal()) continue;

@@ -7,10 +7,6 @@
 
 #include <string_view>
 
-namespace platform {
-class TRegistry;
-}
-
 namespace data {
 
 // The key of the settings, the search conditions and the proxy values under
@@ -29,11 +25,6 @@ public:
     // Throws platform::ERegistryException when the settings file cannot be
     // written; the file is then as it was.
     virtual void SaveToRegistry();
-
-protected:
-    // The property loop of the two operations above, on an open key.
-    static void ReadProperties(const platform::TRegistry& reg, platform::TPersistent& object);
-    static void WriteProperties(platform::TRegistry& reg, const platform::TPersistent& object);
 };
 
 // Copies every published property of Dest that Source also has (same name,

@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <pugixml.hpp>
 #include <sstream>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
 
 namespace platform {
@@ -330,6 +332,9 @@ void TRegistry::CloseKey() {
     doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
     try {
         std::filesystem::create_directories(file.parent_path());
+        // The keys hold passwords: like the user's registry, the file is the
+        // user's alone. The replacement keeps the mode of the file it replaces.
+        if (const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); fd >= 0) ::close(fd);
         WriteFileAtomic(file, out.str());
     } catch (const std::exception& e) {
         throw ERegistryException(std::string("Failed to write the settings: ") + e.what());
