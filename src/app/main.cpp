@@ -1,10 +1,13 @@
 // The program block: application set-up, then the message loop.
+#include "app/forms/MessageDialogBinding.h"
+
 #include <QApplication>
 #include <QLabel>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
+    app::BindMessageDialogs();
     QLabel window("Velmora");
     window.setWindowTitle("Velmora");
     window.setAlignment(Qt::AlignCenter);
