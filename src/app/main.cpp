@@ -1,8 +1,11 @@
 // The program block: application set-up, then the message loop.
+#include "platform/HttpConnection.h"
+
 #include <QApplication>
 #include <QLabel>
 
 int main(int argc, char** argv) {
+    platform::InitHttp();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     QLabel window("Velmora");
