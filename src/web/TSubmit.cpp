@@ -129,6 +129,14 @@ void TSubmit::Execute(TResponseContent* content) {
             m_connection = std::make_unique<platform::HttpConnection>(cookies);
         }
 
+        // libcurl reads the URL as a C string: a host with a NUL byte (or
+        // any control byte) could send the request somewhere else.
+        if (std::any_of(m_url.Host.begin(), m_url.Host.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+            ReportError("Invalid host name - URL:" + m_url.URL);
+            return;
+        }
+
         platform::HttpRequest request;
         const bool secure =
             m_url.Secure || m_urlScheme == 2 || m_internetOptions.Contains(TSubmitInternetOption::Secure);

@@ -81,6 +81,7 @@ struct RawHttpServer::Impl {
                 std::lock_guard lock(mutex);
                 requests.push_back(head);
             }
+            wake.notify_all();
             RawReply reply = handler ? handler(head) : RawReply::Response(200, "OK", "OK");
             size_t done = 0;
             while (done < reply.bytes.size()) {
@@ -143,6 +144,15 @@ std::vector<std::string> RawHttpServer::RawRequests() const {
 std::string RawHttpServer::LastRawRequest() const {
     std::lock_guard lock(m_impl->mutex);
     return m_impl->requests.empty() ? std::string() : m_impl->requests.back();
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+bool RawHttpServer::WaitForRequests(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_impl->mutex);
+    return m_impl->wake.wait_for(lock, timeout, [&] { return m_impl->requests.size() >= count; });
 }
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 // with exactly the bytes a test gives (a body shorter than declared, a broken
 // status line) or never answers at all. One request per connection.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +46,9 @@ public:
     std::vector<std::string> RawRequests() const;
     // The last request head; empty when none arrived.
     std::string LastRawRequest() const;
+    // Waits until `count` request heads have arrived (a head the client
+    // abandoned counts once its connection closes); false on time-out.
+    bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
 
 private:
     struct Impl;

@@ -261,3 +261,44 @@ TEST(SubmitRequest, StatusEventsReportTheRequestAndItsResponse) {
     EXPECT_EQ(events[1].first, TSubmit::StatusHeadersAvailable);
     EXPECT_EQ(events[1].second.rfind("HTTP/1.1 200", 0), 0u) << events[1].second;
 }
+
+TEST(SubmitRequest, HostHeaderNamesTheUrlsHost) {
+    LocalHttpServer server;
+    server.Route("localhost", "/", [](const HttpRequestRecord&) { return HttpReply::Page("by name"); });
+    server.Route("/", [](const HttpRequestRecord&) { return HttpReply::Page("by address"); });
+    TSubmit submit;
+    submit.SetURL("http://LOCALHOST:" + std::to_string(server.Port()) + "/");
+    EXPECT_EQ(submit.GetString(), "by name");
+    submit.SetURL(server.Url("/"));
+    EXPECT_EQ(submit.GetString(), "by address");
+}
+
+TEST(SubmitRequest, HttpsUrlsAndSecureSchemeSpeakTls) {
+    // A plain server sees the TLS handshake's first byte (0x16) where a
+    // request line would be; the client then gives up with no content.
+    for (int variant = 0; variant < 2; ++variant) {
+        RawHttpServer server;
+        RecordingSubmit submit;
+        submit.SetConnectTimeout(1000);
+        if (variant == 0) {
+            submit.SetURL("https://" + server.HostPort() + "/");
+        } else {
+            submit.SetURLScheme(2);
+            submit.SetURL(server.Url("/"));
+        }
+        EXPECT_EQ(submit.GetString(), "");
+        EXPECT_EQ(submit.errors.size(), 1u);
+        ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(5))) << variant;
+        const std::string head = server.LastRawRequest();
+        EXPECT_EQ(head[0], '\x16') << variant;
+    }
+}
+
+TEST(SubmitRequest, HostWithControlBytesIsRefused) {
+    LocalHttpServer server;
+    RecordingSubmit submit;
+    submit.SetURL(std::string("http://127.0.0.1\0.example.com:", 30) + std::to_string(server.Port()) + "/");
+    EXPECT_EQ(submit.GetString(), "");
+    EXPECT_EQ(submit.errors.size(), 1u);
+    EXPECT_EQ(server.RequestCount(), 0u);
+}
