@@ -12,6 +12,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 
 namespace platform {
@@ -43,13 +44,21 @@ bool HasHeader(const std::vector<std::string>& headers, std::string_view name) {
     return false;
 }
 
+using Clock = std::chrono::steady_clock;
+
 // State of one transfer, shared with libcurl's callbacks.
 struct Transfer {
     const HttpRequest* request = nullptr;
     const HttpConnection::Observer* observer = nullptr;
+    CURL* handle = nullptr;
     std::string body;
     std::string statusLine;
     bool tooLong = false;
+    bool stalled = false;
+    // When bytes last moved (or the connection was still being made).
+    Clock::time_point lastActivity = Clock::now();
+    curl_off_t lastReceived = 0;
+    curl_off_t lastSent = 0;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -61,6 +70,28 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     }
     transfer->body.append(data, bytes);
     return bytes;
+}
+
+// A stalled transfer is one where no byte has moved for the stall time once
+// the connection stands (making it is the connect time-out's business).
+// libcurl's own low-speed limit averages over several seconds and so would
+// let a transfer that stalls after a burst run on well past the limit.
+int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const auto now = Clock::now();
+    curl_off_t pretransfer = 0;
+    curl_easy_getinfo(transfer->handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+    if (pretransfer == 0 || received != transfer->lastReceived || sent != transfer->lastSent) {
+        transfer->lastActivity = now;
+        transfer->lastReceived = received;
+        transfer->lastSent = sent;
+        return 0;
+    }
+    if (now - transfer->lastActivity >= std::chrono::milliseconds(transfer->request->stallTimeoutMs)) {
+        transfer->stalled = true;
+        return 1; // stops the transfer
+    }
+    return 0;
 }
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
@@ -133,6 +164,7 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     Transfer transfer;
     transfer.request = &request;
     transfer.observer = &observer;
+    transfer.handle = h;
     m_impl->errorText[0] = '\0';
 
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
@@ -155,10 +187,9 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, request.keepAlive ? 0L : 1L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, std::max(1L, request.connectTimeoutMs));
-    // libcurl measures a stall in whole seconds; a shorter time-out still
-    // waits one second.
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, (request.stallTimeoutMs + 999) / 1000));
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
 
     // An empty proxy name switches off the proxies of the environment; an
     // empty no-proxy list keeps the environment's NO_PROXY from bypassing
@@ -192,6 +223,7 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     curl_easy_setopt(h, CURLOPT_WRITEDATA, static_cast<void*>(nullptr));
     curl_easy_setopt(h, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
 
     long status = 0;
@@ -201,6 +233,8 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     if (code == CURLE_OK) {
         response.completed = true;
         response.body = std::move(transfer.body);
+    } else if (transfer.stalled) {
+        response.error = "No data for " + std::to_string(request.stallTimeoutMs) + " ms: the transfer was given up";
     } else if (transfer.tooLong) {
         response.error = "The response is longer than " + std::to_string(request.maxBodyBytes) + " bytes";
     } else {

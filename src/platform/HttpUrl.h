@@ -8,8 +8,8 @@
 namespace platform {
 
 struct HttpEscapeRules {
-    bool path = true;     // escape the part before '?'
-    bool query = true;    // escape the part from '?' on
+    bool path = true;     // escape what comes before '?'
+    bool query = true;    // escape what follows from '?' on
     bool percent = false; // escape '%' too (otherwise it is taken as an escape already made)
 };
 

@@ -129,51 +129,15 @@ void TSubmit::Execute(TResponseContent* content) {
             m_connection = std::make_unique<platform::HttpConnection>(cookies);
         }
 
-        platform::HttpRequest request;
-        const bool secure =
-            m_url.Secure || m_urlScheme == 2 || m_internetOptions.Contains(TSubmitInternetOption::Secure);
-        const int32_t port = m_url.Port > 0 ? m_url.Port : (secure && m_port == 80 ? 443 : m_port);
-        platform::HttpEscapeRules escape;
-        escape.path = !m_internetOptions.Contains(TSubmitInternetOption::EscapeDisable);
-        escape.query = escape.path && !m_internetOptions.Contains(TSubmitInternetOption::EscapeDisableQuery);
-        escape.percent = m_internetOptions.Contains(TSubmitInternetOption::EscapePercent);
-        request.url = (secure ? "https://" : "http://") + m_url.Host;
-        if (port != (secure ? 443 : 80)) request.url += ":" + std::to_string(port);
-        request.url += platform::EscapeRequestPath(m_url.Path, escape);
-
-        request.headers = text::SplitLines(m_requestHeader->RawHeaderText());
-        // What the system's HTTP service added of its own accord: a request
-        // that must not come from a cache says so, and HTTP/1.0 asks for the
-        // connection to stay open.
-        if ((m_internetOptions.Contains(TSubmitInternetOption::BypassProxyCache) ||
-             m_internetOptions.Contains(TSubmitInternetOption::Refresh)) &&
-            text::Trim(m_requestHeader->Pragma()).empty())
-            request.headers.push_back("Pragma: no-cache");
-        const bool keepAlive = m_internetOptions.Contains(TSubmitInternetOption::KeepConnection);
-        if (keepAlive && text::Trim(m_requestHeader->Connection()).empty())
-            request.headers.push_back("Connection: Keep-Alive");
-        request.userAgent = std::string(AgentString);
-        request.http11 = text::SameTextAscii(m_protocolVersion, "HTTP/1.1");
-        request.followRedirects = !m_internetOptions.Contains(TSubmitInternetOption::NoAutoRedirect);
-        request.keepAlive = keepAlive;
-
-        // A named proxy only when the parameters name one and the access
-        // type asks for it; anything else goes direct.
-        const auto& proxy = *m_proxyParams;
-        if (m_accessType == TSubmitAccessType::NamedProxy && !proxy.ProxyServer().empty() &&
-            !platform::ProxyBypassMatches(proxy.ProxyBypass(), m_url.Host, port)) {
-            platform::HttpProxy named;
-            named.server = proxy.ProxyServer();
-            named.port = proxy.ProxyPort() == 0 ? 80 : proxy.ProxyPort();
-            named.userName = proxy.ProxyUserName();
-            named.password = proxy.ProxyPassword();
-            request.proxy = std::move(named);
+        // libcurl reads the URL as a C string: a host with a NUL byte (or
+        // any control byte) could send the request somewhere else.
+        if (std::any_of(m_url.Host.begin(), m_url.Host.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+            ReportError("Invalid host name - URL:" + m_url.URL);
+            return;
         }
 
-        request.connectTimeoutMs = m_connectTimeout > 0 ? m_connectTimeout : kDefaultConnectTimeout;
-        request.stallTimeoutMs = std::min(m_sendTimeout > 0 ? m_sendTimeout : kDefaultStallTimeout,
-                                          m_receiveTimeout > 0 ? m_receiveTimeout : kDefaultStallTimeout);
-
+        const platform::HttpRequest request = MakeRequest();
         platform::HttpConnection::Observer observer;
         if (OnStatus) {
             observer = [this](platform::HttpEvent event, std::string_view information) {
@@ -197,6 +161,56 @@ void TSubmit::Execute(TResponseContent* content) {
         Disconnect();
         throw;
     }
+}
+
+platform::HttpRequest TSubmit::MakeRequest() const {
+    platform::HttpRequest request;
+    const bool secure =
+        m_url.Secure || m_urlScheme == 2 || m_internetOptions.Contains(TSubmitInternetOption::Secure);
+    // A port written in the URL wins; an https URL without one goes to 443
+    // unless the client's port was changed from its default of 80.
+    const int32_t port = m_url.Port > 0 ? m_url.Port : (secure && m_port == 80 ? 443 : m_port);
+    platform::HttpEscapeRules escape;
+    escape.path = !m_internetOptions.Contains(TSubmitInternetOption::EscapeDisable);
+    escape.query = escape.path && !m_internetOptions.Contains(TSubmitInternetOption::EscapeDisableQuery);
+    escape.percent = m_internetOptions.Contains(TSubmitInternetOption::EscapePercent);
+    request.url = (secure ? "https://" : "http://") + m_url.Host;
+    if (port != (secure ? 443 : 80)) request.url += ":" + std::to_string(port);
+    request.url += platform::EscapeRequestPath(m_url.Path, escape);
+
+    request.headers = text::SplitLines(m_requestHeader->RawHeaderText());
+    // What the system's HTTP service added of its own accord: a request
+    // that must not come from a cache says so, and HTTP/1.0 asks for the
+    // connection to stay open.
+    if ((m_internetOptions.Contains(TSubmitInternetOption::BypassProxyCache) ||
+         m_internetOptions.Contains(TSubmitInternetOption::Refresh)) &&
+        text::Trim(m_requestHeader->Pragma()).empty())
+        request.headers.push_back("Pragma: no-cache");
+    const bool keepAlive = m_internetOptions.Contains(TSubmitInternetOption::KeepConnection);
+    if (keepAlive && text::Trim(m_requestHeader->Connection()).empty())
+        request.headers.push_back("Connection: Keep-Alive");
+    request.userAgent = std::string(AgentString);
+    request.http11 = text::SameTextAscii(m_protocolVersion, "HTTP/1.1");
+    request.followRedirects = !m_internetOptions.Contains(TSubmitInternetOption::NoAutoRedirect);
+    request.keepAlive = keepAlive;
+
+    // A named proxy only when the parameters name one and the access
+    // type asks for it; anything else goes direct.
+    const auto& proxy = *m_proxyParams;
+    if (m_accessType == TSubmitAccessType::NamedProxy && !proxy.ProxyServer().empty() &&
+        !platform::ProxyBypassMatches(proxy.ProxyBypass(), m_url.Host, port)) {
+        platform::HttpProxy named;
+        named.server = proxy.ProxyServer();
+        named.port = proxy.ProxyPort() == 0 ? 80 : proxy.ProxyPort();
+        named.userName = proxy.ProxyUserName();
+        named.password = proxy.ProxyPassword();
+        request.proxy = std::move(named);
+    }
+
+    request.connectTimeoutMs = m_connectTimeout > 0 ? m_connectTimeout : kDefaultConnectTimeout;
+    request.stallTimeoutMs = std::min(m_sendTimeout > 0 ? m_sendTimeout : kDefaultStallTimeout,
+                                      m_receiveTimeout > 0 ? m_receiveTimeout : kDefaultStallTimeout);
+    return request;
 }
 
 void TSubmit::ReportError(const std::string&) {}

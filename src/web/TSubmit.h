@@ -16,7 +16,8 @@
 
 namespace platform {
 class HttpConnection;
-}
+struct HttpRequest;
+} // namespace platform
 
 // A URL as the client splits it.
 struct TUrl {
@@ -157,6 +158,8 @@ protected:
     virtual void ReportError(const std::string& text);
 
 private:
+    // The request for the current URL, header, options, proxy and time-outs.
+    platform::HttpRequest MakeRequest() const;
     void Status(uint32_t status, std::string_view information);
 
     TUrl m_url;
