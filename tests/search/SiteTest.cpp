@@ -125,8 +125,8 @@ std::pair<std::string, std::string> AgeAndArea(const Page& page, int32_t closeA)
     auto nextText = [&](int32_t from, bool digits) -> std::pair<std::string, int32_t> {
         for (int32_t i = from; i < page.Count(); ++i) {
             const std::string t = Trimmed(page.TextAt(i));
-            if (page.At(i)->IsText() && !t.empty() && (!digits || t.find_first_not_of("0123456789") == std::string::npos))
-                return {t, i};
+            const bool number = t.find_first_not_of("0123456789") == std::string::npos;
+            if (page.At(i)->IsText() && !t.empty() && (!digits || number)) return {t, i};
         }
         return {"", page.Count()};
     };
@@ -369,7 +369,8 @@ TEST(LocalSite, ProfilePagesShowTheAnswersWhereTheCheckerLooks) {
         std::vector<std::string> items;
         for (const THTMLTag* li : page.Tags("LI")) items.push_back(Trimmed(page.TextAt(li->Index() + 1)));
         const std::string dash = isNew ? "— " : "";
-        EXPECT_EQ(items, (std::vector<std::string>{dash + "Дружба и общение", dash + "Закрыто+", dash + "Рок, металл"}));
+        EXPECT_EQ(items,
+                  (std::vector<std::string>{dash + "Дружба и общение", dash + "Закрыто+", dash + "Рок, металл"}));
 
         // Title texts: the old layout's answer stands right after one <br> and
         // right before the next; the new one's two items after its bold title.
@@ -446,11 +447,15 @@ TEST(LocalSite, ProfileAddressesRedirectsAndSearchLinks) {
     EXPECT_EQ(link.find("oid="), std::string::npos);
     EXPECT_EQ(PercentDecode(link.substr(prefix.size())), target);
     const auto listed = ListedMembers(Page(Fetch(SearchUrl(site, 0))), SiteLayout::Old);
-    ASSERT_EQ(listed.size(), 2u);
+    ASSERT_GE(listed.size(), 2u);
     EXPECT_EQ(listed[1].href, link);
     EXPECT_TRUE(Contains(text::Cp1251ToUtf8(Fetch(link)), "<title>Анна - анкета</title>"));
     EXPECT_TRUE(Contains(text::Cp1251ToUtf8(Fetch(site.Url("/?tip=AWarn&tcurl=" + link.substr(prefix.size())))),
                          "<title>Анна - анкета</title>"));
+    // A target can also go in as it stands, broken escapes and all.
+    site.Add(SiteMember("cleo").RedirectTo("http://elsewhere.example/cleo/?q=%zz&r=%4", true));
+    EXPECT_EQ(site.ResultLink("cleo"),
+              "http://" + site.Host() + "/cleo/?tip=AWarn&tcurl=http://elsewhere.example/cleo/?q=%zz&r=%4");
 
     // Links name the site as the client did.
     const std::string viaLocalhost = Fetch("http://" + site.LocalhostHost() + "/search.phtml?s_ty=All");
@@ -529,7 +534,8 @@ TEST(LocalSite, ExtendedSearchPageListsTheCarMakesOrAnswersPageNotFound) {
     std::vector<std::pair<std::string, std::string>> options;
     for (int32_t i = select->Index() + 1; i < page.Count() && !page.IsTag(i, "/SELECT"); ++i)
         if (page.IsTag(i, "OPTION")) options.emplace_back(Attr(page.TagAt(i), "value"), page.TextAt(i + 1));
-    EXPECT_EQ(options, (std::vector<std::pair<std::string, std::string>>{{"0", "не важно"}, {"16", "BMW"}, {"54", "ВАЗ"}}));
+    const std::vector<std::pair<std::string, std::string>> expected{{"0", "не важно"}, {"16", "BMW"}, {"54", "ВАЗ"}};
+    EXPECT_EQ(options, expected);
 
     site.SetCarPage(SiteCarPage::NotFoundText);
     EXPECT_TRUE(Contains(Fetch(site.Url("/search_ext.phtml")), "Страница не найдена"));

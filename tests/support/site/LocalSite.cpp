@@ -95,6 +95,48 @@ std::string LoginOfPath(const std::string& path) {
     return login;
 }
 
+// A WAP area page: "where" names the parent whose children are listed.
+HttpReply WapReply(const HttpRequestRecord& request, const std::vector<SiteArea>& countries) {
+    if (request.path != "/") return HostingPage(404, sitepages::PageNotFoundPage());
+    const std::string where = request.Param("where");
+    const int page = text::StrToIntDef(request.Param("page"), 1);
+    static const std::vector<SiteArea> none;
+    const std::vector<SiteArea>* listed = &none;
+    std::string kind = "Country";
+    if (where == "other") {
+        listed = &countries;
+    } else {
+        static const char* const kParents[] = {"Country.", "Region.", "City."};
+        static const char* const kKinds[] = {"Region", "City", "Metro"};
+        for (int depth = 0; depth < 3; ++depth) {
+            const std::string prefix = kParents[depth];
+            if (where.rfind(prefix, 0) != 0) continue;
+            kind = kKinds[depth];
+            if (const SiteArea* parent = FindArea(countries, where.substr(prefix.size()), depth))
+                listed = &parent->children;
+        }
+    }
+    return HttpReply::Page(sitepages::WapPage(where, kind, *listed, page, LocalSite::WapPageSize),
+                           "application/xhtml+xml; charset=UTF-8");
+}
+
+// The members of the requested result page among those the search matches.
+sitepages::ResultListing Listing(const HttpRequestRecord& request, const std::vector<SiteMember>& members,
+                                 SiteLayout layout, bool fromSearchLinks) {
+    sitepages::ResultListing listing;
+    listing.pageSize = LocalSite::PageSize;
+    listing.fromSearchLinks = fromSearchLinks;
+    listing.offset = std::max(0, text::StrToIntDef(request.Param("offset"), 0));
+    listing.query = QueryWithoutOffset(request.target);
+    for (const SiteMember& m : members) {
+        if (!MatchesSearch(m, request, layout)) continue;
+        if (listing.total >= listing.offset && listing.total - listing.offset < listing.pageSize)
+            listing.members.push_back(m);
+        ++listing.total;
+    }
+    return listing;
+}
+
 } // namespace
 
 struct LocalSite::State {
@@ -135,46 +177,14 @@ HttpReply LocalSite::Serve(const HttpRequestRecord& request) const {
     context.charsetMeta = CharsetMeta(s.encoding);
 
     HttpReply reply = [&]() -> HttpReply {
-        if (request.host.rfind("wap.", 0) == 0) {
-            if (request.path != "/") return HostingPage(404, sitepages::PageNotFoundPage());
-            const std::string where = request.Param("where");
-            const int page = text::StrToIntDef(request.Param("page"), 1);
-            const std::vector<SiteArea> none;
-            const std::vector<SiteArea>* listed = &none;
-            std::string kind = "Country";
-            if (where == "other") {
-                listed = &s.areas;
-            } else {
-                static const char* const kLevels[] = {"Country.", "Region.", "City."};
-                static const char* const kKinds[] = {"Region", "City", "Metro"};
-                for (int depth = 0; depth < 3; ++depth) {
-                    const std::string prefix = kLevels[depth];
-                    if (where.rfind(prefix, 0) != 0) continue;
-                    kind = kKinds[depth];
-                    if (const SiteArea* parent = FindArea(s.areas, where.substr(prefix.size()), depth))
-                        listed = &parent->children;
-                }
-            }
-            return HttpReply::Page(sitepages::WapPage(where, kind, *listed, page, WapPageSize),
-                                   "application/xhtml+xml; charset=UTF-8");
-        }
+        if (request.host.rfind("wap.", 0) == 0) return WapReply(request, s.areas);
         if ((request.path == "/" || !LoginOfPath(request.path).empty()) && request.Param("tip") == "AWarn") {
             const std::string target = request.Param("tcurl");
             return target.empty() ? HostingPage(404, sitepages::PageNotFoundPage()) : HttpReply::Redirect(target);
         }
         if (request.path == "/") return SitePage(sitepages::HomePage(context), s.encoding);
         if (request.path == "/search.phtml") {
-            sitepages::ResultListing listing;
-            listing.pageSize = PageSize;
-            listing.fromSearchLinks = s.fromSearchLinks;
-            listing.offset = std::max(0, text::StrToIntDef(request.Param("offset"), 0));
-            listing.query = QueryWithoutOffset(request.target);
-            for (const SiteMember& m : s.members) {
-                if (!MatchesSearch(m, request, s.layout)) continue;
-                if (listing.total >= listing.offset && listing.total < listing.offset + PageSize)
-                    listing.members.push_back(m);
-                ++listing.total;
-            }
+            const auto listing = Listing(request, s.members, s.layout, s.fromSearchLinks);
             return SitePage(sitepages::ResultPage(context, listing), s.encoding);
         }
         if (request.path == "/search_ext.phtml") {

@@ -121,7 +121,8 @@ std::string OldProfile(const PageContext& context, const SiteMember& m) {
             "/\"><img src=\"/i/logo.gif\" alt=\"Знакомства\"></a></td></tr></table>\n";
     html += "<table class=\"profile\" width=\"100%\"><tr>\n";
     if (m.photos > 0)
-        html += "<td class=\"photo\" valign=\"top\"><img src=\"" + PhotoUrl(context, m) + "\" alt=\"" + name + "\"></td>\n";
+        html += "<td class=\"photo\" valign=\"top\"><img src=\"" + PhotoUrl(context, m) + "\" alt=\"" + name +
+                "\"></td>\n";
     html += "<td class=\"info\" valign=\"top\">\n";
     html += "<font size=\"4\"><b>" + name + "</b></font><br>\n";
     if (m.age > 0) html += AgeLine(m) + "<br>\n";

@@ -125,7 +125,8 @@ std::string OldPage(const PageContext& context, const ResultListing& listing) {
     std::string html = Head(context, false);
     html += "<table class=\"top\" width=\"100%\"><tr>\n";
     html += "<td class=\"logo\"><a href=\"" + site + "/\"><img src=\"/i/logo.gif\" alt=\"Знакомства\"></a></td>\n";
-    html += "<td class=\"menu\"><a href=\"" + site + "/my/\">Моя анкета</a> | <a href=\"/search.phtml\">Поиск</a></td>\n";
+    html += "<td class=\"menu\"><a href=\"" + site + "/my/\">Моя анкета</a> | ";
+    html += "<a href=\"/search.phtml\">Поиск</a></td>\n";
     html += "</tr></table>\n";
     html += "<table class=\"found\"><tr><td class=\"found\">" + CountText(listing) + "</td></tr></table>\n";
     if (listing.members.empty()) return html + "</body>\n</html>\n";
@@ -189,7 +190,8 @@ std::string NewPage(const PageContext& context, const ResultListing& listing) {
 
 std::string ResultLink(const PageContext& context, const SiteMember& m, bool fromSearch) {
     const std::string profile = "http://" + context.host + "/" + PercentEncode(m.login) + "/";
-    if (!m.redirectTo.empty()) return profile + "?tip=AWarn&tcurl=" + PercentEncode(m.redirectTo);
+    if (!m.redirectTo.empty())
+        return profile + "?tip=AWarn&tcurl=" + (m.redirectAsIs ? m.redirectTo : PercentEncode(m.redirectTo));
     const std::string number = (context.layout == SiteLayout::New ? "gid=" : "oid=") + std::to_string(m.id);
     if (fromSearch) return profile + "?fromsearch&" + number + "&s=" + SearchToken(m.id);
     return profile + "?" + number;

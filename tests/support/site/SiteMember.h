@@ -44,6 +44,7 @@ struct SiteMember {
     // redirect ("/<login>/?tip=AWarn&tcurl=<this, encoded>") instead of a
     // profile link, as for a profile kept on another site.
     std::string redirectTo;
+    bool redirectAsIs = false;    // put redirectTo into the link unencoded (say, with a broken '%' escape)
 
     // --- what the profile page shows ---
     std::vector<std::string> purposes; // target group
@@ -86,7 +87,11 @@ struct SiteMember {
     SiteMember& Vip(bool v = true) { vip = v; return *this; }
     SiteMember& Intim(bool v = true) { intim = v; return *this; }
     SiteMember& WantedAge(std::string v) { wantedAge = std::move(v); return *this; }
-    SiteMember& RedirectTo(std::string v) { redirectTo = std::move(v); return *this; }
+    SiteMember& RedirectTo(std::string v, bool asIs = false) {
+        redirectTo = std::move(v);
+        redirectAsIs = asIs;
+        return *this;
+    }
 
     SiteMember& Purposes(std::vector<std::string> v) { purposes = std::move(v); return *this; }
     SiteMember& Sponsor(std::string v) { sponsor = std::move(v); return *this; }

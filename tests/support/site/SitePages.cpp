@@ -61,24 +61,26 @@ std::string PercentEncode(std::string_view text) {
 // button is the marker.
 std::string HomePage(const PageContext& context) {
     if (context.layout == SiteLayout::Old) {
-        std::string html = Head(context, "Знакомства", false);
-        html += "<table class=\"top\" width=\"100%\"><tr><td class=\"logo\"><img src=\"/i/logo.gif\" alt=\"Знакомства\"></td>\n";
-        html += "<td class=\"login\"><form name=\"login\" action=\"/login.phtml\" method=\"post\">Логин: <input type=\"text\" "
-                "name=\"login\"> Пароль: <input type=\"password\" name=\"password\"> <input type=\"submit\" "
-                "value=\"Войти\"></form></td></tr></table>\n";
-        html += "<p><a href=\"/search.phtml\">Поиск анкет</a> | <a href=\"/search_ext.phtml\">Расширенный поиск</a></p>\n";
-        html += "<p><a href=\"/register.phtml\"><img src=\"/i/register-button.gif\" alt=\"Регистрация\" border=\"0\"></a></p>\n";
-        return html + "</body>\n</html>\n";
+        return Head(context, "Знакомства", false) + R"(<table class="top" width="100%"><tr>
+<td class="logo"><img src="/i/logo.gif" alt="Знакомства"></td>
+<td class="login"><form name="login" action="/login.phtml" method="post">Логин: <input type="text" name="login">
+Пароль: <input type="password" name="password"> <input type="submit" value="Войти"></form></td>
+</tr></table>
+<p><a href="/search.phtml">Поиск анкет</a> | <a href="/search_ext.phtml">Расширенный поиск</a></p>
+<p><a href="/register.phtml"><img src="/i/register-button.gif" alt="Регистрация" border="0"></a></p>
+</body>
+</html>
+)";
     }
-    std::string html = Head(context, "Знакомства", true);
-    html += "<div class=\"header\"><a class=\"logo\" href=\"/\">Знакомства</a>\n";
-    html += "<form class=\"login-form\" name=\"login\" action=\"/login/\" method=\"post\"><input type=\"text\" "
-            "name=\"login\"><input type=\"password\" name=\"password\"><button type=\"submit\">Войти</button></form></div>\n";
-    html += "<div class=\"promo\"><h1>Знакомства для серьезных отношений</h1>\n";
-    html += "<a class=\"register-button\" href=\"/register/\">Зарегистрироваться</a></div>\n";
-    html += "<div class=\"menu\"><a href=\"/search.phtml\">Поиск анкет</a><a href=\"/search_ext.phtml\">Расширенный "
-            "поиск</a></div>\n";
-    return html + "</body>\n</html>\n";
+    return Head(context, "Знакомства", true) + R"(<div class="header"><a class="logo" href="/">Знакомства</a>
+<form class="login-form" name="login" action="/login/" method="post"><input type="text" name="login">
+<input type="password" name="password"><button type="submit">Войти</button></form></div>
+<div class="promo"><h1>Знакомства для серьезных отношений</h1>
+<a class="register-button" href="/register/">Зарегистрироваться</a></div>
+<div class="menu"><a href="/search.phtml">Поиск анкет</a><a href="/search_ext.phtml">Расширенный поиск</a></div>
+</body>
+</html>
+)";
 }
 
 // Area links are relative, so the first '.' of each is the one before the
@@ -113,7 +115,8 @@ std::string ExtendedSearchPage(const PageContext& context, const std::vector<Sit
     html += "<form name=\"search_ext\" action=\"/search.phtml\" method=\"get\">\n<table class=\"ext\">\n";
     html += "<tr><td>Я:</td><td><select name=\"s_i\"><option value=\"M\">Парень</option>"
             "<option value=\"F\">Девушка</option></select></td></tr>\n";
-    html += "<tr><td>Автомобиль:</td><td><select name=\"avto_id\" class=\"avto\">\n<option value=\"0\">не важно</option>\n";
+    html += "<tr><td>Автомобиль:</td><td><select name=\"avto_id\" class=\"avto\">\n";
+    html += "<option value=\"0\">не важно</option>\n";
     for (const SiteCarMake& make : makes)
         html += "<option value=\"" + Escape(make.id) + "\">" + Escape(make.name) + "</option>\n";
     html += "</select></td></tr>\n";
