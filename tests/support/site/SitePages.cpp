@@ -72,7 +72,8 @@ std::string HomePage(const PageContext& context) {
 </html>
 )";
     }
-    return Head(context, "Знакомства", true) + R"(<div class="header"><a class="logo" href="/">Знакомства</a>
+    return Head(context, "Знакомства", true) + R"(<div class="header">
+<a class="logo" href="/">Знакомства</a>
 <form class="login-form" name="login" action="/login/" method="post"><input type="text" name="login">
 <input type="password" name="password"><button type="submit">Войти</button></form></div>
 <div class="promo"><h1>Знакомства для серьезных отношений</h1>
