@@ -64,7 +64,7 @@ int TBufferedStream::Read(void* buf, int count) {
     m_readPos = m_readFilled = 0;
     const int rest = count - buffered;
     if (rest < m_readCapacity) {
-        const int got = std::max(0, m_inner->Read(m_readBuf.get(), m_readCapacity));
+        const int got = ReadInner(m_readBuf.get(), m_readCapacity, rest);
         if (got < rest) {
             std::memcpy(dst + buffered, m_readBuf.get(), static_cast<size_t>(got));
             if (m_checkIO) throw EInOutError(SReadLessThanExpected);
@@ -75,9 +75,22 @@ int TBufferedStream::Read(void* buf, int count) {
         m_readFilled = got;
         return count;
     }
-    const int got = std::max(0, m_inner->Read(dst + buffered, rest));
+    const int got = ReadInner(dst + buffered, rest, rest);
     if (m_checkIO && got < rest) throw EInOutError(SReadLessThanExpected);
     return buffered + got;
+}
+
+// Reads up to `count` bytes, going back to the inner stream while fewer than
+// `need` have come: an inner stream that hands out data in pieces (a pipe, a
+// network device) must not look like one that has ended.
+int TBufferedStream::ReadInner(char* dst, int count, int need) {
+    int got = 0;
+    while (got < need) {
+        const int n = m_inner->Read(dst + got, count - got);
+        if (n <= 0) break;
+        got += n;
+    }
+    return got;
 }
 
 bool TBufferedStream::SendBuffer() {

@@ -27,8 +27,10 @@ public:
 
     // Keeps the inner stream's check off while there is a read buffer.
     void SetCheckIO(bool value) override;
-    // Serves from the buffer. A short read empties the buffer, returns what
-    // arrived and, with CheckIO, raises EInOutError "Read less than expected".
+    // Serves from the buffer, refilling it with reads of its full capacity
+    // (a request of at least the capacity goes straight to the inner stream).
+    // A short read empties the buffer, returns what arrived and, with
+    // CheckIO, raises EInOutError "Read less than expected".
     int Read(void* buf, int count) override;
     // Buffers; a full buffer goes to the inner stream in one write. When the
     // inner stream takes less, the rest stays buffered (nothing is dropped)
@@ -41,6 +43,7 @@ public:
     int64_t Available() const override;
 
 private:
+    int ReadInner(char* dst, int count, int need);
     // Sends the write buffer; returns false when the inner stream took less.
     bool SendBuffer();
 
