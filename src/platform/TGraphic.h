@@ -4,6 +4,9 @@
 // knows its size, draws itself with a QPainter, loads and saves itself
 // through a QIODevice or a file, and copies itself to and from other graphics
 // and to a QImage (the library's "bitmap").
+//
+// AssignTo is overloaded; a descendant that overrides one overload should
+// say `using platform::TGraphic::AssignTo;` so the other stays visible.
 
 #include <QRect>
 #include <stdexcept>
