@@ -22,7 +22,7 @@
 using namespace image;
 using imagetest::DecodedJpeg;
 using imagetest::DecodeWithLibjpeg;
-using imagetest::JpegSpec;
+using imagetest::JpegOptions;
 using imagetest::MakeJpeg;
 
 namespace {
@@ -94,72 +94,72 @@ size_t MarkerOffset(const std::string& file, uint8_t marker) {
 TEST(JPEGLoader, DecodesEveryKindOfFileAsLibjpegDoes) {
     struct Case {
         const char* name;
-        JpegSpec spec;
+        JpegOptions options;
     };
-    auto spec = [](int w, int h, int hs, int vs) {
-        JpegSpec s;
+    auto sampled = [](int w, int h, int hs, int vs) {
+        JpegOptions s;
         s.width = w, s.height = h, s.hSampling = hs, s.vSampling = vs;
         return s;
     };
     std::vector<Case> cases = {
-        {"4:4:4", spec(64, 48, 1, 1)},
-        {"4:2:2", spec(64, 48, 2, 1)},
-        {"4:2:0", spec(64, 48, 2, 2)},
-        {"4:4:0", spec(64, 48, 1, 2)},
-        {"4:1:1", spec(64, 48, 4, 1)},
-        {"odd size 4:2:0", spec(17, 9, 2, 2)},
-        {"one pixel", spec(1, 1, 2, 2)},
-        {"one row 4:2:2", spec(333, 1, 2, 1)},
+        {"4:4:4", sampled(64, 48, 1, 1)},
+        {"4:2:2", sampled(64, 48, 2, 1)},
+        {"4:2:0", sampled(64, 48, 2, 2)},
+        {"4:4:0", sampled(64, 48, 1, 2)},
+        {"4:1:1", sampled(64, 48, 4, 1)},
+        {"odd size 4:2:0", sampled(17, 9, 2, 2)},
+        {"one pixel", sampled(1, 1, 2, 2)},
+        {"one row 4:2:2", sampled(333, 1, 2, 1)},
     };
     {
-        Case c{"grey", spec(57, 31, 1, 1)};
-        c.spec.gray = true;
+        Case c{"grey", sampled(57, 31, 1, 1)};
+        c.options.gray = true;
         cases.push_back(c);
     }
     {
-        Case c{"progressive 4:2:0", spec(75, 50, 2, 2)};
-        c.spec.progressive = true;
+        Case c{"progressive 4:2:0", sampled(75, 50, 2, 2)};
+        c.options.progressive = true;
         cases.push_back(c);
     }
     {
-        Case c{"progressive grey", spec(40, 41, 1, 1)};
-        c.spec.progressive = c.spec.gray = true;
+        Case c{"progressive grey", sampled(40, 41, 1, 1)};
+        c.options.progressive = c.options.gray = true;
         cases.push_back(c);
     }
     {
-        Case c{"restart markers", spec(64, 64, 2, 2)};
-        c.spec.restartRows = 1;
+        Case c{"restart markers", sampled(64, 64, 2, 2)};
+        c.options.restartRows = 1;
         cases.push_back(c);
     }
     {
-        Case c{"arithmetic coding", spec(48, 40, 2, 1)};
-        c.spec.arithmetic = true;
+        Case c{"arithmetic coding", sampled(48, 40, 2, 1)};
+        c.options.arithmetic = true;
         cases.push_back(c);
     }
     {
-        Case c{"quality 100, 4:4:4", spec(30, 20, 1, 1)};
-        c.spec.quality = 100;
+        Case c{"quality 100, 4:4:4", sampled(30, 20, 1, 1)};
+        c.options.quality = 100;
         cases.push_back(c);
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string file = MakeJpeg(c.spec);
+        const std::string file = MakeJpeg(c.options);
         ASSERT_FALSE(file.empty());
         TJPEGLoader loader;
         const TLinearBitmap b = Load(loader, file);
         ExpectSameAsLibjpeg(b, DecodeWithLibjpeg(file));
-        EXPECT_EQ(loader.ImageWidth(), c.spec.width);
-        EXPECT_EQ(loader.ImageHeight(), c.spec.height);
+        EXPECT_EQ(loader.ImageWidth(), c.options.width);
+        EXPECT_EQ(loader.ImageHeight(), c.options.height);
     }
 }
 
 TEST(JPEGLoader, ScalesDownWhileEveryHalvingKeepsTheSmallestSize) {
-    JpegSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    const std::string colour = MakeJpeg(spec);
-    spec.gray = spec.progressive = true;
-    const std::string grey = MakeJpeg(spec);
+    JpegOptions options;
+    options.width = 64;
+    options.height = 48;
+    const std::string colour = MakeJpeg(options);
+    options.gray = options.progressive = true;
+    const std::string grey = MakeJpeg(options);
     struct Case {
         int minWidth, minHeight, denom;
     };
@@ -189,12 +189,12 @@ TEST(JPEGLoader, ScalesDownWhileEveryHalvingKeepsTheSmallestSize) {
 }
 
 TEST(JPEGLoader, DamagedFilesRaiseLibjpegsMessageAndKeepTheBitmap) {
-    JpegSpec spec;
-    spec.width = 96;
-    spec.height = 64;
-    const std::string file = MakeJpeg(spec);
-    spec.progressive = true;
-    const std::string progressive = MakeJpeg(spec);
+    JpegOptions options;
+    options.width = 96;
+    options.height = 64;
+    const std::string file = MakeJpeg(options);
+    options.progressive = true;
+    const std::string progressive = MakeJpeg(options);
     const size_t sof = MarkerOffset(file, 0xC0);
     const size_t sos = ScanStarts(file).at(0);
     const size_t dht = MarkerOffset(file, 0xC4);
@@ -253,11 +253,11 @@ TEST(JPEGLoader, DamagedFilesRaiseLibjpegsMessageAndKeepTheBitmap) {
 TEST(JPEGLoader, EveryTruncationRaisesButAMissingEndMarkerAfterOneScanIsForgiven) {
     for (bool progressive : {false, true}) {
         SCOPED_TRACE(progressive ? "progressive" : "baseline");
-        JpegSpec spec;
-        spec.width = 40;
-        spec.height = 24;
-        spec.progressive = progressive;
-        const std::string file = MakeJpeg(spec);
+        JpegOptions options;
+        options.width = 40;
+        options.height = 24;
+        options.progressive = progressive;
+        const std::string file = MakeJpeg(options);
         TJPEGLoader loader;
         for (size_t cut = 0; cut + 2 < file.size(); ++cut)
             EXPECT_THROW(Load(loader, file.substr(0, cut)), EJPEG) << "cut at " << cut << " of " << file.size();
@@ -271,12 +271,12 @@ TEST(JPEGLoader, EveryTruncationRaisesButAMissingEndMarkerAfterOneScanIsForgiven
 }
 
 TEST(JPEGLoader, RandomDamageNeverCrashes) {
-    JpegSpec spec;
-    spec.width = 48;
-    spec.height = 32;
-    const std::string files[] = {MakeJpeg(spec), [&] {
-                                     spec.progressive = true;
-                                     return MakeJpeg(spec);
+    JpegOptions options;
+    options.width = 48;
+    options.height = 32;
+    const std::string files[] = {MakeJpeg(options), [&] {
+                                     options.progressive = true;
+                                     return MakeJpeg(options);
                                  }()};
     std::mt19937 random(1234);
     int raised = 0, loaded = 0;
@@ -303,11 +303,11 @@ TEST(JPEGLoader, AFileWithEndlessScansIsRefused) {
     // The first scan of a progressive file (DC coefficients, which do not
     // depend on earlier scans) repeated: libjpeg only warns about the
     // repeated progression, so only the scan limit stops it.
-    JpegSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    spec.progressive = true;
-    const std::string file = MakeJpeg(spec);
+    JpegOptions options;
+    options.width = 16;
+    options.height = 16;
+    options.progressive = true;
+    const std::string file = MakeJpeg(options);
     const std::vector<size_t> starts = ScanStarts(file);
     ASSERT_GE(starts.size(), 2u);
     const std::string scan = file.substr(starts[0], starts[1] - starts[0]);
@@ -404,11 +404,11 @@ TEST(JPEGLoader, SavingAnEmptyBitmapRaises) {
 }
 
 TEST(JPEGLoader, QualitySearchKeepsTheHighestQualityThatFits) {
-    JpegSpec spec;
-    spec.width = 80;
-    spec.height = 60;
+    JpegOptions options;
+    options.width = 80;
+    options.height = 60;
     TJPEGLoader reader;
-    const TLinearBitmap picture = Load(reader, MakeJpeg(spec));
+    const TLinearBitmap picture = Load(reader, MakeJpeg(options));
     auto at = [&](int quality) {
         TJPEGLoader loader;
         loader.SetQuality(quality);
@@ -475,9 +475,9 @@ TEST(JPEGLoader, ExtensionsFiltersAndTheRegistry) {
 
     // Files by extension, as the program and vtool load them.
     testsupport::TempDir dir;
-    JpegSpec spec;
-    spec.gray = true;
-    const std::string file = MakeJpeg(spec);
+    JpegOptions options;
+    options.gray = true;
+    const std::string file = MakeJpeg(options);
     testsupport::WriteFile(dir / "photo.JPEG", file);
     TLinearBitmap b;
     b.LoadFromFile((dir / "photo.JPEG").string());
@@ -485,5 +485,29 @@ TEST(JPEGLoader, ExtensionsFiltersAndTheRegistry) {
     b.SaveToFile((dir / "copy.jpg").string());
     const DecodedJpeg copy = DecodeWithLibjpeg(testsupport::ReadFile(dir / "copy.jpg"));
     EXPECT_EQ(copy.components, 1);
-    EXPECT_EQ(copy.width, spec.width);
+    EXPECT_EQ(copy.width, options.width);
+}
+
+TEST(JPEGLoader, AHugeDeclaredSizeIsRefusedWithoutAllocatingIt) {
+    // 60000 x 60000 declared in the frame header of a small file.
+    for (bool progressive : {false, true}) {
+        SCOPED_TRACE(progressive ? "progressive" : "baseline");
+        JpegOptions options;
+        options.progressive = progressive;
+        std::string file = MakeJpeg(options);
+        const size_t sof = MarkerOffset(file, progressive ? 0xC2 : 0xC0);
+        ASSERT_NE(sof, std::string::npos);
+        for (size_t at : {sof + 5, sof + 7}) file[at] = char(0xEA), file[at + 1] = char(0x60);
+
+        TJPEGLoader full;
+        EXPECT_THROW(Load(full, file), ELinearBitmap); // 10 GB of pixels
+        EXPECT_EQ(full.ImageWidth(), 60000);
+
+        // At one eighth the pixels would fit, but the data is missing (and a
+        // progressive file's coefficients alone would need gigabytes).
+        TJPEGLoader eighth;
+        eighth.SetMinWidth(1);
+        eighth.SetMinHeight(1);
+        EXPECT_THROW(Load(eighth, file), EJPEG);
+    }
 }

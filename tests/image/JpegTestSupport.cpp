@@ -35,25 +35,25 @@ struct EncodeJob {
     unsigned long outSize;
 };
 
-bool RunEncode(EncodeJob* job, const JpegSpec* spec, const uint8_t* pixels) {
+bool RunEncode(EncodeJob* job, const JpegOptions* options, const uint8_t* pixels) {
     if (setjmp(job->err.jump)) return false;
     jpeg_create_compress(&job->cinfo);
     jpeg_mem_dest(&job->cinfo, &job->out, &job->outSize);
-    job->cinfo.image_width = static_cast<JDIMENSION>(spec->width);
-    job->cinfo.image_height = static_cast<JDIMENSION>(spec->height);
-    job->cinfo.input_components = spec->gray ? 1 : 3;
-    job->cinfo.in_color_space = spec->gray ? JCS_GRAYSCALE : JCS_RGB;
+    job->cinfo.image_width = static_cast<JDIMENSION>(options->width);
+    job->cinfo.image_height = static_cast<JDIMENSION>(options->height);
+    job->cinfo.input_components = options->gray ? 1 : 3;
+    job->cinfo.in_color_space = options->gray ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&job->cinfo);
-    jpeg_set_quality(&job->cinfo, spec->quality, TRUE);
-    if (!spec->gray) {
-        job->cinfo.comp_info[0].h_samp_factor = spec->hSampling;
-        job->cinfo.comp_info[0].v_samp_factor = spec->vSampling;
+    jpeg_set_quality(&job->cinfo, options->quality, TRUE);
+    if (!options->gray) {
+        job->cinfo.comp_info[0].h_samp_factor = options->hSampling;
+        job->cinfo.comp_info[0].v_samp_factor = options->vSampling;
     }
-    if (spec->progressive) jpeg_simple_progression(&job->cinfo);
-    job->cinfo.restart_in_rows = spec->restartRows;
-    job->cinfo.arith_code = spec->arithmetic ? TRUE : FALSE;
+    if (options->progressive) jpeg_simple_progression(&job->cinfo);
+    job->cinfo.restart_in_rows = options->restartRows;
+    job->cinfo.arith_code = options->arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&job->cinfo, TRUE);
-    const size_t stride = size_t(spec->width) * (spec->gray ? 1 : 3);
+    const size_t stride = size_t(options->width) * (options->gray ? 1 : 3);
     while (job->cinfo.next_scanline < job->cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(pixels + job->cinfo.next_scanline * stride);
         jpeg_write_scanlines(&job->cinfo, &row, 1);
@@ -93,33 +93,33 @@ bool RunDecode(DecodeJob* job, const std::string* file, int scaleDenom) {
     return true;
 }
 
-std::vector<uint8_t> Picture(const JpegSpec& spec) {
-    const int channels = spec.gray ? 1 : 3;
-    std::vector<uint8_t> pixels(size_t(spec.width) * size_t(spec.height) * size_t(channels));
+std::vector<uint8_t> Picture(const JpegOptions& options) {
+    const int channels = options.gray ? 1 : 3;
+    std::vector<uint8_t> pixels(size_t(options.width) * size_t(options.height) * size_t(channels));
     uint32_t noise = 2463534242u;
     size_t i = 0;
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x)
+    for (int y = 0; y < options.height; ++y)
+        for (int x = 0; x < options.width; ++x)
             for (int c = 0; c < channels; ++c) {
                 noise ^= noise << 13;
                 noise ^= noise >> 17;
                 noise ^= noise << 5;
-                const int base = c == 0 ? x * 255 / std::max(spec.width - 1, 1)
-                               : c == 1 ? y * 255 / std::max(spec.height - 1, 1)
-                                        : (x + y) * 255 / std::max(spec.width + spec.height - 2, 1);
+                const int base = c == 0 ? x * 255 / std::max(options.width - 1, 1)
+                               : c == 1 ? y * 255 / std::max(options.height - 1, 1)
+                                        : (x + y) * 255 / std::max(options.width + options.height - 2, 1);
                 const int value = base + int(noise % 41) - 20 + ((x / 8 + y / 8) % 2 ? 30 : -30);
                 pixels[i++] = static_cast<uint8_t>(std::clamp(value, 0, 255));
             }
     return pixels;
 }
 
-std::string Encode(const JpegSpec& spec, const uint8_t* pixels) {
+std::string Encode(const JpegOptions& options, const uint8_t* pixels) {
     EncodeJob job{};
     job.cinfo.err = jpeg_std_error(&job.err.pub);
     job.err.pub.error_exit = TestErrorExit;
     job.err.pub.output_message = Silent;
     std::string file;
-    if (RunEncode(&job, &spec, pixels)) {
+    if (RunEncode(&job, &options, pixels)) {
         file.assign(reinterpret_cast<char*>(job.out), job.outSize);
         std::free(job.out);
     } // (after a failure libjpeg's memory destination may have let go of its buffer)
@@ -129,7 +129,7 @@ std::string Encode(const JpegSpec& spec, const uint8_t* pixels) {
 
 } // namespace
 
-std::string MakeJpeg(const JpegSpec& spec) { return Encode(spec, Picture(spec).data()); }
+std::string MakeJpeg(const JpegOptions& options) { return Encode(options, Picture(options).data()); }
 
 DecodedJpeg DecodeWithLibjpeg(const std::string& file, int scaleDenom) {
     DecodedJpeg result;
@@ -147,12 +147,12 @@ DecodedJpeg DecodeWithLibjpeg(const std::string& file, int scaleDenom) {
 }
 
 std::string EncodePixels(const std::vector<uint8_t>& pixels, int width, int height, bool gray, int quality) {
-    JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.gray = gray;
-    spec.quality = quality;
-    return Encode(spec, pixels.data());
+    JpegOptions options;
+    options.width = width;
+    options.height = height;
+    options.gray = gray;
+    options.quality = quality;
+    return Encode(options, pixels.data());
 }
 
 } // namespace imagetest

@@ -8,7 +8,7 @@
 
 namespace imagetest {
 
-struct JpegSpec {
+struct JpegOptions {
     int width = 64;
     int height = 48;
     bool gray = false;
@@ -23,8 +23,8 @@ struct JpegSpec {
 };
 
 // A picture of smooth gradients with some texture (so that every DCT
-// coefficient matters), encoded by libjpeg as `spec` asks.
-std::string MakeJpeg(const JpegSpec& spec);
+// coefficient matters), encoded by libjpeg as `options` asks.
+std::string MakeJpeg(const JpegOptions& options);
 
 // Pixels as libjpeg decodes them with the loader's settings: accurate
 // integer inverse DCT, fancy upsampling, at 1/scaleDenom of full size;

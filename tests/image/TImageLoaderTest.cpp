@@ -19,10 +19,10 @@ class ImageLoaderControl : public ::testing::Test {
 protected:
     void SetUp() override {
         image::RegisterImageLoaders();
-        imagetest::JpegSpec spec;
-        spec.width = 40;
-        spec.height = 30;
-        photo = imagetest::MakeJpeg(spec);
+        imagetest::JpegOptions options;
+        options.width = 40;
+        options.height = 30;
+        photo = imagetest::MakeJpeg(options);
         server.Reply("/photo_small.jpg", HttpReply::Page(photo, "image/jpeg"));
         server.Reply("/empty.jpg", HttpReply::Page("", "image/jpeg"));
         server.Reply("/page.html", HttpReply::Page("<html>not a photo</html>"));
