@@ -156,6 +156,19 @@ void TXMLTable::RebuildRecords() {
 void TXMLTable::InternalOpen() { BindRecordsList(); }
 
 void TXMLTable::LoadFromFile(const std::filesystem::path& fileName) {
+    try {
+        LoadDocument(fileName);
+    } catch (const EXMLTable&) {
+        // The file exists but holds nothing we can use: keep it from being
+        // overwritten by this table.
+        if (std::none_of(m_failedLoads.begin(), m_failedLoads.end(),
+                         [&](const auto& p) { return SamePath(p, fileName); }))
+            m_failedLoads.push_back(Absolute(fileName));
+        throw;
+    }
+}
+
+void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
     FileBuffer buffer;
     if (!ReadFile(fileName, buffer)) {
         // A missing file: the table keeps what it has, cursor included.

@@ -125,6 +125,7 @@ protected:
 
 private:
     std::string ContainerName() const;
+    void LoadDocument(const std::filesystem::path& fileName);
     void RebuildRecords();
     bool SaveRefused(const std::filesystem::path& fileName) const;
 
