@@ -8,7 +8,7 @@ namespace web {
 namespace {
 
 // The markup of the pages that indirect links lead to predates the
-// tokenizer's current rules: a TAB is part of an attribute, and "a = b" is
+// tokenizer's current rules: a TAB belongs to the attribute it stands in, and "a = b" is
 // three attribute texts.
 constexpr THTMLTagSyntax kOlderTagSyntax{.SplitAtTab = false, .DropBlanksAroundEquals = false};
 
