@@ -8,8 +8,8 @@ namespace web {
 namespace {
 
 // The markup of the pages that indirect links lead to predates the
-// tokenizer's current rules: a TAB belongs to the attribute it stands in, and "a = b" is
-// three attribute texts.
+// tokenizer's current rules: a TAB belongs to the attribute it stands in,
+// and "a = b" is three attribute texts.
 constexpr THTMLTagSyntax kOlderTagSyntax{.SplitAtTab = false, .DropBlanksAroundEquals = false};
 
 // The session token that follows "s=" in an indirect link (an MD5 in hex).
