@@ -40,14 +40,6 @@ TEST(FindTagsInForm, OpeningTagBelongsToItsForm) {
     EXPECT_TRUE(finder.FindTagsInForm("/form", {}, "login").empty());
 }
 
-TEST(FindTagsInForm, FilterApplies) {
-    TFindTags finder;
-    finder.SetHTML(kPage);
-    const auto password = finder.FindTagsInForm(
-        "input", [](const THTMLTag& tag) { return TFindTags::GetParamValue(&tag, "name") == "password"; }, "login");
-    EXPECT_EQ(Values(password, "name"), std::vector<std::string>{"password"});
-}
-
 TEST(FindTagsInForm, StarFindsEveryTagOfThePage) {
     TFindTags finder;
     finder.SetHTML(kPage);
