@@ -1,10 +1,15 @@
 // The program block: application set-up, then the message loop.
+#include "app/forms/MessageDialogBinding.h"
+#include "platform/HttpConnection.h"
+
 #include <QApplication>
 #include <QLabel>
 
 int main(int argc, char** argv) {
+    platform::InitHttp();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
+    app::BindMessageDialogs();
     QLabel window("Velmora");
     window.setWindowTitle("Velmora");
     window.setAlignment(Qt::AlignCenter);

@@ -1,11 +1,14 @@
 // Test entry point: every test binary runs inside a Qt application (widgets
 // render offscreen) and with its own configuration folder, so no test reads
 // or writes the user's settings.
+#include "platform/HttpConnection.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    platform::InitHttp();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     if (config.isValid()) qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());

@@ -1,0 +1,163 @@
+// The standard box is laid out by hand, as a fixed-size form: icon top left,
+// message beside it, the buttons centred in a row below both. The dialogs
+// built on it move the parts by pixel arithmetic, so no layout manager may
+// move them back.
+#include "app/forms/TMessageForm.h"
+
+#include "app/forms/MessageDialogTables.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
+
+namespace app {
+
+using namespace platform;
+
+namespace {
+
+constexpr int kHorzMargin = 12;
+constexpr int kVertMargin = 13;
+constexpr int kHorzSpacing = 15;
+// Keeps the buttons clear of a label that the dialogs move down to top 20.
+constexpr int kVertSpacing = 16;
+constexpr int kIconSize = 32;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonSpacing = 6;
+// The message wraps at half the screen's width.
+constexpr int kFallbackScreenWidth = 800;
+
+QString typeCaption(TMsgDlgType type) {
+    switch (type) {
+    case TMsgDlgType::mtWarning: return QStringLiteral("Warning");
+    case TMsgDlgType::mtError: return QStringLiteral("Error");
+    case TMsgDlgType::mtInformation: return QStringLiteral("Information");
+    case TMsgDlgType::mtConfirmation: return QStringLiteral("Confirmation");
+    case TMsgDlgType::mtCustom: break;
+    }
+    return ApplicationTitle();
+}
+
+// The style's icon for the type; mtCustom has none.
+QPixmap typeIcon(TMsgDlgType type, const QStyle& style) {
+    QStyle::StandardPixmap icon{};
+    switch (type) {
+    case TMsgDlgType::mtWarning: icon = QStyle::SP_MessageBoxWarning; break;
+    case TMsgDlgType::mtError: icon = QStyle::SP_MessageBoxCritical; break;
+    case TMsgDlgType::mtInformation: icon = QStyle::SP_MessageBoxInformation; break;
+    case TMsgDlgType::mtConfirmation: icon = QStyle::SP_MessageBoxQuestion; break;
+    case TMsgDlgType::mtCustom: return {};
+    }
+    return style.standardIcon(icon).pixmap(kIconSize, kIconSize);
+}
+
+int wrapWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->availableGeometry().width() : kFallbackScreenWidth;
+    return std::max(screenWidth, kIconSize) / 2;
+}
+
+} // namespace
+
+TMessageForm::TMessageForm(QWidget* parent) : QDialog(parent) {}
+
+std::vector<TButton*> TMessageForm::Buttons() const {
+    const auto found = findChildren<TButton*>(Qt::FindDirectChildrenOnly);
+    return {found.begin(), found.end()};
+}
+
+QLabel* TMessageForm::MessageLabel() const {
+    const auto labels = findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    return labels.isEmpty() ? nullptr : labels.last();
+}
+
+void TMessageForm::reject() {
+    // A Cancel button wins over a No button that also answers Escape.
+    TButton* chosen = nullptr;
+    for (TButton* button : Buttons()) {
+        if (!button->IsCancel() || !button->isEnabled() || button->ModalResult() == mrNone) continue;
+        if (!chosen || (button->ModalResult() == mrCancel && chosen->ModalResult() != mrCancel)) chosen = button;
+    }
+    done(chosen ? chosen->ModalResult() : mrCancel);
+}
+
+QString ApplicationTitle() { return QGuiApplication::applicationDisplayName(); }
+
+std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDlgType type,
+                                                  TMsgDlgButtons buttons) {
+    auto form = std::make_unique<TMessageForm>();
+    form->setWindowTitle(typeCaption(type));
+    const QFontMetrics metrics(form->font());
+
+    // The icon comes before the label, so that the label is the last one.
+    const QPixmap icon = typeIcon(type, *form->style());
+    const int iconWidth = icon.isNull() ? 0 : kIconSize;
+    if (!icon.isNull()) {
+        auto* image = new QLabel(form.get());
+        image->setObjectName(QStringLiteral("Image"));
+        image->setPixmap(icon);
+        image->setGeometry(kHorzMargin, kVertMargin, kIconSize, kIconSize);
+    }
+
+    const QString text = QString::fromStdString(msg);
+    const QRect textRect =
+        metrics.boundingRect(QRect(0, 0, wrapWidth(), 0), Qt::TextWordWrap | Qt::TextExpandTabs, text);
+    auto* label = new QLabel(form.get());
+    label->setObjectName(QStringLiteral("Message"));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setText(text);
+    const int textLeft = kHorzMargin + (iconWidth ? iconWidth + kHorzSpacing : 0);
+    label->setGeometry(textLeft, kVertMargin, textRect.width(), textRect.height());
+
+    std::vector<TButton*> made;
+    int buttonWidth = kButtonWidth;
+    for (int i = 0; i < kMsgDlgBtnCount; ++i) {
+        if (!buttons.Contains(static_cast<TMsgDlgBtn>(i))) continue;
+        const TMsgDlgButtonInfo& info = kMsgDlgButtonInfos[i];
+        auto* button = new TButton(form.get());
+        button->setObjectName(QString::fromUtf8(info.Name.data(), qsizetype(info.Name.size())));
+        button->SetCaption(std::string(info.Caption));
+        button->SetModalResult(info.ModalResult);
+        button->SetCancel(info.ModalResult == mrCancel);
+        buttonWidth = std::max(buttonWidth, metrics.horizontalAdvance(button->text()) + 2 * kHorzMargin);
+        made.push_back(button);
+    }
+    // The first of OK and Yes takes Enter, as the form's active control.
+    for (TButton* button : made) {
+        if (button->ModalResult() == mrOk || button->ModalResult() == mrYes) {
+            button->setDefault(true);
+            break;
+        }
+    }
+
+    const int n = int(made.size());
+    const int rowWidth = n ? n * buttonWidth + (n - 1) * kButtonSpacing : 0;
+    const int width = std::max(textLeft - kHorzMargin + textRect.width(), rowWidth) + 2 * kHorzMargin;
+    const int buttonTop = kVertMargin + std::max(iconWidth, textRect.height()) + kVertSpacing;
+    int left = (width - rowWidth) / 2;
+    for (TButton* button : made) {
+        button->setGeometry(left, buttonTop, buttonWidth, kButtonHeight);
+        left += buttonWidth + kButtonSpacing;
+    }
+    form->setFixedSize(width, buttonTop + kButtonHeight + kVertMargin);
+    return form;
+}
+
+int ShowModalAndFree(std::unique_ptr<TMessageForm> form) {
+    // Owned by the window in front, the box is centred over it and kept
+    // above it by the window manager.
+    if (QWidget* front = QApplication::activeWindow(); front && front != form.get())
+        form->setParent(front, form->windowFlags());
+    const QPointer<TMessageForm> box(form.release());
+    const int result = box->exec();
+    delete box.data();
+    return result;
+}
+
+} // namespace app

@@ -1,0 +1,47 @@
+#pragma once
+// The standard message box that the program's message dialogs start from: an
+// icon (none for mtCustom), the message label and one button per requested
+// button, with English captions and a plain layout. The dialogs then replace
+// the buttons and re-centre the parts.
+
+#include "app/controls/TButton.h"
+#include "platform/MessageDialogTypes.h"
+
+#include <QDialog>
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+namespace app {
+
+class TMessageForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TMessageForm(QWidget* parent = nullptr);
+
+    // The form's buttons in the order they were made, which is left to right.
+    std::vector<TButton*> Buttons() const;
+    // The message label (the form's last label); nullptr when it has none.
+    QLabel* MessageLabel() const;
+
+    // Escape and the window's close box press the cancel button (Cancel
+    // before No) when there is one, else end the box with mrCancel.
+    void reject() override;
+};
+
+// The application's title, which captions every message box.
+QString ApplicationTitle();
+
+// Builds the standard box for `msg` (plain text, never rich text). The caller
+// shows and frees it. Empty `buttons`: a box without buttons.
+std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, platform::TMsgDlgType type,
+                                                  platform::TMsgDlgButtons buttons);
+
+// Shows `form` modally, centred over the window in front, then frees it.
+// Returns the modal result (mrNone when the box was destroyed from outside).
+int ShowModalAndFree(std::unique_ptr<TMessageForm> form);
+
+} // namespace app

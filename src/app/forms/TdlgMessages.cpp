@@ -1,0 +1,92 @@
+#include "app/forms/TdlgMessages.h"
+
+#include "app/controls/TBitBtn.h"
+#include "app/forms/MessageDialogLayout.h"
+#include "app/forms/MessageDialogTables.h"
+#include "platform/BitmapResource.h"
+
+#include <QLabel>
+
+namespace app {
+
+using namespace platform;
+
+TdlgMessages dlgMessages;
+
+namespace {
+
+const TMessageButtonRow* findRow(const std::string& frameworkCaption) {
+    for (const TMessageButtonRow& row : kMessageButtonRows)
+        if (row.FrameworkCaption == frameworkCaption) return &row;
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<TMessageForm> TdlgMessages::MessageDialog(const std::string& msg, TMsgDlgType type,
+                                                          TMsgDlgButtons buttons) const {
+    auto form = CreateMessageDialog(msg, type, buttons);
+    AdaptDialog(*form, type);
+    return form;
+}
+
+void TdlgMessages::AdaptDialog(TMessageForm& form, TMsgDlgType type) const {
+    const bool custom = type == TMsgDlgType::mtCustom;
+    const std::vector<TButton*> old = form.Buttons();
+    QLabel* label = form.MessageLabel();
+    const int n = int(old.size());
+    const int labelWidth = label ? label->width() : 0;
+
+    const int width = custom ? form.width() : dialoglayout::DialogWidth(n, labelWidth, 52);
+    form.setFixedWidth(width);
+    if (label) dialoglayout::PlaceLabel(*label, width, custom);
+    const int gap = dialoglayout::Gap(width, n);
+
+    TBitBtn* first = nullptr;
+    TBitBtn* firstDefault = nullptr;
+    for (int i = 1; i <= n; ++i) {
+        TButton* was = old[size_t(i - 1)];
+        auto* button = new TBitBtn(&form);
+        button->setObjectName(was->objectName());
+        button->SetCaption(was->Caption());
+        button->SetModalResult(was->ModalResult());
+        if (const TMessageButtonRow* row = findRow(was->Caption())) {
+            button->SetKind(row->Kind);
+            button->SetCaption(std::string(row->Caption));
+            button->SetGlyph(LoadBitmapResource(row->Glyph));
+            // "Нет для Всех" and "Да для Всех" look like No and Yes but must
+            // still answer mrNoToAll and mrYesToAll, so the standard button's
+            // result is kept whatever the kind says.
+            button->SetModalResult(was->ModalResult());
+        } else {
+            button->SetCancel(was->IsCancel());
+            button->setDefault(was->isDefault());
+        }
+        if (custom) {
+            const int height = was->height() > m_glyphSize + 8 ? was->height() : 24;
+            button->setGeometry(was->x(), was->y(), was->width(), height);
+        } else {
+            button->setGeometry(dialoglayout::ButtonLeft(i, gap), was->y(),
+                                dialoglayout::kButtonWidth, 25);
+        }
+        button->SetGlyphSize(QSize(m_glyphSize, m_glyphSize));
+        if (!first) first = button;
+        if (!firstDefault && button->isDefault()) firstDefault = button;
+        delete was;
+    }
+    // A dialog has one default button; "Да для Всех" would otherwise take
+    // Enter from "Да" before it.
+    if (firstDefault) firstDefault->setDefault(true);
+    if (TBitBtn* focus = firstDefault ? firstDefault : first) focus->setFocus();
+    form.setWindowTitle(ApplicationTitle());
+}
+
+int TdlgMessages::ShowInfoMessage(const std::string& msg) const {
+    return ShowModalAndFree(MessageDialog(msg, TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK}));
+}
+
+int TdlgMessages::ShowMessageQuery(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons) const {
+    return ShowModalAndFree(MessageDialog(msg, type, buttons));
+}
+
+} // namespace app

@@ -1,0 +1,90 @@
+#include "app/forms/TdlgMessagesEx.h"
+
+#include "app/controls/TBitBtn.h"
+#include "app/forms/MessageDialogLayout.h"
+#include "app/forms/MessageDialogTables.h"
+#include "platform/BitmapResource.h"
+
+#include <QLabel>
+
+namespace app {
+
+using namespace platform;
+
+TdlgMessagesEx dlgMessagesEx;
+
+namespace {
+
+const TPictureButtonRow* findRow(const std::string& frameworkCaption) {
+    for (const TPictureButtonRow& row : kPictureButtonRows)
+        if (row.FrameworkCaption == frameworkCaption) return &row;
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<TMessageForm> TdlgMessagesEx::CreateMessageDialogEx(const std::string& msg, TMsgDlgType type,
+                                                                    TMsgDlgButtons buttons) const {
+    auto form = CreateMessageDialog(msg, type, buttons);
+    AdaptDialogEx(*form, type);
+    return form;
+}
+
+void TdlgMessagesEx::AdaptDialogEx(TMessageForm& form, TMsgDlgType type) const {
+    const std::vector<TButton*> old = form.Buttons();
+    QLabel* label = form.MessageLabel();
+    const int n = int(old.size());
+    int labelWidth = 0;
+    if (label) {
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+        label->setWordWrap(false);
+        label->adjustSize();
+        labelWidth = label->width();
+    }
+
+    const int width = dialoglayout::DialogWidth(n, labelWidth, 74);
+    form.setFixedWidth(width);
+    if (label) dialoglayout::PlaceLabel(*label, width, type == TMsgDlgType::mtCustom);
+    const int gap = dialoglayout::Gap(width, n);
+
+    TBitBtn* first = nullptr;
+    TBitBtn* firstDefault = nullptr;
+    for (int i = 1; i <= n; ++i) {
+        TButton* was = old[size_t(i - 1)];
+        auto* button = new TBitBtn(&form);
+        button->setObjectName(was->objectName());
+        if (const TPictureButtonRow* row = findRow(was->Caption())) {
+            button->SetKind(TBitBtnKind::bkCustom);
+            button->SetCaption({});
+            button->SetModalResult(row->ModalResult);
+            button->SetGlyph(LoadBitmapResource(row->Glyph));
+        } else {
+            button->SetCaption(was->Caption());
+            button->SetModalResult(was->ModalResult());
+        }
+        // Enter and Escape keep the roles of the standard buttons.
+        button->setDefault(was->isDefault());
+        button->SetCancel(was->IsCancel() || button->ModalResult() == mrNo);
+        button->setGeometry(dialoglayout::ButtonLeft(i, gap), was->y(), dialoglayout::kButtonWidth, 24);
+        button->SetLayout(TButtonLayout::blGlyphBottom);
+        button->SetGlyphSize(QSize(button->Glyph().width(), m_glyphHeight));
+        button->SetTransparentColor(QColor(255, 0, 0));
+        if (!first) first = button;
+        if (!firstDefault && button->isDefault()) firstDefault = button;
+        delete was;
+    }
+    // A dialog has one default button; "Да для Всех" would otherwise take
+    // Enter from "Да" before it.
+    if (firstDefault) firstDefault->setDefault(true);
+    if (TBitBtn* focus = firstDefault ? firstDefault : first) focus->setFocus();
+    form.setWindowTitle(ApplicationTitle());
+}
+
+int TdlgMessagesEx::MessageDlgEx(const std::string& msg) const {
+    return ShowModalAndFree(
+        CreateMessageDialogEx(msg, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}));
+}
+
+} // namespace app

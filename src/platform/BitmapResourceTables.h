@@ -1,0 +1,49 @@
+#pragma once
+// Every picture the program loads by name: its size, its background and the
+// routine that draws it. A picture is added by writing its painter (in
+// platform/resources/) and one row here.
+
+#include "platform/resources/MessageButtonPictures.h"
+
+#include <array>
+#include <string_view>
+
+class QPainter;
+
+namespace platform {
+
+enum class TBitmapBackground {
+    // Drawn over transparent pixels.
+    Transparent,
+    // A 24-bit picture on pure red (255, 0, 0), which its user makes transparent.
+    KeyRed,
+};
+
+struct TBitmapResource {
+    std::string_view Name;
+    int Width;
+    int Height;
+    TBitmapBackground Background;
+    void (*Paint)(QPainter& painter);
+};
+
+inline constexpr auto kBitmapResources = std::to_array<TBitmapResource>({
+    // Glyphs of the message-box buttons, drawn in the 16 standard colours.
+    {"BTN_YES", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnYes},
+    {"BTN_NO", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnNo},
+    {"BTN_OK", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnOk},
+    {"BTN_CANCEL", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnCancel},
+    {"BTN_ABORT", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnAbort},
+    {"BTN_RETRY", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnRetry},
+    {"BTN_IGNORE", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnIgnore},
+    {"BTN_ALL", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnAll},
+    {"BTN_ALL_NO", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnAllNo},
+    {"BTN_ALL_YES", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnAllYes},
+    {"BTN_HELP", 16, 16, TBitmapBackground::Transparent, &resources::PaintBtnHelp},
+    // Faces of the picture-only confirmation buttons.
+    {"BTN_YES_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnYesUp},
+    {"BTN_NO_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnNoUp},
+    {"BTN_OK_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnOkUp},
+});
+
+} // namespace platform

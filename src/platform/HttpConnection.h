@@ -1,0 +1,78 @@
+#pragma once
+// The HTTP service the web library's client stands on: one libcurl easy
+// handle that performs blocking requests on the calling thread and keeps its
+// connections and in-memory cookies between them. It knows nothing of the
+// client's options; it is told exactly what to send.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// libcurl's process-wide set-up. Call once at start-up, before any other
+// thread runs; further calls do nothing.
+void InitHttp();
+
+struct HttpProxy {
+    std::string server; // host name or address, without port
+    int port = 80;
+    std::string userName; // empty: no credentials
+    std::string password;
+};
+
+struct HttpRequest {
+    std::string url;                  // absolute http or https URL, already escaped
+    std::vector<std::string> headers; // "Name: value" lines, sent in this order after Host
+    std::string userAgent;            // sent when `headers` has no User-Agent line
+    bool http11 = false;              // HTTP/1.0 otherwise
+    bool followRedirects = true;      // at most 10
+    bool keepAlive = true;            // reuse the connection for the next request
+    std::optional<HttpProxy> proxy;   // none: a direct connection, whatever the environment says
+    long connectTimeoutMs = 60000;
+    long stallTimeoutMs = 30000;      // a transfer with no data for this long fails
+    size_t maxBodyBytes = size_t(64) << 20; // a longer body fails the request
+};
+
+struct HttpResponse {
+    bool completed = false; // the transfer ended without any transport error
+    long status = 0;        // status of the last response; 0 when none arrived
+    std::string statusText; // its reason phrase
+    std::string body;       // the whole body of the last response; empty unless completed
+    std::string error;      // what went wrong when not completed
+};
+
+enum class HttpEvent {
+    SendingRequest,   // information: the URL
+    HeadersAvailable, // information: the status line of a response
+};
+
+class HttpConnection {
+public:
+    using Observer = std::function<void(HttpEvent event, std::string_view information)>;
+
+    // `cookies`: keep the cookies that responses set and send them back.
+    explicit HttpConnection(bool cookies);
+    ~HttpConnection();
+    HttpConnection(const HttpConnection&) = delete;
+    HttpConnection& operator=(const HttpConnection&) = delete;
+
+    // False when libcurl could not make a handle; Perform then fails.
+    bool IsOpen() const;
+    bool Cookies() const { return m_cookies; }
+
+    // Performs one GET and waits for it to end. Never throws for network
+    // faults: they come back as a response that is not `completed`.
+    HttpResponse Perform(const HttpRequest& request, const Observer& observer = {});
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    bool m_cookies;
+};
+
+} // namespace platform

@@ -1,0 +1,108 @@
+#pragma once
+// The per-user registry on a system that has none. The keys of
+// HKEY_CURRENT_USER live in one XML file, $XDG_CONFIG_HOME/Corvane/Tessel/
+// registry.xml (~/.config when the variable is unset), with typed values so
+// that reading a value as the wrong kind is detected, and with key and value
+// names compared without regard to letter case, as the registry compares them.
+//
+// One TRegistry object serves one load or save: opening a key reads the file,
+// reads see that snapshot plus the object's own writes, and closing the key
+// writes the changes back atomically. The file is read again just before that
+// write and the changes are replayed on it, so two objects that save one
+// after the other never undo each other's values.
+//
+// A file that cannot be parsed (or that holds something this store never
+// writes) is renamed aside, never overwritten, and the store starts empty:
+// the program then starts as on a first run and the user's old file is kept.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+namespace registry_detail {
+struct Key;
+struct Change;
+} // namespace registry_detail
+
+class ERegistryException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The root keys the store knows. Only the current user's is kept.
+enum class TRegistryRoot { CurrentUser };
+
+// The kind of a stored value; Unknown for a value that does not exist.
+enum class TRegDataType { Unknown, String, Integer };
+
+class TRegistry {
+public:
+    TRegistry();
+    // Closes the open key; a failure to write is swallowed here, so callers
+    // that must know about it call CloseKey themselves.
+    ~TRegistry();
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    TRegistryRoot RootKey() const { return m_root; }
+    // Closes the open key first (writing its changes).
+    void SetRootKey(TRegistryRoot root);
+
+    // True when the key exists. Paths are taken from the root, parts
+    // separated by '\'; a leading '\' is allowed. Reading never raises: a
+    // file that cannot be read holds no keys.
+    bool KeyExists(std::string_view key);
+    // Opens the key, creating it (and its parents) when `canCreate` is set.
+    // False, with no key open, when it is missing and may not be created.
+    bool OpenKey(std::string_view key, bool canCreate);
+    // Writes the changes made since the key was opened and closes it. Throws
+    // ERegistryException when the file cannot be written (or cannot be read,
+    // so that writing would lose it); the file on disk is then as it was.
+    // Closing with no open key does nothing.
+    void CloseKey();
+    bool HasCurrentKey() const { return m_open; }
+
+    // Value operations act on the open key; with none open, reads find
+    // nothing and writes throw ERegistryException.
+    bool ValueExists(std::string_view name) const;
+    TRegDataType GetDataType(std::string_view name) const;
+    // Throws ERegistryException when the value is missing or is a string.
+    int32_t ReadInteger(std::string_view name) const;
+    // Throws ERegistryException when the value is missing or is an integer.
+    std::string ReadString(std::string_view name) const;
+    void WriteInteger(std::string_view name, int32_t value);
+    // A string ends at its first NUL byte, as a registry string does.
+    void WriteString(std::string_view name, std::string_view value);
+    // The names of the open key's values in the order they were created.
+    std::vector<std::string> GetValueNames() const;
+    // False when there was no such value.
+    bool DeleteValue(std::string_view name);
+
+    // The file that holds the current user's keys.
+    static std::filesystem::path StoreFile();
+    // The name a damaged file was kept under since the last call, or an
+    // empty path; lets the program tell the user once.
+    static std::filesystem::path TakeSetAsideFile();
+
+private:
+    using Key = registry_detail::Key;
+    using Change = registry_detail::Change;
+
+    void Load();
+    const Key* CurrentKey() const;
+    void Record(Change change);
+
+    TRegistryRoot m_root = TRegistryRoot::CurrentUser;
+    std::unique_ptr<Key> m_snapshot; // the file as read at open, plus our changes
+    std::vector<std::string> m_path;  // the open key
+    std::vector<Change> m_changes;    // what CloseKey writes
+    bool m_open = false;
+};
+
+} // namespace platform

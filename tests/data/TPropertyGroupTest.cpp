@@ -1,0 +1,64 @@
+#include "data/TSponsor.h"
+#include "data/TTarget.h"
+
+#include <gtest/gtest.h>
+
+using namespace data;
+
+namespace {
+
+std::vector<std::string_view> Names(const platform::TPersistent& object) {
+    std::vector<std::string_view> names;
+    for (const auto& p : object.PublishedProperties()) names.push_back(p.Name);
+    return names;
+}
+
+} // namespace
+
+TEST(PropertyGroup, PublishesItsFlagsInDeclarationOrder) {
+    EXPECT_EQ(Names(TTarget()),
+              (std::vector<std::string_view>{"Friendship", "Email", "Love", "RegSex", "SomeSex", "Group", "Virt",
+                                             "Intim", "IntimBuy", "Family", "Child", "Fiktive", "Rent", "Sport"}));
+    EXPECT_EQ(Names(TSponsor()), (std::vector<std::string_view>{"LookFor", "Iam", "No"}));
+    for (const auto& p : TTarget().PublishedProperties()) EXPECT_EQ(p.Kind, platform::TTypeKind::Boolean);
+}
+
+TEST(PropertyGroup, TextNamesWholeFlagsOnly) {
+    TTarget target;
+    target.SetAsText("Intim");
+    EXPECT_TRUE(target.Intim());
+    EXPECT_FALSE(target.IntimBuy());
+    EXPECT_EQ(target.GetAsText(), "Intim");
+
+    target.SetAsText("IntimBuy");
+    EXPECT_FALSE(target.Intim());
+    EXPECT_TRUE(target.IntimBuy());
+
+    // Order in the text does not matter, the published order is kept;
+    // unknown names and the wrong letter case are ignored.
+    target.SetAsText("Sport|nothing|love|Love|Friendship");
+    EXPECT_EQ(target.GetAsText(), "Friendship|Love|Sport");
+
+    target.SetAsText("");
+    EXPECT_EQ(target.GetAsText(), "");
+    for (const auto& p : target.PublishedProperties()) EXPECT_EQ(p.GetOrd(target), 0) << p.Name;
+}
+
+TEST(PropertyGroup, EveryFlagRoundTripsThroughText) {
+    TTarget all;
+    for (const auto& p : all.PublishedProperties()) p.SetOrd(all, 1);
+    const std::string text = all.GetAsText();
+    EXPECT_EQ(text, "Friendship|Email|Love|RegSex|SomeSex|Group|Virt|Intim|IntimBuy|Family|Child|Fiktive|Rent|Sport");
+    TTarget copy;
+    copy.SetAsText(text);
+    EXPECT_EQ(copy.GetAsText(), text);
+}
+
+TEST(PropertyGroup, GroupPropAnswersForExactNamesThatAreSet) {
+    TSponsor sponsor;
+    sponsor.SetIam(true);
+    EXPECT_TRUE(GetGroupProp(sponsor, "Iam"));
+    EXPECT_FALSE(GetGroupProp(sponsor, "iam"));
+    EXPECT_FALSE(GetGroupProp(sponsor, "No"));
+    EXPECT_FALSE(GetGroupProp(sponsor, "Unknown"));
+}

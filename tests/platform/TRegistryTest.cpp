@@ -1,0 +1,303 @@
+#include "platform/TRegistry.h"
+#include "support/ConfigHome.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::ERegistryException;
+using platform::TRegDataType;
+using platform::TRegistry;
+using testsupport::ConfigHome;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+constexpr std::string_view kKey = "Software\\Corvane\\Tessel";
+
+void Save(std::string_view key, std::string_view name, std::string_view value) {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(key, true));
+    reg.WriteString(name, value);
+    reg.CloseKey();
+}
+
+std::string ReadStringValue(std::string_view key, std::string_view name) {
+    TRegistry reg;
+    if (!reg.OpenKey(key, false)) return "<no key>";
+    return reg.ReadString(name);
+}
+
+size_t FilesIn(const std::filesystem::path& dir) {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(Registry, KeepsItsFileUnderTheConfigHome) {
+    ConfigHome home;
+    EXPECT_EQ(TRegistry::StoreFile(), home.path() / "Corvane" / "Tessel" / "registry.xml");
+}
+
+TEST(Registry, AMissingKeyIsNoErrorAndASaveCreatesIt) {
+    ConfigHome home;
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists(kKey));
+    EXPECT_FALSE(reg.OpenKey(kKey, false));
+    EXPECT_FALSE(reg.HasCurrentKey());
+    EXPECT_FALSE(reg.ValueExists("PageCount"));
+    EXPECT_THROW(reg.WriteInteger("PageCount", 1), ERegistryException);
+
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteInteger("PageCount", 5);
+    reg.WriteString("s_ty", "All");
+    reg.CloseKey();
+    EXPECT_TRUE(std::filesystem::exists(TRegistry::StoreFile()));
+    EXPECT_TRUE(TRegistry().KeyExists(kKey));
+    EXPECT_TRUE(TRegistry().KeyExists("Software\\Corvane"));
+
+    // A second save overwrites the values.
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteInteger("PageCount", 7);
+    reg.CloseKey();
+    ASSERT_TRUE(reg.OpenKey(kKey, false));
+    EXPECT_EQ(reg.ReadInteger("PageCount"), 7);
+    EXPECT_EQ(reg.ReadString("s_ty"), "All");
+    EXPECT_EQ(FilesIn(TRegistry::StoreFile().parent_path()), 1u) << "no temporary file is left";
+}
+
+TEST(Registry, CreatingAnEmptyKeyKeepsIt) {
+    ConfigHome home;
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("Software\\Corvane\\Tessel\\CarGroup", true));
+    }
+    EXPECT_TRUE(TRegistry().KeyExists("Software\\Corvane\\Tessel\\CarGroup"));
+}
+
+TEST(Registry, ReadingAValueAsTheWrongKindRaises) {
+    ConfigHome home;
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteInteger("PageCount", 3);
+    reg.WriteString("s_ty", "Week");
+    EXPECT_EQ(reg.GetDataType("PageCount"), TRegDataType::Integer);
+    EXPECT_EQ(reg.GetDataType("s_ty"), TRegDataType::String);
+    EXPECT_EQ(reg.GetDataType("nothing"), TRegDataType::Unknown);
+    try {
+        (void)reg.ReadString("PageCount");
+        FAIL() << "no exception";
+    } catch (const ERegistryException& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'PageCount'");
+    }
+    EXPECT_THROW((void)reg.ReadInteger("s_ty"), ERegistryException);
+    EXPECT_THROW((void)reg.ReadInteger("nothing"), ERegistryException);
+    EXPECT_THROW((void)reg.ReadString("nothing"), ERegistryException);
+}
+
+TEST(Registry, NamesCompareWithoutRegardToCaseAndKeepTheirFirstSpelling) {
+    ConfigHome home;
+    Save(kKey, "PageCount", "a");
+    Save("SOFTWARE\\corvane\\tessel", "PAGECOUNT", "b");
+    Save("Software\\Corvane\\Tessel", "Страна", "c");
+
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("software\\CORVANE\\Tessel", false));
+    EXPECT_EQ(reg.ReadString("pagecount"), "b");
+    EXPECT_EQ(reg.ReadString("СТРАНА"), "c");
+    EXPECT_THAT(reg.GetValueNames(), ElementsAre("PageCount", "Страна"));
+    EXPECT_TRUE(reg.KeyExists("\\Software\\Corvane\\Tessel\\"));
+}
+
+TEST(Registry, ValuesComeBackExactly) {
+    ConfigHome home;
+    std::string allBytes;
+    for (int c = 1; c < 256; ++c) allBytes.push_back(static_cast<char>(c));
+    const std::vector<std::string> strings = {
+        "", " ", "  leading and trailing  ", "line\r\nbreaks\rand\nmore\t", "<&\"'>", "Пароль ёЁ", allBytes,
+    };
+    const std::vector<int32_t> integers = {0, 1, -1, std::numeric_limits<int32_t>::min(),
+                                           std::numeric_limits<int32_t>::max()};
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(kKey, true));
+        for (size_t i = 0; i < strings.size(); ++i) reg.WriteString("s" + std::to_string(i), strings[i]);
+        for (size_t i = 0; i < integers.size(); ++i) reg.WriteInteger("i" + std::to_string(i), integers[i]);
+        reg.WriteString("nul", std::string_view("cut\0here", 8));
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(kKey, false));
+    for (size_t i = 0; i < strings.size(); ++i)
+        EXPECT_EQ(reg.ReadString("s" + std::to_string(i)), strings[i]) << "string " << i;
+    for (size_t i = 0; i < integers.size(); ++i)
+        EXPECT_EQ(reg.ReadInteger("i" + std::to_string(i)), integers[i]) << "integer " << i;
+    EXPECT_EQ(reg.ReadString("nul"), "cut");
+}
+
+TEST(Registry, ChangesReachTheFileWhenTheKeyCloses) {
+    ConfigHome home;
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteString("login", "anna");
+    EXPECT_EQ(reg.ReadString("login"), "anna") << "the object sees its own writes";
+    EXPECT_FALSE(TRegistry().KeyExists(kKey)) << "nothing is written before the key closes";
+    reg.CloseKey();
+    EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
+}
+
+TEST(Registry, SavesThroughTwoObjectsKeepEachOthersValues) {
+    ConfigHome home;
+    TRegistry first;
+    TRegistry second;
+    ASSERT_TRUE(first.OpenKey(kKey, true));
+    ASSERT_TRUE(second.OpenKey(kKey, true));
+    first.WriteString("login", "anna");
+    second.WriteString("ProxyServer", "10.0.0.1");
+    second.CloseKey();
+    first.CloseKey();
+    EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
+    EXPECT_EQ(ReadStringValue(kKey, "ProxyServer"), "10.0.0.1");
+}
+
+TEST(Registry, DeletesValuesAndKeepsSubkeysApart) {
+    ConfigHome home;
+    const std::string cars = std::string(kKey) + "\\CarGroup";
+    Save(kKey, "CarID0", "settings value");
+    Save(cars, "CarID0", "1");
+    Save(cars, "CarName0", "Audi");
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(cars, false));
+        EXPECT_TRUE(reg.DeleteValue("carid0"));
+        EXPECT_FALSE(reg.DeleteValue("CarID0"));
+        EXPECT_THAT(reg.GetValueNames(), ElementsAre("CarName0"));
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(cars, false));
+    EXPECT_THAT(reg.GetValueNames(), ElementsAre("CarName0"));
+    EXPECT_EQ(ReadStringValue(kKey, "CarID0"), "settings value");
+}
+
+// Files this store never writes: each is set aside under a new name, reads
+// as no keys at all, and is never overwritten.
+TEST(Registry, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
+    const std::vector<std::string> damaged = {
+        "not xml at all",
+        "<registry><key name=\"Software\"><value name=\"x\" type=\"string\" data=\"y\"/>",
+        "<settings/>",
+        "<registry><key name=\"Software\"><value name=\"x\" type=\"integer\" data=\"12abc\"/></key></registry>",
+        "<registry><key name=\"Software\"><value name=\"x\" type=\"binary\" data=\"00\"/></key></registry>",
+        "<registry><key name=\"Software\"><value name=\"x\" type=\"string\"/></key></registry>",
+        "<registry><key name=\"Software\"><value name=\"x\" type=\"integer\" data=\"99999999999\"/></key></registry>",
+        "<registry><key name=\"Software\"><value name=\"x\" type=\"string\" data=\"1\"/>"
+        "<value name=\"X\" type=\"string\" data=\"2\"/></key></registry>",
+        "<registry><key><value name=\"x\" type=\"string\" data=\"1\"/></key></registry>",
+        "<registry>text<key name=\"Software\"/></registry>",
+    };
+    for (const auto& content : damaged) {
+        SCOPED_TRACE(content);
+        ConfigHome home;
+        const auto file = TRegistry::StoreFile();
+        std::filesystem::create_directories(file.parent_path());
+        WriteFile(file, content);
+
+        EXPECT_FALSE(TRegistry().KeyExists("Software"));
+        auto aside = file;
+        aside += ".damaged";
+        EXPECT_EQ(TRegistry::TakeSetAsideFile(), aside);
+        EXPECT_TRUE(TRegistry::TakeSetAsideFile().empty()) << "reported once";
+        EXPECT_EQ(ReadFile(aside), content);
+
+        Save(kKey, "login", "anna");
+        EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
+        EXPECT_EQ(ReadFile(aside), content);
+    }
+}
+
+TEST(Registry, ASecondDamagedFileDoesNotReplaceTheFirst) {
+    ConfigHome home;
+    const auto file = TRegistry::StoreFile();
+    std::filesystem::create_directories(file.parent_path());
+    WriteFile(file, "first damage");
+    EXPECT_FALSE(TRegistry().KeyExists(kKey));
+    WriteFile(file, "second damage");
+    EXPECT_FALSE(TRegistry().KeyExists(kKey));
+    EXPECT_EQ(ReadFile(file.string() + ".damaged"), "first damage");
+    EXPECT_EQ(ReadFile(file.string() + ".damaged-2"), "second damage");
+    (void)TRegistry::TakeSetAsideFile();
+}
+
+TEST(Registry, AnEmptyFileReadsAsNoKeys) {
+    ConfigHome home;
+    const auto file = TRegistry::StoreFile();
+    std::filesystem::create_directories(file.parent_path());
+    WriteFile(file, "");
+    EXPECT_FALSE(TRegistry().KeyExists(kKey));
+    EXPECT_TRUE(TRegistry::TakeSetAsideFile().empty());
+    Save(kKey, "login", "anna");
+    EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
+}
+
+TEST(Registry, ADamagedFileThatCannotBeSetAsideIsNeverOverwritten) {
+    if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
+    ConfigHome home;
+    const auto file = TRegistry::StoreFile();
+    const auto dir = file.parent_path();
+    std::filesystem::create_directories(dir);
+    WriteFile(file, "damaged");
+    ::chmod(dir.c_str(), 0500);
+
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists(kKey));
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteString("login", "anna");
+    try {
+        reg.CloseKey();
+        ADD_FAILURE() << "no exception";
+    } catch (const ERegistryException& e) {
+        EXPECT_THAT(e.what(), HasSubstr("nothing was written"));
+    }
+    ::chmod(dir.c_str(), 0700);
+    EXPECT_EQ(ReadFile(file), "damaged");
+}
+
+TEST(Registry, AFileThatCannotBeWrittenRaisesOnClose) {
+    if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
+    ConfigHome home;
+    Save(kKey, "login", "anna");
+    const auto dir = TRegistry::StoreFile().parent_path();
+    ::chmod(dir.c_str(), 0500);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteString("login", "boris");
+    EXPECT_THROW(reg.CloseKey(), ERegistryException);
+    ::chmod(dir.c_str(), 0700);
+    EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
+}
+
+TEST(Registry, ASaveThatCannotReachItsFolderRaises) {
+    ConfigHome home;
+    std::filesystem::create_directories(home.path() / "Corvane");
+    WriteFile(home.path() / "Corvane" / "Tessel", "a file where the folder should be");
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists(kKey));
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteString("login", "anna");
+    EXPECT_THROW(reg.CloseKey(), ERegistryException);
+    EXPECT_EQ(ReadFile(home.path() / "Corvane" / "Tessel"), "a file where the folder should be");
+}
+
+TEST(Registry, TheFileIsTheUsersAlone) {
+    ConfigHome home;
+    Save(kKey, "password", "c2VjcmV0");
+    struct stat st {};
+    ASSERT_EQ(::stat(TRegistry::StoreFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}

@@ -1,0 +1,191 @@
+// Every way a request can fail gives no content and no exception, except a
+// missing URL.
+#include "RecordingSubmit.h"
+#include "support/LocalHttpServer.h"
+#include "support/RawHttpServer.h"
+#include "web/EWebError.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using testsupport::HttpReply;
+using testsupport::LocalHttpServer;
+using testsupport::RawHttpServer;
+using testsupport::RawReply;
+
+namespace {
+
+const std::string kPage(5000, 'x');
+
+} // namespace
+
+TEST(SubmitFailure, ErrorStatusesGiveEmptyTextAndReportTheStatus) {
+    LocalHttpServer server;
+    server.Reply("/missing", HttpReply::Status(404, "<html>Not here</html>"));
+    server.Reply("/broken", HttpReply::Status(500, "<html>Server error</html>"));
+    server.Reply("/forbidden", HttpReply::Status(403, "<html>No</html>"));
+    for (const char* path : {"/missing", "/broken", "/forbidden"}) {
+        RecordingSubmit submit;
+        submit.SetURL(server.Url(path));
+        std::string content = "kept";
+        submit.Get(content);
+        EXPECT_EQ(content, "kept") << path;
+        EXPECT_EQ(submit.GetString(), "") << path;
+    }
+    RecordingSubmit submit;
+    submit.SetURL(server.Url("/missing"));
+    submit.GetString();
+    ASSERT_EQ(submit.errors.size(), 1u);
+    EXPECT_EQ(submit.errors[0], "Not Found - '" + server.Url("/missing") + "'");
+}
+
+TEST(SubmitFailure, RedirectsAreFollowedUnlessSwitchedOff) {
+    LocalHttpServer server;
+    server.Reply("/old", HttpReply::Redirect("/middle"));
+    server.Reply("/middle", HttpReply::Redirect("/new", 301));
+    server.Page("/new", "arrived");
+
+    TSubmit follows;
+    follows.SetURL(server.Url("/old"));
+    EXPECT_EQ(follows.GetString(), "arrived");
+
+    RecordingSubmit stays;
+    stays.SetInternetOptions({TSubmitInternetOption::KeepConnection, TSubmitInternetOption::NoAutoRedirect});
+    stays.SetURL(server.Url("/old"));
+    EXPECT_EQ(stays.GetString(), "");
+    EXPECT_EQ(stays.errors.size(), 1u);
+}
+
+TEST(SubmitFailure, EndlessRedirectsGiveUp) {
+    LocalHttpServer server;
+    server.Reply("/loop", HttpReply::Redirect("/loop"));
+    RecordingSubmit submit;
+    submit.SetURL(server.Url("/loop"));
+    EXPECT_EQ(submit.GetString(), "");
+    EXPECT_EQ(submit.errors.size(), 1u);
+    EXPECT_LE(server.RequestCount(), 11u);
+}
+
+TEST(SubmitFailure, BodyCutShortGivesEmptyText) {
+    LocalHttpServer server;
+    HttpReply reply = HttpReply::Page(kPage);
+    reply.cutShortAfter = 1000;
+    server.Reply("/cut", reply);
+    RecordingSubmit submit;
+    submit.SetURL(server.Url("/cut"));
+    std::string content;
+    submit.Get(content);
+    EXPECT_EQ(content, "");
+    EXPECT_EQ(submit.errors.size(), 1u);
+}
+
+TEST(SubmitFailure, DamagedResponsesGiveEmptyText) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"shorter than declared", RawReply::CutShort(kPage, 10).bytes},
+        {"chunk cut short", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+                            "1000\r\n" + kPage.substr(0, 100)},
+        {"bad chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc\r\n0\r\n\r\n"},
+        {"closed without a word", ""},
+        {"headers cut short", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"},
+        {"no status line", "<html>old style</html>"},
+    };
+    for (const auto& c : cases) {
+        RawHttpServer server([&](const std::string&) { return RawReply{c.bytes, false}; });
+        RecordingSubmit submit;
+        submit.SetURL(server.Url("/"));
+        EXPECT_EQ(submit.GetString(), "") << c.name;
+        EXPECT_EQ(submit.errors.size(), 1u) << c.name;
+    }
+}
+
+TEST(SubmitFailure, EmptyUrlRaises) {
+    TSubmit submit;
+    EXPECT_THROW(submit.GetString(), EWebError);
+    std::string content;
+    try {
+        submit.Get(content);
+        FAIL() << "no exception";
+    } catch (const EWebError& e) {
+        EXPECT_STREQ(e.what(), "Empty URL");
+    }
+    submit.SetURL("http://127.0.0.1/");
+    submit.SetURL("");
+    EXPECT_THROW(submit.GetString(), EWebError);
+}
+
+TEST(SubmitFailure, SilentServerTimesOut) {
+    RawHttpServer server([](const std::string&) { return RawReply::Silence(); });
+    RecordingSubmit submit;
+    submit.SetReceiveTimeout(1000);
+    submit.SetURL(server.Url("/"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(submit.GetString(), "");
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(900));
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    EXPECT_EQ(submit.errors.size(), 1u);
+}
+
+TEST(SubmitFailure, StallMidBodyTimesOut) {
+    RawHttpServer server([](const std::string&) {
+        RawReply reply = RawReply::CutShort(kPage, 100);
+        reply.stall = true;
+        return reply;
+    });
+    RecordingSubmit submit;
+    submit.SetSendTimeout(1000);
+    submit.SetURL(server.Url("/"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(submit.GetString(), "");
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(900));
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+}
+
+TEST(SubmitFailure, DelayedAnswerWithinTheTimeOutArrives) {
+    LocalHttpServer server;
+    HttpReply reply = HttpReply::Page("late");
+    reply.delay = std::chrono::milliseconds(300);
+    server.Reply("/", reply);
+    TSubmit submit;
+    submit.SetReceiveTimeout(2000);
+    submit.SetURL(server.Url("/"));
+    EXPECT_EQ(submit.GetString(), "late");
+}
+
+TEST(SubmitFailure, NobodyListeningGivesEmptyTextAndAnError) {
+    int port;
+    {
+        LocalHttpServer gone;
+        port = gone.Port();
+    }
+    RecordingSubmit submit;
+    submit.SetURL("http://127.0.0.1:" + std::to_string(port) + "/page");
+    EXPECT_EQ(submit.GetString(), "");
+    ASSERT_EQ(submit.errors.size(), 1u);
+    EXPECT_NE(submit.errors[0].find(" - URL:http://127.0.0.1:" + std::to_string(port) + "/page"), std::string::npos)
+        << submit.errors[0];
+}
+
+TEST(SubmitFailure, ConnectWithoutHostFailsWithTheConnectionMessage) {
+    RecordingSubmit submit;
+    EXPECT_FALSE(submit.Connect());
+    EXPECT_FALSE(submit.Connected());
+    EXPECT_EQ(submit.errors, std::vector<std::string>{"Ошибка соединения:"});
+}
+
+TEST(SubmitFailure, ExceptionFromAHandlerDisconnectsAndPassesOn) {
+    LocalHttpServer server;
+    server.Page("/", "x");
+    struct Throwing : TResponseContent {
+        void Write(std::string_view) override { throw std::runtime_error("full"); }
+    } sink;
+    TSubmit submit;
+    submit.SetURL(server.Url("/"));
+    EXPECT_THROW(submit.Get(sink), std::runtime_error);
+    EXPECT_FALSE(submit.Connected());
+}
