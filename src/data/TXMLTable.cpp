@@ -53,7 +53,9 @@ bool ReadFile(const std::filesystem::path& fileName, FileBuffer& buffer) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) LoadError(fileName, std::strerror(errno));
     if (S_ISDIR(st.st_mode)) LoadError(fileName, std::strerror(EISDIR));
-    size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 4096;
+    // One byte more than the file, so that the read which meets its end needs
+    // no bigger buffer; a file that grows meanwhile doubles it.
+    size_t capacity = static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 1;
     for (;;) {
         if (!buffer.data || buffer.size == capacity) {
             if (buffer.data) capacity *= 2;
@@ -185,14 +187,15 @@ void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
     } else {
         const std::string encoding = DeclaredEncoding(bytes);
         const bool utf8 = encoding.empty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii";
+        const bool valid = utf8 && text::IsValidUtf8(bytes);
         if (encoding == "windows-1251" || encoding == "cp1251" || encoding == "x-cp1251" ||
-            (encoding.empty() && !text::IsValidUtf8(bytes))) {
+            (encoding.empty() && !valid)) {
             // Hand-written files of the original's days are windows-1251,
             // with or without saying so.
             const std::string converted = text::Cp1251ToUtf8(bytes);
             result = document.load_buffer(converted.data(), converted.size(), kParseFlags, pugi::encoding_utf8);
         } else if (utf8) {
-            if (!text::IsValidUtf8(bytes)) LoadError(fileName, "the text is not valid UTF-8");
+            if (!valid) LoadError(fileName, "the text is not valid UTF-8");
             result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_utf8);
         } else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1") {
             result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_latin1);
@@ -319,9 +322,15 @@ std::string TXMLTable::InternalFieldText(int recordIndex, const db::TField& fiel
 }
 
 pugi::xml_node TXMLTable::FieldNode(pugi::xml_node record, std::string_view field) {
-    for (pugi::xml_node child = record.first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element && field == child.name()) return child;
-    return {};
+    // pugixml's own lookup runs inside the library, several times faster
+    // than walking the children through its API; it wants a terminated name.
+    char name[64];
+    if (field.size() < sizeof name && field.find('\0') == std::string_view::npos) {
+        std::memcpy(name, field.data(), field.size());
+        name[field.size()] = '\0';
+        return record.child(name);
+    }
+    return record.child(std::string(field).c_str());
 }
 
 std::string TXMLTable::NodeText(pugi::xml_node record, std::string_view field) {

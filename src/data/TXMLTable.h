@@ -20,6 +20,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>

@@ -86,14 +86,4 @@ TEST(XMLTableIndex, DeleteEntryRemovesTheRecordAndRenumbers) {
     EXPECT_FALSE(index.Find("a"));
 }
 
-TEST(XMLTableIndex, WithoutATableDoesNothing) {
-    data::TXMLTableIndex index;
-    index.AddKey("a");
-    EXPECT_EQ(index.Count(), 0);
-    EXPECT_FALSE(index.Find("a"));
-    std::vector<std::string> strings{"x"};
-    index.FillStrings(strings);
-    EXPECT_TRUE(strings.empty());
-}
-
 } // namespace

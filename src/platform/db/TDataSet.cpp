@@ -338,6 +338,7 @@ void TDataSet::FieldIndexChanged(TField& field, int newIndex) {
 }
 
 void TDataSet::DataEvent(TDataEvent event, int distance, TField* field) {
+    if (m_sources.empty()) return;
     if (event != TDataEvent::UpdateRecord && m_disableCount > 0) {
         m_pendingChange = true;
         return;
