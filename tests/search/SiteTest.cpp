@@ -5,6 +5,7 @@
 #include "support/site/LocalSite.h"
 
 #include "platform/Text.h"
+#include "web/ProfileLogin.h"
 #include "web/TFindTags.h"
 #include "web/TSubmit.h"
 
@@ -468,9 +469,14 @@ TEST(LocalSite, ProfileAddressesRedirectsAndSearchLinks) {
     const size_t token = search.find("s=");
     ASSERT_EQ(search.size() - token, 34u) << search;
     EXPECT_EQ(search.find_first_not_of("0123456789abcdef", token + 2), std::string::npos);
-    std::string resolved = search.substr(0, token);
-    if (resolved.back() == '&') resolved.pop_back();
-    EXPECT_TRUE(Contains(text::Cp1251ToUtf8(Fetch(resolved)), site.ProfileAddress("anna") + "</a>"));
+    // The program's own login extraction reads every kind of link the site gives.
+    EXPECT_EQ(web::ResolveSearchLink(search), site.ProfileAddress("anna"));
+    for (const char* login : {"anna", "bob", "cleo"})
+        EXPECT_EQ(web::ExtractProfileLogin(site.ResultLink(login)), login);
+    site.SetFromSearchLinks(false);
+    const size_t before = site.RequestCount();
+    EXPECT_EQ(web::ExtractProfileLogin(site.ResultLink("anna")), "anna");
+    EXPECT_EQ(site.RequestCount(), before) << "a plain link needs no download";
 }
 
 TEST(LocalSite, WapPagesListEachAreaLevelTenAPage) {
