@@ -90,7 +90,7 @@ public:
     // when `fileName` is a file this table failed to load.
     void SaveToFile(const std::filesystem::path& fileName);
     // Removes every record; the cursor goes to no record.
-    void ClearRecords();
+    virtual void ClearRecords();
     // Replaces `strings` with the `fieldName` text of every record in order
     // ("" for a record without it).
     void FillStrings(std::string_view fieldName, std::vector<std::string>& strings) const;
