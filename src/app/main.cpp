@@ -1,5 +1,6 @@
 // The program block: application set-up, then the message loop.
 #include "app/forms/MessageDialogBinding.h"
+#include "data/TdmFriend.h"
 #include "image/ImageLoaders.h"
 #include "platform/HttpConnection.h"
 
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     app::BindMessageDialogs();
+    // Before the main window, which reaches every table through it; its
+    // start-up warnings are for the main window to show.
+    data::TdmFriend dataModule;
     QLabel window("Velmora");
     window.setWindowTitle("Velmora");
     window.setAlignment(Qt::AlignCenter);
