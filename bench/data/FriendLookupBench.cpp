@@ -3,6 +3,7 @@
 // beside the plain first-match scan the lookups replace (the peer). Queries
 // are spread over the whole table, half of them for profiles it lacks. The
 // Fill pair shows what keeping the index costs while rows are appended.
+#include "data/FriendTables.h"
 #include "data/TFriend.h"
 #include "platform/Text.h"
 
@@ -101,9 +102,8 @@ public:
 
 protected:
     void InitFieldDefs() override {
-        for (const char* name : {"Name", "Login", "URL", "Area", "Age", "RealUser", "VipUser", "PhotoCount",
-                                 "VideoCount", "Intim", "AgeRange", "NewMessage"})
-            FieldDefs().Add(name, 2048, true);
+        for (const data::TFriendFieldSpec& field : data::FriendFields)
+            FieldDefs().Add(std::string(field.Name), field.Size, true);
     }
 };
 

@@ -164,7 +164,8 @@ void TFieldValueIndex::Leave(TEntry& entry, size_t field) {
     entry.groups[field] = kNoGroup;
     TFieldTable& table = m_tables[field];
     TGroup& group = table.groups[g];
-    if (TMember* member = Locate(group, entry.order)) group.members.erase(group.members.begin() + (member - group.members.data()));
+    if (const TMember* member = Locate(group, entry.order))
+        group.members.erase(group.members.begin() + (member - group.members.data()));
     if (!group.members.empty()) {
         group.first = group.members.front().field;
         return;

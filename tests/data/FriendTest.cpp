@@ -3,7 +3,6 @@
 #include "ProfileTestSupport.h"
 
 #include "data/TFriend.h"
-#include "platform/db/TField.h"
 
 #include <gtest/gtest.h>
 
@@ -61,17 +60,6 @@ TEST(Friend, AddFriendWritesAllTwelveFieldsInFileOrder) {
     EXPECT_EQ(back.VipUser, 1);
     EXPECT_EQ(back.Intim, 1);
     EXPECT_EQ(back.AgeRange, "");
-}
-
-TEST(Friend, FieldsAreDeclaredWithTheirSizes) {
-    TFriend table;
-    table.Open();
-    ASSERT_EQ(table.FieldCount(), 12);
-    EXPECT_EQ(table.Fields(0).FieldName(), "Name");
-    EXPECT_EQ(table.Fields(11).FieldName(), "NewMessage");
-    EXPECT_EQ(table.FieldByName("Login").Size(), 82);
-    EXPECT_EQ(table.FieldByName("URL").Size(), 2048);
-    EXPECT_EQ(table.FieldByName("Intim").Size(), 62);
 }
 
 TEST(Friend, ReadRecordOfHandEditedRowsGivesZeroForWhatIsNoNumber) {
