@@ -1,5 +1,6 @@
 // The program block: application set-up, then the message loop.
 #include "app/forms/MessageDialogBinding.h"
+#include "image/ImageLoaders.h"
 #include "platform/HttpConnection.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv) {
     platform::InitHttp();
+    image::RegisterImageLoaders();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     app::BindMessageDialogs();
