@@ -42,17 +42,11 @@ void TFriend::InitFieldDefs() {
 }
 
 pugi::xml_node TFriend::Find(size_t field, std::string_view value) const {
-    const std::string_view name = kIndexedFields[field];
+    // A lookup made while the table tells its controls of a new row, before
+    // the index has heard of it, finds the counts differing and reads the
+    // table again.
     if (m_index.Count() != static_cast<size_t>(RecordCount())) m_index.Rebuild(*this);
-    const std::string folded = text::AsciiLower(value);
-    pugi::xml_node record = m_index.Find(field, folded);
-    if (record && text::AsciiLower(NodeText(record, name)) != folded) {
-        // The field was rewritten behind the table's back: read it all again
-        // rather than answer with a row that no longer matches.
-        m_index.Rebuild(*this);
-        record = m_index.Find(field, folded);
-    }
-    return FieldNode(record, name);
+    return m_index.Find(field, value);
 }
 
 pugi::xml_node TFriend::FindByURL(std::string_view URL) const { return Find(kUrlField, URL); }
@@ -76,15 +70,16 @@ void TFriend::WriteFields(pugi::xml_node record, std::string_view Name, std::str
     SetNodeText(record, "VideoCount", std::to_string(VideoCount));
     SetNodeText(record, "Intim", std::to_string(Intim));
     SetNodeText(record, "AgeRange", AgeRange);
-    m_index.Changed(record);
 }
 
 pugi::xml_node TFriend::AddFriend(std::string_view Name, std::string_view Login, std::string_view URL,
                                   std::string_view Area, int32_t Age, int32_t RealUser, int32_t VipUser,
                                   int32_t PhotoCount, int32_t VideoCount, int32_t Intim, std::string_view AgeRange) {
-    const pugi::xml_node record = NewRecordNode();
+    // The row is indexed once, filled, rather than empty and then again.
+    const pugi::xml_node record = TXMLTable::NewRecordNode();
     WriteFields(record, Name, Login, URL, Area, Age, RealUser, VipUser, PhotoCount, VideoCount, Intim, AgeRange);
     SetNodeText(record, "NewMessage", "0");
+    m_index.Appended(record);
     return record;
 }
 
@@ -123,6 +118,7 @@ void TFriend::UpdateFriend(int index, std::string_view Name, std::string_view Lo
     const pugi::xml_node record = RecordNode(index);
     if (!record) return;
     WriteFields(record, Name, Login, URL, Area, Age, RealUser, VipUser, PhotoCount, VideoCount, Intim, AgeRange);
+    m_index.Changed(record);
 }
 
 void TFriend::DeleteFriend(int index) { DeleteNode(index); }
@@ -133,7 +129,8 @@ void TFriend::MergeByLogin(TFriend& target) const { MergeFrom(target, TMergeMode
 
 void TFriend::MergeFrom(TFriend& target, TMergeMode mode) const {
     // Rows this merge appends are looked up too, so a profile listed twice
-    // arrives once; merging a table into itself appends nothing.
+    // arrives once. The count is taken first, so that merging a table into
+    // itself ends.
     const int count = RecordCount();
     for (int i = 0; i < count; ++i) {
         const pugi::xml_node record = RecordNode(i);

@@ -7,9 +7,8 @@
 // Lookups by login and by address answer from an index kept up to date by
 // every operation of this table that adds, removes, moves or rewrites a
 // record; their result is always the first matching record in table order.
-// A Login or URL written straight into a field element (SetNodeText) is seen
-// by lookups only after the next load or index rebuild: edit rows through
-// UpdateFriend.
+// The index cannot see a Login or URL written straight into a field element
+// (SetNodeText on a row of this table): rewrite rows through UpdateFriend.
 
 #include "data/TFieldValueIndex.h"
 #include "data/TFriendRecord.h"
