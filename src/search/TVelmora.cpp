@@ -1,25 +1,178 @@
+// The engine's own state machine: Start, the master tick and its Step,
+// Stop, Suspend and Resume, and the found table's file. The fetch and
+// check phases that Step drives live in TVelmoraFetch.cpp and
+// TVelmoraCheck.cpp.
+//
+// Cadence: a Step that leaves the engine waiting on armed workers re-arms
+// the master timer at its 10 ms interval and the tick polls the batch from
+// then on; every other Step (a batch just over, a phase switch) asks for
+// the next tick at once, and the last worker of a batch wakes the master
+// timer as it finishes. Ticks thus follow the same sequence as with plain
+// 10 ms polling, without the idle wait after each batch.
 #include "search/TVelmora.h"
 
+#include "data/ExportToHTML.h"
+#include "data/TdmFriend.h"
+#include "platform/MessageRoutines.h"
+#include "web/TSubmit.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+
 namespace search {
+namespace {
+
+constexpr int TimerInterval = 10; // ms, of the master timer and of every worker's
+
+// Progress units: a search of N pages counts 14 × N; each page walked adds 13.
+constexpr int64_t ProgressPerPage = 14;
+constexpr int64_t ProgressPerPageWalked = 13;
+
+constexpr std::string_view NewLayoutMark = "class=\"register-button\"";
+
+int32_t PageCount() { return data::dmFriend().Settings().PageCount(); }
+
+int32_t ClampToInt32(int64_t value, int64_t low, int64_t high) {
+    return static_cast<int32_t>(std::clamp(value, low, high));
+}
+
+template <class Worker>
+bool BatchOver(const std::vector<Worker*>& active) {
+    return std::all_of(active.begin(), active.end(), [](Worker* w) { return w->Done(); }) ||
+           std::all_of(active.begin(), active.end(), [](Worker* w) { return !w->Timer().isActive(); });
+}
+
+// The engine waits on armed workers that have not all finished.
+bool WaitingOnWorkers(TVelmora& engine) {
+    if (engine.FetchSubPhase() == 1 && !BatchOver(engine.ActiveExtractors())) return true;
+    if (engine.CheckSubPhase() == 1 && !BatchOver(engine.ActiveCheckers())) return true;
+    return false;
+}
+
+} // namespace
 
 TVelmora::TVelmora() {
     m_candidates.Open();
-    m_masterTimer.setInterval(10);
+    m_masterTimer.setInterval(TimerInterval);
     QObject::connect(&m_masterTimer, &QTimer::timeout, &m_masterTimer, [this] { TimerTick(); });
-    for (auto& e : m_extractors) e = std::make_unique<TExtractor>(*this);
-    for (auto& c : m_checkers) c = std::make_unique<TChecker>(*this);
+    // A worker connects its own tick in its constructor; the engine's
+    // connection comes after it and so runs once the tick has finished.
+    for (auto& e : m_extractors) {
+        e = std::make_unique<TExtractor>(*this);
+        QObject::connect(&e->Timer(), &QTimer::timeout, &m_masterTimer, [this] { WorkerFinished(); });
+    }
+    for (auto& c : m_checkers) {
+        c = std::make_unique<TChecker>(*this);
+        QObject::connect(&c->Timer(), &QTimer::timeout, &m_masterTimer, [this] { WorkerFinished(); });
+    }
 }
 
 TVelmora::~TVelmora() = default;
 
-void TVelmora::Start() {}
-void TVelmora::Stop() {}
-void TVelmora::Suspend() {}
-void TVelmora::Resume() {}
-void TVelmora::LoadFoundFriends() {}
-void TVelmora::SaveFoundFriends() {}
-void TVelmora::ExportFoundToHtml(const std::string&) {}
-void TVelmora::DetectSiteVersionOf(const std::string&) {}
+void TVelmora::Start() {
+    // A search stopped in the middle of a batch leaves armed workers and
+    // sub-phases behind; the new search starts from scratch at page 0.
+    m_runState = TRunState::Idle;
+    m_masterTimer.stop();
+    for (auto& e : m_extractors) {
+        e->Timer().stop();
+        e->SetDone(true);
+    }
+    for (auto& c : m_checkers) {
+        c->Timer().stop();
+        c->SetDone(true);
+    }
+    m_activeExtractors.clear();
+    m_activeCheckers.clear();
+    m_fetchSubPhase = 0;
+    m_checkSubPhase = 0;
+
+    m_startTime = QDateTime::currentDateTimeUtc();
+    m_host = data::dmFriend().Settings().FinderServer();
+    DetectSiteVersion();
+    m_pageIndex = 0;
+    m_candidateIndex = 0;
+    m_fetching = true;
+    m_progressTotal = ClampToInt32(ProgressPerPage * PageCount(), 0, std::numeric_limits<int32_t>::max());
+    m_state.Position = 0;
+    m_state.Max = m_progressTotal;
+    m_candidates.ClearRecords();
+    m_runState = TRunState::Running;
+    ArmMasterTimer(false);
+    if (OnProgress) OnProgress(m_state);
+}
+
+void TVelmora::Stop() {
+    m_runState = TRunState::Idle;
+    m_masterTimer.stop();
+    for (auto& e : m_extractors) {
+        e->Timer().stop();
+        e->SetDone(true);
+    }
+    for (auto& c : m_checkers) {
+        c->Timer().stop();
+        c->SetDone(true);
+    }
+    SaveFoundFriendsReporting();
+    m_state.Position = 0;
+    m_state.Max = m_progressTotal;
+    if (OnProgress) OnProgress(m_state);
+    if (OnStop) OnStop(m_state);
+}
+
+void TVelmora::Suspend() {
+    if (m_runState == TRunState::Running) m_runState = TRunState::Suspended;
+    m_masterTimer.stop();
+    SaveFoundFriendsReporting();
+}
+
+void TVelmora::Resume() {
+    if (m_runState != TRunState::Suspended) return;
+    m_runState = TRunState::Running;
+    ArmMasterTimer(!WaitingOnWorkers(*this));
+}
+
+void TVelmora::LoadFoundFriends() {
+    if (!m_foundFriendsFile.empty()) m_foundFriends.LoadFromFile(m_foundFriendsFile);
+}
+
+void TVelmora::SaveFoundFriends() {
+    if (!m_foundFriendsFile.empty()) m_foundFriends.SaveToFile(m_foundFriendsFile);
+}
+
+// Stop and Suspend must finish whatever the disk says, or the window would
+// stay in its searching state for good: a failed save is shown and the
+// hits stay in memory for the next save.
+void TVelmora::SaveFoundFriendsReporting() {
+    try {
+        SaveFoundFriends();
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+    }
+}
+
+void TVelmora::ExportFoundToHtml(const std::string& fileName) { data::ExportToHTML(m_foundFriends, fileName); }
+
+void TVelmora::DetectSiteVersionOf(const std::string& host) {
+    m_siteVersion = svNoAnswer;
+    TSubmit client;
+    client.SetURL("http://" + host);
+    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+    std::string page;
+    if (client.Connect()) page = client.GetString();
+    client.Disconnect();
+    if (!page.empty())
+        m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
+}
+
+// Whole minutes, not the minute within the hour: an hour-long search must
+// not read as a two-minute one.
+std::string TVelmora::CompletionMessage(int64_t elapsedMs) {
+    elapsedMs = std::max<int64_t>(elapsedMs, 0);
+    return "Поиск завершен. Время выполнения: " + std::to_string(elapsedMs / 60000) + ":" +
+           std::to_string(elapsedMs / 1000 % 60) + ":" + std::to_string(elapsedMs % 1000);
+}
 
 bool TVelmora::IsAllDigits(std::string_view s) {
     if (s.empty()) return false;
@@ -28,7 +181,60 @@ bool TVelmora::IsAllDigits(std::string_view s) {
     return true;
 }
 
-void TVelmora::TimerTick() {}
-void TVelmora::Step() {}
+void TVelmora::TimerTick() {
+    try {
+        if (PageCount() <= m_pageIndex && m_fetchSubPhase == 0 && m_checkSubPhase == 0 &&
+            m_candidates.RecordCount() <= m_candidateIndex) {
+            Stop();
+            platform::ShowInfoMessage(CompletionMessage(m_startTime.msecsTo(QDateTime::currentDateTimeUtc())));
+            return;
+        }
+        Step();
+    } catch (const std::exception& e) {
+        AbortSearch(e.what());
+    } catch (...) {
+        AbortSearch("Поиск прерван: неизвестная ошибка");
+    }
+}
+
+void TVelmora::Step() {
+    m_masterTimer.stop();
+    if (m_fetching) {
+        m_fetching = FetchPhase();
+    } else if (CheckPhase() && m_candidates.RecordCount() <= m_candidateIndex) {
+        ++m_pageIndex;
+        if (PageCount() > m_pageIndex) {
+            m_candidates.ClearRecords();
+            m_candidateIndex = 0;
+            m_fetching = true;
+        }
+    }
+    // The page count may have grown since Start; the bar never runs past its end.
+    m_state.Position = ClampToInt32(ProgressPerPageWalked * m_pageIndex, 0, m_state.Max);
+    if (OnProgress) OnProgress(m_state);
+    ArmMasterTimer(!WaitingOnWorkers(*this));
+}
+
+void TVelmora::ArmMasterTimer(bool soon) {
+    if (m_runState != TRunState::Running) return;
+    const int interval = soon ? 0 : TimerInterval;
+    if (!m_masterTimer.isActive() || m_masterTimer.interval() > interval) m_masterTimer.start(interval);
+}
+
+void TVelmora::WorkerFinished() {
+    if (m_runState == TRunState::Running && m_masterTimer.isActive() && !WaitingOnWorkers(*this)) ArmMasterTimer(true);
+}
+
+void TVelmora::AbortSearch(const std::string& reason) {
+    try {
+        Stop();
+    } catch (...) {
+        // An event handler failed while stopping; the timers are off already.
+    }
+    try {
+        platform::ShowInfoMessage(reason);
+    } catch (...) {
+    }
+}
 
 } // namespace search

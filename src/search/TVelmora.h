@@ -42,33 +42,42 @@ public:
     TVelmora(const TVelmora&) = delete;
     TVelmora& operator=(const TVelmora&) = delete;
 
-    // Starts a search with Params against the settings' FinderServer. The
-    // caller has loaded the found table first (LoadFoundFriends).
+    // Starts a search with Params against the settings' FinderServer, from
+    // page 0 whatever an earlier search left behind. The caller has loaded
+    // the found table first (LoadFoundFriends). A page count of 0 or less
+    // ends the search on the first tick.
     void Start();
     // Switches every timer off, marks every worker done, saves the found
-    // table, then fires OnProgress and OnStop.
+    // table, then fires OnProgress and OnStop. A failed save is shown in the
+    // information box, never thrown, and the hits stay in memory.
     void Stop();
-    // Switches the master timer off and saves the found table; armed workers
-    // still finish their one request.
+    // Switches the master timer off and saves the found table (a failed save
+    // is shown, as by Stop); armed workers still finish their one request.
     void Suspend();
-    // Switches the master timer on again.
+    // Switches the master timer on again after Suspend; nothing otherwise.
     void Resume();
 
-    // The found table from FoundFriendsFile; a damaged file throws
-    // data::EXMLTable and leaves the table as it was.
+    // The found table from FoundFriendsFile: a missing file keeps the table
+    // as it is, a damaged one throws data::EXMLTable and leaves it as it
+    // was. Nothing when FoundFriendsFile is empty.
     void LoadFoundFriends();
-    // The found table to FoundFriendsFile; throws data::EXMLTable on failure.
+    // The found table to FoundFriendsFile; throws data::EXMLTable on failure
+    // (the old file is kept). Nothing when FoundFriendsFile is empty.
     void SaveFoundFriends();
-    // The found table as an HTML page.
+    // The found table as an HTML page; throws data::EXMLTable on failure.
     void ExportFoundToHtml(const std::string& fileName);
 
-    // The layout probe of the site `host`: fetches its home page and sets
-    // SiteVersion (svNoAnswer when nothing came back).
+    // The layout probe of the site `host`: fetches its home page through the
+    // settings' proxy and sets SiteVersion (svNoAnswer when nothing came back).
     void DetectSiteVersionOf(const std::string& host);
     void DetectSiteVersion() { DetectSiteVersionOf(m_host); }
     bool IsNewSite() const { return m_siteVersion == svNew; }
     // True when `s` is non-empty and all of it is the digits 0-9.
     static bool IsAllDigits(std::string_view s);
+    // "Поиск завершен. Время выполнения: M:S:Z" for an elapsed time in ms:
+    // whole minutes, the second within the minute, the millisecond within
+    // the second; a negative time counts as 0.
+    static std::string CompletionMessage(int64_t elapsedMs);
 
     // Fetch phase: true while it goes on (TVelmoraFetch.cpp).
     bool FetchPhase();
@@ -93,7 +102,9 @@ public:
     // The index of the first record whose `fieldName` equals `value`; -1 when none.
     static int FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table);
 
-    // The master timer's tick: finishes the search or makes one Step.
+    // The master timer's tick: finishes the search (Stop, then the
+    // completion message) or makes one Step. Never throws: an error stops
+    // the search and is shown in the information box.
     void TimerTick();
     void Step();
 
@@ -149,6 +160,21 @@ private:
     data::TFriend m_foundFriends;
     data::TFriend m_candidates;
     std::string m_foundFriendsFile;
+    // Whether the master timer is meant to run. Kept apart from the timer,
+    // which Step switches off while it works, so that an event handler that
+    // stops or pauses the search during a Step is not undone when it ends.
+    enum class TRunState : uint8_t { Idle, Running, Suspended };
+    TRunState m_runState = TRunState::Idle;
+
+    // Restarts the master timer when the search is meant to run; `soon`
+    // asks for the next tick at once instead of after the interval.
+    void ArmMasterTimer(bool soon);
+    // Called after every worker tick: a batch that is now over wakes the
+    // master timer at once rather than at its next poll.
+    void WorkerFinished();
+    // An error escaped a tick: the search is stopped and the error shown.
+    void AbortSearch(const std::string& reason);
+    void SaveFoundFriendsReporting();
 };
 
 } // namespace search
