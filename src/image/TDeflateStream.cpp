@@ -140,7 +140,12 @@ int TDeflateStream::Read(void* buf, int count) {
                 continue;
             }
             if (d.state == TDecompressor::TState::Done) break;
-            if (d.error) std::rethrow_exception(d.error);
+            if (d.error) {
+                // What came before the damage goes out as a short read; the
+                // next read raises.
+                if (done > 0) return done;
+                std::rethrow_exception(d.error);
+            }
             try {
                 Decode();
             } catch (...) {

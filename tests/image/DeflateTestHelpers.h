@@ -86,9 +86,10 @@ inline std::string Inflate(const std::string& compressed, int piece = 1 << 20) {
     z.SetCheckIO(false);
     std::string out, buf(static_cast<size_t>(piece), '\0');
     for (;;) {
+        // A short read may precede an error; only 0 is the end.
         const int got = z.Read(buf.data(), piece);
         out.append(buf.data(), static_cast<size_t>(got));
-        if (got < piece) break;
+        if (got == 0) break;
     }
     return out;
 }
@@ -110,7 +111,7 @@ inline TInflateResult TryInflate(const std::string& compressed) {
         for (;;) {
             const int got = z.Read(buf, sizeof buf);
             r.output.append(buf, static_cast<size_t>(got));
-            if (got < int(sizeof buf)) break;
+            if (got == 0) break;
         }
         r.ok = true;
     } catch (const image::EImageError& e) {
