@@ -86,10 +86,7 @@ inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
 } // namespace
 
 TDeflateStream::TCompressor::TCompressor()
-    : window(new uint8_t[WindowSize + 16]()),
-      rings(static_cast<uint32_t*>(std::calloc(size_t(Buckets) * RingSize, sizeof(uint32_t)))),
-      ringCounters(static_cast<uint8_t*>(std::calloc(Buckets, 1))) {
-    if (!rings || !ringCounters) throw std::bad_alloc();
+    : window(new uint8_t[WindowSize + 16]()), head(new uint32_t[Buckets]()), prev(new uint32_t[ChainSize]()) {
     symbols.reserve(SymbolLimit);
     MakeFixedCodes(fixedLit.data());
     MakeFixedDistanceCodes(fixedDist.data());
@@ -140,6 +137,10 @@ int TDeflateStream::Read(void* buf, int count) {
                 continue;
             }
             if (d.state == TDecompressor::TState::Done) break;
+            if (d.state == TDecompressor::TState::Stored && !d.error && count - done >= 4096) {
+                done += ReadStoredDirect(dst + done, count - done);
+                continue;
+            }
             if (d.error) {
                 // What came before the damage goes out as a short read; the
                 // next read raises.
@@ -147,12 +148,12 @@ int TDeflateStream::Read(void* buf, int count) {
                 std::rethrow_exception(d.error);
             }
             try {
-                Decode();
+                Decode(count - done >= 4096);
             } catch (...) {
                 // The bytes decoded before the damage are handed out first;
                 // the failure is raised when the reader wants more.
                 d.error = std::current_exception();
-                if (d.deliver == d.out) throw;
+                if (d.deliver == d.out && done == 0) throw;
             }
         }
     }
@@ -193,7 +194,7 @@ int TDeflateStream::ReadTrailer(void* buf, int count) {
     return TBitStream::Read(buf, count);
 }
 
-void TDeflateStream::Decode() {
+void TDeflateStream::Decode(bool direct) {
     TDecompressor& d = *m_dec;
     uint8_t* const base = d.buf.get();
     if (d.out - base > TDecompressor::BufferSize - TDecompressor::History) {
@@ -204,7 +205,11 @@ void TDeflateStream::Decode() {
     while (d.out < stop) {
         switch (d.state) {
         case TDecompressor::TState::Header: ReadBlockHeader(); break;
-        case TDecompressor::TState::Stored: CopyStored(); break;
+        case TDecompressor::TState::Stored:
+            // A large read takes stored bytes straight from the input.
+            if (direct && d.out == d.deliver) return;
+            CopyStored();
+            break;
         case TDecompressor::TState::Huffman: DecodeHuffman(stop); break;
         case TDecompressor::TState::Done: return;
         }
@@ -333,6 +338,47 @@ void TDeflateStream::CopyStored() {
     }
     if (d.storedLeft == 0)
         d.state = d.finalBlock ? TDecompressor::TState::Done : TDecompressor::TState::Header;
+}
+
+// Copies stored bytes straight to the reader, keeping the last History
+// bytes as the window for later blocks. Input that ends early is damage,
+// raised on the next read after the bytes that came.
+int TDeflateStream::ReadStoredDirect(uint8_t* dst, int count) {
+    TDecompressor& d = *m_dec;
+    const int want = static_cast<int>(std::min<uint32_t>(d.storedLeft, uint32_t(count)));
+    int n = 0;
+    while (n < want && m_bitCount >= 8) {
+        dst[n++] = static_cast<uint8_t>(m_bitBuf);
+        DropBits(8);
+    }
+    if (m_bitCount == 0) m_bitBuf = 0;
+    const int buffered = static_cast<int>(std::min<ptrdiff_t>(want - n, m_inEnd - m_in));
+    std::memcpy(dst + n, m_in, static_cast<size_t>(buffered));
+    m_in += buffered;
+    n += buffered;
+    while (n < want && !m_inputEnded) {
+        const int got = m_inner->Read(dst + n, want - n);
+        if (got <= 0) m_inputEnded = true;
+        else n += std::min(got, want - n);
+    }
+    d.storedLeft -= static_cast<uint32_t>(n);
+    if (d.storedLeft == 0) d.state = d.finalBlock ? TDecompressor::TState::Done : TDecompressor::TState::Header;
+    else if (n < want) d.error = std::make_exception_ptr(EImageError(SErrorInCompressedData));
+
+    uint8_t* const base = d.buf.get();
+    if (n >= TDecompressor::History) {
+        std::memcpy(base, dst + n - TDecompressor::History, TDecompressor::History);
+        d.out = base + TDecompressor::History;
+    } else {
+        if (d.out - base + n > TDecompressor::BufferSize) {
+            std::memmove(base, d.out - TDecompressor::History, TDecompressor::History);
+            d.out = base + TDecompressor::History;
+        }
+        std::memcpy(d.out, dst, static_cast<size_t>(n));
+        d.out += n;
+    }
+    d.deliver = d.out;
+    return n;
 }
 
 void TDeflateStream::DecodeHuffman(uint8_t* stop) {

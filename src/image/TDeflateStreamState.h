@@ -5,7 +5,6 @@
 #include "image/TDeflateStream.h"
 
 #include <array>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -17,15 +16,12 @@ struct TDeflateStream::TCompressor {
     // `base`. It keeps at least MaxDistance bytes before `readPos` (or all
     // since the start) and the pending bytes up to `writePos`.
     static constexpr uint32_t WindowSize = 1u << 17;
-    static constexpr int RingSize = 64;          // positions per hash bucket
+    static constexpr int RingSize = 64;          // positions searched per bucket
     static constexpr int Buckets = 65536;        // one per value of two bytes
+    static constexpr uint32_t ChainSize = MaxDistance;
     static constexpr int SymbolLimit = 65527;    // symbol entries that cut a dynamic block
     static constexpr uint32_t MaxPendingCoded = 32767;
     static constexpr uint32_t MaxPendingStored = 65535;
-
-    struct TFree {
-        void operator()(void* p) const { std::free(p); }
-    };
 
     TCompressor();
 
@@ -33,15 +29,14 @@ struct TDeflateStream::TCompressor {
     const uint8_t* At(uint32_t pos) const { return window.get() + (pos - base); }
 
     // Enters the two bytes at absolute position `pos` into their bucket
-    // once `pos` is consumed (stored as pos + 1, so that 0 marks an empty
-    // slot). The last byte taken so far has no pair yet and is not entered.
+    // once `pos` is consumed (stored as pos + 1, so that 0 marks the end).
+    // The last byte taken so far has no pair yet and is not entered.
     void Insert(uint32_t pos) {
         if (pos + 1 >= writePos) return;
         const uint8_t* p = At(pos);
         const uint32_t key = uint32_t(p[0]) | uint32_t(p[1]) << 8;
-        uint8_t& counter = ringCounters.get()[key];
-        rings.get()[key * RingSize + (counter & (RingSize - 1))] = pos + 1;
-        ++counter;
+        prev[pos & (ChainSize - 1)] = head[key];
+        head[key] = pos + 1;
     }
 
     std::unique_ptr<uint8_t[]> window;
@@ -49,10 +44,15 @@ struct TDeflateStream::TCompressor {
     uint32_t readPos = 0;  // the next byte to encode (absolute)
     uint32_t writePos = 0; // the end of the input taken (absolute)
 
-    // Ring of each bucket: absolute positions + 1 of earlier pairs, 0 = empty. Zeroed pages come from calloc lazily, so a small
-    // input touches little of the 16 MiB.
-    std::unique_ptr<uint32_t, TFree> rings;
-    std::unique_ptr<uint8_t, TFree> ringCounters;
+    // The buckets. Each lists, newest first, every earlier position whose
+    // two bytes form its key: head[key] is the newest, prev[] leads to the
+    // next older one. Walking at most RingSize links visits exactly the
+    // RingSize newest entries that a ring of RingSize positions per bucket
+    // would hold, in 384 KiB instead of 16 MiB. A walk ends at the first
+    // position more than MaxDistance back, before its prev[] slot could have
+    // been reused, so ChainSize = MaxDistance suffices.
+    std::unique_ptr<uint32_t[]> head;
+    std::unique_ptr<uint32_t[]> prev;
 
     // Buffered symbols of the open dynamic block: a literal byte (< 256) or
     // a match, length | distance << 9.

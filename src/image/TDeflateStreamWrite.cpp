@@ -5,8 +5,8 @@
 // are pending, so every search sees a full maximum match ahead and the
 // output does not depend on how the input was split into writes; a flush
 // encodes the rest. At each position the bucket of its two bytes lists the
-// newest 64 earlier positions with the same two bytes; they are tried newest
-// first until one lies more than 32768 bytes back. A candidate must match at
+// earlier positions with the same two bytes; the newest 64 are tried, newest
+// first, until one lies more than 32768 bytes back. A candidate must match at
 // the offset of the best length so far before it is measured (a longer match
 // has to), and only a strictly longer one replaces the best, so the nearest
 // wins among equals. Every position consumed, by a literal or inside a
@@ -188,7 +188,8 @@ void TDeflateStream::OpenFixedBlock() {
 
 void TDeflateStream::EncodeMatches(bool flushAll) {
     TCompressor& c = *m_comp;
-    const uint32_t* const rings = c.rings.get();
+    const uint32_t* const head = c.head.get();
+    const uint32_t* const prev = c.prev.get();
     const bool dynamic = m_method == TDeflateMethod::Dynamic;
     for (;;) {
         const uint32_t pending = c.Pending();
@@ -197,14 +198,11 @@ void TDeflateStream::EncodeMatches(bool flushAll) {
         const uint8_t* const s = c.At(p);
         const int maxLen = static_cast<int>(std::min<uint32_t>(MaxMatch, pending));
         const uint32_t key = uint32_t(s[0]) | uint32_t(s[1]) << 8;
-        const uint32_t* const ring = rings + key * TCompressor::RingSize;
-        const uint8_t counter = c.ringCounters.get()[key];
         const uint32_t reach = std::min<uint32_t>(MaxDistance, p - c.base);
         int best = MinMatch - 1;
         uint32_t bestDistance = 0;
-        for (int i = 1; i <= TCompressor::RingSize; ++i) {
-            const uint32_t q = ring[(counter - i) & (TCompressor::RingSize - 1)];
-            if (q == 0) break;
+        uint32_t q = head[key];
+        for (int i = 0; i < TCompressor::RingSize && q != 0; ++i, q = prev[(q - 1) & (TCompressor::ChainSize - 1)]) {
             const uint32_t distance = p - (q - 1);
             // Older entries lie farther back: the first out of reach ends the search.
             if (distance - 1 >= reach) break;

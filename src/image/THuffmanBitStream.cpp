@@ -37,15 +37,24 @@ void THuffmanBitStream::MakeLengths(const uint32_t* freq, int count, int maxLeng
     int used = 0;
     for (int i = 0; i < count; ++i) used += f[i] > 0;
     if (used == 0) return;
-    for (;;) {
-        int v1 = -1, v2 = -1;
-        for (int i = 0; i < count; ++i)
-            if (f[i] > 0 && (v1 < 0 || f[i] <= f[v1])) v1 = i;
-        for (int i = 0; i < count; ++i)
-            if (f[i] > 0 && i != v1 && (v2 < 0 || f[i] <= f[v2])) v2 = i;
-        if (v2 < 0) break;
-        f[v1] += f[v2];
-        f[v2] = 0;
+    // The scans of Annex K.2 (least frequency, ties to the highest symbol)
+    // as a heap ordered the same way; the merged tree keeps V1's symbol.
+    const auto later = [](const std::pair<uint64_t, int>& a, const std::pair<uint64_t, int>& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    };
+    std::vector<std::pair<uint64_t, int>> heap;
+    for (int i = 0; i < count; ++i)
+        if (f[i] > 0) heap.push_back({f[i], i});
+    std::make_heap(heap.begin(), heap.end(), later);
+    while (heap.size() > 1) {
+        std::pop_heap(heap.begin(), heap.end(), later);
+        const auto [f1, v1Start] = heap.back();
+        heap.pop_back();
+        std::pop_heap(heap.begin(), heap.end(), later);
+        const auto [f2, v2Start] = heap.back();
+        heap.back() = {f1 + f2, v1Start};
+        std::push_heap(heap.begin(), heap.end(), later);
+        int v1 = v1Start, v2 = v2Start;
         ++size[v1];
         while (others[v1] >= 0) {
             v1 = others[v1];
@@ -71,7 +80,7 @@ void THuffmanBitStream::MakeLengths(const uint32_t* freq, int count, int maxLeng
     // the deepest level i, one goes to i - 1 in place of their parent, and
     // the other joins a code of the nearest shorter level j, which moves
     // down to j + 1; the code stays complete.
-    std::vector<int> bits(static_cast<size_t>(count + 1), 0);
+    std::vector<int> bits(static_cast<size_t>(std::max(count, maxLength) + 1), 0);
     int longest = 0;
     for (int i = 0; i < count; ++i)
         if (size[i] > 0) {
