@@ -128,6 +128,14 @@ int TDeflateStream::Read(void* buf, int count) {
     int done = 0;
     if (m_dec) {
         TDecompressor& d = *m_dec;
+        // Stored data of large reads goes straight to `dst`; `direct` bytes
+        // of it end at dst + done and become the window before anything is
+        // decoded into the buffer.
+        int direct = 0;
+        const auto keepDirect = [&] {
+            if (direct > 0) SaveHistory(dst + done - direct, direct);
+            direct = 0;
+        };
         while (done < count) {
             if (d.deliver < d.out) {
                 const int n = static_cast<int>(std::min<ptrdiff_t>(count - done, d.out - d.deliver));
@@ -137,18 +145,24 @@ int TDeflateStream::Read(void* buf, int count) {
                 continue;
             }
             if (d.state == TDecompressor::TState::Done) break;
-            if (d.state == TDecompressor::TState::Stored && !d.error && count - done >= 4096) {
-                done += ReadStoredDirect(dst + done, count - done);
-                continue;
-            }
             if (d.error) {
                 // What came before the damage goes out as a short read; the
                 // next read raises.
                 if (done > 0) return done;
                 std::rethrow_exception(d.error);
             }
+            const bool large = count - done >= 4096;
             try {
-                Decode(count - done >= 4096);
+                if (large && d.state == TDecompressor::TState::Stored) {
+                    const int n = ReadStoredDirect(dst + done, count - done);
+                    done += n;
+                    direct += n;
+                } else if (large && d.state == TDecompressor::TState::Header) {
+                    ReadBlockHeader();
+                } else {
+                    keepDirect();
+                    Decode();
+                }
             } catch (...) {
                 // The bytes decoded before the damage are handed out first;
                 // the failure is raised when the reader wants more.
@@ -156,9 +170,27 @@ int TDeflateStream::Read(void* buf, int count) {
                 if (d.deliver == d.out && done == 0) throw;
             }
         }
+        keepDirect();
     }
     if (done < count && m_checkIO) throw EInOutError(SReadLessThanExpected);
     return done;
+}
+
+void TDeflateStream::SaveHistory(const uint8_t* src, int n) {
+    TDecompressor& d = *m_dec;
+    uint8_t* const base = d.buf.get();
+    if (n >= TDecompressor::History) {
+        std::memcpy(base, src + n - TDecompressor::History, TDecompressor::History);
+        d.out = base + TDecompressor::History;
+    } else {
+        if (d.out - base + n > TDecompressor::BufferSize) {
+            std::memmove(base, d.out - TDecompressor::History, TDecompressor::History);
+            d.out = base + TDecompressor::History;
+        }
+        std::memcpy(d.out, src, static_cast<size_t>(n));
+        d.out += n;
+    }
+    d.deliver = d.out;
 }
 
 int64_t TDeflateStream::Available() const {
@@ -194,7 +226,7 @@ int TDeflateStream::ReadTrailer(void* buf, int count) {
     return TBitStream::Read(buf, count);
 }
 
-void TDeflateStream::Decode(bool direct) {
+void TDeflateStream::Decode() {
     TDecompressor& d = *m_dec;
     uint8_t* const base = d.buf.get();
     if (d.out - base > TDecompressor::BufferSize - TDecompressor::History) {
@@ -205,11 +237,7 @@ void TDeflateStream::Decode(bool direct) {
     while (d.out < stop) {
         switch (d.state) {
         case TDecompressor::TState::Header: ReadBlockHeader(); break;
-        case TDecompressor::TState::Stored:
-            // A large read takes stored bytes straight from the input.
-            if (direct && d.out == d.deliver) return;
-            CopyStored();
-            break;
+        case TDecompressor::TState::Stored: CopyStored(); break;
         case TDecompressor::TState::Huffman: DecodeHuffman(stop); break;
         case TDecompressor::TState::Done: return;
         }
@@ -340,9 +368,9 @@ void TDeflateStream::CopyStored() {
         d.state = d.finalBlock ? TDecompressor::TState::Done : TDecompressor::TState::Header;
 }
 
-// Copies stored bytes straight to the reader, keeping the last History
-// bytes as the window for later blocks. Input that ends early is damage,
-// raised on the next read after the bytes that came.
+// Copies stored bytes straight to the reader (the caller keeps the window).
+// Input that ends early is damage, raised on the next read after the bytes
+// that came.
 int TDeflateStream::ReadStoredDirect(uint8_t* dst, int count) {
     TDecompressor& d = *m_dec;
     const int want = static_cast<int>(std::min<uint32_t>(d.storedLeft, uint32_t(count)));
@@ -365,19 +393,6 @@ int TDeflateStream::ReadStoredDirect(uint8_t* dst, int count) {
     if (d.storedLeft == 0) d.state = d.finalBlock ? TDecompressor::TState::Done : TDecompressor::TState::Header;
     else if (n < want) d.error = std::make_exception_ptr(EImageError(SErrorInCompressedData));
 
-    uint8_t* const base = d.buf.get();
-    if (n >= TDecompressor::History) {
-        std::memcpy(base, dst + n - TDecompressor::History, TDecompressor::History);
-        d.out = base + TDecompressor::History;
-    } else {
-        if (d.out - base + n > TDecompressor::BufferSize) {
-            std::memmove(base, d.out - TDecompressor::History, TDecompressor::History);
-            d.out = base + TDecompressor::History;
-        }
-        std::memcpy(d.out, dst, static_cast<size_t>(n));
-        d.out += n;
-    }
-    d.deliver = d.out;
     return n;
 }
 

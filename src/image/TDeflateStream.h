@@ -102,12 +102,12 @@ private:
     void SlideWindow();
 
     // Decompression.
-    // Decodes as much as fits; `direct` leaves stored data for ReadStoredDirect.
-    void Decode(bool direct = false);
+    void Decode();
     void ReadBlockHeader();
     void ReadDynamicCodes();
     void CopyStored();
     int ReadStoredDirect(uint8_t* dst, int count);
+    void SaveHistory(const uint8_t* src, int n);
     void DecodeHuffman(uint8_t* stop);
     [[noreturn]] void Damaged() const;
 
