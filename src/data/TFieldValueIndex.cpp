@@ -67,10 +67,10 @@ uint32_t TFieldValueIndex::HashBits(std::string_view folded) {
 }
 
 uint32_t TFieldValueIndex::FindGroup(const TFieldTable& table, std::string_view folded, uint32_t hash) const {
-    if (table.slots.empty()) return kNoGroup;
-    const size_t mask = table.slots.size() - 1;
+    if (table.hashSlots.empty()) return kNoGroup;
+    const size_t mask = table.hashSlots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const uint64_t slot = table.slots[i];
+        const uint64_t slot = table.hashSlots[i];
         if (slot == 0) return kNoGroup;
         if (SlotHash(slot) == hash) {
             const uint32_t group = SlotGroup(slot);
@@ -80,34 +80,34 @@ uint32_t TFieldValueIndex::FindGroup(const TFieldTable& table, std::string_view 
 }
 
 void TFieldValueIndex::Grow(TFieldTable& table) {
-    const size_t size = std::max<size_t>(16, table.slots.size() * 2);
-    std::vector<uint64_t> slots(size, 0);
+    const size_t size = std::max<size_t>(16, table.hashSlots.size() * 2);
+    std::vector<uint64_t> hashSlots(size, 0);
     const size_t mask = size - 1;
-    for (const uint64_t slot : table.slots) {
+    for (const uint64_t slot : table.hashSlots) {
         if (slot == 0) continue;
         size_t i = SlotHash(slot) & mask;
-        while (slots[i] != 0) i = (i + 1) & mask;
-        slots[i] = slot;
+        while (hashSlots[i] != 0) i = (i + 1) & mask;
+        hashSlots[i] = slot;
     }
-    table.slots = std::move(slots);
+    table.hashSlots = std::move(hashSlots);
 }
 
 void TFieldValueIndex::RemoveSlot(TFieldTable& table, uint32_t group, uint32_t hash) {
-    const size_t mask = table.slots.size() - 1;
+    const size_t mask = table.hashSlots.size() - 1;
     const uint64_t wanted = Slot(hash, group);
     size_t hole = hash & mask;
-    while (table.slots[hole] != wanted) {
-        if (table.slots[hole] == 0) return;  // not entered: nothing to remove
+    while (table.hashSlots[hole] != wanted) {
+        if (table.hashSlots[hole] == 0) return;  // not entered: nothing to remove
         hole = (hole + 1) & mask;
     }
     // Backward shift: every later slot of the run that may stand in the hole
     // (it is at least as far from its home as from the hole) moves into it.
-    table.slots[hole] = 0;
-    for (size_t j = (hole + 1) & mask; table.slots[j] != 0; j = (j + 1) & mask) {
-        const size_t home = SlotHash(table.slots[j]) & mask;
+    table.hashSlots[hole] = 0;
+    for (size_t j = (hole + 1) & mask; table.hashSlots[j] != 0; j = (j + 1) & mask) {
+        const size_t home = SlotHash(table.hashSlots[j]) & mask;
         if (((j - home) & mask) >= ((j - hole) & mask)) {
-            table.slots[hole] = table.slots[j];
-            table.slots[j] = 0;
+            table.hashSlots[hole] = table.hashSlots[j];
+            table.hashSlots[j] = 0;
             hole = j;
         }
     }
@@ -137,11 +137,11 @@ void TFieldValueIndex::Enter(TEntry& entry, size_t field, pugi::xml_node record)
             table.groups.emplace_back();
         }
         table.groups[g].SetKey(folded);
-        if ((table.used + 1) * 2 > table.slots.size()) Grow(table);
-        const size_t mask = table.slots.size() - 1;
+        if ((table.used + 1) * 2 > table.hashSlots.size()) Grow(table);
+        const size_t mask = table.hashSlots.size() - 1;
         size_t i = hash & mask;
-        while (table.slots[i] != 0) i = (i + 1) & mask;
-        table.slots[i] = Slot(hash, g);
+        while (table.hashSlots[i] != 0) i = (i + 1) & mask;
+        table.hashSlots[i] = Slot(hash, g);
         ++table.used;
     }
     TGroup& group = table.groups[g];
@@ -188,7 +188,7 @@ void TFieldValueIndex::Rebuild(const TXMLTable& table) {
     for (TFieldTable& t : m_tables) {
         size_t size = 16;
         while (size < count * 2 + 2) size *= 2;
-        t.slots.assign(size, 0);
+        t.hashSlots.assign(size, 0);
         t.groups.reserve(count);
     }
     for (size_t i = 0; i < count; ++i) Appended(table.RecordNode(static_cast<int>(i)));

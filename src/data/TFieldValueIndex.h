@@ -12,7 +12,7 @@
 // would find.
 //
 // Groups are found through an open-addressing hash table per field (linear
-// probing, at most half full, backward-shift removal) whose slots hold 32
+// probing, at most half full, backward-shift removal) whose hashSlots hold 32
 // bits of the value's hash beside the group's number. A lookup of an absent
 // value usually reads one slot; a present one reads the slot and one
 // 128-byte group, which holds the answer and the value (inline unless long),
@@ -93,7 +93,7 @@ private:
         void SetKey(std::string_view key);
     };
     struct TFieldTable {
-        std::vector<uint64_t> slots;  // hash bits << 32 | (group + 1); 0 = free
+        std::vector<uint64_t> hashSlots;  // hash bits << 32 | (group + 1); 0 = free
         size_t used = 0;
         std::vector<TGroup> groups;
         std::vector<uint32_t> freeGroups;
