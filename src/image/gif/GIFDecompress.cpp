@@ -28,7 +28,9 @@
 #include "image/gif/TGIFSubImage.h"
 
 #include <QIODevice>
+#include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -44,27 +46,54 @@ constexpr int MaxSetCodeSize = 8;
 // for the whole last piece, else the copy goes byte by byte.
 constexpr int CopyPiece = 16;
 
-// Reads the data sub-blocks and hands out codes.
-class TCodeReader {
-public:
-    TCodeReader(QIODevice& stream, TGIFSubImage& frame) : m_stream(stream), m_frame(frame) {}
+// The runs of the root codes: byte i holds i (with room for a whole piece
+// after the last).
+constexpr std::array<uint8_t, 256 + CopyPiece> Roots = [] {
+    std::array<uint8_t, 256 + CopyPiece> a{};
+    for (int i = 0; i < 256; ++i) a[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    return a;
+}();
 
-    // The next code of `bits` (1..12) bits; -1 when the data has run out.
-    int Get(int bits) {
-        while (m_count < bits) {
-            if (m_pos == m_len && !NextBlock()) return RanOut();
-            m_acc |= uint32_t(m_block[m_pos++]) << m_count;
-            m_count += 8;
+// Hands out the data sub-blocks one at a time.
+class TSubBlockSource {
+public:
+    TSubBlockSource(QIODevice& stream, TGIFSubImage& frame) : m_stream(stream), m_frame(frame) {}
+
+    const uint8_t* Block() const { return m_block; }
+
+    // Reads the next sub-block into Block() and returns its length; 0 at the
+    // terminator or when the data ends (a sub-block cut short warns
+    // "Premature end of data" and gives what there is).
+    Q_DECL_COLD_FUNCTION int Next() {
+        if (m_terminated || m_ended) return 0;
+        uint8_t size;
+        if (!TryReadByte(m_stream, size)) {
+            m_ended = true;
+            return 0;
         }
-        const int code = static_cast<int>(m_acc & ((1u << bits) - 1));
-        m_acc >>= bits;
-        m_count -= bits;
-        return code;
+        if (size == 0) {
+            m_terminated = true;
+            return 0;
+        }
+        const int64_t got = std::max<int64_t>(0, m_stream.read(reinterpret_cast<char*>(m_block), size));
+        if (got < size) {
+            m_frame.Warning(TGIFSeverity::Warning, SPrematureEOF);
+            m_ended = true;
+        }
+        return static_cast<int>(got);
+    }
+
+    // The codes ran out before the last pixel. The data's own terminator
+    // there is worth a warning; a stream that simply ends is not.
+    Q_DECL_COLD_FUNCTION void RanOut() {
+        if (m_terminated && !m_warned) {
+            m_warned = true;
+            m_frame.Warning(TGIFSeverity::Warning, SDecoderUnderrun);
+        }
     }
 
     // Skips what is left of the data, up to and including the terminator.
     void SkipRest() {
-        m_pos = m_len;
         while (!m_terminated && !m_ended) {
             uint8_t size;
             if (!TryReadByte(m_stream, size)) m_ended = true;
@@ -74,55 +103,82 @@ public:
     }
 
 private:
-    bool NextBlock() {
-        if (m_terminated || m_ended) return false;
-        uint8_t size;
-        if (!TryReadByte(m_stream, size)) {
-            m_ended = true;
-            return false;
-        }
-        if (size == 0) {
-            m_terminated = true;
-            return false;
-        }
-        const int64_t got = std::max<int64_t>(0, m_stream.read(reinterpret_cast<char*>(m_block), size));
-        if (got < size) {
-            m_frame.Warning(TGIFSeverity::Warning, SPrematureEOF);
-            m_ended = true;
-            if (got == 0) return false;
-        }
-        m_pos = 0;
-        m_len = static_cast<int>(got);
-        return true;
-    }
-
-    // Codes stop; the data's own terminator before the last pixel is worth a
-    // warning, a stream that simply ends is not.
-    int RanOut() {
-        if (m_terminated && !m_warned) {
-            m_warned = true;
-            m_frame.Warning(TGIFSeverity::Warning, SDecoderUnderrun);
-        }
-        return -1;
-    }
-
     QIODevice& m_stream;
     TGIFSubImage& m_frame;
-    uint32_t m_acc = 0;  // bits not yet handed out, lowest first
-    int m_count = 0;     // how many
-    uint8_t m_block[255];
-    int m_pos = 0;
-    int m_len = 0;
+    // 8 spare bytes let the bit reader load 8 bytes at a time.
+    uint8_t m_block[255 + 8] = {};
     bool m_terminated = false;  // the zero-length block was read
     bool m_ended = false;       // the stream ended (or broke off) before it
     bool m_warned = false;
 };
 
+// The bit accumulator, a local of the decoding loop so that its state stays
+// in registers.
+class TBitReader {
+public:
+    explicit TBitReader(TSubBlockSource& source) : m_source(source) {}
+
+    // The next code of `bits` (1..12) bits; -1 when the data has run out.
+    Q_ALWAYS_INLINE int Get(int bits) {
+        if (m_count < bits && !Refill(bits)) return -1;
+        const int code = static_cast<int>(m_acc & ((1u << bits) - 1));
+        m_acc >>= bits;
+        m_count -= bits;
+        return code;
+    }
+
+private:
+    // Tops the accumulator up from the current sub-block and, when that
+    // runs dry, from the next ones; false when fewer than `bits` bits are
+    // left.
+    Q_ALWAYS_INLINE bool Refill(int bits) {
+        for (;;) {
+            if (m_left >= 8) {
+                // Take whole bytes of an 8-byte load. The bytes not taken
+                // also land above m_count, at the places where they will be
+                // taken later, so OR-ing them in again changes nothing.
+                uint64_t word;
+                std::memcpy(&word, m_next, 8);
+                m_acc |= qFromLittleEndian(word) << m_count;
+                const int take = (63 - m_count) >> 3;
+                m_next += take;
+                m_left -= take;
+                m_count += take * 8;
+            } else {
+                while (m_left > 0 && m_count <= 56) {
+                    m_acc |= uint64_t(*m_next++) << m_count;
+                    --m_left;
+                    m_count += 8;
+                }
+            }
+            if (m_count >= bits) return true;
+            if (m_left == 0) {
+                m_left = m_source.Next();
+                m_next = m_source.Block();
+                if (m_left == 0) {
+                    m_source.RanOut();
+                    return false;
+                }
+            }
+        }
+    }
+
+    TSubBlockSource& m_source;
+    uint64_t m_acc = 0;  // bits not yet handed out, lowest first
+    int m_count = 0;     // how many
+    const uint8_t* m_next = nullptr;
+    int m_left = 0;  // bytes left in the current sub-block
+};
+
 // Copies the first min(len, room) bytes of `src` to `dst`. The two runs do
 // not overlap within `len` (src + len <= dst); bytes past `len` up to the
 // next piece boundary may be overwritten when room allows.
-inline void CopyRun(uint8_t* dst, const uint8_t* src, int len, int64_t room) {
-    if (((len + CopyPiece - 1) & ~(CopyPiece - 1)) <= room) {
+Q_ALWAYS_INLINE void CopyRun(uint8_t* dst, const uint8_t* src, int len, int64_t room) {
+    if (len <= 8 && room >= 8) {
+        uint64_t piece;
+        std::memcpy(&piece, src, 8);
+        std::memcpy(dst, &piece, 8);
+    } else if (((len + CopyPiece - 1) & ~(CopyPiece - 1)) <= room) {
         for (int i = 0; i < len; i += CopyPiece) {
             uint8_t piece[CopyPiece];
             std::memcpy(piece, src + i, CopyPiece);
@@ -135,18 +191,19 @@ inline void CopyRun(uint8_t* dst, const uint8_t* src, int len, int64_t room) {
 
 class TLZWDecoder {
 public:
-    TLZWDecoder(TCodeReader& reader, int setCodeSize)
-        : m_reader(reader),
+    TLZWDecoder(TSubBlockSource& source, int setCodeSize)
+        : m_source(source),
           m_setCodeSize(setCodeSize),
           m_clearCode(1 << setCodeSize),
           m_endCode(m_clearCode + 1) {}
 
     // Decodes into out[0..total) and returns how many pixels the data
-    // reached; the bytes after them keep their value.
+    // reached; the bytes after them keep their value, except that up to
+    // CopyPiece - 1 of them may have been overwritten.
     int64_t Decode(uint8_t* __restrict out, int64_t total);
 
 private:
-    // Decoder state that the chain-walking part shares with the main loop.
+    // Decoder state that the chain walk shares with the main loop.
     struct TState {
         int CodeSize;
         int MaxCode;      // the next free entry
@@ -156,77 +213,70 @@ private:
         int64_t Pos;      // pixels written
     };
 
-    void AddEntry(TState& s, int first) {
-        if (s.MaxCode >= TableSize) return;  // full: no entries until the next clear code
+    // Decodes one code (neither the clear nor the end code) by walking its
+    // prefix chain, as the classic decoder does.
+    void WalkChain(TState& s, int code, uint8_t* out, int64_t total);
+
+    TSubBlockSource& m_source;
+    const int m_setCodeSize;
+    const int m_clearCode;
+    const int m_endCode;
+    uint16_t m_prefix[TableSize];
+    uint16_t m_suffix[TableSize];
+    const uint8_t* m_run[TableSize];  // where the entry's run starts (in the output, or Roots)
+    uint16_t m_length[TableSize];     // and its length
+    uint16_t m_stack[2 * TableSize];
+};
+
+void TLZWDecoder::WalkChain(TState& s, int code, uint8_t* out, int64_t total) {
+    const int inCode = code;
+    int sp = 0;
+    if (code >= s.MaxCode) {
+        m_stack[sp++] = static_cast<uint16_t>(s.FirstCode);
+        code = s.OldCode;
+    }
+    for (int steps = 0; code >= m_clearCode; ++steps) {
+        // Entries not made since the last clear code (the clear and end
+        // codes' own among them) read as prefix 0, suffix 0.
+        const bool made = code > m_endCode && code < s.MaxCode;
+        const int prefix = made ? m_prefix[code] : 0;
+        m_stack[sp++] = made ? m_suffix[code] : 0;
+        if (prefix == code || steps >= TableSize) RaiseGIFError(SCircularDecoderTable);
+        code = prefix;
+    }
+    s.FirstCode = code;
+    m_stack[sp++] = static_cast<uint16_t>(code);
+    if (s.MaxCode < TableSize) {
         m_prefix[s.MaxCode] = static_cast<uint16_t>(s.OldCode);
-        m_suffix[s.MaxCode] = static_cast<uint16_t>(first);
+        m_suffix[s.MaxCode] = static_cast<uint16_t>(code);
         ++s.MaxCode;
         if (s.MaxCode >= s.MaxCodeSize && s.MaxCodeSize < TableSize) {
             s.MaxCodeSize <<= 1;
             ++s.CodeSize;
         }
     }
+    s.OldCode = inCode;
 
-    // Decodes codes by walking prefix chains, from `code` on, until a clear
-    // code (returned), an end code, the end of the data or the last pixel
-    // (all returned as -1).
-    int WalkChains(TState& s, int code, uint8_t* out, int64_t total);
-
-    TCodeReader& m_reader;
-    const int m_setCodeSize;
-    const int m_clearCode;
-    const int m_endCode;
-    uint16_t m_prefix[TableSize];
-    uint16_t m_suffix[TableSize];
-    uint32_t m_offset[TableSize];  // where the entry's run starts in the output
-    uint16_t m_length[TableSize];  // and its length
-    uint16_t m_stack[2 * TableSize];
-};
-
-int TLZWDecoder::WalkChains(TState& s, int code, uint8_t* out, int64_t total) {
-    for (;;) {
-        if (code == m_clearCode) return code;
-        if (code == m_endCode) return -1;
-
-        const int inCode = code;
-        int sp = 0;
-        if (code >= s.MaxCode) {
-            m_stack[sp++] = static_cast<uint16_t>(s.FirstCode);
-            code = s.OldCode;
-        }
-        for (int steps = 0; code >= m_clearCode; ++steps) {
-            // Entries not made since the last clear code (the clear and end
-            // codes' own among them) read as prefix 0, suffix 0.
-            const bool made = code > m_endCode && code < s.MaxCode;
-            const int prefix = made ? m_prefix[code] : 0;
-            m_stack[sp++] = made ? m_suffix[code] : 0;
-            if (prefix == code || steps >= TableSize) RaiseGIFError(SCircularDecoderTable);
-            code = prefix;
-        }
-        s.FirstCode = code;
-        m_stack[sp++] = static_cast<uint16_t>(code);
-        AddEntry(s, code);
-        s.OldCode = inCode;
-
-        const int64_t n = std::min<int64_t>(sp, total - s.Pos);
-        for (int64_t i = 0; i < n; ++i) out[s.Pos + i] = static_cast<uint8_t>(m_stack[sp - 1 - i]);
-        s.Pos += n;
-        if (s.Pos >= total) return -1;
-
-        code = m_reader.Get(s.CodeSize);
-        if (code < 0) return -1;
-    }
+    const int64_t n = std::min<int64_t>(sp, total - s.Pos);
+    for (int64_t i = 0; i < n; ++i) out[s.Pos + i] = static_cast<uint8_t>(m_stack[sp - 1 - i]);
+    s.Pos += n;
 }
 
 int64_t TLZWDecoder::Decode(uint8_t* __restrict out, int64_t total) {
     const int clearCode = m_clearCode;
     const int endCode = m_endCode;
+    TBitReader bits(m_source);
     int codeSize = 0, maxCode = 0, maxCodeSize = 0;
     int oldCode = 0, firstCode = 0;
     int64_t pos = 0;
     int64_t lastPos = 0;  // where the previous string was written
     int lastLen = 0;      // and its length
     bool wellFormed = true;
+    // A root is a run of one byte in Roots, so roots and entries decode alike.
+    for (int i = 0; i < clearCode; ++i) {
+        m_run[i] = Roots.data() + i;
+        m_length[i] = 1;
+    }
 
     // The first code is taken as a clear code whatever the data starts with.
     int code = clearCode;
@@ -235,14 +285,14 @@ int64_t TLZWDecoder::Decode(uint8_t* __restrict out, int64_t total) {
             codeSize = m_setCodeSize + 1;
             maxCodeSize = 2 * clearCode;
             maxCode = clearCode + 2;
-            wellFormed = true;
-            do code = m_reader.Get(codeSize);
+            do code = bits.Get(codeSize);
             while (code == clearCode);
             // An end code right after a clear code ends the data like
             // anywhere else.
             if (code < 0 || code == endCode) break;
-            // The first code is a pixel as it stands (a well-formed one is a
-            // root); a larger one leaves the table irregular.
+            // The first code is a pixel as it stands. A well-formed one is a
+            // root; a larger one leaves the table irregular until the next
+            // clear code.
             out[pos] = static_cast<uint8_t>(code);
             oldCode = firstCode = code;
             wellFormed = code < clearCode;
@@ -255,12 +305,8 @@ int64_t TLZWDecoder::Decode(uint8_t* __restrict out, int64_t total) {
             const int64_t room = total - pos;
             int len;
             int first;
-            if (code < clearCode) {
-                out[pos] = static_cast<uint8_t>(code);
-                len = 1;
-                first = code;
-            } else if (code < maxCode) {
-                const uint8_t* src = out + m_offset[code];
+            if (code < maxCode) {
+                const uint8_t* src = m_run[code];
                 len = m_length[code];
                 first = *src;
                 CopyRun(out + pos, src, len, room);
@@ -275,7 +321,7 @@ int64_t TLZWDecoder::Decode(uint8_t* __restrict out, int64_t total) {
             if (maxCode < TableSize) {
                 m_prefix[maxCode] = static_cast<uint16_t>(oldCode);
                 m_suffix[maxCode] = static_cast<uint16_t>(first);
-                m_offset[maxCode] = static_cast<uint32_t>(lastPos);
+                m_run[maxCode] = out + lastPos;
                 m_length[maxCode] = static_cast<uint16_t>(lastLen + 1);
                 ++maxCode;
                 if (maxCode >= maxCodeSize && maxCodeSize < TableSize) {
@@ -290,7 +336,7 @@ int64_t TLZWDecoder::Decode(uint8_t* __restrict out, int64_t total) {
             pos += len;
         } else {
             TState s{codeSize, maxCode, maxCodeSize, oldCode, firstCode, pos};
-            code = WalkChains(s, code, out, total);
+            WalkChain(s, code, out, total);
             codeSize = s.CodeSize;
             maxCode = s.MaxCode;
             maxCodeSize = s.MaxCodeSize;
@@ -298,14 +344,11 @@ int64_t TLZWDecoder::Decode(uint8_t* __restrict out, int64_t total) {
             firstCode = s.FirstCode;
             pos = s.Pos;
             wellFormed = false;
-            if (code < 0) break;
-            continue;  // a clear code
         }
         if (pos >= total) break;
-        code = m_reader.Get(codeSize);
+        code = bits.Get(codeSize);
         if (code < 0) break;
     }
-
     return std::min(pos, total);
 }
 
@@ -332,10 +375,10 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
     if (!TryReadByte(stream, setCodeSize)) return;
     setCodeSize = std::min<uint8_t>(setCodeSize, MaxSetCodeSize);
 
-    TCodeReader reader(stream, subImage);
+    TSubBlockSource source(stream, subImage);
     const int64_t total = subImage.DataSize();
     if (total > 0) {
-        auto decoder = std::make_unique<TLZWDecoder>(reader, setCodeSize);
+        auto decoder = std::make_unique<TLZWDecoder>(source, setCodeSize);
         std::vector<uint8_t> passes;
         uint8_t* out = subImage.m_data.data();
         if (subImage.Interlaced()) {
@@ -351,7 +394,7 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
         std::fill(out + reached, out + std::min<int64_t>(total, reached + CopyPiece), fill);
         if (subImage.Interlaced()) Deinterlace(passes.data(), subImage.m_data.data(), subImage.Width(), subImage.Height());
     }
-    reader.SkipRest();
+    source.SkipRest();
 }
 
 } // namespace image
