@@ -61,6 +61,12 @@ bool Run(const QString& program, const QStringList& args, std::string* output = 
 
 // --- hand-made data ---
 
+// All the bytes of a string literal, zero bytes included.
+template <size_t N>
+std::string B(const char (&literal)[N]) {
+    return std::string(literal, N - 1);
+}
+
 // Packs LZW codes least significant bit first, with the code width the
 // decoder expects at each code (it grows as table entries are made and
 // returns to the start width after a clear code).

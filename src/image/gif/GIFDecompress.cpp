@@ -5,8 +5,9 @@
 // pops one pixel at a time. This one gives the same pixels faster: each new
 // table entry is the previous string plus the first byte of the current one,
 // and those bytes already stand side by side in the output. So an entry is
-// kept as an (offset, length) run of the output, and a code is decoded by
-// copying its run, 16 bytes at a time, instead of walking a chain.
+// kept as a run (start, length) of the output, a root as a one-byte run of a
+// fixed table, and a code is decoded by copying its run in 8- or 16-byte
+// pieces instead of walking a chain.
 //
 // That holds while the table is well formed, each entry made from codes that
 // existed when it was made. Damaged data can break it (a code beyond the next
@@ -16,10 +17,11 @@
 // revisiting an entry, so a longer one raises "Circular decoder table entry",
 // which bounds the walk and its stack.
 //
-// Codes come from a bit accumulator fed one byte at a time across sub-block
-// boundaries, so sub-blocks of any length, even 1 byte, read correctly. After
-// the last pixel, an end code or data that runs out, the rest of the data
-// sub-blocks is skipped up to the zero-length terminator.
+// Codes come from a 64-bit accumulator topped up from the current sub-block
+// and carried across sub-block boundaries, so sub-blocks of any length, even
+// 1 byte, read correctly. After the last pixel, an end code or data that runs
+// out, the rest of the data sub-blocks is skipped up to the zero-length
+// terminator, so the next block is read from the right byte.
 #include "image/gif/GIFDecompress.h"
 
 #include "image/gif/GIFException.h"
