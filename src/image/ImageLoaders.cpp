@@ -1,5 +1,8 @@
 #include "image/ImageLoaders.h"
 
+#include "image/TBitmapLoaders.h"
+#include "image/TJPEGLoader.h"
+
 namespace image {
 
 void RegisterImageLoaders() {
@@ -10,6 +13,8 @@ void RegisterImageLoaders() {
     // GIF
     // PNG / MNG
     // JPEG
+    static TJPEGLoader jpegLoader;
+    RegisterBitmapLoader(jpegLoader);
 }
 
 } // namespace image

@@ -50,6 +50,27 @@ TTagList TFindTags::FindTags(std::string_view name, const TFindTagsFilter& filte
     return list;
 }
 
+TTagList TFindTags::FindTagsInForm(std::string_view name, const TFindTagsFilter& filter,
+                                   std::string_view formName) {
+    if (formName.empty()) return FindTags(name, filter);
+    TTagList list;
+    const bool any = name == "*";
+    bool inForm = false;
+    for (const THTMLItem* item : Parser().Items()) {
+        const THTMLTag* tag = item->AsTag();
+        if (!tag) continue;
+        if (text::SameTextAscii(tag->Name(), "form")) {
+            const THTMLParam* formNameParam = tag->FindParam("name");
+            if (formNameParam && formNameParam->Value() == formName) inForm = true;
+        } else if (text::SameTextAscii(tag->Name(), "/form")) {
+            inForm = false;
+        }
+        const bool matches = any || (inForm && text::SameTextAscii(tag->Name(), name));
+        if (matches && (!filter || filter(*tag))) list.push_back(tag);
+    }
+    return list;
+}
+
 const THTMLTag* TFindTags::FindFirstTag(std::string_view name, const TFindTagsFilter& filter) {
     const THTMLTag* found = nullptr;
     ForEachMatch(name, filter, [&](const THTMLTag& tag) {

@@ -38,6 +38,13 @@ public:
     // none does.
     TTagList FindTags(std::string_view name, const TFindTagsFilter& filter = {});
 
+    // As FindTags, restricted to the tags of the form whose "name" attribute
+    // equals `formName` exactly: from that form's opening tag (which a search
+    // for "form" finds) up to the next closing "form" tag, and again from any
+    // later opening tag of that form. A `name` of exactly "*" still finds
+    // every tag of the page; an empty `formName` searches the whole page.
+    TTagList FindTagsInForm(std::string_view name, const TFindTagsFilter& filter, std::string_view formName);
+
     // The first tag FindTags would return, or nullptr when there is none.
     const THTMLTag* FindFirstTag(std::string_view name, const TFindTagsFilter& filter = {});
 

@@ -210,6 +210,7 @@ platform::HttpRequest TSubmit::MakeRequest() const {
     request.connectTimeoutMs = m_connectTimeout > 0 ? m_connectTimeout : kDefaultConnectTimeout;
     request.stallTimeoutMs = std::min(m_sendTimeout > 0 ? m_sendTimeout : kDefaultStallTimeout,
                                       m_receiveTimeout > 0 ? m_receiveTimeout : kDefaultStallTimeout);
+    request.maxBodyBytes = m_maxContentLength;
     return request;
 }
 

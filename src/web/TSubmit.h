@@ -7,6 +7,7 @@
 #include "web/THTTPRequestHeader.h"
 #include "web/TResponseContent.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -123,6 +124,11 @@ public:
     int32_t ReceiveTimeout() const { return m_receiveTimeout; }
     void SetReceiveTimeout(int32_t ms) { m_receiveTimeout = ms; }
 
+    // The longest response body accepted, in bytes (64 MiB unless set); a
+    // longer one is cut off while it arrives and fails like any transfer.
+    size_t MaxContentLength() const { return m_maxContentLength; }
+    void SetMaxContentLength(size_t bytes) { m_maxContentLength = bytes; }
+
     // "HTTP/1.0"; "HTTP/1.1" is also understood.
     const std::string& ProtocolVersion() const { return m_protocolVersion; }
     void SetProtocolVersion(const std::string& version) { m_protocolVersion = version; }
@@ -174,5 +180,6 @@ private:
     int32_t m_connectTimeout = 0;
     int32_t m_sendTimeout = 0;
     int32_t m_receiveTimeout = 0;
+    size_t m_maxContentLength = size_t(64) << 20;
     std::string m_protocolVersion = "HTTP/1.0";
 };

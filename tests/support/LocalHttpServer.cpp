@@ -93,13 +93,14 @@ struct LocalHttpServer::Impl {
     std::condition_variable wake;
     bool stopping = false;
     std::map<std::pair<std::string, std::string>, HttpHandler> routes; // (host or "", path)
+    HttpHandler fallback;
     std::vector<HttpRequestRecord> requests;
 
     HttpHandler Find(const HttpRequestRecord& request) {
         std::lock_guard lock(mutex);
         auto it = routes.find({request.host, request.path});
         if (it == routes.end()) it = routes.find({std::string(), request.path});
-        return it == routes.end() ? HttpHandler() : it->second;
+        return it == routes.end() ? fallback : it->second;
     }
 
     // Waits for `delay`; false when the server stops first.
@@ -146,7 +147,7 @@ struct LocalHttpServer::Impl {
     }
 };
 
-LocalHttpServer::LocalHttpServer() : m_impl(std::make_unique<Impl>()) {
+LocalHttpServer::LocalHttpServer(int port) : m_impl(std::make_unique<Impl>()) {
     Impl& impl = *m_impl;
     impl.server.set_keep_alive_timeout(1);
     // Headers and body go out in separate writes; without this the body
@@ -156,7 +157,10 @@ LocalHttpServer::LocalHttpServer() : m_impl(std::make_unique<Impl>()) {
         impl.Serve(req, res);
         return httplib::Server::HandlerResponse::Handled;
     });
-    impl.port = impl.server.bind_to_any_port("127.0.0.1");
+    if (port > 0)
+        impl.port = impl.server.bind_to_port("127.0.0.1", port) ? port : -1;
+    else
+        impl.port = impl.server.bind_to_any_port("127.0.0.1");
     if (impl.port <= 0) throw std::runtime_error("LocalHttpServer: cannot bind a loopback port");
     impl.thread = std::thread([&impl] { impl.server.listen_after_bind(); });
     for (int i = 0; i < 500 && !impl.server.is_running(); ++i)
@@ -186,6 +190,11 @@ void LocalHttpServer::Route(const std::string& path, HttpHandler handler) { Rout
 void LocalHttpServer::Route(const std::string& host, const std::string& path, HttpHandler handler) {
     std::lock_guard lock(m_impl->mutex);
     m_impl->routes[{Lower(host), path}] = std::move(handler);
+}
+
+void LocalHttpServer::Fallback(HttpHandler handler) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->fallback = std::move(handler);
 }
 
 void LocalHttpServer::Page(const std::string& path, std::string body) { Reply(path, HttpReply::Page(std::move(body))); }

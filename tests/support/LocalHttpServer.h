@@ -54,8 +54,9 @@ using HttpHandler = std::function<HttpReply(const HttpRequestRecord& request)>;
 
 class LocalHttpServer {
 public:
-    // Starts listening on a free port of 127.0.0.1; throws when it cannot.
-    LocalHttpServer();
+    // Starts listening on 127.0.0.1, on `port` or (0) on a free port; throws
+    // when it cannot.
+    explicit LocalHttpServer(int port = 0);
     // Stops the server, waking every delayed answer.
     ~LocalHttpServer();
     LocalHttpServer(const LocalHttpServer&) = delete;
@@ -73,6 +74,8 @@ public:
     // route replaces an earlier one. Unrouted requests get 404.
     void Route(const std::string& path, HttpHandler handler);
     void Route(const std::string& host, const std::string& path, HttpHandler handler);
+    // Takes every request that no route takes (instead of the 404).
+    void Fallback(HttpHandler handler);
     // Shorthands: a fixed reply for a path of any host.
     void Page(const std::string& path, std::string body);
     void Reply(const std::string& path, HttpReply reply);

@@ -1,0 +1,355 @@
+#include "data/TXMLTable.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Text.h"
+#include "platform/db/TField.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace data {
+namespace {
+
+// Whitespace between elements is dropped, but a field whose whole value is
+// blanks keeps it; line ends inside values are kept as written, so a value
+// with a carriage return reads back as it was saved.
+constexpr unsigned kParseFlags = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
+
+[[noreturn]] void LoadError(const std::filesystem::path& fileName, const std::string& reason) {
+    throw EXMLTable("Cannot load \"" + fileName.string() + "\": " + reason);
+}
+
+// A whole file in memory from pugixml's allocator, so that the document can
+// take it over and parse it in place.
+struct FileBuffer {
+    char* data = nullptr;
+    size_t size = 0;
+
+    FileBuffer() = default;
+    FileBuffer(const FileBuffer&) = delete;
+    FileBuffer& operator=(const FileBuffer&) = delete;
+    ~FileBuffer() { if (data) pugi::get_memory_deallocation_function()(data); }
+    char* release() { return std::exchange(data, nullptr); }
+    std::string_view view() const { return {data, size}; }
+};
+
+// Reads the file; false when it does not exist. Throws EXMLTable when it
+// exists but cannot be read (no permission, a folder, an I/O error).
+bool ReadFile(const std::filesystem::path& fileName, FileBuffer& buffer) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return false;
+        LoadError(fileName, std::strerror(errno));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) LoadError(fileName, std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) LoadError(fileName, std::strerror(EISDIR));
+    // One byte more than the file, so that the read which meets its end needs
+    // no bigger buffer; a file that grows meanwhile doubles it.
+    size_t capacity = static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 1;
+    for (;;) {
+        if (!buffer.data || buffer.size == capacity) {
+            if (buffer.data) capacity *= 2;
+            char* grown = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
+            if (!grown) LoadError(fileName, "out of memory");
+            if (buffer.data) {
+                std::memcpy(grown, buffer.data, buffer.size);
+                pugi::get_memory_deallocation_function()(buffer.data);
+            }
+            buffer.data = grown;
+        }
+        const ssize_t n = ::read(fd, buffer.data + buffer.size, capacity - buffer.size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            LoadError(fileName, std::strerror(errno));
+        }
+        if (n == 0) return true;
+        buffer.size += static_cast<size_t>(n);
+    }
+}
+
+// The encoding named by the XML declaration at the start, in lower case; ""
+// without a declaration or an encoding in it.
+std::string DeclaredEncoding(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    if (!bytes.starts_with("<?xml") || bytes.size() < 6 || static_cast<unsigned char>(bytes[5]) > ' ') return {};
+    const size_t end = bytes.find("?>");
+    const std::string_view decl = bytes.substr(0, end);
+    size_t pos = decl.find("encoding");
+    if (pos == std::string_view::npos) return {};
+    pos += 8;
+    auto skipBlanks = [&] { while (pos < decl.size() && static_cast<unsigned char>(decl[pos]) <= ' ') ++pos; };
+    skipBlanks();
+    if (pos >= decl.size() || decl[pos] != '=') return {};
+    ++pos;
+    skipBlanks();
+    if (pos >= decl.size() || (decl[pos] != '"' && decl[pos] != '\'')) return {};
+    const char quote = decl[pos++];
+    const size_t close = decl.find(quote, pos);
+    if (close == std::string_view::npos) return {};
+    return text::AsciiLower(decl.substr(pos, close - pos));
+}
+
+// UTF-16 and UTF-32 files start with a byte order mark or a zero byte in
+// their first two bytes; pugixml tells them apart itself.
+bool LooksWide(std::string_view bytes) {
+    if (bytes.size() < 2) return false;
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    return (b0 == 0xFE && b1 == 0xFF) || (b0 == 0xFF && b1 == 0xFE) || b0 == 0 || b1 == 0;
+}
+
+std::filesystem::path Absolute(const std::filesystem::path& p) {
+    std::error_code ec;
+    const auto abs = std::filesystem::absolute(p, ec);
+    return (ec ? p : abs).lexically_normal();
+}
+
+bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec) && !ec) return true;
+    return Absolute(a) == Absolute(b);
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string out;
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
+} // namespace
+
+TXMLTable::TXMLTable() = default;
+
+TXMLTable::~TXMLTable() = default;
+
+std::string TXMLTable::ContainerName() const { return m_topNodeName.empty() ? "XMLTable" : m_topNodeName; }
+
+void TXMLTable::BindRecordsList() {
+    if (m_container && m_container == m_document.document_element()) return;
+    if (!m_document.document_element()) m_document.append_child(ContainerName().c_str());
+    RebuildRecords();
+}
+
+void TXMLTable::RebuildRecords() {
+    m_container = m_document.document_element();
+    m_records.clear();
+    for (pugi::xml_node child = m_container.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (child.type() == pugi::node_element) {
+            m_records.push_back(child);
+        } else if (child.type() == pugi::node_pcdata && text::Trim(child.value()).empty()) {
+            // Blanks kept by the parser between records of a container
+            // without other children would only spoil the saved layout.
+            m_container.remove_child(child);
+        }
+        child = next;
+    }
+}
+
+void TXMLTable::InternalOpen() { BindRecordsList(); }
+
+void TXMLTable::LoadFromFile(const std::filesystem::path& fileName) {
+    try {
+        LoadDocument(fileName);
+    } catch (const EXMLTable&) {
+        // The file exists but holds nothing we can use: keep it from being
+        // overwritten by this table.
+        if (std::none_of(m_failedLoads.begin(), m_failedLoads.end(),
+                         [&](const auto& p) { return SamePath(p, fileName); }))
+            m_failedLoads.push_back(Absolute(fileName));
+        throw;
+    }
+}
+
+void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
+    FileBuffer buffer;
+    if (!ReadFile(fileName, buffer)) {
+        // A missing file: the table keeps what it has, cursor included.
+        BindRecordsList();
+        std::erase_if(m_failedLoads, [&](const auto& p) { return SamePath(p, fileName); });
+        return;
+    }
+
+    const std::string_view bytes = buffer.view();
+    pugi::xml_document document;
+    pugi::xml_parse_result result;
+    if (LooksWide(bytes)) {
+        result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_auto);
+    } else {
+        const std::string encoding = DeclaredEncoding(bytes);
+        const bool utf8 = encoding.empty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii";
+        const bool valid = utf8 && text::IsValidUtf8(bytes);
+        if (encoding == "windows-1251" || encoding == "cp1251" || encoding == "x-cp1251" ||
+            (encoding.empty() && !valid)) {
+            // Hand-written files of the original's days are windows-1251,
+            // with or without saying so.
+            const std::string converted = text::Cp1251ToUtf8(bytes);
+            result = document.load_buffer(converted.data(), converted.size(), kParseFlags, pugi::encoding_utf8);
+        } else if (utf8) {
+            if (!valid) LoadError(fileName, "the text is not valid UTF-8");
+            result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_utf8);
+        } else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1") {
+            result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_latin1);
+        } else {
+            LoadError(fileName, "unsupported encoding \"" + encoding + "\"");
+        }
+    }
+    if (!result) LoadError(fileName, std::string(result.description()) + " at offset " + std::to_string(result.offset));
+    if (!document.document_element()) LoadError(fileName, "no document element");
+
+    m_document = std::move(document);
+    RebuildRecords();
+    std::erase_if(m_failedLoads, [&](const auto& p) { return SamePath(p, fileName); });
+    RecordsChanged(1);
+}
+
+void TXMLTable::SaveToFile(const std::filesystem::path& fileName) {
+    if (SaveRefused(fileName))
+        throw EXMLTable("Not saving \"" + fileName.string() +
+                        "\": the file could not be loaded, so it is kept as it is; repair or remove it first");
+    BindRecordsList();
+    StringWriter writer;
+    m_document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    try {
+        platform::WriteFileAtomic(fileName, writer.out);
+    } catch (const platform::EFileWrite& e) {
+        throw EXMLTable(e.what());
+    }
+}
+
+bool TXMLTable::SaveRefused(const std::filesystem::path& fileName) const {
+    std::error_code ec;
+    if (!std::filesystem::exists(fileName, ec)) return false;
+    return std::any_of(m_failedLoads.begin(), m_failedLoads.end(),
+                       [&](const auto& p) { return SamePath(p, fileName); });
+}
+
+pugi::xml_node TXMLTable::NewRecordNode() {
+    BindRecordsList();
+    UpdateFieldDefs();
+    const std::string name = m_recordNodeName.empty() ? "Record" : m_recordNodeName;
+    pugi::xml_node record = m_container.append_child(name.c_str());
+    for (int i = 0; i < FieldDefs().Count(); ++i) record.append_child(FieldDefs().Items(i).Name.c_str());
+    m_records.push_back(record);
+    RecordsChanged(m_records.size() == 1 ? 1 : RecNo());
+    if (OnPosition) OnPosition(*this, static_cast<int32_t>(m_records.size()));
+    return record;
+}
+
+void TXMLTable::DeleteNode(int index) {
+    if (index < 0 || index >= RecordCount()) return;
+    m_container.remove_child(m_records[static_cast<size_t>(index)]);
+    m_records.erase(m_records.begin() + index);
+    const int recNo = RecNo();
+    RecordsChanged(index < recNo - 1 ? recNo - 1 : recNo);
+}
+
+void TXMLTable::MoveUp() {
+    const int recNo = RecNo();
+    if (recNo <= 1 || recNo > RecordCount()) return;
+    auto& current = m_records[static_cast<size_t>(recNo - 1)];
+    auto& previous = m_records[static_cast<size_t>(recNo - 2)];
+    m_container.insert_move_before(current, previous);
+    std::swap(current, previous);
+    RecordsChanged(recNo - 1);
+}
+
+void TXMLTable::MoveDown() {
+    const int recNo = RecNo();
+    if (recNo < 1 || recNo >= RecordCount()) return;
+    auto& current = m_records[static_cast<size_t>(recNo - 1)];
+    auto& next = m_records[static_cast<size_t>(recNo)];
+    m_container.insert_move_after(current, next);
+    std::swap(current, next);
+    RecordsChanged(recNo + 1);
+}
+
+pugi::xml_node TXMLTable::AppendRecord() {
+    const pugi::xml_node record = NewRecordNode();
+    if (Active()) Last();
+    return record;
+}
+
+void TXMLTable::DeleteCurrent() {
+    const int recNo = RecNo();
+    if (recNo < 1 || recNo > RecordCount()) return;
+    m_container.remove_child(m_records[static_cast<size_t>(recNo - 1)]);
+    m_records.erase(m_records.begin() + (recNo - 1));
+    RecordsChanged(recNo > 1 ? recNo - 1 : 1);
+}
+
+std::string TXMLTable::GetFieldValue(std::string_view fieldName) const {
+    const int recNo = RecNo();
+    if (recNo < 1 || recNo > RecordCount()) return {};
+    return NodeText(m_records[static_cast<size_t>(recNo - 1)], fieldName);
+}
+
+void TXMLTable::ClearRecords() {
+    if (!m_container) return;
+    m_container.remove_children();
+    m_records.clear();
+    RecordsChanged(0);
+}
+
+void TXMLTable::FillStrings(std::string_view fieldName, std::vector<std::string>& strings) const {
+    strings.clear();
+    strings.reserve(m_records.size());
+    for (const pugi::xml_node record : m_records) strings.push_back(NodeText(record, fieldName));
+}
+
+void TXMLTable::SetRecNo(int value) {
+    if (!m_container || value < 0 || value > RecordCount()) throw EXMLTable("SetRecNo: out of range");
+    db::TDataSet::SetRecNo(value);
+    if (OnPosition) OnPosition(*this, value);
+}
+
+pugi::xml_node TXMLTable::RecordNode(int index) const {
+    if (index < 0 || index >= RecordCount()) return {};
+    return m_records[static_cast<size_t>(index)];
+}
+
+std::string TXMLTable::InternalFieldText(int recordIndex, const db::TField& field) const {
+    return NodeText(m_records[static_cast<size_t>(recordIndex)], field.FieldName());
+}
+
+pugi::xml_node TXMLTable::FieldNode(pugi::xml_node record, std::string_view field) {
+    // pugixml's own lookup runs inside the library, several times faster
+    // than walking the children through its API; it wants a terminated name.
+    char name[64];
+    if (field.size() < sizeof name && field.find('\0') == std::string_view::npos) {
+        std::memcpy(name, field.data(), field.size());
+        name[field.size()] = '\0';
+        return record.child(name);
+    }
+    return record.child(std::string(field).c_str());
+}
+
+std::string TXMLTable::NodeText(pugi::xml_node record, std::string_view field) {
+    const pugi::xml_node node = FieldNode(record, field);
+    const pugi::xml_node first = node.first_child();
+    if (!first) return {};
+    if (!first.next_sibling() && first.type() == pugi::node_pcdata) return first.value();
+    std::string text;
+    for (pugi::xml_node child = first; child; child = child.next_sibling())
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) text += child.value();
+    return text;
+}
+
+void TXMLTable::SetNodeText(pugi::xml_node record, std::string_view field, std::string_view value) {
+    if (!record) return;
+    pugi::xml_node node = FieldNode(record, field);
+    if (!node) node = record.append_child(std::string(field).c_str());
+    node.remove_children();
+    if (!value.empty()) node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
+}
+
+} // namespace data

@@ -1,0 +1,450 @@
+// The JPEG loader over libjpeg's own API.
+//
+// libjpeg reports a fatal error by calling error_exit, which must not return;
+// its default ends the process. Ours formats libjpeg's message and jumps back
+// with longjmp to the setjmp of the phase that was running. An exception
+// must not be thrown instead: it would have to unwind through libjpeg's C
+// frames. So every call into libjpeg happens inside one of a few C-style
+// phase functions below (ReadHeader, DecodePixels, EncodeImage) that hold no
+// object with a destructor and read no local after the jump; each answers
+// false with the message kept in the error manager, and the C++ caller turns
+// that into an EJPEG once it is out of libjpeg. The libjpeg objects live in
+// RAII holders that destroy them on every path.
+//
+// libjpeg's warnings about corrupt data ("Corrupt JPEG data: bad Huffman
+// code", ...) are fatal here too, since the decoder would otherwise fill what
+// it cannot read with grey and report success. Running out of input is fatal
+// ("Premature end of JPEG file") when pixel data is missing: in the header,
+// in a file of several scans (each refines the whole image, so a missing one
+// cannot be told from a missing end marker), or when the entropy decoder
+// needs bits that are not there. A single-scan file whose pixel data is all
+// there but which lacks only its end marker loads, as do files with harmless
+// warnings (extraneous bytes between markers, an unknown JFIF revision).
+#include "image/TJPEGLoader.h"
+
+#include "image/LinearBitmapTables.h"
+#include "image/TBaseStream.h"
+#include "image/TLinearBitmap.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+// jpeglib.h first: jerror.h's message list depends on its configuration.
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace image {
+
+namespace {
+
+constexpr const char* kFilterName = "Joint Picture Expert Group";
+
+// What the phases share with libjpeg's callbacks. `pub` comes first:
+// libjpeg hands the callbacks cinfo->err, which is this struct.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    // Set while the pixels of a single-scan file are being decoded: running
+    // out of input there is not fatal by itself.
+    bool singleScanPixels;
+    // The input ran out (libjpeg then supplies an end marker of its own).
+    bool inputEnded;
+    char message[JMSG_LENGTH_MAX];
+};
+
+ErrorManager& Manager(j_common_ptr cinfo) { return *reinterpret_cast<ErrorManager*>(cinfo->err); }
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+    ErrorManager& err = Manager(cinfo);
+    (*cinfo->err->format_message)(cinfo, err.message);
+    std::longjmp(err.jump, 1);
+}
+
+// Warnings (level -1) about damaged data end the decoding; trace messages
+// (levels 0 and up) and harmless warnings are dropped, never printed.
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    ErrorManager& err = Manager(cinfo);
+    ++err.pub.num_warnings;
+    switch (err.pub.msg_code) {
+    case JWRN_JPEG_EOF:
+        err.inputEnded = true;
+        if (err.singleScanPixels) return;
+        ErrorExit(cinfo);
+    case JWRN_HIT_MARKER:
+        // Bits missing after the input ended: the file was cut short.
+        if (err.inputEnded) err.pub.msg_code = JWRN_JPEG_EOF;
+        ErrorExit(cinfo);
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+        ErrorExit(cinfo);
+    default:
+        return;
+    }
+}
+
+void OutputMessage(j_common_ptr) {}
+
+void ProgressMonitor(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= TJPEGLoader::MaxScans) return;
+    ErrorManager& err = Manager(cinfo);
+    std::snprintf(err.message, sizeof err.message, "Corrupt JPEG data: more than %d scans",
+                  TJPEGLoader::MaxScans);
+    std::longjmp(err.jump, 1);
+}
+
+void InitErrorManager(ErrorManager& err) {
+    jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = EmitMessage;
+    err.pub.output_message = OutputMessage;
+    err.singleScanPixels = false;
+    err.inputEnded = false;
+    err.message[0] = '\0';
+}
+
+// ---- Decoding ----
+
+struct DecodeContext {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    jpeg_progress_mgr progress;
+};
+
+// Owns a decompressor; destroying it is safe after any failure, including
+// one inside jpeg_create_decompress (the struct starts zeroed).
+class Decoder {
+public:
+    Decoder() {
+        std::memset(&m_context, 0, sizeof m_context);
+        InitErrorManager(m_context.err);
+        m_context.cinfo.err = &m_context.err.pub;
+        m_context.progress.progress_monitor = ProgressMonitor;
+    }
+    ~Decoder() { jpeg_destroy_decompress(&m_context.cinfo); }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    DecodeContext& Context() { return m_context; }
+    const jpeg_decompress_struct& Info() const { return m_context.cinfo; }
+    const char* Message() const { return m_context.err.message; }
+
+private:
+    DecodeContext m_context;
+};
+
+// Reads the header and settles the output: best-quality inverse DCT, 24-bit
+// B, G, R or 8-bit grey, and the coarsest scale (full, 1/2, 1/4, 1/8) whose
+// every halving still leaves at least minWidth x minHeight.
+bool ReadHeader(DecodeContext* ctx, const unsigned char* data, unsigned long size, int minWidth,
+                int minHeight) {
+    if (setjmp(ctx->err.jump)) return false;
+    jpeg_create_decompress(&ctx->cinfo);
+    ctx->cinfo.progress = &ctx->progress;
+    // Coefficient buffers of a progressive file are as large as the image;
+    // a bogus header must not make libjpeg allocate without bound.
+    ctx->cinfo.mem->max_memory_to_use = static_cast<long>(TLinearBitmap::MaxBitmapBytes);
+    jpeg_mem_src(&ctx->cinfo, data, size);
+    jpeg_read_header(&ctx->cinfo, TRUE);
+    ctx->cinfo.out_color_space =
+        ctx->cinfo.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    ctx->cinfo.dct_method = JDCT_ISLOW;
+    ctx->cinfo.do_fancy_upsampling = TRUE;
+    ctx->cinfo.scale_num = 1;
+    ctx->cinfo.scale_denom = 1;
+    jpeg_calc_output_dimensions(&ctx->cinfo);
+    while (ctx->cinfo.scale_denom < 8 && ctx->cinfo.output_width / 2 >= static_cast<unsigned>(minWidth) &&
+           ctx->cinfo.output_height / 2 >= static_cast<unsigned>(minHeight)) {
+        ctx->cinfo.scale_denom *= 2;
+        jpeg_calc_output_dimensions(&ctx->cinfo);
+    }
+    return true;
+}
+
+// Decodes every row into `map` (rows `stride` bytes apart, laid out for the
+// dimensions and components ReadHeader settled on).
+bool DecodePixels(DecodeContext* ctx, unsigned char* map, size_t stride) {
+    if (setjmp(ctx->err.jump)) return false;
+    const JDIMENSION width = ctx->cinfo.output_width;
+    const JDIMENSION height = ctx->cinfo.output_height;
+    ctx->err.singleScanPixels = !jpeg_has_multiple_scans(&ctx->cinfo);
+    jpeg_start_decompress(&ctx->cinfo);
+    if (ctx->cinfo.output_width != width || ctx->cinfo.output_height != height) {
+        std::snprintf(ctx->err.message, sizeof ctx->err.message, "%s", SErrorInBitmapData);
+        return false;
+    }
+    while (ctx->cinfo.output_scanline < ctx->cinfo.output_height) {
+        JSAMPROW rows[16];
+        const JDIMENSION first = ctx->cinfo.output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(16, ctx->cinfo.output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i) rows[i] = map + (first + i) * stride;
+        if (jpeg_read_scanlines(&ctx->cinfo, rows, count) == 0) {
+            // The memory source never suspends, so no progress means a fault.
+            std::snprintf(ctx->err.message, sizeof ctx->err.message, "%s", SErrorInBitmapData);
+            return false;
+        }
+    }
+    jpeg_finish_decompress(&ctx->cinfo);
+    return true;
+}
+
+// The rest of the stream, whatever its CheckIO says.
+std::vector<unsigned char> ReadAll(TBaseStream& stream) {
+    class CheckIOOff {
+    public:
+        explicit CheckIOOff(TBaseStream& s) : m_stream(s), m_was(s.CheckIO()) { s.SetCheckIO(false); }
+        ~CheckIOOff() { m_stream.SetCheckIO(m_was); }
+        CheckIOOff(const CheckIOOff&) = delete;
+        CheckIOOff& operator=(const CheckIOOff&) = delete;
+
+    private:
+        TBaseStream& m_stream;
+        bool m_was;
+    } guard(stream);
+
+    std::vector<unsigned char> data;
+    constexpr int kPiece = 1 << 16;
+    const int64_t available = stream.Available();
+    if (available > 0 && available <= TLinearBitmap::MaxBitmapBytes)
+        data.reserve(static_cast<size_t>(available));
+    for (;;) {
+        const size_t old = data.size();
+        data.resize(old + kPiece);
+        const int got = stream.Read(data.data() + old, kPiece);
+        data.resize(old + static_cast<size_t>(std::max(got, 0)));
+        if (got <= 0) break;
+    }
+    return data;
+}
+
+// ---- Encoding ----
+
+// A growing malloc'd buffer as libjpeg's destination. (libjpeg's own memory
+// destination loses track of its buffer when encoding fails half-way.)
+struct MemoryDestination {
+    jpeg_destination_mgr pub;
+    unsigned char* buffer;
+    size_t capacity;
+    size_t size;
+};
+
+MemoryDestination& Destination(j_compress_ptr cinfo) { return *reinterpret_cast<MemoryDestination*>(cinfo->dest); }
+
+void InitDestination(j_compress_ptr cinfo) {
+    MemoryDestination& dest = Destination(cinfo);
+    if (!dest.buffer) {
+        dest.capacity = 1 << 16;
+        dest.buffer = static_cast<unsigned char*>(std::malloc(dest.capacity));
+        if (!dest.buffer) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    }
+    dest.size = 0;
+    dest.pub.next_output_byte = dest.buffer;
+    dest.pub.free_in_buffer = dest.capacity;
+}
+
+// Called when the whole buffer is full.
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+    MemoryDestination& dest = Destination(cinfo);
+    const size_t grown = dest.capacity * 2;
+    auto* buffer = static_cast<unsigned char*>(std::realloc(dest.buffer, grown));
+    if (!buffer) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    dest.buffer = buffer;
+    dest.pub.next_output_byte = buffer + dest.capacity;
+    dest.pub.free_in_buffer = grown - dest.capacity;
+    dest.capacity = grown;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+    MemoryDestination& dest = Destination(cinfo);
+    dest.size = dest.capacity - dest.pub.free_in_buffer;
+}
+
+struct EncodeContext {
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    MemoryDestination dest;
+};
+
+class Encoder {
+public:
+    Encoder() {
+        std::memset(&m_context, 0, sizeof m_context);
+        InitErrorManager(m_context.err);
+        m_context.cinfo.err = &m_context.err.pub;
+        m_context.dest.pub.init_destination = InitDestination;
+        m_context.dest.pub.empty_output_buffer = EmptyOutputBuffer;
+        m_context.dest.pub.term_destination = TermDestination;
+    }
+    ~Encoder() {
+        jpeg_destroy_compress(&m_context.cinfo);
+        std::free(m_context.dest.buffer);
+    }
+    Encoder(const Encoder&) = delete;
+    Encoder& operator=(const Encoder&) = delete;
+
+    EncodeContext& Context() { return m_context; }
+    const unsigned char* Data() const { return m_context.dest.buffer; }
+    size_t Size() const { return m_context.dest.size; }
+    const char* Message() const { return m_context.err.message; }
+
+private:
+    EncodeContext m_context;
+};
+
+// The pixels to encode, handed to libjpeg row by row as B, G, R.
+struct EncodeSource {
+    const uint8_t* map;
+    size_t stride;
+    int width;
+    int height;
+    TPixelFormat format;
+    const uint8_t* palette; // B, G, R entries for pf8bit
+    uint8_t* row;           // width * 3 bytes of scratch for the other formats
+    bool gray;
+};
+
+const uint8_t* BGRRow(const EncodeSource& s, int y) {
+    const uint8_t* src = s.map + size_t(y) * s.stride;
+    uint8_t* out = s.row;
+    switch (s.format) {
+    case TPixelFormat::pf24bit:
+        return src;
+    case TPixelFormat::pf32bit:
+        for (int x = 0; x < s.width; ++x, src += 4, out += 3) {
+            out[0] = src[0];
+            out[1] = src[1];
+            out[2] = src[2];
+        }
+        break;
+    case TPixelFormat::pf8bit:
+        for (int x = 0; x < s.width; ++x, out += 3) std::memcpy(out, s.palette + 3 * src[x], 3);
+        break;
+    default: // pf16bit: the high byte of each little-endian word
+        for (int x = 0; x < s.width; ++x, out += 3) out[0] = out[1] = out[2] = src[2 * x + 1];
+        break;
+    }
+    return s.row;
+}
+
+// One baseline encoding at `quality` (below 1: libjpeg's default).
+bool EncodeImage(EncodeContext* ctx, const EncodeSource* src, int quality) {
+    if (setjmp(ctx->err.jump)) return false;
+    jpeg_create_compress(&ctx->cinfo);
+    ctx->cinfo.dest = &ctx->dest.pub;
+    ctx->cinfo.image_width = static_cast<JDIMENSION>(src->width);
+    ctx->cinfo.image_height = static_cast<JDIMENSION>(src->height);
+    ctx->cinfo.input_components = 3;
+    ctx->cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&ctx->cinfo);
+    if (src->gray) jpeg_set_colorspace(&ctx->cinfo, JCS_GRAYSCALE);
+    if (quality >= 1) jpeg_set_quality(&ctx->cinfo, quality, TRUE);
+    jpeg_start_compress(&ctx->cinfo, TRUE);
+    while (ctx->cinfo.next_scanline < ctx->cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(BGRRow(*src, static_cast<int>(ctx->cinfo.next_scanline)));
+        jpeg_write_scanlines(&ctx->cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&ctx->cinfo);
+    return true;
+}
+
+// The bytes of one encoding.
+struct Encoded {
+    std::vector<unsigned char> bytes;
+};
+
+Encoded Encode(const EncodeSource& source, int quality) {
+    Encoder encoder;
+    if (!EncodeImage(&encoder.Context(), &source, quality)) throw EJPEG(encoder.Message());
+    return Encoded{std::vector<unsigned char>(encoder.Data(), encoder.Data() + encoder.Size())};
+}
+
+void WriteAll(TBaseStream& stream, const std::vector<unsigned char>& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const int piece = static_cast<int>(std::min<size_t>(bytes.size() - done, size_t(1) << 30));
+        const int written = stream.Write(bytes.data() + done, piece);
+        if (written <= 0) throw EInOutError("Error writing to stream - no bytes were taken");
+        done += static_cast<size_t>(written);
+    }
+}
+
+} // namespace
+
+bool TJPEGLoader::CanLoad(const std::string& ext) const {
+    const std::string upper = text::AsciiUpper(ext);
+    return upper == "JPG" || upper == "JPEG" || upper == "JPE";
+}
+
+bool TJPEGLoader::CanSave(const std::string& ext) const {
+    const std::string upper = text::AsciiUpper(ext);
+    return upper == "JPG" || upper == "JPEG";
+}
+
+std::string TJPEGLoader::GetLoadFilter() const {
+    return std::string(kFilterName) + " (*.jpg,*.jpeg,*.jpe)|*.jpg;*.jpeg;*.jpe";
+}
+
+std::string TJPEGLoader::GetSaveFilter() const { return std::string(kFilterName) + " (*.jpg)|*.jpg"; }
+
+void TJPEGLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinearBitmap& bitmap) {
+    const std::vector<unsigned char> data = ReadAll(stream);
+    Decoder decoder;
+    if (!ReadHeader(&decoder.Context(), data.data(), static_cast<unsigned long>(data.size()), m_minWidth,
+                    m_minHeight))
+        throw EJPEG(decoder.Message());
+    const jpeg_decompress_struct& info = decoder.Info();
+    m_imageWidth = static_cast<int>(info.image_width);
+    m_imageHeight = static_cast<int>(info.image_height);
+
+    const bool gray = info.out_color_space == JCS_GRAYSCALE;
+    TLinearBitmap result;
+    result.New(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+               gray ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
+    if (gray) std::memcpy(result.Palette(), GrayPalette.data(), GrayPalette.size());
+    if (!DecodePixels(&decoder.Context(), result.Map(), static_cast<size_t>(result.BytesPerLine())))
+        throw EJPEG(decoder.Message());
+    if (!result.Present()) throw ELinearBitmap(SErrorInBitmapData);
+    bitmap.TakeOver(result);
+}
+
+void TJPEGLoader::SaveToStream(TBaseStream& stream, const std::string&, const TLinearBitmap& bitmap) {
+    if (!bitmap.Present()) throw ELinearBitmap(SErrorInBitmapData);
+    std::vector<uint8_t> row(size_t(bitmap.Width()) * 3);
+    const EncodeSource source{bitmap.Map(),    size_t(bitmap.BytesPerLine()), bitmap.Width(),
+                              bitmap.Height(), bitmap.PixelFormat(),          bitmap.Palette(),
+                              row.data(),      bitmap.IsGrayScale()};
+
+    if (m_maxFileSize < 1) {
+        WriteAll(stream, Encode(source, m_quality).bytes);
+        return;
+    }
+
+    // Bisection over 1..Quality for the highest quality whose file fits.
+    // (libjpeg treats every quality above 100 as 100.)
+    if (m_quality < 1) m_quality = DefaultQuality;
+    int q = std::min(m_quality, 100), low = 1, high = q + 1;
+    Encoded last;
+    for (;;) {
+        last = Encode(source, q);
+        const size_t size = last.bytes.size();
+        if (size <= static_cast<size_t>(m_maxFileSize)) {
+            if (size == static_cast<size_t>(m_maxFileSize) || q >= 100 || high == q + 1) break;
+            low = q;
+        } else {
+            high = q;
+            if (high < 2) break;
+        }
+        q = (low + high) / 2;
+    }
+    WriteAll(stream, last.bytes);
+}
+
+} // namespace image

@@ -1,0 +1,138 @@
+#pragma once
+// The search engine. It walks the result pages of the chosen site, collects
+// the profiles listed there as candidates, has each candidate checked against
+// the conditions and keeps the hits in the found table.
+//
+// Everything runs on the user-interface thread, driven by timers: a master
+// timer steps a two-phase state machine (fetch a batch of up to 5 result
+// pages, then check the candidates in batches of up to 70), and every worker
+// has a 10 ms timer whose tick makes one blocking HTTP request. A timer
+// switches itself off at the start of its tick, so no tick re-enters.
+
+#include "data/TFinderParams.h"
+#include "data/TFriend.h"
+#include "search/TChecker.h"
+#include "search/TExtractor.h"
+#include "search/TFinderStateObject.h"
+
+#include <QDateTime>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace search {
+
+class TVelmora {
+public:
+    static constexpr int ExtractorCount = 5;
+    static constexpr int CheckerCount = 70;
+
+    // Which page layout the site uses, as the layout probe tells it.
+    enum TSiteVersion : uint8_t { svNoAnswer = 0, svOld = 1, svNew = 2 };
+
+    using TNotifyEvent = std::function<void(TFinderStateObject& sender)>;
+
+    TVelmora();
+    ~TVelmora();
+    TVelmora(const TVelmora&) = delete;
+    TVelmora& operator=(const TVelmora&) = delete;
+
+    // Starts a search with Params against the settings' FinderServer. The
+    // caller has loaded the found table first (LoadFoundFriends).
+    void Start();
+    // Switches every timer off, marks every worker done, saves the found
+    // table, then fires OnProgress and OnStop.
+    void Stop();
+    // Switches the master timer off and saves the found table; armed workers
+    // still finish their one request.
+    void Suspend();
+    // Switches the master timer on again.
+    void Resume();
+
+    // The found table from FoundFriendsFile; a damaged file throws
+    // data::EXMLTable and leaves the table as it was.
+    void LoadFoundFriends();
+    // The found table to FoundFriendsFile; throws data::EXMLTable on failure.
+    void SaveFoundFriends();
+    // The found table as an HTML page.
+    void ExportFoundToHtml(const std::string& fileName);
+
+    // The layout probe of the site `host`: fetches its home page and sets
+    // SiteVersion (svNoAnswer when nothing came back).
+    void DetectSiteVersionOf(const std::string& host);
+    void DetectSiteVersion() { DetectSiteVersionOf(m_host); }
+    bool IsNewSite() const { return m_siteVersion == svNew; }
+    // True when `s` is non-empty and all of it is the digits 0-9.
+    static bool IsAllDigits(std::string_view s);
+
+    // Fetch phase: true while it goes on (TVelmoraFetch.cpp).
+    bool FetchPhase();
+    // The search address of result page `page` for the current layout.
+    std::string SearchURL(int page);
+    // Check phase: true when a check batch is over (TVelmoraCheck.cpp).
+    bool CheckPhase();
+
+    // The master timer's tick: finishes the search or makes one Step.
+    void TimerTick();
+    void Step();
+
+    // Events; the sender is State().
+    TNotifyEvent OnProgress;
+    TNotifyEvent OnStop;
+
+    // State the workers read and advance.
+    const std::string& Host() const { return m_host; }
+    void SetHost(std::string host) { m_host = std::move(host); }
+    uint8_t SiteVersion() const { return m_siteVersion; }
+    void SetSiteVersion(uint8_t version) { m_siteVersion = version; }
+    bool Fetching() const { return m_fetching; }
+    int32_t PageIndex() const { return m_pageIndex; }
+    void SetPageIndex(int32_t index) { m_pageIndex = index; }
+    int32_t CandidateIndex() const { return m_candidateIndex; }
+    void SetCandidateIndex(int32_t index) { m_candidateIndex = index; }
+    int32_t ProgressTotal() const { return m_progressTotal; }
+    const QDateTime& StartTime() const { return m_startTime; }
+    TFinderStateObject& State() { return m_state; }
+    QTimer& MasterTimer() { return m_masterTimer; }
+    uint8_t FetchSubPhase() const { return m_fetchSubPhase; }
+    uint8_t CheckSubPhase() const { return m_checkSubPhase; }
+
+    data::TFinderParams& Params() { return m_params; }
+    data::TFriend& FoundFriends() { return m_foundFriends; }
+    data::TFriend& Candidates() { return m_candidates; }
+    const std::string& FoundFriendsFile() const { return m_foundFriendsFile; }
+    void SetFoundFriendsFile(std::string file) { m_foundFriendsFile = std::move(file); }
+
+    TExtractor& Extractor(int i) { return *m_extractors.at(static_cast<size_t>(i)); }
+    TChecker& Checker(int i) { return *m_checkers.at(static_cast<size_t>(i)); }
+    const std::vector<TExtractor*>& ActiveExtractors() const { return m_activeExtractors; }
+    const std::vector<TChecker*>& ActiveCheckers() const { return m_activeCheckers; }
+
+private:
+    QDateTime m_startTime;
+    std::string m_host;
+    bool m_fetching = false;
+    int32_t m_pageIndex = 0;
+    int32_t m_candidateIndex = 0;
+    int32_t m_progressTotal = 0;
+    QTimer m_masterTimer;
+    TFinderStateObject m_state;
+    uint8_t m_fetchSubPhase = 0;
+    std::array<std::unique_ptr<TExtractor>, ExtractorCount> m_extractors;
+    std::vector<TExtractor*> m_activeExtractors;
+    uint8_t m_checkSubPhase = 0;
+    std::array<std::unique_ptr<TChecker>, CheckerCount> m_checkers;
+    std::vector<TChecker*> m_activeCheckers;
+    uint8_t m_siteVersion = svNoAnswer;
+    data::TFinderParams m_params;
+    data::TFriend m_foundFriends;
+    data::TFriend m_candidates;
+    std::string m_foundFriendsFile;
+};
+
+} // namespace search

@@ -1,0 +1,8 @@
+#include "search/TVelmora.h"
+
+namespace search {
+
+bool TVelmora::FetchPhase() { return false; }
+std::string TVelmora::SearchURL(int) { return {}; }
+
+} // namespace search

@@ -1,0 +1,208 @@
+// The XML table's files: layout, round trip, encodings, and what happens to
+// the user's file when loading or saving goes wrong.
+#include "TestTables.h"
+
+#include "platform/Text.h"
+#include "platform/db/TField.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using testsupport::FriendTable;
+using testsupport::KeyTable;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+std::vector<std::string> Column(const data::TXMLTable& table, std::string_view field) {
+    std::vector<std::string> out;
+    table.FillStrings(field, out);
+    return out;
+}
+
+TEST(XMLTableFile, WritesTheFixedLayoutWithoutDeclaration) {
+    TempDir dir;
+    KeyTable table;
+    table.SetTopNodeName("URLs");
+    table.SetRecordNodeName("URL");
+    data::TXMLTable::SetNodeText(table.NewRecordNode(), "URL", "знакомства.example");
+    table.NewRecordNode();
+    table.SaveToFile(dir / "t.xml");
+    EXPECT_EQ(ReadFile(dir / "t.xml"),
+              "<URLs>\n"
+              "\t<URL>\n\t\t<URL>знакомства.example</URL>\n\t</URL>\n"
+              "\t<URL>\n\t\t<URL />\n\t</URL>\n"
+              "</URLs>\n");
+}
+
+TEST(XMLTableFile, RoundTripKeepsEveryText) {
+    const std::vector<std::string> names = {
+        "Анна-Мария Ёлкина",  "Ж&М <\"кавычки\"> 'апостроф' ]]>", "  пробелы по краям  ", "   ",
+        "строка\r\nвторая\rтретья\nчетвёртая", "\tтаб", "", "emoji 😀 and ∑", "control \x01 char"};
+    TempDir dir;
+    FriendTable out;
+    for (size_t i = 0; i < names.size(); ++i) out.Add(names[i], "login" + std::to_string(i), static_cast<int>(i));
+    out.SaveToFile(dir / "Friends.xml");
+
+    const std::string bytes = ReadFile(dir / "Friends.xml");
+    EXPECT_TRUE(bytes.starts_with("<Friends>\n\t<Friend>\n\t\t<Name>Анна-Мария Ёлкина</Name>"));
+    EXPECT_TRUE(text::IsValidUtf8(bytes));
+
+    FriendTable in;
+    in.LoadFromFile(dir / "Friends.xml");
+    EXPECT_EQ(Column(in, "Name"), names);
+    for (std::string_view field : testsupport::kFriendFields)
+        EXPECT_EQ(Column(in, field), Column(out, field)) << field;
+}
+
+TEST(XMLTableFile, MissingFileOpensEmptyAndWritesNothing) {
+    TempDir dir;
+    FriendTable table;
+    table.Open();
+    table.LoadFromFile(dir / "Friends.xml");
+    EXPECT_TRUE(table.RecordsBound());
+    EXPECT_EQ(table.RecordCount(), 0);
+    EXPECT_EQ(table.RecNo(), 0);
+    EXPECT_STREQ(table.Document().document_element().name(), "Friends");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Friends.xml"));
+
+    table.Add("Анна", "anna");
+    table.LoadFromFile(dir / "Friends.xml");
+    EXPECT_EQ(table.RecordCount(), 1) << "a missing file leaves the records as they are";
+}
+
+TEST(XMLTableFile, EmptyTableSavesAContainerThatLoadsAgain) {
+    TempDir dir;
+    FriendTable table;
+    table.SaveToFile(dir / "Friends.xml");
+    EXPECT_EQ(ReadFile(dir / "Friends.xml"), "<Friends />\n");
+    FriendTable again;
+    again.LoadFromFile(dir / "Friends.xml");
+    EXPECT_EQ(again.RecordCount(), 0);
+}
+
+TEST(XMLTableFile, ReadsAnyContainerAndRecordNamesExtraAndReorderedFields) {
+    TempDir dir;
+    WriteFile(dir / "odd.xml",
+              "<?xml version=\"1.0\"?>\n<!-- written by hand -->\n<Anything>\n"
+              "  <X><Age>25</Age><Extra>x</Extra><Name>Анна</Name><Name>вторая</Name></X>\n"
+              "  <Y/>\n"
+              "  <Z><Name>Бо<![CDATA[<рис>]]></Name></Z>\n"
+              "</Anything>\n");
+    FriendTable table;
+    table.Open();
+    table.LoadFromFile(dir / "odd.xml");
+    ASSERT_EQ(table.RecordCount(), 3);
+    EXPECT_EQ(table.RecNo(), 1);
+    EXPECT_EQ(table.GetFieldValue("Name"), "Анна") << "the first element of that name counts";
+    EXPECT_EQ(table.GetFieldValue("Age"), "25");
+    EXPECT_EQ(table.GetFieldValue("Login"), "") << "a field the record lacks reads empty";
+    table.Next();
+    EXPECT_EQ(table.FieldByName("Name").AsString(), "");
+    EXPECT_EQ(table.FieldText(2, table.FieldByName("Name")), "Бо<рис>");
+}
+
+TEST(XMLTableFile, Windows1251FilesAreConverted) {
+    const std::string body = "<Profiles><Record><Login>Вася</Login><LocalDir>Папка</LocalDir></Record></Profiles>";
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        {"declared windows-1251",
+         text::Utf8ToCp1251("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n" + body)},
+        {"declared with single quotes and upper case",
+         text::Utf8ToCp1251("<?xml version='1.0' encoding = 'WINDOWS-1251' ?>" + body)},
+        {"not declared and not UTF-8", text::Utf8ToCp1251(body)},
+        {"declared UTF-8 with a byte order mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + body},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        WriteFile(dir / "Profiles.xml", c.bytes);
+        KeyTable table;
+        table.LoadFromFile(dir / "Profiles.xml");
+        ASSERT_EQ(table.RecordCount(), 1);
+        EXPECT_EQ(data::TXMLTable::NodeText(table.RecordNode(0), "Login"), "Вася");
+        EXPECT_EQ(data::TXMLTable::NodeText(table.RecordNode(0), "LocalDir"), "Папка");
+        table.SaveToFile(dir / "Profiles.xml");
+        EXPECT_TRUE(ReadFile(dir / "Profiles.xml").starts_with("<Profiles>\n\t<Record>\n\t\t<Login>Вася</Login>"));
+    }
+}
+
+TEST(XMLTableFile, DamagedFileKeepsTheTableAndTheFile) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"empty file", "", "No document element found"},
+        {"cut short", "<Friends><Friend><Name>Анна</Name>", "Start-end tags mismatch"},
+        {"mismatched tags", "<Friends><Friend></Name></Friends>", "Start-end tags mismatch"},
+        {"not XML", "это не XML", "No document element found"},
+        {"invalid UTF-8 declared UTF-8", "<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xC0\xAF</a>", "not valid UTF-8"},
+        {"unsupported encoding", "<?xml version=\"1.0\" encoding=\"koi8-r\"?><a/>", "unsupported encoding \"koi8-r\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const auto path = dir / "Friends.xml";
+        FriendTable table;
+        table.Open();
+        table.Add("Анна", "anna");
+        table.Add("Борис", "boris");
+        table.SaveToFile(path);
+        table.Last();
+        WriteFile(path, c.bytes);
+
+        try {
+            table.LoadFromFile(path);
+            ADD_FAILURE() << "a damaged file loaded";
+        } catch (const data::EXMLTable& e) {
+            EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Column(table, "Name"), (std::vector<std::string>{"Анна", "Борис"}));
+        EXPECT_EQ(table.RecNo(), 2);
+
+        EXPECT_THROW(table.SaveToFile(path), data::EXMLTable) << "the damaged file must not be replaced";
+        EXPECT_EQ(ReadFile(path), c.bytes);
+        EXPECT_NO_THROW(table.SaveToFile(dir / "elsewhere.xml"));
+
+        // Once the user has repaired the file, it loads and saves again.
+        WriteFile(path, "<Friends><Friend><Name>Вера</Name></Friend></Friends>");
+        table.LoadFromFile(path);
+        EXPECT_EQ(Column(table, "Name"), std::vector<std::string>{"Вера"});
+        EXPECT_NO_THROW(table.SaveToFile(path));
+    }
+
+    // A damaged file the user has removed may be written afresh.
+    TempDir dir;
+    WriteFile(dir / "Friends.xml", "<Friends>");
+    FriendTable table;
+    EXPECT_THROW(table.LoadFromFile(dir / "Friends.xml"), data::EXMLTable);
+    std::filesystem::remove(dir / "Friends.xml");
+    EXPECT_NO_THROW(table.SaveToFile(dir / "Friends.xml"));
+}
+
+TEST(XMLTableFile, UnreadableFileIsAnErrorNotAnEmptyTable) {
+    TempDir dir;
+    const auto path = dir / "Friends.xml";
+    std::filesystem::create_directory(path);  // a folder where the file should be
+    FriendTable table;
+    table.Add("Анна", "anna");
+    try {
+        table.LoadFromFile(path);
+        FAIL();
+    } catch (const data::EXMLTable& e) {
+        EXPECT_NE(std::string(e.what()).find("Is a directory"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(table.RecordCount(), 1);
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+// The image loader control against the local test server.
+#include "JpegTestSupport.h"
+
+#include "image/ImageLoaders.h"
+#include "image/TImageLoader.h"
+#include "support/LocalHttpServer.h"
+#include "web/TSubmit.h"
+
+#include <QPixmap>
+#include <gtest/gtest.h>
+
+using image::TImageLoader;
+using testsupport::HttpReply;
+using testsupport::LocalHttpServer;
+
+namespace {
+
+class ImageLoaderControl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        image::RegisterImageLoaders();
+        imagetest::JpegOptions options;
+        options.width = 40;
+        options.height = 30;
+        photo = imagetest::MakeJpeg(options);
+        server.Reply("/photo_small.jpg", HttpReply::Page(photo, "image/jpeg"));
+        server.Reply("/empty.jpg", HttpReply::Page("", "image/jpeg"));
+        server.Reply("/page.html", HttpReply::Page("<html>not a photo</html>"));
+        server.Reply("/cut.jpg", [&] {
+            HttpReply reply = HttpReply::Page(photo, "image/jpeg");
+            reply.cutShortAfter = photo.size() / 2;
+            return reply;
+        }());
+    }
+
+    // Loads `path` as `type` and answers whether a picture came out.
+    bool Show(const std::string& path, const std::string& type = "JPEG") {
+        loader.SetURL(server.Url(path));
+        loader.SetImageType(type);
+        loader.SetActive(true);
+        return !loader.Picture().isNull();
+    }
+
+    LocalHttpServer server;
+    std::string photo;
+    TImageLoader loader;
+};
+
+} // namespace
+
+TEST_F(ImageLoaderControl, ShowsADownloadedPhotoAsLibjpegDecodesIt) {
+    ASSERT_TRUE(Show("/photo_small.jpg"));
+    const QImage& picture = loader.Picture();
+    ASSERT_EQ(picture.width(), 40);
+    ASSERT_EQ(picture.height(), 30);
+    const imagetest::DecodedJpeg oracle = imagetest::DecodeWithLibjpeg(photo);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const uint8_t* rgb = &oracle.pixels[size_t(y * 40 + x) * 3];
+            ASSERT_EQ(picture.pixel(x, y), qRgb(rgb[0], rgb[1], rgb[2])) << x << "," << y;
+        }
+    EXPECT_EQ(loader.sizeHint(), QSize(40, 30));
+
+    // The control draws it unscaled at the top left.
+    loader.resize(50, 40);
+    const QImage shown = loader.grab().toImage();
+    EXPECT_EQ(shown.pixel(0, 0), picture.pixel(0, 0));
+    EXPECT_EQ(shown.pixel(39, 29), picture.pixel(39, 29));
+
+    // The request as the control makes it: its own Accept, the client's agent.
+    const auto request = server.LastRequest();
+    EXPECT_EQ(request.Header("Accept"), TImageLoader::AcceptTypes);
+    EXPECT_EQ(request.Header("User-Agent"), std::string(TSubmit::AgentString));
+    EXPECT_FALSE(loader.Submit().Connected());
+}
+
+TEST_F(ImageLoaderControl, AFailedPhotoClearsThePreviousOne) {
+    struct Case {
+        const char* name;
+        const char* path;
+        const char* type;
+    };
+    const Case cases[] = {
+        {"empty body", "/empty.jpg", "JPEG"},
+        {"404", "/missing.jpg", "JPEG"},
+        {"not a JPEG", "/page.html", "JPEG"},
+        {"unknown image type", "/photo_small.jpg", "XYZ"},
+        {"no image type", "/photo_small.jpg", ""},
+        {"transfer cut short", "/cut.jpg", "JPEG"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Show("/photo_small.jpg"));
+        EXPECT_FALSE(Show(c.path, c.type));
+        EXPECT_TRUE(loader.Active());
+        EXPECT_FALSE(loader.Submit().Connected());
+    }
+    // No address at all: the client refuses, the control stays quiet.
+    ASSERT_TRUE(Show("/photo_small.jpg"));
+    loader.SetURL("");
+    loader.SetActive(true);
+    EXPECT_TRUE(loader.Picture().isNull());
+}
+
+TEST_F(ImageLoaderControl, EveryActivationDownloadsAgainAndDeactivationDoesNothing) {
+    loader.SetURL(server.Url("/photo_small.jpg"));
+    loader.SetImageType("JPEG");
+    EXPECT_FALSE(loader.Active());
+    loader.SetActive(true);
+    loader.SetActive(true);
+    EXPECT_EQ(server.RequestCount(), 2u);
+    loader.SetActive(false);
+    EXPECT_FALSE(loader.Active());
+    EXPECT_EQ(server.RequestCount(), 2u);
+    EXPECT_FALSE(loader.Picture().isNull());
+}
+
+TEST_F(ImageLoaderControl, APhotoLargerThanTheCapIsNotDownloaded) {
+    // A valid JPEG followed by padding (decoders stop at the end marker).
+    std::string large = photo + std::string(TImageLoader::MaxDownloadBytes - photo.size(), '\0');
+    server.Reply("/exact.jpg", HttpReply::Page(large, "image/jpeg"));
+    large.push_back('\0');
+    server.Reply("/large.jpg", HttpReply::Page(std::move(large), "image/jpeg"));
+    EXPECT_TRUE(Show("/exact.jpg"));
+    EXPECT_FALSE(Show("/large.jpg"));
+}

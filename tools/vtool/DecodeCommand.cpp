@@ -1,0 +1,68 @@
+// vtool decode FILE [--out OUT.ppm]
+// Loads FILE through the loader registry, chosen by its extension as the
+// program chooses, and prints "WIDTHxHEIGHT FORMAT" (the bitmap's pixel
+// format number: 3 palette, 5 16-bit grey, 6 24-bit, 7 32-bit). With --out
+// the pixels are written as a binary PPM (P6, 8-bit RGB): palettes expanded,
+// 16-bit grey as its high byte. A failure prints the error text on standard
+// error and exits with 1.
+#include "Command.h"
+
+#include "image/ImageLoaders.h"
+#include "image/TLinearBitmap.h"
+#include "platform/AtomicFile.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace {
+
+std::string ToPPM(const image::TLinearBitmap& bitmap) {
+    using image::TPixelFormat;
+    const int w = bitmap.Width(), h = bitmap.Height();
+    std::string out = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    const size_t header = out.size();
+    out.resize(header + size_t(w) * size_t(h) * 3);
+    auto* dst = reinterpret_cast<uint8_t*>(out.data() + header);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* src = bitmap.ScanLine(y);
+        for (int x = 0; x < w; ++x, dst += 3) {
+            switch (bitmap.PixelFormat()) {
+            case TPixelFormat::pf8bit: {
+                const uint8_t* bgr = bitmap.Palette() + 3 * src[x];
+                dst[0] = bgr[2], dst[1] = bgr[1], dst[2] = bgr[0];
+                break;
+            }
+            case TPixelFormat::pf16bit: dst[0] = dst[1] = dst[2] = src[2 * x + 1]; break;
+            case TPixelFormat::pf24bit: dst[0] = src[3 * x + 2], dst[1] = src[3 * x + 1], dst[2] = src[3 * x]; break;
+            default: dst[0] = src[4 * x + 2], dst[1] = src[4 * x + 1], dst[2] = src[4 * x]; break;
+            }
+        }
+    }
+    return out;
+}
+
+int Decode(const vtool::Args& args) {
+    const auto positional = vtool::Positional(args, {"--out"});
+    if (positional.size() != 1 || (vtool::HasFlag(args, "--out") && vtool::Option(args, "--out").empty())) {
+        std::fprintf(stderr, "usage: vtool decode FILE [--out OUT.ppm]\n");
+        return 2;
+    }
+    image::RegisterImageLoaders();
+    try {
+        image::TLinearBitmap bitmap;
+        bitmap.LoadFromFile(positional[0]);
+        if (!bitmap.Present()) throw std::runtime_error("Error in bitmap data");
+        std::printf("%dx%d %d\n", bitmap.Width(), bitmap.Height(), static_cast<int>(bitmap.PixelFormat()));
+        const std::string out = vtool::Option(args, "--out");
+        if (!out.empty()) platform::WriteFileAtomic(out, ToPPM(bitmap));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+const vtool::Register reg("decode", "FILE [--out OUT.ppm]", Decode);
+
+} // namespace

@@ -1,0 +1,54 @@
+// vtool site [--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]
+// Runs the local test site in the foreground, with N sample members (30 by
+// default), until interrupted; for trying `vtool fetch` (and searches) by hand.
+#include "Command.h"
+
+#include "platform/Text.h"
+#include "support/site/LocalSite.h"
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+int Site(const vtool::Args& args) {
+    const std::string layoutName = vtool::Option(args, "--layout", "old");
+    const int port = text::StrToIntDef(vtool::Option(args, "--port", "0"), -1);
+    const int members = text::StrToIntDef(vtool::Option(args, "--members", "30"), -1);
+    const int delay = text::StrToIntDef(vtool::Option(args, "--delay", "0"), -1);
+    if ((layoutName != "old" && layoutName != "new") || port < 0 || port > 65535 || members < 0 || delay < 0) {
+        std::fprintf(stderr, "usage: vtool site [--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]\n");
+        return 2;
+    }
+    // Blocked before the server's threads start, so that they inherit the
+    // mask and the signals reach the sigwait below.
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+    try {
+        const auto layout = layoutName == "new" ? testsupport::SiteLayout::New : testsupport::SiteLayout::Old;
+        testsupport::LocalSite site(layout, port);
+        const bool utf8 = vtool::HasFlag(args, "--utf8");
+        if (utf8) site.SetEncoding(testsupport::SiteEncoding::Utf8);
+        site.SetDelay(std::chrono::milliseconds(delay));
+        site.Add(testsupport::SiteMember::Samples(members));
+        std::printf("Site at http://%s/ (%s layout, %s, %d members, %d ms delay)\n", site.Host().c_str(),
+                    layoutName.c_str(), utf8 ? "UTF-8" : "windows-1251", members, delay);
+        std::printf("WAP pages at http://wap.%s/; Ctrl+C stops.\n", site.LocalhostHost().c_str());
+        std::fflush(stdout);
+        int signal = 0;
+        sigwait(&stop, &signal);
+        std::printf("%zu requests served.\n", site.RequestCount());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vtool site: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+const vtool::Register reg("site", "[--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]", Site);
+
+} // namespace
