@@ -41,6 +41,9 @@ constexpr const char* SUnsupportedPNGData = "Unsupported PNG data";
 constexpr const char* SCRCError = "CRC error";
 constexpr const char* SAdler32Error = "Adler32 error";
 
+// The most decompressed bytes accepted after the last row of the image.
+constexpr int64_t MaxExtraImageData = 1 << 20;
+
 // The input ended inside a read of the chunk walk. Before the image data is
 // complete that is an error; after it, it ends the file.
 struct TInputEnded {};
@@ -401,8 +404,19 @@ void TPNGLoader::TReader::ReadImage() {
         }
     }
 
+    // Data after the last row is dropped, but only so much of it: a little
+    // slack is harmless, gigabytes of padded zeros would freeze the caller.
+    inflater.SetCheckIO(false);
+    int64_t extra = 0;
+    for (uint8_t scratch[4096];;) {
+        const int got = inflater.Read(scratch, sizeof scratch);
+        if (got <= 0) break;
+        Adler32Update(adler, scratch, size_t(got));
+        extra += got;
+        if (extra > MaxExtraImageData) throw EImageError(SInvalidPNGData);
+    }
     uint8_t trailer[4];
-    inflater.ReadTrailer(trailer, 4);
+    if (inflater.ReadTrailer(trailer, 4) < 4) throw EInOutError(SReadLessThanExpected);
     if (BE32(trailer) != Adler32Value(adler)) throw EImageError(SAdler32Error);
     idat.FinishChunk();
     imageDone = true;

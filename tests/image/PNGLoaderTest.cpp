@@ -141,7 +141,10 @@ TEST(PNGLoader, DamagedAndHostileChunksRaiseOrAreCut) {
         {"no image data", PngSignature + Ihdr(4, 2, 8, 3) + Chunk("IEND", ""), "Unsupported PNG data"},
         {"cut inside the image data", PaletteFile("").substr(0, 70), "Read less than expected"},
         {"intrapixel grey MNG", "\x8AMNG\r\n\x1a\n" + Ihdr(4, 2, 8, 0, 0, 64) + rows, "Unsupported pixel format"},
+        {"megabytes of data after the last row", PaletteFile("", Chunk("IDAT", Zlib(PaletteRows + std::string(2 << 20, '\0')))),
+         "Invalid PNG data"},
         // Sound files in odd shapes load.
+        {"a little data after the last row", PaletteFile("", Chunk("IDAT", Zlib(PaletteRows + std::string(5000, '\1')))), ""},
         {"image data in 3-byte chunks", PaletteFile("", splitIdat), ""},
         {"no IEND after the image", PaletteFile("").substr(0, PaletteFile("").size() - 12), ""},
         {"cut inside a chunk after the image", PaletteFile("", rows + Chunk("tEXt", "Comment")).substr(0, 120), ""},
