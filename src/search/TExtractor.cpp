@@ -415,9 +415,14 @@ void TExtractor::ParseResultPage() {
 
     // Pages declared UTF-8 are read as they are (invalid bytes replaced, so
     // that nothing unreadable reaches the tables); others are windows-1251.
-    m_finder.SetHTML(m_pageText);
-    const THTMLTag* meta = m_finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
-    const bool utf8 = meta && Contains(text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")), "utf-8");
+    // A page that never writes "charset" declares nothing, and is tokenized
+    // once only.
+    bool utf8 = false;
+    if (text::FindAsciiCI(m_pageText, "charset") != std::string::npos) {
+        m_finder.SetHTML(m_pageText);
+        const THTMLTag* meta = m_finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
+        utf8 = meta && Contains(text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")), "utf-8");
+    }
     if (!utf8)
         m_finder.SetHTML(text::Cp1251ToUtf8(m_pageText));
     else if (!text::IsValidUtf8(m_pageText))
