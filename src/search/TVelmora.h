@@ -77,6 +77,22 @@ public:
     // Check phase: true when a check batch is over (TVelmoraCheck.cpp).
     bool CheckPhase();
 
+    // Area catalogue (TVelmoraAreas.cpp): each loader empties `table` and
+    // fills it from the site's WAP search pages; a page that fails adds
+    // nothing. Ids are stored padded to four "_"-joined levels.
+    void LoadCountries(const std::string& idField, const std::string& nameField, data::TXMLTable& table);
+    void LoadRegions(const std::string& countryId, const std::string& idField, data::TXMLTable& table,
+                     const std::string& nameField);
+    void LoadCities(const std::string& countryId, const std::string& regionId, data::TXMLTable& table,
+                    const std::string& nameField, const std::string& idField);
+    void LoadMetroStations(const std::string& countryId, const std::string& regionId, data::TXMLTable& table,
+                           const std::string& nameField, const std::string& idField, const std::string& cityId);
+    void LoadAreasFromWap(const std::string& idField, const std::string& nameField, const std::string& suffix,
+                          const std::string& prefix, const std::string& kind, int pageCount,
+                          const std::string& urlTemplate, data::TXMLTable& table);
+    // The index of the first record whose `fieldName` equals `value`; -1 when none.
+    static int FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table);
+
     // The master timer's tick: finishes the search or makes one Step.
     void TimerTick();
     void Step();
