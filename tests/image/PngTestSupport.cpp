@@ -189,36 +189,24 @@ TLinearBitmap MakePicture(int width, int height, TPixelFormat format, bool grayP
     TLinearBitmap b;
     b.New(width, height, format);
     std::mt19937 random(uint32_t(width * 131 + height));
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = b.ScanLine(y);
+    // A ramp across, another down, a third diagonal, all with some noise.
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const int noise = int(random() % 9) - 4;
-            const int level = std::clamp((x * 255) / std::max(1, width - 1) + noise, 0, 255);
-            switch (format) {
-            case TPixelFormat::pf8bit: row[x] = uint8_t(grayPalette ? level : (x / 3 + y / 2 + int(random() % 3)) % 200); break;
-            case TPixelFormat::pf16bit: {
-                const int v = (x * 65535) / std::max(1, width - 1) ^ int(random() % 512);
-                row[2 * x] = uint8_t(v), row[2 * x + 1] = uint8_t(v >> 8);
-                break;
-            }
-            default:
-                row[3 * x] = uint8_t(level);
-                row[3 * x + 1] = uint8_t(std::clamp((y * 255) / std::max(1, height - 1) + noise, 0, 255));
-                row[3 * x + 2] = uint8_t((x + y) * 3 + noise);
-                break;
-            }
+            const int across = std::clamp(x * 255 / std::max(1, width - 1) + noise, 0, 255);
+            uint8_t* p = b.ScanLine(y) + x * b.PixelSize();
+            if (format == TPixelFormat::pf8bit)
+                p[0] = uint8_t(grayPalette ? across : (x / 3 + y / 2 + int(random() % 3)) % 200);
+            else if (format == TPixelFormat::pf16bit)
+                p[0] = uint8_t(random()), p[1] = uint8_t(across);
+            else
+                p[0] = uint8_t(across), p[1] = uint8_t(std::clamp(y * 255 / std::max(1, height - 1) + noise, 0, 255)),
+                p[2] = uint8_t((x + y) * 3 + noise);
         }
-    }
-    if (format == TPixelFormat::pf8bit) {
-        uint8_t* palette = b.Palette();
-        if (grayPalette) {
-            std::memcpy(palette, GrayPalette.data(), 768);
-        } else {
-            for (int i = 0; i < 256; ++i) {
-                palette[3 * i] = uint8_t(i * 7), palette[3 * i + 1] = uint8_t(255 - i), palette[3 * i + 2] = uint8_t(i * 3 + 40);
-            }
-        }
-    }
+    if (grayPalette) std::memcpy(b.Palette(), GrayPalette.data(), 768);
+    else if (format == TPixelFormat::pf8bit)
+        for (int i = 0; i < 256; ++i)
+            b.Palette()[3 * i] = uint8_t(i * 7), b.Palette()[3 * i + 1] = uint8_t(255 - i), b.Palette()[3 * i + 2] = uint8_t(i * 3 + 40);
     return b;
 }
 
