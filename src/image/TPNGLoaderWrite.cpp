@@ -251,7 +251,7 @@ void TPNGLoader::WriteFile(TBaseStream& stream, bool mng, const TLinearBitmap& i
     WriteAll(out, mng ? MNGSignature.data() : PNGSignature.data(), 8);
     if (mng) {
         // A one-frame, one-layer MNG of the image's size, one tick a second,
-        // simplicity profile unspecified.
+        // no simplicity profile declared (0).
         uint8_t mhdr[28] = {};
         PutBE32(mhdr, uint32_t(w));
         PutBE32(mhdr + 4, uint32_t(h));
