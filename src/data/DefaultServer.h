@@ -7,6 +7,6 @@
 
 namespace data {
 
-inline constexpr std::string_view DefaultServerHost = "www.mamba.ru";
+inline constexpr std::string_view DefaultServerHost = "mamba.ru";
 
 } // namespace data

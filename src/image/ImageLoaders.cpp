@@ -2,6 +2,7 @@
 
 #include "image/TBitmapLoaders.h"
 #include "image/TJPEGLoader.h"
+#include "image/TPNGLoader.h"
 
 namespace image {
 
@@ -12,6 +13,8 @@ void RegisterImageLoaders() {
     // Order matters: the registry asks loaders in registration order.
     // GIF
     // PNG / MNG
+    static TPNGLoader pngLoader;
+    RegisterBitmapLoader(pngLoader);
     // JPEG
     static TJPEGLoader jpegLoader;
     RegisterBitmapLoader(jpegLoader);

@@ -7,7 +7,6 @@
 
 #include "data/TFriendRecord.h"
 #include "web/TFindTags.h"
-#include "web/THTMLParser.h"
 #include "web/TSubmit.h"
 
 #include <QTimer>
@@ -68,6 +67,10 @@ public:
     static bool IsAgeDiv(const web::THTMLTag& tag);
 
 private:
+    // Fetches the candidate's profile page into the finder, as UTF-8; false
+    // without a request when the candidate has no address.
+    bool FetchProfilePage(bool isNew);
+
     TVelmora& m_owner;
     TSubmit m_submit;
     web::TFindTags m_finder;
@@ -76,7 +79,6 @@ private:
     std::vector<std::string> m_wanted;
     std::vector<TCarCollectionItem> m_cars;
     std::vector<std::string> m_zodiac;
-    web::THTMLParser m_parser;
     bool m_done = false;
     QTimer m_timer;
     data::TFriendRecord m_friend;

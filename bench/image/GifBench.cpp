@@ -1,0 +1,107 @@
+// Decoding a large GIF (1000 x 1000, 256 colours, made with giflib's EGif):
+// ours (TGIFImage::LoadFromStream over a QBuffer) against giflib's
+// DGifSlurp reading from memory. Arg 0: a photo-like picture (smooth shapes
+// with some noise); arg 1: random pixels (short strings, the hardest case
+// for both).
+#include "image/gif/TGIFImage.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstring>
+#include <gif_lib.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int Side = 1000;
+
+int WriteToString(GifFileType* gif, const GifByteType* buf, int count) {
+    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(buf), size_t(count));
+    return count;
+}
+
+struct MemoryReader {
+    const std::string* Data;
+    size_t Pos;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* buf, int count) {
+    auto* r = static_cast<MemoryReader*>(gif->UserData);
+    const size_t n = std::min(size_t(count), r->Data->size() - r->Pos);
+    std::memcpy(buf, r->Data->data() + r->Pos, n);
+    r->Pos += n;
+    return int(n);
+}
+
+std::vector<uint8_t> Picture(bool random) {
+    std::vector<uint8_t> p(size_t(Side) * Side);
+    std::mt19937 rng(42);
+    for (int y = 0; y < Side; ++y)
+        for (int x = 0; x < Side; ++x) {
+            int v;
+            if (random) {
+                v = int(rng() & 0xFF);
+            } else {
+                const double s = std::sin(x / 37.0) * std::cos(y / 53.0) + std::sin((x + y) / 91.0);
+                v = int((s + 2.0) * 63.0) + int(rng() % 3);
+            }
+            p[size_t(y) * Side + size_t(x)] = uint8_t(std::clamp(v, 0, 255));
+        }
+    return p;
+}
+
+const std::string& Gif(bool random) {
+    static std::string made[2];
+    std::string& out = made[random ? 1 : 0];
+    if (!out.empty()) return out;
+    std::vector<GifColorType> colors(256);
+    for (int i = 0; i < 256; ++i) colors[size_t(i)] = {GifByteType(i), GifByteType(255 - i), GifByteType(i / 2)};
+    int err = 0;
+    GifFileType* gif = EGifOpen(&out, WriteToString, &err);
+    ColorMapObject* map = GifMakeMapObject(256, colors.data());
+    EGifPutScreenDesc(gif, Side, Side, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, Side, Side, false, nullptr);
+    std::vector<uint8_t> pixels = Picture(random);
+    for (int y = 0; y < Side; ++y) EGifPutLine(gif, pixels.data() + size_t(y) * Side, Side);
+    EGifCloseFile(gif, &err);
+    GifFreeMapObject(map);
+    return out;
+}
+
+void BM_GifDecode_Ours(benchmark::State& state) {
+    const std::string& bytes = Gif(state.range(0) != 0);
+    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    for (auto _ : state) {
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        image::TGIFImage image;
+        image.LoadFromStream(buffer);
+        benchmark::DoNotOptimize(image.Images()[0].Data());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * Side * Side);
+    state.counters["gif_bytes"] = double(bytes.size());
+}
+
+void BM_GifDecode_Giflib(benchmark::State& state) {
+    const std::string& bytes = Gif(state.range(0) != 0);
+    for (auto _ : state) {
+        MemoryReader reader{&bytes, 0};
+        int err = 0;
+        GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &err);
+        if (DGifSlurp(gif) != GIF_OK) state.SkipWithError("giflib failed");
+        benchmark::DoNotOptimize(gif->SavedImages[0].RasterBits);
+        DGifCloseFile(gif, &err);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * Side * Side);
+}
+
+} // namespace
+
+BENCHMARK(BM_GifDecode_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifDecode_Giflib)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,7 @@
+#include "image/gif/GIFException.h"
+
+namespace image {
+
+void RaiseGIFError(const std::string& message) { throw GIFException(message); }
+
+} // namespace image

@@ -1,0 +1,45 @@
+#pragma once
+// Errors and warning texts of the GIF codec. Errors abort the operation with
+// a GIFException; warnings report damaged but readable data through the
+// owning image's OnWarning and let reading go on.
+
+#include "image/EImageError.h"
+
+#include <string>
+
+namespace image {
+
+// Every error of the GIF codec. A descendant of the library's base exception,
+// so a caller that catches EImageError catches this one too.
+class GIFException : public EImageError {
+public:
+    using EImageError::EImageError;
+};
+
+// Raises GIFException with `message`.
+[[noreturn]] void RaiseGIFError(const std::string& message);
+
+// Fixed texts of errors and warnings.
+inline constexpr const char* SPrematureEOF = "Premature end of data";
+inline constexpr const char* SBadSignature = "Invalid GIF signature";
+inline constexpr const char* SBadScreenColors = "Invalid number of colors specified in Screen Descriptor";
+inline constexpr const char* SBadImageColors = "Invalid number of colors specified in Image Descriptor";
+inline constexpr const char* SUnknownBlockType = "Unknown GIF block type";
+inline constexpr const char* SBadExtensionIntroducer = "Invalid extension introducer";
+inline constexpr const char* SUnknownExtension = "Unknown extension type";
+inline constexpr const char* SExtensionLabelMismatch = "Internal error: Extension Instance does not match Extension Label";
+inline constexpr const char* SBadAppExtBlockSize = "Unsupported Application Extension block size";
+inline constexpr const char* SBadGIFData = "Invalid GIF data";
+inline constexpr const char* SScreenSizeExceeded = "Image exceeds Logical Screen size";
+inline constexpr const char* SBadTrailer = "Invalid Image trailer";
+inline constexpr const char* SColorTableOverflow = "Color table overflow";
+inline constexpr const char* SBadColorIndex = "Invalid color index";
+inline constexpr const char* SEmptyColorTable = "Color table is empty";
+inline constexpr const char* SBadPixelCoordinates = "Invalid pixel coordinates";
+inline constexpr const char* SEmptyImage = "Image is empty";
+inline constexpr const char* SDecoderUnderrun = "Decoder bit buffer under-run";
+inline constexpr const char* SCircularDecoderTable = "Circular decoder table entry";
+// A frame (or all frames together) larger than the library's bitmap limit.
+inline constexpr const char* SFrameTooLarge = SInvalidBitmapSize;
+
+} // namespace image

@@ -1,0 +1,39 @@
+#pragma once
+// The application extension (label 0xFF): an 11-byte identifier (8 name
+// bytes, 3 authentication bytes) and data sub-blocks whose meaning depends on
+// the identifier. Registered identifiers get their own subclass (the looping
+// extension); the others are kept whole as TGIFUnknownAppExtension.
+
+#include "image/gif/GIFExtensionRegistry.h"
+#include "image/gif/TGIFExtension.h"
+
+namespace image {
+
+class TGIFApplicationExtension : public TGIFExtension {
+public:
+    // Its FindSubExtension picks the subclass by the identifier.
+    static const TGIFExtensionClass& Class();
+
+    explicit TGIFApplicationExtension(TGIFSubImage* subImage) : TGIFExtension(subImage) {}
+
+    uint8_t GetExtensionType() const override { return bsApplicationExtension; }
+
+    const TGIFAppIdent& Ident() const { return m_ident; }
+    void SetIdent(const TGIFAppIdent& value) { m_ident = value; }
+
+    // Reads the block size, the identifier and the data. A size of 10 (a
+    // writer that left out one byte) is read as 10 bytes plus the first
+    // length byte of the data, which is then read again as data; any other
+    // size below 11 raises "Unsupported Application Extension block size";
+    // bytes beyond 11 are skipped.
+    void LoadFromStream(QIODevice& stream) override;
+
+protected:
+    // Reads the data sub-blocks. Here, where no subclass knows the data (a
+    // block this class's LoadFromStream rejects anyway), they are skipped.
+    virtual void LoadData(QIODevice& stream);
+
+    TGIFAppIdent m_ident{};
+};
+
+} // namespace image

@@ -1,0 +1,18 @@
+#include "image/gif/TGIFCommentExtension.h"
+
+#include "image/gif/GIFStreamUtils.h"
+
+namespace image {
+
+const TGIFExtensionClass& TGIFCommentExtension::Class() {
+    static const TGIFExtensionClass c{"TGIFCommentExtension", bsCommentExtension,
+                                      &CreateExtension<TGIFCommentExtension>, &SameExtensionClass};
+    return c;
+}
+
+void TGIFCommentExtension::LoadFromStream(QIODevice& stream) {
+    TGIFExtension::LoadFromStream(stream);
+    ReadSubBlockStrings(stream, m_text);
+}
+
+} // namespace image

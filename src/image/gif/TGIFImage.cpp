@@ -1,0 +1,78 @@
+#include "image/gif/TGIFImage.h"
+
+#include "image/TLinearBitmap.h"
+#include "image/gif/GIFException.h"
+#include "image/gif/TGIFGraphicControlExtension.h"
+#include "image/gif/TGIFTrailer.h"
+
+#include <QIODevice>
+#include <algorithm>
+
+namespace image {
+
+void GIFImageWarning(TGIFImage* image, platform::TPersistent* sender, TGIFSeverity severity,
+                     const std::string& message) {
+    if (image) image->Warning(sender, severity, message);
+}
+
+TGIFImage::TGIFImage() : m_header(this), m_images(this) {}
+
+TGIFImage::~TGIFImage() { m_images.Clear(); }
+
+bool TGIFImage::IsTransparent() const {
+    for (const auto& frame : m_images)
+        for (const auto& extension : frame->Extensions())
+            if (auto* gce = dynamic_cast<const TGIFGraphicControlExtension*>(extension.get()); gce && gce->Transparent())
+                return true;
+    return false;
+}
+
+void TGIFImage::Clear() {
+    m_images.Clear();
+    m_header.ColorMap().Clear();
+    m_header.SetWidth(0);
+    m_header.SetHeight(0);
+    // No table is left to describe; the packed byte is worked out afresh
+    // when the image is written.
+    m_header.SetPackedFields(0);
+}
+
+void TGIFImage::Warning(platform::TPersistent* sender, TGIFSeverity severity, const std::string& message) {
+    if (m_onWarning) m_onWarning(sender, severity, message);
+}
+
+void TGIFImage::ReserveFrameBytes(int64_t bytes) {
+    if (bytes > TLinearBitmap::MaxBitmapBytes - m_loadingBytes) RaiseGIFError(SFrameTooLarge);
+    m_loadingBytes += bytes;
+}
+
+void TGIFImage::LoadFromStream(QIODevice& stream) {
+    Clear();
+    const qint64 start = stream.pos();
+    m_loadingBytes = 0;
+    try {
+        m_header.LoadFromStream(stream);
+        m_images.LoadFromStream(stream, this);
+
+        // A frame that reaches past the logical screen widens it, so that
+        // every frame can be drawn whole.
+        int width = m_header.Width();
+        int height = m_header.Height();
+        for (const auto& frame : m_images) {
+            width = std::max(width, frame->Left() + frame->Width());
+            height = std::max(height, frame->Top() + frame->Height());
+        }
+        m_header.SetWidth(width);
+        m_header.SetHeight(height);
+
+        TGIFTrailer(this).LoadFromStream(stream);
+    } catch (...) {
+        if (!stream.isSequential()) stream.seek(start);
+        throw;
+    }
+    // Peeking may have read ahead of the device's position in the device
+    // beneath; line the two up again.
+    if (!stream.isSequential()) stream.seek(stream.pos());
+}
+
+} // namespace image

@@ -1,0 +1,25 @@
+#include "image/gif/TGIFImageList.h"
+
+#include "image/gif/GIFException.h"
+#include "image/gif/GIFStreamUtils.h"
+
+#include <QIODevice>
+
+namespace image {
+
+void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
+    uint8_t next;
+    while (PeekNonZeroByte(stream, next) && next != bsTrailer) {
+        if (next != bsExtensionIntroducer && next != bsImageSeparator) {
+            Warning(TGIFSeverity::Warning, SUnknownBlockType);
+            // The trailer check that follows looks at the byte before.
+            StepBack(stream);
+            return;
+        }
+        auto frame = std::make_unique<TGIFSubImage>(parent);
+        frame->LoadFromStream(stream);
+        Add(std::move(frame));
+    }
+}
+
+} // namespace image

@@ -1,0 +1,29 @@
+#include "image/gif/TGIFTextExtension.h"
+
+#include "image/gif/GIFStreamUtils.h"
+
+namespace image {
+
+const TGIFExtensionClass& TGIFTextExtension::Class() {
+    static const TGIFExtensionClass c{"TGIFTextExtension", bsPlainTextExtension, &CreateExtension<TGIFTextExtension>,
+                                      &SameExtensionClass};
+    return c;
+}
+
+void TGIFTextExtension::LoadFromStream(QIODevice& stream) {
+    TGIFExtension::LoadFromStream(stream);
+    uint8_t b[13];
+    ReadCheck(stream, b, sizeof b);
+    m_data.BlockSize = b[0];
+    m_data.Left = GetWord(b + 1);
+    m_data.Top = GetWord(b + 3);
+    m_data.Width = GetWord(b + 5);
+    m_data.Height = GetWord(b + 7);
+    m_data.CharWidth = b[9];
+    m_data.CharHeight = b[10];
+    m_data.ForegroundColorIndex = b[11];
+    m_data.BackgroundColorIndex = b[12];
+    ReadSubBlockStrings(stream, m_text);
+}
+
+} // namespace image

@@ -1,0 +1,16 @@
+#include "image/gif/TGIFUnknownExtension.h"
+
+namespace image {
+
+const TGIFExtensionClass& TGIFUnknownExtension::Class() {
+    static const TGIFExtensionClass c{"TGIFUnknownExtension", 0, &CreateExtension<TGIFUnknownExtension>,
+                                      &SameExtensionClass};
+    return c;
+}
+
+void TGIFUnknownExtension::LoadFromStream(QIODevice& stream) {
+    TGIFExtension::LoadFromStream(stream);
+    TGIFBlock::LoadBlocks(stream, m_blocks);
+}
+
+} // namespace image

@@ -1,0 +1,96 @@
+#include "search/CarCatalogue.h"
+
+#include "data/TdmFriend.h"
+#include "platform/Text.h"
+#include "search/CarModelTables.h"
+#include "web/TFindTags.h"
+#include "web/TSubmit.h"
+
+namespace search {
+namespace {
+
+struct SiteCarMake {
+    std::string id;
+    std::string name;
+};
+
+std::string FetchExtendedSearchPage(std::string_view host) {
+    TSubmit client;
+    client.SetURL("http://" + std::string(host) + "/search_ext.phtml");
+    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+    std::string body;
+    if (client.Connect()) body = client.GetString();
+    client.Disconnect();
+    return body;
+}
+
+// A hosting's own page served in place of the site's (as UTF-8, whatever the
+// site speaks): the address leads to no dating site.
+bool IsHostingPage(std::string_view body) {
+    const std::string utf8 = text::SanitizeUtf8(body);
+    return utf8.find("Страница не найдена") != std::string::npos ||
+           utf8.find("Этот адрес свободен") != std::string::npos;
+}
+
+// The options of the page's first "avto_id" list, "не важно" left out.
+std::vector<SiteCarMake> ReadCarMakes(const std::string& body) {
+    web::TFindTags finder;
+    finder.SetHTML(text::Cp1251ToUtf8(body));
+    const web::THTMLTag* meta = finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
+    if (meta && text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")).find("utf-8") != std::string::npos)
+        finder.SetHTML(text::SanitizeUtf8(body));
+
+    std::vector<SiteCarMake> makes;
+    for (const web::THTMLTag* select : finder.FindTags("select")) {
+        if (web::TFindTags::GetParamValue(select, "name").find("avto_id") == std::string::npos) continue;
+        const auto& items = finder.Items();
+        for (size_t i = static_cast<size_t>(select->Index()) + 1; i < items.size(); ++i) {
+            const web::THTMLTag* tag = items[i]->AsTag();
+            if (!tag) continue;
+            if (tag->Name() == "/SELECT") break;
+            if (tag->Name() != "OPTION") continue;
+            const web::THTMLText* text = finder.TextAfter(*tag);
+            if (!text || text->Text() == "не важно") continue;
+            makes.push_back({web::TFindTags::GetParamValue(tag, "value"), std::string(text->Text())});
+        }
+        break;
+    }
+    return makes;
+}
+
+} // namespace
+
+void LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) {
+    data::TCarGroup remembered;
+    remembered.LoadFromRegistry();
+
+    std::string body = FetchExtendedSearchPage(data::dmFriend().Settings().FinderServer());
+    if (body.empty() || IsHostingPage(body)) body = FetchExtendedSearchPage(fallbackHost);
+    const std::vector<SiteCarMake> makes = ReadCarMakes(body);
+
+    data::TCarGroup& cars = data::dmFriend().CarGroup();
+    if (makes.empty()) {
+        // Emptying the group now would make the next save wipe the user's
+        // chosen cars from the registry; the remembered makes stand in.
+        if (cars.RecordCount() > 0) return;
+        for (int i = 0; i < remembered.RecordCount(); ++i) {
+            const std::string name = remembered.GetComment(i);
+            cars.AddCar(remembered.GetId(i), name, name, remembered.GetModel(i));
+        }
+        return;
+    }
+    cars.ClearRecords();
+    for (const SiteCarMake& make : makes)
+        cars.AddCar(make.id, make.name, make.name, remembered.GetModelByComment(make.name));
+}
+
+void FillCarModels(std::string_view makeId, std::vector<std::string>& list) {
+    list.clear();
+    const auto models = CarModelsOf(text::StrToIntDef(makeId, 0));
+    if (models.empty()) return;
+    list.reserve(models.size() + 1);
+    list.emplace_back("любая");
+    list.insert(list.end(), models.begin(), models.end());
+}
+
+} // namespace search

@@ -1,0 +1,32 @@
+#pragma once
+// The car catalogue: the car makes come from the site's extended-search page
+// into the data module's car group, keeping the model the user chose for
+// each make; the models of a make come from the built-in model table.
+
+#include "data/DefaultServer.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace search {
+
+class TVelmora;
+
+// The site whose extended-search page lends its car makes when the chosen
+// site has no such page. Its makes are the platform's, shared by every site.
+inline constexpr std::string_view CarCatalogueFallbackHost = data::DefaultServerHost;
+
+// Refills the data module's car group from "/search_ext.phtml" of the
+// settings' FinderServer, or of `fallbackHost` when that page is missing or
+// is a hosting's "not found" or "free address" page. Each make keeps the
+// model remembered for it in the registry. When neither page lists a make,
+// the group keeps the makes it had, or gets the remembered ones when it had
+// none. Blocking; never raises on network failures.
+void LoadCarModelsFromSite(TVelmora& engine, std::string_view fallbackHost = CarCatalogueFallbackHost);
+
+// Replaces `list` with "любая" and the model names of make `makeId` (a car
+// group row's "id"); empty when the id is no number or no make of the table.
+void FillCarModels(std::string_view makeId, std::vector<std::string>& list);
+
+} // namespace search
