@@ -6,6 +6,7 @@
 #include "support/TinyProxy.h"
 
 #include <filesystem>
+#include <stdexcept>
 #include <utility>
 
 using enginetest::EngineTest;
@@ -57,7 +58,7 @@ TEST_F(EngineTest, ProgressStaysWithinItsMaximumWhenThePageCountGrows) {
         dm->Settings().SetPageCount(3); // read afresh at every step
     };
     ASSERT_TRUE(Search());
-    EXPECT_EQ(engine->PageIndex(), 3);
+    EXPECT_EQ(site.SearchRequestCount(), 3u);
     EXPECT_EQ(log.front(), "progress 0/14");
     EXPECT_EQ(log[log.size() - 3], "progress 14/14");
 }
@@ -118,4 +119,26 @@ TEST_F(EngineTest, LayoutProbeTellsTheLayoutsApartThroughTheSettingsProxy) {
     proxyParams.SetProxyPort(1); // the proxy is down: no answer, no way around it
     engine->DetectSiteVersionOf(newSite.Host());
     EXPECT_EQ(engine->SiteVersion(), TVelmora::svNoAnswer);
+}
+
+TEST_F(EngineTest, FailuresInATickStopTheSearchAndAreShown) {
+    LocalSite site;
+    site.Add(testsupport::SiteMember::Samples(30));
+    Configure(site, 0);
+    engine->SetFoundFriendsFile((dir / "no such folder" / "LoadedFriends.xml").string());
+    ASSERT_TRUE(Search());
+    EXPECT_EQ(log.back(), "stop"); // the window leaves its searching state all the same
+    ASSERT_EQ(messages.Texts().size(), 2u);
+    EXPECT_NE(messages.Texts()[0].find("LoadedFriends.xml"), std::string::npos) << messages.Texts()[0];
+
+    engine->SetFoundFriendsFile((dir / "LoadedFriends.xml").string());
+    Configure(site, 3);
+    int steps = 0;
+    onProgress = [&](search::TFinderStateObject&) {
+        if (++steps == 3) throw std::runtime_error("handler failed");
+    };
+    ASSERT_TRUE(Search());
+    EXPECT_EQ(log.back(), "stop");
+    EXPECT_EQ(messages.Texts().back(), "handler failed");
+    EXPECT_FALSE(engine->MasterTimer().isActive());
 }
