@@ -1,0 +1,128 @@
+// vtool search --server HOST[:PORT] --pages N [--set NAME=VALUE]... [--found FILE]
+// Runs one search with the engine, as the program does: the settings are
+// the user's own (read from the registry) with the server and page count
+// given here, the hits saved earlier are loaded first so that they are not
+// found again, and the hits end up in the found file ("LoadedFriends.xml"
+// beside the program unless --found names one). --set gives a search
+// condition (a TFinderParams property, such as s_l=F or StatureMin=170) or
+// a setting (a TTesselSettings property, such as OnLineScan=1) by name.
+// Prints one line per new hit, LOGIN<TAB>NAME<TAB>AGE<TAB>AREA, then
+// "hits N elapsed MS". The completion message goes to standard error.
+#include "Command.h"
+
+#include "data/TdmFriend.h"
+#include "platform/HttpConnection.h"
+#include "platform/ProgramDir.h"
+#include "platform/TPersistent.h"
+#include "search/CarCatalogue.h"
+#include "search/TVelmora.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace {
+
+constexpr const char* Usage = "--server HOST[:PORT] --pages N [--set NAME=VALUE]... [--found FILE]";
+
+bool ParseInt(const std::string& text, int32_t& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// Sets the published property `name` of `object`; false with a reason in
+// `error` when there is none or the value does not fit its kind.
+bool SetProperty(platform::TPersistent& object, const platform::TPropInfo& prop, const std::string& value,
+                 std::string& error) {
+    if (!prop.IsOrdinal()) {
+        prop.SetStr(object, value);
+        return true;
+    }
+    int32_t number = 0;
+    if (prop.Kind == platform::TTypeKind::Boolean && (value == "true" || value == "false"))
+        number = value == "true";
+    else if (!ParseInt(value, number)) {
+        error = std::string(prop.Name) + " takes a number, not \"" + value + "\"";
+        return false;
+    }
+    prop.SetOrd(object, number);
+    return true;
+}
+
+// Conditions go to the engine's own parameters (which the program fills from
+// the conditions tree); other names are looked up among the settings.
+bool ApplySet(search::TVelmora& engine, data::TTesselSettings& settings, const std::string& assignment,
+              std::string& error) {
+    const size_t eq = assignment.find('=');
+    if (eq == std::string::npos || eq == 0) {
+        error = "--set wants NAME=VALUE, not \"" + assignment + "\"";
+        return false;
+    }
+    const std::string name = assignment.substr(0, eq), value = assignment.substr(eq + 1);
+    if (const platform::TPropInfo* p = platform::FindPropInfo(engine.Params(), name))
+        return SetProperty(engine.Params(), *p, value, error);
+    if (const platform::TPropInfo* p = platform::FindPropInfo(settings, name))
+        return SetProperty(settings, *p, value, error);
+    error = "no search condition or setting is named \"" + name + "\"";
+    return false;
+}
+
+int Search(const vtool::Args& args) {
+    const std::string server = vtool::Option(args, "--server");
+    int32_t pages = 0;
+    const bool pagesOk = ParseInt(vtool::Option(args, "--pages"), pages);
+    const auto positional = vtool::Positional(args, {"--server", "--pages", "--set", "--found"});
+    if (server.empty() || !pagesOk || !positional.empty()) {
+        std::fprintf(stderr, "usage: vtool search %s\n", Usage);
+        return 2;
+    }
+    platform::InitHttp();
+    try {
+        data::TdmFriend dm;
+        search::TVelmora engine;
+        std::string error;
+        for (const std::string& assignment : vtool::Options(args, "--set")) {
+            if (!ApplySet(engine, dm.Settings(), assignment, error)) {
+                std::fprintf(stderr, "vtool search: %s\n", error.c_str());
+                return 2;
+            }
+        }
+        dm.Settings().SetFinderServer(server);
+        dm.Settings().SetPageCount(pages);
+
+        const std::string found = vtool::Option(args, "--found");
+        engine.SetFoundFriendsFile(found.empty() ? (platform::ProgramDir() / "LoadedFriends.xml").string() : found);
+        // A car condition names rows of the car makes, which come from the
+        // site's own catalogue (never from another site: this is a local tool).
+        if (!engine.Params().car().empty()) search::LoadCarModelsFromSite(engine, server);
+        engine.LoadFoundFriends();
+        const int known = engine.FoundFriends().RecordCount();
+
+        QEventLoop loop;
+        engine.OnStop = [&](search::TFinderStateObject&) { loop.quit(); };
+        QElapsedTimer clock;
+        clock.start();
+        engine.Start();
+        loop.exec();
+        const qint64 elapsed = clock.elapsed();
+
+        data::TFriend& hits = engine.FoundFriends();
+        for (int i = known; i < hits.RecordCount(); ++i) {
+            const data::TFriendRecord r = data::TFriend::ReadRecord(hits, i);
+            std::printf("%s\t%s\t%d\t%s\n", r.Login.c_str(), r.Name.c_str(), r.Age, r.Area.c_str());
+        }
+        std::printf("hits %d elapsed %lld\n", hits.RecordCount() - known, static_cast<long long>(elapsed));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vtool search: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+const vtool::Register reg("search", Usage, Search);
+
+} // namespace
