@@ -1,13 +1,12 @@
 // The engine's own state machine, apart from what the pages hold: the end
-// of a search without pages, the completion message, the progress bounds
-// and the layout probe.
+// of a search without pages, the completion message, the layout probe and
+// failures met in a tick.
 #include "EngineTestSupport.h"
 
 #include "support/TinyProxy.h"
 
 #include <filesystem>
 #include <stdexcept>
-#include <utility>
 
 using enginetest::EngineTest;
 using search::TVelmora;
@@ -46,53 +45,6 @@ TEST_F(EngineTest, NoPagesEndsOnTheFirstTickWithoutAPageRequest) {
     ASSERT_EQ(messages.Texts().size(), 2u);
     EXPECT_EQ(messagesAtStop, 1u); // each message after its OnStop
     EXPECT_TRUE(messages.Texts()[1].starts_with("Поиск завершен. Время выполнения: 0:"));
-}
-
-TEST_F(EngineTest, ProgressStaysWithinItsMaximumWhenThePageCountGrows) {
-    LocalSite site;
-    site.Add(testsupport::SiteMember::Samples(30));
-    Configure(site, 1);
-    onProgress = [&](search::TFinderStateObject& s) {
-        EXPECT_LE(s.Position, s.Max);
-        EXPECT_GE(s.Position, 0);
-        dm->Settings().SetPageCount(3); // read afresh at every step
-    };
-    ASSERT_TRUE(Search());
-    EXPECT_EQ(site.SearchRequestCount(), 3u);
-    EXPECT_EQ(log.front(), "progress 0/14");
-    EXPECT_EQ(log[log.size() - 3], "progress 14/14");
-}
-
-TEST_F(EngineTest, StopOrSuspendFromAnEventHandlerHoldsAfterTheStep) {
-    LocalSite site;
-    site.Add(testsupport::SiteMember::Samples(30));
-    Configure(site, 3);
-    int steps = 0;
-    onProgress = [&](search::TFinderStateObject&) {
-        if (++steps == 2) engine->Suspend();
-    };
-    engine->Start();
-    QEventLoop idle;
-    QTimer::singleShot(100, &idle, &QEventLoop::quit);
-    idle.exec();
-    EXPECT_EQ(steps, 2);
-    EXPECT_FALSE(engine->MasterTimer().isActive());
-
-    bool stopped = false;
-    onProgress = [&](search::TFinderStateObject&) {
-        if (!std::exchange(stopped, true)) engine->Stop();
-    };
-    engine->Resume();
-    ASSERT_TRUE(RunUntilStopped());
-    QTimer::singleShot(100, &idle, &QEventLoop::quit);
-    idle.exec();
-    EXPECT_EQ(log.back(), "stop");
-    EXPECT_FALSE(engine->MasterTimer().isActive());
-    EXPECT_TRUE(messages.Texts().empty()); // stopped, not finished
-
-    // Resume belongs to a suspended search only.
-    engine->Resume();
-    EXPECT_FALSE(engine->MasterTimer().isActive());
 }
 
 TEST_F(EngineTest, LayoutProbeTellsTheLayoutsApartThroughTheSettingsProxy) {
