@@ -3,6 +3,7 @@
 #include "data/TdmFriend.h"
 #include "platform/Text.h"
 #include "search/CarModelTables.h"
+#include "search/SitePage.h"
 #include "web/TFindTags.h"
 #include "web/TSubmit.h"
 
@@ -16,12 +17,7 @@ struct SiteCarMake {
 
 std::string FetchExtendedSearchPage(std::string_view host) {
     TSubmit client;
-    client.SetURL("http://" + std::string(host) + "/search_ext.phtml");
-    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
-    std::string body;
-    if (client.Connect()) body = client.GetString();
-    client.Disconnect();
-    return body;
+    return FetchSitePage(client, "http://" + std::string(host) + "/search_ext.phtml");
 }
 
 // A hosting's own page served in place of the site's (as UTF-8, whatever the
@@ -35,10 +31,7 @@ bool IsHostingPage(std::string_view body) {
 // The options of the page's first "avto_id" list, "не важно" left out.
 std::vector<SiteCarMake> ReadCarMakes(const std::string& body) {
     web::TFindTags finder;
-    finder.SetHTML(text::Cp1251ToUtf8(body));
-    const web::THTMLTag* meta = finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
-    if (meta && text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")).find("utf-8") != std::string::npos)
-        finder.SetHTML(text::SanitizeUtf8(body));
+    SetSitePage(finder, body);
 
     std::vector<SiteCarMake> makes;
     for (const web::THTMLTag* select : finder.FindTags("select")) {

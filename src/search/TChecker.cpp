@@ -15,6 +15,7 @@
 #include "data/TdmFriend.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
+#include "search/SitePage.h"
 
 #include <QString>
 
@@ -409,19 +410,7 @@ bool TChecker::FetchProfilePage(bool isNew) {
         if (m_friend.URL.empty()) return false;
         url = m_friend.URL;
     }
-    m_submit.SetURL(url);
-    data::dmFriend().Settings().ProxyParams().ApplyToClient(m_submit);
-    std::string page;
-    if (m_submit.Connect()) page = m_submit.GetString();
-    m_submit.Disconnect();
-
-    // The site's pages are windows-1251 unless their charset meta says
-    // UTF-8. The meta tag is plain ASCII, so the converted page shows it
-    // just as the page itself would.
-    m_finder.SetHTML(text::Cp1251ToUtf8(page));
-    const THTMLTag* meta = m_finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
-    if (meta && text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")).find("utf-8") != std::string::npos)
-        m_finder.SetHTML(std::move(page));
+    SetSitePage(m_finder, FetchSitePage(m_submit, url));
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include "data/TdmFriend.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
+#include "search/SitePage.h"
 #include "web/ProfileLogin.h"
 
 #include <algorithm>
@@ -387,11 +388,7 @@ void TExtractor::TimerTick() {
     m_timer.stop();
     m_pageText.clear();
     try {
-        m_submit.SetURL(m_url);
-        data::dmFriend().Settings().ProxyParams().ApplyToClient(m_submit);
-        m_submit.Connect();
-        m_pageText = m_submit.GetString();
-        m_submit.Disconnect();
+        m_pageText = FetchSitePage(m_submit, m_url);
         ParseResultPage();
     } catch (...) {
         // A page that cannot be fetched or read adds no candidate; the batch goes on.
@@ -413,20 +410,9 @@ void TExtractor::ParseResultPage() {
     data::TdmFriend& dm = data::dmFriend();
     std::replace(m_pageText.begin(), m_pageText.end(), '\t', ' ');
 
-    // Pages declared UTF-8 are read as they are (invalid bytes replaced, so
-    // that nothing unreadable reaches the tables); others are windows-1251.
-    // A page that never writes "charset" declares nothing, and is tokenized
-    // once only.
-    bool utf8 = false;
-    if (text::FindAsciiCI(m_pageText, "charset") != std::string::npos) {
-        m_finder.SetHTML(m_pageText);
-        const THTMLTag* meta = m_finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
-        utf8 = meta && Contains(text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")), "utf-8");
-    }
-    if (!utf8)
-        m_finder.SetHTML(text::Cp1251ToUtf8(m_pageText));
-    else if (!text::IsValidUtf8(m_pageText))
-        m_finder.SetHTML(text::SanitizeUtf8(m_pageText));
+    // Invalid bytes of a UTF-8 page are replaced, so that nothing unreadable
+    // reaches the tables.
+    SetSitePage(m_finder, m_pageText);
 
     // Past the last result the site says nobody was found: no page after
     // this one is fetched. Candidates that other pages of the batch added

@@ -10,6 +10,7 @@
 // timer as it finishes. Ticks thus follow the same sequence as with plain
 // 10 ms polling, without the idle wait after each batch.
 #include "search/TVelmora.h"
+#include "search/SitePage.h"
 
 #include "data/ExportToHTML.h"
 #include "data/TdmFriend.h"
@@ -70,11 +71,7 @@ TVelmora::TVelmora() {
 
 TVelmora::~TVelmora() = default;
 
-void TVelmora::Start() {
-    // A search stopped in the middle of a batch leaves armed workers and
-    // sub-phases behind; the new search starts from scratch at page 0.
-    m_runState = TRunState::Idle;
-    m_masterTimer.stop();
+void TVelmora::HaltWorkers() {
     for (auto& e : m_extractors) {
         e->Timer().stop();
         e->SetDone(true);
@@ -83,6 +80,14 @@ void TVelmora::Start() {
         c->Timer().stop();
         c->SetDone(true);
     }
+}
+
+void TVelmora::Start() {
+    // A search stopped in the middle of a batch leaves armed workers and
+    // sub-phases behind; the new search starts from scratch at page 0.
+    m_runState = TRunState::Idle;
+    m_masterTimer.stop();
+    HaltWorkers();
     m_activeExtractors.clear();
     m_activeCheckers.clear();
     m_fetchSubPhase = 0;
@@ -106,14 +111,7 @@ void TVelmora::Start() {
 void TVelmora::Stop() {
     m_runState = TRunState::Idle;
     m_masterTimer.stop();
-    for (auto& e : m_extractors) {
-        e->Timer().stop();
-        e->SetDone(true);
-    }
-    for (auto& c : m_checkers) {
-        c->Timer().stop();
-        c->SetDone(true);
-    }
+    HaltWorkers();
     SaveFoundFriendsReporting();
     m_state.Position = 0;
     m_state.Max = m_progressTotal;
@@ -157,11 +155,7 @@ void TVelmora::ExportFoundToHtml(const std::string& fileName) { data::ExportToHT
 void TVelmora::DetectSiteVersionOf(const std::string& host) {
     m_siteVersion = svNoAnswer;
     TSubmit client;
-    client.SetURL("http://" + host);
-    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
-    std::string page;
-    if (client.Connect()) page = client.GetString();
-    client.Disconnect();
+    const std::string page = FetchSitePage(client, "http://" + host);
     if (!page.empty())
         m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
 }

@@ -168,6 +168,8 @@ private:
 
     // Restarts the master timer when the search is meant to run; `soon`
     // asks for the next tick at once instead of after the interval.
+    // Switches every worker's timer off and marks it done.
+    void HaltWorkers();
     void ArmMasterTimer(bool soon);
     // Called after every worker tick: a batch that is now over wakes the
     // master timer at once rather than at its next poll.

@@ -7,6 +7,7 @@
 // position between the '_'s, never by deleting "_0" texts, which would also
 // eat the leading zero of a site id.
 #include "search/TVelmora.h"
+#include "search/SitePage.h"
 
 #include "data/TdmFriend.h"
 #include "platform/Text.h"
@@ -32,12 +33,7 @@ std::string WapSearchUrl(const std::string& where) {
 // UTF-8 whatever they declare; broken sequences are replaced.
 std::string FetchWapPage(const std::string& url) {
     TSubmit client;
-    client.SetURL(url);
-    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
-    std::string body;
-    if (client.Connect()) body = client.GetString();
-    client.Disconnect();
-    return text::SanitizeUtf8(body);
+    return text::SanitizeUtf8(FetchSitePage(client, url));
 }
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }

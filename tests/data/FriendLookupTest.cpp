@@ -214,7 +214,9 @@ TEST(FriendLookup, ManyDistinctValuesThroughGrowthAndRemoval) {
         const std::string login = "LOGIN" + std::to_string(i);
         const pugi::xml_node found = table.FindByLogin(login);
         ASSERT_EQ(static_cast<bool>(found), !removed[static_cast<size_t>(i)]) << login;
-        if (found) ASSERT_EQ(text::AsciiUpper(found.text().as_string()), login);
+        if (found) {
+            ASSERT_EQ(text::AsciiUpper(found.text().as_string()), login);
+        }
         ASSERT_EQ(table.FindByURL("http://example.test/login" + std::to_string(i)).parent(), found.parent());
     }
 }

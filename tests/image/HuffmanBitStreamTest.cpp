@@ -101,10 +101,14 @@ TEST(Huffman, LengthsAreCompleteAndWithinTheLimit) {
         int used = 0;
         for (int i = 0; i < count; ++i) {
             used += freq[i] > 0;
-            if (freq[i]) EXPECT_GT(lengths[i], 0);
+            if (freq[i]) {
+                EXPECT_GT(lengths[i], 0);
+            }
             EXPECT_LE(lengths[i], limit);
         }
-        if (used > 0) EXPECT_EQ(Kraft(lengths), 1.0) << trial;
+        if (used > 0) {
+            EXPECT_EQ(Kraft(lengths), 1.0) << trial;
+        }
     }
     // Fibonacci frequencies make the unlimited code 30 bits deep.
     std::vector<uint32_t> fib = {1, 1};

@@ -81,7 +81,9 @@ TEST_F(FetchPhase, SearchAddressesOfBothLayouts) {
         engine.SetHost("Site.Example");
         engine.SetSiteVersion(row.isNew ? TVelmora::svNew : TVelmora::svNoAnswer);
         EXPECT_EQ(engine.SearchURL(row.page), "http://Site.Example/search.phtml?" + row.query);
-        if (!*row.s_ty) EXPECT_EQ(p.s_ty(), "All") << "an empty period is stored as All";
+        if (!*row.s_ty) {
+            EXPECT_EQ(p.s_ty(), "All") << "an empty period is stored as All";
+        }
     }
 }
 

@@ -1,0 +1,36 @@
+#include "search/SitePage.h"
+
+#include "data/TdmFriend.h"
+#include "platform/Text.h"
+
+namespace search {
+
+std::string FetchSitePage(TSubmit& client, const std::string& url) {
+    client.SetURL(url);
+    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+    std::string page;
+    if (client.Connect()) page = client.GetString();
+    client.Disconnect();
+    return page;
+}
+
+bool DeclaresUtf8(web::TFindTags& finder) {
+    const web::THTMLTag* meta = finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
+    return meta && text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")).find("utf-8") != std::string::npos;
+}
+
+void SetSitePage(web::TFindTags& finder, std::string_view page) {
+    // The meta tag is plain ASCII, so the raw page shows it just as the
+    // converted one would.
+    bool utf8 = false;
+    if (text::FindAsciiCI(page, "charset") != std::string_view::npos) {
+        finder.SetHTML(std::string(page));
+        utf8 = DeclaresUtf8(finder);
+    }
+    if (!utf8)
+        finder.SetHTML(text::Cp1251ToUtf8(page));
+    else if (!text::IsValidUtf8(page))
+        finder.SetHTML(text::SanitizeUtf8(page));
+}
+
+} // namespace search

@@ -1,0 +1,26 @@
+#pragma once
+// Reading the site's pages: every request of the search goes through the
+// settings' proxy, and a page is turned into UTF-8 the one way the site's
+// pages need (windows-1251 unless its charset meta says UTF-8).
+
+#include "web/TFindTags.h"
+#include "web/TSubmit.h"
+
+#include <string>
+#include <string_view>
+
+namespace search {
+
+// Sets `client` to `url`, applies the settings' proxy, and returns the reply
+// as it came; empty after any failure. Throws only for an empty URL.
+std::string FetchSitePage(TSubmit& client, const std::string& url);
+
+// True when the page's first charset meta names UTF-8.
+bool DeclaresUtf8(web::TFindTags& finder);
+
+// Hands `page` to `finder` as UTF-8: as it stands (invalid bytes replaced)
+// when its first charset meta names UTF-8, else converted from windows-1251.
+// A page that never writes "charset" is tokenized once only.
+void SetSitePage(web::TFindTags& finder, std::string_view page);
+
+} // namespace search
