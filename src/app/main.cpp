@@ -3,9 +3,11 @@
 #include "data/TdmFriend.h"
 #include "image/ImageLoaders.h"
 #include "platform/HttpConnection.h"
+#include "platform/MessageRoutines.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     platform::InitHttp();
@@ -13,13 +15,17 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     app::BindMessageDialogs();
-    // Before the main window, which reaches every table through it; its
-    // start-up warnings are for the main window to show.
+    // Before the main window, which reaches every table through it.
     data::TdmFriend dataModule;
     QLabel window("Velmora");
     window.setWindowTitle("Velmora");
     window.setAlignment(Qt::AlignCenter);
     window.resize(480, 240);
     window.show();
+    // What start-up could not read is told once the window is up; the
+    // program goes on with what it has.
+    QTimer::singleShot(0, &window, [&dataModule] {
+        for (const std::string& warning : dataModule.StartupWarnings()) platform::ShowInfoMessage(warning);
+    });
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "data/Base64.h"
 #include "data/FillVocabulary.h"
+#include "platform/TRegistry.h"
 #include "platform/Text.h"
 
 #include <filesystem>
@@ -46,6 +47,10 @@ TdmFriend::TdmFriend() {
     m_servers.SetFileName("FinderServers.xml");
 
     m_firstRun = m_settings.Load();
+    const std::filesystem::path setAside = platform::TRegistry::TakeSetAsideFile();
+    if (!setAside.empty())
+        m_startupWarnings.push_back("Файл настроек повреждён и сохранён как \"" + setAside.string() +
+                                    "\"; программа начинает с настройками по умолчанию.");
 
     try {
         m_profiles.Open();
