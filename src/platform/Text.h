@@ -65,6 +65,12 @@ bool EndsWithAsciiCI(std::string_view s, std::string_view suffix);
 // Position of `needle` in `hay` from `from`, letters folded ASCII-only, or npos.
 size_t FindAsciiCI(std::string_view hay, std::string_view needle, size_t from = 0);
 
+// True when `part` occurs in `text`; an empty part is never found, as the
+// original's searches of page text behave.
+inline bool Contains(std::string_view text, std::string_view part) {
+    return !part.empty() && text.find(part) != std::string_view::npos;
+}
+
 // Blanks and control bytes (<= ' ') cut at both ends, as the original trims.
 std::string_view Trim(std::string_view s);
 std::string_view TrimLeft(std::string_view s);

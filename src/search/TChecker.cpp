@@ -47,10 +47,7 @@ constexpr std::string_view kListDash = "— ";
 
 bool IsChecked(const std::string& flag) { return flag == kChecked; }
 
-// Containment as the site's texts are searched: an empty part is never found.
-bool Contains(std::string_view text, std::string_view part) {
-    return !part.empty() && text.find(part) != std::string_view::npos;
-}
+using text::Contains;
 
 bool StartsWith(std::string_view text, std::string_view part) {
     return !part.empty() && text.substr(0, part.size()) == part;

@@ -39,7 +39,7 @@ constexpr std::string_view kRealUser = "Реальный пользовател�
 constexpr std::string_view kRedirectMark = "/?tip=AWarn";
 constexpr std::string_view kRedirectTarget = "/?tip=AWarn&tcurl=";
 
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+using text::Contains;
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;

@@ -36,7 +36,7 @@ std::string FetchWapPage(const std::string& url) {
     return text::SanitizeUtf8(FetchSitePage(client, url));
 }
 
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+using text::Contains;
 
 } // namespace
 
