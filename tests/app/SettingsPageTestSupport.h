@@ -3,6 +3,7 @@
 // folder and messages kept to the test, and an engine that fetches the area
 // lists from the local site.
 
+#include "app/forms/FormRegistration.h"
 #include "app/forms/TfrmSettings.h"
 #include "data/TdmFriend.h"
 #include "platform/ProgramDir.h"
@@ -19,6 +20,7 @@
 class SettingsPageTest : public ::testing::Test {
 protected:
     SettingsPageTest() {
+        app::RegisterFormClasses();
         platform::SetProgramDir(m_programDir.path());
         m_dm = std::make_unique<data::TdmFriend>();
         // "wap." + this name reaches the site's WAP pages.

@@ -3,10 +3,11 @@
 namespace app {
 
 // Each form file declares its registration function here and the list below
-// calls it, e.g.
-//   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
+// calls it.
+void RegisterSettingsForms(); // TfrmSettings.cpp: TfrmSettings, TfrmProxy
 
 void RegisterFormClasses() {
+    RegisterSettingsForms();
 }
 
 } // namespace app

@@ -17,7 +17,7 @@ QString ToQ(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s
 
 } // namespace
 
-TfrmProxy::TfrmProxy(QWidget* owner) : QWidget(owner) {
+TfrmProxy::TfrmProxy(QWidget* owner) : platform::TForm(owner) {
     setObjectName("frmProxy");
 
     chbUseProxy = new QCheckBox("Использовать прокси", this);

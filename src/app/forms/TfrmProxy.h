@@ -5,8 +5,8 @@
 // settings of its own (Params); the settings page copies them in and out.
 
 #include "data/TTesselProxyParams.h"
+#include "platform/TForm.h"
 
-#include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,7 +18,7 @@ class QLineEdit;
 
 namespace app {
 
-class TfrmProxy : public QWidget {
+class TfrmProxy : public platform::TForm {
     Q_OBJECT
 public:
     explicit TfrmProxy(QWidget* owner = nullptr);

@@ -3,10 +3,13 @@
 #include "app/forms/TfrmSettings.h"
 
 #include "app/controls/TComboBox.h"
+#include "app/forms/FormHosting.h"
 #include "app/forms/TfrmProxy.h"
 #include "data/CodeTables.h"
 #include "data/TdmFriend.h"
+#include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
+#include "platform/TPanel.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
 
@@ -53,7 +56,7 @@ QLabel* Caption(const char* text, QWidget* parent) { return new QLabel(QString::
 
 } // namespace
 
-TfrmSettings::TfrmSettings(QWidget* owner) : QWidget(owner) {
+TfrmSettings::TfrmSettings(QWidget* owner) : platform::TForm(owner) {
     setObjectName("frmSettings");
     CreateControls();
     FormCreate();
@@ -84,12 +87,12 @@ void TfrmSettings::CreateControls() {
     tsProxy = named(new QWidget, "tsProxy");
     pcSettings->addTab(tsSearch, "Настройки поиска");
     pcSettings->addTab(tsProxy, "Настройки прокси-сервера");
-    pnProxy = named(new QWidget(tsProxy), "pnProxy");
+    pnProxy = named(new platform::TPanel(tsProxy), "pnProxy");
     auto* proxyLayout = new QVBoxLayout(tsProxy);
     proxyLayout->setContentsMargins(0, 0, 0, 0);
     proxyLayout->addWidget(pnProxy);
 
-    pnButtons = named(new QWidget(this), "pnButtons");
+    pnButtons = named(new platform::TPanel(this), "pnButtons");
     btnSave = named(new QPushButton("Сохранить", pnButtons), "btnSave");
     btnSave->setMinimumWidth(100);
     auto* buttons = new QHBoxLayout(pnButtons);
@@ -312,10 +315,8 @@ void TfrmSettings::FormCreate() {
     settings.SetTargetToControl(gbTarget);
     settings.SetSponsorToControl(gbSponsor);
 
-    m_proxyPage = new TfrmProxy(pnProxy);
-    auto* proxyLayout = new QVBoxLayout(pnProxy);
-    proxyLayout->setContentsMargins(0, 0, 0, 0);
-    proxyLayout->addWidget(m_proxyPage);
+    // Without its page the proxy settings are kept as they are.
+    m_proxyPage = dynamic_cast<TfrmProxy*>(LoadEmbeddedForm(pnProxy, "TfrmProxy", ""));
     if (m_proxyPage) {
         m_proxyPage->Params().Assign(settings.ProxyParams());
         m_proxyPage->LoadFromParams();
@@ -512,5 +513,10 @@ void TfrmSettings::StoreValues() {
 }
 
 void TfrmSettings::ShowError(const std::exception& e) const { platform::ShowInfoMessage(e.what()); }
+
+void RegisterSettingsForms() {
+    platform::RegisterFormClass<TfrmSettings>("TfrmSettings");
+    platform::RegisterFormClass<TfrmProxy>("TfrmProxy");
+}
 
 } // namespace app

@@ -14,8 +14,8 @@
 // is stopped, fails or finds nothing leaves the list as it was.
 
 #include "data/TXMLTableIndex.h"
+#include "platform/TForm.h"
 
-#include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,6 +31,10 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 
+namespace platform {
+class TPanel;
+}
+
 namespace data {
 class TArea;
 }
@@ -43,7 +47,7 @@ namespace app {
 class TComboBox;
 class TfrmProxy;
 
-class TfrmSettings : public QWidget {
+class TfrmSettings : public platform::TForm {
     Q_OBJECT
 public:
     // Builds the page from the data module's settings (FormCreate); the
@@ -80,12 +84,12 @@ public:
     void cbCityDropDown();
     void cbStationDropDown();
 
-    QWidget* pnButtons = nullptr;
+    platform::TPanel* pnButtons = nullptr;
     QPushButton* btnSave = nullptr;
     QTabWidget* pcSettings = nullptr;
     QWidget* tsSearch = nullptr;
     QWidget* tsProxy = nullptr;
-    QWidget* pnProxy = nullptr;
+    platform::TPanel* pnProxy = nullptr;
 
     QGroupBox* gbServer = nullptr;
     QLineEdit* edServer = nullptr;
