@@ -31,6 +31,9 @@ void TGIFSubImage::Clear() {
     m_descriptor = {};
     m_transparent = false;
     m_graphicControlExtension = nullptr;
+    FreeMask();
+    FreeBitmap();
+    m_palette = {};
 }
 
 TGIFVersion TGIFSubImage::GetVersion() const {
