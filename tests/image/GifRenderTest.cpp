@@ -315,7 +315,10 @@ TEST(GifRender, FramesFromBitmapsIconsAndFrames) {
     EXPECT_EQ(copy.BoundsRect(), frame.BoundsRect());
     EXPECT_TRUE(std::equal(frame.Data(), frame.Data() + frame.DataSize(), copy.Data()));
     EXPECT_EQ(copy.ColorMap().ExportPalette(), frame.ColorMap().ExportPalette());
-    EXPECT_EQ(copy.GraphicControlExtension()->TransparentColorIndex(), t == 0 ? t : frame.GraphicControlExtension()->TransparentColorIndex());
+    ASSERT_TRUE(copy.Transparent());
+    EXPECT_EQ(copy.GraphicControlExtension()->TransparentColorIndex(),
+              frame.GraphicControlExtension()->TransparentColorIndex());
+    EXPECT_EQ(copy.Extensions().Count(), frame.Extensions().Count());
 
     // A full local table leaves no room for a transparent entry.
     TGIFSubImage full(&image);

@@ -132,10 +132,8 @@ void TGIFColorMap::LoadFromStream(QIODevice& stream, int count) {
 
 void TGIFColorMap::SaveToStream(QIODevice& stream) const {
     if (m_count == 0) return;
-    const int64_t bytes = int64_t(1 << BitsPerPixel()) * 3;
     // Entries past Count are kept black, so the padding is already there.
-    if (stream.write(reinterpret_cast<const char*>(m_entries.data()), bytes) != bytes)
-        RaiseGIFError(SStreamWriteError);
+    WriteCheck(stream, m_entries.data(), int64_t(3) << BitsPerPixel());
 }
 
 void TGIFColorMap::ImportPalette(const TGIFPalette& palette) {

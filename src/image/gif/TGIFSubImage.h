@@ -74,6 +74,14 @@ public:
     void NewImage();
     // Drops the pixels.
     void FreeImage() { m_data = {}; }
+    // Places the frame on the logical screen. A new width or height gives
+    // the frame Width * Height zero pixels (none for a side of 0); a frame
+    // larger than the library's bitmap limit raises "Invalid bitmap size". A
+    // logical screen that is too small grows to hold the frame, with the
+    // warnings "Image width too small for contained frames" or "Image height
+    // too small for contained frames" (not for a screen of 0) and then
+    // "Image exceeds Logical Screen size".
+    void SetBounds(int left, int top, int width, int height);
 
     TGIFLocalColorMap& ColorMap() { return m_colorMap; }
     const TGIFLocalColorMap& ColorMap() const { return m_colorMap; }
@@ -132,12 +140,6 @@ public:
     // screen of size 0 counts as the frame's own extent.
     QRect ScaleRect(const QRect& dest) const;
 
-    // Moves and sizes the frame; a new size drops the pixels for a
-    // zero-filled buffer. A logical screen too small for the frame grows,
-    // with the warnings "Image width too small for contained frames" or
-    // "Image height too small for contained frames" and then "Image exceeds
-    // Logical Screen size" when it was not 0.
-    void SetBounds(int left, int top, int width, int height);
     // Cuts a transparent frame down to the smallest rectangle of
     // non-transparent pixels; a frame with none left is cleared.
     void Crop();
@@ -170,6 +172,11 @@ public:
     // is dropped again when no pixel took it.
     void ImportTransparencyMask(const std::vector<uint8_t>& mask);
 
+    // Writes the extensions and, unless the frame is Empty, the descriptor,
+    // the local table and the compressed pixels (CompressFrame). With a local
+    // table the descriptor's interlace bit is cleared and the pixels go in
+    // row order.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads the extensions, then, when an image separator follows, the
     // descriptor, the local table and the pixel data. Errors raise
     // GIFException; damaged pixel data warns (see DecompressFrame).

@@ -13,6 +13,7 @@
 #include "image/gif/TNetscapeColorLookup.h"
 #include "platform/TGraphic.h"
 
+#include <QBuffer>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -260,39 +261,6 @@ void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTrans
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
-void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
-    const auto word = [](int v) { return static_cast<uint16_t>(std::clamp(v, 0, 0xFFFF)); };
-    const bool resized = word(width) != m_descriptor.Width || word(height) != m_descriptor.Height;
-    m_descriptor.Left = word(left);
-    m_descriptor.Top = word(top);
-    m_descriptor.Width = word(width);
-    m_descriptor.Height = word(height);
-    if (resized) {
-        FreeBitmap();
-        FreeMask();
-        FreeImage();
-        if (Width() > 0 && Height() > 0) NewImage();
-    }
-    if (!m_gifImage) return;
-    TGIFHeader& header = m_gifImage->Header();
-    bool warned = false;
-    if (header.Width() < Left() + Width()) {
-        if (header.Width() > 0) {
-            Warning(TGIFSeverity::Warning, SScreenWidthTooSmall);
-            warned = true;
-        }
-        header.SetWidth(Left() + Width());
-    }
-    if (header.Height() < Top() + Height()) {
-        if (header.Height() > 0) {
-            Warning(TGIFSeverity::Warning, SScreenHeightTooSmall);
-            warned = true;
-        }
-        header.SetHeight(Top() + Height());
-    }
-    if (warned) Warning(TGIFSeverity::Warning, SScreenSizeExceeded);
-}
-
 void TGIFSubImage::Crop() {
     if (Empty() || !m_transparent || !m_graphicControlExtension) return;
     const uint8_t t = m_graphicControlExtension->TransparentColorIndex();
@@ -412,14 +380,13 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
     AllocateData(0);
     std::memcpy(m_data.data(), source.m_data.data(), m_data.size());
     m_colorMap.Assign(source.m_colorMap);
-    if (const TGIFGraphicControlExtension* theirs = source.GraphicControlExtension()) {
-        TGIFGraphicControlExtension& gce = EnsureGraphicControlExtension();
-        gce.SetDisposal(theirs->Disposal());
-        gce.SetUserInput(theirs->UserInput());
-        gce.SetDelay(theirs->Delay());
-        gce.SetTransparentColorIndex(theirs->TransparentColorIndex());
-        gce.SetTransparent(theirs->Transparent());
-    }
+    // Extensions are copied by writing them out and reading them back.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadWrite);
+    source.m_extensions.SaveToStream(buffer);
+    buffer.seek(0);
+    m_extensions.LoadFromStream(buffer, this);
     if (!source.m_bitmap.isNull()) {
         m_bitmap = source.m_bitmap;
         m_palette = source.m_palette;
