@@ -235,9 +235,10 @@ TEST_F(SettingsPageTest, FailuresAndStopsLeaveTheListsAsTheyWere) {
 
     // "Стоп" in the progress box ends the fetch after the page under way.
     m_site.Server().Route("wap.localhost", "/", [](const HttpRequestRecord&) {
-        return HttpReply::Page("<a href=\"/?area=search&where=Country.1\">Страна</a>");
+        HttpReply reply = HttpReply::Page("<a href=\"/?area=search&where=Country.1\">Страна</a>");
+        reply.delay = std::chrono::milliseconds(30);
+        return reply;
     });
-    m_site.SetDelay(std::chrono::milliseconds(30));
     m_site.ClearRequests();
     ModalAction stop([](QWidget& box) {
         if (auto* progress = qobject_cast<QProgressDialog*>(&box)) progress->cancel();
