@@ -4,9 +4,11 @@ namespace app {
 
 // Each form file declares its registration function here and the list below
 // calls it.
-void RegisterSettingsForms(); // TfrmSettings.cpp: TfrmSettings, TfrmProxy
+void RegisterConditionsForms(); // TfrmConditions.cpp
+void RegisterSettingsForms();   // TfrmSettings.cpp: TfrmSettings, TfrmProxy
 
 void RegisterFormClasses() {
+    RegisterConditionsForms();
     RegisterSettingsForms();
 }
 
