@@ -4,6 +4,7 @@
 #include "app/controls/TImage.h"
 #include "platform/BitmapResource.h"
 #include "platform/MessageRoutines.h"
+#include "platform/TPanel.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -26,8 +27,8 @@ const char* const kQuestionnaireHint = "Открыть анкету";
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 
-QWidget* makePanel(QWidget* parent, const char* name, const QColor& colour) {
-    auto* panel = new QWidget(parent);
+platform::TPanel* makePanel(QWidget* parent, const char* name, const QColor& colour) {
+    auto* panel = new platform::TPanel(parent);
     panel->setObjectName(name);
     panel->setAutoFillBackground(true);
     QPalette palette = panel->palette();
@@ -267,7 +268,7 @@ void TChatPerson::BuildFullLayout() {
     imgQuestionnaire1 = makeImage(p, "imgQuestionnaire1", {}, kQuestionnaireHint);
     imgBasket = makeImage(p, "imgBasket", {}, "Удалить контакт");
     imgNewMessage1 = makeImage(p, "imgNewMessage1", {}, "Новое сообщение");
-    for (QWidget* control : {pnTop, static_cast<QWidget*>(lbPersonName1), static_cast<QWidget*>(imgShortInfo1),
+    for (QWidget* control : {static_cast<QWidget*>(pnTop), static_cast<QWidget*>(lbPersonName1), static_cast<QWidget*>(imgShortInfo1),
                              static_cast<QWidget*>(imgTopRight)})
         Bind(control, TClick::Person);
     Bind(imgQuestionnaire1, TClick::Questionnaire);

@@ -11,6 +11,7 @@
 // deleteLater, so the card is never destroyed under its own event.
 
 #include "platform/TPicture.h"
+#include "platform/TPanel.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -162,16 +163,16 @@ private:
 
 public:
     // Header controls.
-    QWidget* pnShortInfo = nullptr;
+    platform::TPanel* pnShortInfo = nullptr;
     TImage* imgShortInfo = nullptr;
     TImage* imgQuestionnaire = nullptr;
     // Expanded controls: null until the card is first expanded.
-    QWidget* pnFullInfo = nullptr;
-    QWidget* pnTopBorder = nullptr;
-    QWidget* pnTop = nullptr;
-    QWidget* pnBottomBorder = nullptr;
-    QWidget* pnLeftBorder = nullptr;
-    QWidget* pnRightBorder = nullptr;
+    platform::TPanel* pnFullInfo = nullptr;
+    platform::TPanel* pnTopBorder = nullptr;
+    platform::TPanel* pnTop = nullptr;
+    platform::TPanel* pnBottomBorder = nullptr;
+    platform::TPanel* pnLeftBorder = nullptr;
+    platform::TPanel* pnRightBorder = nullptr;
     TImage* imgTopRight = nullptr;
     TImage* imgReal = nullptr;
     TImage* imgVIP = nullptr;

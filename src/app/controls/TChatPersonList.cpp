@@ -3,7 +3,9 @@
 #include "app/controls/TChatPerson.h"
 #include "data/TXMLTable.h"
 #include "platform/BitmapResource.h"
+#include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
+#include "platform/TPanel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -34,9 +36,9 @@ void makeWhite(QWidget* widget) {
 }
 
 // A 20-pixel strip holding one page button at its left.
-QWidget* pageStrip(QWidget* parent, const char* name, QPushButton*& button, const char* buttonName,
-                   const char* caption) {
-    auto* strip = new QWidget(parent);
+platform::TPanel* pageStrip(QWidget* parent, const char* name, QPushButton*& button, const char* buttonName,
+                            const char* caption) {
+    auto* strip = new platform::TPanel(parent);
     strip->setObjectName(name);
     strip->setFixedHeight(20);
     auto* row = new QHBoxLayout(strip);
@@ -53,9 +55,13 @@ QWidget* pageStrip(QWidget* parent, const char* name, QPushButton*& button, cons
 
 } // namespace
 
-TChatPersonList::TChatPersonList(QWidget* owner) : QWidget(owner) {
+void RegisterChatPersonListForms() { platform::RegisterFormClass<TChatPersonList>("TChatPersonList"); }
+
+TChatPersonList::TChatPersonList(QWidget* owner) : TForm(owner) {
     setObjectName("ChatPersonList");
     makeWhite(this);
+    // The cards scroll inside the form.
+    SetAutoScroll(true);
     for (size_t i = 0; i < SharedBitmapNames.size(); ++i)
         m_sharedBitmaps[i] = platform::LoadBitmapResource(SharedBitmapNames[i]);
 
@@ -74,7 +80,7 @@ TChatPersonList::TChatPersonList(QWidget* owner) : QWidget(owner) {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     pnPriv = pageStrip(content, "pnPriv", btnPriv, "btnPriv", "Предыдущие 50 контактов");
-    pnPersonList = new QWidget(content);
+    pnPersonList = new platform::TPanel(content);
     pnPersonList->setObjectName("pnPersonList");
     pnPersonList->setFixedHeight(0);
     pnPersonList->installEventFilter(this);
@@ -309,7 +315,7 @@ bool TChatPersonList::eventFilter(QObject* watched, QEvent* event) {
         const int width = pnPersonList->width() - 2;
         for (TChatPerson* card : m_cards) card->resize(width, card->height());
     }
-    return QWidget::eventFilter(watched, event);
+    return TForm::eventFilter(watched, event);
 }
 
 } // namespace app

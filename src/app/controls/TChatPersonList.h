@@ -6,9 +6,14 @@
 //
 // Cards are freed with deleteLater (a page rebuilt or a card deleted from
 // within a card's own click handler must not destroy that card under it).
+//
+// The form is registered as "TChatPersonList" (RegisterChatPersonListForms),
+// so the favourites window creates it by name and embeds it.
+
+#include "platform/TForm.h"
+#include "platform/TPanel.h"
 
 #include <QPixmap>
-#include <QWidget>
 #include <array>
 #include <functional>
 #include <string_view>
@@ -25,7 +30,7 @@ namespace app {
 
 class TChatPerson;
 
-class TChatPersonList : public QWidget {
+class TChatPersonList : public platform::TForm {
     Q_OBJECT
 
 public:
@@ -93,10 +98,10 @@ public:
 
     // Form components.
     QScrollArea* sbxPersons = nullptr;
-    QWidget* pnPriv = nullptr;
+    platform::TPanel* pnPriv = nullptr;
     QPushButton* btnPriv = nullptr;
-    QWidget* pnPersonList = nullptr;
-    QWidget* pnNext = nullptr;
+    platform::TPanel* pnPersonList = nullptr;
+    platform::TPanel* pnNext = nullptr;
     QPushButton* btnNext = nullptr;
 
 protected:
@@ -120,5 +125,8 @@ private:
     std::vector<TChatPerson*> m_cards;
     std::array<QPixmap, SharedBitmapNames.size()> m_sharedBitmaps;
 };
+
+// Registers TChatPersonList by class name.
+void RegisterChatPersonListForms();
 
 } // namespace app
