@@ -128,6 +128,12 @@ void TGIFColorMap::LoadFromStream(QIODevice& stream, int count) {
     m_count = count;
 }
 
+void TGIFColorMap::SaveToStream(QIODevice& stream) const {
+    if (m_count == 0) return;
+    // Entries past Count are kept black, so the padding is already there.
+    WriteCheck(stream, m_entries.data(), int64_t(3) << BitsPerPixel());
+}
+
 bool TGIFColorMap::Optimize() {
     if (m_count < 2) return false;
     m_optimized = true;

@@ -86,6 +86,10 @@ public:
     // short data raises "Premature end of data".
     void LoadFromStream(QIODevice& stream, int count);
 
+    // Writes the entries, padded with black ones to 2^BitsPerPixel; nothing
+    // for an empty table.
+    void SaveToStream(QIODevice& stream) const;
+
     // Sorts the entries by how many pixels use them, most used first, and
     // drops the unused ones; the pixels (and transparent indices) of the
     // frames that use the table are remapped. False, with nothing changed,

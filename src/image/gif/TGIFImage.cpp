@@ -2,6 +2,7 @@
 
 #include "image/TLinearBitmap.h"
 #include "image/gif/GIFException.h"
+#include "image/gif/GIFStreamUtils.h"
 #include "image/gif/TGIFGraphicControlExtension.h"
 #include "image/gif/TGIFTrailer.h"
 
@@ -35,6 +36,29 @@ void TGIFImage::Clear() {
     // No table is left to describe; the packed byte is worked out afresh
     // when the image is written.
     m_header.SetPackedFields(0);
+}
+
+TGIFVersion TGIFImage::Version() const {
+    if (m_images.Count() == 0) return TGIFVersion::gvUnknown;
+    TGIFVersion version = m_header.GetVersion();
+    for (const auto& frame : m_images) version = std::max(version, frame->GetVersion());
+    return version;
+}
+
+int TGIFImage::BitsPerPixel() const {
+    int bits = m_header.ColorMap().BitsPerPixel();
+    for (const auto& frame : m_images) bits = std::max(bits, frame->ColorMap().BitsPerPixel());
+    return bits;
+}
+
+void TGIFImage::SaveToStream(QIODevice& stream) const {
+    m_header.SaveToStream(stream);
+    m_images.SaveToStream(stream);
+    TGIFTrailer(nullptr).SaveToStream(stream);
+}
+
+void TGIFImage::SaveToFile(const std::string& fileName) const {
+    SaveGIFFile(fileName, [this](QIODevice& stream) { SaveToStream(stream); });
 }
 
 void TGIFImage::Warning(platform::TPersistent* sender, TGIFSeverity severity, const std::string& message) {

@@ -7,6 +7,7 @@
 // This is the part of the image that reading needs. Drawing, writing and the
 // conversions build on it.
 
+#include "image/gif/GIFCompress.h"
 #include "image/gif/GIFTypes.h"
 #include "image/gif/TGIFHeader.h"
 #include "image/gif/TGIFImageList.h"
@@ -52,6 +53,29 @@ public:
     // began and the GIFException passes on; the frames read before it stay.
     void LoadFromStream(QIODevice& stream);
 
+    // The version a writer must put in the header: the highest any frame
+    // (or the header) needs; gvUnknown without frames.
+    TGIFVersion Version() const;
+    // The largest bits per pixel over the global and all local tables (0
+    // when there are none), and that less one.
+    int BitsPerPixel() const;
+    int ColorResolution() const { return BitsPerPixel() - 1; }
+
+    // The encoder used for every frame when the image is written; starts as
+    // DefaultCompressionMethod.
+    TGIFCompression Compression() const { return m_compression; }
+    void SetCompression(TGIFCompression value) { m_compression = value; }
+
+    // Writes the whole GIF: header, frames with their extensions, trailer.
+    // An image without frames raises "Unsupported GIF version" before
+    // anything is written; a pixel outside its colour table raises "Color
+    // not in color table"; a device that does not take every byte raises
+    // EInOutError "Stream write error".
+    void SaveToStream(QIODevice& stream) const;
+    // The same into a file, which is replaced only when all of it was
+    // written (see TGIFItem::SaveToFile); on an error it is left as it was.
+    void SaveToFile(const std::string& fileName) const;
+
     // Receives the warnings of reading; unset, they are dropped.
     const TGIFWarningEvent& OnWarning() const { return m_onWarning; }
     void SetOnWarning(TGIFWarningEvent handler) { m_onWarning = std::move(handler); }
@@ -69,6 +93,7 @@ private:
     TGIFImageList m_images;
     TGIFWarningEvent m_onWarning;
     int64_t m_loadingBytes = 0;
+    TGIFCompression m_compression = DefaultCompressionMethod;
 };
 
 } // namespace image

@@ -66,6 +66,14 @@ public:
     void NewImage();
     // Drops the pixels.
     void FreeImage() { m_data = {}; }
+    // Places the frame on the logical screen. A new width or height gives
+    // the frame Width * Height zero pixels (none for a side of 0); a frame
+    // larger than the library's bitmap limit raises "Invalid bitmap size". A
+    // logical screen that is too small grows to hold the frame, with the
+    // warnings "Image width too small for contained frames" or "Image height
+    // too small for contained frames" (not for a screen of 0) and then
+    // "Image exceeds Logical Screen size".
+    void SetBounds(int left, int top, int width, int height);
 
     TGIFLocalColorMap& ColorMap() { return m_colorMap; }
     const TGIFLocalColorMap& ColorMap() const { return m_colorMap; }
@@ -87,6 +95,11 @@ public:
     // 89a when the local table is optimised or the frame has extensions.
     TGIFVersion GetVersion() const override;
 
+    // Writes the extensions and, unless the frame is Empty, the descriptor,
+    // the local table and the compressed pixels (CompressFrame). With a local
+    // table the descriptor's interlace bit is cleared and the pixels go in
+    // row order.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads the extensions, then, when an image separator follows, the
     // descriptor, the local table and the pixel data. Errors raise
     // GIFException; damaged pixel data warns (see DecompressFrame).
