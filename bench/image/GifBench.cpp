@@ -108,7 +108,8 @@ const image::TGIFImage& Image(bool random) {
     auto& image = made[random ? 1 : 0];
     if (image) return *image;
     image = std::make_unique<image::TGIFImage>();
-    for (int i = 0; i < 256; ++i) image->GlobalColorMap().Add(image::RGBColor(uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)));
+    for (int i = 0; i < 256; ++i)
+        image->GlobalColorMap().Add(image::RGBColor(uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)));
     auto frame = std::make_unique<image::TGIFSubImage>(image.get());
     frame->SetBounds(0, 0, Side, Side);
     const std::vector<uint8_t> pixels = Picture(random);

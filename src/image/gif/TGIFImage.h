@@ -1,11 +1,12 @@
 #pragma once
 // A GIF image as a tree of blocks: the header (logical screen and global
 // colour table), the frames with their extensions, and the trailer, read from
-// a stream. Every block reports damaged but readable data here, and the image
-// passes it on to OnWarning; errors are GIFExceptions.
+// a stream and written back to one. Every block reports damaged but readable
+// data here, and the image passes it on to OnWarning; errors are
+// GIFExceptions.
 //
-// This is the part of the image that reading needs. Drawing, writing and the
-// conversions build on it.
+// This is the part of the image that reading and writing need. Drawing and
+// the conversions build on it.
 
 #include "image/gif/GIFCompress.h"
 #include "image/gif/GIFTypes.h"
