@@ -5,9 +5,11 @@ namespace app {
 // Each form file declares its registration function here and the list below
 // calls it, e.g.
 //   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
+void RegisterConditionsForms(); // TfrmConditions.cpp
 void RegisterChatPersonListForms();  // controls/TChatPersonList.cpp: TChatPersonList
 
 void RegisterFormClasses() {
+    RegisterConditionsForms();
     RegisterChatPersonListForms();
 }
 
