@@ -5,10 +5,12 @@ namespace app {
 // Each form file declares its registration function here and the list below
 // calls it.
 void RegisterConditionsForms(); // TfrmConditions.cpp
+void RegisterChatPersonListForms();  // controls/TChatPersonList.cpp: TChatPersonList
 void RegisterSettingsForms();   // TfrmSettings.cpp: TfrmSettings, TfrmProxy
 
 void RegisterFormClasses() {
     RegisterConditionsForms();
+    RegisterChatPersonListForms();
     RegisterSettingsForms();
 }
 
