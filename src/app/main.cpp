@@ -5,6 +5,7 @@
 #include "app/forms/TfrmMain.h"
 #include "data/TdmFriend.h"
 #include "image/ImageLoaders.h"
+#include "image/PictureFormats.h"
 #include "platform/HttpConnection.h"
 #include "platform/MessageRoutines.h"
 
@@ -14,6 +15,7 @@
 int main(int argc, char** argv) {
     platform::InitHttp();
     image::RegisterImageLoaders();
+    image::RegisterPictureFormats();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     app::BindMessageDialogs();
