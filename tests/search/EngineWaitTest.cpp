@@ -68,3 +68,57 @@ TEST_F(EngineTest, SiteSeesTheSameRequestsInTheSameOrder) {
         EXPECT_EQ(RequestLog(site), ReadFile(file));
     }
 }
+
+TEST_F(EngineTest, TheEventLoopRunsWhileTheSiteIsSlowAndStopCutsAStalledRequestShort) {
+    {
+        // Every answer takes 2 s: the probe, one result page, one profile page.
+        LocalSite site;
+        site.Add(SiteMember("tall").Height(180));
+        site.SetDelay(std::chrono::milliseconds(2000));
+        Configure(site, 1);
+        engine->Params().SetStatureMin(170);
+        QElapsedTimer sinceBeat;
+        qint64 longestWait = 0;
+        QTimer heartbeat;
+        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+            longestWait = std::max(longestWait, sinceBeat.restart());
+        });
+        heartbeat.start(10);
+        sinceBeat.start();
+        ASSERT_TRUE(Search());
+        longestWait = std::max(longestWait, sinceBeat.elapsed());
+        EXPECT_LT(longestWait, 100);
+        EXPECT_EQ(site.RequestCount(), 3u);
+        EXPECT_EQ(FoundLogins(), std::vector<std::string>{"tall"});
+    }
+
+    // The fourth profile page never comes: Stop ends the search at once,
+    // with the hits of the three before saved, and nothing moves after it.
+    LocalSite site;
+    const auto members = SiteMember::Samples(6);
+    site.Add(members);
+    site.Server().Route("/" + members[3].login + "/", [](const auto&) { return testsupport::HttpReply::Stall(); });
+    Configure(site, 1);
+    engine->FoundFriends().ClearRecords();
+    engine->Params().SetStatureMin(1);
+    log.clear();
+    engine->Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return site.ProfileRequestCount(members[3].login) == 1; }, 10000));
+    QTest::qWait(50);
+    QElapsedTimer clock;
+    clock.start();
+    engine->Stop();
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_EQ(log.back(), "stop");
+    const std::vector<std::string> firstThree{members[0].login, members[1].login, members[2].login};
+    EXPECT_EQ(FoundLogins(), firstThree);
+    data::TFriend saved;
+    saved.LoadFromFile(dir / "LoadedFriends.xml");
+    EXPECT_EQ(saved.RecordCount(), 3);
+    EXPECT_FALSE(engine->Checker(3).Submit().Busy());
+    const size_t requests = site.RequestCount(), events = log.size();
+    QTest::qWait(300);
+    EXPECT_EQ(site.RequestCount(), requests);
+    EXPECT_EQ(log.size(), events);
+    EXPECT_EQ(messages.Texts().size(), 1u); // the first search's completion only
+}

@@ -24,7 +24,7 @@ std::optional<std::string> GetAsync(TSubmit& submit, int timeoutMs = 5000) {
     std::optional<std::string> answer;
     submit.GetStringAsync([&](std::string content) { answer = std::move(content); });
     EXPECT_FALSE(answer) << "answered from within the call";
-    QTest::qWaitFor([&] { return answer.has_value(); }, timeoutMs);
+    (void)QTest::qWaitFor([&] { return answer.has_value(); }, timeoutMs);
     return answer;
 }
 
