@@ -4,6 +4,7 @@
 #include "SettingsPageTestSupport.h"
 
 #include "app/controls/TComboBox.h"
+#include "app/controls/TNumberEdit.h"
 #include "app/forms/TfrmProxy.h"
 #include "data/TCustomParams.h"
 #include "support/ModalAction.h"
@@ -88,7 +89,7 @@ TEST_F(SettingsPageTest, ShowsTheSettingsSavesWhatTheUserChoseAndASearchUsesIt) 
     page.cbFriendGender->setCurrentIndex(2);
     page.edFrom->setText("5");
     page.edTo->setText("30");
-    page.edPageCount->setText(" 1 ");
+    page.edPageCount->setText("1");
     EXPECT_EQ(page.lbCalcRowCount->text(), "13 анкет");
     for (QCheckBox* box : {page.chbLove, page.chbIntimBuy, page.chbIam}) box->setChecked(false);
     proxy.chbUseProxy->click();
@@ -157,7 +158,7 @@ TEST_F(SettingsPageTest, RefusesFieldsThatAreNoWholeNumbersAndStoresNothing) {
 
     proxy.chbUseProxy->click();
     proxy.chbAuthorization->click();
-    proxy.edProxyPort->setText(" 8080 ");
+    proxy.edProxyPort->setText("8080");
     proxy.edProxyServer->setText("10.0.0.5");
     proxy.edProxyUserName->setText("user  ");
     proxy.edProxyPassword->setText("pass word ");
