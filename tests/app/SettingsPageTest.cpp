@@ -19,6 +19,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace testsupport;
 
@@ -288,4 +291,18 @@ TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
     EXPECT_TRUE(page.btnSave->isEnabled() && page.sbAddServer->isEnabled() && page.sbDeleteServer->isEnabled());
     EXPECT_EQ(page.btnSave->toolTip(), "");
     EXPECT_EQ(page.sbAddServer->toolTip(), "Добавить сервер в список");
+
+    // A damaged server file is reported and never written over.
+    const std::filesystem::path serverFile = m_programDir.path() / "FinderServers.xml";
+    { std::ofstream(serverFile) << "<Servers><Server><URL>kept.example"; }
+    app::TfrmSettings& again = MakePage();
+    again.edServer->setText("y.example");
+    again.sbAddServer->click();
+    const std::vector<std::string> texts = m_messages.Texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_NE(texts[texts.size() - 2].find("FinderServers.xml"), std::string::npos);
+    EXPECT_NE(texts.back().find("Not saving"), std::string::npos);
+    std::stringstream content;
+    content << std::ifstream(serverFile).rdbuf();
+    EXPECT_EQ(content.str(), "<Servers><Server><URL>kept.example");
 }
