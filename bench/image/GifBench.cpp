@@ -1,8 +1,10 @@
 // Decoding a large GIF (1000 x 1000, 256 colours, made with giflib's EGif):
 // ours (TGIFImage::LoadFromStream over a QBuffer) against giflib's
-// DGifSlurp reading from memory. Arg 0: a photo-like picture (smooth shapes
-// with some noise); arg 1: random pixels (short strings, the hardest case
-// for both).
+// DGifSlurp reading from memory. Encoding the same frame: ours
+// (TGIFImage::SaveToStream into a QBuffer, LZW and run-length) against
+// giflib's EGif writing to memory; the "bytes" counters give the sizes.
+// Arg 0: a photo-like picture (smooth shapes with some noise); arg 1: random
+// pixels (short strings, the hardest case for both).
 #include "image/gif/TGIFImage.h"
 
 #include <QBuffer>
@@ -11,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <gif_lib.h>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -99,8 +102,67 @@ void BM_GifDecode_Giflib(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * Side * Side);
 }
 
+// The frame as our block tree, made once.
+const image::TGIFImage& Image(bool random) {
+    static std::unique_ptr<image::TGIFImage> made[2];
+    auto& image = made[random ? 1 : 0];
+    if (image) return *image;
+    image = std::make_unique<image::TGIFImage>();
+    for (int i = 0; i < 256; ++i)
+        image->GlobalColorMap().Add(image::RGBColor(uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)));
+    auto frame = std::make_unique<image::TGIFSubImage>(image.get());
+    frame->SetBounds(0, 0, Side, Side);
+    const std::vector<uint8_t> pixels = Picture(random);
+    std::copy(pixels.begin(), pixels.end(), frame->Scanline(0));
+    image->Images().Add(std::move(frame));
+    return *image;
+}
+
+void EncodeOurs(benchmark::State& state, image::TGIFCompression compression) {
+    auto& image = const_cast<image::TGIFImage&>(Image(state.range(0) != 0));
+    image.SetCompression(compression);
+    QByteArray data;
+    for (auto _ : state) {
+        data.clear();
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        image.SaveToStream(buffer);
+        benchmark::DoNotOptimize(data.data());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * Side * Side);
+    state.counters["bytes"] = double(data.size());
+}
+
+void BM_GifEncode_Ours(benchmark::State& state) { EncodeOurs(state, image::TGIFCompression::gcLZW); }
+void BM_GifEncode_OursRLE(benchmark::State& state) { EncodeOurs(state, image::TGIFCompression::gcRLE); }
+
+void BM_GifEncode_Giflib(benchmark::State& state) {
+    const image::TGIFImage& image = Image(state.range(0) != 0);
+    const uint8_t* pixels = image.Images()[0].Data();
+    std::vector<GifColorType> colors(256);
+    for (int i = 0; i < 256; ++i) colors[size_t(i)] = {GifByteType(i), GifByteType(255 - i), GifByteType(i / 2)};
+    ColorMapObject* map = GifMakeMapObject(256, colors.data());
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        int err = 0;
+        GifFileType* gif = EGifOpen(&out, WriteToString, &err);
+        EGifPutScreenDesc(gif, Side, Side, 8, 0, map);
+        EGifPutImageDesc(gif, 0, 0, Side, Side, false, nullptr);
+        for (int y = 0; y < Side; ++y) EGifPutLine(gif, const_cast<uint8_t*>(pixels) + size_t(y) * Side, Side);
+        EGifCloseFile(gif, &err);
+        benchmark::DoNotOptimize(out.data());
+    }
+    GifFreeMapObject(map);
+    state.SetItemsProcessed(int64_t(state.iterations()) * Side * Side);
+    state.counters["bytes"] = double(out.size());
+}
+
 } // namespace
 
+BENCHMARK(BM_GifEncode_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifEncode_OursRLE)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifEncode_Giflib)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifDecode_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifDecode_Giflib)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

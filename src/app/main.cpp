@@ -1,4 +1,5 @@
 // The program block: application set-up, then the message loop.
+#include "app/forms/FormRegistration.h"
 #include "app/forms/MessageDialogBinding.h"
 #include "data/TdmFriend.h"
 #include "image/ImageLoaders.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     app::BindMessageDialogs();
+    app::RegisterFormClasses();
     // Before the main window, which reaches every table through it.
     data::TdmFriend dataModule;
     QLabel window("Velmora");

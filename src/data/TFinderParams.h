@@ -159,6 +159,12 @@ public:
     const TTarget& TargetGroup() const { return m_target; }
     TSponsor& SponsorGroup() { return m_sponsor; }
     const TSponsor& SponsorGroup() const { return m_sponsor; }
+    // The groups to and from the check boxes of a group box (see
+    // SetGroupToControls); nothing unless GroupBox is a group box.
+    void SetTargetToControl(QObject* GroupBox) const { SetGroupToControls(m_target, GroupBox); }
+    void GetTargetFromControl(const QObject* GroupBox) { GetGroupFromControls(m_target, GroupBox); }
+    void SetSponsorToControl(QObject* GroupBox) const { SetGroupToControls(m_sponsor, GroupBox); }
+    void GetSponsorFromControl(const QObject* GroupBox) { GetGroupFromControls(m_sponsor, GroupBox); }
 
 protected:
     static const std::array<platform::TPropInfo, 56> Properties;

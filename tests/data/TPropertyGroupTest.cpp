@@ -1,5 +1,10 @@
+#include "data/TFinderParams.h"
 #include "data/TSponsor.h"
 #include "data/TTarget.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -61,4 +66,37 @@ TEST(PropertyGroup, GroupPropAnswersForExactNamesThatAreSet) {
     EXPECT_FALSE(GetGroupProp(sponsor, "iam"));
     EXPECT_FALSE(GetGroupProp(sponsor, "No"));
     EXPECT_FALSE(GetGroupProp(sponsor, "Unknown"));
+}
+
+TEST(PropertyGroup, BindsToTheFirstCheckBoxWhoseNameHoldsTheFlag) {
+    QGroupBox box;
+    // A line edit named like a box is passed over; the first match wins, so
+    // "chbIntimBuy" after "chbIntim" is IntimBuy's box only.
+    auto* edit = new QLineEdit(&box);
+    edit->setObjectName("chbLove");
+    auto* love = new QCheckBox(&box);
+    love->setObjectName("chbLove");
+    auto* intim = new QCheckBox(&box);
+    intim->setObjectName("chbIntim");
+    auto* intimBuy = new QCheckBox(&box);
+    intimBuy->setObjectName("chbIntimBuy");
+
+    TFinderParams params;
+    params.SetTarget("Love|IntimBuy|Sport");
+    params.SetTargetToControl(&box);
+    EXPECT_TRUE(love->isChecked());
+    EXPECT_FALSE(intim->isChecked());
+    EXPECT_TRUE(intimBuy->isChecked());
+
+    love->setChecked(false);
+    intim->setChecked(true);
+    params.GetTargetFromControl(&box);
+    // Sport has no box here, so reading the boxes clears it.
+    EXPECT_EQ(params.target(), "Intim|IntimBuy");
+
+    // Anything but a group box is no group box.
+    QWidget plain;
+    params.GetTargetFromControl(&plain);
+    params.GetSponsorFromControl(nullptr);
+    EXPECT_EQ(params.target(), "Intim|IntimBuy");
 }

@@ -46,6 +46,14 @@ void PutWord(std::string& s, int v) {
     s += static_cast<char>((v >> 8) & 0xFF);
 }
 
+std::vector<OracleExtensionBlock> Blocks(int count, const ExtensionBlock* blocks) {
+    std::vector<OracleExtensionBlock> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back({blocks[i].Function, std::string(reinterpret_cast<const char*>(blocks[i].Bytes),
+                                                       static_cast<size_t>(blocks[i].ByteCount))});
+    return out;
+}
+
 } // namespace
 
 bool Slurp(const std::string& bytes, OracleImage& out, std::string& error) {
@@ -76,8 +84,10 @@ bool Slurp(const std::string& bytes, OracleImage& out, std::string& error) {
             GraphicsControlBlock gcb;
             if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) f.TransparentIndex = gcb.TransparentColor;
             f.Pixels.assign(s.RasterBits, s.RasterBits + size_t(f.Width) * size_t(f.Height));
+            f.Extensions = Blocks(s.ExtensionBlockCount, s.ExtensionBlocks);
             out.Frames.push_back(std::move(f));
         }
+        out.TrailingExtensions = Blocks(gif->ExtensionBlockCount, gif->ExtensionBlocks);
     }
     DGifCloseFile(gif, &err);
     return ok;

@@ -13,6 +13,14 @@
 
 namespace giftest {
 
+// One data sub-block of an extension as giflib keeps it: the first carries
+// the extension's label, the ones after it 0.
+struct OracleExtensionBlock {
+    int Function = 0;
+    std::string Bytes;
+    bool operator==(const OracleExtensionBlock&) const = default;
+};
+
 // One frame as giflib's DGifSlurp reads it (pixels de-interlaced).
 struct OracleFrame {
     int Left = 0, Top = 0, Width = 0, Height = 0;
@@ -20,12 +28,16 @@ struct OracleFrame {
     int LocalColors = 0;
     int TransparentIndex = -1;
     std::vector<uint8_t> Pixels;
+    // The extensions before the frame.
+    std::vector<OracleExtensionBlock> Extensions;
 };
 
 struct OracleImage {
     int Width = 0, Height = 0;
     int GlobalColors = 0;
     std::vector<OracleFrame> Frames;
+    // Extensions after the last frame.
+    std::vector<OracleExtensionBlock> TrailingExtensions;
 };
 
 // Reads `bytes` with DGifSlurp; false with giflib's error text when it fails.

@@ -37,8 +37,16 @@ inline constexpr const char* SBadColorIndex = "Invalid color index";
 inline constexpr const char* SEmptyColorTable = "Color table is empty";
 inline constexpr const char* SBadPixelCoordinates = "Invalid pixel coordinates";
 inline constexpr const char* SEmptyImage = "Image is empty";
+inline constexpr const char* SInvalidImageDimensions = "Invalid image dimensions";
+inline constexpr const char* SNoColorTable = "No global or local color table defined";
 inline constexpr const char* SDecoderUnderrun = "Decoder bit buffer under-run";
 inline constexpr const char* SCircularDecoderTable = "Circular decoder table entry";
+inline constexpr const char* SScreenWidthTooSmall = "Image width too small for contained frames";
+inline constexpr const char* SScreenHeightTooSmall = "Image height too small for contained frames";
+inline constexpr const char* SUnsupportedVersion = "Unsupported GIF version";
+inline constexpr const char* SColorNotInTable = "Color not in color table";
+// A write the device did not take whole (raised as EInOutError).
+inline constexpr const char* SStreamWriteError = "Stream write error";
 // A frame (or all frames together) larger than the library's bitmap limit.
 inline constexpr const char* SFrameTooLarge = SInvalidBitmapSize;
 

@@ -1,8 +1,10 @@
 #include "image/gif/GIFStreamUtils.h"
 
+#include "image/EImageError.h"
 #include "image/gif/GIFException.h"
 
 #include <QIODevice>
+#include <QSaveFile>
 #include <algorithm>
 
 namespace image {
@@ -58,6 +60,38 @@ void ReadSubBlockStrings(QIODevice& stream, std::vector<std::string>& strings) {
         ReadCheck(stream, s.data(), size);
         strings.push_back(std::move(s));
     }
+}
+
+void WriteCheck(QIODevice& stream, const void* buffer, int64_t count) {
+    if (count <= 0) return;
+    // Checked first: a device that is not open complains on the console
+    // instead of failing quietly.
+    if (!stream.isWritable() || stream.write(static_cast<const char*>(buffer), count) != count)
+        throw EInOutError(SStreamWriteError);
+}
+
+void WriteByte(QIODevice& stream, uint8_t value) { WriteCheck(stream, &value, 1); }
+
+void WriteSubBlockStrings(QIODevice& stream, const std::vector<std::string>& strings) {
+    for (const std::string& s : strings) {
+        for (size_t done = 0; done < s.size();) {
+            const size_t n = std::min<size_t>(255, s.size() - done);
+            WriteByte(stream, static_cast<uint8_t>(n));
+            WriteCheck(stream, s.data() + done, static_cast<int64_t>(n));
+            done += n;
+        }
+    }
+    WriteByte(stream, 0);
+}
+
+void SaveGIFFile(const std::string& fileName, const std::function<void(QIODevice&)>& save) {
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        throw EInOutError("Cannot create file \"" + fileName + "\". " + file.errorString().toStdString());
+    // An exception leaves the temporary file to QSaveFile, which removes it.
+    save(file);
+    if (!file.commit())
+        throw EInOutError("Cannot create file \"" + fileName + "\". " + file.errorString().toStdString());
 }
 
 } // namespace image

@@ -20,6 +20,18 @@ TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* subImage) : TGIFApplicationExte
     m_ident = MakeAppIdent("NETSCAPE2.0");
 }
 
+void TGIFAppExtNSLoop::SaveData(QIODevice& stream) const {
+    uint8_t loop[4] = {3, LoopBlockId, 0, 0};
+    PutWord(loop + 2, m_loops);
+    WriteCheck(stream, loop, sizeof loop);
+    if (m_bufferSize != 0) {
+        uint8_t buffer[6] = {5, BufferBlockId, 0, 0, 0, 0};
+        PutDWord(buffer + 2, m_bufferSize);
+        WriteCheck(stream, buffer, sizeof buffer);
+    }
+    WriteByte(stream, 0);
+}
+
 void TGIFAppExtNSLoop::LoadData(QIODevice& stream) {
     int size = ReadByte(stream);
     while (size != 0) {

@@ -27,6 +27,9 @@ protected:
     // A loop sub-block (id 1) shorter than 3 bytes or a buffer sub-block
     // (id 2) shorter than 5 raises "Invalid GIF data".
     void LoadData(QIODevice& stream) override;
+    // The loop sub-block, the buffer sub-block when BufferSize is not 0, then
+    // the terminator.
+    void SaveData(QIODevice& stream) const override;
 
 private:
     uint16_t m_loops = 0;

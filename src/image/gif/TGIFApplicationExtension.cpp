@@ -62,6 +62,15 @@ void TGIFApplicationExtension::LoadFromStream(QIODevice& stream) {
     LoadData(stream);
 }
 
+void TGIFApplicationExtension::SaveToStream(QIODevice& stream) const {
+    TGIFExtension::SaveToStream(stream);
+    WriteByte(stream, IdentSize);
+    WriteCheck(stream, m_ident.data(), IdentSize);
+    SaveData(stream);
+}
+
+void TGIFApplicationExtension::SaveData(QIODevice& stream) const { WriteByte(stream, 0); }
+
 void TGIFApplicationExtension::LoadData(QIODevice& stream) {
     std::vector<TGIFBlock> dropped;
     TGIFBlock::LoadBlocks(stream, dropped);

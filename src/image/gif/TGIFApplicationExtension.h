@@ -21,6 +21,8 @@ public:
     const TGIFAppIdent& Ident() const { return m_ident; }
     void SetIdent(const TGIFAppIdent& value) { m_ident = value; }
 
+    // Writes the block size 11, the identifier and SaveData.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads the block size, the identifier and the data. A size of 10 (a
     // writer that left out one byte) is read as 10 bytes plus the first
     // length byte of the data, which is then read again as data; any other
@@ -32,6 +34,9 @@ protected:
     // Reads the data sub-blocks. Here, where no subclass knows the data (a
     // block this class's LoadFromStream rejects anyway), they are skipped.
     virtual void LoadData(QIODevice& stream);
+    // Writes the data sub-blocks and their terminator; here, with no data,
+    // the terminator alone.
+    virtual void SaveData(QIODevice& stream) const;
 
     TGIFAppIdent m_ident{};
 };

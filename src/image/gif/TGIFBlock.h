@@ -20,6 +20,11 @@ public:
     // Reads Size bytes; fewer raise "Premature end of data".
     void LoadFromStream(QIODevice& stream);
 
+    // Writes the size byte and the data.
+    void SaveToStream(QIODevice& stream) const;
+    // Writes every block, then the zero-length terminator.
+    static void SaveBlocks(QIODevice& stream, const std::vector<TGIFBlock>& blocks);
+
     // Replaces `blocks` with the sub-blocks at the stream position, up to and
     // including the zero-length block; a missing length byte ends the list
     // quietly, a sub-block cut short raises "Premature end of data".

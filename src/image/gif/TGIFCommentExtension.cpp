@@ -10,6 +10,11 @@ const TGIFExtensionClass& TGIFCommentExtension::Class() {
     return c;
 }
 
+void TGIFCommentExtension::SaveToStream(QIODevice& stream) const {
+    TGIFExtension::SaveToStream(stream);
+    WriteSubBlockStrings(stream, m_text);
+}
+
 void TGIFCommentExtension::LoadFromStream(QIODevice& stream) {
     TGIFExtension::LoadFromStream(stream);
     ReadSubBlockStrings(stream, m_text);

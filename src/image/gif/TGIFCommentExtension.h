@@ -21,6 +21,8 @@ public:
     std::vector<std::string>& Text() { return m_text; }
     const std::vector<std::string>& Text() const { return m_text; }
 
+    // Writes the text sub-blocks as they were read.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads the sub-blocks; one cut short raises "Premature end of data".
     void LoadFromStream(QIODevice& stream) override;
 

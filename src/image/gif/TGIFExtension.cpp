@@ -14,6 +14,11 @@ const TGIFExtensionClass* SameExtensionClass(const TGIFExtensionClass& self, QIO
 TGIFExtension::TGIFExtension(TGIFSubImage* subImage)
     : TGIFItem(subImage ? subImage->GIFImage() : nullptr), m_subImage(subImage) {}
 
+void TGIFExtension::SaveToStream(QIODevice& stream) const {
+    const uint8_t head[2] = {bsExtensionIntroducer, GetExtensionType()};
+    WriteCheck(stream, head, sizeof head);
+}
+
 void TGIFExtension::LoadFromStream(QIODevice& stream) {
     uint8_t head[2];
     ReadCheck(stream, head, sizeof head);

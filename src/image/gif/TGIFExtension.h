@@ -43,6 +43,8 @@ public:
     // The label byte written after '!'.
     virtual uint8_t GetExtensionType() const = 0;
 
+    // Writes '!' and the label; descendants write their body after it.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads '!' and the label. Another first byte raises "Invalid extension
     // introducer"; a label not this class's raises "Internal error: Extension
     // Instance does not match Extension Label". Descendants read their body

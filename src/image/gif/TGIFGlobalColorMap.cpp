@@ -28,4 +28,8 @@ void TGIFGlobalColorMap::MapImages(const TGIFColorMapping& map) {
         if (&frame->ActiveColorMap() == this) MapFramePixels(*frame, map);
 }
 
+void TGIFGlobalColorMap::Changed() {
+    if (m_header && m_header->GIFImage()) m_header->GIFImage()->SetPalette({});
+}
+
 } // namespace image

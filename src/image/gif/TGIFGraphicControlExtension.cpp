@@ -48,6 +48,13 @@ void TGIFGraphicControlExtension::SetTransparentColorIndex(uint8_t value) {
     m_data.TransparentColorIndex = value;
 }
 
+void TGIFGraphicControlExtension::SaveToStream(QIODevice& stream) const {
+    TGIFExtension::SaveToStream(stream);
+    uint8_t body[6] = {m_data.BlockSize, m_data.PackedFields, 0, 0, m_data.TransparentColorIndex, m_data.Terminator};
+    PutWord(body + 2, m_data.Delay);
+    WriteCheck(stream, body, sizeof body);
+}
+
 void TGIFGraphicControlExtension::LoadFromStream(QIODevice& stream) {
     TGIFExtension::LoadFromStream(stream);
     // The stored block size is not trusted to size the read: the body is

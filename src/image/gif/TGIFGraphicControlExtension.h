@@ -51,6 +51,8 @@ public:
     // table has entries) warns "Invalid color index" and stores 0.
     void SetTransparentColorIndex(uint8_t value);
 
+    // Writes the 6 bytes as they are stored.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads 6 bytes after the label; fewer warn "Premature end of data" and
     // leave the frame opaque.
     void LoadFromStream(QIODevice& stream) override;

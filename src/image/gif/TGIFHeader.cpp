@@ -2,6 +2,7 @@
 
 #include "image/gif/GIFException.h"
 #include "image/gif/GIFStreamUtils.h"
+#include "image/gif/TGIFImage.h"
 
 #include <QIODevice>
 #include <algorithm>
@@ -47,6 +48,30 @@ TGIFVersion TGIFHeader::GetVersion() const {
 }
 
 TColor TGIFHeader::BackgroundColor() { return m_colorMap.Colors(m_screen.BackgroundColorIndex); }
+
+void TGIFHeader::SaveToStream(QIODevice& stream) const {
+    const TGIFVersion version = m_gifImage ? m_gifImage->Version() : TGIFVersion::gvUnknown;
+    if (version == TGIFVersion::gvUnknown) RaiseGIFError(SUnsupportedVersion);
+
+    const int largestBits = m_gifImage->BitsPerPixel();
+    uint8_t packed = static_cast<uint8_t>(((largestBits - 1) & 7) << 4);
+    if (m_colorMap.Count() > 0) {
+        packed |= 0x80 | ((m_colorMap.BitsPerPixel() - 1) & 7);
+        if (m_colorMap.Optimized()) packed |= 0x08;
+    } else {
+        packed |= (largestBits - 1) & 7;
+    }
+
+    uint8_t d[SignatureSize + ScreenDescriptorSize];
+    std::copy_n(version == TGIFVersion::gv87a ? "GIF87a" : "GIF89a", SignatureSize, d);
+    PutWord(d + 6, m_screen.Width);
+    PutWord(d + 8, m_screen.Height);
+    d[10] = packed;
+    d[11] = m_screen.BackgroundColorIndex;
+    d[12] = m_screen.AspectRatio;
+    WriteCheck(stream, d, sizeof d);
+    m_colorMap.SaveToStream(stream);
+}
 
 void TGIFHeader::LoadFromStream(QIODevice& stream) {
     // Look before reading, so that a signature 4 bytes further on can be

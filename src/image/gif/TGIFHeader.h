@@ -56,6 +56,11 @@ public:
     int BitsPerPixel() const { return m_colorMap.BitsPerPixel(); }
     int ColorResolution() const { return BitsPerPixel() - 1; }
 
+    // Writes the signature with the image's version, the screen descriptor
+    // (its packed byte worked out from the colour tables) and the global
+    // table. An image without frames raises "Unsupported GIF version" before
+    // anything is written.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads the signature (which may follow 4 other bytes), the screen
     // descriptor and the global table. Raises "Invalid GIF signature",
     // "Premature end of data" or, for a bad table size, "Invalid number of

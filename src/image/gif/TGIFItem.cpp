@@ -1,6 +1,7 @@
 #include "image/gif/TGIFItem.h"
 
 #include "image/EImageError.h"
+#include "image/gif/GIFStreamUtils.h"
 #include "image/gif/TGIFImage.h"
 
 #include <QFile>
@@ -16,6 +17,10 @@ void TGIFItem::LoadFromFile(const std::string& fileName) {
     if (!file.open(QIODevice::ReadOnly))
         throw EInOutError("Cannot open file \"" + fileName + "\". " + file.errorString().toStdString());
     LoadFromStream(file);
+}
+
+void TGIFItem::SaveToFile(const std::string& fileName) const {
+    SaveGIFFile(fileName, [this](QIODevice& stream) { SaveToStream(stream); });
 }
 
 } // namespace image

@@ -33,6 +33,15 @@ public:
     // Reads the block from the current position; damaged data raises
     // GIFException or warns, as each block describes.
     virtual void LoadFromStream(QIODevice& stream) = 0;
+    // Writes the block at the current position. A device that does not take
+    // every byte raises EInOutError "Stream write error"; what was written
+    // before stays.
+    virtual void SaveToStream(QIODevice& stream) const = 0;
+    // Writes the block to a new file through a temporary file that replaces
+    // the target only when everything was written: on any error the target
+    // is left as it was. A file that cannot be made raises EInOutError
+    // "Cannot create file "<name>". <reason>".
+    void SaveToFile(const std::string& fileName) const;
     // Opens the file for reading and calls LoadFromStream; a file that cannot
     // be opened raises EInOutError "Cannot open file "<name>". <reason>".
     void LoadFromFile(const std::string& fileName);

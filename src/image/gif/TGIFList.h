@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class QIODevice;
+
 namespace image {
 
 class TGIFImage;
@@ -71,6 +73,11 @@ public:
 
     typename Container::const_iterator begin() const { return m_items.begin(); }
     typename Container::const_iterator end() const { return m_items.end(); }
+
+    // Writes every block in list order; errors of a block pass on.
+    virtual void SaveToStream(QIODevice& stream) const {
+        for (const auto& item : m_items) item->SaveToStream(stream);
+    }
 
     // Reports damaged but readable data to the owning image, if any.
     virtual void Warning(TGIFSeverity severity, const std::string& message) {

@@ -1,6 +1,7 @@
 #include "image/gif/TGIFSubImage.h"
 
 #include "image/TLinearBitmap.h"
+#include "image/gif/GIFCompress.h"
 #include "image/gif/GIFDecompress.h"
 #include "image/gif/GIFException.h"
 #include "image/gif/GIFStreamUtils.h"
@@ -8,6 +9,7 @@
 #include "image/gif/TGIFImage.h"
 
 #include <QIODevice>
+#include <algorithm>
 
 namespace image {
 
@@ -31,6 +33,9 @@ void TGIFSubImage::Clear() {
     m_descriptor = {};
     m_transparent = false;
     m_graphicControlExtension = nullptr;
+    FreeMask();
+    FreeBitmap();
+    m_palette = {};
 }
 
 TGIFVersion TGIFSubImage::GetVersion() const {
@@ -64,6 +69,41 @@ void TGIFSubImage::NewImage() {
     AllocateData(0);
 }
 
+void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
+    auto word = [](int v) { return static_cast<uint16_t>(std::clamp(v, 0, 0xFFFF)); };
+    const bool resized = word(width) != m_descriptor.Width || word(height) != m_descriptor.Height;
+    m_descriptor.Left = word(left);
+    m_descriptor.Top = word(top);
+    m_descriptor.Width = word(width);
+    m_descriptor.Height = word(height);
+    if (resized) {
+        FreeBitmap();
+        FreeMask();
+        m_data = {};
+        const int64_t size = int64_t(Width()) * Height();
+        if (size > TLinearBitmap::MaxBitmapBytes) RaiseGIFError(SFrameTooLarge);
+        m_data.assign(static_cast<size_t>(size), 0);
+    }
+    if (!m_gifImage) return;
+    TGIFHeader& header = m_gifImage->Header();
+    bool warned = false;
+    if (header.Width() < Left() + Width()) {
+        if (header.Width() > 0) {
+            Warning(TGIFSeverity::Warning, SScreenWidthTooSmall);
+            warned = true;
+        }
+        header.SetWidth(Left() + Width());
+    }
+    if (header.Height() < Top() + Height()) {
+        if (header.Height() > 0) {
+            Warning(TGIFSeverity::Warning, SScreenHeightTooSmall);
+            warned = true;
+        }
+        header.SetHeight(Top() + Height());
+    }
+    if (warned) Warning(TGIFSeverity::Warning, SScreenSizeExceeded);
+}
+
 void TGIFSubImage::CheckCoordinates(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height()) RaiseGIFError(SBadPixelCoordinates);
 }
@@ -82,6 +122,30 @@ uint8_t* TGIFSubImage::Scanline(int y) {
     CheckCoordinates(0, y);
     if (m_data.empty()) NewImage();
     return m_data.data() + int64_t(y) * Width();
+}
+
+void TGIFSubImage::SaveToStream(QIODevice& stream) const {
+    m_extensions.SaveToStream(stream);
+    if (Empty()) return;
+
+    uint8_t packed;
+    if (m_colorMap.Count() > 0) {
+        packed = static_cast<uint8_t>(0x80 | ((m_colorMap.BitsPerPixel() - 1) & 7));
+        if (m_colorMap.Optimized()) packed |= 0x20;
+    } else {
+        // Interlace and the two reserved bits.
+        packed = m_descriptor.PackedFields & 0x58;
+    }
+    uint8_t d[ImageDescriptorSize];
+    d[0] = bsImageSeparator;
+    PutWord(d + 1, m_descriptor.Left);
+    PutWord(d + 3, m_descriptor.Top);
+    PutWord(d + 5, m_descriptor.Width);
+    PutWord(d + 7, m_descriptor.Height);
+    d[9] = packed;
+    WriteCheck(stream, d, sizeof d);
+    m_colorMap.SaveToStream(stream);
+    CompressFrame(*this, stream);
 }
 
 void TGIFSubImage::LoadFromStream(QIODevice& stream) {

@@ -10,6 +10,22 @@ const TGIFExtensionClass& TGIFTextExtension::Class() {
     return c;
 }
 
+void TGIFTextExtension::SaveToStream(QIODevice& stream) const {
+    TGIFExtension::SaveToStream(stream);
+    uint8_t b[13];
+    b[0] = m_data.BlockSize;
+    PutWord(b + 1, m_data.Left);
+    PutWord(b + 3, m_data.Top);
+    PutWord(b + 5, m_data.Width);
+    PutWord(b + 7, m_data.Height);
+    b[9] = m_data.CharWidth;
+    b[10] = m_data.CharHeight;
+    b[11] = m_data.ForegroundColorIndex;
+    b[12] = m_data.BackgroundColorIndex;
+    WriteCheck(stream, b, sizeof b);
+    WriteSubBlockStrings(stream, m_text);
+}
+
 void TGIFTextExtension::LoadFromStream(QIODevice& stream) {
     TGIFExtension::LoadFromStream(stream);
     uint8_t b[13];

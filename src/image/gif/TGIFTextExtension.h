@@ -37,6 +37,8 @@ public:
     std::vector<std::string>& Text() { return m_text; }
     const std::vector<std::string>& Text() const { return m_text; }
 
+    // Writes the 13 bytes and the text sub-blocks.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads the 13 bytes ("Premature end of data" when short) and the text
     // sub-blocks.
     void LoadFromStream(QIODevice& stream) override;

@@ -10,4 +10,6 @@ const TGIFExtensionClass& TGIFUnknownAppExtension::Class() {
 
 void TGIFUnknownAppExtension::LoadData(QIODevice& stream) { TGIFBlock::LoadBlocks(stream, m_blocks); }
 
+void TGIFUnknownAppExtension::SaveData(QIODevice& stream) const { TGIFBlock::SaveBlocks(stream, m_blocks); }
+
 } // namespace image

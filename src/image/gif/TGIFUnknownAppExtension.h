@@ -20,6 +20,8 @@ public:
 
 protected:
     void LoadData(QIODevice& stream) override;
+    // The blocks as they were read, then the terminator.
+    void SaveData(QIODevice& stream) const override;
 
 private:
     std::vector<TGIFBlock> m_blocks;

@@ -8,6 +8,11 @@ const TGIFExtensionClass& TGIFUnknownExtension::Class() {
     return c;
 }
 
+void TGIFUnknownExtension::SaveToStream(QIODevice& stream) const {
+    TGIFExtension::SaveToStream(stream);
+    TGIFBlock::SaveBlocks(stream, m_blocks);
+}
+
 void TGIFUnknownExtension::LoadFromStream(QIODevice& stream) {
     TGIFExtension::LoadFromStream(stream);
     TGIFBlock::LoadBlocks(stream, m_blocks);

@@ -25,6 +25,8 @@ public:
     std::vector<TGIFBlock>& Blocks() { return m_blocks; }
     const std::vector<TGIFBlock>& Blocks() const { return m_blocks; }
 
+    // Writes '!', the label and the data sub-blocks as they were read.
+    void SaveToStream(QIODevice& stream) const override;
     // Reads '!', the label and the data sub-blocks.
     void LoadFromStream(QIODevice& stream) override;
 

@@ -1,0 +1,12 @@
+#include "app/forms/FormRegistration.h"
+
+namespace app {
+
+// Each form file declares its registration function here and the list below
+// calls it, e.g.
+//   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
+
+void RegisterFormClasses() {
+}
+
+} // namespace app

@@ -1,0 +1,40 @@
+#pragma once
+// The painters the grid's cell painter calls for a column's footer text and
+// checkbox. They draw with the painter's current pen colour for text; the
+// grid fills and frames the cells itself.
+
+#include "grid/GridTypes.h"
+#include "platform/db/DbTypes.h"
+
+#include <QColor>
+#include <QRect>
+
+class QPainter;
+
+namespace grid {
+
+class TColumnFooter;
+
+// The horizontal Qt alignment of a column, title or footer alignment.
+Qt::Alignment QtAlignment(db::TAlignment alignment);
+
+// Where a footer's text goes, from the footer cell's own rectangle, so that
+// footers stay under their columns whatever the grid scrolls past: 3 pixels
+// in from the cell's left, 5 pixels narrower than the cell, `textHeight`
+// (the grid font's height of "Wg") above the cell's bottom and
+// textHeight - 4 high.
+QRect FooterTextRect(const QRect& cell, int textHeight);
+// Writes the footer's text (its font and alignment, ellipsis at the end, one
+// line, no fill). Nothing for an empty text.
+void DrawFooterText(QPainter& painter, const QRect& cell, int textHeight, const TColumnFooter& footer);
+
+// The edit button of a cell or of the cell editor: a drop-down arrow for
+// the list styles, three dots for the ellipsis style, nothing when plain.
+void DrawEditButton(QPainter& painter, TEditStyle style, const QRect& rect, bool enabled, bool pressed);
+
+// Top-left corner of the 11 x 11 box centred in a cell.
+QPoint CheckboxOrigin(const QRect& cell);
+// Draws the box, and the mark when `checked`, in `color`.
+void DrawCheckbox(QPainter& painter, const QRect& cell, bool checked, TCheckType type, const QColor& color);
+
+} // namespace grid

@@ -1,0 +1,43 @@
+#pragma once
+// The cell editor's drop-down pick list: a frameless top-level list that
+// never takes the focus (the editor hands it the keys) and selects the
+// first item that begins with what was typed, pausing more than two
+// seconds starting a new search.
+
+#include <QListWidget>
+
+#include <functional>
+#include <string>
+
+namespace grid {
+
+class TPopupListbox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TPopupListbox(QWidget* owner = nullptr);
+
+    // Characters typed so far (at most 32), as UTF-8.
+    std::string SearchText() const { return m_searchText.toStdString(); }
+    // One typed character (a whole one: a surrogate pair stays together): Backspace or Escape empties the search text and
+    // answers false (not used); a printable character extends the search
+    // text and selects the first item that begins with it, ignoring letter
+    // case (Cyrillic too), and answers true. Control characters answer false.
+    bool KeyPress(const QString& character);
+    // Milliseconds of a monotonic clock; tests put their own clock here.
+    std::function<qint64()> TickCount;
+    // A left button release in the list: `inside` tells whether it was over
+    // the list's client area.
+    std::function<void(bool inside)> OnMouseUp;
+
+    // Height of one item with the list's font.
+    int ItemHeight() const;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString m_searchText;
+    qint64 m_searchTickCount = 0;
+};
+
+} // namespace grid

@@ -1,0 +1,73 @@
+#pragma once
+// Multi-level titles: captions written "Group|Subgroup|Name" grouped into a
+// tree of header cells over adjacent columns, level by level. Each column
+// shows the rest of its caption in its own (leaf) cell; the grid rebuilds
+// the tree at every layout and paints each group cell once per paint.
+
+#include "grid/THeadTreeNode.h"
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QPainter;
+
+namespace grid {
+
+class TDBGGridColumns;
+
+// Caption parts are separated by this.
+inline constexpr std::string_view TitleDelimiters = "|";
+// Room added to the text height of every title level.
+inline constexpr int TitleLevelSpacing = 10;
+// Room kept for a sort marker in a leaf.
+inline constexpr int TitleMarkerWidth = 16;
+
+// Words are maximal runs of characters outside `delimiters`. The 1-based
+// byte position of word `n` (1-based) of `s`, or 0 when there is none.
+size_t WordPosition(int n, std::string_view s, std::string_view delimiters = TitleDelimiters);
+// Word `n` of `s`; empty when there is none.
+std::string ExtractWord(int n, std::string_view s, std::string_view delimiters = TitleDelimiters);
+// Word `n` of `s` and its position (0 when there is none).
+std::string ExtractWordPos(int n, std::string_view s, std::string_view delimiters, size_t& pos);
+
+// Replaces the tree below `root` with the columns' titles (width = column
+// width, height = `titleHeight`, marker room for sorted columns) grouped by
+// their leading caption words; adjacent columns are grouped only when they
+// share the parent group. Answers each column's leaf, in column order.
+std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridColumns& columns, int titleHeight);
+
+// Gives every node below `node` the height of its band, written with
+// `font` and word wrap, so that leaves reach the bottom of the title row;
+// answers the height of the levels below `node` (the title row is one less
+// for the root).
+int TreeHeight(THeadTreeNode& node, const QFont& font);
+
+// How group cells are painted, from the grid's options and geometry.
+struct TTitleGroupStyle {
+    QColor Background;
+    QFont Font;
+    QColor TextColor{0, 0, 0};
+    bool ColLines = true;
+    bool RowLines = true;
+    bool EndEllipsis = false;
+    // Groups are not painted left of this x (the indicator column's right).
+    int LeftLimit = 0;
+    // Right edge of the frozen columns; a group reaching across it starts
+    // after it. -1 without frozen columns.
+    int FrozenRight = -1;
+};
+
+// After `leaf`'s title cell (`cell`, the whole title cell) is painted:
+// paints the groups above the leaf that this paint has not drawn yet, each
+// once, and marks them drawn.
+void DrawTitleGroups(QPainter& painter, THeadTreeNode& leaf, const QRect& cell, const TTitleGroupStyle& style);
+
+// Clears the drawn marks after a paint.
+void ClearDrawn(THeadTreeNode& root);
+
+} // namespace grid

@@ -1,0 +1,137 @@
+// Multi-level titles: captions split at "|" grouped into a tree over
+// adjacent columns, the band heights, and the painted group cells.
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TitleTree.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using grid::THeadTreeNode;
+
+// "X[a b] Y": every node's text, children in brackets.
+std::string Dump(const THeadTreeNode& node) {
+    std::string out;
+    const THeadTreeNode* child = node.Child();
+    if (!child) return out;
+    do {
+        if (!out.empty()) out += ' ';
+        out += child->Text;
+        if (child->Child()) out += "[" + Dump(*child) + "]";
+        child = child->Next();
+    } while (child != node.Child());
+    return out;
+}
+
+struct Titles {
+    grid::TDBGGridColumns columns{nullptr};
+    THeadTreeNode root{"корень", 0, 10};
+    std::vector<THeadTreeNode*> leaves;
+
+    Titles(std::initializer_list<const char*> captions, int width = 50) {
+        for (const char* caption : captions) {
+            grid::TDBGColumn& column = columns.Add();
+            column.Title().SetCaption(caption);
+            column.SetWidth(width);
+        }
+        leaves = grid::BuildTitleTree(root, columns, 18);
+    }
+    std::string Tree() const { return Dump(root); }
+};
+
+TEST(TitleTree, CaptionsFormGroupsLevelByLevel) {
+    EXPECT_EQ(Titles({"A", "B"}).Tree(), "A B");
+    EXPECT_EQ(Titles({"X|a", "X|b", "Y"}).Tree(), "X[a b] Y");
+    EXPECT_EQ(Titles({"X|a", "Z", "X|b"}).Tree(), "X[a] Z X[b]");
+    EXPECT_EQ(Titles({"X|a"}).Tree(), "X[a]");
+    EXPECT_EQ(Titles({"|a"}).Tree(), "|a") << "leading delimiters are skipped";
+    EXPECT_EQ(Titles({"A|B|C", "A|B|D"}).Tree(), "A[B[C D]]");
+    EXPECT_EQ(Titles({"Анкета|Возраст|от", "Анкета|Возраст|до", "Анкета|Город", "Фото"}).Tree(),
+              "Анкета[Возраст[от до] Город] Фото");
+    EXPECT_EQ(Titles({"A|B|C|D", "A|B|C|E", "A|B|F", "A|G"}).Tree(), "A[B[C[D E] F] G]");
+    // Equal parts under different parents stay apart.
+    EXPECT_EQ(Titles({"A|X|c", "X|d"}).Tree(), "A[X[c]] X[d]");
+    EXPECT_EQ(Titles({"A|X|c", "B|X|d"}).Tree(), "A[X[c]] B[X[d]]");
+
+    Titles t({"X|a", "X|b", "Y"});
+    ASSERT_EQ(t.leaves.size(), 3u);
+    EXPECT_EQ(t.leaves[1]->Text, "b");
+    EXPECT_EQ(t.leaves[0]->Parent()->Width, 101) << "two columns of 50 and the line between";
+    EXPECT_EQ(t.columns[0].Title().Caption(), "X|a") << "the columns keep their captions";
+
+    grid::TDBGGridColumns columns(nullptr);
+    for (int width : {50, 70}) {
+        grid::TDBGColumn& column = columns.Add();
+        column.Title().SetCaption("G|c");
+        column.SetWidth(width);
+    }
+    THeadTreeNode root;
+    EXPECT_EQ(grid::BuildTitleTree(root, columns, 18)[0]->Parent()->Width, 121);
+}
+
+TEST(TitleTree, NodeOperationsCheckTheirArguments) {
+    THeadTreeNode root("корень", 0, 10);
+    THeadTreeNode other;
+    THeadTreeNode* a = root.AddChild(&root, "a", 10, 20);
+    THeadTreeNode* b = root.Add(a, "b", 10, 20);
+    THeadTreeNode* c = root.AddChild(&root, "c", 10, 20);
+    EXPECT_EQ(a->Next(), b);
+    EXPECT_EQ(c->Next(), a) << "siblings form a ring";
+    EXPECT_TRUE(root.Find(c));
+    EXPECT_FALSE(root.Find(&other));
+    auto expectError = [](auto op, const char* text) {
+        try {
+            op();
+            ADD_FAILURE() << "no error, expected " << text;
+        } catch (const grid::EInvalidGridOperation& e) {
+            EXPECT_STREQ(e.what(), text);
+        }
+    };
+    expectError([&] { root.AddChild(&other, "x", 1, 1); }, "Node not in Tree");
+    expectError([&] { root.Union(&other, &other, 5, "x"); }, "Node not in Tree");
+    expectError([&] { root.Union(b, a, 5, "x"); }, "ATo not in level");
+    THeadTreeNode* g = root.Union(b, c, 5, "g");
+    EXPECT_EQ(Dump(root), "a g[b c]");
+    EXPECT_EQ(g->Width, 21);
+    EXPECT_EQ(b->Height, 15);
+
+    EXPECT_EQ(grid::WordPosition(2, "||ab|cd"), 6u);
+    EXPECT_EQ(grid::ExtractWord(2, "||ab|cd"), "cd");
+    EXPECT_EQ(grid::ExtractWord(3, "||ab|cd"), "");
+    EXPECT_EQ(grid::WordPosition(1, "|||"), 0u);
+}
+
+TEST(TitleTree, LeavesReachTheBottomAndGroupsPaintOnce) {
+    Titles t({"Группа|a", "Группа|b", "Y"}, 60);
+    const QFont font("Sans", 9);
+    const int height = grid::TreeHeight(t.root, font);
+    THeadTreeNode* group = t.leaves[0]->Parent();
+    EXPECT_EQ(t.leaves[0]->Height + group->Height, height);
+    EXPECT_EQ(t.leaves[1]->Height, t.leaves[0]->Height);
+    EXPECT_EQ(t.leaves[2]->Height, height);
+    EXPECT_GT(group->Height, 10);
+
+    QImage image(200, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    grid::TTitleGroupStyle style{QColor(Qt::lightGray), font};
+    const QRect cell(0, 0, 60, height - 1);
+    grid::DrawTitleGroups(painter, *t.leaves[0], cell, style);
+    EXPECT_TRUE(group->Drawn);
+    const int line = cell.top() + cell.height() - t.leaves[0]->Height - 1;
+    EXPECT_EQ(image.pixelColor(100, line), QColor(Qt::black)) << "the group spans both columns";
+    EXPECT_EQ(image.pixelColor(150, line), QColor(Qt::white));
+    image.fill(Qt::white);
+    grid::DrawTitleGroups(painter, *t.leaves[1], cell.translated(61, 0), style);
+    EXPECT_EQ(image.pixelColor(100, line), QColor(Qt::white)) << "a group is painted once per paint";
+    painter.end();
+    grid::ClearDrawn(t.root);
+    EXPECT_FALSE(group->Drawn);
+}
+
+} // namespace

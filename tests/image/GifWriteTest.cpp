@@ -1,0 +1,382 @@
+// Writing GIFs: every file we write must read back through giflib's
+// DGifSlurp (and ImageMagick) with the same pixels and extensions, through
+// our own reader unchanged, and be written again byte for byte. giflib's LZW
+// makes the same codes as ours, so a giflib file with full tables comes back
+// identical too.
+#include "GifTestSupport.h"
+
+#include "image/gif/GIFException.h"
+#include "image/gif/TGIFAppExtNSLoop.h"
+#include "image/gif/TGIFCommentExtension.h"
+#include "image/gif/TGIFGraphicControlExtension.h"
+#include "image/gif/TGIFTextExtension.h"
+#include "image/gif/TGIFUnknownAppExtension.h"
+#include "image/gif/TGIFUnknownExtension.h"
+#include "image/gif/TGIFWriter.h"
+#include "support/TempDir.h"
+
+#include <QBuffer>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace image;
+using namespace giftest;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+namespace {
+
+constexpr TGIFCompression Encoders[] = {TGIFCompression::gcLZW, TGIFCompression::gcRLE};
+
+std::string Save(const TGIFImage& image) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.SaveToStream(buffer);
+    return data.toStdString();
+}
+
+enum class Fill { Random, Gradient, Flat, Runs };
+
+// Runs: long runs of colour 0 between short runs of other colours, which
+// takes the run-length encoder through its reuse of run table entries.
+std::vector<uint8_t> Pixels(int w, int h, int bits, Fill fill, unsigned seed) {
+    std::mt19937 rng(seed);
+    const int colors = 1 << bits;
+    std::vector<uint8_t> p(size_t(w) * size_t(h));
+    size_t run = 0;
+    uint8_t runColor = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const int x = int(i % size_t(w)), y = int(i / size_t(w));
+        switch (fill) {
+        case Fill::Random: p[i] = uint8_t(rng() % unsigned(colors)); break;
+        case Fill::Gradient: p[i] = uint8_t((x + y) * colors / std::max(1, w + h)); break;
+        case Fill::Flat: p[i] = uint8_t(colors - 1); break;
+        case Fill::Runs:
+            if (run == 0) {
+                runColor = rng() % 3 == 0 ? uint8_t(rng() % unsigned(colors)) : 0;
+                run = runColor == 0 ? 1 + rng() % 700 : 1 + rng() % 4;
+            }
+            p[i] = runColor;
+            --run;
+            break;
+        }
+    }
+    return p;
+}
+
+// Reads `bytes` with our reader (with the warnings given), writes it again
+// and expects the same bytes.
+void ExpectStableRoundTrip(const std::string& bytes, TGIFCompression compression,
+                           const std::vector<std::string>& warnings = {}) {
+    TGIFImage again;
+    const LoadResult r = Load(bytes, again);
+    ASSERT_TRUE(r.Ok()) << r.Error;
+    EXPECT_EQ(r.Warnings, warnings);
+    again.SetCompression(compression);
+    EXPECT_EQ(Save(again), bytes);
+}
+
+struct Shape {
+    int Width, Height, Bits;
+    Fill Content;
+    bool Interlace;
+};
+
+} // namespace
+
+TEST(GifWrite, EveryDepthAndShapeReadsBackWithBothEncoders) {
+    const Shape shapes[] = {
+        {1, 1, 1, Fill::Flat, false},      {7, 3, 1, Fill::Random, false},    {64, 1, 2, Fill::Random, false},
+        {1, 64, 3, Fill::Gradient, true},  {100, 75, 4, Fill::Random, false}, {255, 9, 5, Fill::Runs, true},
+        {31, 17, 6, Fill::Random, true},   {90, 90, 7, Fill::Gradient, false}, {300, 300, 8, Fill::Random, false},
+        {640, 480, 8, Fill::Flat, false},  {333, 201, 8, Fill::Runs, true},   {400, 300, 2, Fill::Runs, false},
+        {5, 1, 2, Fill::Random, true},     {5, 2, 2, Fill::Random, true},     {5, 3, 2, Fill::Random, true},
+        {5, 5, 2, Fill::Random, true},     {5, 9, 2, Fill::Random, true},
+        // Longer than the run-length encoder's table reaches (about 8.4
+        // million pixels of one colour between clears).
+        {3000, 3000, 1, Fill::Flat, false},
+    };
+    unsigned seed = 7;
+    for (const Shape& s : shapes) {
+        const EncodeFrame frame{0,  0, s.Width, s.Height, s.Interlace,
+                                0, -1, Pixels(s.Width, s.Height, s.Bits, s.Content, seed++)};
+        const std::string giflib = EncodeWithGiflib(s.Width, s.Height, s.Bits, {frame});
+        for (TGIFCompression compression : Encoders) {
+            const std::string what = std::to_string(s.Width) + "x" + std::to_string(s.Height) + " " +
+                                     std::to_string(s.Bits) + " bits" + (s.Interlace ? " interlaced" : "") +
+                                     (compression == TGIFCompression::gcRLE ? " RLE" : " LZW");
+            SCOPED_TRACE(what);
+            TGIFImage image;
+            ASSERT_TRUE(Load(giflib, image).Ok());
+            image.SetCompression(compression);
+            const std::string ours = Save(image);
+            EXPECT_EQ(ours.substr(0, 6), "GIF87a");
+
+            OracleImage oracle;
+            std::string error;
+            ASSERT_TRUE(Slurp(ours, oracle, error)) << error;
+            ASSERT_EQ(oracle.Frames.size(), 1u);
+            EXPECT_EQ(oracle.GlobalColors, 1 << s.Bits);
+            EXPECT_EQ(oracle.Frames[0].Interlace, s.Interlace);
+            EXPECT_TRUE(oracle.Frames[0].Pixels == frame.Pixels);
+
+            ExpectStableRoundTrip(ours, compression);
+            // Same codes as giflib's encoder: only the version and the colour
+            // resolution (giflib always writes 8 bits) may differ.
+            if (compression == TGIFCompression::gcLZW && s.Bits == 8) {
+                EXPECT_TRUE(ours.substr(6) == giflib.substr(6));
+            }
+        }
+    }
+}
+
+TEST(GifWrite, AnimationKeepsLocalTablesTransparencyAndEveryExtension) {
+    std::vector<EncodeFrame> frames(4);
+    frames[0] = {0, 0, 120, 80, false, 0, -1, Pixels(120, 80, 8, Fill::Gradient, 1)};
+    frames[1] = {10, 5, 50, 40, true, 4, 3, Pixels(50, 40, 4, Fill::Random, 2)};
+    frames[2] = {0, 70, 120, 10, true, 0, 0, Pixels(120, 10, 8, Fill::Runs, 3)};
+    frames[3] = {119, 79, 1, 1, false, 1, 1, Pixels(1, 1, 1, Fill::Flat, 4)};
+    const std::string giflib = EncodeWithGiflib(120, 80, 8, frames);
+
+    for (TGIFCompression compression : Encoders) {
+        SCOPED_TRACE(compression == TGIFCompression::gcRLE ? "RLE" : "LZW");
+        TGIFImage image;
+        ASSERT_TRUE(Load(giflib, image).Ok());
+        image.SetCompression(compression);
+        TGIFSubImage& first = image.Images()[0];
+        auto loop = std::make_unique<TGIFAppExtNSLoop>(&first);
+        loop->SetLoops(3);
+        loop->SetBufferSize(0x01020304);
+        first.Extensions().Add(std::move(loop));
+        auto comment = std::make_unique<TGIFCommentExtension>(&first);
+        comment->Text() = {"made here", std::string(300, 'c')};
+        first.Extensions().Add(std::move(comment));
+        auto text = std::make_unique<TGIFTextExtension>(&first);
+        text->PlainTextData().Width = 0x0102;
+        text->PlainTextData().ForegroundColorIndex = 9;
+        text->Text() = {"Hi"};
+        first.Extensions().Add(std::move(text));
+        auto app = std::make_unique<TGIFUnknownAppExtension>(&first);
+        app->SetIdent(MakeAppIdent("XMP DataXMP"));
+        app->Blocks().emplace_back(2);
+        app->Blocks().back().Data()[1] = 0x7F;
+        app->Blocks().emplace_back(255);
+        first.Extensions().Add(std::move(app));
+        auto unknown = std::make_unique<TGIFUnknownExtension>(&first);
+        unknown->SetExtensionType(0x2A);
+        unknown->Blocks().emplace_back(3);
+        first.Extensions().Add(std::move(unknown));
+        // Extensions after the last frame travel in a frame without pixels.
+        auto last = std::make_unique<TGIFSubImage>(&image);
+        auto end = std::make_unique<TGIFCommentExtension>(last.get());
+        end->Text() = {"the end"};
+        last->Extensions().Add(std::move(end));
+        image.Images().Add(std::move(last));
+
+        const std::string ours = Save(image);
+        EXPECT_EQ(ours.substr(0, 6), "GIF89a");
+        OracleImage oracle;
+        std::string error;
+        ASSERT_TRUE(Slurp(ours, oracle, error)) << error;
+        ASSERT_EQ(oracle.Frames.size(), frames.size());
+        for (size_t i = 0; i < frames.size(); ++i) {
+            SCOPED_TRACE("frame " + std::to_string(i));
+            const OracleFrame& got = oracle.Frames[i];
+            EXPECT_EQ(got.Left, frames[i].Left);
+            EXPECT_EQ(got.Top, frames[i].Top);
+            EXPECT_EQ(got.LocalColors, frames[i].LocalBits ? 1 << frames[i].LocalBits : 0);
+            EXPECT_EQ(got.TransparentIndex, frames[i].TransparentIndex);
+            // A frame with a local table is written in row order.
+            EXPECT_EQ(got.Interlace, frames[i].Interlace && frames[i].LocalBits == 0);
+            EXPECT_TRUE(got.Pixels == frames[i].Pixels);
+        }
+        using X = OracleExtensionBlock;
+        const std::string c255(255, 'c'), c45(45, 'c');
+        const std::vector<X> expected = {
+            {0xFF, "NETSCAPE2.0"}, {0, B("\x01\x03\x00")}, {0, B("\x02\x04\x03\x02\x01")},
+            {0xFE, "made here"},   {0, c255},              {0, c45},
+            {0x01, B("\x00\x00\x00\x00\x02\x01\x00\x00\x00\x00\x09\x00")}, {0, "Hi"},
+            {0xFF, "XMP DataXMP"}, {0, B("\x00\x7F")},     {0, std::string(255, '\0')},
+            {0x2A, std::string(3, '\0')},
+        };
+        EXPECT_TRUE(oracle.Frames[0].Extensions == expected);
+        EXPECT_TRUE((oracle.Frames[1].Extensions == std::vector<X>{{0xF9, B("\x01\x00\x00\x03")}}));
+        EXPECT_TRUE((oracle.TrailingExtensions == std::vector<X>{{0xFE, "the end"}}));
+        // Our reader keeps the extension of its own label, with a warning.
+        ExpectStableRoundTrip(ours, compression, {"Unknown extension type"});
+    }
+}
+
+TEST(GifWrite, GiflibFilesWithFullTablesComeBackByteForByte) {
+    std::vector<EncodeFrame> frames(3);
+    frames[0] = {0, 0, 300, 200, false, 0, 5, Pixels(300, 200, 8, Fill::Random, 11)};
+    frames[1] = {3, 4, 97, 61, true, 0, 0, Pixels(97, 61, 8, Fill::Gradient, 12)};
+    frames[2] = {0, 0, 300, 200, false, 8, 255, Pixels(300, 200, 8, Fill::Runs, 13)};
+    const std::string giflib = EncodeWithGiflib(300, 200, 8, frames);
+    TGIFImage image;
+    ASSERT_TRUE(Load(giflib, image).Ok());
+    EXPECT_TRUE(Save(image) == giflib);
+}
+
+TEST(GifWrite, SubBlocksCodeSizesAndVersions) {
+    // The writer cuts sub-blocks at 255 bytes and writes no empty one.
+    for (int n : {0, 1, 255, 256, 255 * 17, 255 * 17 + 1}) {
+        QByteArray data;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        TGIFWriter writer(buffer);
+        std::string bytes;
+        for (int i = 0; i < n; ++i) {
+            bytes += char(i);
+            writer.Write(uint8_t(i));
+        }
+        writer.Flush();
+        EXPECT_EQ(data.toStdString() + '\0', SubBlocks(bytes)) << n;
+    }
+
+    // One colour still gets the smallest code size GIF allows, and the
+    // global table is padded to a power of two with black.
+    TGIFImage image;
+    image.GlobalColorMap().Add(RGBColor(1, 2, 3));
+    auto frame = std::make_unique<TGIFSubImage>(&image);
+    frame->SetBounds(0, 0, 4, 4);
+    image.Images().Add(std::move(frame));
+    std::string bytes = Save(image);
+    EXPECT_EQ(bytes.substr(0, 6), "GIF87a");
+    EXPECT_EQ(uint8_t(bytes[10]), 0x80);  // global table of 2 entries, colour resolution 1 bit
+    EXPECT_EQ(bytes.substr(13, 6), B("\x01\x02\x03\x00\x00\x00"));
+    EXPECT_EQ(bytes[19 + 10], 2);
+
+    // Without a local table the frame may use every index of the global
+    // table's bit depth, and no more.
+    for (int i = 1; i < 16; ++i) image.GlobalColorMap().Add(RGBColor(uint8_t(i), 0, 0));
+    TGIFSubImage& f = image.Images()[0];
+    f.SetPixels(3, 3, 15);
+    auto gce = std::make_unique<TGIFGraphicControlExtension>(&f);
+    gce->SetDelay(7);
+    f.Extensions().Add(std::move(gce));
+    bytes = Save(image);
+    EXPECT_EQ(bytes.substr(0, 6), "GIF89a");
+    EXPECT_EQ(bytes[13 + 48 + 8 + 10], 4);
+    OracleImage oracle;
+    std::string error;
+    ASSERT_TRUE(Slurp(bytes, oracle, error)) << error;
+    EXPECT_EQ(oracle.Frames[0].Pixels[15], 15);
+    f.SetPixels(3, 3, 16);
+    try {
+        Save(image);
+        ADD_FAILURE() << "a pixel outside the table was written";
+    } catch (const GIFException& e) {
+        EXPECT_STREQ(e.what(), "Color not in color table");
+    }
+}
+
+namespace {
+
+// A device that takes `room` bytes and then refuses, like a full disk.
+class FullDevice : public QIODevice {
+public:
+    explicit FullDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 len) override {
+        if (m_room <= 0) return -1;
+        const qint64 n = std::min(len, m_room);
+        m_room -= n;
+        return n;
+    }
+
+private:
+    qint64 m_room;
+};
+
+template <class E>
+std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(GifWrite, FailedWritesRaiseAndLeaveNoHalfFile) {
+    TGIFImage empty;
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_EQ(ErrorOf<GIFException>([&] { empty.SaveToStream(buffer); }), "Unsupported GIF version");
+    EXPECT_TRUE(data.isEmpty());
+
+    TGIFImage image;
+    const EncodeFrame frame{0, 0, 200, 100, false, 4, -1, Pixels(200, 100, 4, Fill::Random, 5)};
+    ASSERT_TRUE(Load(EncodeWithGiflib(200, 100, 8, {frame}), image).Ok());
+    for (qint64 room : {0, 5, 300, 2000}) {
+        FullDevice full(room);
+        EXPECT_EQ(ErrorOf<EInOutError>([&] { image.SaveToStream(full); }), "Stream write error") << room;
+    }
+    buffer.close();
+    EXPECT_EQ(ErrorOf<EInOutError>([&] { image.SaveToStream(buffer); }), "Stream write error");
+
+    // A save that fails half-way leaves the old file as it was, and nothing
+    // else in its folder.
+    TempDir dir;
+    const auto path = dir / "photo.gif";
+    testsupport::WriteFile(path, "old");
+    image.Images()[0].ColorMap().Delete(15);
+    image.Images()[0].SetPixels(199, 99, 15);
+    EXPECT_EQ(ErrorOf<GIFException>([&] { image.SaveToFile(path.string()); }), "Color not in color table");
+    EXPECT_EQ(ReadFile(path), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    image.Images()[0].ColorMap().Add(RGBColor(0, 0, 0));
+    image.SaveToFile(path.string());
+    OracleImage oracle;
+    std::string error;
+    EXPECT_TRUE(Slurp(ReadFile(path), oracle, error)) << error;
+    EXPECT_TRUE(ErrorOf<EInOutError>([&] { image.SaveToFile((dir / "no/such/folder.gif").string()); })
+                    .starts_with("Cannot create file"));
+}
+
+TEST(GifWriteTools, ImageMagickDecodesWhatWeWrite) {
+    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick's convert is missing";
+    std::vector<std::string> files;
+    for (int bits = 1; bits <= 8; ++bits) {
+        const bool interlace = bits % 2 == 0;
+        const EncodeFrame frame{0, 0, 37, 23, interlace, 0, -1, Pixels(37, 23, bits, Fill::Random, unsigned(bits))};
+        files.push_back(EncodeWithGiflib(37, 23, bits, {frame}));
+    }
+    std::vector<EncodeFrame> frames(3);
+    frames[0] = {0, 0, 120, 80, false, 0, -1, Pixels(120, 80, 8, Fill::Runs, 1)};
+    frames[1] = {10, 5, 50, 40, true, 4, 3, Pixels(50, 40, 4, Fill::Random, 2)};
+    frames[2] = {0, 70, 120, 10, true, 0, 0, Pixels(120, 10, 8, Fill::Gradient, 3)};
+    files.push_back(EncodeWithGiflib(120, 80, 8, frames));
+
+    TempDir dir;
+    const QString gif = QString::fromStdString((dir / "out.gif").string());
+    const QString rgb = QString::fromStdString((dir / "out.rgb").string());
+    for (size_t n = 0; n < files.size(); ++n)
+        for (TGIFCompression compression : Encoders) {
+            SCOPED_TRACE("file " + std::to_string(n) + (compression == TGIFCompression::gcRLE ? " RLE" : " LZW"));
+            TGIFImage image;
+            ASSERT_TRUE(Load(files[n], image).Ok());
+            image.SetCompression(compression);
+            image.SaveToFile(gif.toStdString());
+            ASSERT_TRUE(giftest::Run("convert", {gif, "-alpha", "off", "rgb:" + rgb}));
+            // Every frame in its own size, one after the other.
+            std::string expected;
+            for (const auto& frame : image.Images()) {
+                const TGIFColorMap& map = frame->ActiveColorMap();
+                for (int64_t i = 0; i < frame->DataSize(); ++i) {
+                    const TGIFColor& c = map.Entry(frame->Data()[i]);
+                    expected += {char(c.Red), char(c.Green), char(c.Blue)};
+                }
+            }
+            EXPECT_TRUE(ReadFile(rgb.toStdString()) == expected);
+        }
+}
