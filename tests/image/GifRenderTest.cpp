@@ -128,7 +128,14 @@ TEST(GifRender, MaskDrawingTilingAndScaling) {
 
     // A transparent index no pixel uses: no mask, drawn opaquely.
     MakeTransparent(frame, 2);
+    std::vector<std::string> progress;
+    pic.Image.SetOnProgress([&](platform::TPersistent* sender, TProgressStage stage, int percent, bool,
+                                const std::string& message) {
+        EXPECT_EQ(sender, &frame);
+        progress.push_back(std::to_string(int(stage)) + " " + std::to_string(percent) + " " + message);
+    });
     ASSERT_FALSE(frame.Bitmap().isNull());
+    EXPECT_EQ(progress, (std::vector<std::string>{"0 0 Rendering...", "1 0 Rendering...", "2 100 Rendering..."}));
     EXPECT_EQ(frame.Bitmap().format(), QImage::Format_Indexed8);
     EXPECT_EQ(frame.Bitmap().colorCount(), 256);
     EXPECT_EQ(frame.Bitmap().pixel(0, 0), Red);
@@ -180,6 +187,15 @@ TEST(GifRender, MaskDrawingTilingAndScaling) {
     EXPECT_EQ(frame.Bitmap().colorTable().mid(0, 216), WebPalette());
     EXPECT_EQ(frame.Bitmap().pixelIndex(0, 0), 5 * 36);
     EXPECT_EQ(frame.Bitmap().pixelIndex(2, 0), 5 * 6);
+
+    // No colour table anywhere: the frame and the image ask each other.
+    Picture bare(2, 2, {});
+    try {
+        bare.Frame(0, 0, 2, 2, {0, 0, 0, 0}).Bitmap();
+        FAIL() << "rendered without colours";
+    } catch (const GIFException& e) {
+        EXPECT_STREQ(e.what(), "No global or local color table defined");
+    }
 
     // An empty frame has no bitmap; a screen of 0 neither divides nor loops.
     TGIFSubImage empty(nullptr);

@@ -5,8 +5,10 @@ namespace app {
 // Each form file declares its registration function here and the list below
 // calls it, e.g.
 //   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
+void RegisterConditionsForms(); // TfrmConditions.cpp
 
 void RegisterFormClasses() {
+    RegisterConditionsForms();
 }
 
 } // namespace app
