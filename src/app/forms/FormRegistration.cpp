@@ -6,9 +6,11 @@ namespace app {
 // calls it, e.g.
 //   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
 void RegisterConditionsForms(); // TfrmConditions.cpp
+void RegisterChatPersonListForms();  // controls/TChatPersonList.cpp: TChatPersonList
 
 void RegisterFormClasses() {
     RegisterConditionsForms();
+    RegisterChatPersonListForms();
 }
 
 } // namespace app
