@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev libcurl4-openssl-dev libpugixml-dev libjpeg62-turbo-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  zlib1g-dev libpng-dev libgif-dev libgumbo-dev libdeflate-dev libspng-dev
+  zlib1g-dev libpng-dev libgif-dev libgumbo-dev libdeflate-dev libspng-dev libimagequant-dev
   tinyproxy giflib-tools gifsicle pngcheck imagemagick
 )
 

@@ -53,7 +53,7 @@ std::vector<SiteCarMake> ReadCarMakes(const std::string& body) {
 
 } // namespace
 
-void LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) {
+bool LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) {
     data::TCarGroup remembered;
     remembered.LoadFromRegistry();
 
@@ -65,16 +65,17 @@ void LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) 
     if (makes.empty()) {
         // Emptying the group now would make the next save wipe the user's
         // chosen cars from the registry; the remembered makes stand in.
-        if (cars.RecordCount() > 0) return;
+        if (cars.RecordCount() > 0) return false;
         for (int i = 0; i < remembered.RecordCount(); ++i) {
             const std::string name = remembered.GetComment(i);
             cars.AddCar(remembered.GetId(i), name, name, remembered.GetModel(i));
         }
-        return;
+        return false;
     }
     cars.ClearRecords();
     for (const SiteCarMake& make : makes)
         cars.AddCar(make.id, make.name, make.name, remembered.GetModelByComment(make.name));
+    return true;
 }
 
 void FillCarModels(std::string_view makeId, std::vector<std::string>& list) {

@@ -22,8 +22,10 @@ inline constexpr std::string_view CarCatalogueFallbackHost = data::DefaultServer
 // is a hosting's "not found" or "free address" page. Each make keeps the
 // model remembered for it in the registry. When neither page lists a make,
 // the group keeps the makes it had, or gets the remembered ones when it had
-// none. Blocking; never raises on network failures.
-void LoadCarModelsFromSite(TVelmora& engine, std::string_view fallbackHost = CarCatalogueFallbackHost);
+// none. True when a page listed the makes, False when the group was left
+// as described (no network, a refusing proxy): the caller may try again.
+// Blocking; never raises on network failures.
+bool LoadCarModelsFromSite(TVelmora& engine, std::string_view fallbackHost = CarCatalogueFallbackHost);
 
 // Replaces `list` with "любая" and the model names of make `makeId` (a car
 // group row's "id"); empty when the id is no number or no make of the table.

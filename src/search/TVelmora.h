@@ -99,6 +99,10 @@ public:
     void LoadAreasFromWap(const std::string& idField, const std::string& nameField, const std::string& suffix,
                           const std::string& prefix, const std::string& kind, int pageCount,
                           const std::string& urlTemplate, data::TXMLTable& table);
+    // Asked before each WAP page of an area load with the page's number
+    // (from 1) and the number of pages the load walks; answering false ends
+    // the load there, keeping the rows read so far. Unset: every page is read.
+    std::function<bool(int page, int pageCount)> OnAreaPage;
     // The index of the first record whose `fieldName` equals `value`; -1 when none.
     static int FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table);
 

@@ -72,6 +72,16 @@ void MakeWindow(QWidget* parent, TForm* form, TAlign align, bool visible) {
     form->setVisible(visible);
 }
 
+void EmbedForm(QWidget* panel, TForm* form, bool takeOverMouseMove) {
+    const bool panelHidden = panel->isHidden();
+    panel->hide();
+    MakeWindow(panel, form, TAlign::alClient, true);
+    if (auto* p = qobject_cast<platform::TPanel*>(panel); p && takeOverMouseMove) p->SetOnMouseMove(form->OnMouseMove());
+    panel->setToolTip(QString());
+    form->PostActivate();
+    panel->setVisible(!panelHidden);
+}
+
 TForm* LoadEmbeddedForm(QWidget* parent, std::string_view className, std::string_view helpFile) {
     if (!parent) return nullptr;
     WaitCursor wait;
@@ -83,12 +93,7 @@ TForm* LoadEmbeddedForm(QWidget* parent, std::string_view className, std::string
         form->SetHelpFile(helpFile);
         if (form->HelpContext() == 0) form->SetHelpContext(2);
         QWidget* const active = form->ActiveControl();
-        parent->hide();
-        MakeWindow(parent, form, TAlign::alClient, true);
-        if (auto* panel = qobject_cast<platform::TPanel*>(parent)) panel->SetHint("");
-        else parent->setToolTip(QString());
-        form->PostActivate();
-        parent->setVisible(!parentHidden);
+        EmbedForm(parent, form, false);
         form->SetActiveControl(active);
     } catch (...) {
         LogCurrentException(className);
@@ -110,16 +115,7 @@ TForm* ShowChildForm(TForm& host, QWidget* panel, std::string_view className, bo
         if (form) {
             form->SetHelpFile(host.HelpFile());
             QWidget* const active = form->ActiveControl();
-            panel->hide();
-            MakeWindow(panel, form, TAlign::alClient, true);
-            if (auto* p = qobject_cast<platform::TPanel*>(panel)) {
-                p->SetOnMouseMove(form->OnMouseMove());
-                p->SetHint("");
-            } else {
-                panel->setToolTip(QString());
-            }
-            form->PostActivate();
-            panel->setVisible(!panelHidden);
+            EmbedForm(panel, form, true);
             host.SetActiveControl(active);
         }
     } catch (...) {

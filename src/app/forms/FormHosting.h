@@ -21,6 +21,11 @@ enum class TAlign { alNone, alClient };
 // AutoScroll, and shows it when `visible`. Nothing when either is null.
 void MakeWindow(QWidget* parent, platform::TForm* form, TAlign align, bool visible);
 
+// Embeds a created form in `panel`, filling it: the panel is hidden
+// meanwhile, loses its hint and, when asked, takes over the form's mouse-move
+// handler; the form is activated once the event loop runs. Both must be set.
+void EmbedForm(QWidget* panel, platform::TForm* form, bool takeOverMouseMove);
+
 // Creates the form registered as `className` inside `parent`, filling it;
 // the form takes `helpFile` and keeps its own help context, or 2 when it has
 // none; it is activated once the event loop runs. The parent frees the form.

@@ -2,7 +2,6 @@
 
 #include "app/forms/FormHosting.h"
 #include "platform/FormRegistry.h"
-#include "platform/TPanel.h"
 
 #include <QGuiApplication>
 #include <QLayout>
@@ -71,16 +70,7 @@ TForm* TDockedForms::ShowDockedForm(QWidget* panel, std::string_view className) 
             m_host.SetHelpContext(form->HelpContext() != 0 ? form->HelpContext() : 2);
             QWidget* const active = form->ActiveControl();
             if (m_splitter) m_splitter->hide();
-            panel->hide();
-            MakeWindow(panel, form, TAlign::alClient, true);
-            if (auto* p = qobject_cast<platform::TPanel*>(panel)) {
-                p->SetOnMouseMove(form->OnMouseMove());
-                p->SetHint("");
-            } else {
-                panel->setToolTip(QString());
-            }
-            form->PostActivate();
-            panel->setVisible(!panelHidden);
+            EmbedForm(panel, form, true);
             if (m_splitter) m_splitter->setVisible(!splitterHidden);
             m_host.SetActiveControl(active);
         }

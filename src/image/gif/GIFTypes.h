@@ -1,6 +1,8 @@
 #pragma once
 // Small types shared by the GIF block classes.
 
+#include <QList>
+#include <QRgb>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -19,6 +21,11 @@ constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) {
     return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
 
+// A palette as frames and bitmaps hand it around (the platform's logical
+// palette): the entries in order, each an opaque RGB value. Empty means no
+// palette.
+using TGIFPalette = QList<QRgb>;
+
 // How serious a report is. Reading reports only warnings: the data is damaged
 // but reading goes on.
 enum class TGIFSeverity : uint8_t { Warning = 1 };
@@ -27,6 +34,13 @@ enum class TGIFSeverity : uint8_t { Warning = 1 };
 // a fixed English text.
 using TGIFWarningEvent =
     std::function<void(platform::TPersistent* sender, TGIFSeverity severity, const std::string& message)>;
+
+// Stages of a long operation reported through OnProgress.
+enum class TProgressStage : uint8_t { psStarting, psRunning, psEnding };
+// Sender, stage, percent done, whether the picture should be redrawn now,
+// and a message ("Rendering...", "Converting...").
+using TGIFProgressEvent = std::function<void(platform::TPersistent* sender, TProgressStage stage, int percent,
+                                             bool redrawNow, const std::string& message)>;
 
 // The GIF version a block needs when written.
 enum class TGIFVersion : uint8_t { gvUnknown = 0, gv87a = 1, gv89a = 2 };

@@ -5,6 +5,8 @@
 #include "image/gif/TGIFGraphicControlExtension.h"
 #include "image/gif/TGIFSubImage.h"
 
+#include <QIODevice>
+#include <QImage>
 #include <algorithm>
 
 namespace image {
@@ -132,6 +134,41 @@ void TGIFColorMap::SaveToStream(QIODevice& stream) const {
     if (m_count == 0) return;
     // Entries past Count are kept black, so the padding is already there.
     WriteCheck(stream, m_entries.data(), int64_t(3) << BitsPerPixel());
+}
+
+void TGIFColorMap::ImportPalette(const TGIFPalette& palette) {
+    Clear();
+    const int count = static_cast<int>(std::min<qsizetype>(palette.size(), MaxColors));
+    if (count == 0) return;
+    GrowFor(count);
+    for (int i = 0; i < count; ++i) {
+        const QRgb c = palette[i];
+        m_entries[static_cast<size_t>(i)] = {uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c))};
+    }
+    m_count = count;
+    Changed();
+}
+
+void TGIFColorMap::ImportRGB(const uint8_t* entries, int count) {
+    Clear();
+    count = entries ? std::clamp(count, 0, MaxColors) : 0;
+    if (count == 0) return;
+    GrowFor(count);
+    for (int i = 0; i < count; ++i, entries += 4) m_entries[static_cast<size_t>(i)] = {entries[2], entries[1], entries[0]};
+    m_count = count;
+    Changed();
+}
+
+void TGIFColorMap::ImportDIBColors(const QImage& bitmap) { ImportPalette(bitmap.colorTable()); }
+
+TGIFPalette TGIFColorMap::ExportPalette() const {
+    TGIFPalette palette;
+    palette.reserve(m_count);
+    for (int i = 0; i < m_count; ++i) {
+        const TGIFColor& c = m_entries[static_cast<size_t>(i)];
+        palette.push_back(qRgb(c.Red, c.Green, c.Blue));
+    }
+    return palette;
 }
 
 bool TGIFColorMap::Optimize() {

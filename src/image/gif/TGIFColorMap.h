@@ -16,6 +16,7 @@
 #include <string>
 
 class QIODevice;
+class QImage;
 
 namespace image {
 
@@ -85,6 +86,15 @@ public:
     // Replaces the table with `count` entries (0..256) read from the stream;
     // short data raises "Premature end of data".
     void LoadFromStream(QIODevice& stream, int count);
+    // Replace the table with up to 256 colours: a palette's entries, B, G, R,
+    // reserved quadruples (as a DIB colour table holds them), or a bitmap's
+    // colour table (none for a bitmap without one). Changed is called when
+    // colours were taken.
+    void ImportPalette(const TGIFPalette& palette);
+    void ImportRGB(const uint8_t* entries, int count);
+    void ImportDIBColors(const QImage& bitmap);
+    // The entries as a palette; empty for an empty table.
+    TGIFPalette ExportPalette() const;
 
     // Writes the entries, padded with black ones to 2^BitsPerPixel; nothing
     // for an empty table.

@@ -28,4 +28,13 @@ void TGIFGlobalColorMap::MapImages(const TGIFColorMapping& map) {
         if (&frame->ActiveColorMap() == this) MapFramePixels(*frame, map);
 }
 
+void TGIFGlobalColorMap::Changed() {
+    TGIFImage* image = m_header ? m_header->GIFImage() : nullptr;
+    if (!image) return;
+    image->SetPalette({});
+    // Frames rendered with these colours render again.
+    for (const auto& frame : image->Images())
+        if (frame->ColorMap().Count() == 0) frame->SetPalette({});
+}
+
 } // namespace image

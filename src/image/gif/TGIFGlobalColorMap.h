@@ -21,6 +21,8 @@ public:
     void Warning(TGIFSeverity severity, const std::string& message) override;
 
 protected:
+    // Drops the cached palette that was made from this table.
+    void Changed() override;
     // Over every frame whose active colour table is this one.
     void BuildHistogram(TGIFHistogram& histogram) override;
     void MapImages(const TGIFColorMapping& map) override;

@@ -36,6 +36,42 @@ void TGIFImage::Clear() {
     // No table is left to describe; the packed byte is worked out afresh
     // when the image is written.
     m_header.SetPackedFields(0);
+    m_globalPalette = {};
+}
+
+void TGIFImage::SetReductionBits(int value) { m_reductionBits = std::clamp(value, 1, 8); }
+
+bool TGIFImage::DoDither() const {
+    return (m_drawOptions & DrawDither) && (!(m_drawOptions & DrawAutoDither) || DoAutoDither);
+}
+
+TGIFPalette TGIFImage::Palette() {
+    if (m_paletteGuard) RaiseGIFError(SNoColorTable);
+    m_paletteGuard = true;
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{m_paletteGuard};
+    if (!m_globalPalette.isEmpty()) return m_globalPalette;
+    if (DoDither()) {
+        m_globalPalette = WebPalette();
+    } else if (GlobalColorMap().Count() > 0) {
+        m_globalPalette = GlobalColorMap().ExportPalette();
+    } else if (m_images.Count() > 0) {
+        return m_images[0].Palette();
+    }
+    return m_globalPalette;
+}
+
+void TGIFImage::SetPalette(const TGIFPalette& value) { m_globalPalette = value; }
+
+void TGIFImage::Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
+                         const std::string& message) {
+    if (m_onProgress) m_onProgress(sender, stage, percent, redrawNow, message);
+}
+
+void TGIFImage::Changed() {
+    if (m_onChange) m_onChange();
 }
 
 TGIFVersion TGIFImage::Version() const {

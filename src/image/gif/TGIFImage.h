@@ -1,12 +1,14 @@
 #pragma once
 // A GIF image as a tree of blocks: the header (logical screen and global
 // colour table), the frames with their extensions, and the trailer, read from
-// a stream. Every block reports damaged but readable data here, and the image
-// passes it on to OnWarning; errors are GIFExceptions.
+// a stream and written back to one. Every block reports damaged but readable
+// data here, and the image passes it on to OnWarning; errors are
+// GIFExceptions.
 //
-// This is the part of the image that reading needs. Drawing, writing and the
-// conversions build on it.
+// This is the part of the image that reading and writing need. Drawing and
+// the conversions build on it.
 
+#include "image/gif/ColorReduction.h"
 #include "image/gif/GIFCompress.h"
 #include "image/gif/GIFTypes.h"
 #include "image/gif/TGIFHeader.h"
@@ -18,6 +20,28 @@
 class QIODevice;
 
 namespace image {
+
+// Draw options of an image (a 16-bit set).
+inline constexpr uint16_t DrawAsync = 0x0001;
+inline constexpr uint16_t DrawTransparent = 0x0002;
+inline constexpr uint16_t DrawAnimate = 0x0004;
+inline constexpr uint16_t DrawLoop = 0x0008;
+inline constexpr uint16_t DrawLoopForever = 0x0010;
+inline constexpr uint16_t DrawValidateCanvas = 0x0020;
+inline constexpr uint16_t DrawDirect = 0x0040;
+inline constexpr uint16_t DrawClearOnLoop = 0x0080;
+inline constexpr uint16_t DrawTile = 0x0100;
+inline constexpr uint16_t DrawDither = 0x0200;
+inline constexpr uint16_t DrawAutoDither = 0x0400;
+
+// Unit options: the settings new images start with.
+inline uint16_t DefaultDrawOptions = 0x068F;
+inline TColorReduction DefaultColorReduction = TColorReduction::ReduceCube216;
+inline int DefaultReductionBits = 8;
+inline TDitherMode DefaultDitherMode = TDitherMode::DitherNone;
+// True when the screen shows at most 256 colours; screens here show more, so
+// DrawAutoDither keeps frames in their own colours.
+inline bool DoAutoDither = false;
 
 class TGIFImage {
 public:
@@ -82,6 +106,40 @@ public:
     // Passes a warning of `sender` to OnWarning when it is set.
     virtual void Warning(platform::TPersistent* sender, TGIFSeverity severity, const std::string& message);
 
+    // Settings of drawing and of the conversion of deep bitmaps into frames.
+    uint16_t DrawOptions() const { return m_drawOptions; }
+    void SetDrawOptions(uint16_t value) { m_drawOptions = value; }
+    TColorReduction ColorReduction() const { return m_colorReduction; }
+    void SetColorReduction(TColorReduction value) { m_colorReduction = value; }
+    // 1..8; other values are clamped.
+    int ReductionBits() const { return m_reductionBits; }
+    void SetReductionBits(int value);
+    TDitherMode DitherMode() const { return m_ditherMode; }
+    void SetDitherMode(TDitherMode value) { m_ditherMode = value; }
+    // True when frames render dithered to the web palette: DrawDither set
+    // and, when DrawAutoDither is also set, DoAutoDither.
+    bool DoDither() const;
+
+    // The image's palette: the cached one, else the web palette when the
+    // image dithers, else the global table's, else the first frame's (none
+    // without frames). When neither the image nor its first frame has a
+    // colour table the frame asks back, which raises GIFException "No global
+    // or local color table defined".
+    TGIFPalette Palette();
+    // Replaces the cached palette (empty: none, worked out again when asked).
+    void SetPalette(const TGIFPalette& value);
+    // Set when a frame's palette changed under its rendered bitmap.
+    bool PaletteModified() const { return m_paletteModified; }
+    void SetPaletteModified(bool value) { m_paletteModified = value; }
+
+    // Receives the progress of long operations of the image and its frames.
+    void SetOnProgress(TGIFProgressEvent handler) { m_onProgress = std::move(handler); }
+    void Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
+                  const std::string& message);
+    // Called when the picture changed; unset, nothing happens.
+    void SetOnChange(std::function<void()> handler) { m_onChange = std::move(handler); }
+    virtual void Changed();
+
     // Called by a frame before it allocates its pixels while the image
     // loads: all frames of one load together may hold at most the library's
     // bitmap limit, so a small damaged file cannot claim gigabytes through
@@ -93,6 +151,15 @@ private:
     TGIFImageList m_images;
     TGIFWarningEvent m_onWarning;
     int64_t m_loadingBytes = 0;
+    uint16_t m_drawOptions = DefaultDrawOptions;
+    TColorReduction m_colorReduction = DefaultColorReduction;
+    int m_reductionBits = DefaultReductionBits;
+    TDitherMode m_ditherMode = DefaultDitherMode;
+    TGIFPalette m_globalPalette;
+    bool m_paletteGuard = false;
+    bool m_paletteModified = false;
+    TGIFProgressEvent m_onProgress;
+    std::function<void()> m_onChange;
     TGIFCompression m_compression = DefaultCompressionMethod;
 };
 

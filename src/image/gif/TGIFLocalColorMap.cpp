@@ -17,4 +17,8 @@ void TGIFLocalColorMap::MapImages(const TGIFColorMapping& map) {
     if (m_subImage) MapFramePixels(*m_subImage, map);
 }
 
+void TGIFLocalColorMap::Changed() {
+    if (m_subImage) m_subImage->SetPalette({});
+}
+
 } // namespace image

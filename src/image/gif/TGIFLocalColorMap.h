@@ -18,6 +18,8 @@ public:
     void Warning(TGIFSeverity severity, const std::string& message) override;
 
 protected:
+    // Drops the cached palette that was made from this table.
+    void Changed() override;
     // Over the owning frame only.
     void BuildHistogram(TGIFHistogram& histogram) override;
     void MapImages(const TGIFColorMapping& map) override;

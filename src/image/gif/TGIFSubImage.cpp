@@ -33,6 +33,9 @@ void TGIFSubImage::Clear() {
     m_descriptor = {};
     m_transparent = false;
     m_graphicControlExtension = nullptr;
+    FreeMask();
+    FreeBitmap();
+    m_palette = {};
 }
 
 TGIFVersion TGIFSubImage::GetVersion() const {
@@ -74,6 +77,8 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
     m_descriptor.Width = word(width);
     m_descriptor.Height = word(height);
     if (resized) {
+        FreeBitmap();
+        FreeMask();
         m_data = {};
         const int64_t size = int64_t(Width()) * Height();
         if (size > TLinearBitmap::MaxBitmapBytes) RaiseGIFError(SFrameTooLarge);

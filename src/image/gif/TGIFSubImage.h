@@ -11,9 +11,17 @@
 #include "image/gif/TGIFItem.h"
 #include "image/gif/TGIFLocalColorMap.h"
 
+#include <QImage>
 #include <QRect>
 #include <cstdint>
 #include <vector>
+
+class QIcon;
+class QPainter;
+
+namespace platform {
+class TGraphic;
+}
 
 namespace image {
 
@@ -90,10 +98,79 @@ public:
     // Extensions); null when there is none.
     TGIFGraphicControlExtension* GraphicControlExtension() const { return m_graphicControlExtension; }
 
-    // Drops pixels, extensions, local table and descriptor.
+    // Drops pixels, extensions, local table, descriptor, the rendered bitmap
+    // and the cached palette.
     void Clear();
     // 89a when the local table is optimised or the frame has extensions.
     TGIFVersion GetVersion() const override;
+
+    // --- Rendering, drawing and conversion (TGIFSubImageRender.cpp) ---
+
+    // The frame rendered into an Indexed8 image whose colour table is the
+    // frame's palette padded with black to 256 entries (or, when the image
+    // dithers, its colours dithered to the web palette); built on first use,
+    // a null image for an empty frame. Rendering reports "Rendering..."
+    // progress through the image.
+    const QImage& Bitmap();
+    // The transparent pixels of the rendered frame, Format_Mono, bit set
+    // for a transparent pixel; null when no pixel is transparent.
+    const QImage& Mask() const { return m_mask; }
+    // Renders again when the mask is due; true when the frame has a mask.
+    bool HasMask();
+    bool NeedMask() const { return m_needMask; }
+    void FreeBitmap();
+    // Also marks the mask as due.
+    void FreeMask();
+
+    // The frame's palette: the rendered bitmap's, else the cached one, else
+    // the web palette when the image dithers, else the image's when the frame
+    // has no local table, else the local table's.
+    TGIFPalette Palette();
+    // A palette that differs from the rendered bitmap's drops the bitmap and
+    // tells the image (PaletteModified, Changed).
+    void SetPalette(const TGIFPalette& value);
+
+    // Draws the frame in its place on the logical screen scaled into
+    // `rect`, or, tiled, repeated over `rect` every screen width and height.
+    // Transparent drawing leaves the canvas under transparent pixels alone.
+    void Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    // Draws the frame stretched into `rect` (or tiled over it).
+    void StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    // The frame's rectangle on the logical screen scaled into `dest`; a
+    // screen of size 0 counts as the frame's own extent.
+    QRect ScaleRect(const QRect& dest) const;
+
+    // Cuts a transparent frame down to the smallest rectangle of
+    // non-transparent pixels; a frame with none left is cleared.
+    void Crop();
+    // Makes transparent the pixels that show the same colour as `previous`
+    // under them, so the frame compresses better. An index is taken for
+    // transparency only when no pixel of this frame uses it, else a black
+    // entry is added. Nothing when the colour table is full, when `previous`
+    // is disposed of before this frame or when they do not overlap.
+    void MergeTransparentWith(const TGIFSubImage* previous);
+
+    // Copies another frame (descriptor, pixels, local table, extensions).
+    void Assign(const TGIFSubImage& source);
+    // Becomes the bitmap (never changed): 1- and 8-bit images keep their
+    // colours, deeper ones are reduced with the image's ColorReduction,
+    // DitherMode and ReductionBits. Pixels with alpha below 128 (or whose
+    // colour table entry has such alpha) become transparent. A null image
+    // clears the frame; an image larger than 65535 pixels on a side raises
+    // "Invalid image dimensions"; more than 256 colours left after a
+    // ReduceNone reduction raise "Color table overflow".
+    void Assign(const QImage& source);
+    // An icon at its first size (32 x 32 when it has none), with its mask.
+    void Assign(const QIcon& source);
+    // Any graphic: through the image it renders, or drawn onto one.
+    void Assign(const platform::TGraphic& source);
+    // `dest` receives the rendered bitmap.
+    void AssignTo(QImage& dest);
+    // Pixels whose byte in `mask` (Width x Height bytes, rows from the top)
+    // is not 0 take a new black entry of the local table, after the table is
+    // optimised; nothing when the table is then empty or full, and the entry
+    // is dropped again when no pixel took it.
+    void ImportTransparencyMask(const std::vector<uint8_t>& mask);
 
     // Writes the extensions and, unless the frame is Empty, the descriptor,
     // the local table and the compressed pixels (CompressFrame). With a local
@@ -120,6 +197,19 @@ private:
     TGIFExtensionList m_extensions;
     bool m_transparent = false;
     TGIFGraphicControlExtension* m_graphicControlExtension = nullptr;
+
+    void CreateBitmap();
+    void CreateDitheredBitmap();
+    void ReportProgress(TProgressStage stage, int percent, const char* message);
+    const QImage& MaskedBitmap();
+    void ImportPixels(const QImage& bitmap);
+    TGIFGraphicControlExtension& EnsureGraphicControlExtension();
+
+    QImage m_bitmap;
+    QImage m_mask;
+    QImage m_maskedBitmap;  // the bitmap with transparent pixels, for drawing
+    bool m_needMask = true;
+    TGIFPalette m_palette;
 };
 
 } // namespace image

@@ -1,0 +1,403 @@
+// The conditions form: its pages and buttons, and the list of found profiles.
+#include "app/forms/TfrmConditions.h"
+
+#include "app/controls/TCheckedTreeNode.h"
+#include "data/TdmFriend.h"
+#include "platform/FormRegistry.h"
+#include "platform/MessageRoutines.h"
+#include "platform/TActionList.h"
+#include "search/CarCatalogue.h"
+#include "search/TVelmora.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace app {
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+struct TCursorGuard {
+    TCursorGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TCursorGuard() { QApplication::restoreOverrideCursor(); }
+};
+
+// Runs a button's handler; what it throws is shown, never passed on to Qt.
+template <class F>
+void Guarded(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+    }
+}
+
+// Found rows on the form's colours: new ones light green, the rest white; a
+// selected row keeps the selection colour. The text starts 2 pixels in.
+class TLoadedRowDelegate : public QStyledItemDelegate {
+public:
+    explicit TLoadedRowDelegate(TfrmConditions& form) : QStyledItemDelegate(&form), m_form(form) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->fillRect(option.rect,
+                          selected ? option.palette.brush(QPalette::Highlight) : QBrush(m_form.LoadedRowColor(index.row())));
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                          index.data(Qt::DisplayRole).toString());
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        // 13 pixels a row, or the font's height where that is taller.
+        return {QStyledItemDelegate::sizeHint(option, index).width(), std::max(13, option.fontMetrics.height())};
+    }
+
+private:
+    TfrmConditions& m_form;
+};
+
+// A node's check box drawn 1 pixel after the indentation, where a click on
+// it is taken (see tvSearchMouseDown), and its caption 4 pixels after that.
+class TConditionNodeDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        constexpr int iconSize = TCheckedTreeNode::CheckIconSize;
+        const QRect rect = option.rect;
+        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+        icon.paint(painter, QRect(rect.left() + 1, rect.top() + (rect.height() - iconSize) / 2, iconSize, iconSize));
+        const QString text = index.data(Qt::DisplayRole).toString();
+        QRect textRect = rect.adjusted(iconSize + 5, 0, 0, 0);
+        textRect.setWidth(option.fontMetrics.horizontalAdvance(text) + 4);
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected) painter->fillRect(textRect, option.palette.brush(QPalette::Highlight));
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(textRect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        return {TCheckedTreeNode::CheckIconSize + 11 + option.fontMetrics.horizontalAdvance(text),
+                std::max(TCheckedTreeNode::CheckIconSize + 2, option.fontMetrics.height() + 2)};
+    }
+};
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QString& hint = {}) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    parent->layout()->addWidget(button);
+    return button;
+}
+
+QTreeWidget* ConditionTree(QWidget* page, const char* name) {
+    auto* tree = new QTreeWidget(page);
+    tree->setObjectName(name);
+    tree->setHeaderHidden(true);
+    tree->setIndentation(19);
+    tree->setIconSize({TCheckedTreeNode::CheckIconSize, TCheckedTreeNode::CheckIconSize});
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->setRootIsDecorated(true);
+    tree->setUniformRowHeights(true);
+    tree->setItemDelegate(new TConditionNodeDelegate(tree));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tree);
+    return tree;
+}
+
+} // namespace
+
+void RegisterConditionsForms() { platform::RegisterFormClass<TfrmConditions>("TfrmConditions"); }
+
+TfrmConditions::TfrmConditions(QWidget* owner) : platform::TForm(owner), m_carFallbackHost(search::CarCatalogueFallbackHost) {
+    BuildForm();
+    // The main window's search actions, when it is there to lend them.
+    QWidget* main = nullptr;
+    for (QWidget* w = owner; w && !main; w = w->parentWidget())
+        if (w->objectName() == "frmMain") main = w;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (!main && top->objectName() == "frmMain") main = top;
+    if (main)
+        if (QObject* actionList = main->findChild<QObject*>("ActionList")) BindSearchActions(actionList);
+    BuildTree(tvSearch);
+    m_searchTreeBuilt = true;
+}
+
+TfrmConditions::~TfrmConditions() = default;
+
+void TfrmConditions::BuildForm() {
+    setObjectName("frmConditions");
+    resize(686, 385);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    pcLeft = new QTabWidget(this);
+    pcLeft->setObjectName("pcLeft");
+    tsSearch = new QWidget;
+    tsSearch->setObjectName("tsSearch");
+    tsExSearch = new QWidget;
+    tsExSearch->setObjectName("tsExSearch");
+    tsLoadedFriends = new QWidget;
+    tsLoadedFriends->setObjectName("tsLoadedFriends");
+    pcLeft->addTab(tsSearch, "Простой поиск");
+    pcLeft->addTab(tsExSearch, "Расширенный поиск");
+    pcLeft->addTab(tsLoadedFriends, "Найденные");
+    tvSearch = ConditionTree(tsSearch, "tvSearch");
+    tvExSearch = ConditionTree(tsExSearch, "tvExSearch");
+    for (QTreeWidget* tree : {tvSearch, tvExSearch}) tree->viewport()->installEventFilter(this);
+    connect(tvExSearch, &QTreeWidget::itemExpanded, this, &TfrmConditions::tvExSearchExpanding);
+
+    lbxLoad = new QListWidget(tsLoadedFriends);
+    lbxLoad->setObjectName("lbxLoad");
+    lbxLoad->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lbxLoad->setUniformItemSizes(true);
+    lbxLoad->setItemDelegate(new TLoadedRowDelegate(*this));
+    auto* listLayout = new QVBoxLayout(tsLoadedFriends);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(lbxLoad);
+    layout->addWidget(pcLeft, 1);
+
+    pnButtonsLeft = new QWidget(this);
+    pnButtonsLeft->setObjectName("pnButtonsLeft");
+    new QHBoxLayout(pnButtonsLeft);
+    pnButtonsLeft->layout()->setContentsMargins(2, 2, 2, 2);
+    btnStart = Button(pnButtonsLeft, "btnStart", "Старт");
+    btnStop = Button(pnButtonsLeft, "btnStop", "Стоп");
+    btnSuspend = Button(pnButtonsLeft, "btnSuspend", "Пауза");
+    btnResume = Button(pnButtonsLeft, "btnResume", "Продолж.");
+    layout->addWidget(pnButtonsLeft);
+
+    pnLoadedFriendsButtons = new QWidget(this);
+    pnLoadedFriendsButtons->setObjectName("pnLoadedFriendsButtons");
+    new QHBoxLayout(pnLoadedFriendsButtons);
+    pnLoadedFriendsButtons->layout()->setContentsMargins(2, 2, 2, 2);
+    btnShowLoaded = Button(pnLoadedFriendsButtons, "btnShowLoaded", "Открыть", "Открыть анкету");
+    btnDelete = Button(pnLoadedFriendsButtons, "btnDelete", "Удалить", "Удалить выбранную анкету");
+    btnClear = Button(pnLoadedFriendsButtons, "btnClear", "Очистить", "Удалить все найденные анкеты");
+    btnAddToFavorites =
+        Button(pnLoadedFriendsButtons, "btnAddToFavorites", ">", "Добавить текущую анкету в избранные");
+    btnAddToFavorites->setEnabled(false);
+    btnAddAllToFavorites = Button(pnLoadedFriendsButtons, "btnAddAllToFavorites", ">>", "Добавить всех в избранные");
+    layout->addWidget(pnLoadedFriendsButtons);
+    pnLoadedFriendsButtons->hide();
+
+    connect(pcLeft, &QTabWidget::currentChanged, this, [this] { Guarded([this] { pcLeftChange(); }); });
+    connect(btnShowLoaded, &QPushButton::clicked, this, [this] { Guarded([this] { btnShowLoadedClick(); }); });
+    connect(lbxLoad, &QListWidget::itemDoubleClicked, this, [this] { Guarded([this] { btnShowLoadedClick(); }); });
+    connect(btnDelete, &QPushButton::clicked, this, [this] { Guarded([this] { btnDeleteClick(); }); });
+    connect(btnClear, &QPushButton::clicked, this, [this] { Guarded([this] { btnClearClick(); }); });
+    connect(btnAddToFavorites, &QPushButton::clicked, this, [this] { Guarded([this] { btnAddToFavoritesClick(); }); });
+    connect(btnAddAllToFavorites, &QPushButton::clicked, this,
+            [this] { Guarded([this] { btnAddAllToFavoritesClick(); }); });
+    connect(lbxLoad, &QListWidget::currentRowChanged, this, [this] { lbxLoadClick(); });
+}
+
+void TfrmConditions::BindSearchActions(QObject* actionList) {
+    if (!actionList) return;
+    const std::pair<QPushButton*, const char*> bindings[] = {{btnStart, "acStartSearch"},
+                                                             {btnStop, "acStopSearch"},
+                                                             {btnSuspend, "acSuspendSearch"},
+                                                             {btnResume, "acResumeSearch"}};
+    for (const auto& [button, name] : bindings) {
+        QAction* action = actionList->findChild<QAction*>(name);
+        if (!action) continue;
+        if (button == btnStart) m_acStart = action;
+        if (button == btnStop) m_acStop = action;
+        platform::LinkButtonToAction(button, action);
+    }
+}
+
+bool TfrmConditions::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        QTreeWidget* tree = watched == tvSearch->viewport()     ? tvSearch
+                            : watched == tvExSearch->viewport() ? tvExSearch
+                                                                : nullptr;
+        if (tree && mouse->button() == Qt::LeftButton) {
+            const QPoint pos = mouse->position().toPoint();
+            if (tvSearchMouseDown(tree, pos)) {
+                // The check box took the click; the node is selected, nothing more.
+                if (QTreeWidgetItem* item = tree->itemAt(pos)) tree->setCurrentItem(item);
+                return true;
+            }
+        }
+    }
+    return platform::TForm::eventFilter(watched, event);
+}
+
+void TfrmConditions::SetFoundBaseline(int32_t value) {
+    m_foundBaseline = value;
+    lbxLoad->viewport()->update();
+}
+
+void TfrmConditions::RebuildActiveTree() {
+    m_searchTreeBuilt = false;
+    m_exSearchTreeBuilt = false;
+    QWidget* page = pcLeft->currentWidget();
+    QTreeWidget* tree = page == tsSearch ? tvSearch : page == tsExSearch ? tvExSearch : nullptr;
+    if (!tree) return;
+    tree->hide();
+    BuildTree(tree);
+    (tree == tvSearch ? m_searchTreeBuilt : m_exSearchTreeBuilt) = true;
+    tree->show();
+}
+
+void TfrmConditions::pcLeftChange() {
+    QWidget* page = pcLeft->currentWidget();
+    if (page == tsSearch || page == tsExSearch) {
+        QTreeWidget* tree = page == tsSearch ? tvSearch : tvExSearch;
+        bool& built = page == tsSearch ? m_searchTreeBuilt : m_exSearchTreeBuilt;
+        if (!built) {
+            tree->hide();
+            BuildTree(tree);
+            built = true;
+            tree->show();
+        }
+        if (m_acStop && !m_acStop->isEnabled() && m_acStart) m_acStart->setEnabled(true);
+        pnButtonsLeft->show();
+        pnLoadedFriendsButtons->hide();
+    } else {
+        // No search is started from the found list.
+        if (m_acStart && m_acStart->isEnabled()) m_acStart->setEnabled(false);
+        pnButtonsLeft->hide();
+        pnLoadedFriendsButtons->show();
+    }
+}
+
+void TfrmConditions::RefreshLoadedList() {
+    const bool switched = pcLeft->currentWidget() != tsLoadedFriends;
+    pcLeft->setCurrentWidget(tsLoadedFriends); // fires pcLeftChange when the page changes
+    FillLoadedList();
+    if (!switched) pcLeftChange();
+}
+
+void TfrmConditions::FillLoadedList() {
+    lbxLoad->clear();
+    if (!m_engine) return;
+    const data::TFriend& found = m_engine->FoundFriends();
+    QStringList rows;
+    rows.reserve(found.RecordCount());
+    for (int i = 0; i < found.RecordCount(); ++i) {
+        const pugi::xml_node record = found.RecordNode(i);
+        rows << Q(data::TXMLTable::NodeText(record, "Name") + ", " + data::TXMLTable::NodeText(record, "Age") + ", " +
+                  data::TXMLTable::NodeText(record, "Area"));
+    }
+    lbxLoad->addItems(rows);
+}
+
+void TfrmConditions::LockLoadedButtons(bool locked) {
+    btnClear->setEnabled(!locked);
+    btnDelete->setEnabled(!locked);
+    btnAddAllToFavorites->setEnabled(!locked);
+}
+
+QColor TfrmConditions::LoadedRowColor(int row) const {
+    if (lbxLoad->count() > m_foundBaseline && row >= m_foundBaseline) return QColor(224, 255, 224);
+    return QColor(255, 255, 255);
+}
+
+void TfrmConditions::btnShowLoadedClick() {
+    const int row = lbxLoad->currentRow();
+    if (!m_engine || row < 0) return;
+    data::TFriend& found = m_engine->FoundFriends();
+    if (row >= found.RecordCount()) return;
+    if (found.Active()) found.SetRecNo(row + 1);
+    const std::string address = data::TXMLTable::NodeText(found.RecordNode(row), "URL");
+    // Only web addresses go to the browser: a found profile's address comes
+    // from a page of the site and must not start a local program or file.
+    const QUrl url(Q(address), QUrl::StrictMode);
+    if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty())
+        QDesktopServices::openUrl(url);
+    else
+        platform::ShowInfoMessage("Открываются только адреса http и https: " + address);
+}
+
+void TfrmConditions::SaveFoundFriendsReporting() {
+    try {
+        m_engine->SaveFoundFriends();
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+    }
+}
+
+void TfrmConditions::btnDeleteClick() {
+    if (!m_engine || lbxLoad->count() == 0) return;
+    data::TFriend& found = m_engine->FoundFriends();
+    // Rows are paired with records by position: a list out of step with the
+    // table is refreshed rather than used to delete the wrong profiles.
+    if (lbxLoad->count() != found.RecordCount()) {
+        RefreshLoadedList();
+        return;
+    }
+    const int remembered = lbxLoad->currentRow();
+    int k = 0;
+    for (int row = 0; row < lbxLoad->count(); ++row) {
+        if (lbxLoad->item(row)->isSelected()) found.DeleteFriend(k);
+        else ++k;
+    }
+    SaveFoundFriendsReporting();
+    RefreshLoadedList();
+    lbxLoad->setCurrentRow(lbxLoad->count() <= remembered ? 0 : remembered);
+    if (OnLoadedChanged) OnLoadedChanged(this);
+}
+
+void TfrmConditions::btnClearClick() {
+    if (!m_engine) return;
+    data::TFriend& found = m_engine->FoundFriends();
+    if (lbxLoad->count() != found.RecordCount()) { // profiles the user has not seen are not cleared unseen
+        RefreshLoadedList();
+        return;
+    }
+    lbxLoad->clear();
+    found.ClearRecords();
+    SaveFoundFriendsReporting();
+    RefreshLoadedList();
+    if (OnLoadedChanged) OnLoadedChanged(this);
+}
+
+void TfrmConditions::btnAddToFavoritesClick() {
+    if (!m_engine || lbxLoad->count() == 0) return;
+    TCursorGuard hourglass;
+    data::TFriend& found = m_engine->FoundFriends();
+    if (!found.Active()) found.Open();
+    for (int row = 0; row < lbxLoad->count() && row < found.RecordCount(); ++row) {
+        if (!lbxLoad->item(row)->isSelected()) continue;
+        found.SetRecNo(row + 1);
+        if (OnAddToFavourites) OnAddToFavourites(lbxLoad);
+    }
+}
+
+void TfrmConditions::btnAddAllToFavoritesClick() {
+    if (!m_engine) return;
+    TCursorGuard hourglass;
+    if (OnBeforeSaveFavourites) OnBeforeSaveFavourites(this);
+    data::TFriend& favourites = data::dmFriend().Friends();
+    m_engine->FoundFriends().MergeByURL(favourites);
+    try {
+        favourites.Save();
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+    }
+    if (OnAfterSaveFavourites) OnAfterSaveFavourites(this);
+}
+
+void TfrmConditions::lbxLoadClick() {
+    if (lbxLoad->currentRow() >= 0) btnAddToFavorites->setEnabled(true);
+}
+
+} // namespace app

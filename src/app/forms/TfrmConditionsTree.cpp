@@ -1,0 +1,618 @@
+// The conditions trees: building them from the stored settings and the
+// vocabulary tables, and what a click on a node's check box does.
+//
+// A node's kind (see ConditionNodeKinds.h) says what it stands for; its check
+// state is its icon. Roots with items either allow several checked items (the
+// purposes, sponsorship, music, sport, excitements and cars) or only one.
+// Every positional read (gender items, vocabulary rows, a node's children)
+// is bounds-checked: a node out of step with its table stays a plain node.
+#include "app/controls/TCheckedTreeNode.h"
+#include "app/forms/ConditionNodeKinds.h"
+#include "app/forms/TfrmConditions.h"
+#include "data/CodeTables.h"
+#include "data/TdmFriend.h"
+#include "platform/MessageRoutines.h"
+#include "search/CarCatalogue.h"
+#include "search/TVelmora.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace app {
+namespace {
+
+constexpr int NodeIndent = 19;
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString Num(int32_t n) { return QString::number(n); }
+
+data::TTesselSettings& Settings() { return data::dmFriend().Settings(); }
+
+bool IsFlagSet(const std::string& flag) { return flag == "checked"; }
+
+// "|" + id + "|" occurs in "|" + list + "|".
+// An empty id (the car root's placeholder) is in no list.
+bool FramedIn(std::string_view list, std::string_view id) {
+    if (id.empty()) return false;
+    const std::string framed = "|" + std::string(list) + "|";
+    return framed.find("|" + std::string(id) + "|") != std::string::npos;
+}
+
+std::string RowText(const data::TXMLTable& table, int row, std::string_view field) {
+    return data::TXMLTable::NodeText(table.RecordNode(row), field);
+}
+
+// "Рост от 150 до 190", "Рост от 150", or `bare` when the minimum is 0 or
+// only the maximum is set.
+QString RangeCaption(const QString& prefix, int32_t min, int32_t max, const QString& bare) {
+    if (min != 0 && max != 0) return prefix + " от " + Num(min) + " до " + Num(max);
+    if (min != 0) return prefix + " от " + Num(min);
+    return bare;
+}
+
+void DeleteChildren(TCheckedTreeNode* node) { qDeleteAll(node->takeChildren()); }
+
+void UncheckChildren(TCheckedTreeNode* node) {
+    for (int i = 0; i < node->childCount(); ++i)
+        if (TCheckedTreeNode* child = node->ChildNode(i)) child->SetChecked(false);
+}
+
+void SetExpandedAll(QTreeWidgetItem* item, bool expanded) {
+    item->setExpanded(expanded);
+    for (int i = 0; i < item->childCount(); ++i) SetExpandedAll(item->child(i), expanded);
+}
+
+// Every node of `tree` of one of `kinds`.
+template <class F>
+void ForEachNode(QTreeWidget* tree, F&& f) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (TCheckedTreeNode* node = TCheckedTreeNode::From(*it)) f(node);
+}
+
+struct TCursorGuard {
+    TCursorGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TCursorGuard() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+TCheckedTreeNode* TfrmConditions::AddRootNode(QTreeWidget* tree, const QString& caption, uint8_t kind) {
+    auto* node = new TCheckedTreeNode(kind, caption);
+    tree->addTopLevelItem(node);
+    node->SetChecked(IsConditionSet(kind, {}));
+    return node;
+}
+
+TCheckedTreeNode* TfrmConditions::AddChildNode(TCheckedTreeNode* parent, const QString& caption, std::string_view id,
+                                               uint8_t kind) {
+    auto* node = new TCheckedTreeNode(kind, caption);
+    parent->addChild(node);
+    node->SetChecked(IsConditionSet(kind, id));
+    return node;
+}
+
+bool TfrmConditions::IsConditionSet(uint8_t kind, std::string_view id) const {
+    const data::TTesselSettings& s = Settings();
+    switch (kind) {
+    case nkMyGender: return s.s_i() == id;
+    case nkSeekGender: return s.s_l() == id;
+    case nkAge: return !s.s_f().empty();
+    case nkTarget: return !s.target().empty();
+    case nkTargetItem: return data::GetGroupProp(s.TargetGroup(), id);
+    case nkSponsor: return !s.sponsor().empty();
+    case nkSponsorItem: return data::GetGroupProp(s.SponsorGroup(), id);
+    case nkReal: return IsFlagSet(s.s_real()) || IsFlagSet(s.ns_real());
+    case nkOnlyReal: return IsFlagSet(s.s_real());
+    case nkExcludeReal: return IsFlagSet(s.ns_real());
+    case nkPhoto: return IsFlagSet(s.s_p()) || IsFlagSet(s.ns_p());
+    case nkWithPhoto: return IsFlagSet(s.s_p());
+    case nkWithoutPhoto: return IsFlagSet(s.ns_p());
+    case nkVideo: return IsFlagSet(s.s_v()) || IsFlagSet(s.ns_v());
+    case nkWithVideo: return IsFlagSet(s.s_v());
+    case nkWithoutVideo: return IsFlagSet(s.ns_v());
+    case nkIntim: return IsFlagSet(s.ns_w()) || IsFlagSet(s.s_w());
+    case nkOnlyIntim: return IsFlagSet(s.ns_w());
+    case nkExcludeIntim: return IsFlagSet(s.s_w());
+    case nkPeriod: return true;
+    case nkPhotoRange: return s.PhotoMin() >= 1;
+    case nkVideoRange: return s.VideoMin() >= 1;
+    case nkName: return !s.FriendName().empty();
+    case nkMonthViews: return s.MonthViewCountMin() >= 1;
+    case nkMyAge: return s.MyAge() >= 1;
+    case nkStature: return s.StatureMin() >= 140;
+    case nkWeight: return s.WeightMin() >= 40;
+    case nkCar: return !s.car().empty();
+    case nkCarItem: return FramedIn(s.car(), id);
+    default: break;
+    }
+    if (kind >= nkPeriodFirst && kind <= nkPeriodLast) return s.s_ty() == data::PeriodCodes[kind - nkPeriodFirst];
+    const bool item = IsAttributeGroupItem(kind);
+    if (const TAttributeGroupNode* group = FindAttributeGroupNode(item ? kind - 1 : kind)) {
+        const platform::TPropInfo* prop = platform::FindPropInfo(s, group->Property);
+        const std::string value = prop ? prop->GetStr(s) : std::string();
+        if (!item) return !value.empty();
+        return group->Several ? FramedIn(value, id) : value == id;
+    }
+    return false;
+}
+
+void TfrmConditions::SeedStoredValues() {
+    // A node checked from the settings carries the value its caption shows,
+    // not the dialog's default, into the parameters.
+    const data::TTesselSettings& s = Settings();
+    if (!s.FriendName().empty()) m_storedName = s.FriendName();
+    if (s.PhotoMin() >= 1) m_photoRange = {s.PhotoMin(), s.PhotoMax()};
+    if (s.VideoMin() >= 1) m_videoRange = {s.VideoMin(), s.VideoMax()};
+    if (s.MonthViewCountMin() >= 1) m_monthViewRange = {s.MonthViewCountMin(), s.MonthViewCountMax()};
+    if (s.MyAge() >= 1) m_storedMyAge = s.MyAge();
+    if (s.StatureMin() >= 140) m_statureRange = {s.StatureMin(), s.StatureMax()};
+    if (s.WeightMin() >= 40) m_weightRange = {s.WeightMin(), s.WeightMax()};
+}
+
+void TfrmConditions::BuildTree(QTreeWidget* tree) {
+    if (!tree) return;
+    const bool ext = IsExtended(tree);
+    const data::TTesselSettings& s = Settings();
+    data::TdmFriend& dm = data::dmFriend();
+    tree->clear();
+    if (ext) SeedStoredValues();
+
+    AddMyGenderNodes(AddRootNode(tree, "Я", nkMe));
+    if (ext) AddRootNode(tree, s.MyAge() != 0 ? "Мой возраст " + Num(s.MyAge()) : QString("Мой возраст"), nkMyAge);
+    TCheckedTreeNode* seek = AddRootNode(tree, "Ищу", nkSeek);
+    AddSoughtGenderNodes(seek);
+    if (ext) {
+        TCheckedTreeNode* period = AddRootNode(tree, Q(data::PeriodNames[0]), nkPeriod);
+        period->SetChecked(true);
+        AddPeriodNodes(period);
+    }
+
+    QString age = "В возрасте";
+    if (!s.s_f().empty()) age = "В возрасте от " + Q(s.s_f()) + " лет";
+    if (!s.s_t().empty())
+        age = !s.s_f().empty() ? "В возрасте " + Q(s.s_f()) + " — " + Q(s.s_t()) + " лет"
+                               : "В возрасте до " + Q(s.s_t()) + " лет";
+    TCheckedTreeNode* ageNode = AddRootNode(tree, age, nkAge);
+    if (age != "В возрасте") ageNode->SetChecked(true);
+
+    TCheckedTreeNode* country = AddRootNode(tree, "Страна", nkCountry);
+    if (s.id_Country() != "0" && !s.id_Country().empty()) {
+        country->SetChecked(true);
+        country->SetCaption(Q(s.Country()));
+        if (s.id_Region() != "0_0" && !s.id_Region().empty()) {
+            TCheckedTreeNode* region = AddChildNode(country, Q(s.Region()), {}, nkRegion);
+            region->SetChecked(true);
+            if (s.id_Town() != "0_0_0" && !s.id_Town().empty()) {
+                TCheckedTreeNode* town = AddChildNode(region, Q(s.Town()), {}, nkTown);
+                town->SetChecked(true);
+                if (s.id_Station() != "0_0_0_0" && !s.id_Station().empty())
+                    AddChildNode(town, Q(s.Station()), {}, nkStation)->SetChecked(true);
+            }
+        }
+    }
+    SetExpandedAll(country, true);
+
+    if (ext) AddRootNode(tree, s.FriendName().empty() ? QString("Имя") : "имя " + Q(s.FriendName()), nkName);
+    AddTargetNodes(AddRootNode(tree, "Цель знакомства", nkTarget));
+    AddSponsorNodes(AddRootNode(tree, "Материальная поддержка", nkSponsor));
+
+    TCheckedTreeNode* real = AddRootNode(tree, "Real", nkReal);
+    AddChildNode(real, "Только REAL", {}, nkOnlyReal);
+    AddChildNode(real, "Исключить REAL", {}, nkExcludeReal);
+
+    if (!ext) {
+        TCheckedTreeNode* photo = AddRootNode(tree, "Фотография", nkPhoto);
+        AddChildNode(photo, "Только с фотографией", {}, nkWithPhoto);
+        AddChildNode(photo, "Только без фотографии", {}, nkWithoutPhoto);
+        TCheckedTreeNode* video = AddRootNode(tree, "Видео", nkVideo);
+        AddChildNode(video, "Только с видео", {}, nkWithVideo);
+        AddChildNode(video, "Только без видео", {}, nkWithoutVideo);
+    } else {
+        TCheckedTreeNode* photo = AddRootNode(tree, "Фотографии", nkPhoto);
+        AddChildNode(photo, "Только без фотографий", {}, nkWithoutPhoto);
+        AddChildNode(photo,
+                     RangeCaption("Количество фотографий", s.PhotoMin(), s.PhotoMax(), "Количество фотографий от 1"),
+                     {}, nkPhotoRange);
+        TCheckedTreeNode* video = AddRootNode(tree, "Видео", nkVideo);
+        AddChildNode(video, "Только без видео", {}, nkWithoutVideo);
+        AddChildNode(video, RangeCaption("Количество видео", s.VideoMin(), s.VideoMax(), "Количество видео от 1"), {},
+                     nkVideoRange);
+    }
+
+    TCheckedTreeNode* intim = AddRootNode(tree, "Интим за деньги", nkIntim);
+    AddChildNode(intim, "Только интим за деньги", {}, nkOnlyIntim);
+    AddChildNode(intim, "Исключить интим за деньги", {}, nkExcludeIntim);
+    if (!ext) return;
+
+    const QString views = "Количество просмотров за месяц";
+    AddRootNode(tree, RangeCaption(views, s.MonthViewCountMin(), s.MonthViewCountMax(), views), nkMonthViews);
+    AddRootNode(tree, RangeCaption("Рост", s.StatureMin(), s.StatureMax(), "Рост"), nkStature);
+    AddRootNode(tree, RangeCaption("Вес", s.WeightMin(), s.WeightMax(), "Вес"), nkWeight);
+
+    for (const TAttributeGroupNode& group : AttributeGroupNodes) {
+        TCheckedTreeNode* root = AddRootNode(tree, Q(group.Caption), group.Kind);
+        // Both marriage wordings share their captions; the items take the ids
+        // of the wording the parameters are written with, so that a choice
+        // stored in the woman's wording shows checked again.
+        const bool female = group.Kind == nkMarriage && seek->FemaleWording();
+        AddConditionGroupNodes(root, female ? dm.MarriageWomanGroup() : dm.ConditionGroup(group.Table),
+                               uint8_t(group.Kind + 1));
+        if (group.Kind == nkMarriage) root->SetFemaleWording(seek->FemaleWording());
+    }
+
+    TCheckedTreeNode* car = AddRootNode(tree, "Автомобиль", nkCar);
+    m_carMakesLoaded = false;
+    AddCarModelNode(car);
+}
+
+void TfrmConditions::AddMyGenderNodes(TCheckedTreeNode* root) {
+    DeleteChildren(root);
+    const std::string& code = Settings().s_i();
+    for (size_t i = 1; i < data::GenderNames.size(); ++i) {
+        AddChildNode(root, Q(data::GenderNames[i]), data::GenderCodes[i], nkMyGender);
+        if (code == data::GenderCodes[i]) {
+            root->SetCaption("Я " + Q(data::GenderNames[i]));
+            root->SetChecked(true);
+        }
+    }
+}
+
+void TfrmConditions::AddSoughtGenderNodes(TCheckedTreeNode* root) {
+    DeleteChildren(root);
+    const std::string& code = Settings().s_l();
+    for (size_t i = 1; i < data::SeekGenderNames.size(); ++i) {
+        TCheckedTreeNode* item = AddChildNode(root, Q(data::SeekGenderNames[i]), data::GenderCodes[i], nkSeekGender);
+        if (code != data::GenderCodes[i]) continue;
+        const bool female = code == "F";
+        root->SetFemaleWording(female);
+        item->SetFemaleWording(female);
+        root->SetCaption("Ищу " + Q(data::SeekGenderNames[i]));
+        root->SetChecked(true);
+        UpdateGenderNodes(root->treeWidget(), female);
+    }
+}
+
+void TfrmConditions::AddPeriodNodes(TCheckedTreeNode* root) {
+    DeleteChildren(root);
+    TCheckedTreeNode* last = nullptr;
+    for (size_t i = 0; i < data::PeriodNames.size(); ++i) {
+        TCheckedTreeNode* item =
+            AddChildNode(root, Q(data::PeriodNames[i]), data::PeriodCodes[i], uint8_t(nkPeriodFirst + i));
+        if (item->Checked()) last = item;
+    }
+    if (!last) {
+        last = root->ChildNode(0);
+        last->SetChecked(true);
+    }
+    root->SetCaption(last->Caption());
+}
+
+void TfrmConditions::AddTargetNodes(TCheckedTreeNode* root) {
+    DeleteChildren(root);
+    const data::TXMLTable& table = data::dmFriend().TargetGroup();
+    const std::string target = Settings().target();
+    for (int i = 0; i < table.RecordCount(); ++i) {
+        const std::string id = RowText(table, i, "id");
+        AddChildNode(root, Q(RowText(table, i, "Comment")), id, nkTargetItem)->SetChecked(FramedIn(target, id));
+    }
+}
+
+void TfrmConditions::AddSponsorNodes(TCheckedTreeNode* root) {
+    DeleteChildren(root);
+    const data::TXMLTable& table = data::dmFriend().SponsorGroup();
+    const std::string sponsor = Settings().sponsor();
+    for (int i = 0; i < table.RecordCount(); ++i) {
+        const std::string id = RowText(table, i, "id");
+        AddChildNode(root, Q(RowText(table, i, "Comment")), id, nkSponsorItem)->SetChecked(FramedIn(sponsor, id));
+    }
+}
+
+void TfrmConditions::AddConditionGroupNodes(TCheckedTreeNode* root, const data::TXMLTable& table, uint8_t itemKind) {
+    DeleteChildren(root);
+    for (int i = 0; i < table.RecordCount(); ++i)
+        AddChildNode(root, Q(RowText(table, i, "Comment")), RowText(table, i, "id"), itemKind);
+}
+
+void TfrmConditions::AddCarModelNode(TCheckedTreeNode* root) {
+    if (!Settings().car().empty()) LoadCarMakes(root);
+    else AddChildNode(root, {}, {}, nkCarItem); // a placeholder, so that the root can be opened
+}
+
+void TfrmConditions::LoadCarMakes(TCheckedTreeNode* root) {
+    bool loaded = false;
+    if (m_engine) {
+        TCursorGuard hourglass;
+        try {
+            loaded = search::LoadCarModelsFromSite(*m_engine, m_carFallbackHost);
+        } catch (const std::exception& e) {
+            platform::ShowInfoMessage(e.what());
+        }
+    }
+    DeleteChildren(root);
+    const data::TCarGroup& cars = data::dmFriend().CarGroup();
+    for (int i = 0; i < cars.RecordCount(); ++i) {
+        const std::string comment = cars.GetComment(i);
+        const std::string model = cars.GetModel(i);
+        AddChildNode(root, Q(model.empty() ? comment : comment + " " + model), cars.GetId(i), nkCarItem);
+    }
+    if (root->childCount() == 0) AddChildNode(root, {}, {}, nkCarItem);
+    // A read that failed is tried again when the node is next opened.
+    m_carMakesLoaded = loaded;
+}
+
+void TfrmConditions::UpdateGenderNodes(QTreeWidget* tree, bool femaleWording) {
+    if (!IsExtended(tree)) return;
+    data::TdmFriend& dm = data::dmFriend();
+    const data::TXMLTable& table = femaleWording ? dm.MarriageWomanGroup() : dm.MarriageManGroup();
+    ForEachNode(tree, [&](TCheckedTreeNode* node) {
+        if (node->Kind() != nkMarriage) return;
+        node->SetFemaleWording(femaleWording);
+        for (int i = 0; i < table.RecordCount() && i < node->childCount(); ++i) {
+            TCheckedTreeNode* child = node->ChildNode(i);
+            if (!child) continue;
+            child->SetCaption(Q(RowText(table, i, "Comment")));
+            child->SetFemaleWording(femaleWording);
+        }
+    });
+}
+
+void TfrmConditions::tvExSearchExpanding(QTreeWidgetItem* item) {
+    TCheckedTreeNode* node = TCheckedTreeNode::From(item);
+    if (!node || node->treeWidget() != tvExSearch || node->Kind() != nkCar || m_carMakesLoaded) return;
+    try {
+        LoadCarMakes(node);
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+    }
+}
+
+void TfrmConditions::ExpandAll(TCheckedTreeNode* node) {
+    if (node->Kind() == nkCar) tvExSearchExpanding(node);
+    QTreeWidget* tree = node->treeWidget();
+    // The car makes were seen to above; expanding must not read them twice.
+    const bool blocked = tree && tree->blockSignals(true);
+    SetExpandedAll(node, true);
+    if (tree) tree->blockSignals(blocked);
+}
+
+bool TfrmConditions::tvSearchMouseDown(QTreeWidget* tree, QPoint pos) {
+    if (!tree) return false;
+    TCheckedTreeNode* node = TCheckedTreeNode::From(tree->itemAt(pos));
+    if (!node) return false;
+    // The check box lies between these bounds; a click on the caption only selects.
+    const int level = node->Level();
+    const int x = pos.x() + tree->header()->offset();
+    if (!(level * NodeIndent + 12 < x && x < level * NodeIndent + 32)) return false;
+    try {
+        if (!node->parent()) node->Checked() ? UncheckRoot(tree, node) : CheckRoot(tree, node);
+        else node->Checked() ? UncheckItem(tree, node) : CheckItem(tree, node);
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+    }
+    tree->viewport()->update();
+    return true;
+}
+
+void TfrmConditions::UncheckRoot(QTreeWidget* tree, TCheckedTreeNode* node) {
+    const int kind = node->Kind();
+    if (kind == nkPeriod) { // a period is always chosen
+        ExpandAll(node);
+        return;
+    }
+    SetExpandedAll(node, false);
+    node->SetChecked(false);
+    switch (kind) {
+    case nkCountry:
+        for (TCheckedTreeNode* n = node->ChildNode(0); n; n = n->ChildNode(0)) n->SetChecked(false);
+        break;
+    case nkReal: node->SetCaption("Real"); break;
+    case nkPhoto: node->SetCaption(IsExtended(tree) ? "Фотографии" : "Фотография"); break;
+    case nkVideo: node->SetCaption("Видео"); break;
+    case nkIntim: node->SetCaption("Интим за деньги"); break;
+    case nkName: node->SetCaption("Имя"); break;
+    case nkMonthViews: node->SetCaption("Количество просмотров за месяц"); break;
+    case nkMyAge: node->SetCaption("Мой возраст"); break;
+    case nkStature: node->SetCaption("Рост"); break;
+    case nkWeight: node->SetCaption("Вес"); break;
+    default: break;
+    }
+    if (kind != nkCountry) UncheckChildren(node);
+    if (kind == nkSeek) {
+        node->SetFemaleWording(false);
+        UpdateGenderNodes(tree, false);
+    }
+}
+
+void TfrmConditions::CheckRoot(QTreeWidget* tree, TCheckedTreeNode* node) {
+    const int kind = node->Kind();
+    const bool hasChildren = node->childCount() > 0;
+    auto checkAndExpand = [&] {
+        node->SetChecked(true);
+        ExpandAll(node);
+    };
+    QString caption;
+    switch (kind) {
+    case nkMe:
+        AddMyGenderNodes(node);
+        checkAndExpand();
+        break;
+    case nkSeek:
+        AddSoughtGenderNodes(node);
+        checkAndExpand();
+        break;
+    case nkCountry:
+        if (node->Caption() != "Страна") checkAndExpand();
+        break;
+    case nkTarget:
+    case nkSponsor: ExpandAll(node); break;
+    case nkReal:
+        if (!hasChildren) break;
+        checkAndExpand();
+        node->ChildNode(0)->SetChecked(true);
+        node->SetCaption("Только REAL");
+        break;
+    case nkPhoto:
+    case nkVideo: {
+        if (!hasChildren) break;
+        checkAndExpand();
+        const bool photo = kind == nkPhoto;
+        if (!IsExtended(tree)) {
+            node->ChildNode(0)->SetChecked(true);
+            node->SetCaption(photo ? "Только с фотографией" : "Только с видео");
+            break;
+        }
+        TCheckedTreeNode* range = node->ChildNode(1);
+        const bool ok = AskRange(photo ? "Количество фотографий" : "Количество видео", -1,
+                                 photo ? m_photoRange : m_videoRange, caption);
+        if (ok) node->SetCaption(caption);
+        node->SetChecked(ok);
+        if (range) {
+            if (ok) range->SetCaption(caption);
+            range->SetChecked(ok);
+        }
+        break;
+    }
+    case nkIntim:
+        if (!hasChildren) break;
+        checkAndExpand();
+        if (TCheckedTreeNode* exclude = node->ChildNode(1)) exclude->SetChecked(true);
+        node->SetCaption("Исключить интим за деньги");
+        break;
+    case nkPeriod:
+        if (!hasChildren) break;
+        checkAndExpand();
+        for (int i = 0; i < node->childCount(); ++i)
+            if (TCheckedTreeNode* child = node->ChildNode(i); child && child->Caption() == node->Caption())
+                child->SetChecked(true);
+        break;
+    case nkName:
+        if (AskName()) {
+            node->SetCaption("имя " + Q(m_storedName));
+            node->SetChecked(true);
+        }
+        break;
+    case nkMyAge:
+        if (AskMyAge()) {
+            node->SetCaption("Мой возраст " + Num(m_storedMyAge));
+            node->SetChecked(true);
+        }
+        break;
+    case nkMonthViews:
+    case nkStature:
+    case nkWeight: {
+        const bool ok = kind == nkMonthViews ? AskRange("Количество просмотров за месяц", -1, m_monthViewRange, caption)
+                        : kind == nkStature  ? AskRange("Рост", 140, m_statureRange, caption)
+                                             : AskRange("Вес", 40, m_weightRange, caption);
+        if (ok) {
+            node->SetCaption(caption);
+            node->SetChecked(true);
+        }
+        break;
+    }
+    case nkCar:
+        if (!hasChildren) break;
+        checkAndExpand(); // may read the car makes
+        for (int i = 0; i < node->childCount(); ++i)
+            if (TCheckedTreeNode* child = node->ChildNode(i)) child->SetChecked(true);
+        break;
+    default:
+        if (!IsAttributeGroupRoot(kind)) node->SetChecked(true); // a group root is checked through its items
+        break;
+    }
+}
+
+void TfrmConditions::CheckItem(QTreeWidget* tree, TCheckedTreeNode* node) {
+    TCheckedTreeNode* parent = node->ParentNode();
+    if (!parent) return;
+    for (TCheckedTreeNode* p = parent; p; p = p->ParentNode()) p->SetChecked(true);
+    const int parentKind = parent->Kind();
+    if (!IsSeveralChoiceParent(parentKind) && parent->childCount() > 1)
+        for (int i = 0; i < parent->childCount(); ++i)
+            if (TCheckedTreeNode* sibling = parent->ChildNode(i); sibling && sibling != node)
+                sibling->SetChecked(false);
+    if (parentKind == nkMe) parent->SetCaption("Я " + node->Caption());
+    if (parentKind == nkSeek) {
+        parent->SetCaption("Ищу " + node->Caption());
+        const bool female = node->Caption() == "Девушку";
+        parent->SetFemaleWording(female);
+        UpdateGenderNodes(tree, female);
+    }
+
+    const int kind = node->Kind();
+    QString caption;
+    switch (kind) {
+    case nkOnlyReal: parent->SetCaption("Только Real"); break;
+    case nkExcludeReal: parent->SetCaption("Исключить Real"); break;
+    case nkWithPhoto: parent->SetCaption("Только с фотографией"); break;
+    case nkWithoutPhoto: parent->SetCaption("Только без фотографии"); break;
+    case nkWithVideo: parent->SetCaption("Только с видео"); break;
+    case nkWithoutVideo: parent->SetCaption("Только без видео"); break;
+    case nkOnlyIntim: parent->SetCaption("Только интим за деньги"); break;
+    case nkExcludeIntim: parent->SetCaption("Исключить интим за деньги"); break;
+    case nkPhotoRange:
+    case nkVideoRange: {
+        const bool photo = kind == nkPhotoRange;
+        if (AskRange(photo ? "Количество фотографий" : "Количество видео", 1, photo ? m_photoRange : m_videoRange,
+                     caption)) {
+            parent->SetCaption(caption);
+            node->SetCaption(caption);
+            node->SetChecked(true);
+        } else {
+            parent->SetChecked(false);
+        }
+        return;
+    }
+    case nkLimbItem: // penis size and bust size exclude each other
+    case nkBustItem:
+        ForEachNode(tree, [&](TCheckedTreeNode* n) {
+            const int other = kind == nkLimbItem ? nkBust : nkLimb;
+            if (n->Kind() == other || n->Kind() == other + 1) n->SetChecked(false);
+        });
+        break;
+    case nkCarItem: AskCarModel(node); break;
+    default:
+        if (kind >= nkPeriodFirst && kind <= nkPeriodLast) parent->SetCaption(Q(data::PeriodNames[kind - nkPeriodFirst]));
+        break;
+    }
+    node->SetChecked(true);
+}
+
+void TfrmConditions::UncheckItem(QTreeWidget* tree, TCheckedTreeNode* node) {
+    TCheckedTreeNode* parent = node->ParentNode();
+    if (!parent) return;
+    const int parentKind = parent->Kind();
+    if (parentKind != nkPeriod) node->SetChecked(false);
+    if (IsSeveralChoiceParent(parentKind)) {
+        bool any = false;
+        for (int i = 0; i < parent->childCount(); ++i)
+            if (TCheckedTreeNode* child = parent->ChildNode(i); child && child->Checked()) any = true;
+        if (!any) parent->SetChecked(false);
+        return;
+    }
+    const int kind = node->Kind();
+    switch (kind) {
+    case nkRegion:
+        for (TCheckedTreeNode* n = node->ChildNode(0); n; n = n->ChildNode(0)) n->SetChecked(false);
+        return;
+    case nkTown:
+        if (TCheckedTreeNode* station = node->ChildNode(0)) station->SetChecked(false);
+        return;
+    case nkStation: return;
+    case nkOnlyReal:
+    case nkExcludeReal: parent->SetCaption("Real"); break;
+    case nkWithPhoto:
+    case nkWithoutPhoto: parent->SetCaption(IsExtended(tree) ? "Фотографии" : "Фотография"); break;
+    case nkWithVideo:
+    case nkWithoutVideo: parent->SetCaption("Видео"); break;
+    case nkOnlyIntim:
+    case nkExcludeIntim: parent->SetCaption("Интим за деньги"); break;
+    default:
+        if (kind >= nkPeriodFirst && kind <= nkPeriodLast) return;
+        break;
+    }
+    parent->SetChecked(false);
+}
+
+} // namespace app

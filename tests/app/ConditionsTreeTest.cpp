@@ -1,0 +1,178 @@
+// The conditions trees: built from the stored settings, toggled by clicks on
+// their check boxes, rebuilt, and the car makes read on demand.
+#include "ConditionsTestSupport.h"
+
+#include <QTabWidget>
+#include <QTest>
+
+using namespace conditionstest;
+using testsupport::LocalSite;
+using testsupport::SiteCarPage;
+
+namespace {
+
+class ConditionsTree : public enginetest::EngineTest {
+protected:
+    void TearDown() override {
+        form.reset();
+        EngineTest::TearDown();
+    }
+    app::TfrmConditions& Make() {
+        form = std::make_unique<app::TfrmConditions>();
+        form->SetEngine(engine.get());
+        return *form;
+    }
+    QTreeWidget& Extended() {
+        form->pcLeft->setCurrentWidget(form->tsExSearch);
+        return *form->tvExSearch;
+    }
+    std::string Params(QTreeWidget& tree) {
+        form->TreeToParams(&tree);
+        return engine->Params().marriage() + " " + engine->Params().car();
+    }
+
+    std::unique_ptr<app::TfrmConditions> form;
+};
+
+} // namespace
+
+TEST_F(ConditionsTree, BothTreesShowTheStoredConditions) {
+    FillEverySetting(dm->Settings());
+    Make();
+    EXPECT_EQ(Dump(*form->tvSearch, true), "[x] Я Парень\n  [x] Парень\n[x] Ищу Девушку\n  [x] Девушку\n"
+                                           "[x] В возрасте 25 — 35 лет\n[x] Россия\n  [x] Москва и область\n"
+                                           "    [x] Москва\n      [x] Арбатская\n[x] Цель знакомства\n"
+                                           "  [x] Любовь, романтические отношения\n  [x] Предлагает интим за деньги\n"
+                                           "[x] Материальная поддержка\n"
+                                           "  [x] Не нуждается в спонсоре и не хочет им быть\n[x] Real\n"
+                                           "  [x] Только REAL\n[x] Фотография\n  [x] Только с фотографией\n"
+                                           "[x] Видео\n  [x] Только с видео\n  [x] Только без видео\n"
+                                           "[x] Интим за деньги\n  [x] Исключить интим за деньги\n");
+    EXPECT_EQ(Dump(Extended(), true),
+              "[x] Я Парень\n  [x] Парень\n[x] Мой возраст 30\n[x] Ищу Девушку\n  [x] Девушку\n"
+              "[x] Новых за неделю\n  [x] Новых за неделю\n[x] В возрасте 25 — 35 лет\n[x] Россия\n"
+              "  [x] Москва и область\n    [x] Москва\n      [x] Арбатская\n[x] имя Анна\n[x] Цель знакомства\n"
+              "  [x] Любовь, романтические отношения\n  [x] Предлагает интим за деньги\n[x] Материальная поддержка\n"
+              "  [x] Не нуждается в спонсоре и не хочет им быть\n[x] Real\n  [x] Только REAL\n[x] Фотографии\n"
+              "  [x] Количество фотографий от 2 до 5\n[x] Видео\n  [x] Только без видео\n"
+              "  [x] Количество видео от 1\n[x] Интим за деньги\n  [x] Исключить интим за деньги\n"
+              "[x] Количество просмотров за месяц от 10 до 100\n[x] Рост от 160 до 180\n[x] Вес от 50\n"
+              "[x] Любит музыку\n  [x] Рэп\n  [x] Рок, металл\n[x] Занимается спортом\n  [x] Плаванием\n"
+              "[x] Состоит ли в браке\n  [x] Нет\n[x] Есть ли дети?\n  [x] Нет, но хотел(а) бы\n"
+              "[ ] С волосами на голове\n[x] Со знаком Зодиака\n  [x] Лев\n[ ] С телосложением\n"
+              "[ ] Отношение к курению\n[ ] Отношение к наркотикам\n[ ] Отношение к алкоголю\n"
+              "[ ] С материальным положением\n[x] Возбуждает\n  [x] Джинсы\n  [x] Кожа\n[ ] С ВИЧ-статусом\n"
+              "[x] Ориентация\n  [x] Гетеро\n[ ] С размером члена\n[x] С размером груди\n  [x] Большой\n"
+              "[ ] Автомобиль\n");
+    // The dialog values behind the checked nodes are the ones shown.
+    EXPECT_EQ(form->PhotoRange(), (app::TfrmConditions::TStoredRange{2, 5}));
+    EXPECT_EQ(form->StatureRange(), (app::TfrmConditions::TStoredRange{160, 180}));
+    EXPECT_EQ(form->StoredName(), "Анна");
+    EXPECT_EQ(form->StoredMyAge(), 30);
+
+    // Nothing stored: plain captions, the first period, the default range.
+    dm->Settings().SetS_ty("Year");
+    dm->Settings().SetS_i("");
+    dm->Settings().SetPhotoMin(0);
+    dm->Settings().SetId_Country("0");
+    form->RebuildActiveTree();
+    QTreeWidget& tree = *form->tvExSearch;
+    EXPECT_TRUE(Node(tree, "Всех") && Node(tree, "Всех")->Checked() && Node(tree, "Всех")->Level() == 0);
+    EXPECT_TRUE(Node(tree, "Я") && Node(tree, "Страна") && !Node(tree, "Я")->Checked());
+    EXPECT_FALSE(Node(tree, "Количество фотографий от 1")->Checked());
+}
+
+TEST_F(ConditionsTree, ClicksFollowTheKindOfTheNode) {
+    Make();
+    QTreeWidget& tree = Extended();
+    auto click = [&](const QString& caption, int dx = 20) { return Click(*form, tree, Node(tree, caption), dx); };
+    auto checked = [&](const QString& caption) { return Node(tree, caption)->Checked(); };
+
+    // A real press on the drawn box, then only the box's zone takes a click.
+    form->show();
+    app::TCheckedTreeNode* me = Node(tree, "Я");
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, {25, tree.visualItemRect(me).center().y()});
+    EXPECT_TRUE(me->Checked() && me->isExpanded());
+    EXPECT_FALSE(click("Лев", 12));
+    EXPECT_FALSE(click("Лев", 32));
+    EXPECT_TRUE(click("Лев", 13));
+    EXPECT_TRUE(checked("Лев") && checked("Со знаком Зодиака"));
+    click("Рак");
+    EXPECT_TRUE(checked("Рак") && !checked("Лев"));
+    click("Рак");
+    EXPECT_FALSE(checked("Со знаком Зодиака"));
+
+    // Music items may be chosen together.
+    click("Рэп");
+    click("Рок, металл");
+    click("Рэп");
+    EXPECT_TRUE(checked("Рок, металл") && checked("Любит музыку"));
+    click("Рок, металл");
+    EXPECT_FALSE(checked("Любит музыку"));
+
+    // Penis size and bust size exclude each other.
+    click("до 10 см");
+    click("Большой");
+    EXPECT_FALSE(checked("С размером члена") || checked("до 10 см"));
+    EXPECT_TRUE(checked("С размером груди"));
+
+    // The sought gender chooses the marriage wording.
+    click("Нет");
+    click("Девушку");
+    EXPECT_TRUE(Node(tree, "Ищу Девушку"));
+    EXPECT_EQ(Params(tree), "NoMarriage2 ");
+    click("Парня");
+    EXPECT_EQ(Params(tree), "NoMarriage1 ");
+
+    // Roots: no country chosen, no check; a period stays chosen; "Real".
+    click("Страна");
+    EXPECT_FALSE(checked("Страна"));
+    click("Новых за сутки");
+    click("Новых за сутки");
+    EXPECT_TRUE(checked("Новых за сутки") && Node(tree, "Новых за сутки")->Level() == 0);
+    click("Real");
+    EXPECT_TRUE(checked("Только REAL") && Node(tree, "Только REAL")->Level() == 0);
+    click("Только REAL");
+    EXPECT_TRUE(Node(tree, "Real") && !checked("Real") && !checked("Только REAL"));
+
+    // A rebuild takes the stored settings again.
+    form->RebuildActiveTree();
+    EXPECT_FALSE(checked("Большой") || checked("Всех") == false || checked("Девушку"));
+}
+
+TEST_F(ConditionsTree, CarMakesAreReadOnDemandAndAFailedReadIsRetried) {
+    LocalSite site, fallback;
+    fallback.SetCarPage(SiteCarPage::Missing);
+    site.SetCarPage(SiteCarPage::Missing);
+    site.SetCarMakes({{"16", "BMW"}, {"54", "ВАЗ"}});
+    dm->Settings().SetFinderServer(site.Host());
+    Make().SetCarCatalogueFallbackHost(fallback.Host());
+    QTreeWidget& tree = Extended();
+    app::TCheckedTreeNode* car = Node(tree, "Автомобиль");
+    ASSERT_EQ(car->childCount(), 1); // the placeholder
+    EXPECT_EQ(site.RequestCount("/search_ext.phtml"), 0u);
+
+    // No page lists makes: the placeholder stays, so the node opens again.
+    car->setExpanded(true);
+    EXPECT_EQ(site.RequestCount("/search_ext.phtml"), 1u);
+    EXPECT_EQ(car->childCount(), 1);
+    EXPECT_FALSE(form->CarMakesLoaded());
+
+    site.SetCarPage(SiteCarPage::Makes);
+    car->setExpanded(false);
+    car->setExpanded(true);
+    EXPECT_TRUE(form->CarMakesLoaded());
+    EXPECT_EQ(Dump(tree).substr(Dump(tree).find("[ ] Автомобиль")), "[ ] Автомобиль\n  [ ] BMW\n  [ ] ВАЗ\n");
+    car->setExpanded(false);
+    car->setExpanded(true);
+    EXPECT_EQ(site.RequestCount("/search_ext.phtml"), 2u);
+
+    Click(*form, tree, car);
+    EXPECT_EQ(Params(tree), " 16|54");
+    // Rows without an item (the makes while only the placeholder shows) are unchecked.
+    form->RebuildActiveTree();
+    car = Node(tree, "Автомобиль");
+    car->ChildNode(0)->SetChecked(true);
+    ASSERT_EQ(car->childCount(), 1);
+    EXPECT_EQ(app::TfrmConditions::CollectCheckedIds(car, dm->CarGroup()), "16");
+}
