@@ -3,6 +3,7 @@
 #include "app/forms/MessageDialogBinding.h"
 #include "data/TdmFriend.h"
 #include "image/ImageLoaders.h"
+#include "image/PictureFormats.h"
 #include "platform/HttpConnection.h"
 #include "platform/MessageRoutines.h"
 
@@ -13,6 +14,7 @@
 int main(int argc, char** argv) {
     platform::InitHttp();
     image::RegisterImageLoaders();
+    image::RegisterPictureFormats();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     app::BindMessageDialogs();

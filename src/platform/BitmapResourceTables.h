@@ -3,7 +3,9 @@
 // routine that draws it. A picture is added by writing its painter (in
 // platform/resources/) and one row here.
 
+#include "platform/resources/GridPictures.h"
 #include "platform/resources/MessageButtonPictures.h"
+#include "platform/resources/PersonCardPictures.h"
 
 #include <array>
 #include <string_view>
@@ -44,6 +46,34 @@ inline constexpr auto kBitmapResources = std::to_array<TBitmapResource>({
     {"BTN_YES_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnYesUp},
     {"BTN_NO_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnNoUp},
     {"BTN_OK_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnOkUp},
+    // The data grid's row indicators and title sort markers.
+    {"MDBGARROW", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridArrow},
+    {"MDBEDIT", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridEdit},
+    {"MDBINSERT", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridInsert},
+    {"MDBMULTIDOT", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridMultiDot},
+    {"MDBMULTIARROW", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridMultiArrow},
+    {"MDBSMDOWN", 11, 7, TBitmapBackground::Transparent, &resources::PaintGridSortDown},
+    {"MDBSMUP", 11, 7, TBitmapBackground::Transparent, &resources::PaintGridSortUp},
+    // The expanded person card.
+    {"VOICE", 16, 16, TBitmapBackground::Transparent, &resources::PaintVoice},
+    {"VIP", 16, 16, TBitmapBackground::Transparent, &resources::PaintVip},
+    {"REAL", 16, 16, TBitmapBackground::Transparent, &resources::PaintReal},
+    {"BASKETRED", 16, 16, TBitmapBackground::Transparent, &resources::PaintBasketRed},
+    {"TOPRIGHT", 8, 23, TBitmapBackground::Transparent, &resources::PaintTopRight},
+    {"RIGHTBOTTOM", 8, 8, TBitmapBackground::Transparent, &resources::PaintRightBottom},
+    {"BOTTOMLEFT", 8, 8, TBitmapBackground::Transparent, &resources::PaintBottomLeft},
+    {"GOTO", 50, 16, TBitmapBackground::Transparent, &resources::PaintGoto},
+    {"NOPHOTO", 46, 62, TBitmapBackground::Transparent, &resources::PaintNoPhoto},
+    {"LETTER", 19, 14, TBitmapBackground::Transparent, &resources::PaintLetter},
+    // Shared by the cards of a list: the header line's marks and the frame's
+    // top left corner with the mark.
+    {"LETTERSHORT", 12, 9, TBitmapBackground::Transparent, &resources::PaintLetterShort},
+    {"ABSENT", 6, 13, TBitmapBackground::Transparent, &resources::PaintAbsent},
+    {"ABSENTSELECTED", 6, 13, TBitmapBackground::Transparent, &resources::PaintAbsentSelected},
+    {"CONNECTED", 6, 13, TBitmapBackground::Transparent, &resources::PaintConnected},
+    {"CONNECTEDSELECTED", 6, 13, TBitmapBackground::Transparent, &resources::PaintConnectedSelected},
+    {"TOPLEFTABSENT", 18, 23, TBitmapBackground::Transparent, &resources::PaintTopLeftAbsent},
+    {"TOPLEFTCONNECTED", 18, 23, TBitmapBackground::Transparent, &resources::PaintTopLeftConnected},
 });
 
 } // namespace platform

@@ -388,9 +388,11 @@ void TExtractor::TimerTick() {
     m_timer.stop();
     if (!m_owner.EnterTick(this, [this] { TimerTick(); })) return;
     m_pageText.clear();
+    m_networkError.clear();
     try {
         FetchSitePageAsync(m_submit, m_url, [this](std::string page) {
             m_pageText = std::move(page);
+            if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.LastError();
             try {
                 if (BeginScrape()) {
                     ScrapeFrom(0);

@@ -36,6 +36,8 @@ constexpr int64_t ProgressPerPageWalked = 13;
 
 constexpr std::string_view NewLayoutMark = "class=\"register-button\"";
 
+// Bounded by the settings, so neither the page index (at most the page
+// count plus one) nor the progress (14 units a page) can overflow.
 int32_t PageCount() { return data::dmFriend().Settings().PageCount(); }
 
 int32_t ClampToInt32(int64_t value, int64_t low, int64_t high) {
@@ -135,11 +137,14 @@ void TVelmora::Start() {
 
     m_startTime = QDateTime::currentDateTimeUtc();
     m_host = data::dmFriend().Settings().FinderServer();
+    m_unreachableMessage.clear();
     // The layout probe: the search steps once it is answered.
     m_siteVersion = svNoAnswer;
+    m_probeError.clear();
     m_probe = std::make_unique<TSubmit>();
     FetchSitePageAsync(*m_probe, "http://" + m_host, [this](std::string page) { ProbeAnswered(page); });
     m_runningTick = m_probe.get();
+    m_firstBatch = true;
     m_pageIndex = 0;
     m_candidateIndex = 0;
     m_fetching = true;
@@ -198,15 +203,28 @@ void TVelmora::ExportFoundToHtml(const std::string& fileName) { data::ExportToHT
 
 void TVelmora::DetectSiteVersionOf(const std::string& host) {
     m_siteVersion = svNoAnswer;
+    m_probeError.clear();
     TSubmit client;
     const std::string page = FetchSitePage(client, "http://" + host);
     if (!page.empty())
         m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
+    else if (client.LastFailure() == TSubmitFailure::Network)
+        m_probeError = client.LastError();
+}
+
+// Only a site that never answered: one that answered with an error status,
+// or with pages that list nobody, ends as a search that found nothing.
+bool TVelmora::SiteUnreachable() {
+    if (!m_firstBatch || m_probeError.empty() || m_fetchSubPhase != 1 || m_activeExtractors.empty()) return false;
+    const TExtractor& first = *m_activeExtractors.front(); // page 0
+    return first.Done() && !first.NetworkError().empty();
 }
 
 void TVelmora::ProbeAnswered(const std::string& page) {
     if (!page.empty())
         m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
+    else if (m_probe->LastFailure() == TSubmitFailure::Network)
+        m_probeError = m_probe->LastError();
     TickOver(m_probe.get());
 }
 
@@ -232,6 +250,12 @@ void TVelmora::TimerTick() {
         return;
     }
     try {
+        if (SiteUnreachable()) {
+            m_unreachableMessage = "Сервер " + m_host + " недоступен: " + m_activeExtractors.front()->NetworkError();
+            Stop();
+            platform::ShowInfoMessage(m_unreachableMessage);
+            return;
+        }
         if (PageCount() <= m_pageIndex && m_fetchSubPhase == 0 && m_checkSubPhase == 0 &&
             m_candidates.RecordCount() <= m_candidateIndex) {
             Stop();
@@ -250,6 +274,7 @@ void TVelmora::Step() {
     m_masterTimer.stop();
     if (m_fetching) {
         m_fetching = FetchPhase();
+        if (!m_fetching) m_firstBatch = false;
     } else if (CheckPhase() && m_candidates.RecordCount() <= m_candidateIndex) {
         ++m_pageIndex;
         if (PageCount() > m_pageIndex) {
@@ -270,7 +295,15 @@ void TVelmora::ArmMasterTimer(bool soon) {
     if (!m_masterTimer.isActive() || m_masterTimer.interval() > interval) m_masterTimer.start(interval);
 }
 
-void TVelmora::WorkerFinished() { ArmMasterTimer(!WaitingOnWorkers(*this)); }
+void TVelmora::WorkerFinished() {
+    // No more requests to a site that cannot be reached: the next tick ends the search.
+    if (m_runState == TRunState::Running && SiteUnreachable()) {
+        HaltWorkers();
+        ArmMasterTimer(true);
+        return;
+    }
+    ArmMasterTimer(!WaitingOnWorkers(*this));
+}
 
 void TVelmora::AbortSearch(const std::string& reason) {
     try {

@@ -99,7 +99,7 @@ bool TSubmit::Connect() {
         }
         m_connection.reset();
     }
-    ReportError("Ошибка соединения:" + m_url.Host);
+    Fail(TSubmitFailure::Network, "Ошибка соединения", "Ошибка соединения:" + m_url.Host);
     return false;
 }
 
@@ -124,6 +124,8 @@ void TSubmit::Get(std::string& content) {
 
 void TSubmit::Execute(TResponseContent* content) {
     if (m_url.URL.empty()) throw EWebError("Empty URL");
+    m_lastFailure = TSubmitFailure::None;
+    m_lastError.clear();
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -139,6 +141,8 @@ void TSubmit::Execute(TResponseContent* content) {
 void TSubmit::GetStringAsync(TGetDone done) {
     if (m_url.URL.empty()) throw EWebError("Empty URL");
     Abort();
+    m_lastFailure = TSubmitFailure::None;
+    m_lastError.clear();
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -195,7 +199,7 @@ bool TSubmit::PrepareRequest(platform::HttpRequest& request, platform::HttpConne
     // any control byte) could send the request somewhere else.
     if (std::any_of(m_url.Host.begin(), m_url.Host.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-        ReportError("Invalid host name - URL:" + m_url.URL);
+        Fail(TSubmitFailure::Network, "Invalid host name", "Invalid host name - URL:" + m_url.URL);
         return false;
     }
 
@@ -212,11 +216,12 @@ bool TSubmit::PrepareRequest(platform::HttpRequest& request, platform::HttpConne
 bool TSubmit::Accept(const platform::HttpResponse& response) {
     if (!response.completed) {
         Status(StatusRequestError, response.error);
-        ReportError(response.error + " - URL:" + m_url.URL);
+        Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
         return false;
     }
     if (response.status >= 300 || response.status < 100) {
-        ReportError(response.statusText + " - '" + m_url.URL + "'");
+        Fail(TSubmitFailure::Status, std::to_string(response.status) + " " + response.statusText,
+             response.statusText + " - '" + m_url.URL + "'");
         return false;
     }
     return true;
@@ -274,6 +279,12 @@ platform::HttpRequest TSubmit::MakeRequest() const {
 }
 
 void TSubmit::ReportError(const std::string&) {}
+
+void TSubmit::Fail(TSubmitFailure failure, const std::string& error, const std::string& report) {
+    m_lastFailure = failure;
+    m_lastError = error;
+    ReportError(report);
+}
 
 void TSubmit::Status(uint32_t status, std::string_view information) {
     if (OnStatus) OnStatus(*this, status, information.data(), uint32_t(information.size()));

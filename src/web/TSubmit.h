@@ -72,6 +72,13 @@ private:
     uint16_t m_bits = 0;
 };
 
+// What the last request of a client ran into.
+enum class TSubmitFailure : uint8_t {
+    None = 0,    // it succeeded (or none was made)
+    Network = 1, // no answer at all: no connection, unknown host, time-out, transfer cut short
+    Status = 2,  // the server answered with a status of 300 or more
+};
+
 class TSubmit {
 public:
     // The agent the client introduces itself with.
@@ -171,6 +178,11 @@ public:
     // A request of GetStringAsync has not been answered yet.
     bool Busy() const;
 
+    // The failure of the last request and its text (the system's error text
+    // or the status line's reason), kept until the next request.
+    TSubmitFailure LastFailure() const { return m_lastFailure; }
+    const std::string& LastError() const { return m_lastError; }
+
     TSubmitStatusEvent OnStatus;
 
 protected:
@@ -189,6 +201,7 @@ private:
     // The request for the current URL, header, options, proxy and time-outs.
     platform::HttpRequest MakeRequest() const;
     void Status(uint32_t status, std::string_view information);
+    void Fail(TSubmitFailure failure, const std::string& error, const std::string& report);
 
     TUrl m_url;
     int32_t m_port = 80;
@@ -209,4 +222,6 @@ private:
     uint64_t m_answerTicket = 0;
     bool m_answerQueued = false;
     std::shared_ptr<TSubmit*> m_self;
+    TSubmitFailure m_lastFailure = TSubmitFailure::None;
+    std::string m_lastError;
 };

@@ -140,6 +140,14 @@ TEST(GifRender, MaskDrawingTilingAndScaling) {
     EXPECT_EQ(frame.Bitmap().colorCount(), 256);
     EXPECT_EQ(frame.Bitmap().pixel(0, 0), Red);
     EXPECT_FALSE(frame.HasMask());
+    // A new global colour shows at once; an index past the table is black.
+    pic.Image.GlobalColorMap().ImportPalette({qRgb(1, 2, 3), Green, Blue, Grey});
+    frame.SetPixels(5, 5, 9);
+    EXPECT_EQ(frame.Bitmap().pixel(0, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(frame.Bitmap().pixel(5, 5), qRgb(0, 0, 0));
+    pic.Image.GlobalColorMap().ImportPalette({Red, Green, Blue, Grey});
+    frame.SetPixels(5, 5, 1);
+    frame.FreeBitmap();
     QImage canvas = Canvas(10, 10, Grey);
     {
         QPainter p(&canvas);

@@ -3,12 +3,15 @@
 namespace app {
 
 // Each form file declares its registration function here and the list below
-// calls it, e.g.
-//   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
+// calls it.
 void RegisterConditionsForms(); // TfrmConditions.cpp
+void RegisterChatPersonListForms();  // controls/TChatPersonList.cpp: TChatPersonList
+void RegisterSettingsForms();   // TfrmSettings.cpp: TfrmSettings, TfrmProxy
 
 void RegisterFormClasses() {
     RegisterConditionsForms();
+    RegisterChatPersonListForms();
+    RegisterSettingsForms();
 }
 
 } // namespace app

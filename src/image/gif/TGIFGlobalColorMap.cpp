@@ -29,7 +29,12 @@ void TGIFGlobalColorMap::MapImages(const TGIFColorMapping& map) {
 }
 
 void TGIFGlobalColorMap::Changed() {
-    if (m_header && m_header->GIFImage()) m_header->GIFImage()->SetPalette({});
+    TGIFImage* image = m_header ? m_header->GIFImage() : nullptr;
+    if (!image) return;
+    image->SetPalette({});
+    // Frames rendered with these colours render again.
+    for (const auto& frame : image->Images())
+        if (frame->ColorMap().Count() == 0) frame->SetPalette({});
 }
 
 } // namespace image

@@ -1,0 +1,13 @@
+#pragma once
+// Start-up registration of the image library's graphics with the picture
+// holder (platform::TPicture), so that any picture of the program loads
+// ".png", ".mng", ".jpg" and ".jpeg" files. Other graphics (the GIF image)
+// register themselves the same way through TPicture::RegisterFileFormat.
+
+namespace image {
+
+// Registers the formats once; later calls do nothing. Loading goes through
+// the loader registry, so RegisterImageLoaders must have run as well.
+void RegisterPictureFormats();
+
+} // namespace image
