@@ -7,10 +7,12 @@ namespace app {
 //   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
 void RegisterConditionsForms(); // TfrmConditions.cpp
 void RegisterChatPersonListForms();  // controls/TChatPersonList.cpp: TChatPersonList
+void RegisterFavouritesForms();      // TfrmFavourites.cpp: TfrmFavourites
 
 void RegisterFormClasses() {
     RegisterConditionsForms();
     RegisterChatPersonListForms();
+    RegisterFavouritesForms();
 }
 
 } // namespace app
