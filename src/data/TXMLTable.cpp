@@ -349,7 +349,19 @@ void TXMLTable::SetNodeText(pugi::xml_node record, std::string_view field, std::
     pugi::xml_node node = FieldNode(record, field);
     if (!node) node = record.append_child(std::string(field).c_str());
     node.remove_children();
-    if (!value.empty()) node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
+    if (!value.empty()) node.append_child(pugi::node_pcdata).set_value(StoredText(value).c_str());
+}
+
+std::string TXMLTable::StoredText(std::string_view value) {
+    std::string stored;
+    stored.reserve(value.size());
+    for (char c : value) {
+        if (c == '\0')
+            stored += "\xEF\xBF\xBD";
+        else
+            stored += c;
+    }
+    return stored;
 }
 
 } // namespace data

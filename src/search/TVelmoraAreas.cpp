@@ -73,6 +73,7 @@ void TVelmora::LoadAreasFromWap(const std::string& idField, const std::string& n
     table.ClearRecords();
     web::TFindTags finder;
     for (int page = 1; page <= pageCount; ++page) {
+        if (OnAreaPage && !OnAreaPage(page, pageCount)) break;
         std::string url = urlTemplate;
         if (const size_t at = url.find("{page}"); at != std::string::npos)
             url.replace(at, 6, std::to_string(page));

@@ -154,6 +154,16 @@ TEST(ColorReduction, OctreePalettesBitsAndSystemColours) {
     EXPECT_EQ(ReduceBitmapColors(three, TColorReduction::ReduceOctree, TDitherMode::DitherNone, 1).colorTable(),
               (TGIFPalette{qRgb(20, 20, 20), qRgb(255, 255, 255)}));
 
+    // The fast lookup answers a whole 8 x 8 x 8 cell with the entry nearest
+    // to the first colour that reached it. Entries are (100, 100, 100) and
+    // (224, 224, 224); grey 160 is nearer the first, 167 the second, and
+    // the second row is walked right to left, so 167 comes first.
+    const QRgb d = qRgb(100, 100, 100), w = qRgb(255, 255, 255);
+    const QImage cell = Pixels(4, 2, {d, d, w, w, qRgb(160, 160, 160), w, w, qRgb(167, 167, 167)});
+    out = ReduceBitmapColors(cell, TColorReduction::ReduceOctree, TDitherMode::DitherNone, 1);
+    EXPECT_EQ(out.colorTable(), (TGIFPalette{d, qRgb(224, 224, 224)}));
+    EXPECT_EQ(Indices(out), (std::vector<int>{0, 0, 1, 1, 1, 1, 1, 1}));
+
     const TGIFPalette system = SystemPalette();
     const QImage sys = ReduceBitmapColors(two, TColorReduction::ReduceOctreeSystem, TDitherMode::DitherNone, 8);
     ASSERT_EQ(sys.colorCount(), 256);

@@ -3,15 +3,16 @@
 namespace app {
 
 // Each form file declares its registration function here and the list below
-// calls it, e.g.
-//   void RegisterSettingsForms();   (TfrmSettings.cpp: TfrmSettings, TfrmProxy)
+// calls it.
 void RegisterConditionsForms(); // TfrmConditions.cpp
 void RegisterChatPersonListForms();  // controls/TChatPersonList.cpp: TChatPersonList
+void RegisterSettingsForms();   // TfrmSettings.cpp: TfrmSettings, TfrmProxy
 void RegisterFavouritesForms();      // TfrmFavourites.cpp: TfrmFavourites
 
 void RegisterFormClasses() {
     RegisterConditionsForms();
     RegisterChatPersonListForms();
+    RegisterSettingsForms();
     RegisterFavouritesForms();
 }
 

@@ -14,6 +14,7 @@
 #include "image/gif/TGIFHeader.h"
 #include "image/gif/TGIFImageList.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -145,6 +146,9 @@ public:
     // bitmap limit, so a small damaged file cannot claim gigabytes through
     // many large frames. Beyond it raises GIFException "Invalid bitmap size".
     void ReserveFrameBytes(int64_t bytes);
+    // Gives back bytes reserved for a buffer that is freed again while the
+    // image loads (the passes of an interlaced frame).
+    void ReleaseFrameBytes(int64_t bytes) { m_loadingBytes -= std::min(bytes, m_loadingBytes); }
 
 private:
     TGIFHeader m_header;

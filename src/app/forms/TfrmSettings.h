@@ -1,0 +1,185 @@
+#pragma once
+// The settings page, docked in the main window's page panel by "Настройки":
+// the site servers, the login, the search defaults (genders, ages, area,
+// page count, purposes and support) and, in its second tab, the proxy page.
+// It shows the data module's settings and writes them back on "Сохранить".
+//
+// The main window gives the page the engine (SetEngine: the area lists are
+// fetched through it), binds OnSave, and locks the save and server buttons
+// while a search runs (LockSaveControls).
+//
+// Area lists are fetched from the site when their list is first opened:
+// countries once per page life, a lower level again after its parent level
+// changed. A fetch shows a progress box whose "Стоп" ends it; a fetch that
+// is stopped, fails or finds nothing leaves the list as it was.
+
+#include "data/TXMLTableIndex.h"
+#include "platform/TForm.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QProgressDialog;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace platform {
+class TPanel;
+}
+
+namespace data {
+class TArea;
+}
+namespace search {
+class TVelmora;
+}
+
+namespace app {
+
+class TComboBox;
+class TNumberEdit;
+class TfrmProxy;
+
+class TfrmSettings : public platform::TForm {
+    Q_OBJECT
+public:
+    // Builds the page from the data module's settings (FormCreate); the
+    // server list is read from its file here. A server file that cannot be
+    // read is reported, and the page goes on with the servers it has.
+    explicit TfrmSettings(QWidget* owner = nullptr);
+    ~TfrmSettings() override;
+
+    // The engine that fetches the area lists; nullptr (the default) fetches
+    // nothing. Borrowed: the main window keeps it alive while the page lives.
+    search::TVelmora* Engine() const { return m_engine; }
+    void SetEngine(search::TVelmora* engine) { m_engine = engine; }
+
+    // Raised after "Сохранить" has written the settings.
+    std::function<void(TfrmSettings& Sender)> OnSave;
+
+    // Locked while a search runs: "Сохранить" and the server buttons are
+    // disabled and tell why in their tool tips.
+    void LockSaveControls(bool Locked);
+
+    // The embedded proxy page; nullptr when it could not be made.
+    TfrmProxy* ProxyPage() const { return m_proxyPage; }
+
+    // "Сохранить": checks the fields, then writes every value into the
+    // settings and the registry and raises OnSave. A field that cannot be
+    // stored (a page count or proxy port that is no whole number in range)
+    // is named in a message, gets the focus, and nothing is changed. False
+    // when nothing was saved.
+    bool btnSaveClick();
+
+    // Opening an area list (what each list's drop-down does first).
+    void cbCountryDropDown();
+    void cbRegionDropDown();
+    void cbCityDropDown();
+    void cbStationDropDown();
+
+    platform::TPanel* pnButtons = nullptr;
+    QPushButton* btnSave = nullptr;
+    QTabWidget* pcSettings = nullptr;
+    QWidget* tsSearch = nullptr;
+    QWidget* tsProxy = nullptr;
+    platform::TPanel* pnProxy = nullptr;
+
+    QGroupBox* gbServer = nullptr;
+    QLineEdit* edServer = nullptr;
+    QToolButton* sbAddServer = nullptr;
+    QToolButton* sbDeleteServer = nullptr;
+    QListWidget* cblServer = nullptr;
+
+    QLineEdit* edLogin = nullptr;
+    QLineEdit* edPassword = nullptr;
+    TComboBox* cbGender = nullptr;
+    TComboBox* cbFriendGender = nullptr;
+    QLineEdit* edFrom = nullptr;
+    QLineEdit* edTo = nullptr;
+    TComboBox* cbCountry = nullptr;
+    TComboBox* cbRegion = nullptr;
+    TComboBox* cbCity = nullptr;
+    TComboBox* cbStation = nullptr;
+    TNumberEdit* edPageCount = nullptr;
+    QLabel* lbCalcRowCount = nullptr;
+
+    QGroupBox* gbTarget = nullptr;
+    QCheckBox* chbFriendship = nullptr;
+    QCheckBox* chbEmail = nullptr;
+    QCheckBox* chbLove = nullptr;
+    QCheckBox* chbRegSex = nullptr;
+    QCheckBox* chbSomeSex = nullptr;
+    QCheckBox* chbGroup = nullptr;
+    QCheckBox* chbVirt = nullptr;
+    QCheckBox* chbIntim = nullptr;
+    QCheckBox* chbIntimBuy = nullptr;
+    QCheckBox* chbFamily = nullptr;
+    QCheckBox* chbChild = nullptr;
+    QCheckBox* chbFiktive = nullptr;
+    QCheckBox* chbRent = nullptr;
+    QCheckBox* chbSport = nullptr;
+    QGroupBox* gbSponsor = nullptr;
+    QCheckBox* chbLookFor = nullptr;
+    QCheckBox* chbIam = nullptr;
+    QCheckBox* chbNo = nullptr;
+
+private:
+    void CreateControls();
+    void FormCreate();
+
+    void sbAddServerClick();
+    void sbDeleteServerClick();
+    void cblServerClickCheck(QListWidgetItem* item);
+    void RefreshServerList(const std::optional<std::string>& Name);
+    void SetServerLines();
+    void CheckServerLine(int line);
+
+    void cbCountryChange();
+    void cbRegionChange();
+    void cbCityChange();
+    void edPageCountChange();
+
+    // Each fills its list from its area table and selects the row of
+    // SavedId (its level's no-choice row when empty); a row that is not
+    // there selects nothing. The settings' own choice of the level is
+    // always listed.
+    void FillCountryList(const std::string& SavedId);
+    void FillRegionList(const std::string& SavedId);
+    void FillCityList(const std::string& SavedId);
+    void FillStationList(const std::string& SavedId);
+
+    // The id of the row selected in `combo` of `table`; "" when none is.
+    static std::string SelectedId(const TComboBox& combo, const data::TArea& table);
+    // Runs `load` (which fills `scratch`) with the progress box; false when
+    // the user stopped it or there is no engine.
+    bool RunAreaLoad(const QString& what, const std::function<void()>& load);
+    // Shows an error that escaped a handler.
+    void ShowError(const std::exception& e) const;
+    // Why the page cannot be stored, naming the field, with the field
+    // focused; nothing when it can.
+    std::optional<std::string> CheckValues();
+    void StoreValues();
+    // The chosen areas into the settings (TfrmSettingsAreas.cpp).
+    void StoreAreas();
+
+    data::TXMLTableIndex m_serverIndex;
+    bool m_countriesLoaded = false;
+    bool m_regionsStale = true;
+    bool m_citiesStale = true;
+    bool m_stationsStale = true;
+    search::TVelmora* m_engine = nullptr;
+    TfrmProxy* m_proxyPage = nullptr;
+    // Set while the page itself changes the server check marks.
+    bool m_fillingServers = false;
+    bool m_loadingArea = false;
+};
+
+} // namespace app
