@@ -306,6 +306,8 @@ void TXMLTable::FillStrings(std::string_view fieldName, std::vector<std::string>
     for (const pugi::xml_node record : m_records) strings.push_back(NodeText(record, fieldName));
 }
 
+// A closed table has no cursor to place, bound records or not: the dataset
+// layer refuses RecNo there as it refuses every other move.
 void TXMLTable::SetRecNo(int value) {
     if (!m_container || value < 0 || value > RecordCount()) throw EXMLTable("SetRecNo: out of range");
     db::TDataSet::SetRecNo(value);

@@ -166,8 +166,9 @@ bool ReadHeader(DecodeContext* ctx, const unsigned char* data, unsigned long siz
     ctx->cinfo.scale_num = 1;
     ctx->cinfo.scale_denom = 1;
     jpeg_calc_output_dimensions(&ctx->cinfo);
-    while (ctx->cinfo.scale_denom < 8 && ctx->cinfo.output_width / 2 >= static_cast<unsigned>(minWidth) &&
-           ctx->cinfo.output_height / 2 >= static_cast<unsigned>(minHeight)) {
+    // Signed comparisons: a minimum of 0 or less scales down to one eighth.
+    while (ctx->cinfo.scale_denom < 8 && int64_t(ctx->cinfo.output_width / 2) >= minWidth &&
+           int64_t(ctx->cinfo.output_height / 2) >= minHeight) {
         ctx->cinfo.scale_denom *= 2;
         jpeg_calc_output_dimensions(&ctx->cinfo);
     }

@@ -173,6 +173,7 @@ TEST(JPEGLoader, ScalesDownWhileEveryHalvingKeepsTheSmallestSize) {
         {1, 1, 8}, // never below one eighth
         {33, 1, 1},
         {0, 0, 8},
+        {-1, -5, 8}, // minimums below zero scale down as far as zero does
     };
     for (const std::string* file : {&colour, &grey}) {
         for (const Case& c : cases) {

@@ -158,6 +158,8 @@ private:
     void DataEvent(TDataEvent event, int distance = 0, TField* field = nullptr);
     void FieldIndexChanged(TField& field, int newIndex);
     std::string CurrentText(const TField& field) const;
+    // There is a current record to read (or one being edited).
+    bool HasCurrentRecord() const;
     void SetCurrentText(TField& field, std::string_view value);
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);
