@@ -85,6 +85,10 @@ public:
     std::string FieldText(int recordIndex, int fieldIndex) const;
     std::string FieldText(int recordIndex, const TField& field) const;
 
+    // Where the record being inserted goes (0-based; RecordCount = after the
+    // last record); -1 outside insert state.
+    int InsertIndex() const { return m_state == TDataSetState::dsInsert ? m_editIndex : -1; }
+
     bool CanModify() const { return GetCanModify(); }
     // A field was written since Edit/Insert.
     bool Modified() const { return m_modified; }
