@@ -267,7 +267,15 @@ void TCustomMDBGrid::InternalLayout() {
     if (m_dataLink->Active()) DefineFieldMap();
 
     if (m_columns->State() == TDBGridColumnsState::csCustomized) {
-        for (int i = 0; i < m_columns->Count(); ++i) m_columns->Items(i).ClearFieldReference();
+        for (int i = 0; i < m_columns->Count(); ++i) {
+            // Looking the field up again must not lose the width fitting
+            // scales, which the user may have changed by sizing.
+            TDBGColumn& column = m_columns->Items(i);
+            const int base = column.AutoFitBaseWidth();
+            column.ClearFieldReference();
+            (void)column.Field();
+            column.SetAutoFitBaseWidth(base);
+        }
     } else if (!m_dataLink->Active() && m_dataLink->DefaultFields()) {
         m_columns->Clear();
     } else {
