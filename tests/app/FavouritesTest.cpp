@@ -10,6 +10,10 @@
 #include "app/forms/TfrmFavourites.h"
 #include "data/TFriend.h"
 #include "data/TdmFriend.h"
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TMDBGrid.h"
 #include "image/ImageLoaders.h"
 #include "platform/ProgramDir.h"
 #include "platform/db/TDataSource.h"
@@ -105,6 +109,30 @@ protected:
             names.push_back(entry.path().filename().string());
         return names;
     }
+    // Clicks in the grid: titles are row 0, records from row 1, columns from 0.
+    void ClickGrid(int col, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+        QTest::mouseClick(form->dbgFavourites->viewport(), Qt::LeftButton, modifiers,
+                          form->dbgFavourites->CellRect(col, row).center());
+    }
+    // As the window system delivers one: press, release, press, double click, release.
+    void DoubleClickGrid(int col, int row) const {
+        ClickGrid(col, row);
+        QTest::mouseDClick(form->dbgFavourites->viewport(), Qt::LeftButton, {},
+                           form->dbgFavourites->CellRect(col, row).center());
+    }
+    // The logins the grid shows, in order.
+    std::vector<std::string> Shown() const {
+        std::vector<std::string> logins;
+        auto* shown = dynamic_cast<data::TXMLTable*>(form->dsrFavourites->DataSet());
+        if (shown) shown->FillStrings("Login", logins);
+        return logins;
+    }
+    std::vector<grid::TSortMarker> Markers() const {
+        std::vector<grid::TSortMarker> markers;
+        for (int i = 0; i < form->dbgFavourites->Columns().Count(); ++i)
+            markers.push_back(form->dbgFavourites->Columns()[i].Title().SortMarker());
+        return markers;
+    }
     TChatPerson& Card(int index) const { return *form->PersonList()->Person(index); }
     void ClickCard(int index) const {
         TChatPerson& card = Card(index);
@@ -164,6 +192,88 @@ TEST(FavouritesIndex, OrdersAreStableStrictWeakOrdersOfTextsAndNumbers) {
     EXPECT_EQ(index.Order("VipUser"), nullptr);
     index.Clear();
     EXPECT_EQ(index.Order("Name"), nullptr);
+}
+
+TEST_F(Favourites, TitlesSortEveryColumnBothWays) {
+    using L = std::vector<std::string>;
+    Add("v", "вера", 31, "Тверь", 10, 0);
+    Add("a", "Анна", 9, "", 2, 3);
+    Add("b", "борис", 31, "Москва", 0, 12);
+    Add("g", "Галина", 100, "Азов", 2, 1);
+    dm->Friends().RecordNode(1).child("RealUser").text().set("0");
+    dm->Friends().RecordNode(2).child("VipUser").text().set("1");
+    dm->Friends().RecordNode(3).child("Intim").text().set("1");
+    dm->Friends().RecordNode(2).child("PhotoCount").text().set("");
+    Open();
+    const L file = {"v", "a", "b", "g"};
+    ASSERT_EQ(form->dbgFavourites->Columns().Count(), 9);
+    EXPECT_EQ(form->dbgFavourites->Columns()[1].Title().Caption(), "Возраст");
+
+    // Until the orders are built a title click changes nothing.
+    EXPECT_TRUE(form->tmrGenIndex->isActive());
+    ClickGrid(0, 0);
+    EXPECT_EQ(form->dsrFavourites->DataSet(), &dm->Friends());
+    EXPECT_EQ(Markers(), std::vector<grid::TSortMarker>(9, grid::TSortMarker::smNone));
+    form->tmrGenIndexTimer();
+    EXPECT_FALSE(form->tmrGenIndex->isActive());
+
+    // "VIP" has no order: with nothing sorted before, the table's own order.
+    ClickGrid(5, 0);
+    EXPECT_EQ(Shown(), file);
+    ClickGrid(5, 0);
+    EXPECT_EQ(Shown(), (L{"g", "b", "a", "v"}));
+
+    const struct {
+        int col;
+        L ascending;
+    } cases[] = {
+        {0, {"a", "b", "v", "g"}},  {1, {"a", "v", "b", "g"}}, {2, {"a", "g", "b", "v"}}, {3, {"a", "b", "g", "v"}},
+        {4, {"a", "v", "b", "g"}},  {6, {"b", "a", "g", "v"}}, {7, {"v", "g", "a", "b"}}, {8, {"v", "a", "b", "g"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.col);
+        ClickGrid(c.col, 0);
+        EXPECT_EQ(Shown(), c.ascending);
+        const auto markers = Markers();
+        EXPECT_EQ(markers[size_t(c.col)], TfrmFavourites::SortedAscending);
+        EXPECT_EQ(std::count(markers.begin(), markers.end(), grid::TSortMarker::smNone), 8);
+        ClickGrid(c.col, 0);
+        EXPECT_EQ(Shown(), L(c.ascending.rbegin(), c.ascending.rend()));
+        EXPECT_EQ(Markers()[size_t(c.col)], TfrmFavourites::SortedDescending);
+        ClickGrid(c.col, 0);
+        EXPECT_EQ(Shown(), c.ascending);
+    }
+    // "VIP" now keeps the order used last.
+    ClickGrid(5, 0);
+    EXPECT_EQ(Shown(), cases[7].ascending);
+    EXPECT_EQ(Markers()[8], grid::TSortMarker::smNone);
+
+    // Deleting in the sorted view removes the rows chosen, then shows the table.
+    ClickGrid(0, 1);
+    ClickGrid(0, 4, Qt::ControlModifier);
+    EXPECT_EQ(form->SortedViewSource(), (std::vector<int>{0, 1, 2, 3}));
+    form->btnDelete->click();
+    EXPECT_EQ(messages.Texts().back(), "Удалить выбранные контакты (2)?");
+    EXPECT_EQ(StoredLogins(), (L{"a", "b"}));
+    EXPECT_EQ(Shown(), (L{"a", "b"}));
+    EXPECT_EQ(form->dsrFavourites->DataSet(), &dm->Friends());
+    EXPECT_FALSE(form->IndicesReady());
+}
+
+TEST_F(Favourites, ADoubleClickOpensTheRowUnlessItWasOnATitle) {
+    UrlRecorder browser;
+    Add("anna", "anna", 30, "Москва", 1);
+    Add("boris", "boris", 31, "Москва", 1);
+    Open();
+    form->tmrGenIndexTimer();
+    DoubleClickGrid(0, 0);  // on a title: sorts, opens nothing
+    EXPECT_TRUE(browser.opened.empty());
+    const std::vector<std::string> sorted = Shown();
+    DoubleClickGrid(0, 2);
+    ClickGrid(0, 0);  // a single title click (sorting the other way) ...
+    const std::vector<std::string> resorted = Shown();
+    DoubleClickGrid(0, 1);  // ... does not swallow the next double click on a row
+    EXPECT_EQ(browser.opened, (std::vector<std::string>{site.ProfileAddress(sorted[1]), site.ProfileAddress(resorted[0])}));
 }
 
 TEST_F(Favourites, CardsShowPhotosFetchedOnceThroughTheUsersProxy) {

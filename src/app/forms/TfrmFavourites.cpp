@@ -5,6 +5,11 @@
 #include "app/forms/FormHosting.h"
 #include "data/TFriend.h"
 #include "data/TdmFriend.h"
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TMDBGrid.h"
+#include "grid/TRecordmarkList.h"
 #include "image/TImageLoader.h"
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
@@ -21,7 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyleHints>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
@@ -190,12 +195,50 @@ void TfrmFavourites::BuildComponents() {
 void TfrmFavourites::BuildGrid() {
     auto* table = new QVBoxLayout(tsFavotiteTable);
     table->setContentsMargins(0, 0, 0, 0);
-    auto* placeholder = new QLabel("Таблица избранных недоступна", tsFavotiteTable);
-    placeholder->setAlignment(Qt::AlignCenter);
-    table->addWidget(placeholder);
+    dbgFavourites = new grid::TMDBGrid(tsFavotiteTable);
+    dbgFavourites->setObjectName("dbgFavourites");
+    table->addWidget(dbgFavourites);
+    using grid::TDBGridOption;
+    dbgFavourites->SetOptions({TDBGridOption::dgTitles, TDBGridOption::dgColumnResize, TDBGridOption::dgColLines,
+                               TDBGridOption::dgRowLines, TDBGridOption::dgRowSelect,
+                               TDBGridOption::dgAlwaysShowSelection, TDBGridOption::dgMultiSelect});
+    dbgFavourites->SetReadOnly(true);
+    grid::TDBGGridColumns& columns = dbgFavourites->Columns();
+    columns.BeginUpdate();
+    for (const TColumnSpec& spec : GridColumns) {
+        grid::TDBGColumn& column = columns.Add();
+        column.SetFieldName(spec.Field);
+        column.SetAlignment(spec.Alignment);
+        column.Title().SetCaption(spec.Title);
+        column.Title().SetAlignment(db::TAlignment::taCenter);
+        column.Title().SetSortMarker(grid::TSortMarker::smNone);
+    }
+    columns.EndUpdate();
+    dbgFavourites->SetDataSource(dsrFavourites);
+    dbgFavourites->OnTitleClick = [this](grid::TDBGColumn& column) {
+        Guarded([&] { dbgFavouritesTitleClick(column); });
+    };
+    dbgFavourites->OnDblClick = [this](grid::TCustomMDBGrid&) { Guarded([this] { dbgFavouritesDblClick(); }); };
+    // A press anywhere but on a title starts a gesture that is no title's:
+    // a double click that follows it opens the row.
+    dbgFavourites->OnMouseDown = [this](grid::TCustomMDBGrid& grid, QMouseEvent& event) {
+        const QPoint at = event.position().toPoint();
+        if (grid.MouseCoord(at.x(), at.y()).Y >= grid.TitleOffset()) m_titleClicked = false;
+    };
 }
 
-void TfrmFavourites::ResetColumns() {}
+void TfrmFavourites::ResetColumns() {
+    const data::TFriend& favourites = Favourites();
+    grid::TDBGGridColumns& columns = dbgFavourites->Columns();
+    columns.BeginUpdate();
+    for (int i = 0; i < columns.Count(); ++i) {
+        grid::TDBGColumn& column = columns[i];
+        column.Title().SetSortMarker(grid::TSortMarker::smNone);
+        if (const db::TFieldDef* def = favourites.FieldDefs().Find(column.FieldName()))
+            column.SetWidth(std::min(100, def->Size));
+    }
+    columns.EndUpdate();
+}
 
 void TfrmFavourites::DetachData() { m_dataSource->SetDataSet(nullptr); }
 
@@ -257,8 +300,13 @@ void TfrmFavourites::SortByColumn(std::string_view field, bool descending) {
 
 void TfrmFavourites::dbgFavouritesTitleClick(grid::TDBGColumn& column) {
     m_titleClicked = true;
-    m_titleClickTime.start();
-    (void)column;
+    if (!m_index.Ready()) return;
+    const bool descending = column.Title().SortMarker() == SortedAscending;
+    grid::TDBGGridColumns& columns = dbgFavourites->Columns();
+    for (int i = 0; i < columns.Count(); ++i)
+        if (&columns[i] != &column) columns[i].Title().SetSortMarker(grid::TSortMarker::smNone);
+    column.Title().SetSortMarker(descending ? SortedDescending : SortedAscending);
+    SortByColumn(column.FieldName(), descending);
 }
 
 int TfrmFavourites::FavouriteIndexOfRow(int recordIndex) const {
@@ -271,7 +319,12 @@ int TfrmFavourites::FavouriteIndexOfRow(int recordIndex) const {
 std::vector<int> TfrmFavourites::SelectedFavourites() const {
     std::vector<int> result;
     const db::TDataSet* shown = m_dataSource->DataSet();
-    if (shown && shown->RecNo() > 0) result.push_back(FavouriteIndexOfRow(shown->RecNo() - 1));
+    const grid::TRecordmarkList& selected = dbgFavourites->SelectedRows();
+    if (dbgFavourites->Options().Has(grid::TDBGridOption::dgMultiSelect) && selected.Count() > 0) {
+        for (int i = 0; i < selected.Count(); ++i) result.push_back(FavouriteIndexOfRow(selected.Items(i).index));
+    } else if (shown && shown->RecNo() > 0) {
+        result.push_back(FavouriteIndexOfRow(shown->RecNo() - 1));
+    }
     const int count = Favourites().RecordCount();
     std::erase_if(result, [count](int index) { return index < 0 || index >= count; });
     std::sort(result.begin(), result.end());
@@ -320,13 +373,13 @@ void TfrmFavourites::btnClearClick() {
 }
 
 void TfrmFavourites::dbgFavouritesDblClick() {
-    // The second click of a double click on a title arrives here too: it
-    // belongs to the title, but only while it can still be part of the same
-    // double click; a later double click on a row opens the row.
-    const bool ofTitle = m_titleClicked && m_titleClickTime.isValid() &&
-                         m_titleClickTime.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval();
-    m_titleClicked = false;
-    if (ofTitle) return;
+    // A double click on a title arrives here after the title's click; the
+    // flag goes with the next press on a row, so that a later double click
+    // on a row is never taken for the title's.
+    if (m_titleClicked) {
+        m_titleClicked = false;
+        return;
+    }
     OpenCurrentRow();
 }
 

@@ -14,9 +14,10 @@
 // module, and "TChatPersonList" registered for the card page.
 
 #include "app/forms/TFavouritesIndex.h"
+#include "grid/GridTypes.h"
 #include "platform/TForm.h"
+#include "platform/db/DbTypes.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <array>
 #include <memory>
@@ -60,19 +61,22 @@ public:
     struct TColumnSpec {
         const char* Field;
         const char* Title;
-        Qt::Alignment Alignment;
+        db::TAlignment Alignment;
     };
     static constexpr std::array<TColumnSpec, 9> GridColumns = {{
-        {"Name", "Имя", Qt::AlignLeft},
-        {"Age", "Возраст", Qt::AlignHCenter},
-        {"Area", "Регион", Qt::AlignLeft},
-        {"Login", "Ник", Qt::AlignLeft},
-        {"RealUser", "Real", Qt::AlignHCenter},
-        {"VipUser", "VIP", Qt::AlignLeft},
-        {"PhotoCount", "Фото", Qt::AlignRight},
-        {"VideoCount", "Видео", Qt::AlignRight},
-        {"Intim", "Интим", Qt::AlignHCenter},
+        {"Name", "Имя", db::TAlignment::taLeftJustify},
+        {"Age", "Возраст", db::TAlignment::taCenter},
+        {"Area", "Регион", db::TAlignment::taLeftJustify},
+        {"Login", "Ник", db::TAlignment::taLeftJustify},
+        {"RealUser", "Real", db::TAlignment::taCenter},
+        {"VipUser", "VIP", db::TAlignment::taLeftJustify},
+        {"PhotoCount", "Фото", db::TAlignment::taRightJustify},
+        {"VideoCount", "Видео", db::TAlignment::taRightJustify},
+        {"Intim", "Интим", db::TAlignment::taCenter},
     }};
+    // The marker of a column sorted ascending, and descending.
+    static constexpr grid::TSortMarker SortedAscending = grid::TSortMarker::smDown;
+    static constexpr grid::TSortMarker SortedDescending = grid::TSortMarker::smUp;
 
     // Loads the favourites (a damaged file is reported and left as it is),
     // embeds the card list and shows everything. The data module must exist.
@@ -162,7 +166,6 @@ private:
     QPointer<TChatPersonList> m_personList;
     QPointer<TChatPerson> m_expandedPerson;
     bool m_titleClicked = false;
-    QElapsedTimer m_titleClickTime;
     image::TImageLoader* m_imageLoader = nullptr;
     std::unique_ptr<data::TFriend> m_sortedView;
     std::vector<int> m_viewSource;
