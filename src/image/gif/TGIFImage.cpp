@@ -66,7 +66,7 @@ TGIFPalette TGIFImage::Palette() {
 void TGIFImage::SetPalette(const TGIFPalette& value) { m_globalPalette = value; }
 
 void TGIFImage::Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
-                         const std::string& message) {
+                         const std::string& message) const {
     if (m_onProgress) m_onProgress(sender, stage, percent, redrawNow, message);
 }
 
@@ -88,9 +88,16 @@ int TGIFImage::BitsPerPixel() const {
 }
 
 void TGIFImage::SaveToStream(QIODevice& stream) const {
-    m_header.SaveToStream(stream);
-    m_images.SaveToStream(stream);
-    TGIFTrailer(nullptr).SaveToStream(stream);
+    Progress(nullptr, TProgressStage::psStarting, 0, false, SSaving);
+    try {
+        m_header.SaveToStream(stream);
+        m_images.SaveToStream(stream);
+        TGIFTrailer(nullptr).SaveToStream(stream);
+    } catch (...) {
+        Progress(nullptr, TProgressStage::psEnding, 0, true, SSaving);
+        throw;
+    }
+    Progress(nullptr, TProgressStage::psEnding, 100, true, SSaving);
 }
 
 void TGIFImage::SaveToFile(const std::string& fileName) const {
@@ -107,6 +114,7 @@ void TGIFImage::ReserveFrameBytes(int64_t bytes) {
 }
 
 void TGIFImage::LoadFromStream(QIODevice& stream) {
+    Progress(nullptr, TProgressStage::psStarting, 0, false, SLoading);
     Clear();
     const qint64 start = stream.pos();
     m_loadingBytes = 0;
@@ -128,11 +136,13 @@ void TGIFImage::LoadFromStream(QIODevice& stream) {
         TGIFTrailer(this).LoadFromStream(stream);
     } catch (...) {
         if (!stream.isSequential()) stream.seek(start);
+        Progress(nullptr, TProgressStage::psEnding, 0, true, SLoading);
         throw;
     }
     // Peeking may have read ahead of the device's position in the device
     // beneath; line the two up again.
     if (!stream.isSequential()) stream.seek(stream.pos());
+    Progress(nullptr, TProgressStage::psEnding, 100, true, SLoading);
 }
 
 } // namespace image

@@ -14,6 +14,7 @@
 #include "image/gif/TGIFHeader.h"
 #include "image/gif/TGIFImageList.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -75,6 +76,8 @@ public:
     // frames (every frame decoded), trailer. The logical screen then grows to
     // hold every frame. On an error the stream goes back to where reading
     // began and the GIFException passes on; the frames read before it stay.
+    // Progress "Loading...": starting, running after each frame (by the
+    // stream position), ending (percent 0 when an error passes).
     void LoadFromStream(QIODevice& stream);
 
     // The version a writer must put in the header: the highest any frame
@@ -94,7 +97,8 @@ public:
     // An image without frames raises "Unsupported GIF version" before
     // anything is written; a pixel outside its colour table raises "Color
     // not in color table"; a device that does not take every byte raises
-    // EInOutError "Stream write error".
+    // EInOutError "Stream write error". Progress "Saving...": starting,
+    // running after each frame, ending (percent 0 when an error passes).
     void SaveToStream(QIODevice& stream) const;
     // The same into a file, which is replaced only when all of it was
     // written (see TGIFItem::SaveToFile); on an error it is left as it was.
@@ -132,10 +136,11 @@ public:
     bool PaletteModified() const { return m_paletteModified; }
     void SetPaletteModified(bool value) { m_paletteModified = value; }
 
-    // Receives the progress of long operations of the image and its frames.
+    // Receives the progress of long operations of the image and its frames;
+    // the sender is null for the image itself.
     void SetOnProgress(TGIFProgressEvent handler) { m_onProgress = std::move(handler); }
     void Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
-                  const std::string& message);
+                  const std::string& message) const;
     // Called when the picture changed; unset, nothing happens.
     void SetOnChange(std::function<void()> handler) { m_onChange = std::move(handler); }
     virtual void Changed();
@@ -145,6 +150,9 @@ public:
     // bitmap limit, so a small damaged file cannot claim gigabytes through
     // many large frames. Beyond it raises GIFException "Invalid bitmap size".
     void ReserveFrameBytes(int64_t bytes);
+    // Gives back bytes reserved for a buffer that is freed again while the
+    // image loads (the passes of an interlaced frame).
+    void ReleaseFrameBytes(int64_t bytes) { m_loadingBytes -= std::min(bytes, m_loadingBytes); }
 
 private:
     TGIFHeader m_header;
