@@ -280,7 +280,8 @@ private:
     // Working state of one mouse gesture and of painting.
     bool m_columnDragMoved = false;
     bool m_inUpdateActive = false;
-    bool m_editEnded = false;
+    bool m_recordsKept = false;  // the next data change moved no record
+    int m_lastRecordCount = 0;
     int m_paintingRecord = -1;
     std::vector<int> m_fittedWidths;  // widths the last fitting gave, by data column
     int m_footerTextHeight = 0;

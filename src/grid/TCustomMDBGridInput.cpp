@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -171,12 +172,13 @@ bool TCustomMDBGrid::EditKeyDown(QKeyEvent& event) {
 }
 
 void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
-    if (OnKeyDown) OnKeyDown(*this, *event);
     if (!m_dataLink->Active()) {
+        Guarded([&] { if (OnKeyDown) OnKeyDown(*this, *event); });
         event->ignore();
         return;
     }
     Guarded([&] {
+        if (OnKeyDown) OnKeyDown(*this, *event);
         db::TDataSet* dataSet = DataSet();
         const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
         const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
@@ -479,6 +481,13 @@ void TCustomMDBGrid::MouseUp(QMouseEvent* event) {
             }
         }
         m_columnDragMoved = false;
+        // A column's own menu opens on a right release over its cells.
+        if (event->button() == Qt::RightButton && !sized) {
+            const platform::GridCoord cell = MouseCoord(pos.x(), pos.y());
+            const int dataCol = cell.X - m_indicatorOffset;
+            if (cell.Y >= m_titleOffset && dataCol >= 0 && dataCol < m_columns->Count())
+                if (QMenu* menu = m_columns->Items(dataCol).PopupMenu()) menu->popup(event->globalPosition().toPoint());
+        }
         if (OnMouseUp) OnMouseUp(*this, *event);
     });
 }

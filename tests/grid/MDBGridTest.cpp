@@ -9,6 +9,7 @@
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGColumn.h"
 #include "grid/TDBGGridColumns.h"
+#include "grid/TDBGridInplaceEdit.h"
 #include "grid/TGridDataLink.h"
 #include "grid/TRecordmarkList.h"
 #include "platform/BitmapResource.h"
@@ -20,6 +21,7 @@
 #include <QFontMetrics>
 #include <QWheelEvent>
 #include <QImage>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -262,6 +264,8 @@ TEST_F(GridFixture, CtrlAndShiftSelectRowsAndChangesOfTheDataClearThem) {
     Click(1, 3);
     EXPECT_EQ(selected.Count(), 1);
 
+    table.Fields(0).SetIndex(1);
+    EXPECT_EQ(selected.Count(), 1) << "moving a field moves no record";
     table.DeleteNode(900);
     EXPECT_EQ(selected.Count(), 0) << "bookmarks are positions: removing a record drops them";
     Click(1, 3, Qt::LeftButton, Qt::ControlModifier);
@@ -376,6 +380,28 @@ TEST_F(GridFixture, ColumnsAreMovedAndSizedByMouseWithoutATitleClick) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(GridFixture, TheEditorOpensOnTheCurrentCellAndEscapeDropsItsText) {
+    Click(2, 2);
+    EXPECT_EQ(grid.InplaceEditor(), nullptr) << "a press on another cell only moves";
+    Click(2, 2);
+    auto* editor = grid.findChild<grid::TDBGridInplaceEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible()) << "a press on the current cell edits it";
+    EXPECT_EQ(editor->Text(), "login1");
+    QTest::keyClicks(editor->LineEdit(), "X");
+    EXPECT_EQ(table.State(), db::TDataSetState::dsEdit);
+    Render();
+    // The first Escape drops the editor's text, the second the record's edit.
+    QTest::keyClick(editor->LineEdit(), Qt::Key_Escape);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(table.State(), db::TDataSetState::dsEdit);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(table.State(), db::TDataSetState::dsBrowse);
+    EXPECT_EQ(table.FieldText(1, 1), "login1");
+    Key(Qt::Key_F2);
+    EXPECT_TRUE(editor->isVisible());
+}
+
 // How the favourites window drives its grid: read-only whole rows, its own
 // columns with widths and sort markers, title clicks, double clicks, and a
 // data source that is detached and attached again around every change.
@@ -429,7 +455,8 @@ TEST(MDBGridRoad, FavouritesGridSortsByTitleClicksAndSelectsWholeRows) {
     QTest::keyClick(grid.viewport(), Qt::Key_Down);
     EXPECT_EQ(table.RecNo(), 5);
     EXPECT_EQ(table.RecordCount(), 40) << "Down at a read-only table's rows appends nothing";
-    grid.viewport()->grab().save("/tmp/gridcore_favourites.png");
+    QApplication::processEvents();
+    grid.grab().save("/tmp/gridcore_favourites.png");
 }
 
 // A small grid whose pixels are checked where the glyphs and the footer go.
