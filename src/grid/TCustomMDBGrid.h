@@ -211,6 +211,7 @@ protected:
     void RowHeightsChanged() override;
     void SizeChanged() override;
     void VerticalScroll(int action, int position) override;
+    void TimedScroll(unsigned directions) override;
     void UpdateScrollRange() override;
     QWidget* CreateEditor() override;
     bool CanEditShow() const override;

@@ -412,6 +412,7 @@ void TCustomMDBGrid::MouseDown(QMouseEvent* event) {
             }
             EndUpdate();
             if (event->button() == Qt::LeftButton) {
+                BeginSelecting();
                 const TDBGColumn* column = SelectedColumn();
                 const QRect rect = CellRect(cell.X, cell.Y);
                 const bool onButton = column && column->AlwaysShowEditButton() &&
@@ -514,6 +515,7 @@ void TCustomMDBGrid::RowHeightsChanged() {
 
 void TCustomMDBGrid::focusOutEvent(QFocusEvent* event) {
     TCustomGrid::focusOutEvent(event);
+    StopTitleTracking();
     if (!m_dataLink->Active()) return;
     const QWidget* editor = InplaceEditor();
     if (editor && editor->isAncestorOf(QApplication::focusWidget())) return;
@@ -590,6 +592,19 @@ void TCustomMDBGrid::VerticalScroll(int action, int position) {
         }
     });
     UpdateScrollBar();
+}
+
+void TCustomMDBGrid::TimedScroll(unsigned directions) {
+    Guarded([&] {
+        if (m_dataLink->Active()) {
+            // Past the top or bottom edge the drag reaches the record just
+            // outside the window, which then follows.
+            if (directions & platform::sdUp) DataSet()->MoveBy(-(m_dataLink->ActiveRecord() + 1));
+            if (directions & platform::sdDown) DataSet()->MoveBy(m_dataLink->RecordCount() - m_dataLink->ActiveRecord());
+        }
+        const unsigned sideways = directions & (platform::sdLeft | platform::sdRight);
+        if (sideways != 0) TCustomGrid::TimedScroll(sideways);
+    });
 }
 
 void TCustomMDBGrid::SizeChanged() {

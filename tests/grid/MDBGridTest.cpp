@@ -205,11 +205,19 @@ TEST_F(GridFixture, KeysWheelAndScrollBarMoveTheCursorAndTheWindowFollows) {
     bar->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_EQ(RecNo(), 1);
 
-    // A click moves to the record under the pointer.
+    // A click moves to the record under the pointer; a drag below the
+    // rows moves on past the window while it is held.
     Key(Qt::Key_Home);
     Click(2, 5);
     EXPECT_EQ(RecNo(), 5);
     EXPECT_EQ(grid.SelectedIndex(), 1);
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2, 5));
+    QTest::mouseMove(grid.viewport(), CellCentre(2, 7));
+    EXPECT_EQ(RecNo(), 7);
+    QTest::mouseMove(grid.viewport(), QPoint(CellCentre(2, 7).x(), grid.viewport()->height() + 5));
+    for (int i = 0; i < 200 && RecNo() <= rows; ++i) QTest::qWait(10);
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2, 7));
+    EXPECT_GT(RecNo(), rows) << "timed scrolling went past the window";
 }
 
 TEST_F(GridFixture, PaintingReadsRecordsWithoutMovingTheCursor) {
@@ -377,7 +385,20 @@ TEST_F(GridFixture, ColumnsAreMovedAndSizedByMouseWithoutATitleClick) {
     QTest::mouseMove(grid.viewport(), border + QPoint(30, 0));
     QTest::mouseRelease(grid.viewport(), Qt::LeftButton, Qt::NoModifier, border + QPoint(30, 0));
     EXPECT_EQ(grid.ColWidths(2), cell.width() + 30);
+    EXPECT_EQ(grid.Columns()[1].Width(), cell.width() + 30);
     EXPECT_TRUE(events.empty());
+
+    // With row sizing, dragging a row's border in the indicator sets the height of every data row.
+    grid::TDBGridOptions options = grid.Options();
+    options.Include(TDBGridOption::dgRowSizing);
+    grid.SetOptions(options);
+    const QRect row = grid.CellRect(0, 2);
+    const QPoint rowBorder(row.center().x(), row.top() + row.height());
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, Qt::NoModifier, rowBorder);
+    QTest::mouseMove(grid.viewport(), rowBorder + QPoint(0, 12));
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, Qt::NoModifier, rowBorder + QPoint(0, 12));
+    EXPECT_EQ(grid.RowsHeight(), row.height() + 12);
+    EXPECT_EQ(grid.RowHeights(5), row.height() + 12);
 }
 
 TEST_F(GridFixture, TheEditorOpensOnTheCurrentCellAndEscapeDropsItsText) {
@@ -547,6 +568,16 @@ TEST(MDBGridPicture, IndicatorGlyphsSortMarkersAndFooter) {
     QApplication::processEvents();
     EXPECT_EQ(grid.CellRect(2, grid.RowCount() - 1).bottom(), grid.viewport()->height() - 1);
     EXPECT_GE(grid.RowHeights(grid.RowCount() - 2), 0);
-    plain.save("/tmp/gridcore_plain.png");
+
+    // Captions "A|b" over adjacent columns share a group cell above them.
+    grid.resize(200, 190);
+    const int singleTitle = grid.RowHeights(0);
+    grid.Columns()[0].Title().SetCaption("Анкета|Имя");
+    grid.Columns()[1].Title().SetCaption("Анкета|Возраст");
+    options.Include(TDBGridOption::dgMultilineTitle);
+    grid.SetOptions(options);
+    QApplication::processEvents();
+    EXPECT_GT(grid.RowHeights(0), singleTitle);
+    grid.grab().save("/tmp/gridcore_multiline.png");
 }
 } // namespace

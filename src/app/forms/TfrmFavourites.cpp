@@ -115,9 +115,15 @@ TfrmFavourites::TfrmFavourites(QWidget* owner)
 }
 
 TfrmFavourites::~TfrmFavourites() {
-    // The grid must let go of the tables before they go.
+    // The grid (freed with the form's children, after the members) must let
+    // go of the data source and the tables before they go.
+    dbgFavourites->SetDataSource(nullptr);
     m_dataSource->SetDataSet(nullptr);
 }
+
+TChatPersonList* TfrmFavourites::PersonList() const { return m_personList; }
+
+TChatPerson* TfrmFavourites::ExpandedPerson() const { return m_expandedPerson; }
 
 data::TFriend& TfrmFavourites::Favourites() const { return data::dmFriend().Friends(); }
 

@@ -114,9 +114,9 @@ public:
 
     // State, for the main window and for tests.
     // The card list; nullptr when "TChatPersonList" could not be created.
-    TChatPersonList* PersonList() const { return m_personList; }
+    TChatPersonList* PersonList() const;
     // The expanded card; nullptr when none is.
-    TChatPerson* ExpandedPerson() const { return m_expandedPerson; }
+    TChatPerson* ExpandedPerson() const;
     bool IndicesReady() const { return m_index.Ready(); }
     // The sorted view: copies of the favourites in display order.
     data::TFriend& SortedView() const { return *m_sortedView; }
