@@ -164,14 +164,18 @@ void TfrmMain::CreateLayout() {
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(true);
+    // Panel 0 takes whatever width panel 1 (fixed) leaves, as the window is
+    // resized.
     for (int i = 0; i < 2; ++i) {
         m_statusPanels[i] = new QLabel(StatusBar);
         m_statusPanels[i]->setFrameShape(QFrame::StyledPanel);
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
-        StatusBar->addWidget(m_statusPanels[i]);
     }
-    m_statusPanels[0]->setFixedWidth(400);
+    m_statusPanels[0]->setMinimumWidth(0);
+    m_statusPanels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBar->addWidget(m_statusPanels[0], 1);
     m_statusPanels[1]->setFixedWidth(kStatusPanel1Width);
+    StatusBar->addPermanentWidget(m_statusPanels[1]);
     layout->addWidget(StatusBar);
 }
 
@@ -439,11 +443,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     // engine frees nothing to disk on its own.
     if (acStopSearch->isEnabled()) Guarded([this] { m_engine->Stop(); });
     event->accept();
-}
-
-void TfrmMain::resizeEvent(QResizeEvent* event) {
-    platform::TForm::resizeEvent(event);
-    m_statusPanels[0]->setFixedWidth(std::max(0, width() - kStatusPanel1Width - 24));
 }
 
 // --- action lookup --------------------------------------------------------------
