@@ -3,6 +3,7 @@
 #include "app/forms/MainWindowPictures.h"
 #include "app/forms/TAboutBox.h"
 #include "app/forms/TfrmConditions.h"
+#include "app/forms/TfrmFavourites.h"
 #include "app/forms/TfrmSettings.h"
 #include "data/ExportToHTML.h"
 #include "data/TCustomParams.h"
@@ -258,23 +259,22 @@ void TfrmMain::acSettingsExecute() {
 }
 
 void TfrmMain::acFavoritesExecute() {
-    platform::TForm* docked = m_docking->DockedForm(pnForm);
-    if (docked && docked->ClassName() == "TfrmFavourites") return;
+    if (m_docking->DockedAs<TfrmFavourites>(pnForm)) return;
     m_docking->ShowDockedForm(pnForm, "TfrmFavourites");
 }
 
-// The favourites page talks to the main window through these when it exists.
+// The favourites page, when it is docked, follows changes made to the
+// favourites from the conditions form.
 void TfrmMain::DetachFavouritesData() {
-    if (platform::TForm* page = m_docking->DockedForm(pnForm)) QMetaObject::invokeMethod(page, "DetachData");
+    if (auto* page = m_docking->DockedAs<TfrmFavourites>(pnForm)) page->DetachData();
 }
 
 void TfrmMain::RefreshFavouritesForm() {
-    if (platform::TForm* page = m_docking->DockedForm(pnForm)) QMetaObject::invokeMethod(page, "RefreshFavourites");
+    if (auto* page = m_docking->DockedAs<TfrmFavourites>(pnForm)) page->RefreshFavourites();
 }
 
 void TfrmMain::AddToFavourites(QObject* sender) {
-    platform::TForm* page = m_docking->DockedForm(pnForm);
-    if (!page || page->ClassName() != "TfrmFavourites" || !qobject_cast<QListWidget*>(sender)) return;
+    if (!m_docking->DockedAs<TfrmFavourites>(pnForm) || !qobject_cast<QListWidget*>(sender)) return;
     data::TFriend& found = m_engine->FoundFriends();
     data::TFriend& friends = data::dmFriend().Friends();
     const std::string name = found.GetFieldValue("Name");
