@@ -17,6 +17,8 @@
 #include "grid/TDBGGridColumns.h"
 #include "grid/TMDBGrid.h"
 #include "image/ImageLoaders.h"
+#include "image/TBitmapLoaders.h"
+#include "image/TImageLoader.h"
 #include "platform/ProgramDir.h"
 #include "search/TVelmora.h"
 #include "platform/db/TDataSource.h"
@@ -306,21 +308,26 @@ TEST_F(Favourites, CardsShowPhotosFetchedOnceThroughTheUsersProxy) {
     blue.fill(QColor(20, 40, 230));
     site.Add({SiteMember("anna").Name("Анна").Photos(3), SiteMember("boris").Name("Борис").Photos(1),
               SiteMember("clara").Name("Клара"), SiteMember("dina").Name("Дина").Photos(2),
-              SiteMember("egor").Name("Егор").Photos(1)});
+              SiteMember("egor").Name("Егор").Photos(1), SiteMember("gina").Photos(1)});
     site.Server().Reply("/photos/anna_small.jpg", HttpReply::Page(Encode(red, "JPG"), "image/jpeg"));
     // Boris's page names a PNG photo by a relative address; Dina's photo is
     // missing; Egor's page fails.
     site.Server().Reply("/boris/", HttpReply::Page("<html><img src=\"/photos/boris_medium.jpg.png\"></html>"));
     site.Server().Reply("/photos/boris_small.jpg.png", HttpReply::Page(Encode(blue, "PNG"), "image/png"));
     site.Server().Reply("/egor/", HttpReply::Status(500));
-    for (const char* login : {"anna", "boris", "clara", "dina", "egor"}) Add(login, login, 30, "Москва", 1);
+    // Gina's photo is a 1 x 1 red GIF, shown once a GIF loader is registered.
+    site.Server().Reply("/gina/", HttpReply::Page("<img src=\"" + site.Url("/photos/gina_medium.jpg.GIF") + "\">"));
+    const char gif[] = "GIF89a\1\0\1\0\x80\0\0\xff\0\0\0\0\0,\0\0\0\0\1\0\1\0\0\2\2D\1\0;";
+    site.Server().Reply("/photos/gina_small.jpg.GIF", HttpReply::Page(std::string(gif, sizeof gif - 1), "image/gif"));
+    const char* const logins[] = {"anna", "boris", "clara", "dina", "egor", "gina"};
+    for (const char* login : logins) Add(login, login, 30, "Москва", 1);
     Open();
     form->pcFavorites->setCurrentWidget(form->tsFavotiteQueues);
-    ASSERT_EQ(form->PersonList()->Count(), 5);
+    ASSERT_EQ(form->PersonList()->Count(), 6);
     EXPECT_FALSE(form->btnShow->isEnabled());
 
     for (int round = 0; round < 2; ++round)
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 6; ++i) {
             ClickCard(i);  // expands
             ASSERT_EQ(form->ExpandedPerson(), &Card(i));
             EXPECT_TRUE(form->btnShow->isEnabled());
@@ -336,13 +343,22 @@ TEST_F(Favourites, CardsShowPhotosFetchedOnceThroughTheUsersProxy) {
     EXPECT_NE(noPhoto.size(), red.size());
     EXPECT_EQ(photo(3), noPhoto);
     EXPECT_EQ(photo(4), noPhoto);
+    bool gifLoader = true;
+    try {
+        image::BitmapLoaders().FindLoader("GIF");
+    } catch (const std::exception&) {
+        gifLoader = false;
+    }
+    if (gifLoader) EXPECT_EQ(photo(5).pixel(0, 0), qRgb(255, 0, 0));
+    else EXPECT_EQ(photo(5), noPhoto);
 
     // Each profile page once, whatever came of it; every request through the proxy.
-    for (const char* login : {"anna", "boris", "clara", "dina", "egor"})
-        EXPECT_EQ(site.ProfileRequestCount(login), 1u) << login;
+    for (const char* login : logins) EXPECT_EQ(site.ProfileRequestCount(login), 1u) << login;
     EXPECT_EQ(site.RequestCount("/photos/anna_small.jpg"), 1u);
     EXPECT_EQ(site.RequestCount("/photos/boris_small.jpg.png"), 1u);
     EXPECT_EQ(site.RequestCount("/photos/dina_small.jpg"), 1u);
+    EXPECT_EQ(site.RequestCount("/photos/gina_small.jpg.GIF"), 1u);
+    EXPECT_EQ(form->ImageLoader().ImageType(), "GIF");
     for (const auto& request : site.Requests())
         EXPECT_NE(request.Header("Via").find("tinyproxy"), std::string::npos) << request.target << proxy.Log();
     EXPECT_TRUE(messages.Calls().empty());
