@@ -2,6 +2,7 @@
 
 #include "image/gif/GIFException.h"
 #include "image/gif/GIFStreamUtils.h"
+#include "image/gif/TGIFImage.h"
 
 #include <QIODevice>
 
@@ -19,6 +20,11 @@ void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
         auto frame = std::make_unique<TGIFSubImage>(parent);
         frame->LoadFromStream(stream);
         Add(std::move(frame));
+        if (parent) {
+            const qint64 size = stream.size();
+            const int percent = size > 0 ? static_cast<int>(stream.pos() * 100 / size) : 0;
+            parent->Progress(this, TProgressStage::psRunning, percent, BuildBitmapOnLoad, SLoading);
+        }
     }
 }
 
