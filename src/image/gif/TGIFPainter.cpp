@@ -418,7 +418,7 @@ QImage TGIFPainter::CompositeFrame(TGIFImage& image, int index, bool transparent
     bool shown = false;
     {
         TNoWaitClock clock;
-        TGIFPainter painter(image, &canvas, canvas.rect(), uint16_t(DrawAnimate | (transparent ? DrawTransparent : 0)));
+        TGIFPainter painter(image, &canvas, canvas.rect(), DrawAnimate | DrawTransparent);
         painter.SetClock(&clock);
         painter.OnFramePainted = [&](TGIFPainter& p) {
             if (p.ActiveFrame() != index) return;

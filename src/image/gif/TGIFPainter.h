@@ -95,10 +95,11 @@ public:
     void Stop();
 
     // Frame `index` as the screen shows it after the frames before it: a
-    // synchronous run without waits on a screen-sized canvas, transparent
-    // with `transparent` (restoring to background then makes pixels
-    // transparent), else filled with the background colour. A null image
-    // when the image is empty or has no such frame (or it holds no pixels).
+    // synchronous, transparent run without waits on a screen-sized canvas
+    // that starts transparent with `transparent` (restoring to background
+    // then makes pixels transparent again), else filled with the background
+    // colour. A null image when the image is empty or has no such frame (or
+    // it holds no pixels).
     static QImage CompositeFrame(TGIFImage& image, int index, bool transparent);
     // The colour restoring to background shows for `image`: its own
     // BackgroundColor when set, the window colour when it has no global
