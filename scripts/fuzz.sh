@@ -1,12 +1,41 @@
 #!/usr/bin/env bash
-# Builds the inflate fuzzer with Clang in build-fuzz/ and runs it for the
-# given number of seconds (default 60). Crashes are left as crash-* files.
+# Builds the libFuzzer targets with Clang (ASan and UBSan) in build-fuzz/ and
+# runs each for the given number of seconds (default 60), starting from its
+# seeds in tests/data. New inputs go to build-fuzz/corpus/<target>/; a crash
+# is left as build-fuzz/crash-<target>-*, and the script goes on with the
+# next target, then exits non-zero.
+#   scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: html profile_login
+#   result_page xml_table settings png gif jpeg inflate; all when none)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-fuzz"
 seconds="${1:-60}"
-cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+shift || true
+declare -A seeds=(
+  [html]=html [profile_login]=html [result_page]=html [xml_table]=xml [settings]=settings
+  [png]=png [gif]=gif [jpeg]=jpeg [inflate]=deflate
+)
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  targets=(html profile_login result_page xml_table settings png gif jpeg inflate)
+fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_BUILD_FUZZERS=ON \
   -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_BUILD_TOOLS=OFF
-cmake --build "$root/build-fuzz" --target fuzz_inflate
-mkdir -p "$root/build-fuzz/corpus"
-"$root/build-fuzz/fuzz/fuzz_inflate" -max_total_time="$seconds" -max_len=4096 "$root/build-fuzz/corpus"
+build_targets=()
+for t in "${targets[@]}"; do build_targets+=(--target "fuzz_$t"); done
+cmake --build "$build" -j "${FUZZ_JOBS:-4}" "${build_targets[@]}"
+failed=()
+for t in "${targets[@]}"; do
+  corpus="$build/corpus/$t"
+  mkdir -p "$corpus"
+  echo "== fuzz_$t for ${seconds}s"
+  if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+       -artifact_prefix="$build/crash-$t-" "$corpus" "$root/tests/data/${seeds[$t]}"; then
+    failed+=("$t")
+  fi
+done
+if ((${#failed[@]})); then
+  echo "fuzz targets that failed: ${failed[*]}" >&2
+  exit 1
+fi

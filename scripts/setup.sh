@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shared set-up of ./run.sh and ./test.sh: installs with apt-get whatever of
 # the build and test packages is missing (nothing when all are present), then
-# configures and builds the project with CMake and Ninja.
+# configures the project with CMake and Ninja and builds the targets named as
+# arguments (everything when none is named).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,4 +35,6 @@ fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VELMORA_CMAKE_ARGS:-}
-cmake --build "$build" -j "$jobs"
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$build" -j "$jobs" "${targets[@]}"

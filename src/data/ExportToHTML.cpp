@@ -72,8 +72,7 @@ void ExportToHTML(TXMLTable& table, const std::filesystem::path& fileName) {
         page += "</a><BR>";
         page += kLineEnd;
     }
-    page += kFooter;
-    page += kLineEnd;
+    page += kFooter; // line ends go between lines only: none after the last
     try {
         platform::WriteFileAtomic(fileName, text::Utf8ToCp1251(page, CharacterReference));
     } catch (const platform::EFileWrite& e) {

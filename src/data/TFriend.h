@@ -32,8 +32,8 @@ public:
     // The file's name without folder, for Load and Save; empty = no file.
     const std::string& FileName() const { return m_fileName; }
     void SetFileName(std::string value) { m_fileName = std::move(value); }
-    // The file's folder; blank means the program's folder. Either "/" or "\"
-    // separates its parts; a relative one is taken from the program's folder.
+    // The file's folder; blank means the data folder. Either "/" or "\"
+    // separates its parts; a relative one is taken from the data folder.
     const std::string& LocalDir() const { return m_localDir; }
     void SetLocalDir(std::string value) { m_localDir = std::move(value); }
 
@@ -81,7 +81,7 @@ public:
     // The `Login` element of the first row whose login equals `Login`,
     // letters A-Z folded; a null node for an empty login or when none does.
     pugi::xml_node FindByLogin(std::string_view Login) const;
-    // The file Load and Save use: LocalDir (or the program's folder) and
+    // The file Load and Save use: LocalDir (or the data folder) and
     // FileName; empty without FileName.
     std::filesystem::path FilePath() const;
 

@@ -18,7 +18,7 @@ public:
     TFriendFolderList();
     ~TFriendFolderList() override;
 
-    // The folder of the profile tables it owns; empty = the program's folder.
+    // The folder of the profile tables it owns; empty = the data folder.
     const std::string& LocalDir() const { return m_localDir; }
     // Sets its folder and that of every profile table it owns.
     void SetLocalDir(std::string dir);

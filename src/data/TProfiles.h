@@ -1,5 +1,5 @@
 #pragma once
-// The user's login profiles, "Profiles.xml" beside the program: one row per
+// The user's login profiles, "Profiles.xml" in the data folder: one row per
 // site account with its password (Base64 text), its local folder and its
 // proxy. Default element names ("XMLTable" / "Record"). The program reads
 // this file and never writes it.
@@ -13,7 +13,7 @@ namespace data {
 
 class TProfiles : public TXMLTable {
 public:
-    // The file's name in the program's folder.
+    // The file's name in the data folder.
     static constexpr std::string_view FileName = "Profiles.xml";
 
     TProfiles() = default;

@@ -1,6 +1,6 @@
 #pragma once
-// The sites a search can run against ("FinderServers.xml" beside the
-// program): container "Servers", record "Server", each row one host name
+// The sites a search can run against ("FinderServers.xml" in the data
+// folder): container "Servers", record "Server", each row one host name
 // without scheme or path.
 
 #include "data/TUrlList.h"

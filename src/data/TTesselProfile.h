@@ -14,7 +14,7 @@ public:
     // In clear text.
     std::string Password;
     // The account's folder for "Ignore.xml" and the folder list's tables;
-    // empty = the program's folder.
+    // empty = the data folder.
     std::string LocalDir;
     // Starts cleared: no proxy.
     TTesselProxyParams ProxyParams;

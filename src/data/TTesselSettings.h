@@ -6,6 +6,7 @@
 #include "data/TFinderParams.h"
 #include "data/TTesselProxyParams.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -53,9 +54,12 @@ public:
     // Decimal text; "1" by default.
     const std::string& AutoViewInterval() const { return m_AutoViewInterval; }
     void SetAutoViewInterval(std::string value) { m_AutoViewInterval = std::move(value); }
-    // The number of result pages a search walks.
-    int32_t PageCount() const { return m_PageCount; }
-    void SetPageCount(int32_t value) { m_PageCount = value; }
+    // The number of result pages a search walks: 0 to MaxPageCount (the six
+    // digits the settings page takes). Whatever is stored (the file is kept
+    // as it is) or set, the value read is bounded, so that a search ends.
+    static constexpr int32_t MaxPageCount = 999999;
+    int32_t PageCount() const { return std::clamp(m_PageCount, 0, MaxPageCount); }
+    void SetPageCount(int32_t value) { m_PageCount = std::clamp(value, 0, MaxPageCount); }
     int32_t OnLineScan() const { return m_OnLineScan; }
     void SetOnLineScan(int32_t value) { m_OnLineScan = value; }
     int32_t MessageScan() const { return m_MessageScan; }

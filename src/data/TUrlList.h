@@ -1,5 +1,5 @@
 #pragma once
-// A list of addresses kept beside the program: container "URLs", record
+// A list of addresses kept in the data folder: container "URLs", record
 // "URL", one field `URL`. The lists are short (the site servers), so lookups
 // scan the rows.
 
@@ -14,7 +14,7 @@ class TUrlList : public TXMLTable {
 public:
     TUrlList();
 
-    // The file's name in the program's folder; empty = no file.
+    // The file's name in the data folder; empty = no file.
     const std::string& FileName() const { return m_fileName; }
     void SetFileName(std::string value) { m_fileName = std::move(value); }
 
@@ -32,10 +32,10 @@ public:
     // Puts the addresses in ascending byte order (the rows keep their places,
     // the addresses move between them).
     virtual void SortByURL();
-    // Reads the file from the program's folder; nothing without FileName. A
+    // Reads the file from the data folder; nothing without FileName. A
     // missing file keeps the rows; a damaged one throws EXMLTable.
     virtual void Load();
-    // Writes the file to the program's folder; nothing without FileName.
+    // Writes the file to the data folder; nothing without FileName.
     // Throws EXMLTable when writing fails or the file failed to load.
     virtual void Save();
 

@@ -306,6 +306,8 @@ void TXMLTable::FillStrings(std::string_view fieldName, std::vector<std::string>
     for (const pugi::xml_node record : m_records) strings.push_back(NodeText(record, fieldName));
 }
 
+// A closed table has no cursor to place, bound records or not: the dataset
+// layer refuses RecNo there as it refuses every other move.
 void TXMLTable::SetRecNo(int value) {
     if (!m_container || value < 0 || value > RecordCount()) throw EXMLTable("SetRecNo: out of range");
     db::TDataSet::SetRecNo(value);
@@ -349,7 +351,19 @@ void TXMLTable::SetNodeText(pugi::xml_node record, std::string_view field, std::
     pugi::xml_node node = FieldNode(record, field);
     if (!node) node = record.append_child(std::string(field).c_str());
     node.remove_children();
-    if (!value.empty()) node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
+    if (!value.empty()) node.append_child(pugi::node_pcdata).set_value(StoredText(value).c_str());
+}
+
+std::string TXMLTable::StoredText(std::string_view value) {
+    std::string stored;
+    stored.reserve(value.size());
+    for (char c : value) {
+        if (c == '\0')
+            stored += "\xEF\xBF\xBD";
+        else
+            stored += c;
+    }
+    return stored;
 }
 
 } // namespace data

@@ -109,9 +109,13 @@ public:
     // The text of `record`'s first child element named `field` (all its text
     // and CDATA children); "" when there is none.
     static std::string NodeText(pugi::xml_node record, std::string_view field);
-    // Sets that child's text, appending the child when the record lacks it.
-    // Nothing for a null record.
+    // Sets that child's text (as StoredText gives it), appending the child
+    // when the record lacks it. Nothing for a null record.
     static void SetNodeText(pugi::xml_node record, std::string_view field, std::string_view value);
+    // `value` as a table keeps it: XML cannot hold a NUL byte, so each one
+    // becomes U+FFFD and nothing after it is lost. Lookups by value compare
+    // what this gives.
+    static std::string StoredText(std::string_view value);
     // `record`'s first child element named `field`, or a null node.
     static pugi::xml_node FieldNode(pugi::xml_node record, std::string_view field);
 

@@ -85,7 +85,7 @@ public:
     TTesselSettings& Settings() { return m_settings; }
     // The login profiles of "Profiles.xml"; empty when it is missing or damaged.
     TProfiles& Profiles() { return m_profiles; }
-    // The active profile's folder at start-up; empty = the program's folder
+    // The active profile's folder at start-up; empty = the data folder
     // (also when the profile names a folder that does not exist).
     const std::string& LocalDir() const { return m_localDir; }
 

@@ -17,9 +17,11 @@
 // ("Premature end of JPEG file") when pixel data is missing: in the header,
 // in a file of several scans (each refines the whole image, so a missing one
 // cannot be told from a missing end marker), or when the entropy decoder
-// needs bits that are not there. A single-scan file whose pixel data is all
-// there but which lacks only its end marker loads, as do files with harmless
-// warnings (extraneous bytes between markers, an unknown JFIF revision).
+// needs bits that are not there (for arithmetic coding, at the end of the
+// input or at a marker met before the last row). A single-scan Huffman file
+// whose pixel data is all there but which lacks only its end marker loads, as
+// do files with harmless warnings (extraneous bytes between markers, an
+// unknown JFIF revision).
 #include "image/TJPEGLoader.h"
 
 #include "image/LinearBitmapTables.h"
@@ -74,7 +76,10 @@ void EmitMessage(j_common_ptr cinfo, int level) {
     switch (err.pub.msg_code) {
     case JWRN_JPEG_EOF:
         err.inputEnded = true;
-        if (err.singleScanPixels) return;
+        // The arithmetic decoder reads zeros where its data ends without a
+        // word, so for it a missing end marker cannot be told from missing data.
+        if (err.singleScanPixels && !(cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->arith_code))
+            return;
         ErrorExit(cinfo);
     case JWRN_HIT_MARKER:
         // Bits missing after the input ended: the file was cut short.
@@ -161,12 +166,24 @@ bool ReadHeader(DecodeContext* ctx, const unsigned char* data, unsigned long siz
     ctx->cinfo.scale_num = 1;
     ctx->cinfo.scale_denom = 1;
     jpeg_calc_output_dimensions(&ctx->cinfo);
-    while (ctx->cinfo.scale_denom < 8 && ctx->cinfo.output_width / 2 >= static_cast<unsigned>(minWidth) &&
-           ctx->cinfo.output_height / 2 >= static_cast<unsigned>(minHeight)) {
+    // Signed comparisons: a minimum of 0 or less scales down to one eighth.
+    while (ctx->cinfo.scale_denom < 8 && int64_t(ctx->cinfo.output_width / 2) >= minWidth &&
+           int64_t(ctx->cinfo.output_height / 2) >= minHeight) {
         ctx->cinfo.scale_denom *= 2;
         jpeg_calc_output_dimensions(&ctx->cinfo);
     }
     return true;
+}
+
+// The arithmetic decoder, unlike the Huffman one, never warns when its data
+// runs out: at the end of the input (where the source supplies an end
+// marker) or at any marker but a restart, it goes on with zero bits. A
+// marker met while rows of the image are still to be read thus means that
+// the pixel data is missing.
+bool ArithmeticDataEnded(const jpeg_decompress_struct& cinfo) {
+    const int marker = cinfo.unread_marker;
+    return cinfo.arith_code && marker != 0 && !(marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7) &&
+           cinfo.input_iMCU_row < cinfo.total_iMCU_rows;
 }
 
 // Decodes every row into `map` (rows `stride` bytes apart, laid out for the
@@ -189,6 +206,10 @@ bool DecodePixels(DecodeContext* ctx, unsigned char* map, size_t stride) {
         if (jpeg_read_scanlines(&ctx->cinfo, rows, count) == 0) {
             // The memory source never suspends, so no progress means a fault.
             std::snprintf(ctx->err.message, sizeof ctx->err.message, "%s", SErrorInBitmapData);
+            return false;
+        }
+        if (ArithmeticDataEnded(ctx->cinfo)) {
+            std::snprintf(ctx->err.message, sizeof ctx->err.message, "Premature end of JPEG file");
             return false;
         }
     }

@@ -287,12 +287,17 @@ void TPNGLoader::WriteFile(TBaseStream& stream, bool mng, const TLinearBitmap& i
     const uint8_t* palette = nullptr;
     int entries = 0;
     if (layout.colorType == 3) {
-        // Every index used, and the transparent one, must have an entry.
+        // The entries up to the last that is not black, so that a save and
+        // reload keeps the palette; and every index used, and the
+        // transparent one, must have an entry even when it is black.
         palette = image.Palette();
         const uint8_t* p = image.Map();
         uint8_t highest = 0;
         for (int64_t i = 0; i < image.Size(); ++i) highest = std::max(highest, p[i]);
-        entries = std::max(int(highest), transparent) + 1;
+        int lastColour = 255;
+        while (lastColour > 0 && !(palette[3 * lastColour] | palette[3 * lastColour + 1] | palette[3 * lastColour + 2]))
+            --lastColour;
+        entries = std::max({int(highest), transparent, lastColour}) + 1;
     } else if (layout.colorType == 2 && m_suggestedPalette) {
         palette = m_suggestedPalette->data();
         entries = 256;

@@ -3,6 +3,7 @@
 // routine that draws it. A picture is added by writing its painter (in
 // platform/resources/) and one row here.
 
+#include "platform/resources/GridPictures.h"
 #include "platform/resources/MessageButtonPictures.h"
 #include "platform/resources/PersonCardPictures.h"
 
@@ -45,6 +46,14 @@ inline constexpr auto kBitmapResources = std::to_array<TBitmapResource>({
     {"BTN_YES_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnYesUp},
     {"BTN_NO_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnNoUp},
     {"BTN_OK_UP", 99, 24, TBitmapBackground::KeyRed, &resources::PaintBtnOkUp},
+    // The data grid's row indicators and title sort markers.
+    {"MDBGARROW", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridArrow},
+    {"MDBEDIT", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridEdit},
+    {"MDBINSERT", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridInsert},
+    {"MDBMULTIDOT", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridMultiDot},
+    {"MDBMULTIARROW", 9, 9, TBitmapBackground::Transparent, &resources::PaintGridMultiArrow},
+    {"MDBSMDOWN", 11, 7, TBitmapBackground::Transparent, &resources::PaintGridSortDown},
+    {"MDBSMUP", 11, 7, TBitmapBackground::Transparent, &resources::PaintGridSortUp},
     // The expanded person card.
     {"VOICE", 16, 16, TBitmapBackground::Transparent, &resources::PaintVoice},
     {"VIP", 16, 16, TBitmapBackground::Transparent, &resources::PaintVip},

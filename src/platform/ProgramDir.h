@@ -1,19 +1,23 @@
 #pragma once
-// "Beside the program": the folder of the executable, where the program keeps
-// its XML files. Everything that reads or writes such a file asks here, so
-// tests can point it at a temporary folder.
+// The program's data folder, where it keeps its XML files ("LoadedFriends.xml",
+// "Friends.xml", "FinderServers.xml", "Profiles.xml") and its HTML export
+// ("~tmp.html"): $XDG_DATA_HOME/Corvane/Tessel (by default
+// ~/.local/share/Corvane/Tessel). Not the executable's folder: a build folder
+// is thrown away and an installed program cannot write beside itself.
+// Everything that reads or writes such a file asks here, so tests can point
+// it at a temporary folder.
 
 #include <filesystem>
 
 namespace platform {
 
-// The folder of the running executable (or the override, when one is set).
-// Falls back to the current directory when the executable's folder cannot be
-// found.
+// The data folder (or the override, when one is set), created when it does
+// not exist yet. A folder that cannot be created is still answered: the read
+// or write that follows fails with its own clear error.
 std::filesystem::path ProgramDir();
 
 // Replaces the folder that ProgramDir answers; an empty path restores the
-// executable's folder. Meant for tests.
+// data folder. Meant for tests.
 void SetProgramDir(const std::filesystem::path& dir);
 
 } // namespace platform

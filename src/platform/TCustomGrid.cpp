@@ -704,7 +704,7 @@ void TCustomGrid::mouseReleaseEvent(QMouseEvent* event) { MouseUp(event); }
 
 void TCustomGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     // A double click is its own event; it neither moves nor selects.
-    QAbstractScrollArea::mouseDoubleClickEvent(event);
+    DblClick(event);
 }
 
 void TCustomGrid::MouseDown(QMouseEvent* event) {

@@ -178,6 +178,8 @@ protected:
     virtual void MouseDown(QMouseEvent* event);
     virtual void MouseMove(QMouseEvent* event);
     virtual void MouseUp(QMouseEvent* event);
+    // A double click of any button; the default does nothing.
+    virtual void DblClick(QMouseEvent* event) { (void)event; }
 
     void BeginUpdate() { ++m_updateDepth; }
     void EndUpdate();

@@ -387,8 +387,10 @@ TExtractor::~TExtractor() = default;
 void TExtractor::TimerTick() {
     m_timer.stop();
     m_pageText.clear();
+    m_networkError.clear();
     try {
         m_pageText = FetchSitePage(m_submit, m_url);
+        if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.LastError();
         ParseResultPage();
     } catch (...) {
         // A page that cannot be fetched or read adds no candidate; the batch goes on.

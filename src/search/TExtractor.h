@@ -25,9 +25,15 @@ public:
     TSubmit& Submit() { return m_submit; }
     web::TFindTags& Finder() { return m_finder; }
 
-    // The result page to fetch.
+    // The result page to fetch. A new page forgets the last one's failure.
     const std::string& URL() const { return m_url; }
-    void SetURL(std::string url) { m_url = std::move(url); }
+    void SetURL(std::string url) {
+        m_url = std::move(url);
+        m_networkError.clear();
+    }
+    // Why the last fetch got no answer at all from the site; empty when it
+    // got one (an error status included) or none was made.
+    const std::string& NetworkError() const { return m_networkError; }
     // Set when its tick has finished (and by the engine's Stop).
     bool Done() const { return m_done; }
     void SetDone(bool done) { m_done = done; }
@@ -54,6 +60,7 @@ private:
     bool m_done = false;
     QTimer m_timer;
     std::string m_pageText;
+    std::string m_networkError;
 };
 
 } // namespace search

@@ -32,6 +32,8 @@ constexpr int64_t ProgressPerPageWalked = 13;
 
 constexpr std::string_view NewLayoutMark = "class=\"register-button\"";
 
+// Bounded by the settings, so neither the page index (at most the page
+// count plus one) nor the progress (14 units a page) can overflow.
 int32_t PageCount() { return data::dmFriend().Settings().PageCount(); }
 
 int32_t ClampToInt32(int64_t value, int64_t low, int64_t high) {
@@ -95,7 +97,9 @@ void TVelmora::Start() {
 
     m_startTime = QDateTime::currentDateTimeUtc();
     m_host = data::dmFriend().Settings().FinderServer();
+    m_unreachableMessage.clear();
     DetectSiteVersion();
+    m_firstBatch = true;
     m_pageIndex = 0;
     m_candidateIndex = 0;
     m_fetching = true;
@@ -154,10 +158,21 @@ void TVelmora::ExportFoundToHtml(const std::string& fileName) { data::ExportToHT
 
 void TVelmora::DetectSiteVersionOf(const std::string& host) {
     m_siteVersion = svNoAnswer;
+    m_probeError.clear();
     TSubmit client;
     const std::string page = FetchSitePage(client, "http://" + host);
     if (!page.empty())
         m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
+    else if (client.LastFailure() == TSubmitFailure::Network)
+        m_probeError = client.LastError();
+}
+
+// Only a site that never answered: one that answered with an error status,
+// or with pages that list nobody, ends as a search that found nothing.
+bool TVelmora::SiteUnreachable() {
+    if (!m_firstBatch || m_probeError.empty() || m_fetchSubPhase != 1 || m_activeExtractors.empty()) return false;
+    const TExtractor& first = *m_activeExtractors.front(); // page 0
+    return first.Done() && !first.NetworkError().empty();
 }
 
 // Whole minutes, not the minute within the hour: an hour-long search must
@@ -177,6 +192,12 @@ bool TVelmora::IsAllDigits(std::string_view s) {
 
 void TVelmora::TimerTick() {
     try {
+        if (SiteUnreachable()) {
+            m_unreachableMessage = "Сервер " + m_host + " недоступен: " + m_activeExtractors.front()->NetworkError();
+            Stop();
+            platform::ShowInfoMessage(m_unreachableMessage);
+            return;
+        }
         if (PageCount() <= m_pageIndex && m_fetchSubPhase == 0 && m_checkSubPhase == 0 &&
             m_candidates.RecordCount() <= m_candidateIndex) {
             Stop();
@@ -195,6 +216,7 @@ void TVelmora::Step() {
     m_masterTimer.stop();
     if (m_fetching) {
         m_fetching = FetchPhase();
+        if (!m_fetching) m_firstBatch = false;
     } else if (CheckPhase() && m_candidates.RecordCount() <= m_candidateIndex) {
         ++m_pageIndex;
         if (PageCount() > m_pageIndex) {
@@ -216,6 +238,12 @@ void TVelmora::ArmMasterTimer(bool soon) {
 }
 
 void TVelmora::WorkerFinished() {
+    // No more requests to a site that cannot be reached: the next tick ends the search.
+    if (m_runState == TRunState::Running && SiteUnreachable()) {
+        HaltWorkers();
+        ArmMasterTimer(true);
+        return;
+    }
     if (m_runState == TRunState::Running && m_masterTimer.isActive() && !WaitingOnWorkers(*this)) ArmMasterTimer(true);
 }
 

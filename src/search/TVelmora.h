@@ -45,7 +45,9 @@ public:
     // Starts a search with Params against the settings' FinderServer, from
     // page 0 whatever an earlier search left behind. The caller has loaded
     // the found table first (LoadFoundFriends). A page count of 0 or less
-    // ends the search on the first tick.
+    // ends the search on the first tick. When neither the layout probe nor
+    // the first result page gets any answer from the site, the search stops
+    // at once and shows UnreachableMessage instead of the completion message.
     void Start();
     // Switches every timer off, marks every worker done, saves the found
     // table, then fires OnProgress and OnStop. A failed save is shown in the
@@ -68,10 +70,15 @@ public:
     void ExportFoundToHtml(const std::string& fileName);
 
     // The layout probe of the site `host`: fetches its home page through the
-    // settings' proxy and sets SiteVersion (svNoAnswer when nothing came back).
+    // settings' proxy and sets SiteVersion (svNoAnswer when nothing came back)
+    // and ProbeError (why no answer came at all; empty when one came).
     void DetectSiteVersionOf(const std::string& host);
     void DetectSiteVersion() { DetectSiteVersionOf(m_host); }
     bool IsNewSite() const { return m_siteVersion == svNew; }
+    const std::string& ProbeError() const { return m_probeError; }
+    // The message a search ends with when the site cannot be reached at all,
+    // naming the server and the error; empty after any other end.
+    const std::string& UnreachableMessage() const { return m_unreachableMessage; }
     // True when `s` is non-empty and all of it is the digits 0-9.
     static bool IsAllDigits(std::string_view s);
     // "Поиск завершен. Время выполнения: M:S:Z" for an elapsed time in ms:
@@ -107,7 +114,7 @@ public:
     static int FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table);
 
     // The master timer's tick: finishes the search (Stop, then the
-    // completion message) or makes one Step. Never throws: an error stops
+    // completion message, or the unreachable message) or makes one Step. Never throws: an error stops
     // the search and is shown in the information box.
     void TimerTick();
     void Step();
@@ -160,6 +167,10 @@ private:
     std::array<std::unique_ptr<TChecker>, CheckerCount> m_checkers;
     std::vector<TChecker*> m_activeCheckers;
     uint8_t m_siteVersion = svNoAnswer;
+    std::string m_probeError;
+    // Set from Start until the first fetch batch is over.
+    bool m_firstBatch = false;
+    std::string m_unreachableMessage;
     data::TFinderParams m_params;
     data::TFriend m_foundFriends;
     data::TFriend m_candidates;
@@ -180,6 +191,8 @@ private:
     void WorkerFinished();
     // An error escaped a tick: the search is stopped and the error shown.
     void AbortSearch(const std::string& reason);
+    // The probe and the first result page both got no answer at all.
+    bool SiteUnreachable();
     void SaveFoundFriendsReporting();
 };
 

@@ -89,6 +89,8 @@ void TVelmora::LoadAreasFromWap(const std::string& idField, const std::string& n
             if (Contains(name, "...") || Contains(name, "Поиск") || Contains(name, "Выбор региона"))
                 continue;
 
+            // Without a '.' the link names no area: taking the whole address
+            // as its id would store an id that no later address can use.
             const size_t dot = href.find('.');
             if (dot == std::string::npos) continue;
             std::string id = href.substr(dot + 1);

@@ -24,6 +24,9 @@ bool IsNoLogin(std::string_view segment) {
 std::string LoginOfAddress(std::string_view url) {
     const std::string lower = text::AsciiLower(url);
     std::string_view rest = lower;
+    // Only a scheme that is there is cut: seven characters cut unchecked
+    // would read the host of an https address as the login, and lose the
+    // login of an address relative to its page.
     if (rest.starts_with("http://")) rest.remove_prefix(7);
     else if (rest.starts_with("https://")) rest.remove_prefix(8);
     const size_t hostEnd = rest.find('/');

@@ -97,7 +97,7 @@ bool TSubmit::Connect() {
         }
         m_connection.reset();
     }
-    ReportError("Ошибка соединения:" + m_url.Host);
+    Fail(TSubmitFailure::Network, "Ошибка соединения", "Ошибка соединения:" + m_url.Host);
     return false;
 }
 
@@ -121,6 +121,8 @@ void TSubmit::Get(std::string& content) {
 
 void TSubmit::Execute(TResponseContent* content) {
     if (m_url.URL.empty()) throw EWebError("Empty URL");
+    m_lastFailure = TSubmitFailure::None;
+    m_lastError.clear();
     try {
         if (!Connect()) return;
         const bool cookies = !m_internetOptions.Contains(TSubmitInternetOption::NoCookies);
@@ -133,7 +135,7 @@ void TSubmit::Execute(TResponseContent* content) {
         // any control byte) could send the request somewhere else.
         if (std::any_of(m_url.Host.begin(), m_url.Host.end(),
                         [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-            ReportError("Invalid host name - URL:" + m_url.URL);
+            Fail(TSubmitFailure::Network, "Invalid host name", "Invalid host name - URL:" + m_url.URL);
             return;
         }
 
@@ -149,11 +151,12 @@ void TSubmit::Execute(TResponseContent* content) {
         platform::HttpResponse response = m_connection->Perform(request, observer);
         if (!response.completed) {
             Status(StatusRequestError, response.error);
-            ReportError(response.error + " - URL:" + m_url.URL);
+            Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
             return;
         }
         if (response.status >= 300 || response.status < 100) {
-            ReportError(response.statusText + " - '" + m_url.URL + "'");
+            Fail(TSubmitFailure::Status, std::to_string(response.status) + " " + response.statusText,
+                 response.statusText + " - '" + m_url.URL + "'");
             return;
         }
         if (content) content->Write(response.body);
@@ -215,6 +218,12 @@ platform::HttpRequest TSubmit::MakeRequest() const {
 }
 
 void TSubmit::ReportError(const std::string&) {}
+
+void TSubmit::Fail(TSubmitFailure failure, const std::string& error, const std::string& report) {
+    m_lastFailure = failure;
+    m_lastError = error;
+    ReportError(report);
+}
 
 void TSubmit::Status(uint32_t status, std::string_view information) {
     if (OnStatus) OnStatus(*this, status, information.data(), uint32_t(information.size()));

@@ -68,6 +68,13 @@ private:
     uint16_t m_bits = 0;
 };
 
+// What the last request of a client ran into.
+enum class TSubmitFailure : uint8_t {
+    None = 0,    // it succeeded (or none was made)
+    Network = 1, // no answer at all: no connection, unknown host, time-out, transfer cut short
+    Status = 2,  // the server answered with a status of 300 or more
+};
+
 class TSubmit {
 public:
     // The agent the client introduces itself with.
@@ -154,6 +161,11 @@ public:
     // As above, appending the body to `content`.
     void Get(std::string& content);
 
+    // The failure of the last request and its text (the system's error text
+    // or the status line's reason), kept until the next request.
+    TSubmitFailure LastFailure() const { return m_lastFailure; }
+    const std::string& LastError() const { return m_lastError; }
+
     TSubmitStatusEvent OnStatus;
 
 protected:
@@ -167,6 +179,7 @@ private:
     // The request for the current URL, header, options, proxy and time-outs.
     platform::HttpRequest MakeRequest() const;
     void Status(uint32_t status, std::string_view information);
+    void Fail(TSubmitFailure failure, const std::string& error, const std::string& report);
 
     TUrl m_url;
     int32_t m_port = 80;
@@ -182,4 +195,6 @@ private:
     int32_t m_receiveTimeout = 0;
     size_t m_maxContentLength = size_t(64) << 20;
     std::string m_protocolVersion = "HTTP/1.0";
+    TSubmitFailure m_lastFailure = TSubmitFailure::None;
+    std::string m_lastError;
 };

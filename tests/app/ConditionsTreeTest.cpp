@@ -1,6 +1,13 @@
 // The conditions trees: built from the stored settings, toggled by clicks on
 // their check boxes, rebuilt, and the car makes read on demand.
 #include "ConditionsTestSupport.h"
+#include "app/forms/TfrmAge.h"
+#include "app/forms/TfrmCarModel.h"
+#include "app/forms/TfrmRange.h"
+#include "support/ModalAction.h"
+
+#include <QComboBox>
+#include <QLineEdit>
 
 #include <QTabWidget>
 #include <QTest>
@@ -175,4 +182,71 @@ TEST_F(ConditionsTree, CarMakesAreReadOnDemandAndAFailedReadIsRetried) {
     car->ChildNode(0)->SetChecked(true);
     ASSERT_EQ(car->childCount(), 1);
     EXPECT_EQ(app::TfrmConditions::CollectCheckedIds(car, dm->CarGroup()), "16");
+}
+
+namespace {
+
+// Answers the next dialog: fills it through `fill`, then presses OK (or,
+// without `fill`, Cancel). A dialog still open after that is cancelled.
+testsupport::ModalAction Answer(std::function<void(QWidget&)> fill = {}) {
+    return testsupport::ModalAction([fill](QWidget& widget) {
+        auto* dialog = qobject_cast<app::TConditionDialog*>(&widget);
+        ASSERT_NE(dialog, nullptr);
+        if (fill) {
+            fill(widget);
+            dialog->btnOK->click();
+        }
+        if (dialog->isVisible()) dialog->reject();
+    });
+}
+
+void Range(QWidget& w, const char* min, const char* max) {
+    auto& range = dynamic_cast<app::TfrmRange&>(w);
+    range.edMin->setText(min);
+    range.edMax->setText(max);
+}
+
+} // namespace
+
+TEST_F(ConditionsTree, ValueNodesTakeWhatTheirDialogAnswers) {
+    LocalSite site;
+    site.SetCarMakes({{"48", "Volkswagen"}});
+    dm->Settings().SetFinderServer(site.Host());
+    Make();
+    QTreeWidget& tree = Extended();
+    auto click = [&](const QString& caption, std::function<void(QWidget&)> fill = {}) {
+        auto action = Answer(std::move(fill));
+        Click(*form, tree, Node(tree, caption));
+        return action.Done();
+    };
+
+    EXPECT_TRUE(click("Рост", [](QWidget& w) { Range(w, "150", "190"); }));
+    EXPECT_TRUE(Node(tree, "Рост от 150 до 190")->Checked());
+    EXPECT_TRUE(click("Количество фотографий от 1")); // cancelled: nothing chosen
+    EXPECT_FALSE(Node(tree, "Фотографии")->Checked() || Node(tree, "Количество фотографий от 1")->Checked());
+    EXPECT_TRUE(click("Количество фотографий от 1", [](QWidget& w) { Range(w, "3", "8"); }));
+    EXPECT_TRUE(Node(tree, "Количество фотографий от 3 до 8")->Checked());
+    EXPECT_EQ(Node(tree, "Количество фотографий от 3 до 8")->Level(), 0); // the root shows it too
+    EXPECT_TRUE(click("Имя", [](QWidget& w) { w.findChild<QLineEdit*>("edName")->setText("Ольга"); }));
+    EXPECT_TRUE(click("Мой возраст", [](QWidget& w) { dynamic_cast<app::TfrmAge&>(w).edAge->setText("33"); }));
+    EXPECT_TRUE(Node(tree, "имя Ольга")->Checked() && Node(tree, "Мой возраст 33")->Checked());
+
+    Node(tree, "Автомобиль")->setExpanded(true);
+    EXPECT_TRUE(click("Volkswagen", [](QWidget& w) {
+        auto& dialog = dynamic_cast<app::TfrmCarModel&>(w);
+        EXPECT_EQ(dialog.windowTitle(), "Марка: Volkswagen");
+        dialog.cbModel->setCurrentText("Golf");
+    }));
+    EXPECT_TRUE(Node(tree, "Volkswagen Golf")->Checked());
+    EXPECT_EQ(dm->CarGroup().GetModel(0), "Golf");
+
+    // Unchecking keeps the chosen values for the next time.
+    click("Рост от 150 до 190");
+    EXPECT_FALSE(Node(tree, "Рост")->Checked());
+    form->TreeToParams(&tree);
+    const data::TFinderParams& p = engine->Params();
+    EXPECT_EQ((std::vector<int>{p.PhotoMin(), p.PhotoMax(), p.MyAge(), p.StatureMin(), p.StatureMax()}),
+              (std::vector<int>{3, 8, 33, 0, 0}));
+    EXPECT_EQ(p.s_p() + " " + p.FriendName() + " " + p.car(), "checked Ольга 48");
+    EXPECT_EQ(form->StatureRange(), (app::TfrmConditions::TStoredRange{150, 190}));
 }

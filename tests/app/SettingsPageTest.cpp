@@ -4,6 +4,7 @@
 #include "SettingsPageTestSupport.h"
 
 #include "app/controls/TComboBox.h"
+#include "app/controls/TNumberEdit.h"
 #include "app/forms/TfrmProxy.h"
 #include "data/TCustomParams.h"
 #include "support/ModalAction.h"
@@ -18,6 +19,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace testsupport;
 
@@ -88,7 +92,7 @@ TEST_F(SettingsPageTest, ShowsTheSettingsSavesWhatTheUserChoseAndASearchUsesIt) 
     page.cbFriendGender->setCurrentIndex(2);
     page.edFrom->setText("5");
     page.edTo->setText("30");
-    page.edPageCount->setText(" 1 ");
+    page.edPageCount->setText("1");
     EXPECT_EQ(page.lbCalcRowCount->text(), "13 анкет");
     for (QCheckBox* box : {page.chbLove, page.chbIntimBuy, page.chbIam}) box->setChecked(false);
     proxy.chbUseProxy->click();
@@ -157,7 +161,7 @@ TEST_F(SettingsPageTest, RefusesFieldsThatAreNoWholeNumbersAndStoresNothing) {
 
     proxy.chbUseProxy->click();
     proxy.chbAuthorization->click();
-    proxy.edProxyPort->setText(" 8080 ");
+    proxy.edProxyPort->setText("8080");
     proxy.edProxyServer->setText("10.0.0.5");
     proxy.edProxyUserName->setText("user  ");
     proxy.edProxyPassword->setText("pass word ");
@@ -287,4 +291,18 @@ TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
     EXPECT_TRUE(page.btnSave->isEnabled() && page.sbAddServer->isEnabled() && page.sbDeleteServer->isEnabled());
     EXPECT_EQ(page.btnSave->toolTip(), "");
     EXPECT_EQ(page.sbAddServer->toolTip(), "Добавить сервер в список");
+
+    // A damaged server file is reported and never written over.
+    const std::filesystem::path serverFile = m_programDir.path() / "FinderServers.xml";
+    { std::ofstream(serverFile) << "<Servers><Server><URL>kept.example"; }
+    app::TfrmSettings& again = MakePage();
+    again.edServer->setText("y.example");
+    again.sbAddServer->click();
+    const std::vector<std::string> texts = m_messages.Texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_NE(texts[texts.size() - 2].find("FinderServers.xml"), std::string::npos);
+    EXPECT_NE(texts.back().find("Not saving"), std::string::npos);
+    std::stringstream content;
+    content << std::ifstream(serverFile).rdbuf();
+    EXPECT_EQ(content.str(), "<Servers><Server><URL>kept.example");
 }

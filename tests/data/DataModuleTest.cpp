@@ -102,6 +102,7 @@ TEST_F(DataModule, FirstRunWithoutAnyFile) {
 
         EXPECT_TRUE(dm.FirstRun());
         EXPECT_EQ(dm.Settings().FinderServer(), DefaultServerHost);
+        EXPECT_TRUE(DefaultServerHost.ends_with(".example")); // names no real site
         EXPECT_TRUE(dm.StartupWarnings().empty());
         EXPECT_TRUE(dm.Profiles().Active());
         EXPECT_EQ(dm.Profiles().RecordCount(), 0);

@@ -19,7 +19,7 @@ const std::string kHeader =
     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><HTML><HEAD><META http-equiv=Content-Type "
     "content=\"text/html; charset=windows-1251\"><META content=\"MSHTML 6.00.6000.16441\" name=GENERATOR></HEAD><BODY>"
     "\r\n";
-const std::string kFooter = "</BODY></HTML>\r\n";
+const std::string kFooter = "</BODY></HTML>";
 
 TEST(ExportToHTML, EmptyTableGivesHeaderAndFooterOnly) {
     TempDir dir;

@@ -266,6 +266,13 @@ TEST(TesselSettings, StoredValuesOfTheWrongKindAreSkipped) {
     EXPECT_FALSE(settings.ProxyParams().UseProxy());
     EXPECT_EQ(settings.ProxyParams().ProxyPort(), 0);
     EXPECT_EQ(settings.ProxyParams().ProxyServer(), "");
+
+    // A page count out of bounds is read bounded, so a search always ends.
+    for (int32_t stored : {2147483647, -5}) {
+        WriteValues([stored](TRegistry& reg) { reg.WriteInteger("PageCount", stored); });
+        settings.Load();
+        EXPECT_EQ(settings.PageCount(), stored > 0 ? TTesselSettings::MaxPageCount : 0);
+    }
 }
 
 TEST(TesselSettings, ADamagedFileStartsAsAFirstRunAndIsKept) {

@@ -6,6 +6,7 @@
 #include "image/gif/GIFException.h"
 
 #include <QBuffer>
+#include <QByteArray>
 
 #include <gtest/gtest.h>
 #include <random>
@@ -244,4 +245,18 @@ TEST(GifDecompress, FramesBeyondTheMemoryLimitRaiseBeforeAllocating) {
     shared.ReserveFrameBytes(TLinearBitmap::MaxBitmapBytes - 10);
     EXPECT_NO_THROW(shared.ReserveFrameBytes(10));
     EXPECT_THROW(shared.ReserveFrameBytes(1), GIFException);
+
+    // A 29-byte file declaring a 65535 x 16384 interlaced frame: its data
+    // could never fill it, and its passes would double it.
+    TGIFImage tiny;
+    const std::string file = QByteArray::fromHex("474946383961010001000000002c00000000ffff00404002024c01003b").toStdString();
+    EXPECT_EQ(Load(file, tiny).Error, SFrameTooLarge);
+
+    // A large interlaced frame whose data does fill it still loads.
+    EncodeFrame big{0, 0, 4200, 4200, true, 0, -1, std::vector<uint8_t>(size_t(4200) * 4200, 1)};
+    big.Pixels[size_t(4200) * 4199] = 0;
+    TGIFImage large;
+    const LoadResult loaded = Load(EncodeWithGiflib(4200, 4200, 1, {big}), large);
+    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
+    EXPECT_EQ(FramePixels(large, 0), big.Pixels);
 }

@@ -11,6 +11,7 @@
 #include "image/TMemStream.h"
 #include "support/TempDir.h"
 
+#include <QByteArray>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -172,6 +173,7 @@ TEST(JPEGLoader, ScalesDownWhileEveryHalvingKeepsTheSmallestSize) {
         {1, 1, 8}, // never below one eighth
         {33, 1, 1},
         {0, 0, 8},
+        {-1, -5, 8}, // minimums below zero scale down as far as zero does
     };
     for (const std::string* file : {&colour, &grey}) {
         for (const Case& c : cases) {
@@ -251,22 +253,44 @@ TEST(JPEGLoader, DamagedFilesRaiseLibjpegsMessageAndKeepTheBitmap) {
 }
 
 TEST(JPEGLoader, EveryTruncationRaisesButAMissingEndMarkerAfterOneScanIsForgiven) {
-    for (bool progressive : {false, true}) {
-        SCOPED_TRACE(progressive ? "progressive" : "baseline");
+    for (int kind : {0, 1, 2}) {
+        const bool progressive = kind == 1;
+        SCOPED_TRACE(kind == 0 ? "baseline" : progressive ? "progressive" : "arithmetic");
         JpegOptions options;
         options.width = 40;
         options.height = 24;
         options.progressive = progressive;
+        options.arithmetic = kind == 2;
         const std::string file = MakeJpeg(options);
         TJPEGLoader loader;
         for (size_t cut = 0; cut + 2 < file.size(); ++cut)
             EXPECT_THROW(Load(loader, file.substr(0, cut)), EJPEG) << "cut at " << cut << " of " << file.size();
         // Scans refine the whole image, so one missing end marker cannot be
-        // told from missing scans; after a single scan it can.
-        if (progressive)
+        // told from missing scans; after a single Huffman scan it can.
+        if (kind != 0)
             EXPECT_THROW(Load(loader, file.substr(0, file.size() - 2)), EJPEG);
         else
             ExpectSameAsLibjpeg(Load(loader, file.substr(0, file.size() - 2)), DecodeWithLibjpeg(file));
+        // Scan data missing, the end marker there: no pixels, no picture.
+        const size_t sos = ScanStarts(file).at(0);
+        const size_t header = size_t(uint8_t(file[sos + 2]) << 8 | uint8_t(file[sos + 3]));
+        const std::string noData = file.substr(0, sos + 2 + header) + "\xFF\xD9";
+        EXPECT_THROW(Load(loader, noData), EJPEG);
+    }
+    // An arithmetic-coded 102-byte file that declares 32000 x 32000 pixels.
+    const std::string huge = QByteArray::fromBase64(
+        "/9j/2wBDAAgGBgcGBQgHBwcJCQgKDBQNDAsLDBkSEw8UHRofHh0aHBwgJC4nICIsIxwcKDcpLDAxNDQ0Hyc5PTgyPC4zNDL/yQALCAAMABABAREA/8wABgAQEAX/2gAIAQEAAD8A").toStdString();
+    std::string declared = huge;
+    const size_t sof = MarkerOffset(declared, 0xC9);
+    for (size_t at : {sof + 5, sof + 7}) declared[at] = char(0x7D), declared[at + 1] = 0; // 12 x 16 in the original
+    TJPEGLoader loader;
+    for (const std::string& file : {huge, declared}) {
+        try {
+            Load(loader, file);
+            ADD_FAILURE() << "loaded";
+        } catch (const EJPEG& e) {
+            EXPECT_STREQ(e.what(), "Premature end of JPEG file");
+        }
     }
 }
 

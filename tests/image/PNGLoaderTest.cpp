@@ -16,7 +16,7 @@ using namespace imagetest;
 
 namespace {
 
-const std::filesystem::path SuiteDir = std::filesystem::path(VELMORA_TESTDATA_DIR) / "pngsuite" / "png";
+const std::filesystem::path SuiteDir = std::filesystem::path(VELMORA_TESTDATA_DIR) / "png" / "pngsuite" / "png";
 
 std::string SuiteFile(const std::string& name) { return testsupport::ReadFile(SuiteDir / name); }
 

@@ -116,8 +116,13 @@ TEST(PNGWriter, ChosenFiltersAndModeMinus3KeepsTheSmallest) {
 
 TEST(PNGWriter, ChunksFitTheImageAndTheCarriedOverSettings) {
     TPNGLoader loader;
-    // The palette ends at the highest index used, white last entry or not.
-    for (bool whiteLast : {false, true}) EXPECT_EQ(ChunkData(SavePng(loader, TenColours(whiteLast)), "PLTE").size(), 30u);
+    // The palette ends at its last entry that is not black, or at the
+    // highest index used when that comes later.
+    for (bool whiteLast : {false, true})
+        EXPECT_EQ(ChunkData(SavePng(loader, TenColours(whiteLast)), "PLTE").size(), whiteLast ? 768u : 30u);
+    TLinearBitmap blackUsed = TenColours(false);
+    blackUsed.ScanLine(0)[0] = 40; // a black entry beyond the coloured ones
+    EXPECT_EQ(ChunkData(SavePng(loader, blackUsed), "PLTE").size(), 123u);
     loader.SetTransparentColor(3);
     std::string file = SavePng(loader, TenColours(false));
     EXPECT_EQ(ChunkData(file, "tRNS"), "\xFF\xFF\xFF" + std::string(1, '\0'));

@@ -2,6 +2,7 @@
 #include "platform/ProgramDir.h"
 #include "support/TempDir.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using testsupport::ReadFile;
@@ -26,11 +27,16 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldFile) {
     EXPECT_EQ(ReadFile(file), "keep me");
 }
 
-TEST(ProgramDir, CanBePointedElsewhereAndBack) {
+TEST(ProgramDir, IsTheDataFolderCreatedOnFirstUseAndCanBePointedElsewhere) {
+    TempDir data;
+    const std::string old = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
     const auto real = platform::ProgramDir();
-    EXPECT_TRUE(std::filesystem::exists(real));
+    EXPECT_EQ(real, data.path() / "Corvane" / "Tessel");
+    EXPECT_TRUE(std::filesystem::is_directory(real));
     platform::SetProgramDir("/tmp/somewhere");
     EXPECT_EQ(platform::ProgramDir(), std::filesystem::path("/tmp/somewhere"));
     platform::SetProgramDir({});
     EXPECT_EQ(platform::ProgramDir(), real);
+    ::setenv("XDG_DATA_HOME", old.c_str(), 1);
 }

@@ -3,9 +3,11 @@
 // failures met in a tick.
 #include "EngineTestSupport.h"
 
+#include "support/LocalHttpServer.h"
 #include "support/TinyProxy.h"
 
 #include <filesystem>
+#include <limits>
 #include <stdexcept>
 
 using enginetest::EngineTest;
@@ -93,4 +95,35 @@ TEST_F(EngineTest, FailuresInATickStopTheSearchAndAreShown) {
     EXPECT_EQ(log.back(), "stop");
     EXPECT_EQ(messages.Texts().back(), "handler failed");
     EXPECT_FALSE(engine->MasterTimer().isActive());
+}
+
+TEST_F(EngineTest, AnUnreachableSiteEndsWithAFailureAndAHugePageCountStillEnds) {
+    // Nothing listens on port 1: the probe and the first page get no answer.
+    dm->Settings().SetFinderServer("127.0.0.1:1");
+    dm->Settings().SetPageCount(3);
+    ASSERT_TRUE(Search());
+    EXPECT_EQ(log.back(), "stop");
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messagesAtStop, 0u);
+    EXPECT_TRUE(messages.Texts()[0].starts_with("Сервер 127.0.0.1:1 недоступен: ")) << messages.Texts()[0];
+    EXPECT_GT(messages.Texts()[0].size(), std::string("Сервер 127.0.0.1:1 недоступен: ").size());
+    EXPECT_EQ(engine->UnreachableMessage(), messages.Texts()[0]);
+
+    // A site that answers, even with an error status, found nothing.
+    testsupport::LocalHttpServer answersNotFound;
+    dm->Settings().SetFinderServer(answersNotFound.HostPort());
+    ASSERT_TRUE(Search());
+    EXPECT_TRUE(engine->UnreachableMessage().empty());
+    EXPECT_TRUE(messages.Texts().back().starts_with("Поиск завершен.")) << messages.Texts().back();
+
+    // The largest page count ends like any other once the site runs out of
+    // members; the page and progress counters never overflow.
+    LocalSite site;
+    site.Add(testsupport::SiteMember::Samples(12));
+    Configure(site, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(dm->Settings().PageCount(), data::TTesselSettings::MaxPageCount);
+    ASSERT_TRUE(Search());
+    EXPECT_EQ(site.SearchRequestCount(), 5u);
+    EXPECT_EQ(engine->ProgressTotal(), 14 * data::TTesselSettings::MaxPageCount);
+    EXPECT_TRUE(messages.Texts().back().starts_with("Поиск завершен."));
 }

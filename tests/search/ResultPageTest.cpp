@@ -111,6 +111,13 @@ TEST_F(ResultPage, ProfilesKnownFromEitherTableAreNotTakenAgain) {
         EXPECT_EQ(Logins(), "olga kira");
         EXPECT_EQ(Rows().back().Age, 20) << "the first listing of a login is the one kept";
     }
+    // A NUL byte inside a login listed twice: one candidate, its login whole.
+    engine.Candidates().ClearRecords();
+    Aim("h", false);
+    const std::string link = std::string("<a href=\"http://h/a\0b/?oid=1\">x</a>", 35);
+    Scrape(link + link);
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0].Login, "a\uFFFDb");
 }
 
 TEST_F(ResultPage, OldLayoutEdgesAndDamage) {

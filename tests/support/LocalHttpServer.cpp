@@ -157,11 +157,19 @@ LocalHttpServer::LocalHttpServer(int port) : m_impl(std::make_unique<Impl>()) {
         impl.Serve(req, res);
         return httplib::Server::HandlerResponse::Handled;
     });
+    // Address reuse for a quick restart, but no port sharing: a port that
+    // another server listens on is refused, not shared with it.
+    impl.server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     if (port > 0)
         impl.port = impl.server.bind_to_port("127.0.0.1", port) ? port : -1;
     else
         impl.port = impl.server.bind_to_any_port("127.0.0.1");
-    if (impl.port <= 0) throw std::runtime_error("LocalHttpServer: cannot bind a loopback port");
+    if (impl.port <= 0)
+        throw std::runtime_error(port > 0 ? "cannot listen on 127.0.0.1:" + std::to_string(port) + " (in use?)"
+                                          : std::string("cannot listen on any loopback port"));
     impl.thread = std::thread([&impl] { impl.server.listen_after_bind(); });
     for (int i = 0; i < 500 && !impl.server.is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -9,19 +9,22 @@
 namespace vtool {
 
 using Args = std::vector<std::string>;
+// Answers the exit code: 0 done, 1 failed, 2 wrong arguments. An exception
+// that escapes is reported by main in one line, with exit code 1.
 using Handler = std::function<int(const Args& args)>;
 
 struct Command {
     std::string name;
-    std::string usage;
+    std::string usage;                  // the arguments, in one line
     Handler run;
+    std::function<std::string()> help;  // more text for `vtool NAME --help`; may be empty
 };
 
 std::vector<Command>& Commands();
 
 struct Register {
-    Register(std::string name, std::string usage, Handler run) {
-        Commands().push_back({std::move(name), std::move(usage), std::move(run)});
+    Register(std::string name, std::string usage, Handler run, std::function<std::string()> help = {}) {
+        Commands().push_back({std::move(name), std::move(usage), std::move(run), std::move(help)});
     }
 };
 

@@ -79,7 +79,7 @@ int Decode(const vtool::Args& args) {
         const std::string out = vtool::Option(args, "--out");
         if (!out.empty()) platform::WriteFileAtomic(out, ToPPM(bitmap));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "vtool decode: %s\n", e.what());
         return 1;
     }
     return 0;

@@ -54,7 +54,7 @@ int Inflate(const vtool::Args&) {
             std::fwrite(buf.data(), 1, static_cast<size_t>(got), stdout);
     } catch (const image::EImageError& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "vtool inflate: %s\n", e.what());
         return 1;
     }
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
@@ -81,7 +81,7 @@ int Deflate(const vtool::Args& args) {
         while ((got = in.Read(buf.data(), static_cast<int>(buf.size()))) > 0) z.Write(buf.data(), got);
         z.Finish();
     } catch (const image::EImageError& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "vtool deflate: %s\n", e.what());
         return 1;
     }
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;

@@ -2,8 +2,7 @@
 // Writes IN as a GIF through the library's GIF writer. A GIF is read into
 // the block tree and written back (extensions and frames kept); any other
 // picture the library reads becomes a one-frame GIF, deeper pictures reduced
-// to 256 colours (the fixed 3-3-2 palette of the bitmap's 8-bit
-// conversion). --rle picks the run-length encoder instead of LZW. Prints
+// to 256 colours (octree palette, Floyd-Steinberg dithering). --rle picks the run-length encoder instead of LZW. Prints
 // "WIDTHxHEIGHT FRAMES frame(s), BYTES bytes"; a failure prints the error
 // text on standard error and exits with 1, leaving no OUT behind.
 #include "Command.h"
@@ -13,7 +12,7 @@
 #include "image/gif/TGIFImage.h"
 
 #include <QFile>
-#include <algorithm>
+#include <QImage>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -33,27 +32,23 @@ void LoadGif(const std::string& path, image::TGIFImage& gif) {
     gif.LoadFromStream(file);
 }
 
-// One frame over a global table made from the bitmap's palette.
+// One frame made from the bitmap; pictures of more than 256 colours are
+// reduced to an octree palette of 256 with Floyd-Steinberg dithering.
 void FromBitmap(const std::string& path, image::TGIFImage& gif) {
-    using image::TPixelFormat;
     image::TLinearBitmap bitmap;
     bitmap.LoadFromFile(path);
     if (!bitmap.Present()) throw std::runtime_error("Error in bitmap data");
-    bitmap.ChangePixelFormat(TPixelFormat::pf8bit);
-
-    const int w = bitmap.Width(), h = bitmap.Height();
-    int used = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) used = std::max(used, bitmap.ScanLine(y)[x] + 1);
-    for (int i = 0; i < used; ++i) {
-        const uint8_t* bgr = bitmap.Palette() + 3 * i;
-        gif.GlobalColorMap().Add(image::RGBColor(bgr[2], bgr[1], bgr[0]));
-    }
+    QImage picture;
+    bitmap.AssignTo(picture);
+    gif.SetColorReduction(image::TColorReduction::ReduceOctree);
+    gif.SetReductionBits(8);
+    gif.SetDitherMode(image::TDitherMode::DitherFloydSteinberg);
     auto frame = std::make_unique<image::TGIFSubImage>(&gif);
     image::TGIFSubImage& f = *frame;
     gif.Images().Add(std::move(frame));
-    f.SetBounds(0, 0, w, h);
-    for (int y = 0; y < h; ++y) std::copy_n(bitmap.ScanLine(y), w, f.Scanline(y));
+    f.Assign(picture);
+    gif.Header().SetWidth(f.Width());
+    gif.Header().SetHeight(f.Height());
 }
 
 int EncodeGif(const vtool::Args& args) {

@@ -1,10 +1,10 @@
 // vtool fetch URL [--proxy HOST:PORT] [--proxy-user U --proxy-pass P]
 // Prints the body the program's HTTP client returns for URL, byte for byte;
-// nothing when the request fails (the reason goes to standard error).
+// nothing when the request fails: the reason goes to standard error and the
+// exit code is 1 (no connection, an unknown host, an error status).
 #include "Command.h"
 
 #include "platform/Text.h"
-#include "web/EWebError.h"
 #include "web/TSubmit.h"
 
 #include <cstdio>
@@ -40,15 +40,11 @@ int Fetch(const vtool::Args& args) {
         submit.ProxyParams().SetProxyUserName(vtool::Option(args, "--proxy-user"));
         submit.ProxyParams().SetProxyPassword(vtool::Option(args, "--proxy-pass"));
     }
-    try {
-        std::string body;
-        if (submit.Connect()) body = submit.GetString();
-        submit.Disconnect();
-        std::fwrite(body.data(), 1, body.size(), stdout);
-    } catch (const EWebError& e) {
-        std::fprintf(stderr, "vtool fetch: %s\n", e.what());
-    }
-    return 0;
+    std::string body;
+    if (submit.Connect()) body = submit.GetString();
+    submit.Disconnect();
+    std::fwrite(body.data(), 1, body.size(), stdout);
+    return submit.LastFailure() == TSubmitFailure::None ? 0 : 1;
 }
 
 const vtool::Register reg("fetch", "URL [--proxy HOST:PORT] [--proxy-user U --proxy-pass P]", Fetch);

@@ -3,15 +3,18 @@
 // the user's own (read from the registry) with the server and page count
 // given here, the hits saved earlier are loaded first so that they are not
 // found again, and the hits end up in the found file ("LoadedFriends.xml"
-// beside the program unless --found names one). --set gives a search
+// in the data folder unless --found names one). --set gives a search
 // condition (a TFinderParams property, such as s_l=F or StatureMin=170) or
 // a setting (a TTesselSettings property, such as OnLineScan=1) by name.
 // Prints one line per new hit, LOGIN<TAB>NAME<TAB>AGE<TAB>AREA, then
-// "hits N elapsed MS". The completion message goes to standard error.
+// "hits N elapsed MS". The messages the program would show go to standard
+// error; any but the completion message (the site cannot be reached, the
+// found file cannot be written) makes the exit code 1.
 #include "Command.h"
 
 #include "data/TdmFriend.h"
 #include "platform/HttpConnection.h"
+#include "platform/MessageRoutines.h"
 #include "platform/ProgramDir.h"
 #include "platform/TPersistent.h"
 #include "search/CarCatalogue.h"
@@ -27,6 +30,7 @@
 namespace {
 
 constexpr const char* Usage = "--server HOST[:PORT] --pages N [--set NAME=VALUE]... [--found FILE]";
+constexpr std::string_view Completed = "Поиск завершен.";
 
 bool ParseInt(const std::string& text, int32_t& value) {
     const char* end = text.data() + text.size();
@@ -80,6 +84,10 @@ int Search(const vtool::Args& args) {
         std::fprintf(stderr, "usage: vtool search %s\n", Usage);
         return 2;
     }
+    if (pages < 0 || pages > data::TTesselSettings::MaxPageCount) {
+        std::fprintf(stderr, "vtool search: --pages takes 0 to %d\n", data::TTesselSettings::MaxPageCount);
+        return 2;
+    }
     platform::InitHttp();
     try {
         data::TdmFriend dm;
@@ -102,6 +110,20 @@ int Search(const vtool::Args& args) {
         engine.LoadFoundFriends();
         const int known = engine.FoundFriends().RecordCount();
 
+        // What the program would show in its information box.
+        bool failed = false;
+        platform::TMessageRoutines shown;
+        shown.ShowInfoMessage = [&failed](const std::string& message) {
+            std::fprintf(stderr, "%s\n", message.c_str());
+            if (!message.starts_with(Completed)) failed = true;
+            return 0;
+        };
+        const platform::TMessageRoutines before = platform::BindMessageRoutines(shown);
+        struct Unbind {
+            platform::TMessageRoutines routines;
+            ~Unbind() { platform::BindMessageRoutines(routines); }
+        } unbind{before};
+
         QEventLoop loop;
         engine.OnStop = [&](search::TFinderStateObject&) { loop.quit(); };
         QElapsedTimer clock;
@@ -116,13 +138,56 @@ int Search(const vtool::Args& args) {
             std::printf("%s\t%s\t%d\t%s\n", r.Login.c_str(), r.Name.c_str(), r.Age, r.Area.c_str());
         }
         std::printf("hits %d elapsed %lld\n", hits.RecordCount() - known, static_cast<long long>(elapsed));
+        return failed ? 1 : 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vtool search: %s\n", e.what());
         return 1;
     }
-    return 0;
 }
 
-const vtool::Register reg("search", Usage, Search);
+const char* KindName(const platform::TPropInfo& prop) {
+    switch (prop.Kind) {
+    case platform::TTypeKind::String: return "text";
+    case platform::TTypeKind::Boolean: return "true/false";
+    default: return "number";
+    }
+}
+
+std::string Help() {
+    std::string text =
+        "Searches the site at HOST as the program does and prints the new hits.\n"
+        "  --server HOST[:PORT]  the site (for trying: vtool site)\n"
+        "  --pages N             result pages to walk, 0 to " +
+        std::to_string(data::TTesselSettings::MaxPageCount) +
+        "\n"
+        "  --set NAME=VALUE      a search condition or setting, by name; repeatable\n"
+        "  --found FILE          the found table (default: LoadedFriends.xml in the data folder)\n"
+        "Conditions (a list is condition ids joined by \"|\"):\n";
+    const data::TFinderParams params;
+    std::string line;
+    auto list = [&](const platform::TPropInfo& p) {
+        const std::string item = std::string(p.Name) + " (" + KindName(p) + ")";
+        if (line.size() + item.size() > 76) {
+            text += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "  " : ", ") + item;
+    };
+    for (const platform::TPropInfo& p : params.PublishedProperties()) list(p);
+    text += line + "\nSettings:\n";
+    line.clear();
+    const data::TTesselSettings settings;
+    for (const platform::TPropInfo& p : settings.PublishedProperties())
+        if (!platform::FindPropInfo(params, p.Name)) list(p);
+    text += line +
+            "\nExamples:\n"
+            "  vtool search --server 127.0.0.1:8080 --pages 3 --set StatureMin=170\n"
+            "  vtool search --server 127.0.0.1:8080 --pages 10 --set s_l=F --set s_real=checked --found hits.xml\n"
+            "Exit code: 0 when the search ended as it should, 1 when the site could not be reached\n"
+            "or the found file not written, 2 for wrong arguments.\n";
+    return text;
+}
+
+const vtool::Register reg("search", Usage, Search, Help);
 
 } // namespace

@@ -9,8 +9,14 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <string>
 
 namespace {
+
+constexpr const char* Usage = "[--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]";
+// Every member's pages are made up front: a bound keeps a typing slip from
+// taking all the memory.
+constexpr int MaxMembers = 100000;
 
 int Site(const vtool::Args& args) {
     const std::string layoutName = vtool::Option(args, "--layout", "old");
@@ -18,7 +24,11 @@ int Site(const vtool::Args& args) {
     const int members = text::StrToIntDef(vtool::Option(args, "--members", "30"), -1);
     const int delay = text::StrToIntDef(vtool::Option(args, "--delay", "0"), -1);
     if ((layoutName != "old" && layoutName != "new") || port < 0 || port > 65535 || members < 0 || delay < 0) {
-        std::fprintf(stderr, "usage: vtool site [--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]\n");
+        std::fprintf(stderr, "usage: vtool site %s\n", Usage);
+        return 2;
+    }
+    if (members > MaxMembers) {
+        std::fprintf(stderr, "vtool site: --members takes 0 to %d\n", MaxMembers);
         return 2;
     }
     // Blocked before the server's threads start, so that they inherit the
@@ -49,6 +59,15 @@ int Site(const vtool::Args& args) {
     return 0;
 }
 
-const vtool::Register reg("site", "[--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]", Site);
+std::string Help() {
+    return "Serves a local copy of the site on 127.0.0.1 until interrupted (Ctrl+C).\n"
+           "  --port N         the port (default: any free one); a port in use is refused\n"
+           "  --layout old|new the result-page layout (default old)\n"
+           "  --utf8           pages in UTF-8 instead of windows-1251\n"
+           "  --members N      sample members, 0 to " + std::to_string(MaxMembers) + " (default 30)\n"
+           "  --delay MS       wait this long before every answer\n";
+}
+
+const vtool::Register reg("site", Usage, Site, Help);
 
 } // namespace

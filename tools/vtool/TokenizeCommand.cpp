@@ -6,6 +6,7 @@
 #include "web/THTMLParser.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -43,6 +44,11 @@ int Tokenize(const vtool::Args& args) {
     if (files.size() != 1) {
         std::fprintf(stderr, "usage: vtool tokenize FILE [--count]\n");
         return 2;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(files[0], ec)) {
+        std::fprintf(stderr, "vtool tokenize: %s is a folder, not a file\n", files[0].c_str());
+        return 1;
     }
     std::ifstream in(files[0], std::ios::binary);
     if (!in) {

@@ -113,6 +113,9 @@ QTreeWidget* ConditionTree(QWidget* page, const char* name) {
     tree->setRootIsDecorated(true);
     tree->setUniformRowHeights(true);
     tree->setItemDelegate(new TConditionNodeDelegate(tree));
+    // Long captions widen the column and bring a horizontal scroll bar.
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tree);

@@ -1,5 +1,7 @@
 #include "app/forms/TfrmProxy.h"
 
+#include "app/controls/TNumberEdit.h"
+
 #include "platform/Text.h"
 
 #include <QCheckBox>
@@ -29,8 +31,8 @@ TfrmProxy::TfrmProxy(QWidget* owner) : platform::TForm(owner) {
         member = new QLabel(caption, gbProxy);
         member->setObjectName(name);
     };
-    auto edit = [this](QLineEdit*& member, const char* name) {
-        member = new QLineEdit(gbProxy);
+    auto edit = [this]<class Edit>(Edit*& member, const char* name) {
+        member = new Edit(gbProxy);
         member->setObjectName(name);
         connect(member, &QLineEdit::textChanged, this, [this, member] { ChangeValue(member); });
     };
@@ -38,7 +40,7 @@ TfrmProxy::TfrmProxy(QWidget* owner) : platform::TForm(owner) {
     edit(edProxyServer, "edProxyServer");
     label(lbProxyPort, "lbProxyPort", "Порт");
     edit(edProxyPort, "edProxyPort");
-    edProxyPort->setText("80");
+    edProxyPort->SetValue("80");
     edProxyPort->setMaxLength(5);
     label(lbAthorization, "lbAthorization", "Авторизация");
     chbAuthorization = new QCheckBox("С авторизацией", gbProxy);
@@ -80,8 +82,8 @@ TfrmProxy::~TfrmProxy() = default;
 void TfrmProxy::LoadFromParams() {
     chbUseProxy->setChecked(m_params.UseProxy());
     chbAuthorization->setChecked(m_params.ProxyAuthorization());
-    edProxyServer->setText(ToQ(m_params.ProxyServer()));
-    edProxyPort->setText(QString::number(m_params.ProxyPort()));
+    edProxyServer->SetValue(m_params.ProxyServer().empty() ? "0" : m_params.ProxyServer());
+    edProxyPort->SetValue(std::to_string(m_params.ProxyPort()));
     edProxyUserName->setText(ToQ(m_params.ProxyUserName()));
     edProxyPassword->setText(ToQ(m_params.ProxyPassword()));
     EnableProxyControls(m_params.UseProxy());
@@ -106,7 +108,8 @@ std::optional<std::string> TfrmProxy::CheckValues() const {
 void TfrmProxy::SaveToParams() {
     m_params.SetUseProxy(chbUseProxy->isChecked());
     m_params.SetProxyAuthorization(chbAuthorization->isChecked());
-    m_params.SetProxyServer(ToStd(edProxyServer->text()));
+    const std::string server = edProxyServer->GetValue();
+    m_params.SetProxyServer(server == "0" ? std::string() : server);
     if (const std::optional<int> port = PortValue()) m_params.SetProxyPort(*port);
     m_params.SetProxyUserName(std::string(text::TrimRight(ToStd(edProxyUserName->text()))));
     m_params.SetProxyPassword(std::string(text::TrimRight(ToStd(edProxyPassword->text()))));

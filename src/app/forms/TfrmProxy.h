@@ -18,6 +18,8 @@ class QLineEdit;
 
 namespace app {
 
+class TNumberEdit;
+
 class TfrmProxy : public platform::TForm {
     Q_OBJECT
 public:
@@ -29,7 +31,8 @@ public:
 
     // The controls from Params, then the controls enabled to match.
     void LoadFromParams();
-    // Params from the controls: the switches, the address, the port, and
+    // Params from the controls: the switches, the address ("0", what the
+    // number edit shows for none, is no address), the port, and
     // the user name and password with trailing blanks cut. Call
     // CheckValues first: a port that is no port number is not stored, and
     // the port Params held is kept.
@@ -53,9 +56,9 @@ public:
     QCheckBox* chbUseProxy = nullptr;
     QGroupBox* gbProxy = nullptr;
     QLabel* lbProxyServer = nullptr;
-    QLineEdit* edProxyServer = nullptr;
+    TNumberEdit* edProxyServer = nullptr;
     QLabel* lbProxyPort = nullptr;
-    QLineEdit* edProxyPort = nullptr;
+    TNumberEdit* edProxyPort = nullptr;
     QLabel* lbAthorization = nullptr;
     QCheckBox* chbAuthorization = nullptr;
     QLabel* lbProxyUserName = nullptr;

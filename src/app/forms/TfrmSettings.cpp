@@ -3,6 +3,7 @@
 #include "app/forms/TfrmSettings.h"
 
 #include "app/controls/TComboBox.h"
+#include "app/controls/TNumberEdit.h"
 #include "app/forms/FormHosting.h"
 #include "app/forms/TfrmProxy.h"
 #include "data/CodeTables.h"
@@ -62,9 +63,9 @@ TfrmSettings::TfrmSettings(QWidget* owner) : platform::TForm(owner) {
     FormCreate();
 }
 
-TfrmSettings::~TfrmSettings() {
-    if (m_engine) m_engine->OnAreaPage = nullptr;
-}
+// The engine may be gone by now (the main window frees it first); the page
+// hooks it only while a fetch runs.
+TfrmSettings::~TfrmSettings() = default;
 
 void TfrmSettings::CreateControls() {
     auto named = [](auto* widget, const char* name) {
@@ -145,10 +146,9 @@ void TfrmSettings::CreateControls() {
         age->setMaxLength(2);
         age->setFixedWidth(36);
     }
-    edPageCount = named(new QLineEdit(content), "edPageCount");
+    edPageCount = named(new TNumberEdit(content), "edPageCount");
     edPageCount->setMaxLength(6);
     edPageCount->setFixedWidth(64);
-    edPageCount->setText("0");
     lbCalcRowCount = named(new QLabel("0 анкет", content), "lbCalcRowCount");
 
     auto* fields = new QGridLayout;
@@ -254,7 +254,7 @@ void TfrmSettings::CreateControls() {
     connect(cbCountry, &QComboBox::activated, this, guarded([this] { cbCountryChange(); }));
     connect(cbRegion, &QComboBox::activated, this, guarded([this] { cbRegionChange(); }));
     connect(cbCity, &QComboBox::activated, this, guarded([this] { cbCityChange(); }));
-    connect(edPageCount, &QLineEdit::textChanged, this, guarded([this] { edPageCountChange(); }));
+    edPageCount->OnChange = guarded([this] { edPageCountChange(); });
     const std::pair<TComboBox*, void (TfrmSettings::*)()> dropDowns[] = {
         {cbCountry, &TfrmSettings::cbCountryDropDown},
         {cbRegion, &TfrmSettings::cbRegionDropDown},
@@ -310,7 +310,7 @@ void TfrmSettings::FormCreate() {
     edPassword->setText(ToQ(settings.GetPassword()));
     edFrom->setText(ToQ(settings.s_f()));
     edTo->setText(ToQ(settings.s_t()));
-    edPageCount->setText(QString::number(settings.PageCount()));
+    edPageCount->SetValue(std::to_string(settings.PageCount()));
     edPageCountChange();
     settings.SetTargetToControl(gbTarget);
     settings.SetSponsorToControl(gbSponsor);

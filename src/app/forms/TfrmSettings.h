@@ -45,6 +45,7 @@ class TVelmora;
 namespace app {
 
 class TComboBox;
+class TNumberEdit;
 class TfrmProxy;
 
 class TfrmSettings : public platform::TForm {
@@ -107,7 +108,7 @@ public:
     TComboBox* cbRegion = nullptr;
     TComboBox* cbCity = nullptr;
     TComboBox* cbStation = nullptr;
-    QLineEdit* edPageCount = nullptr;
+    TNumberEdit* edPageCount = nullptr;
     QLabel* lbCalcRowCount = nullptr;
 
     QGroupBox* gbTarget = nullptr;

@@ -27,6 +27,7 @@
 #include "image/gif/GIFException.h"
 #include "image/gif/GIFStreamUtils.h"
 #include "image/gif/TGIFGraphicControlExtension.h"
+#include "image/gif/TGIFImage.h"
 #include "image/gif/TGIFSubImage.h"
 
 #include <QIODevice>
@@ -366,11 +367,40 @@ void Deinterlace(const uint8_t* rows, uint8_t* data, int width, int height) {
         }
 }
 
+// Frames up to this many pixels are allocated whatever their data holds.
+constexpr int64_t SmallFrame = int64_t(16) << 20;
+
+// Whether the data ahead in `stream` (the code size byte and the data
+// sub-blocks) could fill `pixels` pixels: every code takes at least the
+// starting code size in bits and gives at most a table's length of pixels.
+// The stream is left where it was.
+bool DataCouldFill(QIODevice& stream, int64_t pixels) {
+    stream.startTransaction();
+    uint8_t setCodeSize = 0, size = 0;
+    int64_t bits = 0;
+    bool could = false;
+    if (TryReadByte(stream, setCodeSize)) {
+        const int codeBits = std::min<int>(setCodeSize, MaxSetCodeSize) + 1;
+        while (!could && TryReadByte(stream, size) && size > 0) {
+            const int64_t got = SkipBytes(stream, size);
+            bits += got * 8;
+            could = bits / codeBits * TableSize >= pixels;
+            if (got < size) break;
+        }
+    }
+    stream.rollbackTransaction();
+    return could;
+}
+
 } // namespace
 
 void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
     const TGIFGraphicControlExtension* gce = subImage.GraphicControlExtension();
     const uint8_t fill = subImage.Transparent() && gce ? gce->TransparentColorIndex() : 0;
+    // A large frame is allocated only when its data could fill it: a few
+    // damaged bytes must not claim a gigabyte.
+    const int64_t pixels = int64_t(subImage.Width()) * subImage.Height();
+    if (pixels > SmallFrame && !DataCouldFill(stream, pixels)) RaiseGIFError(SFrameTooLarge);
     subImage.AllocateData(fill);
 
     uint8_t setCodeSize;
@@ -383,10 +413,14 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
         auto decoder = std::make_unique<TLZWDecoder>(source, setCodeSize);
         std::vector<uint8_t> passes;
         uint8_t* out = subImage.m_data.data();
+        TGIFImage* image = subImage.GIFImage();
         if (subImage.Interlaced()) {
+            // The passes count against the same limit as the frames.
+            if (image) image->ReserveFrameBytes(total);
             try {
                 passes.assign(static_cast<size_t>(total), fill);
             } catch (const std::bad_alloc&) {
+                if (image) image->ReleaseFrameBytes(total);
                 RaiseGIFError(SFrameTooLarge);
             }
             out = passes.data();
@@ -394,7 +428,11 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
         const int64_t reached = decoder->Decode(out, total);
         // Whole-piece copies may have run past the last pixel reached.
         std::fill(out + reached, out + std::min<int64_t>(total, reached + CopyPiece), fill);
-        if (subImage.Interlaced()) Deinterlace(passes.data(), subImage.m_data.data(), subImage.Width(), subImage.Height());
+        if (subImage.Interlaced()) {
+            Deinterlace(passes.data(), subImage.m_data.data(), subImage.Width(), subImage.Height());
+            passes = {};
+            if (image) image->ReleaseFrameBytes(total);
+        }
     }
     source.SkipRest();
 }

@@ -20,6 +20,7 @@
 #include "platform/TGraphic.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -259,6 +260,9 @@ public:
     // bitmap limit, so a small damaged file cannot claim gigabytes through
     // many large frames. Beyond it raises GIFException "Invalid bitmap size".
     void ReserveFrameBytes(int64_t bytes);
+    // Gives back bytes reserved for a buffer that is freed again while the
+    // image loads (the passes of an interlaced frame).
+    void ReleaseFrameBytes(int64_t bytes) { m_loadingBytes -= std::min(bytes, m_loadingBytes); }
 
 private:
     void DrawImage(QPainter& canvas, const QRect& rect);

@@ -153,6 +153,10 @@ std::string TDataSet::FieldText(int recordIndex, const TField& field) const {
     return CutToSize(InternalFieldText(recordIndex, field), field.Size());
 }
 
+bool TDataSet::HasCurrentRecord() const {
+    return IsEditing(m_state) || (Active() && m_recNo >= 1 && m_recNo <= RecordCount());
+}
+
 std::string TDataSet::CurrentText(const TField& field) const {
     if (IsEditing(m_state)) return m_editBuffer[static_cast<size_t>(field.m_slot)];
     if (!Active() || m_recNo < 1) return {};

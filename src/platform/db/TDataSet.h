@@ -85,6 +85,10 @@ public:
     std::string FieldText(int recordIndex, int fieldIndex) const;
     std::string FieldText(int recordIndex, const TField& field) const;
 
+    // Where the record being inserted goes (0-based; RecordCount = after the
+    // last record); -1 outside insert state.
+    int InsertIndex() const { return m_state == TDataSetState::dsInsert ? m_editIndex : -1; }
+
     bool CanModify() const { return GetCanModify(); }
     // A field was written since Edit/Insert.
     bool Modified() const { return m_modified; }
@@ -158,6 +162,8 @@ private:
     void DataEvent(TDataEvent event, int distance = 0, TField* field = nullptr);
     void FieldIndexChanged(TField& field, int newIndex);
     std::string CurrentText(const TField& field) const;
+    // There is a current record to read (or one being edited).
+    bool HasCurrentRecord() const;
     void SetCurrentText(TField& field, std::string_view value);
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);

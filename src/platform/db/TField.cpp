@@ -53,6 +53,8 @@ void TField::SetVisible(bool value) {
 
 std::string TField::AsString() const { return m_dataSet.CurrentText(*this); }
 
+bool TField::IsNull() const { return !m_dataSet.HasCurrentRecord(); }
+
 void TField::SetAsString(std::string_view value) { m_dataSet.SetCurrentText(*this, value); }
 
 bool TField::CanModify() const { return !m_readOnly && m_dataSet.CanModify(); }

@@ -46,7 +46,8 @@ public:
     // while the dataset is in edit or insert state).
     std::string AsString() const;
     std::string DisplayText() const { return AsString(); }
-    bool IsNull() const { return AsString().empty(); }
+    // Only when there is no current record: a record's empty text is data.
+    bool IsNull() const;
     // Writes the current record's text. Throws EDatabaseError unless the
     // dataset is in edit or insert state and the field can be modified.
     void SetAsString(std::string_view value);

@@ -65,9 +65,17 @@ TEST(DataSetCursor, EmptyDataSetHasNoCurrentRecord) {
         EXPECT_TRUE(ds.Eof());
     }
     EXPECT_EQ(ds.Fields(0).AsString(), "");
+    EXPECT_TRUE(ds.Fields(0).IsNull());
     EXPECT_TRUE(ds.GetBookmark().IsNull());
     EXPECT_NO_THROW(ds.SetRecNo(0));
     EXPECT_THROW(ds.SetRecNo(1), db::EDatabaseError);
+
+    // A record's empty text is data, not null.
+    MemDataSet blank({{"Name", 10}}, {{""}});
+    blank.Open();
+    EXPECT_FALSE(blank.Fields(0).IsNull());
+    blank.Close();
+    EXPECT_TRUE(blank.Fields(0).IsNull());
 }
 
 TEST(DataSetCursor, ClosedDataSetRefusesMovesButCountsRecords) {

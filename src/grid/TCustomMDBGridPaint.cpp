@@ -1,0 +1,268 @@
+// The grid's cell painter: indicator glyphs, titles with buttons and sort
+// markers, multi-level title groups, footers, data cells with highlighting,
+// colour events and checkboxes. Records are read by index from the link's
+// window, never by moving the cursor.
+#include "grid/TCustomMDBGrid.h"
+
+#include "grid/ColumnPainters.h"
+#include "grid/TColumnCheckbox.h"
+#include "grid/TColumnFooter.h"
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TGridDataLink.h"
+#include "grid/THeadTreeNode.h"
+#include "grid/TRecordmarkList.h"
+#include "grid/TitleTree.h"
+#include "platform/db/TDataSet.h"
+#include "platform/db/TField.h"
+
+#include <QPainter>
+#include <QPalette>
+
+namespace grid {
+namespace {
+
+// Room a sort marker takes from the title's caption.
+constexpr int kMarkerRoom = 16;
+
+int TextFlags(db::TAlignment alignment) {
+    return int(QtAlignment(alignment));
+}
+
+QString Elided(const QPainter& painter, const QString& text, int width, bool ellipsis) {
+    return ellipsis ? painter.fontMetrics().elidedText(text, Qt::ElideRight, std::max(width, 0)) : text;
+}
+
+} // namespace
+
+bool TCustomMDBGrid::ShowsSelection() const {
+    if (m_options.Has(TDBGridOption::dgAlwaysShowSelection) || hasFocus()) return true;
+    const QWidget* editor = InplaceEditor();
+    return editor && editor->isVisible() && editor->hasFocus();
+}
+
+void TCustomMDBGrid::DrawBevel(QPainter& painter, const QRect& rect, bool sunken) const {
+    const QPalette& palette = this->palette();
+    const QColor light = palette.color(QPalette::Light);
+    const QColor dark = palette.color(QPalette::Dark);
+    const QColor& bottomRight = sunken ? light : dark;
+    const QColor& topLeft = sunken ? dark : light;
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottomRight);
+    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), bottomRight);
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width() - 1, 1), topLeft);
+    painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height() - 1), topLeft);
+}
+
+bool TCustomMDBGrid::HighlightCell(int dataCol, int dataRow, int record, GridDrawState state) {
+    (void)dataCol;
+    (void)dataRow;
+    if (m_options.Has(TDBGridOption::dgMultiSelect) && m_dataLink->Active() && record >= 0) {
+        int index = 0;
+        if (m_selectedRows->Find(db::TBookmark{record}, index)) return true;
+    }
+    return (state & platform::gdSelected) && ShowsSelection() &&
+           (!InUpdate() || m_options.Has(TDBGridOption::dgRowSelect));
+}
+
+void TCustomMDBGrid::DrawIndicatorCell(QPainter& painter, int row, const QRect& rect, int dataRow) {
+    painter.fillRect(rect, FixedColor());
+    if (m_dataLink->Active() && dataRow >= 0 && dataRow < DataRowCount()) {
+        const int record = m_dataLink->RecordIndexAt(dataRow);
+        const bool current = dataRow == m_dataLink->ActiveRecord();
+        int index = 0;
+        const bool selected =
+            record >= 0 && m_options.Has(TDBGridOption::dgMultiSelect) && m_selectedRows->Find(db::TBookmark{record}, index);
+        if (current || selected) {
+            int glyph = 0;
+            switch (DataSet()->State()) {
+            case db::TDataSetState::dsEdit: glyph = 1; break;
+            case db::TDataSetState::dsInsert: glyph = 2; break;
+            case db::TDataSetState::dsBrowse: glyph = selected ? (current ? 4 : 3) : 0; break;
+            default: break;
+            }
+            const QPixmap& pixmap = m_indicators[static_cast<size_t>(glyph)];
+            const bool bevels = (m_options.Has(TDBGridOption::dgColLines) && m_options.Has(TDBGridOption::dgRowLines)) ||
+                                m_options.Has(TDBGridOption::dgFlat);
+            const int offset = bevels ? 1 : 2;
+            const int x = rect.left() + rect.width() - pixmap.width() - offset;
+            const int y = rect.top() + (rect.height() - pixmap.height()) / 2;
+            painter.drawPixmap(x, y, pixmap);
+            if (current) m_selRow = row;
+        }
+    }
+}
+
+void TCustomMDBGrid::DrawTitleCell(QPainter& painter, int col, const QRect& cell, TDBGColumn& column, bool footer) {
+    TColumnTitle& title = column.Title();
+    const bool pressed = !footer && m_pressedCol == col && m_pressed;
+    QFont font = footer ? column.Footer().Font() : title.Font();
+    QColor background = title.Color();
+    TSortMarker marker = title.SortMarker();
+    if (!footer && column.Field() && OnGetBtnParams) OnGetBtnParams(*this, column, font, background, marker, pressed);
+
+    if (footer) {
+        painter.fillRect(cell, background);
+        painter.setPen(palette().color(QPalette::WindowText));
+        DrawFooterText(painter, cell, m_footerTextHeight, column.Footer());
+        DrawBevel(painter, cell, false);
+        return;
+    }
+    const bool multiline = m_options.Has(TDBGridOption::dgMultilineTitle);
+    const int index = column.Index();
+    THeadTreeNode* leaf =
+        multiline && index >= 0 && index < static_cast<int>(m_leaves.size()) ? m_leaves[static_cast<size_t>(index)] : nullptr;
+    QRect rect = cell;
+    // The upper part of a multi-level title belongs to the group cells.
+    if (leaf) rect.setTop(std::max(cell.top(), cell.top() + cell.height() - leaf->Height));
+    painter.fillRect(rect, background);
+    const int shift = pressed ? (multiline ? 2 : 1) : 0;
+    QRect textRect = rect.adjusted(2 + shift, shift, -2 + shift, shift);
+    if (leaf) textRect.setTop(cell.top() + cell.height() - leaf->Height + 3 + shift);
+    const QPixmap& glyph = SortMarkerGlyph(marker);
+    if (!glyph.isNull()) textRect.setRight(textRect.right() - kMarkerRoom);
+    painter.setFont(font);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    const QString caption = QString::fromStdString(leaf ? leaf->Text : title.Caption());
+    if (leaf) {
+        painter.drawText(textRect, TextFlags(title.Alignment()) | Qt::AlignVCenter | Qt::TextWordWrap,
+                         Elided(painter, caption, textRect.width(), title.EndEllipsis()));
+    } else {
+        painter.drawText(textRect, TextFlags(title.Alignment()) | Qt::AlignVCenter | Qt::TextSingleLine,
+                         Elided(painter, caption, textRect.width(), title.EndEllipsis()));
+    }
+    if (!glyph.isNull()) {
+        const int x = rect.left() + rect.width() - glyph.width() - 4 + shift;
+        const int y = rect.top() + (rect.height() - glyph.height()) / 2 + shift;
+        painter.drawPixmap(x, y, glyph);
+    }
+    const bool bevels = (m_options.Has(TDBGridOption::dgColLines) && m_options.Has(TDBGridOption::dgRowLines)) ||
+                        m_options.Has(TDBGridOption::dgFlat);
+    if (bevels || pressed) DrawBevel(painter, rect, pressed);
+}
+
+void TCustomMDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& rect, GridDrawState state) {
+    const int dataCol = col - m_indicatorOffset;
+    const int dataRow = row - m_titleOffset;
+    const int footerRow = m_footerRows > 0 ? RowCount() - 1 : -1;
+    const int spacerRow = m_footerRows > 0 ? RowCount() - 2 : -1;
+    const bool bevels = (m_options.Has(TDBGridOption::dgColLines) && m_options.Has(TDBGridOption::dgRowLines)) ||
+                        m_options.Has(TDBGridOption::dgFlat);
+
+    if (row == spacerRow) {
+        painter.fillRect(rect, Color());
+        return;
+    }
+    if (dataCol < 0 || dataCol >= m_columns->Count()) {
+        DrawIndicatorCell(painter, row, rect, row < m_titleOffset || row == footerRow ? -1 : dataRow);
+        if (bevels || row == footerRow) DrawBevel(painter, rect, false);
+        return;
+    }
+    TDBGColumn& column = m_columns->Items(dataCol);
+    if (row < m_titleOffset || row == footerRow) {
+        DrawTitleCell(painter, col, rect, column, row == footerRow);
+        return;
+    }
+
+    const int record = m_dataLink->Active() ? m_dataLink->RecordIndexAt(dataRow) : TGridDataLink::kNoRecord;
+    if (record == TGridDataLink::kNoRecord) {
+        painter.fillRect(rect, column.Color());
+        return;
+    }
+    m_paintingRecord = record;
+    db::TField* field = column.Field();
+    std::string text;
+    if (field) text = record == TGridDataLink::kInsertedRecord ? field->AsString() : DataSet()->FieldText(record, *field);
+
+    QFont font = column.Font();
+    QColor background = column.Color();
+    QColor foreground = palette().color(QPalette::Text);
+    if (HighlightCell(dataCol, dataRow, record, state)) {
+        background = palette().color(QPalette::Highlight);
+        foreground = palette().color(QPalette::HighlightedText);
+    }
+    GetCellParams(column, font, background, state);
+
+    QRect textArea = rect;
+    if (column.AlwaysShowEditButton() && column.EditStyle() != TEditStyle::esSimple) {
+        const QRect button(rect.left() + rect.width() - m_editButtonWidth, rect.top(), m_editButtonWidth, rect.height());
+        textArea.setRight(button.left() - 1);
+        DrawEditButton(painter, column.EditStyle(), button, true, false);
+    }
+    if (m_defaultDrawing) {
+        painter.fillRect(textArea, background);
+        painter.setFont(font);
+        painter.setPen(foreground);
+        const db::TAlignment alignment = column.Alignment();
+        const QRect textRect = textArea.adjusted(2, 1, alignment == db::TAlignment::taRightJustify ? -3 : -2, 0);
+        const bool wrap = column.WordWrap() && m_wrapAllowed;
+        const QString value = QString::fromStdString(text);
+        painter.drawText(textRect, TextFlags(alignment) | Qt::AlignTop | (wrap ? Qt::TextWordWrap : Qt::TextSingleLine),
+                         Elided(painter, value, textRect.width(), column.EndEllipsis() && !wrap));
+    }
+    if (column.Checkbox().Active()) {
+        const bool white = (state & platform::gdSelected) && ShowsSelection();
+        DrawCheckbox(painter, rect, column.Checkbox().IsChecked(text), column.Checkbox().CheckType(),
+                     white ? QColor(Qt::white) : column.Checkbox().Color());
+    }
+    if (m_columns->State() == TDBGridColumnsState::csDefault) DrawDataCell(painter, rect, field, state);
+    DrawColumnCell(painter, rect, dataCol, column, state);
+    m_paintingRecord = -1;
+    if (m_defaultDrawing && (state & platform::gdSelected) && ShowsSelection() && hasFocus() &&
+        !m_options.Has(TDBGridOption::dgRowSelect) && !InUpdate()) {
+        painter.save();
+        painter.setPen(QPen(foreground, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        painter.restore();
+    }
+}
+
+void TCustomMDBGrid::DrawColumnCell(QPainter& painter, const QRect& rect, int dataCol, TDBGColumn& column,
+                                    GridDrawState state) {
+    if (OnDrawColumnCell) OnDrawColumnCell(*this, painter, rect, dataCol, column, state);
+}
+
+void TCustomMDBGrid::DrawDataCell(QPainter& painter, const QRect& rect, db::TField* field, GridDrawState state) {
+    if (OnDrawDataCell) OnDrawDataCell(*this, painter, rect, field, state);
+}
+
+void TCustomMDBGrid::Paint(QPainter& painter, const QRect& dirty) {
+    TCustomGrid::Paint(painter, dirty);
+    if (m_titleOffset > 0 && m_options.Has(TDBGridOption::dgMultilineTitle) && !m_leaves.empty()) {
+        // Group cells span several columns, so they go on top once the
+        // cells and their lines are painted.
+        TTitleGroupStyle style;
+        style.Font = TitleFont();
+        style.TextColor = palette().color(QPalette::ButtonText);
+        style.Background = FixedColor();
+        style.ColLines = m_options.Has(TDBGridOption::dgColLines);
+        style.RowLines = m_options.Has(TDBGridOption::dgRowLines);
+        style.LeftLimit = m_indicatorOffset > 0 ? ColWidths(0) + 1 : 0;
+        const int frozen = FrozenColsInUse();
+        if (frozen > 0) {
+            const QRect last = CellRect(m_indicatorOffset + frozen - 1, 0);
+            style.FrozenRight = last.isEmpty() ? -1 : last.left() + last.width() + GridLineWidth();
+        }
+        for (int i = 0; i < static_cast<int>(m_leaves.size()) && i < m_columns->Count(); ++i) {
+            const QRect cell = CellRect(i + m_indicatorOffset, 0);
+            if (cell.isEmpty()) continue;
+            style.EndEllipsis = m_columns->Items(i).Title().EndEllipsis();
+            DrawTitleGroups(painter, *m_leaves[static_cast<size_t>(i)], cell, style);
+        }
+        ClearDrawn(*m_headTree);
+    }
+    if (m_options.Has(TDBGridOption::dgRowSelect) && m_defaultDrawing && hasFocus() && Row() >= m_titleOffset &&
+        Row() - m_titleOffset < DataRowCount()) {
+        const QRect row = BoxRect(FixedCols(), Row(), ColCount() - 1, Row());
+        if (!row.isEmpty()) {
+            painter.save();
+            painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(row.adjusted(0, 0, -1, -1));
+            painter.restore();
+        }
+    }
+}
+
+} // namespace grid

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The diagnostic driver as a user meets it: help for every command, one-line
+# errors with exit code 1, failed fetches and searches that say so, and the
+# local site's refusals. Runs against `vtool site` on a loopback port only.
+#   VToolCheck.sh PATH/TO/vtool
+set -uo pipefail
+vtool="$1"
+work="$(mktemp -d)"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" QT_QPA_PLATFORM=offscreen
+site_pid=""
+cleanup() {
+  if [ -n "$site_pid" ]; then kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+
+# expect CODE PATTERN COMMAND...: the exit code, and a pattern that standard
+# output and standard error together must hold (empty: anything).
+expect() {
+  local code="$1" pattern="$2"
+  shift 2
+  local out got
+  out="$("$@" </dev/null 2>&1)"
+  got=$?
+  if [ "$got" != "$code" ] || { [ -n "$pattern" ] && ! grep -q -- "$pattern" <<<"$out"; }; then
+    echo "FAILED: $* -> exit $got, wanted $code and /$pattern/:"
+    head -5 <<<"$out"
+    failures=$((failures + 1))
+  fi
+}
+
+# Help: the list of commands, and each command's usage without running it.
+expect 0 "vtool search" "$vtool" --help
+for cmd in decode deflate fetch inflate search site tokenize; do
+  expect 0 "usage: vtool $cmd" "$vtool" "$cmd" --help
+done
+expect 0 "StatureMin (number)" "$vtool" search --help
+expect 0 "Examples:" "$vtool" search --help
+expect 2 "no command" "$vtool" nonsense
+
+# One-line errors, exit 1.
+expect 1 "is a folder" "$vtool" tokenize "$work"
+expect 1 "^vtool decode: " "$vtool" decode "$work/missing.png"
+
+# The local site; its port is read from its first line.
+"$vtool" site --members 12 >"$work/site.out" 2>&1 &
+site_pid=$!
+for _ in $(seq 1 100); do
+  grep -q "^Site at" "$work/site.out" && break
+  sleep 0.05
+done
+host="$(sed -n 's|^Site at http://\([^/]*\)/.*|\1|p' "$work/site.out")"
+if [ -z "$host" ]; then
+  echo "FAILED: vtool site did not start"; cat "$work/site.out"; exit 1
+fi
+port="${host##*:}"
+
+expect 0 "" "$vtool" fetch "http://$host/"
+expect 1 "Not Found" "$vtool" fetch "http://$host/no-such-page"
+expect 1 "vtool fetch: " "$vtool" fetch "http://127.0.0.1:1/"
+expect 1 "in use" "$vtool" site --port "$port"
+expect 2 "members takes 0 to 100000" "$vtool" site --members 100000000
+
+expect 0 "^hits " "$vtool" search --server "$host" --pages 2 --found "$work/found.xml"
+expect 1 "Сервер 127.0.0.1:1 недоступен: " "$vtool" search --server 127.0.0.1:1 --pages 2 --found "$work/f.xml"
+expect 1 "no-such-folder" "$vtool" search --server "$host" --pages 1 --found "$work/no-such-folder/found.xml"
+expect 2 "pages takes 0 to 999999" "$vtool" search --server "$host" --pages 2147483647
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures checks failed"
+  exit 1
+fi
+echo "all vtool checks passed"
