@@ -104,6 +104,7 @@ TEST(GifLoader, StillPictureOfTheFirstFrameWithTransparencyNoted) {
 }
 
 TEST(GifLoader, SavedFramesTakeTheBitsTheirColoursNeed) {
+    RegisterImageLoaders();
     TLinearBitmap bitmap;
     bitmap.New(6, 4, TPixelFormat::pf8bit);
     std::memset(bitmap.Palette(), 0, 768);
