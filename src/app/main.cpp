@@ -1,6 +1,8 @@
 // The program block: application set-up, then the message loop.
 #include "app/forms/FormRegistration.h"
 #include "app/forms/MessageDialogBinding.h"
+#include "app/forms/TAboutBox.h"
+#include "app/forms/TfrmMain.h"
 #include "data/TdmFriend.h"
 #include "image/ImageLoaders.h"
 #include "image/PictureFormats.h"
@@ -8,7 +10,6 @@
 #include "platform/MessageRoutines.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QTimer>
 
 int main(int argc, char** argv) {
@@ -21,10 +22,8 @@ int main(int argc, char** argv) {
     app::RegisterFormClasses();
     // Before the main window, which reaches every table through it.
     data::TdmFriend dataModule;
-    QLabel window("Velmora");
-    window.setWindowTitle("Velmora");
-    window.setAlignment(Qt::AlignCenter);
-    window.resize(480, 240);
+    QApplication::setWindowIcon(app::ProgramIconPicture());
+    app::TfrmMain window;
     window.show();
     // What start-up could not read is told once the window is up; the
     // program goes on with what it has.

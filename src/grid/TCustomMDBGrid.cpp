@@ -126,6 +126,12 @@ void TCustomMDBGrid::SetOptions(TDBGridOptions value) {
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
     if (old.Has(TDBGridOption::dgMultiSelect) && !value.Has(TDBGridOption::dgMultiSelect)) m_selectedRows->Clear();
+    if (old.Has(TDBGridOption::dgFlat) != value.Has(TDBGridOption::dgFlat)) {
+        // A flat grid has a one-pixel sunken edge instead of the styled frame.
+        setFrameStyle(value.Has(TDBGridOption::dgFlat) ? QFrame::Panel | QFrame::Sunken
+                                                       : QFrame::StyledPanel | QFrame::Sunken);
+        setLineWidth(1);
+    }
     static constexpr TDBGridOption kLayoutOptions[] = {
         TDBGridOption::dgEditing,        TDBGridOption::dgAlwaysShowEditor, TDBGridOption::dgTitles,
         TDBGridOption::dgIndicator,      TDBGridOption::dgColLines,         TDBGridOption::dgRowLines,
@@ -267,7 +273,15 @@ void TCustomMDBGrid::InternalLayout() {
     if (m_dataLink->Active()) DefineFieldMap();
 
     if (m_columns->State() == TDBGridColumnsState::csCustomized) {
-        for (int i = 0; i < m_columns->Count(); ++i) m_columns->Items(i).ClearFieldReference();
+        for (int i = 0; i < m_columns->Count(); ++i) {
+            // Looking the field up again must not lose the width fitting
+            // scales, which the user may have changed by sizing.
+            TDBGColumn& column = m_columns->Items(i);
+            const int base = column.AutoFitBaseWidth();
+            column.ClearFieldReference();
+            (void)column.Field();
+            column.SetAutoFitBaseWidth(base);
+        }
     } else if (!m_dataLink->Active() && m_dataLink->DefaultFields()) {
         m_columns->Clear();
     } else {
@@ -451,6 +465,7 @@ void TCustomMDBGrid::LinkActive(bool value) {
     if (!value) HideEditor();
     m_selectedRows->LinkActive(value);
     m_selectionAnchor = {};
+    m_lastRecordCount = value && DataSet() ? DataSet()->RecordCount() : 0;
     LayoutChanged();
     UpdateScrollBar();
     if (value && m_options.Has(TDBGridOption::dgAlwaysShowEditor)) ShowEditor();
@@ -458,13 +473,16 @@ void TCustomMDBGrid::LinkActive(bool value) {
 
 void TCustomMDBGrid::DataChanged() {
     if (!m_dataLink->Active()) return;
-    // Bookmarks are record indices: after anything but the end of an edit,
-    // records may have moved under them.
-    if (!m_editEnded) {
+    // Bookmarks are record indices: unless an edit of one record just ended
+    // or only the columns changed, records may have moved under them.
+    const int count = DataSet()->RecordCount();
+    if (!m_recordsKept || count != m_lastRecordCount) {
         m_selectedRows->Clear();
         m_selectionAnchor = {};
+        m_selecting = false;
     }
-    m_editEnded = false;
+    m_recordsKept = false;
+    m_lastRecordCount = count;
     UpdateRowCount();
     UpdateScrollBar();
     UpdateActive();
@@ -473,8 +491,7 @@ void TCustomMDBGrid::DataChanged() {
 }
 
 void TCustomMDBGrid::EditingChanged() {
-    if (!m_dataLink->Editing()) m_editEnded = DataSet() && DataSet()->InsertIndex() < 0;
-    // A finished insert changes the record count: that change clears.
+    if (!m_dataLink->Editing()) m_recordsKept = true;
     if (m_options.Has(TDBGridOption::dgIndicator)) InvalidateCell(0, m_selRow);
     // Entering or leaving insert state adds or removes a window row.
     UpdateRowCount();

@@ -211,6 +211,7 @@ protected:
     void RowHeightsChanged() override;
     void SizeChanged() override;
     void VerticalScroll(int action, int position) override;
+    void TimedScroll(unsigned directions) override;
     void UpdateScrollRange() override;
     QWidget* CreateEditor() override;
     bool CanEditShow() const override;
@@ -280,7 +281,8 @@ private:
     // Working state of one mouse gesture and of painting.
     bool m_columnDragMoved = false;
     bool m_inUpdateActive = false;
-    bool m_editEnded = false;
+    bool m_recordsKept = false;  // the next data change moved no record
+    int m_lastRecordCount = 0;
     int m_paintingRecord = -1;
     std::vector<int> m_fittedWidths;  // widths the last fitting gave, by data column
     int m_footerTextHeight = 0;

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -171,12 +172,13 @@ bool TCustomMDBGrid::EditKeyDown(QKeyEvent& event) {
 }
 
 void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
-    if (OnKeyDown) OnKeyDown(*this, *event);
     if (!m_dataLink->Active()) {
+        Guarded([&] { if (OnKeyDown) OnKeyDown(*this, *event); });
         event->ignore();
         return;
     }
     Guarded([&] {
+        if (OnKeyDown) OnKeyDown(*this, *event);
         db::TDataSet* dataSet = DataSet();
         const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
         const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
@@ -410,6 +412,7 @@ void TCustomMDBGrid::MouseDown(QMouseEvent* event) {
             }
             EndUpdate();
             if (event->button() == Qt::LeftButton) {
+                BeginSelecting();
                 const TDBGColumn* column = SelectedColumn();
                 const QRect rect = CellRect(cell.X, cell.Y);
                 const bool onButton = column && column->AlwaysShowEditButton() &&
@@ -479,6 +482,13 @@ void TCustomMDBGrid::MouseUp(QMouseEvent* event) {
             }
         }
         m_columnDragMoved = false;
+        // A column's own menu opens on a right release over its cells.
+        if (event->button() == Qt::RightButton && !sized) {
+            const platform::GridCoord cell = MouseCoord(pos.x(), pos.y());
+            const int dataCol = cell.X - m_indicatorOffset;
+            if (cell.Y >= m_titleOffset && dataCol >= 0 && dataCol < m_columns->Count())
+                if (QMenu* menu = m_columns->Items(dataCol).PopupMenu()) menu->popup(event->globalPosition().toPoint());
+        }
         if (OnMouseUp) OnMouseUp(*this, *event);
     });
 }
@@ -505,6 +515,7 @@ void TCustomMDBGrid::RowHeightsChanged() {
 
 void TCustomMDBGrid::focusOutEvent(QFocusEvent* event) {
     TCustomGrid::focusOutEvent(event);
+    StopTitleTracking();
     if (!m_dataLink->Active()) return;
     const QWidget* editor = InplaceEditor();
     if (editor && editor->isAncestorOf(QApplication::focusWidget())) return;
@@ -581,6 +592,19 @@ void TCustomMDBGrid::VerticalScroll(int action, int position) {
         }
     });
     UpdateScrollBar();
+}
+
+void TCustomMDBGrid::TimedScroll(unsigned directions) {
+    Guarded([&] {
+        if (m_dataLink->Active()) {
+            // Past the top or bottom edge the drag reaches the record just
+            // outside the window, which then follows.
+            if (directions & platform::sdUp) DataSet()->MoveBy(-(m_dataLink->ActiveRecord() + 1));
+            if (directions & platform::sdDown) DataSet()->MoveBy(m_dataLink->RecordCount() - m_dataLink->ActiveRecord());
+        }
+        const unsigned sideways = directions & (platform::sdLeft | platform::sdRight);
+        if (sideways != 0) TCustomGrid::TimedScroll(sideways);
+    });
 }
 
 void TCustomMDBGrid::SizeChanged() {

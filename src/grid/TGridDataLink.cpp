@@ -125,6 +125,7 @@ void TGridDataLink::LayoutChanged() {
         throw;
     }
     m_grid.m_layoutFromDataset = false;
+    m_grid.m_recordsKept = true;
     DataSetChanged();
 }
 

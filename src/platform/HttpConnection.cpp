@@ -5,14 +5,26 @@
 //
 // The body is collected in memory and only handed over when the transfer
 // ended cleanly: a page cut short must never reach a parser as if whole.
+//
+// A started request goes through a libcurl multi handle of the connection's
+// own (so that its open connections are this connection's alone, as with a
+// blocking request), driven by Qt: socket notifiers wake it when a socket is
+// ready, a single-shot timer when libcurl asks for one. Every option is set
+// by the same code for both roads, so the site cannot tell them apart. The
+// response is handed over by a queued call, out of every libcurl and Qt
+// callback, so the receiver may do anything with the connection.
 #include "platform/HttpConnection.h"
 
 #include "platform/Text.h"
 
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <mutex>
 
 namespace platform {
@@ -76,22 +88,23 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
 // the connection stands (making it is the connect time-out's business).
 // libcurl's own low-speed limit averages over several seconds and so would
 // let a transfer that stalls after a burst run on well past the limit.
-int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
-    auto* transfer = static_cast<Transfer*>(user);
+bool CheckStalled(Transfer& transfer, curl_off_t received, curl_off_t sent) {
     const auto now = Clock::now();
     curl_off_t pretransfer = 0;
-    curl_easy_getinfo(transfer->handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
-    if (pretransfer == 0 || received != transfer->lastReceived || sent != transfer->lastSent) {
-        transfer->lastActivity = now;
-        transfer->lastReceived = received;
-        transfer->lastSent = sent;
-        return 0;
+    curl_easy_getinfo(transfer.handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+    if (pretransfer == 0 || received != transfer.lastReceived || sent != transfer.lastSent) {
+        transfer.lastActivity = now;
+        transfer.lastReceived = received;
+        transfer.lastSent = sent;
+        return false;
     }
-    if (now - transfer->lastActivity >= std::chrono::milliseconds(transfer->request->stallTimeoutMs)) {
-        transfer->stalled = true;
-        return 1; // stops the transfer
-    }
-    return 0;
+    if (now - transfer.lastActivity >= std::chrono::milliseconds(transfer.request->stallTimeoutMs))
+        transfer.stalled = true;
+    return transfer.stalled;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
+    return CheckStalled(*static_cast<Transfer*>(user), received, sent) ? 1 : 0; // 1 stops the transfer
 }
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
@@ -118,34 +131,9 @@ std::string ReasonOf(std::string_view statusLine) {
     return std::string(text::Trim(statusLine.substr(second + 1)));
 }
 
-} // namespace
-
-struct HttpConnection::Impl {
-    CURL* handle = nullptr;
-    char errorText[CURL_ERROR_SIZE] = {};
-};
-
-HttpConnection::HttpConnection(bool cookies) : m_impl(std::make_unique<Impl>()), m_cookies(cookies) {
-    InitHttp();
-    m_impl->handle = curl_easy_init();
-    if (m_impl->handle && cookies) curl_easy_setopt(m_impl->handle, CURLOPT_COOKIEFILE, "");
-}
-
-HttpConnection::~HttpConnection() {
-    if (m_impl->handle) curl_easy_cleanup(m_impl->handle);
-}
-
-bool HttpConnection::IsOpen() const { return m_impl->handle != nullptr; }
-
-HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer& observer) {
-    HttpResponse response;
-    CURL* h = m_impl->handle;
-    if (!h) {
-        response.error = "The HTTP service could not be started";
-        return response;
-    }
-
-    HeaderList headers;
+// Sets every option of one request on `h`; false when the header list
+// could not be built.
+bool Prepare(CURL* h, const HttpRequest& request, Transfer& transfer, HeaderList& headers, char* errorText) {
     bool listOk = true;
     for (const auto& line : request.headers) {
         // A line with nothing after the colon would tell libcurl to drop a
@@ -156,16 +144,11 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     }
     // libcurl would send "Accept: */*" of its own accord.
     if (!HasHeader(request.headers, "Accept")) listOk = listOk && headers.Append("Accept:");
-    if (!listOk) {
-        response.error = "Out of memory";
-        return response;
-    }
+    if (!listOk) return false;
 
-    Transfer transfer;
     transfer.request = &request;
-    transfer.observer = &observer;
     transfer.handle = h;
-    m_impl->errorText[0] = '\0';
+    errorText[0] = '\0';
 
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
 #if LIBCURL_VERSION_NUM >= 0x075500
@@ -214,18 +197,21 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, m_impl->errorText);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    return true;
+}
 
-    if (observer) observer(HttpEvent::SendingRequest, request.url);
-    CURLcode code = curl_easy_perform(h);
-
-    // The handle outlives this call; nothing may point into our locals.
+// The handle outlives a request; nothing may point into its state.
+void Release(CURL* h) {
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     curl_easy_setopt(h, CURLOPT_WRITEDATA, static_cast<void*>(nullptr));
     curl_easy_setopt(h, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
+}
 
+HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpRequest& request, const char* errorText) {
+    HttpResponse response;
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     response.status = status;
@@ -238,9 +224,261 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     } else if (transfer.tooLong) {
         response.error = "The response is longer than " + std::to_string(request.maxBodyBytes) + " bytes";
     } else {
-        response.error = m_impl->errorText[0] ? std::string(m_impl->errorText) : curl_easy_strerror(code);
+        response.error = errorText[0] ? std::string(errorText) : curl_easy_strerror(code);
     }
     return response;
 }
+
+constexpr const char* kNoService = "The HTTP service could not be started";
+
+} // namespace
+
+// A started request, from Start until its response is handed over.
+struct Pending {
+    HttpRequest request;
+    HttpConnection::Observer observer;
+    HttpConnection::Completion done;
+    HeaderList headers;
+    Transfer transfer;
+    bool added = false;     // in the multi handle
+    bool abandoned = false; // given up while libcurl was busy; removed when it returns
+    std::optional<HttpResponse> response; // arrived, not yet handed over
+};
+
+struct HttpConnection::Impl {
+    CURL* handle = nullptr;
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    CURLM* multi = nullptr;
+    QTimer curlTimer;  // the time-out libcurl asks for
+    QTimer stallTimer; // checks a transfer that may have gone quiet
+    struct Watch {
+        QSocketNotifier* read = nullptr;
+        QSocketNotifier* write = nullptr;
+    };
+    std::map<curl_socket_t, Watch> sockets;
+    std::unique_ptr<Pending> pending;
+    uint64_t ticket = 0;  // which request a queued hand-over belongs to
+    int insideCurl = 0;   // libcurl is running below us: no handle may be removed
+    // What a queued hand-over finds the connection by; gone with it.
+    std::shared_ptr<Impl*> self = std::make_shared<Impl*>(this);
+
+    Impl() {
+        curlTimer.setSingleShot(true);
+        curlTimer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&curlTimer, &QTimer::timeout, [this] { Drive(CURL_SOCKET_TIMEOUT, 0); });
+        QObject::connect(&stallTimer, &QTimer::timeout, [this] { CheckQuiet(); });
+    }
+
+    ~Impl() {
+        self.reset();
+        Remove();
+        if (multi) curl_multi_cleanup(multi); // may still close sockets through OnSocket
+        for (auto& [fd, watch] : sockets) Drop(watch);
+        if (handle) curl_easy_cleanup(handle);
+    }
+
+    static void Drop(Watch& watch) {
+        // A notifier may be the one whose signal is running: never deleted at once.
+        for (QSocketNotifier* n : {watch.read, watch.write})
+            if (n) {
+                n->setEnabled(false);
+                n->deleteLater();
+            }
+        watch = {};
+    }
+
+    bool EnsureMulti() {
+        if (multi) return true;
+        multi = curl_multi_init();
+        if (!multi) return false;
+        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &OnSocket);
+        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
+        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &OnTimer);
+        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
+        return true;
+    }
+
+    static int OnSocket(CURL*, curl_socket_t fd, int what, void* user, void*) {
+        auto* impl = static_cast<Impl*>(user);
+        if (what == CURL_POLL_REMOVE) {
+            if (auto it = impl->sockets.find(fd); it != impl->sockets.end()) {
+                Drop(it->second);
+                impl->sockets.erase(it);
+            }
+            return 0;
+        }
+        Watch& watch = impl->sockets[fd];
+        impl->Notify(watch.read, fd, QSocketNotifier::Read, (what & CURL_POLL_IN) != 0);
+        impl->Notify(watch.write, fd, QSocketNotifier::Write, (what & CURL_POLL_OUT) != 0);
+        return 0;
+    }
+
+    void Notify(QSocketNotifier*& notifier, curl_socket_t fd, QSocketNotifier::Type type, bool wanted) {
+        if (!notifier) {
+            if (!wanted) return;
+            notifier = new QSocketNotifier(qintptr(fd), type);
+            const int event = type == QSocketNotifier::Read ? CURL_CSELECT_IN : CURL_CSELECT_OUT;
+            QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this, fd, event] { Drive(fd, event); });
+        }
+        notifier->setEnabled(wanted);
+    }
+
+    static int OnTimer(CURLM*, long timeoutMs, void* user) {
+        auto* impl = static_cast<Impl*>(user);
+        if (timeoutMs < 0)
+            impl->curlTimer.stop();
+        else
+            impl->curlTimer.start(int(std::min<long>(timeoutMs, 24L * 3600 * 1000)));
+        return 0;
+    }
+
+    void Drive(curl_socket_t fd, int events) {
+        if (!multi) return;
+        int running = 0;
+        ++insideCurl;
+        curl_multi_socket_action(multi, fd, events, &running);
+        --insideCurl;
+        Collect();
+    }
+
+    // Takes a finished transfer out of libcurl and queues its hand-over.
+    void Collect() {
+        if (pending && pending->abandoned) {
+            Remove();
+            pending.reset();
+        }
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left))
+            if (message->msg == CURLMSG_DONE && pending && pending->added && message->easy_handle == handle)
+                Finish(message->data.result);
+    }
+
+    // Libcurl's own progress calls may not come while nothing moves; the
+    // stall time-out is then checked from here.
+    void CheckQuiet() {
+        if (!pending || !pending->added || insideCurl) return;
+        curl_off_t received = 0, sent = 0;
+        curl_easy_getinfo(handle, CURLINFO_SIZE_DOWNLOAD_T, &received);
+        curl_easy_getinfo(handle, CURLINFO_SIZE_UPLOAD_T, &sent);
+        if (CheckStalled(pending->transfer, received, sent)) Finish(CURLE_ABORTED_BY_CALLBACK);
+    }
+
+    void Finish(CURLcode code) {
+        pending->response = Outcome(handle, code, pending->transfer, pending->request, errorText);
+        Remove();
+        HandOver();
+    }
+
+    // Out of libcurl: the transfer stops at once and its connection is closed.
+    void Remove() {
+        stallTimer.stop();
+        if (!pending || !pending->added) return;
+        pending->added = false;
+        curl_multi_remove_handle(multi, handle);
+        Release(handle);
+    }
+
+    void HandOver() {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [weak = std::weak_ptr<Impl*>(self), ticket = ticket] {
+                const std::shared_ptr<Impl*> alive = weak.lock();
+                if (!alive) return;
+                Impl& impl = **alive;
+                if (impl.ticket != ticket || !impl.pending || !impl.pending->response) return;
+                const Completion done = std::move(impl.pending->done);
+                HttpResponse response = std::move(*impl.pending->response);
+                impl.pending.reset();
+                // Last: it may destroy the connection. Nothing may escape
+                // into the event loop.
+                try {
+                    if (done) done(std::move(response));
+                } catch (...) {
+                }
+            },
+            Qt::QueuedConnection);
+    }
+};
+
+HttpConnection::HttpConnection(bool cookies) : m_impl(std::make_unique<Impl>()), m_cookies(cookies) {
+    InitHttp();
+    m_impl->handle = curl_easy_init();
+    if (m_impl->handle && cookies) curl_easy_setopt(m_impl->handle, CURLOPT_COOKIEFILE, "");
+}
+
+HttpConnection::~HttpConnection() = default;
+
+bool HttpConnection::IsOpen() const { return m_impl->handle != nullptr; }
+
+HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer& observer) {
+    HttpResponse response;
+    CURL* h = m_impl->handle;
+    if (!h) {
+        response.error = kNoService;
+        return response;
+    }
+    HeaderList headers;
+    Transfer transfer;
+    transfer.observer = &observer;
+    if (!Prepare(h, request, transfer, headers, m_impl->errorText)) {
+        Release(h);
+        response.error = "Out of memory";
+        return response;
+    }
+    if (observer) observer(HttpEvent::SendingRequest, request.url);
+    CURLcode code = curl_easy_perform(h);
+    Release(h);
+    return Outcome(h, code, transfer, request, m_impl->errorText);
+}
+
+void HttpConnection::Start(const HttpRequest& request, Completion done, const Observer& observer) {
+    Abort();
+    Impl& impl = *m_impl;
+    impl.pending = std::make_unique<Pending>();
+    Pending& p = *impl.pending;
+    p.request = request;
+    p.observer = observer;
+    p.done = std::move(done);
+    p.transfer.observer = &p.observer;
+    if (!impl.handle || !impl.EnsureMulti()) {
+        p.response = HttpResponse{};
+        p.response->error = kNoService;
+    } else if (!Prepare(impl.handle, p.request, p.transfer, p.headers, impl.errorText)) {
+        Release(impl.handle);
+        p.response = HttpResponse{};
+        p.response->error = "Out of memory";
+    }
+    if (p.response) {
+        impl.HandOver();
+        return;
+    }
+    if (p.observer) p.observer(HttpEvent::SendingRequest, p.request.url);
+    if (!impl.pending) return; // the observer gave the request up
+    if (curl_multi_add_handle(impl.multi, impl.handle) != CURLM_OK) {
+        Release(impl.handle);
+        p.response = HttpResponse{};
+        p.response->error = kNoService;
+        impl.HandOver();
+        return;
+    }
+    p.added = true;
+    impl.stallTimer.start(int(std::clamp(p.request.stallTimeoutMs / 4, 10L, 1000L)));
+}
+
+void HttpConnection::Abort() {
+    Impl& impl = *m_impl;
+    if (!impl.pending) return;
+    ++impl.ticket; // a hand-over already queued finds nothing
+    if (impl.insideCurl && impl.pending->added) {
+        impl.pending->abandoned = true;
+        impl.pending->done = nullptr;
+        return;
+    }
+    impl.Remove();
+    impl.pending.reset();
+}
+
+bool HttpConnection::Busy() const { return m_impl->pending && !m_impl->pending->abandoned; }
 
 } // namespace platform

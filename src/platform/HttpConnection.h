@@ -1,8 +1,10 @@
 #pragma once
 // The HTTP service the web library's client stands on: one libcurl easy
-// handle that performs blocking requests on the calling thread and keeps its
-// connections and in-memory cookies between them. It knows nothing of the
-// client's options; it is told exactly what to send.
+// handle that keeps its connections and in-memory cookies between requests.
+// A request is either performed blocking on the calling thread, or started
+// and left to the calling thread's Qt event loop, which moves its bytes as
+// the sockets allow and hands the response over when it has arrived. It
+// knows nothing of the client's options; it is told exactly what to send.
 
 #include <cstddef>
 #include <functional>
@@ -66,8 +68,23 @@ public:
     bool Cookies() const { return m_cookies; }
 
     // Performs one GET and waits for it to end. Never throws for network
-    // faults: they come back as a response that is not `completed`.
+    // faults: they come back as a response that is not `completed`. Not
+    // while a started request is in flight.
     HttpResponse Perform(const HttpRequest& request, const Observer& observer = {});
+
+    using Completion = std::function<void(HttpResponse response)>;
+    // Starts one GET and returns at once; the event loop of the calling
+    // thread (a QCoreApplication must exist) carries it on, and `done` gets
+    // the response, the same one Perform would give, from a later turn of
+    // that loop, never from within Start. `done` may destroy the connection
+    // or start the next request. Starting while a request is in flight gives
+    // that one up first (see Abort).
+    void Start(const HttpRequest& request, Completion done, const Observer& observer = {});
+    // Gives up the request in flight at once: its transfer is cut off (the
+    // connection closed) and its `done` is never called. Nothing otherwise.
+    void Abort();
+    // A started request has not been handed over yet.
+    bool Busy() const;
 
 private:
     struct Impl;

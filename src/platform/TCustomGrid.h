@@ -181,6 +181,11 @@ protected:
     // A double click of any button; the default does nothing.
     virtual void DblClick(QMouseEvent* event) { (void)event; }
 
+    // Starts the drag that a press on a cell starts (for a grid that handles
+    // the press itself): moves of the held pointer move the current cell,
+    // and past an edge timed scrolling runs until the release.
+    void BeginSelecting() { m_state = GridState::Selecting; }
+
     void BeginUpdate() { ++m_updateDepth; }
     void EndUpdate();
 

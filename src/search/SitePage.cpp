@@ -14,6 +14,15 @@ std::string FetchSitePage(TSubmit& client, const std::string& url) {
     return page;
 }
 
+void FetchSitePageAsync(TSubmit& client, const std::string& url, std::function<void(std::string page)> done) {
+    client.SetURL(url);
+    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+    client.GetStringAsync([&client, done = std::move(done)](std::string page) {
+        client.Disconnect();
+        done(std::move(page));
+    });
+}
+
 bool DeclaresUtf8(web::TFindTags& finder) {
     const web::THTMLTag* meta = finder.FindFirstTag("meta", web::TFindTags::IsCharsetMeta);
     return meta && text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")).find("utf-8") != std::string::npos;

@@ -6,6 +6,7 @@
 #include "web/TFindTags.h"
 #include "web/TSubmit.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,11 @@ namespace search {
 // Sets `client` to `url`, applies the settings' proxy, and returns the reply
 // as it came; empty after any failure. Throws only for an empty URL.
 std::string FetchSitePage(TSubmit& client, const std::string& url);
+
+// FetchSitePage without the wait: returns at once and `done` gets the same
+// reply from a later turn of the event loop. The client's Abort (or its
+// end) gives the request up, and `done` is then never called.
+void FetchSitePageAsync(TSubmit& client, const std::string& url, std::function<void(std::string page)> done);
 
 // True when the page's first charset meta names UTF-8.
 bool DeclaresUtf8(web::TFindTags& finder);

@@ -317,29 +317,66 @@ TChecker::~TChecker() = default;
 
 void TChecker::TimerTick() {
     m_timer.stop();
+    if (!m_owner.EnterTick(this, [this] { TimerTick(); })) return;
     try {
-        if (CheckProfile()) m_owner.FoundFriends().AddFriendRecord(m_friend);
+        const TVerdict verdict = CheckRecord();
+        if (verdict == TVerdict::NeedsPage) {
+            const std::string url = ProfilePageURL(m_owner.IsNewSite());
+            if (!url.empty()) {
+                FetchSitePageAsync(m_submit, url, [this](std::string page) {
+                    bool hit = false;
+                    try {
+                        hit = CheckPage(page);
+                    } catch (...) {
+                        // A page that cannot be read is no hit.
+                    }
+                    Finish(hit);
+                });
+                return;
+            }
+        }
+        Finish(verdict == TVerdict::Pass);
     } catch (...) {
         // A check that cannot be made is no hit; the batch goes on.
+        Finish(false);
     }
-    m_done = true;
 }
 
+void TChecker::Finish(bool hit) {
+    try {
+        if (hit) m_owner.FoundFriends().AddFriendRecord(m_friend);
+    } catch (...) {
+    }
+    m_done = true;
+    m_owner.TickOver(this);
+}
+
+void TChecker::Cancel() { m_submit.Abort(); }
+
 bool TChecker::CheckProfile() {
+    const TVerdict verdict = CheckRecord();
+    if (verdict != TVerdict::NeedsPage) return verdict == TVerdict::Pass;
+    const std::string url = ProfilePageURL(m_owner.IsNewSite());
+    // A candidate without an address has no page to read.
+    return !url.empty() && CheckPage(FetchSitePage(m_submit, url));
+}
+
+TChecker::TVerdict TChecker::CheckRecord() {
     m_tags.clear();
     m_tags2.clear();
     m_wanted.clear();
     m_cars.clear();
     m_zodiac.clear();
     const data::TFinderParams& p = m_owner.Params();
-    const data::TFriendRecord& f = m_friend;
+    if (!RecordPasses(p, m_friend)) return TVerdict::Fail;
+    return NothingOnPage(p) ? TVerdict::Pass : TVerdict::NeedsPage;
+}
 
-    if (!RecordPasses(p, f)) return false;
-    if (NothingOnPage(p)) return true;
-
+bool TChecker::CheckPage(std::string_view page) {
+    SetSitePage(m_finder, page);
+    const data::TFinderParams& p = m_owner.Params();
     data::TdmFriend& dm = data::dmFriend();
     const bool isNew = m_owner.IsNewSite();
-    if (!FetchProfilePage(isNew)) return false;
     const THTMLParser& parser = m_finder.Parser();
 
     // With several signs chosen any one of them will do; ids that name no
@@ -396,19 +433,13 @@ bool TChecker::CheckProfile() {
     return true;
 }
 
-bool TChecker::FetchProfilePage(bool isNew) {
-    // A candidate without an address has no page to read; asking for "" (or
-    // for the site's root) would only check the wrong page.
-    std::string url;
-    if (isNew) {
-        if (m_friend.Login.empty()) return false;
-        url = "http://" + data::dmFriend().Settings().FinderServer() + "/" + m_friend.Login + "/?afolder=dating";
-    } else {
-        if (m_friend.URL.empty()) return false;
-        url = m_friend.URL;
-    }
-    SetSitePage(m_finder, FetchSitePage(m_submit, url));
-    return true;
+std::string TChecker::ProfilePageURL(bool isNew) const {
+    // Asking for "" (or for the site's root) would only check the wrong page.
+    if (isNew)
+        return m_friend.Login.empty() ? std::string()
+                                      : "http://" + data::dmFriend().Settings().FinderServer() + "/" + m_friend.Login +
+                                            "/?afolder=dating";
+    return m_friend.URL;
 }
 
 void TChecker::AddSelectedConditions(const std::string& selection, std::vector<std::string>& list,

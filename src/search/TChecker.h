@@ -2,15 +2,17 @@
 // A profile checker of the search engine. The engine hands it one candidate;
 // on its timer's tick it compares the candidate with the search conditions,
 // from the record alone or, when attribute conditions are set, from the
-// candidate's profile page (one blocking request), and appends a hit to the
-// engine's found table.
+// candidate's profile page (one request, whose answer the tick's second half
+// reads when it arrives), and appends a hit to the engine's found table.
 
 #include "data/TFriendRecord.h"
 #include "web/TFindTags.h"
 #include "web/TSubmit.h"
 
 #include <QTimer>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace data {
@@ -46,9 +48,13 @@ public:
     data::TFriendRecord& Friend() { return m_friend; }
     const data::TFriendRecord& Friend() const { return m_friend; }
 
-    // Checks the candidate and appends a hit to the found table; never throws.
+    // Checks the candidate and appends a hit to the found table, the page
+    // read when it arrives; never throws. Done once all of that is over.
     void TimerTick();
-    // The comparison with the engine's conditions; true for a hit.
+    // Gives up a check that waits for its page: it never ends.
+    void Cancel();
+    // The comparison with the engine's conditions, waiting for the page;
+    // true for a hit.
     bool CheckProfile();
 
     // For each row of `group` whose "|" + id + "|" occurs in `selection`, its
@@ -67,9 +73,16 @@ public:
     static bool IsAgeDiv(const web::THTMLTag& tag);
 
 private:
-    // Fetches the candidate's profile page into the finder, as UTF-8; false
-    // without a request when the candidate has no address.
-    bool FetchProfilePage(bool isNew);
+    enum class TVerdict : uint8_t { Fail, Pass, NeedsPage };
+    // The tests the record answers; NeedsPage when conditions remain that
+    // only the profile page answers.
+    TVerdict CheckRecord();
+    // The candidate's profile page; empty when the candidate has no address.
+    std::string ProfilePageURL(bool isNew) const;
+    // The tests of the profile page, as fetched.
+    bool CheckPage(std::string_view page);
+    // The tick is over: a hit goes to the found table.
+    void Finish(bool hit);
 
     TVelmora& m_owner;
     TSubmit m_submit;

@@ -386,20 +386,43 @@ TExtractor::~TExtractor() = default;
 
 void TExtractor::TimerTick() {
     m_timer.stop();
+    if (!m_owner.EnterTick(this, [this] { TimerTick(); })) return;
     m_pageText.clear();
     m_networkError.clear();
     try {
-        m_pageText = FetchSitePage(m_submit, m_url);
-        if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.LastError();
-        ParseResultPage();
+        FetchSitePageAsync(m_submit, m_url, [this](std::string page) {
+            m_pageText = std::move(page);
+            if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.LastError();
+            try {
+                if (BeginScrape()) {
+                    ScrapeFrom(0);
+                    return;
+                }
+            } catch (...) {
+                // A page that cannot be read adds no candidate; the batch goes on.
+            }
+            Finish();
+        });
     } catch (...) {
-        // A page that cannot be fetched or read adds no candidate; the batch goes on.
+        // A page that cannot be asked for adds no candidate; the batch goes on.
         try {
             m_submit.Disconnect();
         } catch (...) {
         }
+        Finish();
     }
+}
+
+void TExtractor::Finish() {
+    m_scrape.reset();
     m_done = true;
+    m_owner.TickOver(this);
+}
+
+void TExtractor::Cancel() {
+    m_submit.Abort();
+    if (m_resolver) m_resolver->Abort();
+    m_scrape.reset();
 }
 
 bool TExtractor::IsProfileNameLink(const web::THTMLTag& tag) {
@@ -408,7 +431,54 @@ bool TExtractor::IsProfileNameLink(const web::THTMLTag& tag) {
     return href && text::StartsWithAsciiCI(href->Value(), "http://") && Attr(tag, "class") == "u-name";
 }
 
+// What a scrape keeps while it waits for the page of an indirect link.
+struct TExtractor::TScrape {
+    TScrape(const std::vector<const THTMLItem*>& items, bool newLayout, std::string host_)
+        : scan(items, newLayout), host(std::move(host_)) {}
+    const TPageScan scan;
+    const std::string host; // "http://" + the site's host in lower case + "/"
+};
+
 void TExtractor::ParseResultPage() {
+    if (!BeginScrape()) return;
+    const web::TClientSetup setup = [](TSubmit& client) {
+        data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+    };
+    for (size_t i = 0; i < m_tags.size(); ++i)
+        TakeAnchor(i, web::ExtractProfileLogin(web::TFindTags::GetParamValue(m_tags[i], "href"), setup));
+    m_scrape.reset();
+}
+
+void TExtractor::ScrapeFrom(size_t i) {
+    for (; i < m_tags.size(); ++i) {
+        const std::string href = web::TFindTags::GetParamValue(m_tags[i], "href");
+        if (!web::IsSearchLink(href)) {
+            TakeAnchor(i, web::LoginOfAddress(href));
+            continue;
+        }
+        // The link's own page tells the member's address, as ExtractProfileLogin
+        // learns it: a fresh client each time, through the settings' proxy.
+        const std::string link = web::CutSessionToken(href);
+        if (link.empty()) continue; // nothing to ask for: no login
+        m_resolver = std::make_unique<TSubmit>();
+        data::dmFriend().Settings().ProxyParams().ApplyToClient(*m_resolver);
+        m_resolver->SetURL(link);
+        m_resolver->GetStringAsync([this, i](std::string page) {
+            try {
+                m_resolver->Disconnect();
+                TakeAnchor(i, web::LoginOfAddress(web::AddressOnSearchPage(page)));
+                ScrapeFrom(i + 1);
+            } catch (...) {
+                Finish(); // what was taken stays
+            }
+        });
+        return;
+    }
+    Finish();
+}
+
+bool TExtractor::BeginScrape() {
+    m_scrape.reset();
     data::TdmFriend& dm = data::dmFriend();
     std::replace(m_pageText.begin(), m_pageText.end(), '\t', ' ');
 
@@ -427,47 +497,46 @@ void TExtractor::ParseResultPage() {
         if (Contains(after->Text(), "Найден")) break;
         if (Contains(after->Text(), "Пользователи не найдены")) {
             m_owner.SetPageIndex(dm.Settings().PageCount());
-            return;
+            m_tags.clear();
+            return false;
         }
     }
 
     const bool newLayout = m_owner.IsNewSite();
     m_tags = m_finder.FindTags("a", newLayout ? web::TFindTagsFilter(IsProfileNameLink)
                                               : web::TFindTagsFilter(web::TFindTags::IsHttpLink));
-    if (m_tags.empty()) return;
+    if (m_tags.empty()) return false;
+    m_scrape = std::make_unique<TScrape>(m_finder.Items(), newLayout, "http://" + text::AsciiLower(m_owner.Host()) + "/");
+    return true;
+}
 
-    const TPageScan scan(m_finder.Items(), newLayout);
-    const std::string host = "http://" + text::AsciiLower(m_owner.Host()) + "/";
-    const web::TClientSetup setup = [&dm](TSubmit& client) { dm.Settings().ProxyParams().ApplyToClient(client); };
-    data::TFriend& candidates = m_owner.Candidates();
-    data::TFriend& found = m_owner.FoundFriends();
+void TExtractor::TakeAnchor(size_t i, const std::string& login) {
+    if (login.empty()) return;
+    const THTMLTag* anchor = m_tags[i];
+    const TListing listing = m_scrape->scan.Listing(anchor->Index());
+    if (!listing.usable) return;
 
-    for (const THTMLTag* anchor : m_tags) {
-        const std::string href = web::TFindTags::GetParamValue(anchor, "href");
-        const std::string login = web::ExtractProfileLogin(href, setup);
-        if (login.empty()) continue;
-        const TListing listing = scan.Listing(anchor->Index());
-        if (!listing.usable) continue;
-
-        // A plain link to a profile of this site, or the site's warning
-        // redirect to one kept elsewhere; anything else is passed over.
-        const std::string h = text::AsciiLower(href);
-        const bool profile = h.rfind(host, 0) == 0 && !Contains(h, host + "?sold=") && !Contains(h, "/search.phtml") &&
-                             (Contains(h, "gid=") || Contains(h, "oid="));
-        std::string url;
-        if (profile) {
-            url = href;
-        } else if (Contains(href, kRedirectMark)) {
-            if (const size_t at = href.find(kRedirectTarget); at != std::string::npos)
-                url = DecodeRedirectTarget(std::string_view(href).substr(at + kRedirectTarget.size()));
-        }
-        if (url.empty()) continue;
-
-        if (found.FindByLogin(login) || candidates.FindByLogin(login)) continue;
-        candidates.AddFriend(listing.named ? listing.name : login, login, url, listing.area, listing.age,
-                             listing.realUser ? 1 : 0, listing.vipUser ? 1 : 0, listing.photoCount,
-                             listing.videoCount, listing.intim ? 1 : 0, listing.ageRange);
+    // A plain link to a profile of this site, or the site's warning
+    // redirect to one kept elsewhere; anything else is passed over.
+    const std::string href = web::TFindTags::GetParamValue(anchor, "href");
+    const std::string& host = m_scrape->host;
+    const std::string h = text::AsciiLower(href);
+    const bool profile = h.rfind(host, 0) == 0 && !Contains(h, host + "?sold=") && !Contains(h, "/search.phtml") &&
+                         (Contains(h, "gid=") || Contains(h, "oid="));
+    std::string url;
+    if (profile) {
+        url = href;
+    } else if (Contains(href, kRedirectMark)) {
+        if (const size_t at = href.find(kRedirectTarget); at != std::string::npos)
+            url = DecodeRedirectTarget(std::string_view(href).substr(at + kRedirectTarget.size()));
     }
+    if (url.empty()) return;
+
+    data::TFriend& candidates = m_owner.Candidates();
+    if (m_owner.FoundFriends().FindByLogin(login) || candidates.FindByLogin(login)) return;
+    candidates.AddFriend(listing.named ? listing.name : login, login, url, listing.area, listing.age,
+                         listing.realUser ? 1 : 0, listing.vipUser ? 1 : 0, listing.photoCount, listing.videoCount,
+                         listing.intim ? 1 : 0, listing.ageRange);
 }
 
 } // namespace search

@@ -1,13 +1,17 @@
 #pragma once
 // A result-page fetcher of the search engine. The engine arms it with the
-// address of one result page; on its timer's tick it downloads the page
-// (one blocking request), scrapes every listed profile that is not known yet
-// into the engine's candidates, and marks itself done.
+// address of one result page; on its timer's tick it downloads the page,
+// scrapes every listed profile that is not known yet into the engine's
+// candidates, and marks itself done. The tick waits for no answer: the
+// scrape runs when the page arrives, and an indirect "fromsearch" link's
+// page, downloaded to learn the member's login, is waited for likewise.
 
 #include "web/TFindTags.h"
 #include "web/TSubmit.h"
 
 #include <QTimer>
+#include <cstddef>
+#include <memory>
 #include <string>
 
 namespace search {
@@ -43,15 +47,30 @@ public:
     const std::string& PageText() const { return m_pageText; }
     void SetPageText(std::string text) { m_pageText = std::move(text); }
 
-    // One request and its scrape; never throws.
+    // One request and its scrape, as the answers arrive; never throws. Done
+    // once all of that is over.
     void TimerTick();
-    // Scrapes PageText into the engine's candidates.
+    // Gives up a tick that waits for a page: it never ends.
+    void Cancel();
+    // Scrapes PageText into the engine's candidates, waiting for the pages
+    // of indirect links.
     void ParseResultPage();
     // An "a" whose href begins with "http://" and whose class is "u-name":
     // the profile link of the new page layout.
     static bool IsProfileNameLink(const web::THTMLTag& tag);
 
 private:
+    struct TScrape;
+    // Prepares the scrape of PageText; false when the page lists nobody to take.
+    bool BeginScrape();
+    // Takes anchor `i` of the scrape as the member `login`.
+    void TakeAnchor(size_t i, const std::string& login);
+    // The tick's scrape from anchor `i` on, each indirect link's page
+    // waited for; ends the tick when the last anchor is taken.
+    void ScrapeFrom(size_t i);
+    // The tick is over.
+    void Finish();
+
     TVelmora& m_owner;
     TSubmit m_submit;
     web::TFindTags m_finder;
@@ -61,6 +80,8 @@ private:
     QTimer m_timer;
     std::string m_pageText;
     std::string m_networkError;
+    std::unique_ptr<TScrape> m_scrape;
+    std::unique_ptr<TSubmit> m_resolver; // the indirect link's download
 };
 
 } // namespace search

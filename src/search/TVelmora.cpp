@@ -9,6 +9,10 @@
 // the next tick at once, and the last worker of a batch wakes the master
 // timer as it finishes. Ticks thus follow the same sequence as with plain
 // 10 ms polling, without the idle wait after each batch.
+//
+// While a tick waits for the site the master timer stays off (a tick that
+// comes due is dropped; TickOver starts it again) and worker ticks that come
+// due are held, to run one by one, each from its own turn of the event loop.
 #include "search/TVelmora.h"
 #include "search/SitePage.h"
 
@@ -41,15 +45,15 @@ int32_t ClampToInt32(int64_t value, int64_t low, int64_t high) {
 }
 
 template <class Worker>
-bool BatchOver(const std::vector<Worker*>& active) {
+bool BatchOver(const TVelmora& engine, const std::vector<Worker*>& active) {
     return std::all_of(active.begin(), active.end(), [](Worker* w) { return w->Done(); }) ||
-           std::all_of(active.begin(), active.end(), [](Worker* w) { return !w->Timer().isActive(); });
+           std::all_of(active.begin(), active.end(), [&](Worker* w) { return !engine.Armed(w, w->Timer()); });
 }
 
 // The engine waits on armed workers that have not all finished.
 bool WaitingOnWorkers(TVelmora& engine) {
-    if (engine.FetchSubPhase() == 1 && !BatchOver(engine.ActiveExtractors())) return true;
-    if (engine.CheckSubPhase() == 1 && !BatchOver(engine.ActiveCheckers())) return true;
+    if (engine.FetchSubPhase() == 1 && !BatchOver(engine, engine.ActiveExtractors())) return true;
+    if (engine.CheckSubPhase() == 1 && !BatchOver(engine, engine.ActiveCheckers())) return true;
     return false;
 }
 
@@ -59,29 +63,65 @@ TVelmora::TVelmora() {
     m_candidates.Open();
     m_masterTimer.setInterval(TimerInterval);
     QObject::connect(&m_masterTimer, &QTimer::timeout, &m_masterTimer, [this] { TimerTick(); });
-    // A worker connects its own tick in its constructor; the engine's
-    // connection comes after it and so runs once the tick has finished.
-    for (auto& e : m_extractors) {
-        e = std::make_unique<TExtractor>(*this);
-        QObject::connect(&e->Timer(), &QTimer::timeout, &m_masterTimer, [this] { WorkerFinished(); });
-    }
-    for (auto& c : m_checkers) {
-        c = std::make_unique<TChecker>(*this);
-        QObject::connect(&c->Timer(), &QTimer::timeout, &m_masterTimer, [this] { WorkerFinished(); });
-    }
+    m_heldTimer.setSingleShot(true);
+    m_heldTimer.setInterval(0);
+    QObject::connect(&m_heldTimer, &QTimer::timeout, &m_heldTimer, [this] { RunHeldTick(); });
+    for (auto& e : m_extractors) e = std::make_unique<TExtractor>(*this);
+    for (auto& c : m_checkers) c = std::make_unique<TChecker>(*this);
 }
 
 TVelmora::~TVelmora() = default;
 
 void TVelmora::HaltWorkers() {
+    m_heldTimer.stop();
+    m_heldTicks.clear();
+    m_runningTick = nullptr;
+    if (m_probe) m_probe->Abort();
     for (auto& e : m_extractors) {
         e->Timer().stop();
+        e->Cancel();
         e->SetDone(true);
     }
     for (auto& c : m_checkers) {
         c->Timer().stop();
+        c->Cancel();
         c->SetDone(true);
     }
+}
+
+bool TVelmora::EnterTick(const void* worker, std::function<void()> tick) {
+    // A tick that comes due while others are held queues behind them.
+    if (m_runningTick || (!m_heldTicks.empty() && !m_releasingHeld)) {
+        m_heldTicks.emplace_back(worker, std::move(tick));
+        return false;
+    }
+    m_runningTick = worker;
+    return true;
+}
+
+void TVelmora::TickOver(const void* worker) {
+    if (m_runningTick != worker) return; // called off by Stop or Start meanwhile
+    m_runningTick = nullptr;
+    if (!m_heldTicks.empty()) m_heldTimer.start();
+    WorkerFinished();
+}
+
+void TVelmora::RunHeldTick() {
+    if (m_runningTick || m_heldTicks.empty()) return;
+    const std::function<void()> tick = std::move(m_heldTicks.front().second);
+    m_heldTicks.pop_front();
+    m_releasingHeld = true;
+    try {
+        tick(); // every worker tick catches its own failures
+    } catch (...) {
+    }
+    m_releasingHeld = false;
+    if (!m_runningTick && !m_heldTicks.empty()) m_heldTimer.start();
+}
+
+bool TVelmora::Armed(const void* worker, const QTimer& timer) const {
+    return timer.isActive() || m_runningTick == worker ||
+           std::any_of(m_heldTicks.begin(), m_heldTicks.end(), [worker](const auto& held) { return held.first == worker; });
 }
 
 void TVelmora::Start() {
@@ -98,7 +138,12 @@ void TVelmora::Start() {
     m_startTime = QDateTime::currentDateTimeUtc();
     m_host = data::dmFriend().Settings().FinderServer();
     m_unreachableMessage.clear();
-    DetectSiteVersion();
+    // The layout probe: the search steps once it is answered.
+    m_siteVersion = svNoAnswer;
+    m_probeError.clear();
+    m_probe = std::make_unique<TSubmit>();
+    FetchSitePageAsync(*m_probe, "http://" + m_host, [this](std::string page) { ProbeAnswered(page); });
+    m_runningTick = m_probe.get();
     m_firstBatch = true;
     m_pageIndex = 0;
     m_candidateIndex = 0;
@@ -175,6 +220,14 @@ bool TVelmora::SiteUnreachable() {
     return first.Done() && !first.NetworkError().empty();
 }
 
+void TVelmora::ProbeAnswered(const std::string& page) {
+    if (!page.empty())
+        m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
+    else if (m_probe->LastFailure() == TSubmitFailure::Network)
+        m_probeError = m_probe->LastError();
+    TickOver(m_probe.get());
+}
+
 // Whole minutes, not the minute within the hour: an hour-long search must
 // not read as a two-minute one.
 std::string TVelmora::CompletionMessage(int64_t elapsedMs) {
@@ -191,6 +244,11 @@ bool TVelmora::IsAllDigits(std::string_view s) {
 }
 
 void TVelmora::TimerTick() {
+    if (m_runningTick) {
+        // A tick waits for the site; its end starts the master timer again.
+        m_masterTimer.stop();
+        return;
+    }
     try {
         if (SiteUnreachable()) {
             m_unreachableMessage = "Сервер " + m_host + " недоступен: " + m_activeExtractors.front()->NetworkError();
@@ -232,7 +290,7 @@ void TVelmora::Step() {
 }
 
 void TVelmora::ArmMasterTimer(bool soon) {
-    if (m_runState != TRunState::Running) return;
+    if (m_runState != TRunState::Running || m_runningTick) return;
     const int interval = soon ? 0 : TimerInterval;
     if (!m_masterTimer.isActive() || m_masterTimer.interval() > interval) m_masterTimer.start(interval);
 }
@@ -244,7 +302,7 @@ void TVelmora::WorkerFinished() {
         ArmMasterTimer(true);
         return;
     }
-    if (m_runState == TRunState::Running && m_masterTimer.isActive() && !WaitingOnWorkers(*this)) ArmMasterTimer(true);
+    ArmMasterTimer(!WaitingOnWorkers(*this));
 }
 
 void TVelmora::AbortSearch(const std::string& reason) {

@@ -6,8 +6,15 @@
 // Everything runs on the user-interface thread, driven by timers: a master
 // timer steps a two-phase state machine (fetch a batch of up to 5 result
 // pages, then check the candidates in batches of up to 70), and every worker
-// has a 10 ms timer whose tick makes one blocking HTTP request. A timer
-// switches itself off at the start of its tick, so no tick re-enters.
+// has a 10 ms timer whose tick makes one HTTP request. A timer switches
+// itself off at the start of its tick, so no tick re-enters.
+//
+// The requests never block the thread: a tick starts its request and its
+// remaining work runs when the answer arrives, from the event loop. Until
+// then the tick counts as running: other ticks that come due are held and
+// run afterwards in the order they came (the master tick simply waits), so
+// the site gets one request at a time, in the order it always did. The
+// layout probe at Start is waited for the same way.
 
 #include "data/TFinderParams.h"
 #include "data/TFriend.h"
@@ -19,10 +26,12 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace search {
@@ -49,12 +58,13 @@ public:
     // the first result page gets any answer from the site, the search stops
     // at once and shows UnreachableMessage instead of the completion message.
     void Start();
-    // Switches every timer off, marks every worker done, saves the found
-    // table, then fires OnProgress and OnStop. A failed save is shown in the
+    // Switches every timer off, gives up the request in flight, marks every
+    // worker done, saves the found table, then fires OnProgress and OnStop. A failed save is shown in the
     // information box, never thrown, and the hits stay in memory.
     void Stop();
     // Switches the master timer off and saves the found table (a failed save
-    // is shown, as by Stop); armed workers still finish their one request.
+    // is shown, as by Stop); armed workers still finish their one request,
+    // and so does a request in flight.
     void Suspend();
     // Switches the master timer on again after Suspend; nothing otherwise.
     void Resume();
@@ -112,6 +122,14 @@ public:
     std::function<bool(int page, int pageCount)> OnAreaPage;
     // The index of the first record whose `fieldName` equals `value`; -1 when none.
     static int FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table);
+
+    // A worker's tick asks first. True: the tick runs now, and the worker
+    // calls TickOver(worker) once its work is over, answer included. False:
+    // another tick waits for the site; `tick` is held and called later.
+    bool EnterTick(const void* worker, std::function<void()> tick);
+    void TickOver(const void* worker);
+    // The worker's timer is on, or its tick is held or running.
+    bool Armed(const void* worker, const QTimer& timer) const;
 
     // The master timer's tick: finishes the search (Stop, then the
     // completion message, or the unreachable message) or makes one Step. Never throws: an error stops
@@ -180,14 +198,27 @@ private:
     // stops or pauses the search during a Step is not undone when it ends.
     enum class TRunState : uint8_t { Idle, Running, Suspended };
     TRunState m_runState = TRunState::Idle;
+    // The tick (or the layout probe) that waits for the site; the ticks
+    // that came due meanwhile, in order; the timer that runs them.
+    const void* m_runningTick = nullptr;
+    std::deque<std::pair<const void*, std::function<void()>>> m_heldTicks;
+    bool m_releasingHeld = false;
+    QTimer m_heldTimer;
+    std::unique_ptr<TSubmit> m_probe;
 
-    // Restarts the master timer when the search is meant to run; `soon`
-    // asks for the next tick at once instead of after the interval.
-    // Switches every worker's timer off and marks it done.
+    // The probe's answer: the layout, then the search may step.
+    void ProbeAnswered(const std::string& page);
+    void RunHeldTick();
+
+    // Switches every worker's timer off, gives up their requests and held
+    // ticks (and the layout probe's) and marks them done.
     void HaltWorkers();
+    // Restarts the master timer when the search is meant to run and no tick
+    // waits for the site; `soon` asks for the next tick at once instead of
+    // after the interval.
     void ArmMasterTimer(bool soon);
-    // Called after every worker tick: a batch that is now over wakes the
-    // master timer at once rather than at its next poll.
+    // Called when a worker's tick is over: a batch that is now over wakes
+    // the master timer at once rather than at its next poll.
     void WorkerFinished();
     // An error escaped a tick: the search is stopped and the error shown.
     void AbortSearch(const std::string& reason);

@@ -25,12 +25,13 @@ bool TVelmora::CheckPhase() {
         return false;
     }
 
-    // A checker's timer goes off at the start of its tick, and ticks never
-    // overlap, so a timer that is off means its one request is over.
+    // A checker's timer goes off at the start of its tick, so a checker that
+    // is no longer armed (timer off, tick neither held nor waiting for the
+    // site) has made its one request.
     const bool allDone = std::all_of(m_activeCheckers.begin(), m_activeCheckers.end(),
                                      [](TChecker* c) { return c->Done(); });
     const bool allIdle = std::all_of(m_activeCheckers.begin(), m_activeCheckers.end(),
-                                     [](TChecker* c) { return !c->Timer().isActive(); });
+                                     [this](TChecker* c) { return !Armed(c, c->Timer()); });
     if (!allDone && !allIdle) return false;
     m_activeCheckers.clear();
     m_checkSubPhase = 0;

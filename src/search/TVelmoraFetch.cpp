@@ -36,7 +36,7 @@ bool TVelmora::FetchPhase() {
         const bool allDone = std::all_of(m_activeExtractors.begin(), m_activeExtractors.end(),
                                          [](TExtractor* e) { return e->Done(); });
         const bool allIdle = std::all_of(m_activeExtractors.begin(), m_activeExtractors.end(),
-                                         [](TExtractor* e) { return !e->Timer().isActive(); });
+                                         [this](TExtractor* e) { return !Armed(e, e->Timer()); });
         if (allDone || allIdle) m_fetchSubPhase = 2;
         return true;
     }

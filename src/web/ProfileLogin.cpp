@@ -20,6 +20,8 @@ bool IsNoLogin(std::string_view segment) {
            segment.find(".phtml") != std::string_view::npos;
 }
 
+} // namespace
+
 // The first path segment of a direct profile address, lower case.
 std::string LoginOfAddress(std::string_view url) {
     const std::string lower = text::AsciiLower(url);
@@ -37,7 +39,10 @@ std::string LoginOfAddress(std::string_view url) {
     return IsNoLogin(segment) ? std::string() : std::string(segment);
 }
 
-} // namespace
+bool IsSearchLink(std::string_view url) { return url.find("fromsearch") != std::string_view::npos; }
+
+// The site serves windows-1251 unless its page is already UTF-8.
+std::string AddressOnSearchPage(std::string_view page) { return FindProfileAddress(text::Utf8OrCp1251ToUtf8(page)); }
 
 std::string CutSessionToken(std::string_view link) {
     std::string result(link);
@@ -80,12 +85,11 @@ std::string ResolveSearchLink(std::string_view link, const TClientSetup& setup) 
     client.Connect();
     const std::string page = client.GetString();
     client.Disconnect();
-    // The site serves windows-1251 unless its page is already UTF-8.
-    return FindProfileAddress(text::Utf8OrCp1251ToUtf8(page));
+    return AddressOnSearchPage(page);
 }
 
 std::string ExtractProfileLogin(std::string_view url, const TClientSetup& setup) {
-    if (url.find("fromsearch") != std::string_view::npos) return LoginOfAddress(ResolveSearchLink(url, setup));
+    if (IsSearchLink(url)) return LoginOfAddress(ResolveSearchLink(url, setup));
     return LoginOfAddress(url);
 }
 

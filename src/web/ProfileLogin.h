@@ -34,6 +34,16 @@ std::string ExtractProfileLogin(std::string_view url, const TClientSetup& setup 
 // `setup` raises.
 std::string ResolveSearchLink(std::string_view link, const TClientSetup& setup = {});
 
+// The steps of ExtractProfileLogin, for a caller that makes the download
+// itself without waiting for it: a "fromsearch" link (IsSearchLink) is
+// downloaded from CutSessionToken(link) (nothing when that is empty) by a
+// fresh client prepared by the setup, connected, read and disconnected; the
+// reply as it came gives the address (AddressOnSearchPage), and the address,
+// or a link that needs no download, its login (LoginOfAddress).
+bool IsSearchLink(std::string_view url);
+std::string AddressOnSearchPage(std::string_view page);
+std::string LoginOfAddress(std::string_view url);
+
 // The link without its session token: from the first "s=" on, those two
 // characters and the 32 after them are removed (everything to the end when
 // fewer follow), then one '&' left at the end. A link without "s=" stays.

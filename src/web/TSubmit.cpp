@@ -9,6 +9,8 @@
 #include "platform/Text.h"
 #include "web/EWebError.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -103,6 +105,7 @@ bool TSubmit::Connect() {
 
 void TSubmit::Disconnect() {
     m_connected = false;
+    m_answerQueued = false;
     m_connection.reset();
 }
 
@@ -124,46 +127,104 @@ void TSubmit::Execute(TResponseContent* content) {
     m_lastFailure = TSubmitFailure::None;
     m_lastError.clear();
     try {
-        if (!Connect()) return;
-        const bool cookies = !m_internetOptions.Contains(TSubmitInternetOption::NoCookies);
-        if (m_connection->Cookies() != cookies) {
-            // The cookie switch changed since Connect: start a session that obeys it.
-            m_connection = std::make_unique<platform::HttpConnection>(cookies);
-        }
-
-        // libcurl reads the URL as a C string: a host with a NUL byte (or
-        // any control byte) could send the request somewhere else.
-        if (std::any_of(m_url.Host.begin(), m_url.Host.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-            Fail(TSubmitFailure::Network, "Invalid host name", "Invalid host name - URL:" + m_url.URL);
-            return;
-        }
-
-        const platform::HttpRequest request = MakeRequest();
+        platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
-        if (OnStatus) {
-            observer = [this](platform::HttpEvent event, std::string_view information) {
-                Status(event == platform::HttpEvent::SendingRequest ? StatusSendingRequest
-                                                                    : StatusHeadersAvailable,
-                       information);
-            };
-        }
+        if (!PrepareRequest(request, observer)) return;
         platform::HttpResponse response = m_connection->Perform(request, observer);
-        if (!response.completed) {
-            Status(StatusRequestError, response.error);
-            Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
-            return;
-        }
-        if (response.status >= 300 || response.status < 100) {
-            Fail(TSubmitFailure::Status, std::to_string(response.status) + " " + response.statusText,
-                 response.statusText + " - '" + m_url.URL + "'");
-            return;
-        }
-        if (content) content->Write(response.body);
+        if (Accept(response) && content) content->Write(response.body);
     } catch (...) {
         Disconnect();
         throw;
     }
+}
+
+void TSubmit::GetStringAsync(TGetDone done) {
+    if (m_url.URL.empty()) throw EWebError("Empty URL");
+    Abort();
+    m_lastFailure = TSubmitFailure::None;
+    m_lastError.clear();
+    try {
+        platform::HttpRequest request;
+        platform::HttpConnection::Observer observer;
+        if (PrepareRequest(request, observer)) {
+            m_connection->Start(
+                request,
+                [this, done = std::move(done)](platform::HttpResponse response) {
+                    std::string content;
+                    if (Accept(response)) content = std::move(response.body);
+                    done(std::move(content));
+                },
+                observer);
+            return;
+        }
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+    // Nothing was sent: the empty answer still comes from the event loop.
+    if (!m_self) m_self = std::make_shared<TSubmit*>(this);
+    m_answerQueued = true;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [weak = std::weak_ptr<TSubmit*>(m_self), ticket = m_answerTicket, done = std::move(done)] {
+            const std::shared_ptr<TSubmit*> alive = weak.lock();
+            if (!alive || (*alive)->m_answerTicket != ticket || !(*alive)->m_answerQueued) return;
+            (*alive)->m_answerQueued = false;
+            try {
+                done(std::string());
+            } catch (...) {
+                // Nothing may escape into the event loop.
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void TSubmit::Abort() {
+    ++m_answerTicket;
+    m_answerQueued = false;
+    if (m_connection) m_connection->Abort();
+}
+
+bool TSubmit::Busy() const { return m_answerQueued || (m_connection && m_connection->Busy()); }
+
+bool TSubmit::PrepareRequest(platform::HttpRequest& request, platform::HttpConnection::Observer& observer) {
+    if (!Connect()) return false;
+    const bool cookies = !m_internetOptions.Contains(TSubmitInternetOption::NoCookies);
+    if (m_connection->Cookies() != cookies) {
+        // The cookie switch changed since Connect: start a session that obeys it.
+        m_connection = std::make_unique<platform::HttpConnection>(cookies);
+    }
+
+    // libcurl reads the URL as a C string: a host with a NUL byte (or
+    // any control byte) could send the request somewhere else.
+    if (std::any_of(m_url.Host.begin(), m_url.Host.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+        Fail(TSubmitFailure::Network, "Invalid host name", "Invalid host name - URL:" + m_url.URL);
+        return false;
+    }
+
+    request = MakeRequest();
+    if (OnStatus) {
+        observer = [this](platform::HttpEvent event, std::string_view information) {
+            Status(event == platform::HttpEvent::SendingRequest ? StatusSendingRequest : StatusHeadersAvailable,
+                   information);
+        };
+    }
+    return true;
+}
+
+bool TSubmit::Accept(const platform::HttpResponse& response) {
+    if (!response.completed) {
+        Status(StatusRequestError, response.error);
+        Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
+        return false;
+    }
+    if (response.status >= 300 || response.status < 100) {
+        Fail(TSubmitFailure::Status, std::to_string(response.status) + " " + response.statusText,
+             response.statusText + " - '" + m_url.URL + "'");
+        return false;
+    }
+    return true;
 }
 
 platform::HttpRequest TSubmit::MakeRequest() const {

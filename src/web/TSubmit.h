@@ -1,7 +1,9 @@
 #pragma once
-// The program's only HTTP client: blocking GET requests on the calling
-// thread. Network and HTTP failures never raise; they are handed to
-// ReportError and the caller gets no content. Only a missing URL raises.
+// The program's only HTTP client: GET requests, blocking on the calling
+// thread, or started and carried on by that thread's Qt event loop so that
+// the thread stays free while the site answers. Both send the same request.
+// Network and HTTP failures never raise; they are handed to ReportError and
+// the caller gets no content. Only a missing URL raises.
 
 #include "web/THTTPClientProxyParams.h"
 #include "web/THTTPRequestHeader.h"
@@ -18,6 +20,8 @@
 namespace platform {
 class HttpConnection;
 struct HttpRequest;
+struct HttpResponse;
+enum class HttpEvent;
 } // namespace platform
 
 // A URL as the client splits it.
@@ -161,6 +165,19 @@ public:
     // As above, appending the body to `content`.
     void Get(std::string& content);
 
+    using TGetDone = std::function<void(std::string content)>;
+    // GetString without the wait: returns at once, and `done` gets what
+    // GetString would have returned from a later turn of the calling
+    // thread's Qt event loop, never from within this call. Throws at once
+    // like GetString (and `done` is then never called). Another request,
+    // Abort, Disconnect or the client's end gives the request up.
+    void GetStringAsync(TGetDone done);
+    // Gives up the request in flight at once: its transfer is cut off and
+    // its `done` never called. Nothing otherwise.
+    void Abort();
+    // A request of GetStringAsync has not been answered yet.
+    bool Busy() const;
+
     // The failure of the last request and its text (the system's error text
     // or the status line's reason), kept until the next request.
     TSubmitFailure LastFailure() const { return m_lastFailure; }
@@ -176,6 +193,11 @@ protected:
     virtual void ReportError(const std::string& text);
 
 private:
+    // Connects when needed and builds the request for the current URL;
+    // false, the failure reported, when there is nothing to send.
+    bool PrepareRequest(platform::HttpRequest& request, std::function<void(platform::HttpEvent, std::string_view)>& observer);
+    // Reports a response that brings no content; true when its body is the content.
+    bool Accept(const platform::HttpResponse& response);
     // The request for the current URL, header, options, proxy and time-outs.
     platform::HttpRequest MakeRequest() const;
     void Status(uint32_t status, std::string_view information);
@@ -195,6 +217,11 @@ private:
     int32_t m_receiveTimeout = 0;
     size_t m_maxContentLength = size_t(64) << 20;
     std::string m_protocolVersion = "HTTP/1.0";
+    // An answer of GetStringAsync given without a request is queued with
+    // this ticket and finds the client through `m_self`, or not at all.
+    uint64_t m_answerTicket = 0;
+    bool m_answerQueued = false;
+    std::shared_ptr<TSubmit*> m_self;
     TSubmitFailure m_lastFailure = TSubmitFailure::None;
     std::string m_lastError;
 };

@@ -325,6 +325,11 @@ TEST(GifWrite, FailedWritesRaiseAndLeaveNoHalfFile) {
 
     // A save that fails half-way leaves the old file as it was, and nothing
     // else in its folder.
+    // Progress: stage:percent, the ending with 0 when the save failed.
+    std::vector<std::string> events;
+    image.SetOnProgress([&](platform::TPersistent*, TProgressStage stage, int percent, bool, const std::string& m) {
+        events.push_back(m + std::to_string(int(stage)) + ":" + std::to_string(percent));
+    });
     TempDir dir;
     const auto path = dir / "photo.gif";
     testsupport::WriteFile(path, "old");
@@ -333,12 +338,18 @@ TEST(GifWrite, FailedWritesRaiseAndLeaveNoHalfFile) {
     EXPECT_EQ(ErrorOf<GIFException>([&] { image.SaveToFile(path.string()); }), "Color not in color table");
     EXPECT_EQ(ReadFile(path), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(events, (std::vector<std::string>{"Saving...0:0", "Saving...2:0"}));
 
+    events.clear();
     image.Images()[0].ColorMap().Add(RGBColor(0, 0, 0));
     image.SaveToFile(path.string());
+    EXPECT_EQ(events, (std::vector<std::string>{"Saving...0:0", "Saving...1:100", "Saving...2:100"}));
     OracleImage oracle;
     std::string error;
     EXPECT_TRUE(Slurp(ReadFile(path), oracle, error)) << error;
+    events.clear();
+    ASSERT_TRUE(Load(ReadFile(path), image).Ok());
+    EXPECT_EQ(events, (std::vector<std::string>{"Loading...0:0", "Loading...1:99", "Loading...2:100"}));
     EXPECT_TRUE(ErrorOf<EInOutError>([&] { image.SaveToFile((dir / "no/such/folder.gif").string()); })
                     .starts_with("Cannot create file"));
 }

@@ -7,6 +7,7 @@
 #include "support/site/LocalSite.h"
 #include "support/site/SitePages.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -30,8 +31,9 @@ protected:
         Aim(site.Host(), site.Layout() == SiteLayout::New);
         search::TExtractor& extractor = engine.Extractor(0);
         extractor.SetURL(engine.SearchURL(0));
-        extractor.TimerTick();
-        ASSERT_TRUE(extractor.Done());
+        extractor.SetDone(false);
+        extractor.TimerTick(); // its scrape runs when the page arrives
+        ASSERT_TRUE(QTest::qWaitFor([&] { return extractor.Done(); }, 10000));
     }
     // Scrapes a hand-made page, declared UTF-8.
     void Scrape(const std::string& page) {

@@ -32,7 +32,7 @@ expect() {
 
 # Help: the list of commands, and each command's usage without running it.
 expect 0 "vtool search" "$vtool" --help
-for cmd in decode deflate fetch inflate search site tokenize; do
+for cmd in decode deflate encode-gif fetch inflate search site tokenize; do
   expect 0 "usage: vtool $cmd" "$vtool" "$cmd" --help
 done
 expect 0 "StatureMin (number)" "$vtool" search --help
@@ -42,6 +42,8 @@ expect 2 "no command" "$vtool" nonsense
 # One-line errors, exit 1.
 expect 1 "is a folder" "$vtool" tokenize "$work"
 expect 1 "^vtool decode: " "$vtool" decode "$work/missing.png"
+expect 1 "^vtool encode-gif: " "$vtool" encode-gif "$work/missing.png" "$work/out.gif"
+[ -e "$work/out.gif" ] && { echo "FAILED: encode-gif left a file after an error"; failures=$((failures + 1)); }
 
 # The local site; its port is read from its first line.
 "$vtool" site --members 12 >"$work/site.out" 2>&1 &

@@ -70,7 +70,7 @@ int EncodeGif(const vtool::Args& args) {
         std::printf("%dx%d %d frame(s), %llu bytes\n", gif.Width(), gif.Height(), gif.Images().Count(),
                     static_cast<unsigned long long>(std::filesystem::file_size(positional[1])));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "vtool encode-gif: %s\n", e.what());
         return 1;
     }
     return 0;

@@ -7,11 +7,13 @@ namespace app {
 void RegisterConditionsForms(); // TfrmConditions.cpp
 void RegisterChatPersonListForms();  // controls/TChatPersonList.cpp: TChatPersonList
 void RegisterSettingsForms();   // TfrmSettings.cpp: TfrmSettings, TfrmProxy
+void RegisterFavouritesForms();      // TfrmFavourites.cpp: TfrmFavourites
 
 void RegisterFormClasses() {
     RegisterConditionsForms();
     RegisterChatPersonListForms();
     RegisterSettingsForms();
+    RegisterFavouritesForms();
 }
 
 } // namespace app

@@ -43,14 +43,14 @@ inline constexpr const char* SDecoderUnderrun = "Decoder bit buffer under-run";
 inline constexpr const char* SCircularDecoderTable = "Circular decoder table entry";
 inline constexpr const char* SScreenWidthTooSmall = "Image width too small for contained frames";
 inline constexpr const char* SScreenHeightTooSmall = "Image height too small for contained frames";
+// Messages of the progress notifications.
+inline constexpr const char* SLoading = "Loading...";
+inline constexpr const char* SSaving = "Saving...";
 inline constexpr const char* SUnsupportedVersion = "Unsupported GIF version";
 inline constexpr const char* SColorNotInTable = "Color not in color table";
 inline constexpr const char* SUnsupportedObject = "Object type not supported for operation";
 inline constexpr const char* SInvalidReductionMethod = "Invalid reduction method";
 inline constexpr const char* SClipboardFailed = "Failed to store GIF on clipboard";
-// Progress messages.
-inline constexpr const char* SLoading = "Loading...";
-inline constexpr const char* SSaving = "Saving...";
 inline constexpr const char* SCopying = "Copying...";
 inline constexpr const char* SOptimizing = "Optimizing...";
 // A write the device did not take whole (raised as EInOutError).

@@ -113,7 +113,7 @@ void TGIFImage::SetPalette(const TGIFPalette& value) {
 }
 
 void TGIFImage::Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
-                         const std::string& message) {
+                         const std::string& message) const {
     if (m_onProgress) m_onProgress(sender, stage, percent, redrawNow, message);
 }
 
@@ -135,17 +135,16 @@ int TGIFImage::BitsPerPixel() const {
 }
 
 void TGIFImage::SaveToStream(QIODevice& stream) const {
-    auto* self = const_cast<TGIFImage*>(this);
-    self->Progress(nullptr, TProgressStage::psStarting, 0, false, SSaving);
+    Progress(nullptr, TProgressStage::psStarting, 0, false, SSaving);
     try {
         m_header.SaveToStream(stream);
         m_images.SaveToStream(stream);
         TGIFTrailer(nullptr).SaveToStream(stream);
     } catch (...) {
-        self->Progress(nullptr, TProgressStage::psEnding, 0, true, SSaving);
+        Progress(nullptr, TProgressStage::psEnding, 0, true, SSaving);
         throw;
     }
-    self->Progress(nullptr, TProgressStage::psEnding, 100, true, SSaving);
+    Progress(nullptr, TProgressStage::psEnding, 100, true, SSaving);
 }
 
 void TGIFImage::SaveToFile(const std::string& fileName) const {
@@ -178,10 +177,10 @@ void TGIFImage::LoadFromStream(QIODevice& stream) {
         Progress(nullptr, TProgressStage::psEnding, 0, true, SLoading);
         throw;
     }
-    Progress(nullptr, TProgressStage::psEnding, 100, true, SLoading);
     // Peeking may have read ahead of the device's position in the device
     // beneath; line the two up again.
     if (!stream.isSequential()) stream.seek(stream.pos());
+    Progress(nullptr, TProgressStage::psEnding, 100, true, SLoading);
 }
 
 } // namespace image

@@ -132,7 +132,8 @@ public:
     // An image without frames raises "Unsupported GIF version" before
     // anything is written; a pixel outside its colour table raises "Color
     // not in color table"; a device that does not take every byte raises
-    // EInOutError "Stream write error".
+    // EInOutError "Stream write error". Progress "Saving...": starting,
+    // running after each frame, ending (percent 0 when an error passes).
     void SaveToStream(QIODevice& stream) const override;
     // The same into a file, which is replaced only when all of it was
     // written (see TGIFItem::SaveToFile); on an error it is left as it was.
@@ -241,11 +242,12 @@ public:
     // The clock of the painters this image starts; the system clock when null.
     void SetPainterClock(TGIFPainterClock* clock) { m_painterClock = clock; }
 
-    // Receives the progress of long operations of the image and its frames.
+    // Receives the progress of long operations of the image and its frames;
+    // the sender is null for the image itself.
     const TGIFProgressEvent& OnProgress() const { return m_onProgress; }
     void SetOnProgress(TGIFProgressEvent handler) { m_onProgress = std::move(handler); }
     void Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
-                  const std::string& message);
+                  const std::string& message) const;
     // Called when the picture changed; unset, nothing happens.
     const std::function<void()>& OnChange() const { return m_onChange; }
     void SetOnChange(std::function<void()> handler) { m_onChange = std::move(handler); }

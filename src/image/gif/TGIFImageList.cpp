@@ -5,6 +5,7 @@
 #include "image/gif/TGIFImage.h"
 
 #include <QIODevice>
+#include <algorithm>
 
 namespace image {
 
@@ -20,11 +21,20 @@ void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
         auto frame = std::make_unique<TGIFSubImage>(parent);
         frame->LoadFromStream(stream);
         Add(std::move(frame));
-        if (parent) {
+        if (m_image) {
             const qint64 size = stream.size();
-            const int percent = size > 0 ? static_cast<int>(stream.pos() * 100 / size) : 0;
-            parent->Progress(this, TProgressStage::psRunning, percent, BuildBitmapOnLoad, SLoading);
+            const int percent = size > 0 ? static_cast<int>(std::min<qint64>(100, stream.pos() * 100 / size)) : 0;
+            m_image->Progress(this, TProgressStage::psRunning, percent, BuildBitmapOnLoad, SLoading);
         }
+    }
+}
+
+void TGIFImageList::SaveToStream(QIODevice& stream) const {
+    for (int i = 0; i < Count(); ++i) {
+        Items(i).SaveToStream(stream);
+        if (m_image)
+            m_image->Progress(const_cast<TGIFImageList*>(this), TProgressStage::psRunning, (i + 1) * 100 / Count(),
+                              false, SSaving);
     }
 }
 

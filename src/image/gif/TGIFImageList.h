@@ -17,7 +17,12 @@ public:
     // list quietly. Zero bytes between blocks are skipped. A byte that starts
     // no block warns "Unknown GIF block type" and ends the list with the
     // stream one byte before it. Errors of a frame pass on.
+    // After each frame, the image's progress "Loading..." runs at the stream
+    // position's share of its size.
     void LoadFromStream(QIODevice& stream, TGIFImage* parent);
+    // Writes every frame, each followed by the image's progress "Saving..."
+    // at the share of the frames written.
+    void SaveToStream(QIODevice& stream) const override;
 };
 
 } // namespace image

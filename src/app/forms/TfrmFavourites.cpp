@@ -1,0 +1,478 @@
+#include "app/forms/TfrmFavourites.h"
+
+#include "app/controls/TChatPerson.h"
+#include "app/controls/TChatPersonList.h"
+#include "app/forms/FormHosting.h"
+#include "data/TFriend.h"
+#include "data/TdmFriend.h"
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TMDBGrid.h"
+#include "grid/TRecordmarkList.h"
+#include "image/TImageLoader.h"
+#include "platform/FormRegistry.h"
+#include "platform/MessageRoutines.h"
+#include "platform/TPanel.h"
+#include "platform/Text.h"
+#include "platform/db/TDataSource.h"
+#include "search/SitePage.h"
+#include "web/TFindTags.h"
+#include "web/THTMLTag.h"
+#include "web/TSubmit.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QMouseEvent>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace app {
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// The screen cursor for the life of the object.
+class TCursorGuard {
+public:
+    explicit TCursorGuard(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
+    ~TCursorGuard() { QApplication::restoreOverrideCursor(); }
+    TCursorGuard(const TCursorGuard&) = delete;
+    TCursorGuard& operator=(const TCursorGuard&) = delete;
+};
+
+// An "img" tag whose "src" names a profile's medium-sized photo.
+bool IsMediumPhotoImg(const web::THTMLTag& tag) {
+    return text::SameTextAscii(tag.Name(), "img") &&
+           web::TFindTags::GetParamValue(&tag, "src").find("_medium.jpg") != std::string::npos;
+}
+
+// The small photo's address: the medium one's with its first "_medium.jpg"
+// made "_small.jpg"; empty without a "src".
+std::string GetSmallPhotoURL(const web::THTMLTag& tag) {
+    std::string url = web::TFindTags::GetParamValue(&tag, "src");
+    const size_t at = url.find("_medium.jpg");
+    if (at != std::string::npos) url.replace(at, std::string_view("_medium.jpg").size(), "_small.jpg");
+    return url;
+}
+
+// The loader a photo goes to, by the ending of its address: GIF and PNG by
+// their extension, JPEG for everything else.
+std::string PhotoImageType(const std::string& url) {
+    const std::string lower = text::AsciiLower(url);
+    const auto endsWith = [&lower](std::string_view ext) {
+        return lower.size() >= ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0;
+    };
+    if (endsWith(".gif")) return "GIF";
+    if (endsWith(".png")) return "PNG";
+    return "JPEG";
+}
+
+bool IsWebAddress(const QUrl& url) {
+    return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty();
+}
+
+} // namespace
+
+void RegisterFavouritesForms() { platform::RegisterFormClass<TfrmFavourites>("TfrmFavourites"); }
+
+TfrmFavourites::TfrmFavourites(QWidget* owner)
+    : TForm(owner), m_sortedView(std::make_unique<data::TFriend>()),
+      m_dataSource(std::make_unique<db::TDataSource>()) {
+    setObjectName("frmFavourites");
+    dsrFavourites = m_dataSource.get();
+    BuildComponents();
+
+    // The image loader only downloads and decodes; it is never shown.
+    m_imageLoader = new image::TImageLoader(this);
+    m_imageLoader->hide();
+
+    data::TFriend& favourites = Favourites();
+    try {
+        favourites.Load();
+    } catch (const std::exception& error) {
+        // The table keeps what it held and refuses to save over the file.
+        platform::ShowInfoMessage(error.what());
+    }
+    m_personList = qobject_cast<TChatPersonList*>(ShowChildForm(*this, pnFavoriteFriends, "TChatPersonList", m_docking));
+    if (m_personList) {
+        m_personList->SetFriend(&favourites);
+        m_personList->OnBeginPersonClick = [](TChatPerson&) {};
+        m_personList->OnEndPersonClick = [this](TChatPerson& card) { EndPersonClick(card); };
+        m_personList->OnLoadPersonPhoto = [this](TChatPerson& card) { LoadPersonPhoto(card); };
+        m_personList->OnQuestionnaireClick = [this](TChatPerson& card) { Guarded([&] { OpenURL(card.URL()); }); };
+        m_personList->OnSaveChanges = [this](data::TXMLTable& table) { SaveChanges(table); };
+    }
+    m_sortedView->Open();
+    Guarded([this] { RefreshFavourites(); });
+    m_titleClicked = false;
+}
+
+TfrmFavourites::~TfrmFavourites() {
+    // The grid (freed with the form's children, after the members) must let
+    // go of the data source and the tables before they go.
+    dbgFavourites->SetDataSource(nullptr);
+    m_dataSource->SetDataSet(nullptr);
+}
+
+TChatPersonList* TfrmFavourites::PersonList() const { return m_personList; }
+
+TChatPerson* TfrmFavourites::ExpandedPerson() const { return m_expandedPerson; }
+
+data::TFriend& TfrmFavourites::Favourites() const { return data::dmFriend().Friends(); }
+
+template <class F>
+void TfrmFavourites::Guarded(F&& work) {
+    try {
+        work();
+    } catch (const std::exception& error) {
+        platform::ShowInfoMessage(error.what());
+    } catch (...) {
+        platform::ShowInfoMessage("Unknown error");
+    }
+}
+
+void TfrmFavourites::BuildComponents() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    pcFavorites = new QTabWidget(this);
+    pcFavorites->setObjectName("pcFavorites");
+    tsFavotiteTable = new QWidget;
+    tsFavotiteTable->setObjectName("tsFavotiteTable");
+    tsFavotiteQueues = new QWidget;
+    tsFavotiteQueues->setObjectName("tsFavotiteQueues");
+    pcFavorites->addTab(tsFavotiteTable, "Избранные (Таблица)");
+    pcFavorites->addTab(tsFavotiteQueues, "Избранные (Анкеты)");
+    pcFavorites->setCurrentWidget(tsFavotiteTable);
+    layout->addWidget(pcFavorites, 1);
+
+    BuildGrid();
+
+    auto* queues = new QVBoxLayout(tsFavotiteQueues);
+    queues->setContentsMargins(0, 0, 0, 0);
+    pnFavoriteFriends = new platform::TPanel(tsFavotiteQueues);
+    pnFavoriteFriends->setObjectName("pnFavoriteFriends");
+    queues->addWidget(pnFavoriteFriends);
+
+    pnButtons = new platform::TPanel(this);
+    pnButtons->setObjectName("pnButtons");
+    pnButtons->setFixedHeight(36);
+    auto* row = new QHBoxLayout(pnButtons);
+    row->setContentsMargins(6, 5, 6, 5);
+    row->setSpacing(6);
+    const auto button = [this, row](const char* name, const char* caption) {
+        auto* b = new QPushButton(caption, pnButtons);
+        b->setObjectName(name);
+        row->addWidget(b);
+        return b;
+    };
+    btnShow = button("btnShow", "Открыть");
+    btnDelete = button("btnDelete", "Удалить");
+    btnClear = button("btnClear", "Очистить");
+    row->addSpacing(16);
+    lbCount1 = new QLabel("Всего", pnButtons);
+    lbCount1->setObjectName("lbCount1");
+    lbCount = new QLabel("0", pnButtons);
+    lbCount->setObjectName("lbCount");
+    row->addWidget(lbCount1);
+    row->addWidget(lbCount);
+    row->addStretch();
+    layout->addWidget(pnButtons);
+
+    tmrGenIndex = new QTimer(this);
+    tmrGenIndex->setObjectName("tmrGenIndex");
+    tmrGenIndex->setInterval(1000);
+
+    connect(btnShow, &QPushButton::clicked, this, [this] { Guarded([this] { btnShowClick(); }); });
+    connect(btnDelete, &QPushButton::clicked, this, [this] { Guarded([this] { btnDeleteClick(); }); });
+    connect(btnClear, &QPushButton::clicked, this, [this] { Guarded([this] { btnClearClick(); }); });
+    connect(tmrGenIndex, &QTimer::timeout, this, [this] { Guarded([this] { tmrGenIndexTimer(); }); });
+    connect(pcFavorites, &QTabWidget::currentChanged, this, [this] { UpdateShowButton(); });
+}
+
+void TfrmFavourites::BuildGrid() {
+    auto* table = new QVBoxLayout(tsFavotiteTable);
+    table->setContentsMargins(0, 0, 0, 0);
+    dbgFavourites = new grid::TMDBGrid(tsFavotiteTable);
+    dbgFavourites->setObjectName("dbgFavourites");
+    table->addWidget(dbgFavourites);
+    using grid::TDBGridOption;
+    dbgFavourites->SetOptions({TDBGridOption::dgTitles, TDBGridOption::dgColumnResize, TDBGridOption::dgColLines,
+                               TDBGridOption::dgRowLines, TDBGridOption::dgRowSelect,
+                               TDBGridOption::dgAlwaysShowSelection, TDBGridOption::dgMultiSelect});
+    dbgFavourites->SetReadOnly(true);
+    grid::TDBGGridColumns& columns = dbgFavourites->Columns();
+    columns.BeginUpdate();
+    for (const TColumnSpec& spec : GridColumns) {
+        grid::TDBGColumn& column = columns.Add();
+        column.SetFieldName(spec.Field);
+        column.SetAlignment(spec.Alignment);
+        column.Title().SetCaption(spec.Title);
+        column.Title().SetAlignment(db::TAlignment::taCenter);
+        column.Title().SetSortMarker(grid::TSortMarker::smNone);
+    }
+    columns.EndUpdate();
+    dbgFavourites->SetDataSource(dsrFavourites);
+    dbgFavourites->OnTitleClick = [this](grid::TDBGColumn& column) {
+        Guarded([&] { dbgFavouritesTitleClick(column); });
+    };
+    dbgFavourites->OnDblClick = [this](grid::TCustomMDBGrid&) { Guarded([this] { dbgFavouritesDblClick(); }); };
+    // A press anywhere but on a title starts a gesture that is no title's:
+    // a double click that follows it opens the row.
+    dbgFavourites->OnMouseDown = [this](grid::TCustomMDBGrid& grid, QMouseEvent& event) {
+        const QPoint at = event.position().toPoint();
+        if (grid.MouseCoord(at.x(), at.y()).Y >= grid.TitleOffset()) m_titleClicked = false;
+    };
+}
+
+void TfrmFavourites::ResetColumns() {
+    const data::TFriend& favourites = Favourites();
+    grid::TDBGGridColumns& columns = dbgFavourites->Columns();
+    columns.BeginUpdate();
+    for (int i = 0; i < columns.Count(); ++i) {
+        grid::TDBGColumn& column = columns[i];
+        column.Title().SetSortMarker(grid::TSortMarker::smNone);
+        if (const db::TFieldDef* def = favourites.FieldDefs().Find(column.FieldName()))
+            column.SetWidth(std::min(100, def->Size));
+    }
+    columns.EndUpdate();
+}
+
+void TfrmFavourites::DetachData() { m_dataSource->SetDataSet(nullptr); }
+
+void TfrmFavourites::RefreshFavourites() {
+    update();
+    // The cards are rebuilt, so no card stays expanded.
+    m_expandedPerson = nullptr;
+    if (m_personList) m_personList->ShowPage(-1);
+    DetachData();
+    data::TFriend& favourites = Favourites();
+    favourites.Open();
+    favourites.First();
+    ResetColumns();
+    // The orders and the view refer to record positions that may have
+    // changed: nothing is sorted until the orders are built again.
+    m_index.Clear();
+    m_currentSort.clear();
+    m_sortedView->ClearRecords();
+    m_viewSource.clear();
+    m_dataSource->SetDataSet(&favourites);
+    lbCount->setText(QString::number(favourites.RecordCount()));
+    UpdateShowButton();
+    tmrGenIndex->start();
+}
+
+void TfrmFavourites::tmrGenIndexTimer() {
+    TCursorGuard cursor(Qt::BusyCursor);
+    tmrGenIndex->stop();
+    m_index.Build(Favourites());
+}
+
+void TfrmFavourites::SortByColumn(std::string_view field, bool descending) {
+    TCursorGuard cursor(Qt::WaitCursor);
+    DetachData();
+    // A column without an order of its own keeps the order used last; with
+    // none used yet, the table's own order.
+    if (m_index.Order(field)) m_currentSort = field;
+    const std::vector<int>* order = m_index.Order(m_currentSort);
+    const data::TFriend& favourites = Favourites();
+    const int count = favourites.RecordCount();
+    std::vector<int> rows;
+    if (order) {
+        rows = *order;
+    } else {
+        rows.resize(size_t(count));
+        for (int i = 0; i < count; ++i) rows[size_t(i)] = i;
+    }
+    if (descending) std::reverse(rows.begin(), rows.end());
+    m_sortedView->ClearRecords();
+    m_viewSource.clear();
+    for (int index : rows) {
+        if (index < 0 || index >= count) continue;
+        m_sortedView->AddFromRecordAt(favourites, index);
+        m_viewSource.push_back(index);
+    }
+    m_sortedView->First();
+    m_dataSource->SetDataSet(m_sortedView.get());
+}
+
+void TfrmFavourites::dbgFavouritesTitleClick(grid::TDBGColumn& column) {
+    m_titleClicked = true;
+    if (!m_index.Ready()) return;
+    const bool descending = column.Title().SortMarker() == SortedAscending;
+    grid::TDBGGridColumns& columns = dbgFavourites->Columns();
+    for (int i = 0; i < columns.Count(); ++i)
+        if (&columns[i] != &column) columns[i].Title().SetSortMarker(grid::TSortMarker::smNone);
+    column.Title().SetSortMarker(descending ? SortedDescending : SortedAscending);
+    SortByColumn(column.FieldName(), descending);
+}
+
+int TfrmFavourites::FavouriteIndexOfRow(int recordIndex) const {
+    const db::TDataSet* shown = m_dataSource->DataSet();
+    if (shown == m_sortedView.get())
+        return recordIndex >= 0 && size_t(recordIndex) < m_viewSource.size() ? m_viewSource[size_t(recordIndex)] : -1;
+    return recordIndex;
+}
+
+std::vector<int> TfrmFavourites::SelectedFavourites() const {
+    std::vector<int> result;
+    const db::TDataSet* shown = m_dataSource->DataSet();
+    const grid::TRecordmarkList& selected = dbgFavourites->SelectedRows();
+    if (dbgFavourites->Options().Has(grid::TDBGridOption::dgMultiSelect) && selected.Count() > 0) {
+        for (int i = 0; i < selected.Count(); ++i) result.push_back(FavouriteIndexOfRow(selected.Items(i).index));
+    } else if (shown && shown->RecNo() > 0) {
+        result.push_back(FavouriteIndexOfRow(shown->RecNo() - 1));
+    }
+    const int count = Favourites().RecordCount();
+    std::erase_if(result, [count](int index) { return index < 0 || index >= count; });
+    std::sort(result.begin(), result.end());
+    result.erase(std::unique(result.begin(), result.end()), result.end());
+    return result;
+}
+
+bool TfrmFavourites::SaveFavourites() {
+    try {
+        Favourites().Save();
+        return true;
+    } catch (const std::exception& error) {
+        platform::ShowInfoMessage(error.what());
+        return false;
+    }
+}
+
+void TfrmFavourites::btnDeleteClick() {
+    if (pcFavorites->currentWidget() == tsFavotiteQueues) {
+        if (m_expandedPerson) m_expandedPerson->Delete();
+        return;
+    }
+    data::TFriend& favourites = Favourites();
+    if (favourites.RecordCount() == 0) return;
+    const std::vector<int> chosen = SelectedFavourites();
+    if (chosen.empty()) return;
+    const std::string question =
+        chosen.size() == 1
+            ? "Удалить контакт \"" + data::TXMLTable::NodeText(favourites.RecordNode(chosen.front()), "Name") + "\"?"
+            : "Удалить выбранные контакты (" + std::to_string(chosen.size()) + ")?";
+    if (platform::MessageDlgEx(question) != platform::mrYes) return;
+    DetachData();
+    for (auto index = chosen.rbegin(); index != chosen.rend(); ++index) favourites.DeleteFriend(*index);
+    SaveFavourites();
+    RefreshFavourites();
+}
+
+void TfrmFavourites::btnClearClick() {
+    data::TFriend& favourites = Favourites();
+    if (favourites.RecordCount() == 0) return;
+    if (platform::MessageDlgEx("Удалить все контакты из избранных?") != platform::mrYes) return;
+    DetachData();
+    favourites.ClearRecords();
+    SaveFavourites();
+    RefreshFavourites();
+}
+
+void TfrmFavourites::dbgFavouritesDblClick() {
+    // A double click on a title arrives here after the title's click; the
+    // flag goes with the next press on a row, so that a later double click
+    // on a row is never taken for the title's.
+    if (m_titleClicked) {
+        m_titleClicked = false;
+        return;
+    }
+    OpenCurrentRow();
+}
+
+void TfrmFavourites::OpenCurrentRow() {
+    if (Favourites().RecordCount() == 0) return;
+    const auto* shown = dynamic_cast<const data::TXMLTable*>(m_dataSource->DataSet());
+    if (!shown || shown->RecNo() == 0) return;
+    OpenURL(shown->GetFieldValue("URL"));
+}
+
+void TfrmFavourites::btnShowClick() {
+    if (pcFavorites->currentWidget() == tsFavotiteQueues) {
+        if (m_expandedPerson) OpenURL(m_expandedPerson->URL());
+        return;
+    }
+    OpenCurrentRow();
+}
+
+void TfrmFavourites::OpenURL(const std::string& address) {
+    // A favourite's address comes from a page of the site: only web
+    // addresses go to the browser, never a local file or program.
+    const QUrl url(Q(address), QUrl::StrictMode);
+    if (IsWebAddress(url))
+        QDesktopServices::openUrl(url);
+    else
+        platform::ShowInfoMessage("Открываются только адреса http и https: " + address);
+}
+
+void TfrmFavourites::UpdateShowButton() {
+    btnShow->setEnabled(pcFavorites->currentWidget() != tsFavotiteQueues || m_expandedPerson);
+}
+
+void TfrmFavourites::EndPersonClick(TChatPerson& card) {
+    m_expandedPerson = card.ChatPersonStyle() == TChatPersonStyle::cpFull ? &card : nullptr;
+    UpdateShowButton();
+}
+
+void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
+    auto* friends = dynamic_cast<data::TFriend*>(&table);
+    if (!friends) return;
+    try {
+        friends->Save();
+    } catch (const std::exception& error) {
+        platform::ShowInfoMessage(error.what());
+    }
+    if (friends != &Favourites()) return;
+    // A card's record is gone: the grid, the count and the sort orders must
+    // not go on showing or pointing at it. The cards stay as the list left them.
+    DetachData();
+    m_index.Clear();
+    m_currentSort.clear();
+    m_sortedView->ClearRecords();
+    m_viewSource.clear();
+    ResetColumns();
+    friends->First();
+    m_dataSource->SetDataSet(friends);
+    lbCount->setText(QString::number(friends->RecordCount()));
+    tmrGenIndex->start();
+}
+
+void TfrmFavourites::LoadPersonPhoto(TChatPerson& card) {
+    if (card.HasPhoto()) return;
+    // Tried once per card, whatever the outcome: a profile without a photo,
+    // or one the site does not answer for, is not fetched again.
+    card.SetHasPhoto(true);
+    if (!IsWebAddress(QUrl(Q(card.URL()), QUrl::StrictMode))) return;
+    try {
+        TCursorGuard cursor(Qt::WaitCursor);
+        TSubmit submit;
+        web::TFindTags finder;
+        search::SetSitePage(finder, search::FetchSitePage(submit, card.URL()));
+        const web::THTMLTag* photo = finder.FindFirstTag("img", IsMediumPhotoImg);
+        if (!photo) return;
+        // An address relative to the profile page is taken from it.
+        const QUrl url = QUrl(Q(card.URL())).resolved(QUrl(Q(GetSmallPhotoURL(*photo))));
+        if (!IsWebAddress(url)) return;
+        const std::string address = url.toString(QUrl::FullyEncoded).toStdString();
+        m_imageLoader->SetURL(address);
+        m_imageLoader->SetImageType(PhotoImageType(address));
+        data::dmFriend().Settings().ProxyParams().ApplyToClient(m_imageLoader->Submit());
+        m_imageLoader->SetActive(true);
+        card.SetPersonPicture(m_imageLoader->Picture());
+        m_imageLoader->SetActive(false);
+    } catch (const std::exception& error) {
+        // The card simply stays without a photo.
+        qWarning("Photo of %s not loaded: %s", card.URL().c_str(), error.what());
+    }
+}
+
+} // namespace app

@@ -1,0 +1,463 @@
+#include "app/forms/TfrmMain.h"
+
+#include "app/forms/MainWindowPictures.h"
+#include "app/forms/TAboutBox.h"
+#include "app/forms/TfrmConditions.h"
+#include "app/forms/TfrmSettings.h"
+#include "data/ExportToHTML.h"
+#include "data/TCustomParams.h"
+#include "data/TdmFriend.h"
+#include "platform/MessageRoutines.h"
+#include "platform/ProgramDir.h"
+#include "search/TVelmora.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <exception>
+
+namespace app {
+
+namespace {
+
+constexpr int kStatusPanel1Width = 200;
+
+// Runs a handler at a Qt boundary: an error is shown, never thrown on.
+template <class F>
+void Guarded(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+    }
+}
+
+} // namespace
+
+std::function<bool(const QUrl& url)> TfrmMain::OpenUrl = [](const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+};
+
+TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_unique<search::TVelmora>()) {
+    setObjectName("frmMain");
+    setWindowTitle("Velmora");
+    setWindowIcon(ProgramIconPicture());
+    resize(673, 534);
+    CreateActions();
+    CreateLayout();
+    CreateMenus();
+    m_docking = std::make_unique<TDockedForms>(*this, splMain);
+
+    // FormCreate.
+    m_engine->OnProgress = [this](search::TFinderStateObject& sender) { FinderProgress(sender); };
+    m_engine->OnStop = [this](search::TFinderStateObject&) { FinderStopped(); };
+    m_engine->SetFoundFriendsFile((platform::ProgramDir() / "LoadedFriends.xml").string());
+    data::TdmFriend& dm = data::dmFriend();
+    ProgressBar->setMaximum(std::max(0, dm.Settings().PageCount()));
+    UpdateConnectionStatus();
+    Guarded([&dm] { dm.Friends().Load(); });
+    ShowConditionsTree();
+    if (dm.FirstRun()) acSettingsExecute();
+    else acFavoritesExecute();
+}
+
+TfrmMain::~TfrmMain() {
+    // The docked forms reach the engine: they go first.
+    if (TfrmConditions* conditions = ConditionsForm()) conditions->SetEngine(nullptr);
+    if (TfrmSettings* settings = SettingsForm()) settings->SetEngine(nullptr);
+    m_engine->OnProgress = nullptr;
+    m_engine->OnStop = nullptr;
+}
+
+void TfrmMain::CreateActions() {
+    ActionList = new platform::TActionList(this);
+    ActionList->setObjectName("ActionList");
+    FillMainWindowPictures(ActionList->Images());
+    auto add = [this](const char* name, const char* caption, const char* hint, int image,
+                      void (TfrmMain::*handler)()) {
+        platform::TAction* action = ActionList->Add(name, caption, hint, image);
+        if (handler) action->OnExecute = [this, handler](platform::TAction*) { Guarded([&] { (this->*handler)(); }); };
+        return action;
+    };
+    acSettings = add("acSettings", "Настройки", "Настройки", 1, &TfrmMain::acSettingsExecute);
+    acAbout = add("acAbout", "О программе", "О программе", 0, &TfrmMain::acAboutExecute);
+    acExit = add("acExit", "Выход", "Выход", 4, nullptr);
+    acExit->OnExecute = [this](platform::TAction*) { close(); };
+    acFiles = add("acFiles", "Файл", "Файл", -1, nullptr);
+    acFavorites = add("acFavorites", "Избранные", "Избранные", 6, &TfrmMain::acFavoritesExecute);
+    acHelp = add("acHelp", "Справка", "Справка", -1, nullptr);
+    acAdition = add("acAdition", "Дополнительно", "Дополнительно", -1, nullptr);
+    acAdition->setVisible(false);
+    acStartSearch = add("acStartSearch", "Старт", "Начать поиск", 2, &TfrmMain::acStartSearchExecute);
+    acStopSearch = add("acStopSearch", "Стоп", "Остановить поиск", 5, &TfrmMain::acStopSearchExecute);
+    acSuspendSearch = add("acSuspendSearch", "Пауза",
+                          "Сделать паузу в поиске для просмотра промежуточных результатов", 3,
+                          &TfrmMain::acSuspendSearchExecute);
+    acResumeSearch = add("acResumeSearch", "Продолж.", "Продолжить поиск после паузы", 4,
+                         &TfrmMain::acResumeSearchExecute);
+    acClearLoaded = add("acClearLoaded", "acClearLoaded", "", -1, nullptr);
+    acLoadedFriends = add("acLoadedFriends", "Найденные", "", -1, nullptr);
+    acFriends = add("acFriends", "Избранные", "", -1, nullptr);
+    acShowLoadedFriends = add("acShowLoadedFriends", "Показать", "", -1, &TfrmMain::acShowLoadedFriendsExecute);
+    acBrowseLoadedFriends = add("acBrowseLoadedFriends", "Открыть в браузере", "", -1,
+                                &TfrmMain::acBrowseLoadedFriendsExecute);
+    acBrowseFavorites = add("acBrowseFavorites", "Открыть в браузере", "", -1,
+                            &TfrmMain::acBrowseFavoritesExecute);
+    SetIdleActions();
+}
+
+void TfrmMain::CreateLayout() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ActionMainMenuBar = new QMenuBar(this);
+    ActionMainMenuBar->setObjectName("ActionMainMenuBar");
+    ActionMainMenuBar->setMaximumHeight(30);
+    layout->addWidget(ActionMainMenuBar);
+
+    ActionToolBar = new QToolBar(this);
+    ActionToolBar->setObjectName("ActionToolBar");
+    ActionToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ActionToolBar->setIconSize(QSize(16, 16));
+    ActionToolBar->setMaximumHeight(30);
+    for (QAction* action : {acStartSearch, acStopSearch, acSuspendSearch, acResumeSearch, acFavorites, acSettings,
+                            acAbout})
+        ActionToolBar->addAction(action);
+    layout->addWidget(ActionToolBar);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(4);
+    pnTree = new platform::TPanel(splitter);
+    pnTree->setObjectName("pnTree");
+    pnForm = new platform::TPanel(splitter);
+    pnForm->setObjectName("pnForm");
+    splitter->addWidget(pnTree);
+    splitter->addWidget(pnForm);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({244, 673 - 244 - 4});
+    splMain = splitter->handle(1);
+    splMain->setObjectName("splMain");
+    layout->addWidget(splitter, 1);
+
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setObjectName("ProgressBar");
+    ProgressBar->setFixedHeight(16);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setRange(0, 0);
+    ProgressBar->setValue(0);
+    layout->addWidget(ProgressBar);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setSizeGripEnabled(true);
+    // Panel 0 takes whatever width panel 1 (fixed) leaves, as the window is
+    // resized.
+    for (int i = 0; i < 2; ++i) {
+        m_statusPanels[i] = new QLabel(StatusBar);
+        m_statusPanels[i]->setFrameShape(QFrame::StyledPanel);
+        m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
+    }
+    m_statusPanels[0]->setMinimumWidth(0);
+    m_statusPanels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBar->addWidget(m_statusPanels[0], 1);
+    m_statusPanels[1]->setFixedWidth(kStatusPanel1Width);
+    StatusBar->addPermanentWidget(m_statusPanels[1]);
+    layout->addWidget(StatusBar);
+}
+
+void TfrmMain::CreateMenus() {
+    // Menu items show no pictures.
+    auto item = [](QMenu* menu, QAction* action, const QString& caption = {}) {
+        auto* shown = new QAction(caption.isEmpty() ? action->text() : caption, menu);
+        shown->setIconVisibleInMenu(false);
+        shown->setEnabled(action->isEnabled());
+        shown->setVisible(action->isVisible());
+        QObject::connect(action, &QAction::changed, shown, [shown, action] {
+            shown->setEnabled(action->isEnabled());
+            shown->setVisible(action->isVisible());
+        });
+        QObject::connect(shown, &QAction::triggered, action, [action] { static_cast<platform::TAction*>(action)->Execute(); });
+        menu->addAction(shown);
+    };
+    QMenu* files = ActionMainMenuBar->addMenu(acFiles->text());
+    QMenu* loaded = files->addMenu(acLoadedFriends->text());
+    item(loaded, acShowLoadedFriends);
+    item(loaded, acBrowseLoadedFriends);
+    QMenu* friends = files->addMenu(acFriends->text());
+    item(friends, acFavorites, "Показать");
+    item(friends, acBrowseFavorites);
+    item(files, acExit);
+    auto top = [this](QAction* action) {
+        auto* shown = ActionMainMenuBar->addAction(action->text());
+        shown->setVisible(action->isVisible());
+        connect(shown, &QAction::triggered, action, [action] { static_cast<platform::TAction*>(action)->Execute(); });
+        connect(action, &QAction::changed, shown, [shown, action] {
+            shown->setEnabled(action->isEnabled());
+            shown->setVisible(action->isVisible());
+        });
+    };
+    top(acFavorites);
+    top(acSettings);
+    top(acAdition);
+    QMenu* help = ActionMainMenuBar->addMenu(acHelp->text());
+    item(help, acAbout);
+
+    // The tool bar's context menu: two entries without handlers.
+    ActionToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* popup = new QMenu(this);
+    popup->setObjectName("ActionBarPopupMenu");
+    popup->addAction("Основное меню");
+    QAction* toolBarEntry = popup->addAction("Панель инструментов");
+    toolBarEntry->setCheckable(true);
+    toolBarEntry->setChecked(true);
+    connect(ActionToolBar, &QWidget::customContextMenuRequested, popup,
+            [this, popup](const QPoint& pos) { popup->popup(ActionToolBar->mapToGlobal(pos)); });
+}
+
+// --- docking ----------------------------------------------------------------
+
+TfrmConditions* TfrmMain::ConditionsForm() const { return m_docking->DockedAs<TfrmConditions>(pnTree); }
+TfrmSettings* TfrmMain::SettingsForm() const { return m_docking->DockedAs<TfrmSettings>(pnForm); }
+
+void TfrmMain::ShowConditionsTree() {
+    if (ConditionsForm()) return;
+    auto* form = dynamic_cast<TfrmConditions*>(m_docking->ShowDockedForm(pnTree, "TfrmConditions"));
+    m_conditions = form;
+    if (!form) return;
+    form->SetEngine(m_engine.get());
+    form->OnBeforeSaveFavourites = [this](QObject*) { DetachFavouritesData(); };
+    form->OnAfterSaveFavourites = [this](QObject*) { RefreshFavouritesForm(); };
+    form->OnLoadedChanged = [this](QObject*) { ResetNewCount(); };
+    form->OnAddToFavourites = [this](QObject* sender) { AddToFavourites(sender); };
+    Guarded([this] { m_engine->LoadFoundFriends(); });
+    form->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
+    form->FillLoadedList();
+    UpdateFoundStatus();
+}
+
+void TfrmMain::acSettingsExecute() {
+    if (SettingsForm()) return;
+    auto* form = dynamic_cast<TfrmSettings*>(m_docking->ShowDockedForm(pnForm, "TfrmSettings"));
+    if (!form) return;
+    form->SetEngine(m_engine.get());
+    form->OnSave = [this](TfrmSettings&) { SettingsApplied(); };
+}
+
+void TfrmMain::acFavoritesExecute() {
+    platform::TForm* docked = m_docking->DockedForm(pnForm);
+    if (docked && docked->ClassName() == "TfrmFavourites") return;
+    m_docking->ShowDockedForm(pnForm, "TfrmFavourites");
+}
+
+// The favourites page talks to the main window through these when it exists.
+void TfrmMain::DetachFavouritesData() {
+    if (platform::TForm* page = m_docking->DockedForm(pnForm)) QMetaObject::invokeMethod(page, "DetachData");
+}
+
+void TfrmMain::RefreshFavouritesForm() {
+    if (platform::TForm* page = m_docking->DockedForm(pnForm)) QMetaObject::invokeMethod(page, "RefreshFavourites");
+}
+
+void TfrmMain::AddToFavourites(QObject* sender) {
+    platform::TForm* page = m_docking->DockedForm(pnForm);
+    if (!page || page->ClassName() != "TfrmFavourites" || !qobject_cast<QListWidget*>(sender)) return;
+    data::TFriend& found = m_engine->FoundFriends();
+    data::TFriend& friends = data::dmFriend().Friends();
+    const std::string name = found.GetFieldValue("Name");
+    if (friends.FindByURL(found.GetFieldValue("URL"))) {
+        platform::ShowInfoMessage(name + " уже в избранных.");
+        return;
+    }
+    friends.AddFromCurrent(found);
+    friends.Save();
+    RefreshFavouritesForm();
+    m_statusPanels[0]->setText(QString::fromStdString(name + " добавлен(а) в избранные."));
+}
+
+// --- search -----------------------------------------------------------------
+
+void TfrmMain::SetIdleActions() {
+    acSettings->setEnabled(true);
+    acStartSearch->setEnabled(true);
+    acSuspendSearch->setEnabled(false);
+    acStopSearch->setEnabled(false);
+    acResumeSearch->setEnabled(false);
+}
+
+void TfrmMain::acStartSearchExecute() {
+    data::TdmFriend& dm = data::dmFriend();
+    if (dm.Settings().FinderServer().empty()) {
+        platform::ShowInfoMessage("Не задано имя сервера");
+        return;
+    }
+    TfrmConditions* conditions = ConditionsForm();
+    if (conditions) conditions->LockLoadedButtons(true);
+    if (TfrmSettings* settings = SettingsForm()) settings->LockSaveControls(true);
+    acSettings->setEnabled(false);
+    acStartSearch->setEnabled(false);
+    acStopSearch->setEnabled(true);
+    acSuspendSearch->setEnabled(true);
+    try {
+        if (conditions) conditions->StartSearch();
+        data::CopyProperties(dm.Settings(), m_engine->Params());
+        dm.Settings().Save();
+        dm.CarGroup().SaveToRegistry();
+        m_engine->LoadFoundFriends();
+        if (conditions) conditions->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
+        ProgressBar->setMaximum(std::max(0, dm.Settings().PageCount()));
+        m_engine->Start();
+    } catch (...) {
+        // Nothing was started: back to idle before the error is shown.
+        FinderStopped();
+        throw;
+    }
+}
+
+void TfrmMain::acStopSearchExecute() {
+    m_engine->Stop();
+    ProgressBar->setValue(0);
+}
+
+void TfrmMain::acSuspendSearchExecute() {
+    acSuspendSearch->setEnabled(false);
+    acResumeSearch->setEnabled(true);
+    m_engine->Suspend();
+    if (TfrmConditions* conditions = ConditionsForm()) conditions->RefreshLoadedList();
+}
+
+void TfrmMain::acResumeSearchExecute() {
+    acSuspendSearch->setEnabled(true);
+    acResumeSearch->setEnabled(false);
+    m_engine->Resume();
+}
+
+void TfrmMain::acShowLoadedFriendsExecute() {
+    if (TfrmConditions* conditions = ConditionsForm()) conditions->RefreshLoadedList();
+}
+
+std::string TfrmMain::ExportFileName() { return (platform::ProgramDir() / "~tmp.html").string(); }
+
+void TfrmMain::BrowseExport(const std::function<void(const std::string&)>& exportTo) {
+    const std::string path = ExportFileName();
+    exportTo(path);
+    if (!OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+        platform::ShowInfoMessage("Не удалось открыть " + path + " в браузере.");
+}
+
+void TfrmMain::acBrowseLoadedFriendsExecute() {
+    BrowseExport([this](const std::string& path) { m_engine->ExportFoundToHtml(path); });
+}
+
+void TfrmMain::acBrowseFavoritesExecute() {
+    BrowseExport([](const std::string& path) { data::ExportToHTML(data::dmFriend().Friends(), path); });
+}
+
+void TfrmMain::acAboutExecute() {
+    TAboutBox box(this);
+    box.exec();
+}
+
+void TfrmMain::FinderProgress(search::TFinderStateObject& sender) {
+    ProgressBar->setMaximum(std::max(0, sender.Max));
+    ProgressBar->setValue(std::clamp(sender.Position, 0, std::max(0, sender.Max)));
+    UpdateFoundStatus();
+}
+
+void TfrmMain::FinderStopped() {
+    if (TfrmSettings* settings = SettingsForm()) settings->LockSaveControls(false);
+    SetIdleActions();
+    Guarded([this] { m_engine->LoadFoundFriends(); });
+    if (TfrmConditions* conditions = ConditionsForm()) {
+        conditions->RefreshLoadedList();
+        conditions->LockLoadedButtons(false);
+    }
+    UpdateFoundStatus();
+}
+
+void TfrmMain::SettingsApplied() {
+    if (TfrmConditions* conditions = ConditionsForm()) conditions->RebuildActiveTree();
+    data::CopyProperties(m_engine->Params(), data::dmFriend().Settings());
+    UpdateConnectionStatus();
+}
+
+void TfrmMain::ResetNewCount() {
+    if (TfrmConditions* conditions = ConditionsForm())
+        conditions->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
+    UpdateFoundStatus();
+}
+
+void TfrmMain::UpdateFoundStatus() {
+    const int count = m_engine->FoundFriends().RecordCount();
+    const TfrmConditions* conditions = ConditionsForm();
+    const int baseline = conditions ? conditions->FoundBaseline() : 0;
+    m_statusPanels[0]->setText(QString("Найдено всего %1, новых %2").arg(count).arg(count - baseline));
+}
+
+void TfrmMain::UpdateConnectionStatus() {
+    m_statusPanels[1]->setText(data::dmFriend().Settings().ProxyParams().UseProxy() ? "Доступ в Интернет через прокси"
+                                                                                     : "Прямой доступ в Интернет");
+}
+
+QString TfrmMain::StatusText(int panel) const {
+    return panel == 0 || panel == 1 ? m_statusPanels[panel]->text() : QString();
+}
+
+// --- closing ------------------------------------------------------------------
+
+bool TfrmMain::FormCloseQuery() {
+    try {
+        return platform::ShowMessageQuery("Вы действительно желаете завершить работу с программой?",
+                                          platform::TMsgDlgType::mtInformation,
+                                          {platform::TMsgDlgBtn::mbYes, platform::TMsgDlgBtn::mbNo}) ==
+               platform::mrYes;
+    } catch (const std::exception& e) {
+        // The window closes all the same; the user hears why the question failed.
+        try {
+            platform::ShowInfoMessage(e.what());
+        } catch (...) {
+        }
+        return true;
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    // A search still under way is stopped here, which saves its hits: the
+    // engine frees nothing to disk on its own.
+    if (acStopSearch->isEnabled()) Guarded([this] { m_engine->Stop(); });
+    event->accept();
+}
+
+// --- action lookup --------------------------------------------------------------
+
+platform::TActionList* FindMainActionList() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() != "frmMain") continue;
+        if (auto* list = window->findChild<platform::TActionList*>("ActionList", Qt::FindDirectChildrenOnly))
+            return list;
+    }
+    return nullptr;
+}
+
+platform::TAction* FindAction(const platform::TActionList* list, std::string_view name) {
+    return list ? list->Find(name) : nullptr;
+}
+
+} // namespace app

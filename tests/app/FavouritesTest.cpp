@@ -1,0 +1,379 @@
+// The favourites page over profiles of the local site: the grid and its
+// sorting, the cards with photos fetched through the user's proxy, deleting
+// and clearing with the questions answered both ways, and what is opened in
+// the browser.
+#include "app/controls/TChatPerson.h"
+#include "app/controls/TChatPersonList.h"
+#include "app/controls/TImage.h"
+#include "app/forms/FormRegistration.h"
+#include "app/forms/TFavouritesIndex.h"
+#include "app/forms/TfrmFavourites.h"
+#include "data/TFriend.h"
+#include "data/TdmFriend.h"
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TMDBGrid.h"
+#include "image/ImageLoaders.h"
+#include "platform/ProgramDir.h"
+#include "platform/db/TDataSource.h"
+#include "support/ConfigHome.h"
+#include "support/MessageRecorder.h"
+#include "support/TempDir.h"
+#include "support/TinyProxy.h"
+#include "support/site/LocalSite.h"
+
+#include <QBuffer>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using app::TChatPerson;
+using app::TFavouritesIndex;
+using app::TfrmFavourites;
+using testsupport::HttpReply;
+using testsupport::SiteMember;
+
+namespace {
+
+// Stands in for the browser: records what the program asks to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    UrlRecorder() {
+        QDesktopServices::setUrlHandler("http", this, "Open");
+        QDesktopServices::setUrlHandler("https", this, "Open");
+        QDesktopServices::setUrlHandler("file", this, "Open");
+    }
+    ~UrlRecorder() override {
+        for (const char* scheme : {"http", "https", "file"}) QDesktopServices::unsetUrlHandler(scheme);
+    }
+    std::vector<std::string> opened;
+
+public slots:
+    void Open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
+};
+
+std::string Encode(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 95);
+    return bytes.toStdString();
+}
+
+class Favourites : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetProgramDir(dir.path());
+        dm = std::make_unique<data::TdmFriend>();
+        app::RegisterFormClasses();
+        image::RegisterImageLoaders();
+    }
+    void TearDown() override {
+        form.reset();
+        dm.reset();
+        platform::SetProgramDir({});
+    }
+
+    // A favourite of the local site, as a search stores it.
+    void Add(const std::string& login, const std::string& name, int age, const std::string& area, int photos,
+             int video = 0, const std::string& url = {}) {
+        dm->Friends().AddFriend(name, login, url.empty() ? site.ProfileAddress(login) : url, area, age, 1, 0,
+                                photos, video, 0, "");
+    }
+    void Open() {
+        dm->Friends().Save();
+        form = std::make_unique<TfrmFavourites>();
+        form->resize(686, 385);
+        form->show();
+    }
+    // "Friends.xml" as it is on disk.
+    std::vector<std::string> StoredLogins() const {
+        data::TFriend stored;
+        stored.LoadFromFile(dir / "Friends.xml");
+        std::vector<std::string> logins;
+        stored.FillStrings("Login", logins);
+        return logins;
+    }
+    std::vector<std::string> FolderFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+    // Clicks in the grid: titles are row 0, records from row 1, columns from 0.
+    void ClickGrid(int col, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+        QTest::mouseClick(form->dbgFavourites->viewport(), Qt::LeftButton, modifiers,
+                          form->dbgFavourites->CellRect(col, row).center());
+    }
+    // As the window system delivers one: press, release, press, double click, release.
+    void DoubleClickGrid(int col, int row) const {
+        ClickGrid(col, row);
+        QTest::mouseDClick(form->dbgFavourites->viewport(), Qt::LeftButton, {},
+                           form->dbgFavourites->CellRect(col, row).center());
+    }
+    // The logins the grid shows, in order.
+    std::vector<std::string> Shown() const {
+        std::vector<std::string> logins;
+        auto* shown = dynamic_cast<data::TXMLTable*>(form->dsrFavourites->DataSet());
+        if (shown) shown->FillStrings("Login", logins);
+        return logins;
+    }
+    std::vector<grid::TSortMarker> Markers() const {
+        std::vector<grid::TSortMarker> markers;
+        for (int i = 0; i < form->dbgFavourites->Columns().Count(); ++i)
+            markers.push_back(form->dbgFavourites->Columns()[i].Title().SortMarker());
+        return markers;
+    }
+    TChatPerson& Card(int index) const { return *form->PersonList()->Person(index); }
+    void ClickCard(int index) const {
+        TChatPerson& card = Card(index);
+        QTest::mouseClick(card.ChatPersonStyle() == app::TChatPersonStyle::cpFull ? static_cast<QWidget*>(card.lbPersonName1)
+                                                                                   : card.imgShortInfo,
+                          Qt::LeftButton);
+    }
+
+    testsupport::ConfigHome config;
+    testsupport::TempDir dir;
+    testsupport::MessageRecorder messages;
+    testsupport::LocalSite site;
+    std::unique_ptr<data::TdmFriend> dm;
+    std::unique_ptr<TfrmFavourites> form;
+};
+
+} // namespace
+
+TEST(FavouritesIndex, ComparisonsAreStrictWeakOrders) {
+    // Numbers: empty first, then by value (2 before 10, -1 before 0), then
+    // whatever is no number. The orders themselves are checked through the grid.
+    const std::vector<std::string> samples = {"10", "", "2", "abc", "-1", "2", "", "0", "x1", "99999999999"};
+    for (const auto& a : samples) {
+        EXPECT_EQ(TFavouritesIndex::CompareAsNumbers(a, a), 0) << a;
+        for (const auto& b : samples) {
+            const int ab = TFavouritesIndex::CompareAsNumbers(a, b);
+            EXPECT_EQ(ab < 0, TFavouritesIndex::CompareAsNumbers(b, a) > 0) << a << " " << b;
+            for (const auto& c : samples)
+                if (ab < 0 && TFavouritesIndex::CompareAsNumbers(b, c) < 0)
+                    EXPECT_LT(TFavouritesIndex::CompareAsNumbers(a, c), 0) << a << " " << b << " " << c;
+        }
+    }
+    EXPECT_LT(TFavouritesIndex::CompareAsText("анна", "Борис"), 0);
+    EXPECT_EQ(TFavouritesIndex::CompareAsText("АННА", "анна"), 0);
+}
+
+TEST_F(Favourites, TitlesSortEveryColumnBothWays) {
+    using L = std::vector<std::string>;
+    Add("v", "вера", 31, "Тверь", 10, 0);
+    Add("a", "Анна", 9, "", 2, 3);
+    Add("b", "борис", 31, "Москва", 0, 12);
+    Add("g", "Галина", 100, "Азов", 2, 1);
+    dm->Friends().RecordNode(1).child("RealUser").text().set("0");
+    dm->Friends().RecordNode(2).child("VipUser").text().set("1");
+    dm->Friends().RecordNode(3).child("Intim").text().set("1");
+    dm->Friends().RecordNode(2).child("PhotoCount").text().set("");
+    Open();
+    const L file = {"v", "a", "b", "g"};
+    ASSERT_EQ(form->dbgFavourites->Columns().Count(), 9);
+    EXPECT_EQ(form->dbgFavourites->Columns()[1].Title().Caption(), "Возраст");
+
+    // Until the orders are built a title click changes nothing.
+    EXPECT_TRUE(form->tmrGenIndex->isActive());
+    ClickGrid(0, 0);
+    EXPECT_EQ(form->dsrFavourites->DataSet(), &dm->Friends());
+    EXPECT_EQ(Markers(), std::vector<grid::TSortMarker>(9, grid::TSortMarker::smNone));
+    form->tmrGenIndexTimer();
+    EXPECT_FALSE(form->tmrGenIndex->isActive());
+
+    // "VIP" has no order: with nothing sorted before, the table's own order.
+    ClickGrid(5, 0);
+    EXPECT_EQ(Shown(), file);
+    ClickGrid(5, 0);
+    EXPECT_EQ(Shown(), (L{"g", "b", "a", "v"}));
+
+    const struct {
+        int col;
+        L ascending;
+    } cases[] = {
+        {0, {"a", "b", "v", "g"}},  {1, {"a", "v", "b", "g"}}, {2, {"a", "g", "b", "v"}}, {3, {"a", "b", "g", "v"}},
+        {4, {"a", "v", "b", "g"}},  {6, {"b", "a", "g", "v"}}, {7, {"v", "g", "a", "b"}}, {8, {"v", "a", "b", "g"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.col);
+        ClickGrid(c.col, 0);
+        EXPECT_EQ(Shown(), c.ascending);
+        const auto markers = Markers();
+        EXPECT_EQ(markers[size_t(c.col)], TfrmFavourites::SortedAscending);
+        EXPECT_EQ(std::count(markers.begin(), markers.end(), grid::TSortMarker::smNone), 8);
+        ClickGrid(c.col, 0);
+        EXPECT_EQ(Shown(), L(c.ascending.rbegin(), c.ascending.rend()));
+        EXPECT_EQ(Markers()[size_t(c.col)], TfrmFavourites::SortedDescending);
+        ClickGrid(c.col, 0);
+        EXPECT_EQ(Shown(), c.ascending);
+    }
+    // "VIP" now keeps the order used last.
+    ClickGrid(5, 0);
+    EXPECT_EQ(Shown(), cases[7].ascending);
+    EXPECT_EQ(Markers()[8], grid::TSortMarker::smNone);
+
+    // Deleting in the sorted view removes the rows chosen, then shows the table.
+    ClickGrid(0, 1);
+    ClickGrid(0, 4, Qt::ControlModifier);
+    EXPECT_EQ(form->SortedViewSource(), (std::vector<int>{0, 1, 2, 3}));
+    form->btnDelete->click();
+    EXPECT_EQ(messages.Texts().back(), "Удалить выбранные контакты (2)?");
+    EXPECT_EQ(StoredLogins(), (L{"a", "b"}));
+    EXPECT_EQ(Shown(), (L{"a", "b"}));
+    EXPECT_EQ(form->dsrFavourites->DataSet(), &dm->Friends());
+    EXPECT_FALSE(form->IndicesReady());
+}
+
+TEST_F(Favourites, ADoubleClickOpensTheRowUnlessItWasOnATitle) {
+    UrlRecorder browser;
+    Add("anna", "anna", 30, "Москва", 1);
+    Add("boris", "boris", 31, "Москва", 1);
+    Open();
+    form->tmrGenIndexTimer();
+    DoubleClickGrid(0, 0);  // on a title: sorts, opens nothing
+    EXPECT_TRUE(browser.opened.empty());
+    const std::vector<std::string> sorted = Shown();
+    DoubleClickGrid(0, 2);
+    ClickGrid(0, 0);  // a single title click (sorting the other way) ...
+    const std::vector<std::string> resorted = Shown();
+    DoubleClickGrid(0, 1);  // ... does not swallow the next double click on a row
+    EXPECT_EQ(browser.opened, (std::vector<std::string>{site.ProfileAddress(sorted[1]), site.ProfileAddress(resorted[0])}));
+}
+
+TEST_F(Favourites, CardsShowPhotosFetchedOnceThroughTheUsersProxy) {
+    testsupport::TinyProxy proxy;
+    auto& proxyParams = dm->Settings().ProxyParams();
+    proxyParams.SetUseProxy(true);
+    proxyParams.SetProxyServer(proxy.Host());
+    proxyParams.SetProxyPort(proxy.Port());
+
+    QImage red(46, 62, QImage::Format_RGB32);
+    red.fill(QColor(220, 30, 30));
+    QImage blue(30, 40, QImage::Format_RGB32);
+    blue.fill(QColor(20, 40, 230));
+    site.Add({SiteMember("anna").Name("Анна").Photos(3), SiteMember("boris").Name("Борис").Photos(1),
+              SiteMember("clara").Name("Клара"), SiteMember("dina").Name("Дина").Photos(2),
+              SiteMember("egor").Name("Егор").Photos(1)});
+    site.Server().Reply("/photos/anna_small.jpg", HttpReply::Page(Encode(red, "JPG"), "image/jpeg"));
+    // Boris's page names a PNG photo by a relative address; Dina's photo is
+    // missing; Egor's page fails.
+    site.Server().Reply("/boris/", HttpReply::Page("<html><img src=\"/photos/boris_medium.jpg.png\"></html>"));
+    site.Server().Reply("/photos/boris_small.jpg.png", HttpReply::Page(Encode(blue, "PNG"), "image/png"));
+    site.Server().Reply("/egor/", HttpReply::Status(500));
+    for (const char* login : {"anna", "boris", "clara", "dina", "egor"}) Add(login, login, 30, "Москва", 1);
+    Open();
+    form->pcFavorites->setCurrentWidget(form->tsFavotiteQueues);
+    ASSERT_EQ(form->PersonList()->Count(), 5);
+    EXPECT_FALSE(form->btnShow->isEnabled());
+
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 5; ++i) {
+            ClickCard(i);  // expands
+            ASSERT_EQ(form->ExpandedPerson(), &Card(i));
+            EXPECT_TRUE(form->btnShow->isEnabled());
+            EXPECT_TRUE(Card(i).HasPhoto());
+        }
+    const auto photo = [this](int i) { return Card(i).PersonPicture()->ToImage(); };
+    const QImage anna = photo(0);
+    ASSERT_EQ(anna.size(), red.size());
+    EXPECT_NEAR(qRed(anna.pixel(20, 30)), 220, 6);
+    EXPECT_NEAR(qBlue(anna.pixel(20, 30)), 30, 6);
+    EXPECT_EQ(photo(1).convertToFormat(QImage::Format_RGB32), blue);
+    const QImage noPhoto = photo(2);
+    EXPECT_NE(noPhoto.size(), red.size());
+    EXPECT_EQ(photo(3), noPhoto);
+    EXPECT_EQ(photo(4), noPhoto);
+
+    // Each profile page once, whatever came of it; every request through the proxy.
+    for (const char* login : {"anna", "boris", "clara", "dina", "egor"})
+        EXPECT_EQ(site.ProfileRequestCount(login), 1u) << login;
+    EXPECT_EQ(site.RequestCount("/photos/anna_small.jpg"), 1u);
+    EXPECT_EQ(site.RequestCount("/photos/boris_small.jpg.png"), 1u);
+    EXPECT_EQ(site.RequestCount("/photos/dina_small.jpg"), 1u);
+    for (const auto& request : site.Requests())
+        EXPECT_NE(request.Header("Via").find("tinyproxy"), std::string::npos) << request.target << proxy.Log();
+    EXPECT_TRUE(messages.Calls().empty());
+}
+
+TEST_F(Favourites, DeletingAndClearingAskFirstAndSaveTheFile) {
+    for (const char* login : {"anna", "boris", "clara", "dina"}) Add(login, login, 30, "Москва", 1);
+    Open();
+    EXPECT_EQ(form->lbCount->text(), "4");
+    const auto logins = std::vector<std::string>{"anna", "boris", "clara", "dina"};
+
+    // Table page: the current row, after the question.
+    dm->Friends().SetRecNo(2);
+    messages.SetAnswer(platform::mrNo);
+    form->btnDelete->click();
+    EXPECT_EQ(StoredLogins(), logins);
+    messages.SetAnswer(platform::mrYes);
+    form->btnDelete->click();
+    EXPECT_EQ(messages.Texts().back(), "Удалить контакт \"boris\"?");
+    EXPECT_EQ(StoredLogins(), (std::vector<std::string>{"anna", "clara", "dina"}));
+    EXPECT_EQ(form->lbCount->text(), "3");
+    EXPECT_EQ(form->PersonList()->Count(), 3);
+
+    // Cards page: the expanded card, after the card list's question.
+    form->pcFavorites->setCurrentWidget(form->tsFavotiteQueues);
+    form->btnDelete->click();  // no card expanded: nothing asked
+    EXPECT_EQ(messages.Calls().size(), 2u);
+    ClickCard(2);
+    messages.SetAnswer(platform::mrNo);
+    form->btnDelete->click();
+    EXPECT_EQ(StoredLogins().size(), 3u);
+    messages.SetAnswer(platform::mrYes);
+    form->btnDelete->click();
+    EXPECT_EQ(messages.Texts().back(), "Удалить контакт \"dina\"?");
+    EXPECT_EQ(StoredLogins(), (std::vector<std::string>{"anna", "clara"}));
+    EXPECT_EQ(form->lbCount->text(), "2");
+    EXPECT_EQ(form->ExpandedPerson(), nullptr);
+    EXPECT_FALSE(form->btnShow->isEnabled());
+
+    // Clearing.
+    messages.SetAnswer(platform::mrNo);
+    form->btnClear->click();
+    EXPECT_EQ(StoredLogins().size(), 2u);
+    messages.SetAnswer(platform::mrYes);
+    form->btnClear->click();
+    EXPECT_EQ(messages.Texts().back(), "Удалить все контакты из избранных?");
+    EXPECT_TRUE(StoredLogins().empty());
+    EXPECT_EQ(form->lbCount->text(), "0");
+    EXPECT_EQ(form->PersonList()->Count(), 0);
+    // Written through a temporary file renamed over the old one.
+    EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"Friends.xml"}));
+    form->btnClear->click();  // nothing left: nothing asked
+    EXPECT_EQ(messages.Calls().size(), 6u);
+}
+
+TEST_F(Favourites, OnlyWebAddressesAreOpenedInTheBrowser) {
+    UrlRecorder browser;
+    Add("anna", "anna", 30, "Москва", 1);
+    Add("evil", "evil", 30, "Москва", 1, 0, "file:///etc/passwd");
+    Add("tls", "tls", 30, "Москва", 1, 0, "https://site.example/tls/");
+    Open();
+    for (int row = 1; row <= 3; ++row) {
+        dm->Friends().SetRecNo(row);
+        form->btnShow->click();
+    }
+    form->pcFavorites->setCurrentWidget(form->tsFavotiteQueues);
+    ClickCard(1);
+    form->btnShow->click();
+    QTest::mouseClick(Card(2).imgQuestionnaire, Qt::LeftButton);
+    EXPECT_EQ(browser.opened, (std::vector<std::string>{site.ProfileAddress("anna"), "https://site.example/tls/",
+                                                        "https://site.example/tls/"}));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Открываются только адреса http и https: file:///etc/passwd",
+                                                          "Открываются только адреса http и https: file:///etc/passwd"}));
+}
+
+#include "FavouritesTest.moc"
