@@ -42,10 +42,10 @@ cat > "$XDG_CONFIG_HOME/Corvane/Tessel/registry.xml" <<XML
 </key></key></key></registry>
 XML
 
-xvfb-run -a -s "-screen 0 1024x700x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   "$0" & app=$!
   for i in $(seq 50); do wid=$(xdotool search --name "^Velmora$" 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.2; done
-  xdotool windowsize "$wid" 900 600
+  xdotool windowsize "$wid" 1120 660
   sleep 1.5
   # The first tool button is Start.
   xdotool mousemove --window "$wid" 14 40 click 1

@@ -3,6 +3,8 @@
 #include "image/TBitmapLoaders.h"
 #include "image/TJPEGLoader.h"
 #include "image/TPNGLoader.h"
+#include "image/gif/TGIFImage.h"
+#include "image/gif/TGIFLoader.h"
 
 namespace image {
 
@@ -11,7 +13,12 @@ void RegisterImageLoaders() {
     if (done) return;
     done = true;
     // Order matters: the registry asks loaders in registration order.
-    // GIF
+    // GIF: bitmaps saved as GIF and the photos shown are reduced with an
+    // octree and Burkes dithering.
+    static TGIFLoader gifLoader;
+    RegisterBitmapLoader(gifLoader);
+    DefaultDitherMode = TDitherMode::DitherBurkes;
+    DefaultColorReduction = TColorReduction::ReduceOctree;
     // PNG / MNG
     static TPNGLoader pngLoader;
     RegisterBitmapLoader(pngLoader);

@@ -3,6 +3,7 @@
 #include "image/TJPEGGraphic.h"
 #include "image/TMNGGraphic.h"
 #include "image/TPNGGraphic.h"
+#include "image/gif/TGIFImage.h"
 #include "platform/TPicture.h"
 
 namespace image {
@@ -17,6 +18,7 @@ void RegisterPictureFormats() {
                                  [] { return std::make_unique<TMNGGraphic>(); });
     TPicture::RegisterFileFormat("JPG", "JPEG Image File", [] { return std::make_unique<TJPEGGraphic>(); });
     TPicture::RegisterFileFormat("JPEG", "JPEG Image File", [] { return std::make_unique<TJPEGGraphic>(); });
+    TPicture::RegisterFileFormat("GIF", "GIF Image", [] { return std::make_unique<TGIFImage>(); });
 }
 
 } // namespace image

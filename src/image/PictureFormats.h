@@ -1,8 +1,7 @@
 #pragma once
 // Start-up registration of the image library's graphics with the picture
 // holder (platform::TPicture), so that any picture of the program loads
-// ".png", ".mng", ".jpg" and ".jpeg" files. Other graphics (the GIF image)
-// register themselves the same way through TPicture::RegisterFileFormat.
+// ".png", ".mng", ".jpg", ".jpeg" and ".gif" files.
 
 namespace image {
 

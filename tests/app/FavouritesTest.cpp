@@ -7,7 +7,9 @@
 #include "app/controls/TImage.h"
 #include "app/forms/FormRegistration.h"
 #include "app/forms/TFavouritesIndex.h"
+#include "app/forms/TfrmConditions.h"
 #include "app/forms/TfrmFavourites.h"
+#include "app/forms/TfrmMain.h"
 #include "data/TFriend.h"
 #include "data/TdmFriend.h"
 #include "grid/TColumnTitle.h"
@@ -15,7 +17,10 @@
 #include "grid/TDBGGridColumns.h"
 #include "grid/TMDBGrid.h"
 #include "image/ImageLoaders.h"
+#include "image/TBitmapLoaders.h"
+#include "image/TImageLoader.h"
 #include "platform/ProgramDir.h"
+#include "search/TVelmora.h"
 #include "platform/db/TDataSource.h"
 #include "support/ConfigHome.h"
 #include "support/MessageRecorder.h"
@@ -25,7 +30,9 @@
 
 #include <QBuffer>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -94,6 +101,7 @@ protected:
         form = std::make_unique<TfrmFavourites>();
         form->resize(686, 385);
         form->show();
+        page = form.get();
     }
     // "Friends.xml" as it is on disk.
     std::vector<std::string> StoredLogins() const {
@@ -111,29 +119,29 @@ protected:
     }
     // Clicks in the grid: titles are row 0, records from row 1, columns from 0.
     void ClickGrid(int col, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
-        QTest::mouseClick(form->dbgFavourites->viewport(), Qt::LeftButton, modifiers,
-                          form->dbgFavourites->CellRect(col, row).center());
+        QTest::mouseClick(page->dbgFavourites->viewport(), Qt::LeftButton, modifiers,
+                          page->dbgFavourites->CellRect(col, row).center());
     }
     // As the window system delivers one: press, release, press, double click, release.
     void DoubleClickGrid(int col, int row) const {
         ClickGrid(col, row);
-        QTest::mouseDClick(form->dbgFavourites->viewport(), Qt::LeftButton, {},
-                           form->dbgFavourites->CellRect(col, row).center());
+        QTest::mouseDClick(page->dbgFavourites->viewport(), Qt::LeftButton, {},
+                           page->dbgFavourites->CellRect(col, row).center());
     }
     // The logins the grid shows, in order.
     std::vector<std::string> Shown() const {
         std::vector<std::string> logins;
-        auto* shown = dynamic_cast<data::TXMLTable*>(form->dsrFavourites->DataSet());
+        auto* shown = dynamic_cast<data::TXMLTable*>(page->dsrFavourites->DataSet());
         if (shown) shown->FillStrings("Login", logins);
         return logins;
     }
     std::vector<grid::TSortMarker> Markers() const {
         std::vector<grid::TSortMarker> markers;
-        for (int i = 0; i < form->dbgFavourites->Columns().Count(); ++i)
-            markers.push_back(form->dbgFavourites->Columns()[i].Title().SortMarker());
+        for (int i = 0; i < page->dbgFavourites->Columns().Count(); ++i)
+            markers.push_back(page->dbgFavourites->Columns()[i].Title().SortMarker());
         return markers;
     }
-    TChatPerson& Card(int index) const { return *form->PersonList()->Person(index); }
+    TChatPerson& Card(int index) const { return *page->PersonList()->Person(index); }
     void ClickCard(int index) const {
         TChatPerson& card = Card(index);
         QTest::mouseClick(card.ChatPersonStyle() == app::TChatPersonStyle::cpFull ? static_cast<QWidget*>(card.lbPersonName1)
@@ -147,6 +155,7 @@ protected:
     testsupport::LocalSite site;
     std::unique_ptr<data::TdmFriend> dm;
     std::unique_ptr<TfrmFavourites> form;
+    TfrmFavourites* page = nullptr;  // the page the helpers act on
 };
 
 } // namespace
@@ -167,6 +176,41 @@ TEST(FavouritesIndex, ComparisonsAreStrictWeakOrders) {
     }
     EXPECT_LT(TFavouritesIndex::CompareAsText("анна", "Борис"), 0);
     EXPECT_EQ(TFavouritesIndex::CompareAsText("АННА", "анна"), 0);
+}
+
+TEST_F(Favourites, ASearchsHitsAddedInTheMainWindowShowAsRowsAndAsCardsWithPhotos) {
+    QImage green(46, 62, QImage::Format_RGB32);
+    green.fill(QColor(30, 200, 60));
+    for (const char* login : {"anna", "vera", "zoya"}) {
+        site.Add(SiteMember(login).Photos(2).Age(25));
+        site.Server().Reply(std::string("/photos/") + login + "_small.jpg", HttpReply::Page(Encode(green, "JPG")));
+    }
+    dm->Settings().SetFinderServer(site.Host());
+    dm->Settings().SetPageCount(1);
+    dm->Settings().Save();
+    dm.reset();
+    dm = std::make_unique<data::TdmFriend>();  // not a first start: the favourites are docked
+    app::TfrmMain window;
+    window.show();
+    page = window.Docking().DockedAs<TfrmFavourites>(window.pnForm);
+    ASSERT_NE(page, nullptr);
+    window.acStartSearch->Execute();
+    QElapsedTimer clock;
+    clock.start();
+    while (window.acStopSearch->isEnabled() && clock.elapsed() < 30000) QTest::qWait(5);
+    ASSERT_EQ(window.Engine().FoundFriends().RecordCount(), 3);
+
+    app::TfrmConditions* conditions = window.ConditionsForm();
+    conditions->lbxLoad->item(1)->setSelected(true);
+    conditions->btnAddToFavorites->click();  // one
+    conditions->btnAddAllToFavorites->click();  // the others
+    EXPECT_EQ(page->lbCount->text(), "3");
+    EXPECT_EQ(Shown().size(), 3u);
+    EXPECT_EQ(StoredLogins(), Shown());
+    page->pcFavorites->setCurrentWidget(page->tsFavotiteQueues);
+    ASSERT_EQ(page->PersonList()->Count(), 3);
+    ClickCard(2);
+    EXPECT_NEAR(qGreen(Card(2).PersonPicture()->ToImage().pixel(20, 30)), 200, 6);
 }
 
 TEST_F(Favourites, TitlesSortEveryColumnBothWays) {
@@ -264,21 +308,26 @@ TEST_F(Favourites, CardsShowPhotosFetchedOnceThroughTheUsersProxy) {
     blue.fill(QColor(20, 40, 230));
     site.Add({SiteMember("anna").Name("Анна").Photos(3), SiteMember("boris").Name("Борис").Photos(1),
               SiteMember("clara").Name("Клара"), SiteMember("dina").Name("Дина").Photos(2),
-              SiteMember("egor").Name("Егор").Photos(1)});
+              SiteMember("egor").Name("Егор").Photos(1), SiteMember("gina").Photos(1)});
     site.Server().Reply("/photos/anna_small.jpg", HttpReply::Page(Encode(red, "JPG"), "image/jpeg"));
     // Boris's page names a PNG photo by a relative address; Dina's photo is
     // missing; Egor's page fails.
     site.Server().Reply("/boris/", HttpReply::Page("<html><img src=\"/photos/boris_medium.jpg.png\"></html>"));
     site.Server().Reply("/photos/boris_small.jpg.png", HttpReply::Page(Encode(blue, "PNG"), "image/png"));
     site.Server().Reply("/egor/", HttpReply::Status(500));
-    for (const char* login : {"anna", "boris", "clara", "dina", "egor"}) Add(login, login, 30, "Москва", 1);
+    // Gina's photo is a 1 x 1 red GIF, shown once a GIF loader is registered.
+    site.Server().Reply("/gina/", HttpReply::Page("<img src=\"" + site.Url("/photos/gina_medium.jpg.GIF") + "\">"));
+    const char gif[] = "GIF89a\1\0\1\0\x80\0\0\xff\0\0\0\0\0,\0\0\0\0\1\0\1\0\0\2\2D\1\0;";
+    site.Server().Reply("/photos/gina_small.jpg.GIF", HttpReply::Page(std::string(gif, sizeof gif - 1), "image/gif"));
+    const char* const logins[] = {"anna", "boris", "clara", "dina", "egor", "gina"};
+    for (const char* login : logins) Add(login, login, 30, "Москва", 1);
     Open();
     form->pcFavorites->setCurrentWidget(form->tsFavotiteQueues);
-    ASSERT_EQ(form->PersonList()->Count(), 5);
+    ASSERT_EQ(form->PersonList()->Count(), 6);
     EXPECT_FALSE(form->btnShow->isEnabled());
 
     for (int round = 0; round < 2; ++round)
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 6; ++i) {
             ClickCard(i);  // expands
             ASSERT_EQ(form->ExpandedPerson(), &Card(i));
             EXPECT_TRUE(form->btnShow->isEnabled());
@@ -294,13 +343,22 @@ TEST_F(Favourites, CardsShowPhotosFetchedOnceThroughTheUsersProxy) {
     EXPECT_NE(noPhoto.size(), red.size());
     EXPECT_EQ(photo(3), noPhoto);
     EXPECT_EQ(photo(4), noPhoto);
+    bool gifLoader = true;
+    try {
+        image::BitmapLoaders().FindLoader("GIF");
+    } catch (const std::exception&) {
+        gifLoader = false;
+    }
+    if (gifLoader) EXPECT_EQ(photo(5).pixel(0, 0), qRgb(255, 0, 0));
+    else EXPECT_EQ(photo(5), noPhoto);
 
     // Each profile page once, whatever came of it; every request through the proxy.
-    for (const char* login : {"anna", "boris", "clara", "dina", "egor"})
-        EXPECT_EQ(site.ProfileRequestCount(login), 1u) << login;
+    for (const char* login : logins) EXPECT_EQ(site.ProfileRequestCount(login), 1u) << login;
     EXPECT_EQ(site.RequestCount("/photos/anna_small.jpg"), 1u);
     EXPECT_EQ(site.RequestCount("/photos/boris_small.jpg.png"), 1u);
     EXPECT_EQ(site.RequestCount("/photos/dina_small.jpg"), 1u);
+    EXPECT_EQ(site.RequestCount("/photos/gina_small.jpg.GIF"), 1u);
+    EXPECT_EQ(form->ImageLoader().ImageType(), "GIF");
     for (const auto& request : site.Requests())
         EXPECT_NE(request.Header("Via").find("tinyproxy"), std::string::npos) << request.target << proxy.Log();
     EXPECT_TRUE(messages.Calls().empty());

@@ -1,4 +1,5 @@
 // The image loader control against the local test server.
+#include "GifTestSupport.h"
 #include "JpegTestSupport.h"
 
 #include "image/ImageLoaders.h"
@@ -72,6 +73,25 @@ TEST_F(ImageLoaderControl, ShowsADownloadedPhotoAsLibjpegDecodesIt) {
     EXPECT_EQ(request.Header("Accept"), TImageLoader::AcceptTypes);
     EXPECT_EQ(request.Header("User-Agent"), std::string(TSubmit::AgentString));
     EXPECT_FALSE(loader.Submit().Connected());
+}
+
+TEST_F(ImageLoaderControl, ShowsADownloadedGifPhotoAsItsFirstFrame) {
+    std::vector<giftest::EncodeFrame> frames(2);
+    frames[0] = {0, 0, 12, 9, false, 0, -1, {}};
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) frames[0].Pixels.push_back(uint8_t((x + y) % 4));
+    frames[1] = {2, 2, 3, 3, false, 0, -1, std::vector<uint8_t>(9, 3)};
+    server.Reply("/photo.gif", HttpReply::Page(giftest::EncodeWithGiflib(12, 9, 2, frames), "image/gif"));
+    ASSERT_TRUE(Show("/photo.gif", "GIF"));
+    loader.resize(12, 9);
+    const QImage shown = loader.grab().toImage();
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) {
+            // The test tables' entry i: (v, v, 255 - v), v = i * 85.
+            const int v = (x + y) % 4 * 85;
+            ASSERT_EQ(loader.Picture().pixel(x, y), qRgb(v, v, 255 - v)) << x << "," << y;
+            ASSERT_EQ(shown.pixel(x, y), qRgb(v, v, 255 - v)) << x << "," << y;
+        }
 }
 
 TEST_F(ImageLoaderControl, AFailedPhotoClearsThePreviousOne) {

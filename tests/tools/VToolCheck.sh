@@ -42,6 +42,8 @@ expect 2 "no command" "$vtool" nonsense
 # One-line errors, exit 1.
 expect 1 "is a folder" "$vtool" tokenize "$work"
 expect 1 "^vtool decode: " "$vtool" decode "$work/missing.png"
+expect 1 "^vtool decode: " "$vtool" decode "$work/missing.gif" --frame 2
+expect 2 "usage: vtool decode" "$vtool" decode "$work/missing.gif" --frame last
 expect 1 "^vtool encode-gif: " "$vtool" encode-gif "$work/missing.png" "$work/out.gif"
 [ -e "$work/out.gif" ] && { echo "FAILED: encode-gif left a file after an error"; failures=$((failures + 1)); }
 

@@ -1,7 +1,10 @@
-// vtool decode FILE [--out OUT.ppm]
+// vtool decode FILE [--frame N] [--out OUT.ppm]
 // Loads FILE through the loader registry, chosen by its extension as the
 // program chooses, and prints "WIDTHxHEIGHT FORMAT" (the bitmap's pixel
-// format number: 3 palette, 5 16-bit grey, 6 24-bit, 7 32-bit). With --out
+// format number: 3 palette, 5 16-bit grey, 6 24-bit, 7 32-bit). A GIF with
+// --frame N gives frame N (from 0) composited as the screen shows it after
+// the frames before it, on the logical screen's background colour (format
+// 7); without --frame the loader gives the first frame. With --out
 // the pixels are written as a binary PPM (P6, 8-bit RGB): palettes expanded,
 // 16-bit grey as its high byte. A failure prints the error text on standard
 // error and exits with 1.
@@ -9,8 +12,10 @@
 
 #include "image/ImageLoaders.h"
 #include "image/TLinearBitmap.h"
+#include "image/gif/TGIFImage.h"
 #include "platform/AtomicFile.h"
 
+#include <QFile>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -42,16 +47,33 @@ std::string ToPPM(const image::TLinearBitmap& bitmap) {
     return out;
 }
 
+// Frame `index` of the GIF file, composited.
+void LoadGifFrame(const std::string& path, int index, image::TLinearBitmap& bitmap) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error(file.errorString().toStdString());
+    image::TGIFImage gif;
+    gif.LoadFromStream(file);
+    const QImage frame = image::TGIFPainter::CompositeFrame(gif, index, false);
+    if (frame.isNull()) throw std::runtime_error("No frame " + std::to_string(index));
+    bitmap.Assign(frame);
+}
+
 int Decode(const vtool::Args& args) {
-    const auto positional = vtool::Positional(args, {"--out"});
-    if (positional.size() != 1 || (vtool::HasFlag(args, "--out") && vtool::Option(args, "--out").empty())) {
-        std::fprintf(stderr, "usage: vtool decode FILE [--out OUT.ppm]\n");
+    const auto positional = vtool::Positional(args, {"--out", "--frame"});
+    const std::string frame = vtool::Option(args, "--frame");
+    const bool badFrame = vtool::HasFlag(args, "--frame") &&
+                          (frame.empty() || frame.find_first_not_of("0123456789") != std::string::npos || frame.size() > 6);
+    if (positional.size() != 1 || (vtool::HasFlag(args, "--out") && vtool::Option(args, "--out").empty()) || badFrame) {
+        std::fprintf(stderr, "usage: vtool decode FILE [--frame N] [--out OUT.ppm]\n");
         return 2;
     }
     image::RegisterImageLoaders();
     try {
         image::TLinearBitmap bitmap;
-        bitmap.LoadFromFile(positional[0]);
+        if (vtool::HasFlag(args, "--frame"))
+            LoadGifFrame(positional[0], std::stoi(frame), bitmap);
+        else
+            bitmap.LoadFromFile(positional[0]);
         if (!bitmap.Present()) throw std::runtime_error("Error in bitmap data");
         std::printf("%dx%d %d\n", bitmap.Width(), bitmap.Height(), static_cast<int>(bitmap.PixelFormat()));
         const std::string out = vtool::Option(args, "--out");
@@ -63,6 +85,6 @@ int Decode(const vtool::Args& args) {
     return 0;
 }
 
-const vtool::Register reg("decode", "FILE [--out OUT.ppm]", Decode);
+const vtool::Register reg("decode", "FILE [--frame N] [--out OUT.ppm]", Decode);
 
 } // namespace

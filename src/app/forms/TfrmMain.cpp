@@ -4,6 +4,7 @@
 #include "app/forms/FormGuards.h"
 #include "app/forms/TAboutBox.h"
 #include "app/forms/TfrmConditions.h"
+#include "app/forms/TfrmFavourites.h"
 #include "app/forms/TfrmSettings.h"
 #include "data/ExportToHTML.h"
 #include "data/TCustomParams.h"
@@ -44,7 +45,10 @@ TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_
     setObjectName("frmMain");
     setWindowTitle("Velmora");
     setWindowIcon(ProgramIconPicture());
-    resize(673, 534);
+    // The original's 673 x 534 was laid out for an 8-point font; with the
+    // desktop's larger default font the pages need more room to show
+    // without scroll bars.
+    resize(1120, 660);
     CreateActions();
     CreateLayout();
     CreateMenus();
@@ -55,7 +59,7 @@ TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_
     m_engine->OnStop = [this](search::TFinderStateObject&) { FinderStopped(); };
     m_engine->SetFoundFriendsFile((platform::ProgramDir() / "LoadedFriends.xml").string());
     data::TdmFriend& dm = data::dmFriend();
-    ProgressBar->setMaximum(std::max(0, dm.Settings().PageCount()));
+    SetProgressMax(dm.Settings().PageCount());
     UpdateConnectionStatus();
     Guarded([&dm] { dm.Friends().Load(); });
     ShowConditionsTree();
@@ -139,7 +143,7 @@ void TfrmMain::CreateLayout() {
     splitter->addWidget(pnForm);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({244, 673 - 244 - 4});
+    splitter->setSizes({380, 1120 - 380 - 4});
     splMain = splitter->handle(1);
     splMain->setObjectName("splMain");
     layout->addWidget(splitter, 1);
@@ -148,8 +152,7 @@ void TfrmMain::CreateLayout() {
     ProgressBar->setObjectName("ProgressBar");
     ProgressBar->setFixedHeight(16);
     ProgressBar->setTextVisible(false);
-    ProgressBar->setRange(0, 0);
-    ProgressBar->setValue(0);
+    SetProgressMax(0);
     layout->addWidget(ProgressBar);
 
     StatusBar = new QStatusBar(this);
@@ -249,23 +252,22 @@ void TfrmMain::acSettingsExecute() {
 }
 
 void TfrmMain::acFavoritesExecute() {
-    platform::TForm* docked = m_docking->DockedForm(pnForm);
-    if (docked && docked->ClassName() == "TfrmFavourites") return;
+    if (m_docking->DockedAs<TfrmFavourites>(pnForm)) return;
     m_docking->ShowDockedForm(pnForm, "TfrmFavourites");
 }
 
-// The favourites page talks to the main window through these when it exists.
+// The favourites page, when it is docked, follows changes made to the
+// favourites from the conditions form.
 void TfrmMain::DetachFavouritesData() {
-    if (platform::TForm* page = m_docking->DockedForm(pnForm)) QMetaObject::invokeMethod(page, "DetachData");
+    if (auto* page = m_docking->DockedAs<TfrmFavourites>(pnForm)) page->DetachData();
 }
 
 void TfrmMain::RefreshFavouritesForm() {
-    if (platform::TForm* page = m_docking->DockedForm(pnForm)) QMetaObject::invokeMethod(page, "RefreshFavourites");
+    if (auto* page = m_docking->DockedAs<TfrmFavourites>(pnForm)) page->RefreshFavourites();
 }
 
 void TfrmMain::AddToFavourites(QObject* sender) {
-    platform::TForm* page = m_docking->DockedForm(pnForm);
-    if (!page || page->ClassName() != "TfrmFavourites" || !qobject_cast<QListWidget*>(sender)) return;
+    if (!m_docking->DockedAs<TfrmFavourites>(pnForm) || !qobject_cast<QListWidget*>(sender)) return;
     data::TFriend& found = m_engine->FoundFriends();
     data::TFriend& friends = data::dmFriend().Friends();
     const std::string name = found.GetFieldValue("Name");
@@ -309,7 +311,7 @@ void TfrmMain::acStartSearchExecute() {
         dm.CarGroup().SaveToRegistry();
         m_engine->LoadFoundFriends();
         if (conditions) conditions->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
-        ProgressBar->setMaximum(std::max(0, dm.Settings().PageCount()));
+        SetProgressMax(dm.Settings().PageCount());
         m_engine->Start();
     } catch (...) {
         // Nothing was started: back to idle before the error is shown.
@@ -362,9 +364,15 @@ void TfrmMain::acAboutExecute() {
     box.exec();
 }
 
+// A range of 0 would make Qt's bar an endless "busy" animation; an empty
+// bar is what nothing to do looks like.
+void TfrmMain::SetProgressMax(int max) {
+    ProgressBar->setRange(0, std::max(1, max));
+}
+
 void TfrmMain::FinderProgress(search::TFinderStateObject& sender) {
-    ProgressBar->setMaximum(std::max(0, sender.Max));
-    ProgressBar->setValue(std::clamp(sender.Position, 0, std::max(0, sender.Max)));
+    SetProgressMax(sender.Max);
+    ProgressBar->setValue(std::clamp(sender.Position, 0, ProgressBar->maximum()));
     UpdateFoundStatus();
 }
 

@@ -114,6 +114,7 @@ private:
     void CreateMenus();
     void CreateLayout();
     void ShowConditionsTree();
+    void SetProgressMax(int max);
     void UpdateFoundStatus();
     void UpdateConnectionStatus();
     void FinderProgress(search::TFinderStateObject& sender);

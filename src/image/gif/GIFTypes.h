@@ -38,7 +38,8 @@ using TGIFWarningEvent =
 // Stages of a long operation reported through OnProgress.
 enum class TProgressStage : uint8_t { psStarting, psRunning, psEnding };
 // Sender, stage, percent done, whether the picture should be redrawn now,
-// and a message ("Rendering...", "Converting...").
+// and a message ("Rendering...", "Converting..."); the sender is null for
+// the image itself.
 using TGIFProgressEvent = std::function<void(platform::TPersistent* sender, TProgressStage stage, int percent,
                                              bool redrawNow, const std::string& message)>;
 

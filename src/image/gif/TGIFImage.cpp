@@ -18,7 +18,14 @@ void GIFImageWarning(TGIFImage* image, platform::TPersistent* sender, TGIFSeveri
 
 TGIFImage::TGIFImage() : m_header(this), m_images(this) {}
 
-TGIFImage::~TGIFImage() { m_images.Clear(); }
+TGIFImage::~TGIFImage() {
+    StopPainters();
+    // A painter that could not be stopped (it is inside one of its handlers)
+    // must not reach back into a freed image.
+    for (TGIFPainter* painter : m_painters) painter->DetachImage();
+    m_painters.clear();
+    m_images.Clear();
+}
 
 bool TGIFImage::IsTransparent() const {
     for (const auto& frame : m_images)
@@ -29,6 +36,8 @@ bool TGIFImage::IsTransparent() const {
 }
 
 void TGIFImage::Clear() {
+    StopPainters();
+    FreeBitmap();
     m_images.Clear();
     m_header.ColorMap().Clear();
     m_header.SetWidth(0);
@@ -37,6 +46,35 @@ void TGIFImage::Clear() {
     // when the image is written.
     m_header.SetPackedFields(0);
     m_globalPalette = {};
+}
+
+void TGIFImage::FitScreenToFrames() {
+    int width = m_header.Width();
+    int height = m_header.Height();
+    for (const auto& frame : m_images) {
+        width = std::max(width, frame->Left() + frame->Width());
+        height = std::max(height, frame->Top() + frame->Height());
+    }
+    m_header.SetWidth(width);
+    m_header.SetHeight(height);
+}
+
+void TGIFImage::SetWidth(int value) {
+    for (const auto& frame : m_images)
+        if (frame->Left() + frame->Width() > value) RaiseGIFError(SScreenWidthTooSmall);
+    if (value == Width()) return;
+    m_header.SetWidth(value);
+    FreeBitmap();
+    Changed();
+}
+
+void TGIFImage::SetHeight(int value) {
+    for (const auto& frame : m_images)
+        if (frame->Top() + frame->Height() > value) RaiseGIFError(SScreenHeightTooSmall);
+    if (value == Height()) return;
+    m_header.SetHeight(value);
+    FreeBitmap();
+    Changed();
 }
 
 void TGIFImage::SetReductionBits(int value) { m_reductionBits = std::clamp(value, 1, 8); }
@@ -52,6 +90,7 @@ TGIFPalette TGIFImage::Palette() {
         bool& flag;
         ~Guard() { flag = false; }
     } guard{m_paletteGuard};
+    if (!m_bitmap.isNull() && !m_bitmap.colorTable().isEmpty()) return m_bitmap.colorTable();
     if (!m_globalPalette.isEmpty()) return m_globalPalette;
     if (DoDither()) {
         m_globalPalette = WebPalette();
@@ -63,7 +102,15 @@ TGIFPalette TGIFImage::Palette() {
     return m_globalPalette;
 }
 
-void TGIFImage::SetPalette(const TGIFPalette& value) { m_globalPalette = value; }
+void TGIFImage::SetPalette(const TGIFPalette& value) {
+    if (value == m_globalPalette) return;
+    m_globalPalette = value;
+    if (!m_bitmap.isNull() && m_bitmap.colorTable() != value) {
+        FreeBitmap();
+        m_paletteModified = true;
+        Changed();
+    }
+}
 
 void TGIFImage::Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
                          const std::string& message) const {
@@ -121,18 +168,9 @@ void TGIFImage::LoadFromStream(QIODevice& stream) {
     try {
         m_header.LoadFromStream(stream);
         m_images.LoadFromStream(stream, this);
-
         // A frame that reaches past the logical screen widens it, so that
         // every frame can be drawn whole.
-        int width = m_header.Width();
-        int height = m_header.Height();
-        for (const auto& frame : m_images) {
-            width = std::max(width, frame->Left() + frame->Width());
-            height = std::max(height, frame->Top() + frame->Height());
-        }
-        m_header.SetWidth(width);
-        m_header.SetHeight(height);
-
+        FitScreenToFrames();
         TGIFTrailer(this).LoadFromStream(stream);
     } catch (...) {
         if (!stream.isSequential()) stream.seek(start);

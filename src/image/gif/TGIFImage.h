@@ -1,24 +1,33 @@
 #pragma once
-// A GIF image as a tree of blocks: the header (logical screen and global
-// colour table), the frames with their extensions, and the trailer, read from
-// a stream and written back to one. Every block reports damaged but readable
-// data here, and the image passes it on to OnWarning; errors are
+// The GIF graphic: a GIF image as a tree of blocks (the header with the
+// logical screen and global colour table, the frames with their extensions,
+// the trailer), read from a stream and written back to one, drawn as a still
+// frame or as an animation (TGIFPainter), copied to and from other graphics,
+// optimised, and moved through the clipboard. Every block reports damaged but
+// readable data here, and the image passes it on to OnWarning; errors are
 // GIFExceptions.
 //
-// This is the part of the image that reading and writing need. Drawing and
-// the conversions build on it.
+// Drawing and the copies to bitmaps build caches (the composite bitmap, the
+// palette, the frames' rendered bitmaps); the const overrides of the graphic
+// interface do that on an image that is not itself const.
 
 #include "image/gif/ColorReduction.h"
 #include "image/gif/GIFCompress.h"
 #include "image/gif/GIFTypes.h"
 #include "image/gif/TGIFHeader.h"
 #include "image/gif/TGIFImageList.h"
+#include "image/gif/TGIFPainter.h"
+#include "platform/TGraphic.h"
 
+#include <QImage>
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+class QClipboard;
 class QIODevice;
+class QMimeData;
 
 namespace image {
 
@@ -35,8 +44,26 @@ inline constexpr uint16_t DrawTile = 0x0100;
 inline constexpr uint16_t DrawDither = 0x0200;
 inline constexpr uint16_t DrawAutoDither = 0x0400;
 
+// The colour that means "none" (the painter then takes the logical screen's
+// background colour).
+inline constexpr TColor clNone = 0x1FFFFFFF;
+
+// Options of Optimize.
+inline constexpr uint8_t ooCrop = 0x01;
+inline constexpr uint8_t ooMerge = 0x02;
+inline constexpr uint8_t ooCleanup = 0x04;
+inline constexpr uint8_t ooColorMap = 0x08;
+inline constexpr uint8_t ooReduceColors = 0x10;
+
+// The clipboard's MIME type of GIF data.
+inline constexpr const char* GIFMimeType = "image/gif";
+
 // Unit options: the settings new images start with.
 inline uint16_t DefaultDrawOptions = 0x068F;
+inline int DefaultAnimationSpeed = 100;
+// Render every frame while it is read (frames are rendered on first use
+// otherwise); the "Loading..." progress then asks for a redraw.
+inline bool BuildBitmapOnLoad = false;
 inline TColorReduction DefaultColorReduction = TColorReduction::ReduceCube216;
 inline int DefaultReductionBits = 8;
 inline TDitherMode DefaultDitherMode = TDitherMode::DitherNone;
@@ -44,14 +71,13 @@ inline TDitherMode DefaultDitherMode = TDitherMode::DitherNone;
 // DrawAutoDither keeps frames in their own colours.
 inline bool DoAutoDither = false;
 
-class TGIFImage {
+class TGIFImage : public platform::TGraphic {
 public:
     TGIFImage();
-    TGIFImage(const TGIFImage&) = delete;
-    TGIFImage& operator=(const TGIFImage&) = delete;
-    virtual ~TGIFImage();
+    // Stops the painters still running.
+    ~TGIFImage() override;
 
-    std::string ClassName() const { return "TGIFImage"; }
+    std::string ClassName() const override { return "TGIFImage"; }
 
     TGIFHeader& Header() { return m_header; }
     const TGIFHeader& Header() const { return m_header; }
@@ -61,24 +87,33 @@ public:
     const TGIFGlobalColorMap& GlobalColorMap() const { return m_header.ColorMap(); }
 
     // The logical screen's size.
-    int Width() const { return m_header.Width(); }
-    int Height() const { return m_header.Height(); }
+    int Width() const override { return m_header.Width(); }
+    int Height() const override { return m_header.Height(); }
+    // A frame reaching past the new size raises GIFException "Image width
+    // too small for contained frames" (or height), and nothing changes.
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
     // True when there are no frames.
-    bool Empty() const { return m_images.Count() == 0; }
+    bool Empty() const override { return m_images.Count() == 0; }
     // True when some frame's graphic control extension has the transparent bit.
     bool IsTransparent() const;
 
-    // Frees every frame, empties the global table and makes the logical
-    // screen 0 x 0.
+    // Stops the painters, frees every frame and the composite bitmap,
+    // empties the global table and makes the logical screen 0 x 0.
     void Clear();
+    // Appends a frame made from `source` (see TGIFSubImage::Assign) and
+    // returns its index; the logical screen grows to hold it.
+    int Add(const platform::TGraphic& source);
+    int Add(const QImage& source);
+    // Appends `frame` as it is (it must belong to this image).
+    int Add(std::unique_ptr<TGIFSubImage> frame);
 
     // Replaces the image with the GIF at the stream's position: header,
-    // frames (every frame decoded), trailer. The logical screen then grows to
-    // hold every frame. On an error the stream goes back to where reading
-    // began and the GIFException passes on; the frames read before it stay.
-    // Progress "Loading...": starting, running after each frame (by the
-    // stream position), ending (percent 0 when an error passes).
-    void LoadFromStream(QIODevice& stream);
+    // frames (every frame decoded, with "Loading..." progress after each),
+    // trailer. The logical screen then grows to hold every frame. On an
+    // error the stream goes back to where reading began and the GIFException
+    // passes on; the frames read before it stay.
+    void LoadFromStream(QIODevice& stream) override;
 
     // The version a writer must put in the header: the highest any frame
     // (or the header) needs; gvUnknown without frames.
@@ -99,10 +134,66 @@ public:
     // not in color table"; a device that does not take every byte raises
     // EInOutError "Stream write error". Progress "Saving...": starting,
     // running after each frame, ending (percent 0 when an error passes).
-    void SaveToStream(QIODevice& stream) const;
+    void SaveToStream(QIODevice& stream) const override;
     // The same into a file, which is replaced only when all of it was
     // written (see TGIFItem::SaveToFile); on an error it is left as it was.
-    void SaveToFile(const std::string& fileName) const;
+    void SaveToFile(const std::string& fileName) const override;
+
+    // A GIF image is copied frame by frame with its header and drawing
+    // settings (this image keeps its own event handlers); any other graphic
+    // becomes one frame; an empty graphic empties the image.
+    void Assign(const platform::TGraphic& source) override;
+    // Another GIF image is assigned from this one; other graphics as the
+    // base does.
+    void AssignTo(platform::TGraphic& dest) const override;
+    // `dest` receives the composite bitmap (a null image when empty).
+    void AssignTo(QImage& dest) const override;
+    // The picture as a still bitmap: the first frame's rendered bitmap when
+    // it covers the logical screen, else the first frame drawn at its place
+    // on a screen-sized bitmap filled with the background colour. Built on
+    // first use; a null image for an empty image. While an animation paints
+    // into it, it holds the frame shown last.
+    const QImage& Bitmap();
+
+    // Draws the picture stretched into `rect`: an image of several frames
+    // with DrawAnimate starts an animation (asynchronous with DrawAsync),
+    // otherwise the frame ForceFrame (else the first) is drawn. Nothing for
+    // an empty image or while the image is already drawing.
+    void Draw(QPainter& canvas, const QRect& rect) const override;
+    // Makes a painter of the image for `device` (or the active painter
+    // `external` on it) in `rect`. A one-frame image is never animated. An
+    // asynchronous painter is returned for the caller to Start (it deletes
+    // itself when it ends); a synchronous one runs at once and null is
+    // returned, as for an empty image or rectangle.
+    TGIFPainter* StartPainter(TGIFPainter** painterRef, QPaintDevice* device, uint16_t options, const QRect& rect,
+                              QPainter* external = nullptr);
+    // Stops every painter of the image and frees the composite bitmap.
+    void StopPainters();
+    // Stops the painter Draw started.
+    void PaintStop();
+    // The painters running now.
+    const std::vector<TGIFPainter*>& Painters() const { return m_painters; }
+
+    // Shrinks the image for writing; `options` is a set of the oo... bits:
+    // colour tables sorted by use (ooColorMap), unused transparency and
+    // needless disposal dropped (ooCleanup), pixels that repeat the frame
+    // below made transparent (ooMerge), transparent borders cropped and
+    // frames left empty removed (ooCrop), needless extensions dropped
+    // (ooCleanup). What the animation shows stays the same. Without
+    // ooCleanup, ooReduceColors with ReduceUserPalette raises "Invalid
+    // reduction method". Nothing for an empty image.
+    void Optimize(uint8_t options, TColorReduction colorReduction, TDitherMode ditherMode, int reductionBits);
+
+    // Puts the GIF file under GIFMimeType and the composite bitmap as an
+    // image into `data`; nothing for an empty image. A failed write raises
+    // GIFException "Failed to store GIF on clipboard".
+    void SaveToClipboardFormat(QMimeData& data) const;
+    // Reads GIF data, else an image, from `data` (the clipboard's when
+    // null); anything else raises EConvertError "Unsupported clipboard
+    // format".
+    void LoadFromClipboardFormat(const QMimeData* data);
+    // The same through the application clipboard.
+    void SaveToClipboard(QClipboard& clipboard) const;
 
     // Receives the warnings of reading; unset, they are dropped.
     const TGIFWarningEvent& OnWarning() const { return m_onWarning; }
@@ -136,14 +227,35 @@ public:
     bool PaletteModified() const { return m_paletteModified; }
     void SetPaletteModified(bool value) { m_paletteModified = value; }
 
+    // Painting settings: the speed of animations in percent (0 stops an
+    // asynchronous one until it is stopped), the frame drawn when not
+    // animating (-1: the first), and the colour restoring to background shows
+    // (clNone: the logical screen's background colour).
+    int AnimationSpeed() const { return m_animationSpeed; }
+    void SetAnimationSpeed(int value) { m_animationSpeed = value; }
+    int ForceFrame() const { return m_forceFrame; }
+    void SetForceFrame(int value) { m_forceFrame = value; }
+    TColor BackgroundColor() const { return m_backgroundColor; }
+    void SetBackgroundColor(TColor value) { m_backgroundColor = value; }
+    // Handlers given to every painter this image starts.
+    TGIFPainterEvent OnStartPaint, OnPaint, OnAfterPaint, OnLoop, OnEndPaint;
+    // The clock of the painters this image starts; the system clock when null.
+    void SetPainterClock(TGIFPainterClock* clock) { m_painterClock = clock; }
+
     // Receives the progress of long operations of the image and its frames;
     // the sender is null for the image itself.
+    const TGIFProgressEvent& OnProgress() const { return m_onProgress; }
     void SetOnProgress(TGIFProgressEvent handler) { m_onProgress = std::move(handler); }
     void Progress(platform::TPersistent* sender, TProgressStage stage, int percent, bool redrawNow,
                   const std::string& message) const;
     // Called when the picture changed; unset, nothing happens.
+    const std::function<void()>& OnChange() const { return m_onChange; }
     void SetOnChange(std::function<void()> handler) { m_onChange = std::move(handler); }
     virtual void Changed();
+
+    // Called by a painter after it painted a frame, and when it ends.
+    void PainterPainted(TGIFPainter& painter);
+    void RemovePainter(TGIFPainter* painter);
 
     // Called by a frame before it allocates its pixels while the image
     // loads: all frames of one load together may hold at most the library's
@@ -155,6 +267,11 @@ public:
     void ReleaseFrameBytes(int64_t bytes) { m_loadingBytes -= std::min(bytes, m_loadingBytes); }
 
 private:
+    void DrawImage(QPainter& canvas, const QRect& rect);
+    void PaintComposite(QPainter& canvas, const QRect& rect);
+    void FitScreenToFrames();
+    void FreeBitmap() { m_bitmap = QImage(); }
+
     TGIFHeader m_header;
     TGIFImageList m_images;
     TGIFWarningEvent m_onWarning;
@@ -169,6 +286,14 @@ private:
     TGIFProgressEvent m_onProgress;
     std::function<void()> m_onChange;
     TGIFCompression m_compression = DefaultCompressionMethod;
+    bool m_drawing = false;
+    QImage m_bitmap;
+    std::vector<TGIFPainter*> m_painters;
+    TGIFPainter* m_drawPainter = nullptr;
+    TGIFPainterClock* m_painterClock = nullptr;
+    int m_animationSpeed = DefaultAnimationSpeed;
+    int m_forceFrame = -1;
+    TColor m_backgroundColor = clNone;
 };
 
 } // namespace image

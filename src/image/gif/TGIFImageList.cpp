@@ -24,7 +24,7 @@ void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
         if (m_image) {
             const qint64 size = stream.size();
             const int percent = size > 0 ? static_cast<int>(std::min<qint64>(100, stream.pos() * 100 / size)) : 0;
-            m_image->Progress(this, TProgressStage::psRunning, percent, false, SLoading);
+            m_image->Progress(this, TProgressStage::psRunning, percent, BuildBitmapOnLoad, SLoading);
         }
     }
 }

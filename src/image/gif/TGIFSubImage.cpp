@@ -180,6 +180,7 @@ void TGIFSubImage::LoadFromStream(QIODevice& stream) {
     }
 
     DecompressFrame(*this, stream);
+    if (BuildBitmapOnLoad) Bitmap();
 }
 
 } // namespace image

@@ -1,0 +1,417 @@
+// TGIFImage as a graphic: the composite bitmap, drawing (still frames and
+// animations), copies to and from other graphics, the optimiser and the
+// clipboard.
+
+#include "image/gif/TGIFImage.h"
+
+#include "image/gif/GIFException.h"
+#include "image/gif/TGIFAppExtNSLoop.h"
+#include "image/gif/TGIFCommentExtension.h"
+#include "image/gif/TGIFGraphicControlExtension.h"
+#include "image/gif/TGIFTextExtension.h"
+#include "image/gif/TGIFUnknownAppExtension.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPaintDevice>
+#include <QPainter>
+#include <algorithm>
+
+namespace image {
+
+namespace {
+
+int Disposal(const TGIFSubImage& frame) {
+    const TGIFGraphicControlExtension* gce = frame.GraphicControlExtension();
+    return gce ? gce->Disposal() : 0;
+}
+
+// True when some pixel of a transparent frame is not its transparent index.
+bool HasOpaquePixel(const TGIFSubImage& frame) {
+    const uint8_t t = frame.GraphicControlExtension()->TransparentColorIndex();
+    const uint8_t* data = frame.Data();
+    return std::any_of(data, data + frame.DataSize(), [t](uint8_t p) { return p != t; });
+}
+
+} // namespace
+
+// ---- composite bitmap and drawing ----
+
+const QImage& TGIFImage::Bitmap() {
+    if (!m_bitmap.isNull() || Empty()) return m_bitmap;
+    TGIFSubImage& first = m_images[0];
+    if (!first.Empty() && first.Width() == Width() && first.Height() == Height()) {
+        m_bitmap = first.Bitmap();
+        return m_bitmap;
+    }
+    QImage bitmap(Width(), Height(), QImage::Format_RGB32);
+    if (bitmap.isNull()) return m_bitmap;
+    // What the first frame does not cover shows the background, as it would
+    // on the screen.
+    bitmap.fill(TGIFPainter::BackgroundColorOf(*this));
+    if (!first.Empty()) {
+        QPainter canvas(&bitmap);
+        first.Draw(canvas, bitmap.rect(), false, false);
+    }
+    m_bitmap = bitmap;
+    return m_bitmap;
+}
+
+void TGIFImage::AssignTo(QImage& dest) const { dest = const_cast<TGIFImage*>(this)->Bitmap(); }
+
+void TGIFImage::Draw(QPainter& canvas, const QRect& rect) const { const_cast<TGIFImage*>(this)->DrawImage(canvas, rect); }
+
+void TGIFImage::PaintComposite(QPainter& canvas, const QRect& rect) {
+    if (m_bitmap.isNull()) return;
+    const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (m_drawOptions & DrawTile) {
+        const int w = std::max(Width(), 1), h = std::max(Height(), 1);
+        for (int x = rect.left(); x < rect.left() + rect.width(); x += w)
+            for (int y = rect.top(); y < rect.top() + rect.height(); y += h) canvas.drawImage(QRect(x, y, w, h), m_bitmap);
+    } else {
+        canvas.drawImage(rect, m_bitmap);
+    }
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
+void TGIFImage::DrawImage(QPainter& canvas, const QRect& rect) {
+    if (m_drawing || Empty()) return;
+    m_drawing = true;
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{m_drawing};
+
+    if (m_images.Count() > 1 && (m_drawOptions & DrawAnimate)) {
+        bool direct = (m_drawOptions & DrawDirect) != 0;
+        // A widget takes paint only from its paint event, so an animation
+        // that outlives this call paints into the composite bitmap instead.
+        if (direct && (m_drawOptions & DrawAsync) && canvas.device() &&
+            canvas.device()->devType() == QInternal::Widget)
+            direct = false;
+        if (!m_bitmap.isNull() && !direct) {
+            PaintComposite(canvas, rect);
+            return;
+        }
+        if (m_drawPainter && m_drawPainter->Device() == canvas.device() && m_drawPainter->Rect() == rect) return;
+        PaintStop();
+        TGIFPainter* painter;
+        if (direct) {
+            painter = StartPainter(&m_drawPainter, canvas.device(), m_drawOptions, rect, &canvas);
+        } else {
+            // Starts clear: drawn over the canvas, it shows what lies beneath
+            // wherever the animation is transparent.
+            m_bitmap = QImage(Width(), Height(), QImage::Format_ARGB32_Premultiplied);
+            if (m_bitmap.isNull()) return;
+            m_bitmap.fill(Qt::transparent);
+            painter = StartPainter(&m_drawPainter, &m_bitmap, m_drawOptions, m_bitmap.rect());
+        }
+        if (painter) {
+            painter->Start();
+            painter->DetachExternal();
+        }
+        if (!direct) PaintComposite(canvas, rect);
+        return;
+    }
+    const int index = m_forceFrame >= 0 && m_forceFrame < m_images.Count() ? m_forceFrame : 0;
+    m_images[index].Draw(canvas, rect, (m_drawOptions & DrawTransparent) != 0, (m_drawOptions & DrawTile) != 0);
+}
+
+TGIFPainter* TGIFImage::StartPainter(TGIFPainter** painterRef, QPaintDevice* device, uint16_t options,
+                                     const QRect& rect, QPainter* external) {
+    if (Empty() || rect.isEmpty()) return nullptr;
+    if (m_images.Count() == 1) options &= uint16_t(~(DrawAsync | DrawAnimate));
+    const auto setUp = [this](TGIFPainter& painter) {
+        painter.OnPaintStart = OnStartPaint;
+        painter.OnFramePaint = OnPaint;
+        painter.OnFramePainted = OnAfterPaint;
+        painter.OnLoopRestart = OnLoop;
+        painter.OnPaintEnd = OnEndPaint;
+        painter.SetClock(m_painterClock);
+        m_painters.push_back(&painter);
+    };
+    if (options & DrawAsync) {
+        auto* painter = new TGIFPainter(*this, device, rect, options, painterRef, external);
+        setUp(*painter);
+        return painter;
+    }
+    TGIFPainter painter(*this, device, rect, options, painterRef, external);
+    setUp(painter);
+    painter.Start();
+    if (painterRef && *painterRef == &painter) *painterRef = nullptr;
+    return nullptr;
+}
+
+void TGIFImage::StopPainters() {
+    const std::vector<TGIFPainter*> painters = m_painters;
+    for (TGIFPainter* painter : painters)
+        if (std::find(m_painters.begin(), m_painters.end(), painter) != m_painters.end()) painter->Stop();
+    // A painter busy in one of its handlers ends when that returns; until
+    // then it must not use this image's composite bitmap, which goes now.
+    FreeBitmap();
+}
+
+void TGIFImage::PaintStop() {
+    if (m_drawPainter) m_drawPainter->Stop();
+    FreeBitmap();
+}
+
+void TGIFImage::PainterPainted(TGIFPainter& painter) {
+    if (painter.Device() == &m_bitmap) Changed();
+}
+
+void TGIFImage::RemovePainter(TGIFPainter* painter) {
+    m_painters.erase(std::remove(m_painters.begin(), m_painters.end(), painter), m_painters.end());
+    if (m_drawPainter == painter) m_drawPainter = nullptr;
+}
+
+// ---- copies ----
+
+int TGIFImage::Add(std::unique_ptr<TGIFSubImage> frame) {
+    const int index = m_images.Add(std::move(frame));
+    FitScreenToFrames();
+    FreeBitmap();
+    Changed();
+    return index;
+}
+
+int TGIFImage::Add(const platform::TGraphic& source) {
+    auto frame = std::make_unique<TGIFSubImage>(this);
+    frame->Assign(source);
+    return Add(std::move(frame));
+}
+
+int TGIFImage::Add(const QImage& source) {
+    auto frame = std::make_unique<TGIFSubImage>(this);
+    frame->Assign(source);
+    return Add(std::move(frame));
+}
+
+void TGIFImage::Assign(const platform::TGraphic& source) {
+    if (&source == this) return;
+    const auto* gif = dynamic_cast<const TGIFImage*>(&source);
+    if (!gif) {
+        Clear();
+        if (!source.Empty()) Add(source);
+        return;
+    }
+    // The copy reports through this image's own handlers, which it keeps.
+    Clear();
+    Progress(nullptr, TProgressStage::psStarting, 0, false, SCopying);
+    try {
+        m_header.Assign(gif->m_header);
+        m_backgroundColor = gif->m_backgroundColor;
+        m_drawOptions = gif->m_drawOptions;
+        m_colorReduction = gif->m_colorReduction;
+        m_ditherMode = gif->m_ditherMode;
+        m_forceFrame = gif->m_forceFrame;
+        OnStartPaint = gif->OnStartPaint;
+        OnPaint = gif->OnPaint;
+        OnAfterPaint = gif->OnAfterPaint;
+        OnLoop = gif->OnLoop;
+        OnEndPaint = gif->OnEndPaint;
+        const int count = gif->m_images.Count();
+        for (int i = 0; i < count; ++i) {
+            auto frame = std::make_unique<TGIFSubImage>(this);
+            frame->Assign(gif->m_images[i]);
+            m_images.Add(std::move(frame));
+            Progress(nullptr, TProgressStage::psRunning, (i + 1) * 100 / count, false, SCopying);
+        }
+        FitScreenToFrames();
+    } catch (...) {
+        Progress(nullptr, TProgressStage::psEnding, 0, true, SCopying);
+        throw;
+    }
+    Progress(nullptr, TProgressStage::psEnding, 100, true, SCopying);
+}
+
+void TGIFImage::AssignTo(platform::TGraphic& dest) const {
+    if (auto* gif = dynamic_cast<TGIFImage*>(&dest)) {
+        gif->Assign(*this);
+        return;
+    }
+    platform::TGraphic::AssignTo(dest);
+}
+
+// ---- optimiser ----
+
+void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDitherMode, int) {
+    if (Empty()) return;
+    // Checked first, so a refused call leaves the image as it was.
+    if ((options & ooReduceColors) && !(options & ooCleanup) && colorReduction == TColorReduction::ReduceUserPalette)
+        RaiseGIFError(SInvalidReductionMethod);
+    StopPainters();
+    Progress(nullptr, TProgressStage::psStarting, 0, false, SOptimizing);
+    int steps = 0;
+    const auto step = [&] {
+        const int total = 6 * std::max(m_images.Count(), 1);
+        Progress(nullptr, TProgressStage::psRunning, std::min(++steps * 100 / total, 100), false, SOptimizing);
+    };
+    try {
+        if (options & ooColorMap) {
+            // Sorting the global table moves entries; the background colour
+            // must stay the colour the screen is cleared with.
+            TGIFColorMap& global = GlobalColorMap();
+            const bool hasBackground = m_header.BackgroundColorIndex() < global.Count();
+            const TColor background = hasBackground ? global.Colors(m_header.BackgroundColorIndex()) : 0;
+            if (global.Count() > 0) global.Optimize();
+            if (hasBackground) {
+                int index = global.IndexOfColor(background);
+                if (index < 0 && global.Count() < TGIFColorMap::MaxColors) index = global.Add(background);
+                if (index >= 0) m_header.SetBackgroundColorIndex(uint8_t(index));
+            }
+            for (const auto& frame : m_images) {
+                if (frame->ColorMap().Count() > 0) frame->ColorMap().Optimize();
+                step();
+            }
+        }
+
+        if (options & ooCleanup) {
+            for (const auto& frame : m_images) {
+                TGIFGraphicControlExtension* gce = frame->GraphicControlExtension();
+                if (frame->Transparent() && gce && !frame->Empty()) {
+                    const uint8_t t = gce->TransparentColorIndex();
+                    const uint8_t* data = frame->Data();
+                    if (std::find(data, data + frame->DataSize(), t) == data + frame->DataSize()) gce->SetTransparent(false);
+                }
+                step();
+            }
+            // Disposing of a frame is needless when the next frame covers it
+            // whole with opaque pixels.
+            for (int i = 0; i + 1 < m_images.Count(); ++i) {
+                TGIFSubImage& frame = m_images[i];
+                const TGIFSubImage& next = m_images[i + 1];
+                TGIFGraphicControlExtension* gce = frame.GraphicControlExtension();
+                if (!gce || (gce->Disposal() != 2 && gce->Disposal() != 3) || next.Transparent()) continue;
+                const QRect overlap = frame.BoundsRect() & next.BoundsRect();
+                if (!overlap.isEmpty() && overlap == frame.BoundsRect()) gce->SetDisposal(0);
+            }
+        }
+
+        if (options & ooMerge) {
+            for (int i = m_images.Count() - 1; i >= 1; --i) {
+                int j = i - 1;
+                while (j >= 1 && Disposal(m_images[j]) == 3) --j;
+                m_images[i].MergeTransparentWith(&m_images[j]);
+                step();
+            }
+        }
+
+        if (options & ooCrop) {
+            for (int i = m_images.Count() - 1; i >= 0; --i) {
+                TGIFSubImage& frame = m_images[i];
+                TGIFGraphicControlExtension* gce = frame.GraphicControlExtension();
+                step();
+                // A frame restored to background clears its whole rectangle
+                // afterwards, however little of it is opaque: cropping it
+                // or dropping it would leave earlier pixels on the screen.
+                if (frame.Empty() || !frame.Transparent() || !gce || gce->Disposal() == 2) continue;
+                if (HasOpaquePixel(frame)) {
+                    frame.Crop();
+                    continue;
+                }
+                if (m_images.Count() == 1) continue;
+                // Nothing of it shows: its time goes to the frame before it,
+                // and what else it carries (the looping extension) to the
+                // frame after it.
+                if (i > 0)
+                    if (TGIFGraphicControlExtension* before = m_images[i - 1].GraphicControlExtension())
+                        before->SetDelay(uint16_t(std::min(before->Delay() + gce->Delay(), 0xFFFF)));
+                if (i + 1 < m_images.Count()) {
+                    TGIFSubImage& after = m_images[i + 1];
+                    for (int k = 0; k < frame.Extensions().Count();) {
+                        TGIFExtension* extension = &frame.Extensions()[k];
+                        if (extension == gce) {
+                            ++k;
+                            continue;
+                        }
+                        std::unique_ptr<TGIFExtension> moved = frame.Extensions().Remove(extension);
+                        QBuffer buffer;
+                        buffer.open(QIODevice::ReadWrite);
+                        moved->SaveToStream(buffer);
+                        buffer.seek(0);
+                        if (const TGIFExtensionClass* cls = TGIFExtension::FindExtension(buffer)) {
+                            std::unique_ptr<TGIFExtension> copy = cls->Create(&after);
+                            copy->LoadFromStream(buffer);
+                            after.Extensions().Add(std::move(copy));
+                        }
+                    }
+                }
+                m_images.Delete(i);
+            }
+        }
+
+        if (options & ooCleanup) {
+            const bool single = m_images.Count() == 1;
+            for (int i = m_images.Count() - 1; i >= 0; --i) {
+                TGIFSubImage& frame = m_images[i];
+                TGIFExtensionList& extensions = frame.Extensions();
+                for (int k = extensions.Count() - 1; k >= 0; --k) {
+                    TGIFExtension* extension = &extensions[k];
+                    bool drop = dynamic_cast<TGIFCommentExtension*>(extension) || dynamic_cast<TGIFTextExtension*>(extension) ||
+                                dynamic_cast<TGIFUnknownAppExtension*>(extension);
+                    if (dynamic_cast<TGIFAppExtNSLoop*>(extension)) drop = single || i != 0;
+                    if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(extension))
+                        drop = (gce->Delay() == 0 || single) && !gce->Transparent() && !gce->UserInput() &&
+                               (gce->Disposal() < 2 || single);
+                    if (drop) extensions.Delete(k);
+                }
+                if (frame.Empty() && extensions.Count() == 0) m_images.Delete(i);
+                step();
+            }
+        }
+    } catch (...) {
+        Progress(nullptr, TProgressStage::psEnding, 0, true, SOptimizing);
+        throw;
+    }
+    FreeBitmap();
+    Progress(nullptr, TProgressStage::psEnding, 100, true, SOptimizing);
+    Changed();
+}
+
+// ---- clipboard ----
+
+void TGIFImage::SaveToClipboardFormat(QMimeData& data) const {
+    if (Empty()) return;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        SaveToStream(buffer);
+    } catch (const std::exception&) {
+        RaiseGIFError(SClipboardFailed);
+    }
+    data.setData(GIFMimeType, bytes);
+    QImage bitmap;
+    AssignTo(bitmap);
+    if (!bitmap.isNull()) data.setImageData(bitmap);
+}
+
+void TGIFImage::SaveToClipboard(QClipboard& clipboard) const {
+    auto data = std::make_unique<QMimeData>();
+    SaveToClipboardFormat(*data);
+    clipboard.setMimeData(data.release());
+}
+
+void TGIFImage::LoadFromClipboardFormat(const QMimeData* data) {
+    if (!data && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) data = QGuiApplication::clipboard()->mimeData();
+    if (data && data->hasFormat(GIFMimeType)) {
+        QByteArray bytes = data->data(GIFMimeType);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        LoadFromStream(buffer);
+        return;
+    }
+    if (data && data->hasImage()) {
+        const QImage bitmap = qvariant_cast<QImage>(data->imageData());
+        Clear();
+        if (!bitmap.isNull()) Add(bitmap);
+        return;
+    }
+    throw platform::EConvertError("Unsupported clipboard format");
+}
+
+} // namespace image

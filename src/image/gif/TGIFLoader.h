@@ -1,0 +1,41 @@
+#pragma once
+// The loader plug-in for GIF files: a linear bitmap is read from a GIF as
+// one still picture (the image's composite bitmap: the first frame, placed on
+// the logical screen) and written as a one-frame GIF.
+
+#include "image/TBitmapLoader.h"
+
+#include <string>
+
+namespace image {
+
+class TGIFLoader : public TBitmapLoader {
+public:
+    // "GIF" (the registry passes the extension upper-cased).
+    bool CanLoad(const std::string& ext) const override;
+    bool CanSave(const std::string& ext) const override;
+    std::string GetLoadFilter() const override;
+
+    // Reads the GIF at the stream's position and makes `bitmap` its still
+    // picture; a GIF without frames empties it. Errors of the GIF codec
+    // (GIFException) pass through and leave `bitmap` as it was.
+    void LoadFromStream(TBaseStream& stream, const std::string& ext, TLinearBitmap& bitmap) override;
+    // Writes `bitmap` as a one-frame GIF: 8-bit bitmaps keep their palette
+    // (cut to 2 or 16 entries when no pixel and no non-black entry lies
+    // beyond), deeper ones are reduced to 256 colours. Saving a 24-bit bitmap
+    // makes the octree reduction of 8 bits with Floyd-Steinberg dithering
+    // the setting of every image made afterwards. Nothing reaches the stream
+    // when encoding fails; an empty bitmap raises "Unsupported GIF version".
+    void SaveToStream(TBaseStream& stream, const std::string& ext, const TLinearBitmap& bitmap) override;
+
+    // The colour (R + G * 256 + B * 65536) the bitmap shows at its
+    // bottom-left pixel, as the library's bitmap reports a transparent
+    // colour, when the last GIF loaded had transparency; -1 when it had none
+    // or its first frame holds no pixels.
+    int TransparentColor() const { return m_transparentColor; }
+
+private:
+    int m_transparentColor = -1;
+};
+
+} // namespace image

@@ -1,0 +1,233 @@
+// The GIF image as a graphic (picture registration, size, palette, copies,
+// optimiser, clipboard, progress) and the GIF loader plug-in.
+#include "GifTestSupport.h"
+
+#include "image/ImageLoaders.h"
+#include "image/PictureFormats.h"
+#include "image/TLinearBitmap.h"
+#include "image/THostFilterStream.h"
+#include "image/gif/GIFException.h"
+#include "image/gif/TGIFGraphicControlExtension.h"
+#include "image/gif/TGIFLoader.h"
+#include "platform/TPicture.h"
+#include "support/TempDir.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <gtest/gtest.h>
+
+using namespace image;
+using namespace giftest;
+
+namespace {
+
+// Entry i of giflib's test tables: (v, v, 255 - v), v = i * 255 / (n - 1).
+QRgb Grey(int i, int bits) {
+    const int v = i * 255 / ((1 << bits) - 1);
+    return qRgb(v, v, 255 - v);
+}
+
+std::vector<uint8_t> Fill(int w, int h, uint8_t value) { return std::vector<uint8_t>(size_t(w) * size_t(h), value); }
+
+// Loads a GIF through the registry, as the program loads photos.
+TLinearBitmap LoadThroughRegistry(const std::string& bytes) {
+    QByteArray data = QByteArray::fromStdString(bytes);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    TLinearBitmap bitmap;
+    bitmap.LoadFromTStream(buffer, "gif");
+    return bitmap;
+}
+
+// The minimum code size of the first frame a saved GIF holds.
+int SavedCodeSize(const TLinearBitmap& bitmap) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    THostFilterStream stream(buffer);
+    TGIFLoader().SaveToStream(stream, "GIF", bitmap);
+    const int descriptor = int(data.indexOf(',', 13));
+    const int local = (uint8_t(data[descriptor + 9]) & 0x80) ? 3 * (2 << (uint8_t(data[descriptor + 9]) & 7)) : 0;
+    return uint8_t(data[descriptor + 10 + local]);
+}
+
+} // namespace
+
+TEST(GifLoader, StillPictureOfTheFirstFrameWithTransparencyNoted) {
+    RegisterImageLoaders();
+    // An animation whose first frame is smaller than the screen: one still
+    // picture, the frame at its place, the rest the background colour.
+    std::vector<EncodeFrame> frames(2);
+    frames[0] = {3, 2, 4, 3, false, 0, -1, Fill(4, 3, 9)};
+    frames[1] = {0, 0, 10, 8, false, 0, -1, Fill(10, 8, 5)};
+    const TLinearBitmap bitmap = LoadThroughRegistry(EncodeWithGiflib(10, 8, 4, frames));
+    QImage picture;
+    bitmap.AssignTo(picture);
+    ASSERT_EQ(picture.size(), QSize(10, 8));
+    EXPECT_EQ(picture.pixel(3, 2), Grey(9, 4));
+    EXPECT_EQ(picture.pixel(6, 4), Grey(9, 4));
+    EXPECT_EQ(picture.pixel(0, 0), Grey(0, 4));
+    EXPECT_EQ(picture.pixel(9, 7), Grey(0, 4));
+
+    TGIFLoader loader;
+    const auto load = [&](const std::string& bytes) {
+        QByteArray data = QByteArray::fromStdString(bytes);
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        THostFilterStream stream(buffer);
+        TLinearBitmap out;
+        loader.LoadFromStream(stream, "GIF", out);
+        return out;
+    };
+    std::vector<EncodeFrame> clear(1);
+    clear[0] = {0, 0, 4, 4, false, 0, 3, Fill(4, 4, 7)};
+    load(EncodeWithGiflib(4, 4, 3, clear));
+    EXPECT_EQ(loader.TransparentColor(), int(RGBColor(qRed(Grey(7, 3)), qGreen(Grey(7, 3)), qBlue(Grey(7, 3)))));
+    clear[0].TransparentIndex = -1;
+    load(EncodeWithGiflib(4, 4, 3, clear));
+    EXPECT_EQ(loader.TransparentColor(), -1);
+    // Transparency but no pixels in the first frame: no colour, no failure.
+    const std::string noPixels = Header(4, 4, 1) + Gce(true, 1) + ";";
+    EXPECT_NO_THROW(load(noPixels));
+    EXPECT_EQ(loader.TransparentColor(), -1);
+
+    // A damaged file raises and leaves the bitmap as it was.
+    TLinearBitmap kept = bitmap;
+    QByteArray cut = QByteArray::fromStdString(EncodeWithGiflib(10, 8, 4, frames)).left(30);
+    QBuffer buffer(&cut);
+    buffer.open(QIODevice::ReadOnly);
+    THostFilterStream stream(buffer);
+    EXPECT_THROW(loader.LoadFromStream(stream, "GIF", kept), GIFException);
+    EXPECT_EQ(kept.Width(), 10);
+}
+
+TEST(GifLoader, SavedFramesTakeTheBitsTheirColoursNeed) {
+    RegisterImageLoaders();
+    TLinearBitmap bitmap;
+    bitmap.New(6, 4, TPixelFormat::pf8bit);
+    std::memset(bitmap.Palette(), 0, 768);
+    bitmap.Palette()[3] = 255;  // entry 1 blue
+    EXPECT_EQ(SavedCodeSize(bitmap), 2);
+    // A pixel on a black entry past the last coloured one still needs its
+    // index in the table.
+    bitmap.ScanLine(2)[3] = 9;
+    EXPECT_EQ(SavedCodeSize(bitmap), 4);
+    bitmap.Palette()[3 * 200 + 1] = 1;
+    EXPECT_EQ(SavedCodeSize(bitmap), 8);
+
+    // The round trip keeps the pixels; a 24-bit save sets the defaults of
+    // later images.
+    const TColorReduction oldReduction = DefaultColorReduction;
+    const TDitherMode oldDither = DefaultDitherMode;
+    DefaultColorReduction = TColorReduction::ReduceCube216;
+    TLinearBitmap deep;
+    deep.New(5, 5, TPixelFormat::pf24bit);
+    deep.Clear(0x00FF8040);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    THostFilterStream stream(buffer);
+    TGIFLoader().SaveToStream(stream, "GIF", deep);
+    const TGIFImage after;
+    EXPECT_EQ(after.ColorReduction(), TColorReduction::ReduceOctree);
+    EXPECT_EQ(after.DitherMode(), TDitherMode::DitherFloydSteinberg);
+    DefaultColorReduction = oldReduction;
+    DefaultDitherMode = oldDither;
+    QImage back;
+    LoadThroughRegistry(data.toStdString()).AssignTo(back);
+    EXPECT_EQ(back.pixel(4, 4), qRgb(0x40, 0x80, 0xFF));
+}
+
+TEST(GifGraphic, PictureSizePaletteCopiesAndProgress) {
+    RegisterImageLoaders();
+    RegisterPictureFormats();
+    std::vector<EncodeFrame> frames(3);
+    frames[0] = {0, 0, 6, 5, false, 0, -1, Fill(6, 5, 1)};
+    frames[1] = {2, 1, 4, 4, false, 0, 0, Fill(4, 4, 2)};
+    frames[2] = {1, 1, 2, 2, false, 0, -1, Fill(2, 2, 3)};
+    const std::string bytes = EncodeWithGiflib(6, 5, 2, frames);
+    testsupport::TempDir dir;
+    const std::string path = (dir / "anim.GIF").string();
+    testsupport::WriteFile(path, bytes);
+    platform::TPicture picture;
+    picture.LoadFromFile(path);
+    EXPECT_EQ(platform::TPicture::FileFormatDescription("gif"), "GIF Image");
+    auto& gif = dynamic_cast<TGIFImage&>(*picture.Graphic());
+    EXPECT_EQ(gif.Width(), 6);
+    EXPECT_FALSE(gif.Empty());
+    EXPECT_EQ(picture.ToImage().pixel(5, 4), Grey(1, 2));
+
+    // A frame reaches to x = 6: the screen cannot be narrower.
+    EXPECT_THROW(gif.SetWidth(5), GIFException);
+    EXPECT_EQ(gif.Width(), 6);
+
+    // A copy reports through its own handlers, which it keeps.
+    TGIFImage copy;
+    std::vector<std::string> messages;
+    copy.SetOnProgress([&](auto*, TProgressStage, int, bool, const std::string& m) { messages.push_back(m); });
+    copy.SetOnWarning([](auto*, auto, const std::string&) {});
+    copy.Assign(gif);
+    EXPECT_TRUE(copy.OnProgress());
+    EXPECT_TRUE(copy.OnWarning());
+    EXPECT_EQ(copy.Images().Count(), 3);
+    EXPECT_EQ(messages.front(), "Copying...");
+
+    // Reading tells each frame with "Loading..."; with BuildBitmapOnLoad the
+    // frames are rendered as they come and the notices ask for a redraw.
+    messages.clear();
+    std::vector<bool> redraws;
+    copy.SetOnProgress([&](auto*, TProgressStage stage, int, bool redraw, const std::string& m) {
+        if (stage == TProgressStage::psRunning && m == "Loading...") redraws.push_back(redraw);
+    });
+    BuildBitmapOnLoad = true;
+    copy.LoadFromFile(path);
+    BuildBitmapOnLoad = false;
+    EXPECT_EQ(redraws, std::vector<bool>(3, true));
+
+    // Clipboard: the GIF data under image/gif comes back whole.
+    QMimeData data;
+    gif.SaveToClipboardFormat(data);
+    EXPECT_EQ(data.data(GIFMimeType).toStdString().substr(0, 3), "GIF");
+    TGIFImage pasted;
+    pasted.LoadFromClipboardFormat(&data);
+    EXPECT_EQ(pasted.Images().Count(), 3);
+    gif.SaveToClipboard(*QGuiApplication::clipboard());
+    pasted.Clear();
+    pasted.LoadFromClipboardFormat(nullptr);
+    EXPECT_EQ(pasted.Images().Count(), 3);
+    QMimeData text;
+    text.setText("x");
+    EXPECT_THROW(pasted.LoadFromClipboardFormat(&text), platform::EConvertError);
+
+    // No colour table anywhere: asking for the palette raises.
+    TGIFImage bare;
+    auto frame = std::make_unique<TGIFSubImage>(&bare);
+    frame->SetBounds(0, 0, 2, 2);
+    bare.Add(std::move(frame));
+    EXPECT_THROW(bare.Palette(), GIFException);
+    EXPECT_THROW(bare.Optimize(ooReduceColors, TColorReduction::ReduceUserPalette, TDitherMode::DitherNone, 8),
+                 GIFException);
+    EXPECT_NO_THROW(bare.Optimize(ooReduceColors | ooCleanup, TColorReduction::ReduceUserPalette, TDitherMode::DitherNone, 8));
+}
+
+TEST(GifGraphic, OptimiserDropsDisposalOnlyUnderAFrameThatCoversIt) {
+    // Frame 0 is restored to background; frame 1 is opaque. Covered whole
+    // by frame 1, frame 0's disposal is needless; covering only part of
+    // frame 1's area, it is not.
+    for (const bool covered : {true, false}) {
+        std::vector<EncodeFrame> frames(3);
+        frames[0] = covered ? EncodeFrame{2, 2, 3, 3, false, 0, -1, Fill(3, 3, 1)} : EncodeFrame{0, 0, 8, 8, false, 0, -1, Fill(8, 8, 1)};
+        frames[1] = {1, 1, 6, 6, false, 0, -1, Fill(6, 6, 2)};
+        frames[2] = {0, 0, 1, 1, false, 0, -1, Fill(1, 1, 3)};
+        TGIFImage gif;
+        ASSERT_TRUE(Load(EncodeWithGiflib(8, 8, 2, frames), gif).Ok());
+        auto gce = std::make_unique<TGIFGraphicControlExtension>(&gif.Images()[0]);
+        gce->SetDisposal(2);
+        gce->SetDelay(5);
+        gif.Images()[0].Extensions().Add(std::move(gce));
+        gif.Optimize(ooCleanup, TColorReduction::ReduceNone, TDitherMode::DitherNone, 8);
+        EXPECT_EQ(gif.Images()[0].GraphicControlExtension()->Disposal(), covered ? 0 : 2) << covered;
+    }
+}
