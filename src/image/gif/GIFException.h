@@ -48,7 +48,6 @@ inline constexpr const char* SLoading = "Loading...";
 inline constexpr const char* SSaving = "Saving...";
 inline constexpr const char* SUnsupportedVersion = "Unsupported GIF version";
 inline constexpr const char* SColorNotInTable = "Color not in color table";
-inline constexpr const char* SUnsupportedObject = "Object type not supported for operation";
 inline constexpr const char* SInvalidReductionMethod = "Invalid reduction method";
 inline constexpr const char* SClipboardFailed = "Failed to store GIF on clipboard";
 inline constexpr const char* SCopying = "Copying...";
