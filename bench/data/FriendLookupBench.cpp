@@ -3,6 +3,7 @@
 // beside the plain first-match scan the lookups replace (the peer). Queries
 // are spread over the whole table, half of them for profiles it lacks. The
 // Fill pair shows what keeping the index costs while rows are appended.
+#include "PlainFriendRecord.h"
 #include "data/FriendTables.h"
 #include "data/TFriend.h"
 #include "platform/Text.h"
@@ -121,21 +122,7 @@ void BM_Fill_Plain(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     for (auto _ : state) {
         PlainFriends table;
-        for (int i = 0; i < count; ++i) {
-            const pugi::xml_node r = table.NewRecordNode();
-            data::TXMLTable::SetNodeText(r, "Name", "Анастасия " + std::to_string(i));
-            data::TXMLTable::SetNodeText(r, "Login", Login(i));
-            data::TXMLTable::SetNodeText(r, "URL", Url(i));
-            data::TXMLTable::SetNodeText(r, "Area", "Россия, Москва, м. Парк культуры");
-            data::TXMLTable::SetNodeText(r, "Age", std::to_string(18 + i % 50));
-            data::TXMLTable::SetNodeText(r, "RealUser", std::to_string(i % 2));
-            data::TXMLTable::SetNodeText(r, "VipUser", std::to_string(i % 3 == 0));
-            data::TXMLTable::SetNodeText(r, "PhotoCount", std::to_string(i % 12));
-            data::TXMLTable::SetNodeText(r, "VideoCount", std::to_string(i % 4));
-            data::TXMLTable::SetNodeText(r, "Intim", "0");
-            data::TXMLTable::SetNodeText(r, "AgeRange", "25-35");
-            data::TXMLTable::SetNodeText(r, "NewMessage", "0");
-        }
+        for (int i = 0; i < count; ++i) benchdata::SetPlainFriendNodes(table.NewRecordNode(), i, Login(i));
         benchmark::DoNotOptimize(table.RecordCount());
     }
     state.SetItemsProcessed(state.iterations() * count);

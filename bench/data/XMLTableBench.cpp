@@ -7,6 +7,7 @@
 // and when it does so depends on what ran before: the first of two equal
 // loaders pays page faults the second does not. The heap is therefore kept
 // (mallopt below), so that each pair compares the work itself.
+#include "PlainFriendRecord.h"
 #include "data/TXMLTable.h"
 
 #include <QTemporaryDir>
@@ -51,22 +52,7 @@ const std::filesystem::path& TableFile(int count) {
     auto it = files.find(count);
     if (it != files.end()) return it->second;
     Friends table;
-    for (int i = 0; i < count; ++i) {
-        const pugi::xml_node r = table.NewRecordNode();
-        const std::string login = "user" + std::to_string(i);
-        data::TXMLTable::SetNodeText(r, "Name", "Анастасия " + std::to_string(i));
-        data::TXMLTable::SetNodeText(r, "Login", login);
-        data::TXMLTable::SetNodeText(r, "URL", "http://www.example-dating.test/anketa.phtml?oid=" + std::to_string(1000000 + i));
-        data::TXMLTable::SetNodeText(r, "Area", "Россия, Москва, м. Парк культуры");
-        data::TXMLTable::SetNodeText(r, "Age", std::to_string(18 + i % 50));
-        data::TXMLTable::SetNodeText(r, "RealUser", std::to_string(i % 2));
-        data::TXMLTable::SetNodeText(r, "VipUser", std::to_string(i % 3 == 0));
-        data::TXMLTable::SetNodeText(r, "PhotoCount", std::to_string(i % 12));
-        data::TXMLTable::SetNodeText(r, "VideoCount", std::to_string(i % 4));
-        data::TXMLTable::SetNodeText(r, "Intim", "0");
-        data::TXMLTable::SetNodeText(r, "AgeRange", "25-35");
-        data::TXMLTable::SetNodeText(r, "NewMessage", "0");
-    }
+    for (int i = 0; i < count; ++i) benchdata::SetPlainFriendNodes(table.NewRecordNode(), i, "user" + std::to_string(i));
     const auto path = Path("Friends" + std::to_string(count) + ".xml");
     table.SaveToFile(path);
     return files.emplace(count, path).first->second;

@@ -35,17 +35,8 @@ public slots:
     void open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
 };
 
-class ConditionsSearch : public enginetest::EngineTest {
+class ConditionsSearch : public FormTest {
 protected:
-    void TearDown() override {
-        form.reset();
-        EngineTest::TearDown();
-    }
-    app::TfrmConditions& Make() {
-        form = std::make_unique<app::TfrmConditions>();
-        form->SetEngine(engine.get());
-        return *form;
-    }
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
         for (int i = 0; i < form->lbxLoad->count(); ++i) rows.push_back(form->lbxLoad->item(i)->text().toStdString());
@@ -55,8 +46,6 @@ protected:
         form->lbxLoad->clearSelection();
         for (int row : rows) form->lbxLoad->item(row)->setSelected(true);
     }
-
-    std::unique_ptr<app::TfrmConditions> form;
 };
 
 } // namespace

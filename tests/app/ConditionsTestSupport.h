@@ -45,4 +45,21 @@ inline bool Click(app::TfrmConditions& form, QTreeWidget& tree, app::TCheckedTre
     return form.tvSearchMouseDown(&tree, {node->Level() * 19 + dx, rect.center().y()});
 }
 
+// A test with the search engine and a conditions form over it; the form is
+// freed before the engine.
+class FormTest : public enginetest::EngineTest {
+protected:
+    void TearDown() override {
+        form.reset();
+        EngineTest::TearDown();
+    }
+    app::TfrmConditions& Make() {
+        form = std::make_unique<app::TfrmConditions>();
+        form->SetEngine(engine.get());
+        return *form;
+    }
+
+    std::unique_ptr<app::TfrmConditions> form;
+};
+
 } // namespace conditionstest

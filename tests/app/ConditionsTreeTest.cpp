@@ -18,17 +18,8 @@ using testsupport::SiteCarPage;
 
 namespace {
 
-class ConditionsTree : public enginetest::EngineTest {
+class ConditionsTree : public FormTest {
 protected:
-    void TearDown() override {
-        form.reset();
-        EngineTest::TearDown();
-    }
-    app::TfrmConditions& Make() {
-        form = std::make_unique<app::TfrmConditions>();
-        form->SetEngine(engine.get());
-        return *form;
-    }
     QTreeWidget& Extended() {
         form->pcLeft->setCurrentWidget(form->tsExSearch);
         return *form->tvExSearch;
@@ -37,8 +28,6 @@ protected:
         form->TreeToParams(&tree);
         return engine->Params().marriage() + " " + engine->Params().car();
     }
-
-    std::unique_ptr<app::TfrmConditions> form;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/forms/FormHosting.h"
 
+#include "app/forms/FormGuards.h"
 #include "platform/FormRegistry.h"
 #include "platform/TPanel.h"
 
@@ -17,15 +18,6 @@ namespace {
 // The size a page is given before it is aligned in its parent.
 constexpr int kPageWidth = 686;
 constexpr int kPageHeight = 385;
-
-// The hourglass for the life of the object.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 void LogFailure(std::string_view className, const char* what) {
     qWarning("Embedding %.*s failed: %s", int(className.size()), className.data(), what);
@@ -84,7 +76,7 @@ void EmbedForm(QWidget* panel, TForm* form, bool takeOverMouseMove) {
 
 TForm* LoadEmbeddedForm(QWidget* parent, std::string_view className, std::string_view helpFile) {
     if (!parent) return nullptr;
-    WaitCursor wait;
+    TCursorGuard wait;
     TForm* form = nullptr;
     const bool parentHidden = parent->isHidden();
     try {
@@ -107,7 +99,7 @@ TForm* LoadEmbeddedForm(QWidget* parent, std::string_view className, std::string
 TForm* ShowChildForm(TForm& host, QWidget* panel, std::string_view className, bool& guard) {
     if (guard || !panel) return nullptr;
     guard = true;
-    WaitCursor wait;
+    TCursorGuard wait;
     TForm* form = nullptr;
     const bool panelHidden = panel->isHidden();
     try {

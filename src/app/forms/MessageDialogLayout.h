@@ -4,6 +4,7 @@
 // the box (for a box with an icon, centred in the room beside the icon).
 
 #include <QLabel>
+#include <QPushButton>
 #include <algorithm>
 #include <cmath>
 
@@ -48,6 +49,14 @@ inline void PlaceLabel(QLabel& label, int width, bool custom) {
     else
         label.move((width - w + kIconRoom) / 2, kLabelTop);
     label.setAutoFillBackground(false);
+}
+
+// After the buttons are replaced: a dialog has one default button (the
+// first that asked to be, else "Да для Всех" would take Enter from "Да"
+// before it), and it has the focus, or the first button has without one.
+inline void SettleDefault(QPushButton* first, QPushButton* firstDefault) {
+    if (firstDefault) firstDefault->setDefault(true);
+    if (QPushButton* focus = firstDefault ? firstDefault : first) focus->setFocus();
 }
 
 } // namespace app::dialoglayout

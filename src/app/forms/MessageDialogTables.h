@@ -7,6 +7,7 @@
 #include "platform/MessageDialogTypes.h"
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace app {
@@ -67,5 +68,13 @@ inline constexpr std::array<TPictureButtonRow, 3> kPictureButtonRows{{
     {"&No", platform::mrNo, "BTN_NO_UP"},
     {"OK", platform::mrOk, "BTN_OK_UP"},
 }};
+
+// The row of `rows` for a standard caption; null for a caption without one.
+template <class Row, size_t N>
+const Row* FindButtonRow(const std::array<Row, N>& rows, const std::string& frameworkCaption) {
+    for (const Row& row : rows)
+        if (row.FrameworkCaption == frameworkCaption) return &row;
+    return nullptr;
+}
 
 } // namespace app

@@ -13,16 +13,6 @@ using namespace platform;
 
 TdlgMessages dlgMessages;
 
-namespace {
-
-const TMessageButtonRow* findRow(const std::string& frameworkCaption) {
-    for (const TMessageButtonRow& row : kMessageButtonRows)
-        if (row.FrameworkCaption == frameworkCaption) return &row;
-    return nullptr;
-}
-
-} // namespace
-
 std::unique_ptr<TMessageForm> TdlgMessages::MessageDialog(const std::string& msg, TMsgDlgType type,
                                                           TMsgDlgButtons buttons) const {
     auto form = CreateMessageDialog(msg, type, buttons);
@@ -50,7 +40,7 @@ void TdlgMessages::AdaptDialog(TMessageForm& form, TMsgDlgType type) const {
         button->setObjectName(was->objectName());
         button->SetCaption(was->Caption());
         button->SetModalResult(was->ModalResult());
-        if (const TMessageButtonRow* row = findRow(was->Caption())) {
+        if (const TMessageButtonRow* row = FindButtonRow(kMessageButtonRows, was->Caption())) {
             button->SetKind(row->Kind);
             button->SetCaption(std::string(row->Caption));
             button->SetGlyph(LoadBitmapResource(row->Glyph));
@@ -74,10 +64,7 @@ void TdlgMessages::AdaptDialog(TMessageForm& form, TMsgDlgType type) const {
         if (!firstDefault && button->isDefault()) firstDefault = button;
         delete was;
     }
-    // A dialog has one default button; "Да для Всех" would otherwise take
-    // Enter from "Да" before it.
-    if (firstDefault) firstDefault->setDefault(true);
-    if (TBitBtn* focus = firstDefault ? firstDefault : first) focus->setFocus();
+    dialoglayout::SettleDefault(first, firstDefault);
     form.setWindowTitle(ApplicationTitle());
 }
 

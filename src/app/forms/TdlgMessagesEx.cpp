@@ -13,16 +13,6 @@ using namespace platform;
 
 TdlgMessagesEx dlgMessagesEx;
 
-namespace {
-
-const TPictureButtonRow* findRow(const std::string& frameworkCaption) {
-    for (const TPictureButtonRow& row : kPictureButtonRows)
-        if (row.FrameworkCaption == frameworkCaption) return &row;
-    return nullptr;
-}
-
-} // namespace
-
 std::unique_ptr<TMessageForm> TdlgMessagesEx::CreateMessageDialogEx(const std::string& msg, TMsgDlgType type,
                                                                     TMsgDlgButtons buttons) const {
     auto form = CreateMessageDialog(msg, type, buttons);
@@ -55,7 +45,7 @@ void TdlgMessagesEx::AdaptDialogEx(TMessageForm& form, TMsgDlgType type) const {
         TButton* was = old[size_t(i - 1)];
         auto* button = new TBitBtn(&form);
         button->setObjectName(was->objectName());
-        if (const TPictureButtonRow* row = findRow(was->Caption())) {
+        if (const TPictureButtonRow* row = FindButtonRow(kPictureButtonRows, was->Caption())) {
             button->SetKind(TBitBtnKind::bkCustom);
             button->SetCaption({});
             button->SetModalResult(row->ModalResult);
@@ -75,10 +65,7 @@ void TdlgMessagesEx::AdaptDialogEx(TMessageForm& form, TMsgDlgType type) const {
         if (!firstDefault && button->isDefault()) firstDefault = button;
         delete was;
     }
-    // A dialog has one default button; "Да для Всех" would otherwise take
-    // Enter from "Да" before it.
-    if (firstDefault) firstDefault->setDefault(true);
-    if (TBitBtn* focus = firstDefault ? firstDefault : first) focus->setFocus();
+    dialoglayout::SettleDefault(first, firstDefault);
     form.setWindowTitle(ApplicationTitle());
 }
 

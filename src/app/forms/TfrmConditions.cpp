@@ -2,6 +2,7 @@
 #include "app/forms/TfrmConditions.h"
 
 #include "app/controls/TCheckedTreeNode.h"
+#include "app/forms/FormGuards.h"
 #include "data/TdmFriend.h"
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
@@ -28,21 +29,6 @@ namespace app {
 namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-struct TCursorGuard {
-    TCursorGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TCursorGuard() { QApplication::restoreOverrideCursor(); }
-};
-
-// Runs a button's handler; what it throws is shown, never passed on to Qt.
-template <class F>
-void Guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        platform::ShowInfoMessage(e.what());
-    }
-}
 
 // Found rows on the form's colours: new ones light green, the rest white; a
 // selected row keeps the selection colour. The text starts 2 pixels in.

@@ -8,6 +8,7 @@
 // is bounds-checked: a node out of step with its table stays a plain node.
 #include "app/controls/TCheckedTreeNode.h"
 #include "app/forms/ConditionNodeKinds.h"
+#include "app/forms/FormGuards.h"
 #include "app/forms/TfrmConditions.h"
 #include "data/CodeTables.h"
 #include "data/TdmFriend.h"
@@ -70,11 +71,6 @@ void ForEachNode(QTreeWidget* tree, F&& f) {
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         if (TCheckedTreeNode* node = TCheckedTreeNode::From(*it)) f(node);
 }
-
-struct TCursorGuard {
-    TCursorGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TCursorGuard() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 

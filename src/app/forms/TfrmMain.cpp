@@ -1,6 +1,7 @@
 #include "app/forms/TfrmMain.h"
 
 #include "app/forms/MainWindowPictures.h"
+#include "app/forms/FormGuards.h"
 #include "app/forms/TAboutBox.h"
 #include "app/forms/TfrmConditions.h"
 #include "app/forms/TfrmFavourites.h"
@@ -33,16 +34,6 @@ namespace app {
 namespace {
 
 constexpr int kStatusPanel1Width = 200;
-
-// Runs a handler at a Qt boundary: an error is shown, never thrown on.
-template <class F>
-void Guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        platform::ShowInfoMessage(e.what());
-    }
-}
 
 } // namespace
 
