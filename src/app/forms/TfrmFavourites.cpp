@@ -207,7 +207,7 @@ void TfrmFavourites::BuildGrid() {
     using grid::TDBGridOption;
     dbgFavourites->SetOptions({TDBGridOption::dgTitles, TDBGridOption::dgColumnResize, TDBGridOption::dgColLines,
                                TDBGridOption::dgRowLines, TDBGridOption::dgRowSelect,
-                               TDBGridOption::dgAlwaysShowSelection, TDBGridOption::dgMultiSelect});
+                               TDBGridOption::dgAlwaysShowSelection});
     dbgFavourites->SetReadOnly(true);
     grid::TDBGGridColumns& columns = dbgFavourites->Columns();
     columns.BeginUpdate();
