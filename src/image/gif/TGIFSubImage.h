@@ -200,6 +200,11 @@ private:
 
     void CreateBitmap();
     void CreateDitheredBitmap();
+    // Renders the indices over `palette` row by row through
+    // renderRow(y, indices, out, mask), building the transparency mask on the
+    // way when one is due.
+    template <class RenderRow>
+    void Render(const TGIFPalette& palette, RenderRow&& renderRow);
     void ReportProgress(TProgressStage stage, int percent, const char* message);
     const QImage& MaskedBitmap();
     void ImportPixels(const QImage& bitmap);

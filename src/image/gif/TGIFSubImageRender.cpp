@@ -56,6 +56,29 @@ void SetMaskBit(QImage& mask, int x, int y) { mask.scanLine(y)[x >> 3] |= uchar(
 
 bool MaskBit(const QImage& mask, int x, int y) { return mask.constScanLine(y)[x >> 3] & (0x80 >> (x & 7)); }
 
+// The transparency mask a rendering builds on the way, when one is due.
+struct TMaskRows {
+    TMaskRows(bool build, int width, int height, uint8_t transparent)
+        : Build(build), Transparent(transparent), Mask(build ? NewMask(width, height) : QImage()) {}
+    // Hides pixel (x, y) when the mask is built and `index` is the
+    // transparent one; says whether it did.
+    bool Hide(uint8_t index, int x, int y) {
+        if (!Build || index != Transparent) return false;
+        SetMaskBit(Mask, x, y);
+        Any = true;
+        return true;
+    }
+    const bool Build;
+    const uint8_t Transparent;
+    QImage Mask;
+    bool Any = false;
+};
+
+// The web palette index one above the 6x6x6 cube entry of `c`.
+uint8_t WebIndexAbove(const TGIFColor& c) {
+    return uint8_t(MulDiv(36, c.Red, 51) + MulDiv(6, c.Green, 51) + c.Blue / 51 + 1);
+}
+
 QImage NewIndexed(int width, int height, const TGIFPalette& palette) {
     QImage bitmap(width, height, QImage::Format_Indexed8);
     if (bitmap.isNull()) throw std::bad_alloc();
@@ -104,64 +127,46 @@ const QImage& TGIFSubImage::Bitmap() {
     return m_bitmap;
 }
 
-void TGIFSubImage::CreateBitmap() {
-    const TGIFPalette palette = Palette();
+template <class RenderRow>
+void TGIFSubImage::Render(const TGIFPalette& palette, RenderRow&& renderRow) {
     const int width = Width(), height = Height();
     QImage bitmap = NewIndexed(width, height, palette);
 
     const bool buildMask = m_needMask && m_transparent && m_mask.isNull() && m_graphicControlExtension;
     m_needMask = false;
-    QImage mask;
-    if (buildMask) mask = NewMask(width, height);
-    const uint8_t transparent = m_graphicControlExtension ? m_graphicControlExtension->TransparentColorIndex() : 0;
-    bool anyTransparent = false;
+    TMaskRows mask(buildMask, width, height,
+                   m_graphicControlExtension ? m_graphicControlExtension->TransparentColorIndex() : 0);
 
     for (int y = 0; y < height; ++y) {
         if (y % 32 == 0) ReportProgress(TProgressStage::psRunning, y * 100 / height, SRendering);
-        const uint8_t* row = Data() + int64_t(y) * width;
-        std::memcpy(bitmap.scanLine(y), row, size_t(width));
-        if (!buildMask) continue;
-        for (int x = 0; x < width; ++x)
-            if (row[x] == transparent) {
-                SetMaskBit(mask, x, y);
-                anyTransparent = true;
-            }
+        renderRow(y, Data() + int64_t(y) * width, bitmap.scanLine(y), mask);
     }
-    if (anyTransparent) m_mask = mask;
+    if (mask.Any) m_mask = mask.Mask;
     m_bitmap = bitmap;
     m_palette = palette;
 }
 
+void TGIFSubImage::CreateBitmap() {
+    const int width = Width();
+    Render(Palette(), [width](int y, const uint8_t* row, uint8_t* out, TMaskRows& mask) {
+        std::memcpy(out, row, size_t(width));
+        if (mask.Build)
+            for (int x = 0; x < width; ++x) mask.Hide(row[x], x, y);
+    });
+}
+
 void TGIFSubImage::CreateDitheredBitmap() {
-    const TGIFPalette palette = WebPalette();
-    const int width = Width(), height = Height();
-    QImage bitmap = NewIndexed(width, height, palette);
-
-    const bool buildMask = m_needMask && m_transparent && m_mask.isNull() && m_graphicControlExtension;
-    m_needMask = false;
-    QImage mask;
-    if (buildMask) mask = NewMask(width, height);
-    const uint8_t transparent = m_graphicControlExtension ? m_graphicControlExtension->TransparentColorIndex() : 0;
-    bool anyTransparent = false;
-
+    const int width = Width();
     const TGIFColorMap& map = ActiveColorMap();
-    // Transparent pixels keep the web index next to that of their colour;
-    // the mask hides them anyway.
-    const TGIFColor& t = map.Entry(transparent);
-    const auto fill = uint8_t(MulDiv(36, t.Red, 51) + MulDiv(6, t.Green, 51) + t.Blue / 51 + 1);
-
     TNetscapeColorLookup lookup;
     TDitherEngine ditherer(width, lookup, TDitherMode::DitherFloydSteinberg);
     TRGBTriple color;
-    for (int y = 0; y < height; ++y) {
-        if (y % 32 == 0) ReportProgress(TProgressStage::psRunning, y * 100 / height, SRendering);
-        const uint8_t* row = Data() + int64_t(y) * width;
-        uint8_t* out = bitmap.scanLine(y);
-        if (buildMask) std::memset(out, fill, size_t(width));
+    Render(WebPalette(), [&](int y, const uint8_t* row, uint8_t* out, TMaskRows& mask) {
+        // Transparent pixels keep the web index next to that of their
+        // colour; the mask hides them anyway.
+        if (mask.Build) std::memset(out, WebIndexAbove(map.Entry(mask.Transparent)), size_t(width));
         for (int x = ditherer.Column(); x >= 0 && x < width; x = ditherer.Column()) {
-            if (buildMask && row[x] == transparent) {
-                SetMaskBit(mask, x, y);
-                anyTransparent = true;
+            if (mask.Hide(row[x], x, y)) {
                 ditherer.NextColumn();
             } else {
                 const TGIFColor& c = map.Entry(row[x]);
@@ -169,10 +174,7 @@ void TGIFSubImage::CreateDitheredBitmap() {
             }
         }
         ditherer.NextLine();
-    }
-    if (anyTransparent) m_mask = mask;
-    m_bitmap = bitmap;
-    m_palette = palette;
+    });
 }
 
 bool TGIFSubImage::HasMask() {
