@@ -62,6 +62,9 @@ port="${host##*:}"
 
 expect 0 "" "$vtool" fetch "http://$host/"
 expect 1 "Not Found" "$vtool" fetch "http://$host/no-such-page"
+# The photo a profile page links (member1 has photos, member0 none).
+expect 0 "JFIF" "$vtool" fetch "http://$host/photos/member1_small.jpg"
+expect 1 "Not Found" "$vtool" fetch "http://$host/photos/member0_small.jpg"
 expect 1 "vtool fetch: " "$vtool" fetch "http://127.0.0.1:1/"
 expect 1 "in use" "$vtool" site --port "$port"
 expect 2 "members takes 0 to 100000" "$vtool" site --members 100000000

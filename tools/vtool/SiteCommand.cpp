@@ -6,6 +6,10 @@
 #include "platform/Text.h"
 #include "support/site/LocalSite.h"
 
+#include <QBuffer>
+#include <QColor>
+#include <QImage>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -17,6 +21,24 @@ constexpr const char* Usage = "[--port N] [--layout old|new] [--utf8] [--members
 // Every member's pages are made up front: a bound keeps a typing slip from
 // taking all the memory.
 constexpr int MaxMembers = 100000;
+
+// The profile pages link a photo of every member who has one; without an
+// answer for it the favourites' cards could never show a photo when tried by
+// hand. One plain JPEG serves for all of them.
+void ServePhotos(testsupport::LocalSite& site, const std::vector<testsupport::SiteMember>& members) {
+    QImage image(60, 80, QImage::Format_RGB32);
+    image.fill(QColor(120, 170, 210));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "JPG")) return;
+    const std::string jpeg = bytes.toStdString();
+    for (const auto& member : members) {
+        if (member.photos <= 0) continue;
+        for (const char* size : {"_small.jpg", "_medium.jpg"})
+            site.Server().Reply("/photos/" + member.login + size, testsupport::HttpReply::Page(jpeg, "image/jpeg"));
+    }
+}
 
 int Site(const vtool::Args& args) {
     const std::string layoutName = vtool::Option(args, "--layout", "old");
@@ -44,7 +66,9 @@ int Site(const vtool::Args& args) {
         const bool utf8 = vtool::HasFlag(args, "--utf8");
         if (utf8) site.SetEncoding(testsupport::SiteEncoding::Utf8);
         site.SetDelay(std::chrono::milliseconds(delay));
-        site.Add(testsupport::SiteMember::Samples(members));
+        const auto samples = testsupport::SiteMember::Samples(members);
+        site.Add(samples);
+        ServePhotos(site, samples);
         std::printf("Site at http://%s/ (%s layout, %s, %d members, %d ms delay)\n", site.Host().c_str(),
                     layoutName.c_str(), utf8 ? "UTF-8" : "windows-1251", members, delay);
         std::printf("WAP pages at http://wap.%s/; Ctrl+C stops.\n", site.LocalhostHost().c_str());
