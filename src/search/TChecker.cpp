@@ -68,6 +68,19 @@ bool IsSelected(std::string_view selection, std::string_view id) {
     return !id.empty() && Contains(selection, Framed(id));
 }
 
+// The Condition texts of the rows of `group` selected in `selection`, in row
+// order; the row `femaleId` first adds `femaleText`, the women's wording.
+void AddSelectedRows(const std::string& selection, std::vector<std::string>& list, const data::TXMLTable& group,
+                     std::string_view femaleId = {}, std::string_view femaleText = {}) {
+    for (int i = 0; i < group.RecordCount(); ++i) {
+        const pugi::xml_node row = group.RecordNode(i);
+        const std::string id = data::TXMLTable::NodeText(row, "id");
+        if (!IsSelected(selection, id)) continue;
+        if (!femaleId.empty() && id == femaleId) list.emplace_back(femaleText);
+        list.push_back(data::TXMLTable::NodeText(row, "Condition"));
+    }
+}
+
 // A decimal (or "$"/"0x" hexadecimal) integer with optional leading blanks;
 // nothing when the text is anything else.
 std::optional<int32_t> ReadInt(std::string_view s) {
@@ -444,33 +457,17 @@ std::string TChecker::ProfilePageURL(bool isNew) const {
 
 void TChecker::AddSelectedConditions(const std::string& selection, std::vector<std::string>& list,
                                      const data::TXMLTable& group) {
-    for (int i = 0; i < group.RecordCount(); ++i) {
-        const pugi::xml_node row = group.RecordNode(i);
-        if (IsSelected(selection, data::TXMLTable::NodeText(row, "id")))
-            list.push_back(data::TXMLTable::NodeText(row, "Condition"));
-    }
+    AddSelectedRows(selection, list, group);
 }
 
 void TChecker::AddSelectedNarcoticConditions(const std::string& selection, std::vector<std::string>& list,
                                              const data::TXMLTable& group) {
-    for (int i = 0; i < group.RecordCount(); ++i) {
-        const pugi::xml_node row = group.RecordNode(i);
-        const std::string id = data::TXMLTable::NodeText(row, "id");
-        if (!IsSelected(selection, id)) continue;
-        if (id == "NoNarcotic") list.emplace_back(kNoNarcoticFemale);
-        list.push_back(data::TXMLTable::NodeText(row, "Condition"));
-    }
+    AddSelectedRows(selection, list, group, "NoNarcotic", kNoNarcoticFemale);
 }
 
 void TChecker::AddSelectedEconomicConditions(const std::string& selection, std::vector<std::string>& list,
                                              const data::TXMLTable& group) {
-    for (int i = 0; i < group.RecordCount(); ++i) {
-        const pugi::xml_node row = group.RecordNode(i);
-        const std::string id = data::TXMLTable::NodeText(row, "id");
-        if (!IsSelected(selection, id)) continue;
-        if (id == "Huge") list.emplace_back(kHugeFemale);
-        list.push_back(data::TXMLTable::NodeText(row, "Condition"));
-    }
+    AddSelectedRows(selection, list, group, "Huge", kHugeFemale);
 }
 
 void TChecker::AddSelectedCarModels(const std::string& selection, std::vector<TCarCollectionItem>& cars,
