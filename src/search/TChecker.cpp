@@ -13,6 +13,7 @@
 
 #include "data/TCarGroup.h"
 #include "data/TdmFriend.h"
+#include "platform/QtText.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
 #include "search/SitePage.h"
@@ -151,7 +152,7 @@ bool IsTagNamed(const THTMLItem& item, std::string_view name) {
 
 // Lower case for the car test; Cyrillic makes ("ВАЗ") fold as well as Latin.
 std::string Lower(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toLower().toStdString();
+    return platform::ToQString(s).toLower().toStdString();
 }
 
 // A sign's text after the sign's tag and before its cell or block ends.

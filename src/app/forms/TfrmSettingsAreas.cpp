@@ -13,6 +13,7 @@
 #include "app/controls/TComboBox.h"
 #include "data/TdmFriend.h"
 #include "platform/MessageRoutines.h"
+#include "platform/QtText.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
 
@@ -22,13 +23,13 @@
 namespace app {
 namespace {
 
+using platform::ToQString;
+
 const std::string NoCountry = "0";
 const std::string NoRegion = "0_0";
 const std::string NoCity = "0_0_0";
 const std::string NoStation = "0_0_0_0";
 const std::string DefaultCountry = "3159";
-
-QString ToQ(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 std::string IdAt(const data::TArea& table, int row) {
     return data::TXMLTable::NodeText(table.RecordNode(row), "id");
@@ -66,7 +67,7 @@ int RowOfPaddedId(const data::TArea& table, const std::string& id) {
 void FillCombo(TComboBox& combo, const data::TArea& table, int selected) {
     QSignalBlocker block(combo);
     combo.clear();
-    for (int i = 0; i < table.RecordCount(); ++i) combo.addItem(ToQ(NameAt(table, i)));
+    for (int i = 0; i < table.RecordCount(); ++i) combo.addItem(ToQString(NameAt(table, i)));
     combo.setCurrentIndex(selected < table.RecordCount() ? selected : -1);
 }
 
