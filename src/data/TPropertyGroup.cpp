@@ -1,5 +1,7 @@
 #include "data/TPropertyGroup.h"
 
+#include "platform/QtText.h"
+
 #include <QObject>
 #include <QVariant>
 
@@ -35,7 +37,7 @@ namespace {
 
 // Only the meta-object is asked, so that the data layer needs no widgets.
 QObject* FlagBox(const QObject* groupBox, std::string_view flag) {
-    const QString name = QStringLiteral("chb") + QString::fromUtf8(flag.data(), qsizetype(flag.size()));
+    const QString name = QStringLiteral("chb") + platform::ToQString(flag);
     for (QObject* child : groupBox->children())
         if (child->inherits("QCheckBox") && child->objectName().contains(name, Qt::CaseSensitive)) return child;
     return nullptr;

@@ -1,6 +1,7 @@
 #include "grid/TColumnCheckbox.h"
 
 #include "grid/TDBGColumn.h"
+#include "platform/QtText.h"
 
 #include <QString>
 
@@ -76,7 +77,7 @@ void TColumnCheckbox::RestoreDefaults() {
 
 bool TColumnCheckbox::IsChecked(std::string_view fieldText) const {
     if (fieldText.empty() || !m_valueTrue.isValid() || m_valueTrue.isNull()) return false;
-    const QString text = QString::fromUtf8(fieldText.data(), static_cast<qsizetype>(fieldText.size()));
+    const QString text = platform::ToQString(fieldText);
     if (IsNumber(m_valueTrue)) {
         bool ok = false;
         const double number = text.trimmed().toDouble(&ok);

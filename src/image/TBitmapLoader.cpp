@@ -5,6 +5,7 @@
 #include "image/TLinearBitmap.h"
 #include "image/TMemStream.h"
 #include "platform/AtomicFile.h"
+#include "platform/FlagScope.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -19,19 +20,6 @@
 namespace image {
 
 namespace {
-
-// Sets a flag for the length of a call, so the default implementations can
-// tell that they were reached from each other.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 [[noreturn]] void NoFormat(const std::string& ext) {
     throw EUnsupportedFileFormat(std::string(SUnsupportedFileFormat) + ": " + ext);
@@ -87,7 +75,9 @@ bool TBitmapLoader::CanSave(const std::string& ext) const { return FilterListsEx
 
 void TBitmapLoader::LoadFromStream(TBaseStream& stream, const std::string& ext, TLinearBitmap& bitmap) {
     if (m_inDefaultLoad) NoFormat(ext);
-    FlagScope scope(m_inDefaultLoad);
+    // The default implementations tell this way that they were reached
+    // from each other.
+    platform::FlagScope scope(m_inDefaultLoad);
     SpoolFile spool(ext);
     {
         auto file = TFileStream::CreateFromHandle(spool.Release());
@@ -99,7 +89,7 @@ void TBitmapLoader::LoadFromStream(TBaseStream& stream, const std::string& ext, 
 
 void TBitmapLoader::SaveToStream(TBaseStream& stream, const std::string& ext, const TLinearBitmap& bitmap) {
     if (m_inDefaultSave) NoFormat(ext);
-    FlagScope scope(m_inDefaultSave);
+    platform::FlagScope scope(m_inDefaultSave);
     SpoolFile spool(ext);
     spool.Close();
     SaveToFile(spool.Path(), ext, bitmap);

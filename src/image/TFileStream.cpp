@@ -14,6 +14,26 @@ namespace {
 
 std::string SysMessage(int err) { return std::strerror(err); }
 
+// Moves up to `count` bytes with io(done, left), one read or write call a
+// turn, again after a signal; stops early at the end of the file, which
+// throws when `checkIO`. Returns the bytes moved.
+template <class IO>
+int Transfer(int count, bool checkIO, const char* direction, IO&& io) {
+    if (count < 1) return 0;
+    int done = 0;
+    while (done < count) {
+        const ssize_t n = io(done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EInOutError(std::string("Error ") + direction + " stream - " + SysMessage(errno));
+        }
+        if (n == 0) break;
+        done += static_cast<int>(n);
+    }
+    if (done < count && checkIO) throw EInOutError(SReadLessThanExpected);
+    return done;
+}
+
 } // namespace
 
 TFileStream::TFileStream(std::string fileName, int mode) : m_fileName(std::move(fileName)) {
@@ -46,37 +66,15 @@ TFileStream::~TFileStream() {
 }
 
 int TFileStream::Write(const void* buf, int count) {
-    if (count < 1) return 0;
     const char* p = static_cast<const char*>(buf);
-    int done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(m_handle, p + done, static_cast<size_t>(count - done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw EInOutError("Error writing to stream - " + SysMessage(errno));
-        }
-        if (n == 0) break;
-        done += static_cast<int>(n);
-    }
-    if (done < count && m_checkIO) throw EInOutError(SReadLessThanExpected);
-    return done;
+    return Transfer(count, m_checkIO, "writing to",
+                    [&](int done, int left) { return ::write(m_handle, p + done, static_cast<size_t>(left)); });
 }
 
 int TFileStream::Read(void* buf, int count) {
-    if (count < 1) return 0;
     char* p = static_cast<char*>(buf);
-    int done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(m_handle, p + done, static_cast<size_t>(count - done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw EInOutError("Error reading from stream - " + SysMessage(errno));
-        }
-        if (n == 0) break;
-        done += static_cast<int>(n);
-    }
-    if (done < count && m_checkIO) throw EInOutError(SReadLessThanExpected);
-    return done;
+    return Transfer(count, m_checkIO, "reading from",
+                    [&](int done, int left) { return ::read(m_handle, p + done, static_cast<size_t>(left)); });
 }
 
 int64_t TFileStream::Available() const {

@@ -12,10 +12,10 @@ public:
 
     // Decodes a JPEG file from the device's position; errors of the loader
     // raise (see TJPEGLoader) and leave the image as it was.
-    void LoadFromStream(QIODevice& stream) override;
+    void LoadFromStream(QIODevice& stream) override { LoadFromStreamAs(stream, "JPG"); }
     // Writes the image as a JPEG file; an empty image raises ELinearBitmap
     // "Error in bitmap data".
-    void SaveToStream(QIODevice& stream) const override;
+    void SaveToStream(QIODevice& stream) const override { SaveToStreamAs(stream, "JPG"); }
 };
 
 } // namespace image

@@ -1,6 +1,7 @@
 #include "image/TLinearGraphic.h"
 
 #include "image/EImageError.h"
+#include "image/THostFilterStream.h"
 
 #include <QIODevice>
 #include <QImage>
@@ -35,6 +36,16 @@ void TLinearGraphic::SaveToStream(QIODevice& stream) const {
     m_image.AssignTo(image);
     if (!image.save(&stream, "BMP"))
         throw EInOutError("Error writing to stream - " + stream.errorString().toStdString());
+}
+
+void TLinearGraphic::LoadFromStreamAs(QIODevice& stream, const char* ext) {
+    THostFilterStream source(stream);
+    m_image.LoadFromStream(source, ext);
+}
+
+void TLinearGraphic::SaveToStreamAs(QIODevice& stream, const char* ext) const {
+    THostFilterStream dest(stream);
+    m_image.SaveToStream(dest, ext);
 }
 
 void TLinearGraphic::LoadFromFile(const std::string& fileName) { m_image.LoadFromFile(fileName); }

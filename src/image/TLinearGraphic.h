@@ -43,6 +43,13 @@ public:
     void LoadFromFile(const std::string& fileName) override;
     void SaveToFile(const std::string& fileName) const override;
 
+protected:
+    // For descendants of one format: the image read or written at the
+    // device's position through the loader registered for `ext` ("PNG",
+    // "JPG", ...).
+    void LoadFromStreamAs(QIODevice& stream, const char* ext);
+    void SaveToStreamAs(QIODevice& stream, const char* ext) const;
+
 private:
     TLinearBitmap m_image;
 };

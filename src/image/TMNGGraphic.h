@@ -12,10 +12,10 @@ public:
 
     // Decodes a MNG file from the device's position; errors of the loader
     // raise (see TPNGLoader) and leave the image empty.
-    void LoadFromStream(QIODevice& stream) override;
+    void LoadFromStream(QIODevice& stream) override { LoadFromStreamAs(stream, "MNG"); }
     // Writes the image as a MNG file; an empty image raises ELinearBitmap
     // "Unsupported pixel format".
-    void SaveToStream(QIODevice& stream) const override;
+    void SaveToStream(QIODevice& stream) const override { SaveToStreamAs(stream, "MNG"); }
 };
 
 } // namespace image

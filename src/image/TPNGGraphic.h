@@ -12,10 +12,10 @@ public:
 
     // Decodes a PNG file from the device's position; errors of the loader
     // raise (see TPNGLoader) and leave the image empty.
-    void LoadFromStream(QIODevice& stream) override;
+    void LoadFromStream(QIODevice& stream) override { LoadFromStreamAs(stream, "PNG"); }
     // Writes the image as a PNG file; an empty image raises ELinearBitmap
     // "Unsupported pixel format".
-    void SaveToStream(QIODevice& stream) const override;
+    void SaveToStream(QIODevice& stream) const override { SaveToStreamAs(stream, "PNG"); }
 };
 
 } // namespace image

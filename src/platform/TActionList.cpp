@@ -1,13 +1,13 @@
 #include "platform/TActionList.h"
 
+#include "platform/QtText.h"
+
 #include <QAbstractButton>
 #include <exception>
 
 namespace platform {
 
 namespace {
-
-QString ToQString(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // Copies what a linked button shows from its action.
 void SyncButton(QAbstractButton* button, const QAction* action) {

@@ -1,5 +1,7 @@
 #include "platform/TPanel.h"
 
+#include "platform/QtText.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -14,7 +16,7 @@ void TPanel::SetCaption(std::string_view caption) {
 
 std::string TPanel::Hint() const { return toolTip().toStdString(); }
 
-void TPanel::SetHint(std::string_view hint) { setToolTip(QString::fromUtf8(hint.data(), qsizetype(hint.size()))); }
+void TPanel::SetHint(std::string_view hint) { setToolTip(ToQString(hint)); }
 
 void TPanel::SetOnMouseMove(TMouseMoveEvent handler) {
     m_onMouseMove = std::move(handler);

@@ -1,6 +1,7 @@
 #include "platform/TRegistry.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/QtText.h"
 
 #include <QDir>
 #include <QString>
@@ -56,9 +57,7 @@ constexpr std::string_view kTypeInteger = "integer";
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a == b) return true;
-    return QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size()))
-               .compare(QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size())),
-                        Qt::CaseInsensitive) == 0;
+    return ToQString(a).compare(ToQString(b), Qt::CaseInsensitive) == 0;
 }
 
 std::vector<std::string> SplitPath(std::string_view path) {

@@ -343,4 +343,36 @@ int32_t StrToIntDef(std::string_view s, int32_t fallback) {
     return static_cast<int32_t>(value);
 }
 
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string UrlDecode(std::string_view encoded) {
+    std::string out;
+    out.reserve(encoded.size());
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        const char c = encoded[i];
+        if (c == '+') {
+            out += ' ';
+        } else if (c == '%' && i + 1 < encoded.size() && encoded[i + 1] == '%') {
+            out += '%';
+            ++i;
+        } else if (c == '%' && i + 2 < encoded.size() && HexValue(encoded[i + 1]) >= 0 &&
+                   HexValue(encoded[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(encoded[i + 1]) * 16 + HexValue(encoded[i + 2]));
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace text

@@ -89,4 +89,8 @@ std::vector<std::string> Split(std::string_view text, char separator);
 // (trailing text included), or a value outside 32 bits, gives `fallback`.
 int32_t StrToIntDef(std::string_view s, int32_t fallback);
 
+// URL decoding as forms and cookies write it: '+' is a blank, "%%" one '%',
+// '%' and two hex digits the byte they give; any other '%' stays as it is.
+std::string UrlDecode(std::string_view encoded);
+
 } // namespace text

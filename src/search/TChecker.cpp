@@ -13,6 +13,7 @@
 
 #include "data/TCarGroup.h"
 #include "data/TdmFriend.h"
+#include "platform/QtText.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
 #include "search/SitePage.h"
@@ -66,6 +67,19 @@ std::string Framed(std::string_view value) {
 // selection; a row without an id never is.
 bool IsSelected(std::string_view selection, std::string_view id) {
     return !id.empty() && Contains(selection, Framed(id));
+}
+
+// The Condition texts of the rows of `group` selected in `selection`, in row
+// order; the row `femaleId` first adds `femaleText`, the women's wording.
+void AddSelectedRows(const std::string& selection, std::vector<std::string>& list, const data::TXMLTable& group,
+                     std::string_view femaleId = {}, std::string_view femaleText = {}) {
+    for (int i = 0; i < group.RecordCount(); ++i) {
+        const pugi::xml_node row = group.RecordNode(i);
+        const std::string id = data::TXMLTable::NodeText(row, "id");
+        if (!IsSelected(selection, id)) continue;
+        if (!femaleId.empty() && id == femaleId) list.emplace_back(femaleText);
+        list.push_back(data::TXMLTable::NodeText(row, "Condition"));
+    }
 }
 
 // A decimal (or "$"/"0x" hexadecimal) integer with optional leading blanks;
@@ -138,7 +152,7 @@ bool IsTagNamed(const THTMLItem& item, std::string_view name) {
 
 // Lower case for the car test; Cyrillic makes ("ВАЗ") fold as well as Latin.
 std::string Lower(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toLower().toStdString();
+    return platform::ToQString(s).toLower().toStdString();
 }
 
 // A sign's text after the sign's tag and before its cell or block ends.
@@ -444,33 +458,17 @@ std::string TChecker::ProfilePageURL(bool isNew) const {
 
 void TChecker::AddSelectedConditions(const std::string& selection, std::vector<std::string>& list,
                                      const data::TXMLTable& group) {
-    for (int i = 0; i < group.RecordCount(); ++i) {
-        const pugi::xml_node row = group.RecordNode(i);
-        if (IsSelected(selection, data::TXMLTable::NodeText(row, "id")))
-            list.push_back(data::TXMLTable::NodeText(row, "Condition"));
-    }
+    AddSelectedRows(selection, list, group);
 }
 
 void TChecker::AddSelectedNarcoticConditions(const std::string& selection, std::vector<std::string>& list,
                                              const data::TXMLTable& group) {
-    for (int i = 0; i < group.RecordCount(); ++i) {
-        const pugi::xml_node row = group.RecordNode(i);
-        const std::string id = data::TXMLTable::NodeText(row, "id");
-        if (!IsSelected(selection, id)) continue;
-        if (id == "NoNarcotic") list.emplace_back(kNoNarcoticFemale);
-        list.push_back(data::TXMLTable::NodeText(row, "Condition"));
-    }
+    AddSelectedRows(selection, list, group, "NoNarcotic", kNoNarcoticFemale);
 }
 
 void TChecker::AddSelectedEconomicConditions(const std::string& selection, std::vector<std::string>& list,
                                              const data::TXMLTable& group) {
-    for (int i = 0; i < group.RecordCount(); ++i) {
-        const pugi::xml_node row = group.RecordNode(i);
-        const std::string id = data::TXMLTable::NodeText(row, "id");
-        if (!IsSelected(selection, id)) continue;
-        if (id == "Huge") list.emplace_back(kHugeFemale);
-        list.push_back(data::TXMLTable::NodeText(row, "Condition"));
-    }
+    AddSelectedRows(selection, list, group, "Huge", kHugeFemale);
 }
 
 void TChecker::AddSelectedCarModels(const std::string& selection, std::vector<TCarCollectionItem>& cars,

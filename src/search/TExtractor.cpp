@@ -79,35 +79,11 @@ std::optional<int32_t> CountBefore(std::string_view line, std::string_view suffi
 
 char HexDigit(unsigned value) { return "0123456789ABCDEF"[value & 15]; }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The target of a warning redirect, URL-decoded: "+" is a blank, "%%" a "%",
-// "%" and two hex digits the byte they give; any other "%" stays as written.
-// Control bytes, and every byte of 0x80 and above when the result is not
-// UTF-8, go back to escapes so that the address is stored intact.
+// The target of a warning redirect, URL-decoded. Control bytes, and every
+// byte of 0x80 and above when the result is not UTF-8, go back to escapes so
+// that the address is stored intact.
 std::string DecodeRedirectTarget(std::string_view encoded) {
-    std::string decoded;
-    decoded.reserve(encoded.size());
-    for (size_t i = 0; i < encoded.size(); ++i) {
-        const char c = encoded[i];
-        if (c == '+') {
-            decoded += ' ';
-        } else if (c == '%' && i + 1 < encoded.size() && encoded[i + 1] == '%') {
-            decoded += '%';
-            ++i;
-        } else if (c == '%' && i + 2 < encoded.size() && HexValue(encoded[i + 1]) >= 0 &&
-                   HexValue(encoded[i + 2]) >= 0) {
-            decoded += static_cast<char>(HexValue(encoded[i + 1]) * 16 + HexValue(encoded[i + 2]));
-            i += 2;
-        } else {
-            decoded += c;
-        }
-    }
+    const std::string decoded = text::UrlDecode(encoded);
     const bool utf8 = text::IsValidUtf8(decoded);
     std::string safe;
     safe.reserve(decoded.size());

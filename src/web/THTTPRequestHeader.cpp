@@ -28,35 +28,6 @@ size_t FindLine(const std::vector<std::string>& lines, std::string_view name) {
     return std::string::npos;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// '+' is a blank, "%%" one '%', '%' and two hex digits that byte; any other
-// '%' stays as it is.
-std::string DecodeCookie(std::string_view raw) {
-    std::string out;
-    out.reserve(raw.size());
-    for (size_t i = 0; i < raw.size(); ++i) {
-        char c = raw[i];
-        if (c == '+') {
-            out += ' ';
-        } else if (c == '%' && i + 1 < raw.size() && raw[i + 1] == '%') {
-            out += '%';
-            ++i;
-        } else if (c == '%' && i + 2 < raw.size() && HexDigit(raw[i + 1]) >= 0 && HexDigit(raw[i + 2]) >= 0) {
-            out += char(HexDigit(raw[i + 1]) * 16 + HexDigit(raw[i + 2]));
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Splits a Cookie header's value at ';'. Leading blanks of each cookie are
 // skipped; double or single quotes protect separators and are dropped.
 std::vector<std::string> SplitCookies(std::string_view value) {
@@ -82,7 +53,7 @@ std::vector<std::string> SplitCookies(std::string_view value) {
                 raw += c;
             }
         }
-        std::string cookie = DecodeCookie(raw);
+        std::string cookie = text::UrlDecode(raw);
         if (!cookie.empty()) cookies.push_back(std::move(cookie));
     }
     return cookies;

@@ -96,4 +96,24 @@ private:
     QEventLoop* loop = nullptr;
 };
 
+// An engine over a data module of its own in a temporary program folder,
+// for tests that drive the engine's phases by hand.
+class EnginePhaseTest : public ::testing::Test {
+protected:
+    EnginePhaseTest() { platform::SetProgramDir(m_dir.path()); }
+    ~EnginePhaseTest() override { platform::SetProgramDir({}); }
+
+    // The candidates found so far, in table order.
+    std::vector<data::TFriendRecord> Rows() {
+        std::vector<data::TFriendRecord> rows;
+        for (int i = 0; i < engine.Candidates().RecordCount(); ++i)
+            rows.push_back(data::TFriend::ReadRecord(engine.Candidates(), i));
+        return rows;
+    }
+
+    testsupport::TempDir m_dir;
+    data::TdmFriend dm;
+    search::TVelmora engine;
+};
+
 } // namespace enginetest

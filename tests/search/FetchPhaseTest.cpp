@@ -1,10 +1,6 @@
 // The fetch phase: search addresses of both layouts, batches of result pages
 // fetched from the local site, and the scrape of each page into candidates.
-#include "data/TdmFriend.h"
-#include "platform/ProgramDir.h"
-#include "search/TVelmora.h"
-#include "support/TempDir.h"
-#include "support/site/LocalSite.h"
+#include "EngineTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -16,10 +12,8 @@ using search::TVelmora;
 
 namespace {
 
-class FetchPhase : public ::testing::Test {
+class FetchPhase : public enginetest::EnginePhaseTest {
 protected:
-    FetchPhase() { platform::SetProgramDir(m_dir.path()); }
-    ~FetchPhase() override { platform::SetProgramDir({}); }
 
     // The engine pointed at `site`, as Start leaves it.
     void Aim(const LocalSite& site, int pageCount) {
@@ -42,17 +36,11 @@ protected:
     }
 
     data::TFriendRecord Candidate(std::string_view login) {
-        for (int i = 0; i < engine.Candidates().RecordCount(); ++i) {
-            data::TFriendRecord r = data::TFriend::ReadRecord(engine.Candidates(), i);
+        for (data::TFriendRecord& r : Rows())
             if (r.Login == login) return r;
-        }
         ADD_FAILURE() << "no candidate " << login;
         return {};
     }
-
-    TempDir m_dir;
-    data::TdmFriend dm;
-    TVelmora engine;
 };
 
 TEST_F(FetchPhase, SearchAddressesOfBothLayouts) {

@@ -1,10 +1,6 @@
 // Scraping result pages into candidates: pages of both layouts from the
 // local site, de-duplication, and hand-made damaged pages.
-#include "data/TdmFriend.h"
-#include "platform/ProgramDir.h"
-#include "search/TVelmora.h"
-#include "support/TempDir.h"
-#include "support/site/LocalSite.h"
+#include "EngineTestSupport.h"
 #include "support/site/SitePages.h"
 
 #include <QTest>
@@ -16,10 +12,8 @@ using search::TVelmora;
 
 namespace {
 
-class ResultPage : public ::testing::Test {
+class ResultPage : public enginetest::EnginePhaseTest {
 protected:
-    ResultPage() { platform::SetProgramDir(m_dir.path()); }
-    ~ResultPage() override { platform::SetProgramDir({}); }
 
     void Aim(const std::string& host, bool newLayout) {
         engine.SetHost(host);
@@ -41,21 +35,11 @@ protected:
         extractor.SetPageText("<meta http-equiv=Content-Type content=\"text/html; charset=UTF-8\">" + page);
         extractor.ParseResultPage();
     }
-    std::vector<TFriendRecord> Rows() {
-        std::vector<TFriendRecord> rows;
-        for (int i = 0; i < engine.Candidates().RecordCount(); ++i)
-            rows.push_back(data::TFriend::ReadRecord(engine.Candidates(), i));
-        return rows;
-    }
     std::string Logins() {
         std::string logins;
         for (const TFriendRecord& r : Rows()) logins += (logins.empty() ? "" : " ") + r.Login;
         return logins;
     }
-
-    TempDir m_dir;
-    data::TdmFriend dm;
-    TVelmora engine;
 };
 
 // The fields that a result page gives, in one comparable line.

@@ -22,6 +22,13 @@ std::string Fetch(TSubmit& submit, const std::string& url) {
     return body;
 }
 
+// A page that sets the cookie session=42.
+HttpReply SessionCookiePage() {
+    HttpReply reply = HttpReply::Page("in");
+    reply.headers.emplace_back("Set-Cookie", "session=42; Path=/");
+    return reply;
+}
+
 } // namespace
 
 TEST(SubmitRequest, DefaultRequestIsHttp10WithTheOriginalsHeaders) {
@@ -184,11 +191,7 @@ TEST(SubmitRequest, ChangingTheAccessTypeDisconnects) {
 
 TEST(SubmitRequest, CookiesLiveAsLongAsTheConnection) {
     LocalHttpServer server;
-    server.Reply("/login", [] {
-        HttpReply reply = HttpReply::Page("in");
-        reply.headers.emplace_back("Set-Cookie", "session=42; Path=/");
-        return reply;
-    }());
+    server.Reply("/login", SessionCookiePage());
     server.Route("/me", [](const HttpRequestRecord& request) { return HttpReply::Page(request.Header("Cookie")); });
 
     TSubmit submit;
@@ -203,11 +206,7 @@ TEST(SubmitRequest, CookiesLiveAsLongAsTheConnection) {
 
 TEST(SubmitRequest, NoCookiesKeepsNone) {
     LocalHttpServer server;
-    server.Reply("/login", [] {
-        HttpReply reply = HttpReply::Page("in");
-        reply.headers.emplace_back("Set-Cookie", "session=42; Path=/");
-        return reply;
-    }());
+    server.Reply("/login", SessionCookiePage());
     server.Route("/me", [](const HttpRequestRecord& request) { return HttpReply::Page("[" + request.Header("Cookie") + "]"); });
 
     TSubmit submit;

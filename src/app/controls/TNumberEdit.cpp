@@ -1,5 +1,7 @@
 #include "app/controls/TNumberEdit.h"
 
+#include "platform/QtText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <exception>
@@ -13,7 +15,7 @@ TNumberEdit::TNumberEdit(QWidget* parent) : QLineEdit(QStringLiteral("0"), paren
 std::string TNumberEdit::GetValue() const { return text().toStdString(); }
 
 void TNumberEdit::SetValue(std::string_view value) {
-    setText(QString::fromUtf8(value.data(), qsizetype(value.size())));
+    setText(platform::ToQString(value));
     setCursorPosition(int(text().size()));
 }
 

@@ -1,12 +1,16 @@
 #pragma once
 // The arithmetic both message dialogs use to re-centre a standard box: a row
 // of 100-pixel buttons with equal gaps, and the message label centred over
-// the box (for a box with an icon, centred in the room beside the icon).
+// the box (for a box with an icon, centred in the room beside the icon); and
+// the swap of its standard buttons for glyph buttons.
+
+#include "app/controls/TBitBtn.h"
+#include "app/forms/TMessageForm.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace app::dialoglayout {
 
@@ -51,12 +55,26 @@ inline void PlaceLabel(QLabel& label, int width, bool custom) {
     label.setAutoFillBackground(false);
 }
 
-// After the buttons are replaced: a dialog has one default button (the
-// first that asked to be, else "Да для Всех" would take Enter from "Да"
-// before it), and it has the focus, or the first button has without one.
-inline void SettleDefault(QPushButton* first, QPushButton* firstDefault) {
+// Replaces the standard buttons `old` of `form` by glyph buttons of the same
+// names, which dress(i, was, button) sets up (i counts from 1), and frees the
+// old ones. A dialog has one default button, the first that asked to be
+// ("Да для Всех" would otherwise take Enter from "Да" before it); it has the
+// focus, or the first button has without one.
+template <class Dress>
+void ReplaceButtons(TMessageForm& form, const std::vector<TButton*>& old, Dress&& dress) {
+    TBitBtn* first = nullptr;
+    TBitBtn* firstDefault = nullptr;
+    for (int i = 1; i <= int(old.size()); ++i) {
+        TButton* was = old[size_t(i - 1)];
+        auto* button = new TBitBtn(&form);
+        button->setObjectName(was->objectName());
+        dress(i, was, button);
+        if (!first) first = button;
+        if (!firstDefault && button->isDefault()) firstDefault = button;
+        delete was;
+    }
     if (firstDefault) firstDefault->setDefault(true);
-    if (QPushButton* focus = firstDefault ? firstDefault : first) focus->setFocus();
+    if (TBitBtn* focus = firstDefault ? firstDefault : first) focus->setFocus();
 }
 
 } // namespace app::dialoglayout

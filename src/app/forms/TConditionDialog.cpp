@@ -1,6 +1,7 @@
 #include "app/forms/TConditionDialog.h"
 
 #include "platform/MessageDialogTypes.h"
+#include "platform/QtText.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -9,7 +10,7 @@
 namespace app {
 
 TConditionDialog::TConditionDialog(std::string_view caption, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
+    setWindowTitle(platform::ToQString(caption));
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     m_row = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #include "app/forms/TDockedForms.h"
 
 #include "app/forms/FormHosting.h"
+#include "platform/FlagScope.h"
 #include "platform/FormRegistry.h"
 
 #include <QGuiApplication>
@@ -22,18 +23,6 @@ void ReleaseForm(TForm* form) {
     form->deleteLater();
 }
 
-// Clears a flag on every way out of a scope.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagGuard() { m_flag = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
-
 } // namespace
 
 TDockedForms::TDockedForms(TForm& host, QWidget* splitter) : m_host(host), m_splitter(splitter) {}
@@ -53,7 +42,7 @@ TForm* TDockedForms::DockedForm(const QWidget* panel) const {
 
 TForm* TDockedForms::ShowDockedForm(QWidget* panel, std::string_view className) {
     if (m_docking || !panel) return nullptr;
-    FlagGuard guard(m_docking);
+    platform::FlagScope guard(m_docking);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QPointer<TForm>& slot = Slot(panel);
     const bool panelHidden = panel->isHidden();

@@ -5,6 +5,7 @@
 #include "app/forms/TMessageForm.h"
 
 #include "app/forms/MessageDialogTables.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -121,7 +122,7 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDl
         if (!buttons.Contains(static_cast<TMsgDlgBtn>(i))) continue;
         const TMsgDlgButtonInfo& info = kMsgDlgButtonInfos[i];
         auto* button = new TButton(form.get());
-        button->setObjectName(QString::fromUtf8(info.Name.data(), qsizetype(info.Name.size())));
+        button->setObjectName(platform::ToQString(info.Name));
         button->SetCaption(std::string(info.Caption));
         button->SetModalResult(info.ModalResult);
         button->SetCancel(info.ModalResult == mrCancel);

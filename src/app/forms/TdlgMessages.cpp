@@ -32,12 +32,7 @@ void TdlgMessages::AdaptDialog(TMessageForm& form, TMsgDlgType type) const {
     if (label) dialoglayout::PlaceLabel(*label, width, custom);
     const int gap = dialoglayout::Gap(width, n);
 
-    TBitBtn* first = nullptr;
-    TBitBtn* firstDefault = nullptr;
-    for (int i = 1; i <= n; ++i) {
-        TButton* was = old[size_t(i - 1)];
-        auto* button = new TBitBtn(&form);
-        button->setObjectName(was->objectName());
+    dialoglayout::ReplaceButtons(form, old, [&](int i, TButton* was, TBitBtn* button) {
         button->SetCaption(was->Caption());
         button->SetModalResult(was->ModalResult());
         if (const TMessageButtonRow* row = FindButtonRow(kMessageButtonRows, was->Caption())) {
@@ -60,11 +55,7 @@ void TdlgMessages::AdaptDialog(TMessageForm& form, TMsgDlgType type) const {
                                 dialoglayout::kButtonWidth, 25);
         }
         button->SetGlyphSize(QSize(m_glyphSize, m_glyphSize));
-        if (!first) first = button;
-        if (!firstDefault && button->isDefault()) firstDefault = button;
-        delete was;
-    }
-    dialoglayout::SettleDefault(first, firstDefault);
+    });
     form.setWindowTitle(ApplicationTitle());
 }
 

@@ -39,12 +39,7 @@ void TdlgMessagesEx::AdaptDialogEx(TMessageForm& form, TMsgDlgType type) const {
     if (label) dialoglayout::PlaceLabel(*label, width, type == TMsgDlgType::mtCustom);
     const int gap = dialoglayout::Gap(width, n);
 
-    TBitBtn* first = nullptr;
-    TBitBtn* firstDefault = nullptr;
-    for (int i = 1; i <= n; ++i) {
-        TButton* was = old[size_t(i - 1)];
-        auto* button = new TBitBtn(&form);
-        button->setObjectName(was->objectName());
+    dialoglayout::ReplaceButtons(form, old, [&](int i, TButton* was, TBitBtn* button) {
         if (const TPictureButtonRow* row = FindButtonRow(kPictureButtonRows, was->Caption())) {
             button->SetKind(TBitBtnKind::bkCustom);
             button->SetCaption({});
@@ -61,11 +56,7 @@ void TdlgMessagesEx::AdaptDialogEx(TMessageForm& form, TMsgDlgType type) const {
         button->SetLayout(TButtonLayout::blGlyphBottom);
         button->SetGlyphSize(QSize(button->Glyph().width(), m_glyphHeight));
         button->SetTransparentColor(QColor(255, 0, 0));
-        if (!first) first = button;
-        if (!firstDefault && button->isDefault()) firstDefault = button;
-        delete was;
-    }
-    dialoglayout::SettleDefault(first, firstDefault);
+    });
     form.setWindowTitle(ApplicationTitle());
 }
 

@@ -6,6 +6,7 @@
 #include "data/TdmFriend.h"
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
+#include "platform/QtText.h"
 #include "platform/TActionList.h"
 #include "search/CarCatalogue.h"
 #include "search/TVelmora.h"
@@ -28,7 +29,7 @@
 namespace app {
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+using platform::ToQString;
 
 // Found rows on the form's colours: new ones light green, the rest white; a
 // selected row keeps the selection colour. The text starts 2 pixels in.
@@ -283,8 +284,8 @@ void TfrmConditions::FillLoadedList() {
     rows.reserve(found.RecordCount());
     for (int i = 0; i < found.RecordCount(); ++i) {
         const pugi::xml_node record = found.RecordNode(i);
-        rows << Q(data::TXMLTable::NodeText(record, "Name") + ", " + data::TXMLTable::NodeText(record, "Age") + ", " +
-                  data::TXMLTable::NodeText(record, "Area"));
+        rows << ToQString(data::TXMLTable::NodeText(record, "Name") + ", " + data::TXMLTable::NodeText(record, "Age") +
+                          ", " + data::TXMLTable::NodeText(record, "Area"));
     }
     lbxLoad->addItems(rows);
 }
@@ -309,7 +310,7 @@ void TfrmConditions::btnShowLoadedClick() {
     const std::string address = data::TXMLTable::NodeText(found.RecordNode(row), "URL");
     // Only web addresses go to the browser: a found profile's address comes
     // from a page of the site and must not start a local program or file.
-    const QUrl url(Q(address), QUrl::StrictMode);
+    const QUrl url(ToQString(address), QUrl::StrictMode);
     if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty())
         QDesktopServices::openUrl(url);
     else

@@ -8,15 +8,13 @@
 #include "app/forms/TfrmRange.h"
 #include "data/TdmFriend.h"
 #include "platform/MessageDialogTypes.h"
+#include "platform/QtText.h"
 
 #include <QLineEdit>
 
 namespace app {
-namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-} // namespace
+using platform::ToQString;
 
 bool TfrmConditions::AskRange(const QString& prefix, int32_t lowerLimit, TStoredRange& range, QString& caption) {
     TfrmRange dialog(this);
@@ -26,7 +24,7 @@ bool TfrmConditions::AskRange(const QString& prefix, int32_t lowerLimit, TStored
     dialog.SetMax(range.Max);
     if (dialog.ShowModal() != platform::mrOk) return false;
     range = {dialog.Min(), dialog.Max()};
-    caption = Q(dialog.ResultText());
+    caption = ToQString(dialog.ResultText());
     return true;
 }
 
@@ -40,7 +38,7 @@ bool TfrmConditions::AskMyAge() {
 
 bool TfrmConditions::AskName() {
     TfrmName dialog(this);
-    dialog.edName->setText(Q(m_storedName));
+    dialog.edName->setText(ToQString(m_storedName));
     if (dialog.ShowModal() != platform::mrOk) return false;
     m_storedName = dialog.edName->text().toStdString();
     return true;
@@ -53,13 +51,13 @@ bool TfrmConditions::AskCarModel(TCheckedTreeNode* item) {
     if (index < 0 || index >= cars.RecordCount()) return false; // the placeholder, or a make gone meanwhile
     const std::string make = cars.GetComment(index);
     TfrmCarModel dialog(cars, this);
-    dialog.setWindowTitle("Марка: " + Q(make));
+    dialog.setWindowTitle("Марка: " + ToQString(make));
     dialog.SetMake(index);
     if (dialog.ShowModal() != platform::mrOk) return false;
     const std::string model = dialog.GetModel();
     cars.SetModel(index, model);
     // "любая" (any model) shows the make alone, as when the tree is built.
-    item->SetCaption(Q(model.empty() ? make : make + " " + model));
+    item->SetCaption(ToQString(model.empty() ? make : make + " " + model));
     return true;
 }
 

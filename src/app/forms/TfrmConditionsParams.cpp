@@ -5,6 +5,7 @@
 #include "data/CodeTables.h"
 #include "data/TdmFriend.h"
 #include "platform/MessageRoutines.h"
+#include "platform/QtText.h"
 #include "search/TVelmora.h"
 
 #include <QTabWidget>
@@ -100,7 +101,7 @@ void TfrmConditions::TreeToParams(QTreeWidget* tree, data::TFinderParams& p) {
         case nkExcludeIntim: if (checked) p.SetS_w(on); break;
         case nkPeriod:
             for (size_t i = 0; i < data::PeriodNames.size(); ++i)
-                if (node->Caption() == QString::fromUtf8(data::PeriodNames[i].data(), qsizetype(data::PeriodNames[i].size())))
+                if (node->Caption() == platform::ToQString(data::PeriodNames[i]))
                     p.SetS_ty(std::string(data::PeriodCodes[i]));
             break;
         case nkPhotoRange:

@@ -13,6 +13,7 @@
 #include "data/CodeTables.h"
 #include "data/TdmFriend.h"
 #include "platform/MessageRoutines.h"
+#include "platform/QtText.h"
 #include "search/CarCatalogue.h"
 #include "search/TVelmora.h"
 
@@ -24,9 +25,10 @@
 namespace app {
 namespace {
 
+using platform::ToQString;
+
 constexpr int NodeIndent = 19;
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 QString Num(int32_t n) { return QString::number(n); }
 
 data::TTesselSettings& Settings() { return data::dmFriend().Settings(); }
@@ -160,37 +162,37 @@ void TfrmConditions::BuildTree(QTreeWidget* tree) {
     TCheckedTreeNode* seek = AddRootNode(tree, "Ищу", nkSeek);
     AddSoughtGenderNodes(seek);
     if (ext) {
-        TCheckedTreeNode* period = AddRootNode(tree, Q(data::PeriodNames[0]), nkPeriod);
+        TCheckedTreeNode* period = AddRootNode(tree, ToQString(data::PeriodNames[0]), nkPeriod);
         period->SetChecked(true);
         AddPeriodNodes(period);
     }
 
     QString age = "В возрасте";
-    if (!s.s_f().empty()) age = "В возрасте от " + Q(s.s_f()) + " лет";
+    if (!s.s_f().empty()) age = "В возрасте от " + ToQString(s.s_f()) + " лет";
     if (!s.s_t().empty())
-        age = !s.s_f().empty() ? "В возрасте " + Q(s.s_f()) + " — " + Q(s.s_t()) + " лет"
-                               : "В возрасте до " + Q(s.s_t()) + " лет";
+        age = !s.s_f().empty() ? "В возрасте " + ToQString(s.s_f()) + " — " + ToQString(s.s_t()) + " лет"
+                               : "В возрасте до " + ToQString(s.s_t()) + " лет";
     TCheckedTreeNode* ageNode = AddRootNode(tree, age, nkAge);
     if (age != "В возрасте") ageNode->SetChecked(true);
 
     TCheckedTreeNode* country = AddRootNode(tree, "Страна", nkCountry);
     if (s.id_Country() != "0" && !s.id_Country().empty()) {
         country->SetChecked(true);
-        country->SetCaption(Q(s.Country()));
+        country->SetCaption(ToQString(s.Country()));
         if (s.id_Region() != "0_0" && !s.id_Region().empty()) {
-            TCheckedTreeNode* region = AddChildNode(country, Q(s.Region()), {}, nkRegion);
+            TCheckedTreeNode* region = AddChildNode(country, ToQString(s.Region()), {}, nkRegion);
             region->SetChecked(true);
             if (s.id_Town() != "0_0_0" && !s.id_Town().empty()) {
-                TCheckedTreeNode* town = AddChildNode(region, Q(s.Town()), {}, nkTown);
+                TCheckedTreeNode* town = AddChildNode(region, ToQString(s.Town()), {}, nkTown);
                 town->SetChecked(true);
                 if (s.id_Station() != "0_0_0_0" && !s.id_Station().empty())
-                    AddChildNode(town, Q(s.Station()), {}, nkStation)->SetChecked(true);
+                    AddChildNode(town, ToQString(s.Station()), {}, nkStation)->SetChecked(true);
             }
         }
     }
     SetExpandedAll(country, true);
 
-    if (ext) AddRootNode(tree, s.FriendName().empty() ? QString("Имя") : "имя " + Q(s.FriendName()), nkName);
+    if (ext) AddRootNode(tree, s.FriendName().empty() ? QString("Имя") : "имя " + ToQString(s.FriendName()), nkName);
     AddTargetNodes(AddRootNode(tree, "Цель знакомства", nkTarget));
     AddSponsorNodes(AddRootNode(tree, "Материальная поддержка", nkSponsor));
 
@@ -228,7 +230,7 @@ void TfrmConditions::BuildTree(QTreeWidget* tree) {
     AddRootNode(tree, RangeCaption("Вес", s.WeightMin(), s.WeightMax(), "Вес"), nkWeight);
 
     for (const TAttributeGroupNode& group : AttributeGroupNodes) {
-        TCheckedTreeNode* root = AddRootNode(tree, Q(group.Caption), group.Kind);
+        TCheckedTreeNode* root = AddRootNode(tree, ToQString(group.Caption), group.Kind);
         // Both marriage wordings share their captions; the items take the ids
         // of the wording the parameters are written with, so that a choice
         // stored in the woman's wording shows checked again.
@@ -247,9 +249,9 @@ void TfrmConditions::AddMyGenderNodes(TCheckedTreeNode* root) {
     DeleteChildren(root);
     const std::string& code = Settings().s_i();
     for (size_t i = 1; i < data::GenderNames.size(); ++i) {
-        AddChildNode(root, Q(data::GenderNames[i]), data::GenderCodes[i], nkMyGender);
+        AddChildNode(root, ToQString(data::GenderNames[i]), data::GenderCodes[i], nkMyGender);
         if (code == data::GenderCodes[i]) {
-            root->SetCaption("Я " + Q(data::GenderNames[i]));
+            root->SetCaption("Я " + ToQString(data::GenderNames[i]));
             root->SetChecked(true);
         }
     }
@@ -259,12 +261,13 @@ void TfrmConditions::AddSoughtGenderNodes(TCheckedTreeNode* root) {
     DeleteChildren(root);
     const std::string& code = Settings().s_l();
     for (size_t i = 1; i < data::SeekGenderNames.size(); ++i) {
-        TCheckedTreeNode* item = AddChildNode(root, Q(data::SeekGenderNames[i]), data::GenderCodes[i], nkSeekGender);
+        TCheckedTreeNode* item =
+            AddChildNode(root, ToQString(data::SeekGenderNames[i]), data::GenderCodes[i], nkSeekGender);
         if (code != data::GenderCodes[i]) continue;
         const bool female = code == "F";
         root->SetFemaleWording(female);
         item->SetFemaleWording(female);
-        root->SetCaption("Ищу " + Q(data::SeekGenderNames[i]));
+        root->SetCaption("Ищу " + ToQString(data::SeekGenderNames[i]));
         root->SetChecked(true);
         UpdateGenderNodes(root->treeWidget(), female);
     }
@@ -275,7 +278,7 @@ void TfrmConditions::AddPeriodNodes(TCheckedTreeNode* root) {
     TCheckedTreeNode* last = nullptr;
     for (size_t i = 0; i < data::PeriodNames.size(); ++i) {
         TCheckedTreeNode* item =
-            AddChildNode(root, Q(data::PeriodNames[i]), data::PeriodCodes[i], uint8_t(nkPeriodFirst + i));
+            AddChildNode(root, ToQString(data::PeriodNames[i]), data::PeriodCodes[i], uint8_t(nkPeriodFirst + i));
         if (item->Checked()) last = item;
     }
     if (!last) {
@@ -291,7 +294,7 @@ void TfrmConditions::AddTargetNodes(TCheckedTreeNode* root) {
     const std::string target = Settings().target();
     for (int i = 0; i < table.RecordCount(); ++i) {
         const std::string id = RowText(table, i, "id");
-        AddChildNode(root, Q(RowText(table, i, "Comment")), id, nkTargetItem)->SetChecked(FramedIn(target, id));
+        AddChildNode(root, ToQString(RowText(table, i, "Comment")), id, nkTargetItem)->SetChecked(FramedIn(target, id));
     }
 }
 
@@ -301,14 +304,15 @@ void TfrmConditions::AddSponsorNodes(TCheckedTreeNode* root) {
     const std::string sponsor = Settings().sponsor();
     for (int i = 0; i < table.RecordCount(); ++i) {
         const std::string id = RowText(table, i, "id");
-        AddChildNode(root, Q(RowText(table, i, "Comment")), id, nkSponsorItem)->SetChecked(FramedIn(sponsor, id));
+        AddChildNode(root, ToQString(RowText(table, i, "Comment")), id, nkSponsorItem)
+            ->SetChecked(FramedIn(sponsor, id));
     }
 }
 
 void TfrmConditions::AddConditionGroupNodes(TCheckedTreeNode* root, const data::TXMLTable& table, uint8_t itemKind) {
     DeleteChildren(root);
     for (int i = 0; i < table.RecordCount(); ++i)
-        AddChildNode(root, Q(RowText(table, i, "Comment")), RowText(table, i, "id"), itemKind);
+        AddChildNode(root, ToQString(RowText(table, i, "Comment")), RowText(table, i, "id"), itemKind);
 }
 
 void TfrmConditions::AddCarModelNode(TCheckedTreeNode* root) {
@@ -331,7 +335,7 @@ void TfrmConditions::LoadCarMakes(TCheckedTreeNode* root) {
     for (int i = 0; i < cars.RecordCount(); ++i) {
         const std::string comment = cars.GetComment(i);
         const std::string model = cars.GetModel(i);
-        AddChildNode(root, Q(model.empty() ? comment : comment + " " + model), cars.GetId(i), nkCarItem);
+        AddChildNode(root, ToQString(model.empty() ? comment : comment + " " + model), cars.GetId(i), nkCarItem);
     }
     if (root->childCount() == 0) AddChildNode(root, {}, {}, nkCarItem);
     // A read that failed is tried again when the node is next opened.
@@ -348,7 +352,7 @@ void TfrmConditions::UpdateGenderNodes(QTreeWidget* tree, bool femaleWording) {
         for (int i = 0; i < table.RecordCount() && i < node->childCount(); ++i) {
             TCheckedTreeNode* child = node->ChildNode(i);
             if (!child) continue;
-            child->SetCaption(Q(RowText(table, i, "Comment")));
+            child->SetCaption(ToQString(RowText(table, i, "Comment")));
             child->SetFemaleWording(femaleWording);
         }
     });
@@ -485,7 +489,7 @@ void TfrmConditions::CheckRoot(QTreeWidget* tree, TCheckedTreeNode* node) {
         break;
     case nkName:
         if (AskName()) {
-            node->SetCaption("имя " + Q(m_storedName));
+            node->SetCaption("имя " + ToQString(m_storedName));
             node->SetChecked(true);
         }
         break;
@@ -569,7 +573,8 @@ void TfrmConditions::CheckItem(QTreeWidget* tree, TCheckedTreeNode* node) {
         break;
     case nkCarItem: AskCarModel(node); break;
     default:
-        if (kind >= nkPeriodFirst && kind <= nkPeriodLast) parent->SetCaption(Q(data::PeriodNames[kind - nkPeriodFirst]));
+        if (kind >= nkPeriodFirst && kind <= nkPeriodLast)
+            parent->SetCaption(ToQString(data::PeriodNames[kind - nkPeriodFirst]));
         break;
     }
     node->SetChecked(true);

@@ -2,6 +2,7 @@
 
 #include "app/controls/TNumberEdit.h"
 
+#include "platform/QtText.h"
 #include "platform/Text.h"
 
 #include <QCheckBox>
@@ -14,8 +15,9 @@
 namespace app {
 namespace {
 
+using platform::ToQString;
+
 std::string ToStd(const QString& s) { return s.toStdString(); }
-QString ToQ(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 } // namespace
 
@@ -84,8 +86,8 @@ void TfrmProxy::LoadFromParams() {
     chbAuthorization->setChecked(m_params.ProxyAuthorization());
     edProxyServer->SetValue(m_params.ProxyServer().empty() ? "0" : m_params.ProxyServer());
     edProxyPort->SetValue(std::to_string(m_params.ProxyPort()));
-    edProxyUserName->setText(ToQ(m_params.ProxyUserName()));
-    edProxyPassword->setText(ToQ(m_params.ProxyPassword()));
+    edProxyUserName->setText(ToQString(m_params.ProxyUserName()));
+    edProxyPassword->setText(ToQString(m_params.ProxyPassword()));
     EnableProxyControls(m_params.UseProxy());
 }
 

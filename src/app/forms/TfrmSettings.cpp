@@ -10,6 +10,7 @@
 #include "data/TdmFriend.h"
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
+#include "platform/QtText.h"
 #include "platform/TPanel.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
@@ -30,11 +31,12 @@
 namespace app {
 namespace {
 
+using platform::ToQString;
+
 constexpr int ProfilesPerPage = 13; // profiles on one result page of the site
 constexpr int MaxPageCount = 999999; // what six digits hold
 const char* const LockedHint = "Кнопка заблокирована до завершения поиска!";
 
-QString ToQ(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 std::string ToStd(const QString& s) { return s.toStdString(); }
 std::string Trimmed(const QString& s) { return std::string(text::Trim(ToStd(s))); }
 
@@ -293,8 +295,8 @@ void TfrmSettings::FormCreate() {
     }
 
     for (size_t i = 0; i < data::GenderCodes.size(); ++i) {
-        cbGender->addItem(ToQ(data::GenderNames[i]));
-        cbFriendGender->addItem(ToQ(data::SeekGenderNames[i]));
+        cbGender->addItem(ToQString(data::GenderNames[i]));
+        cbFriendGender->addItem(ToQString(data::SeekGenderNames[i]));
     }
     cbGender->setCurrentIndex(data::IndexOfGenderCode(settings.s_i()));
     cbFriendGender->setCurrentIndex(data::IndexOfGenderCode(settings.s_l()));
@@ -306,10 +308,10 @@ void TfrmSettings::FormCreate() {
     FillCityList(settings.id_Town());
     FillStationList(settings.id_Station());
 
-    edLogin->setText(ToQ(settings.login()));
-    edPassword->setText(ToQ(settings.GetPassword()));
-    edFrom->setText(ToQ(settings.s_f()));
-    edTo->setText(ToQ(settings.s_t()));
+    edLogin->setText(ToQString(settings.login()));
+    edPassword->setText(ToQString(settings.GetPassword()));
+    edFrom->setText(ToQString(settings.s_f()));
+    edTo->setText(ToQString(settings.s_t()));
     edPageCount->SetValue(std::to_string(settings.PageCount()));
     edPageCountChange();
     settings.SetTargetToControl(gbTarget);
@@ -348,7 +350,7 @@ void TfrmSettings::SetServerLines() {
     m_fillingServers = true;
     cblServer->clear();
     for (const std::string& line : lines) {
-        auto* item = new QListWidgetItem(ToQ(line), cblServer);
+        auto* item = new QListWidgetItem(ToQString(line), cblServer);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }

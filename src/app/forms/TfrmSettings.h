@@ -161,6 +161,12 @@ private:
     // Runs `load` (which fills `scratch`) with the progress box; false when
     // the user stopped it or there is no engine.
     bool RunAreaLoad(const QString& what, const std::function<void()>& load);
+    // Fetches one level's list through RunAreaLoad into `loaded`, and its
+    // rows into `table` and `combo` after the no-choice row; true when any
+    // came. A fetch that brought none is reported with `emptyMessage`.
+    bool FetchAreaList(const QString& what, data::TArea& loaded, const std::function<void()>& load,
+                       TComboBox& combo, data::TArea& table, const std::string& noChoiceId, const char* noChoiceText,
+                       const std::string& emptyMessage);
     // Shows an error that escaped a handler.
     void ShowError(const std::exception& e) const;
     // Why the page cannot be stored, naming the field, with the field

@@ -13,6 +13,7 @@
 #include "app/controls/TComboBox.h"
 #include "data/TdmFriend.h"
 #include "platform/MessageRoutines.h"
+#include "platform/QtText.h"
 #include "platform/Text.h"
 #include "search/TVelmora.h"
 
@@ -22,13 +23,13 @@
 namespace app {
 namespace {
 
+using platform::ToQString;
+
 const std::string NoCountry = "0";
 const std::string NoRegion = "0_0";
 const std::string NoCity = "0_0_0";
 const std::string NoStation = "0_0_0_0";
 const std::string DefaultCountry = "3159";
-
-QString ToQ(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 std::string IdAt(const data::TArea& table, int row) {
     return data::TXMLTable::NodeText(table.RecordNode(row), "id");
@@ -66,7 +67,7 @@ int RowOfPaddedId(const data::TArea& table, const std::string& id) {
 void FillCombo(TComboBox& combo, const data::TArea& table, int selected) {
     QSignalBlocker block(combo);
     combo.clear();
-    for (int i = 0; i < table.RecordCount(); ++i) combo.addItem(ToQ(NameAt(table, i)));
+    for (int i = 0; i < table.RecordCount(); ++i) combo.addItem(ToQString(NameAt(table, i)));
     combo.setCurrentIndex(selected < table.RecordCount() ? selected : -1);
 }
 
@@ -107,6 +108,18 @@ std::string NoChoiceName(const data::TArea& table, const std::string& id, const 
 
 void SelectFirstWhenNone(TComboBox& combo) {
     if (combo.currentIndex() < 0 && combo.count() > 0) combo.setCurrentIndex(0);
+}
+
+constexpr const char* kConnectionError = "Ошибка соединения с сервером!";
+constexpr const char* kAskCountry = "Выберите, пожалуйста, страну.";
+constexpr const char* kAskRegion = "Выберите, пожалуйста, регион.";
+
+// Whether an area is chosen at a level above the one being fetched; the user
+// is asked for it when not.
+bool Chosen(const std::string& id, const std::string& noChoiceId, const char* ask) {
+    if (!id.empty() && id != noChoiceId) return true;
+    platform::ShowInfoMessage(ask);
+    return false;
 }
 
 } // namespace
@@ -171,19 +184,24 @@ bool TfrmSettings::RunAreaLoad(const QString& what, const std::function<void()>&
     return !box.wasCanceled();
 }
 
+bool TfrmSettings::FetchAreaList(const QString& what, data::TArea& loaded, const std::function<void()>& load,
+                                 TComboBox& combo, data::TArea& table, const std::string& noChoiceId,
+                                 const char* noChoiceText, const std::string& emptyMessage) {
+    if (!RunAreaLoad(what, load)) return false;
+    if (loaded.RecordCount() == 0) {
+        platform::ShowInfoMessage(emptyMessage);
+        return false;
+    }
+    TakeLoadedRows(combo, table, loaded, noChoiceId, NoChoiceName(table, noChoiceId, noChoiceText));
+    return true;
+}
+
 void TfrmSettings::cbCountryDropDown() {
-    data::TCountry& countries = data::dmFriend().Countries();
     if (!m_countriesLoaded && m_engine) {
         data::TCountry loaded;
-        if (RunAreaLoad("стран", [&] { m_engine->LoadCountries("id", "Country", loaded); })) {
-            if (loaded.RecordCount() > 0) {
-                TakeLoadedRows(*cbCountry, countries, loaded, NoCountry,
-                               NoChoiceName(countries, NoCountry, "Выберите страну..."));
-                m_countriesLoaded = true;
-            } else {
-                platform::ShowInfoMessage("Ошибка соединения с сервером!");
-            }
-        }
+        m_countriesLoaded =
+            FetchAreaList("стран", loaded, [&] { m_engine->LoadCountries("id", "Country", loaded); }, *cbCountry,
+                          data::dmFriend().Countries(), NoCountry, "Выберите страну...", kConnectionError);
     }
     SelectFirstWhenNone(*cbCountry);
 }
@@ -192,19 +210,11 @@ void TfrmSettings::cbRegionDropDown() {
     data::TdmFriend& dm = data::dmFriend();
     if (m_regionsStale && m_engine) {
         const std::string country = SelectedId(*cbCountry, dm.Countries());
-        if (country.empty() || country == NoCountry) {
-            platform::ShowInfoMessage("Выберите, пожалуйста, страну.");
-        } else {
+        if (Chosen(country, NoCountry, kAskCountry)) {
             data::TRegion loaded;
-            if (RunAreaLoad("регионов", [&] { m_engine->LoadRegions(country, "id", loaded, "Region"); })) {
-                if (loaded.RecordCount() > 0) {
-                    TakeLoadedRows(*cbRegion, dm.Regions(), loaded, NoRegion,
-                                   NoChoiceName(dm.Regions(), NoRegion, "Выберите регион..."));
-                    m_regionsStale = false;
-                } else {
-                    platform::ShowInfoMessage("Ошибка соединения с сервером!");
-                }
-            }
+            if (FetchAreaList("регионов", loaded, [&] { m_engine->LoadRegions(country, "id", loaded, "Region"); },
+                              *cbRegion, dm.Regions(), NoRegion, "Выберите регион...", kConnectionError))
+                m_regionsStale = false;
         }
     }
     SelectFirstWhenNone(*cbRegion);
@@ -215,21 +225,11 @@ void TfrmSettings::cbCityDropDown() {
     if (m_citiesStale && m_engine) {
         const std::string country = SelectedId(*cbCountry, dm.Countries());
         const std::string region = SelectedId(*cbRegion, dm.Regions());
-        if (country.empty() || country == NoCountry) {
-            platform::ShowInfoMessage("Выберите, пожалуйста, страну.");
-        } else if (region.empty() || region == NoRegion) {
-            platform::ShowInfoMessage("Выберите, пожалуйста, регион.");
-        } else {
+        if (Chosen(country, NoCountry, kAskCountry) && Chosen(region, NoRegion, kAskRegion)) {
             data::TCity loaded;
-            if (RunAreaLoad("городов", [&] { m_engine->LoadCities(country, region, loaded, "City", "id"); })) {
-                if (loaded.RecordCount() > 0) {
-                    TakeLoadedRows(*cbCity, dm.Cities(), loaded, NoCity,
-                                   NoChoiceName(dm.Cities(), NoCity, "Выберите город..."));
-                    m_citiesStale = false;
-                } else {
-                    platform::ShowInfoMessage("Ошибка соединения с сервером!");
-                }
-            }
+            if (FetchAreaList("городов", loaded, [&] { m_engine->LoadCities(country, region, loaded, "City", "id"); },
+                              *cbCity, dm.Cities(), NoCity, "Выберите город...", kConnectionError))
+                m_citiesStale = false;
         }
     }
     SelectFirstWhenNone(*cbCity);
@@ -241,25 +241,15 @@ void TfrmSettings::cbStationDropDown() {
         const std::string country = SelectedId(*cbCountry, dm.Countries());
         const std::string region = SelectedId(*cbRegion, dm.Regions());
         const std::string city = SelectedId(*cbCity, dm.Cities());
-        if (country.empty() || country == NoCountry) {
-            platform::ShowInfoMessage("Выберите, пожалуйста, страну.");
-        } else if (region.empty() || region == NoRegion) {
-            platform::ShowInfoMessage("Выберите, пожалуйста, регион.");
-        } else if (city.empty() || city == NoCity) {
-            platform::ShowInfoMessage("Выберите, пожалуйста, город.");
-        } else {
+        if (Chosen(country, NoCountry, kAskCountry) && Chosen(region, NoRegion, kAskRegion) &&
+            Chosen(city, NoCity, "Выберите, пожалуйста, город.")) {
             data::TStation loaded;
-            if (RunAreaLoad("станций метро",
-                            [&] { m_engine->LoadMetroStations(country, region, loaded, "Station", "id", city); })) {
-                if (loaded.RecordCount() > 0) {
-                    TakeLoadedRows(*cbStation, dm.Stations(), loaded, NoStation,
-                                   NoChoiceName(dm.Stations(), NoStation, "Выберите станцию..."));
-                    m_stationsStale = false;
-                } else {
-                    platform::ShowInfoMessage("В городе " + cbCity->currentText().toStdString() +
-                                              " не найдено ни одной станции метро!");
-                }
-            }
+            if (FetchAreaList(
+                    "станций метро",
+                    loaded, [&] { m_engine->LoadMetroStations(country, region, loaded, "Station", "id", city); },
+                    *cbStation, dm.Stations(), NoStation, "Выберите станцию...",
+                    "В городе " + cbCity->currentText().toStdString() + " не найдено ни одной станции метро!"))
+                m_stationsStale = false;
         }
     }
     SelectFirstWhenNone(*cbStation);

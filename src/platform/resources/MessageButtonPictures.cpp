@@ -4,6 +4,8 @@
 // colour around the rounded corners.
 #include "platform/resources/MessageButtonPictures.h"
 
+#include "platform/resources/StandardColours.h"
+
 #include <QColor>
 #include <QFont>
 #include <QLinearGradient>
@@ -15,43 +17,27 @@
 namespace platform::resources {
 namespace {
 
-// The 16-colour palette entries the glyphs use.
-const QColor kMaroon(128, 0, 0);
-const QColor kGreen(0, 128, 0);
-const QColor kNavy(0, 0, 128);
-const QColor kTeal(0, 128, 128);
-const QColor kGray(128, 128, 128);
-const QColor kRed(255, 0, 0);
-const QColor kLime(0, 255, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kAqua(0, 255, 255);
-const QColor kWhite(255, 255, 255);
-
-QPen pen(const QColor& colour, int width) {
-    return QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-}
-
 // A tick whose short stroke starts at (x, y): dark edge under a light body.
 void tick(QPainter& p, int x, int y, const QColor& dark, const QColor& light) {
     const QPolygon body({QPoint(x, y), QPoint(x + 3, y + 3), QPoint(x + 9, y - 3)});
-    p.setPen(pen(dark, 3));
+    p.setPen(CrispPen(dark, 3));
     p.drawPolyline(body.translated(0, 1));
-    p.setPen(pen(light, 1));
+    p.setPen(CrispPen(light, 1));
     p.drawPolyline(body);
 }
 
 // A diagonal cross in the square of side `size` at (x, y).
 void cross(QPainter& p, int x, int y, int size, const QColor& dark, const QColor& light) {
-    p.setPen(pen(dark, 3));
+    p.setPen(CrispPen(dark, 3));
     p.drawLine(x, y, x + size, y + size);
     p.drawLine(x + size, y, x, y + size);
-    p.setPen(pen(light, 1));
+    p.setPen(CrispPen(light, 1));
     p.drawLine(x, y, x + size, y + size);
     p.drawLine(x + size, y, x, y + size);
 }
 
 void arrowHead(QPainter& p, const QPolygon& triangle, const QColor& colour) {
-    p.setPen(pen(colour, 1));
+    p.setPen(CrispPen(colour, 1));
     p.setBrush(colour);
     p.drawPolygon(triangle);
     p.setBrush(Qt::NoBrush);
@@ -64,7 +50,7 @@ void face(QPainter& p, const QColor& top, const QColor& bottom, const QColor& ri
     QLinearGradient gradient(0, 1, 0, 22);
     gradient.setColorAt(0, top);
     gradient.setColorAt(1, bottom);
-    p.setPen(pen(rim, 1));
+    p.setPen(CrispPen(rim, 1));
     p.setBrush(gradient);
     p.drawRoundedRect(QRect(1, 1, 96, 21), 6, 6);
     p.setBrush(Qt::NoBrush);
@@ -79,12 +65,12 @@ void face(QPainter& p, const QColor& top, const QColor& bottom, const QColor& ri
 }
 
 void whiteTick(QPainter& p) {
-    p.setPen(pen(kWhite, 2));
+    p.setPen(CrispPen(kWhite, 2));
     p.drawPolyline(QPolygon({QPoint(8, 11), QPoint(11, 14), QPoint(17, 8)}));
 }
 
 void whiteCross(QPainter& p) {
-    p.setPen(pen(kWhite, 2));
+    p.setPen(CrispPen(kWhite, 2));
     p.drawLine(9, 8, 15, 14);
     p.drawLine(15, 8, 9, 14);
 }
@@ -94,7 +80,7 @@ void whiteCross(QPainter& p) {
 void PaintBtnYes(QPainter& p) { tick(p, 3, 8, kGreen, kLime); }
 
 void PaintBtnNo(QPainter& p) {
-    p.setPen(pen(kRed, 2));
+    p.setPen(CrispPen(kRed, 2));
     p.drawEllipse(QRect(2, 2, 11, 11));
     p.drawLine(4, 11, 11, 4);
 }
@@ -106,7 +92,7 @@ void PaintBtnCancel(QPainter& p) { cross(p, 4, 4, 7, kMaroon, kRed); }
 void PaintBtnAbort(QPainter& p) {
     const QPolygon octagon({QPoint(5, 1), QPoint(10, 1), QPoint(14, 5), QPoint(14, 10), QPoint(10, 14),
                             QPoint(5, 14), QPoint(1, 10), QPoint(1, 5)});
-    p.setPen(pen(kMaroon, 1));
+    p.setPen(CrispPen(kMaroon, 1));
     p.setBrush(kRed);
     p.drawPolygon(octagon);
     p.setPen(Qt::NoPen);
@@ -115,16 +101,16 @@ void PaintBtnAbort(QPainter& p) {
 }
 
 void PaintBtnRetry(QPainter& p) {
-    p.setPen(pen(kNavy, 2));
+    p.setPen(CrispPen(kNavy, 2));
     // Three quarters of a circle, open at the top right, where the head sits.
     p.drawArc(QRect(2, 3, 11, 11), 90 * 16, 270 * 16);
     arrowHead(p, QPolygon({QPoint(8, 0), QPoint(12, 3), QPoint(8, 6)}), kBlue);
 }
 
 void PaintBtnIgnore(QPainter& p) {
-    p.setPen(pen(kGray, 2));
+    p.setPen(CrispPen(kGray, 2));
     p.drawLine(7, 8, 7, 14);
-    p.setPen(pen(kNavy, 2));
+    p.setPen(CrispPen(kNavy, 2));
     // An arrow that jumps over the bar.
     p.drawArc(QRect(2, 3, 10, 14), 30 * 16, 150 * 16);
     arrowHead(p, QPolygon({QPoint(10, 8), QPoint(15, 8), QPoint(12, 12)}), kBlue);
@@ -146,7 +132,7 @@ void PaintBtnAllYes(QPainter& p) {
 }
 
 void PaintBtnHelp(QPainter& p) {
-    p.setPen(pen(kNavy, 2));
+    p.setPen(CrispPen(kNavy, 2));
     // The hook of the question mark, then its stem and dot.
     p.drawArc(QRect(4, 1, 7, 7), -60 * 16, 240 * 16);
     p.drawLine(8, 8, 8, 10);

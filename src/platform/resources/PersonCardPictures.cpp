@@ -5,6 +5,8 @@
 // antialiasing in the 16 standard colours, as the button glyphs are.
 #include "platform/resources/PersonCardPictures.h"
 
+#include "platform/resources/StandardColours.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPainter>
@@ -18,18 +20,6 @@ namespace {
 // The card's border ($A4A0A0) and header ($0099CC66) colours.
 const QColor kBorder(160, 160, 164);
 const QColor kHeader(102, 204, 153);
-const QColor kWhite(255, 255, 255);
-
-// Standard colours of the badges.
-const QColor kMaroon(128, 0, 0);
-const QColor kGreen(0, 128, 0);
-const QColor kOlive(128, 128, 0);
-const QColor kNavy(0, 0, 128);
-const QColor kRed(255, 0, 0);
-const QColor kYellow(255, 255, 0);
-const QColor kBlue(0, 0, 255);
-
-QPen crisp(const QColor& colour) { return QPen(colour, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin); }
 
 void smooth(QPainter& p) { p.setRenderHint(QPainter::Antialiasing, true); }
 
@@ -98,7 +88,7 @@ void topLeft(QPainter& p, const QColor& body, const QColor& rim) {
 
 void PaintVoice(QPainter& p) {
     // A microphone on its stand.
-    p.setPen(crisp(kNavy));
+    p.setPen(CrispPen(kNavy));
     p.setBrush(kBlue);
     p.drawRoundedRect(QRect(5, 1, 5, 8), 2, 2);
     p.setBrush(Qt::NoBrush);
@@ -115,7 +105,7 @@ void PaintVip(QPainter& p) {
     // A five-pointed star.
     const QPolygon star({QPoint(7, 0), QPoint(9, 5), QPoint(15, 5), QPoint(10, 9), QPoint(12, 15), QPoint(7, 11),
                          QPoint(2, 15), QPoint(4, 9), QPoint(0, 5), QPoint(5, 5)});
-    p.setPen(crisp(kOlive));
+    p.setPen(CrispPen(kOlive));
     p.setBrush(kYellow);
     p.drawPolygon(star);
     p.setBrush(Qt::NoBrush);
@@ -123,17 +113,17 @@ void PaintVip(QPainter& p) {
 
 void PaintReal(QPainter& p) {
     // A tick in a green disc.
-    p.setPen(crisp(kGreen));
+    p.setPen(CrispPen(kGreen));
     p.setBrush(kGreen);
     p.drawEllipse(QRect(0, 0, 15, 15));
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kWhite, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setPen(CrispPen(kWhite, 2));
     p.drawPolyline(QPolygon({QPoint(4, 8), QPoint(7, 11), QPoint(11, 5)}));
 }
 
 void PaintBasketRed(QPainter& p) {
     // A waste basket: lid with a handle, a ribbed body.
-    p.setPen(crisp(kMaroon));
+    p.setPen(CrispPen(kMaroon));
     p.setBrush(kRed);
     p.drawRect(QRect(6, 0, 3, 2));
     p.drawRect(QRect(1, 2, 13, 2));

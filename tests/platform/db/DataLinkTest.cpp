@@ -18,6 +18,17 @@ MemDataSet Three(bool modifiable = false) {
     return MemDataSet({{"Name", 20}, {"Age", 3}}, {{"Анна", "25"}, {"Борис", "31"}, {"Вера", "40"}}, modifiable);
 }
 
+// An open three-row table heard by a link through a source.
+struct Listened {
+    explicit Listened(bool modifiable = false) : ds(Three(modifiable)) {
+        ds.Open();
+        link.SetDataSource(&source);
+    }
+    MemDataSet ds;
+    db::TDataSource source{&ds};
+    RecordingLink link;
+};
+
 TEST(DataLink, FollowsOpenCloseAndTheSourcesDataSet) {
     MemDataSet ds = Three();
     MemDataSet other = Three();
@@ -61,11 +72,8 @@ TEST(DataLink, DataSetSourceAndLinkMayGoInAnyOrder) {
     ds.Next();  // nor is a destroyed source
 }
 TEST(DataLink, HearsScrollsByDistanceAndNothingWhenTheCursorStays) {
-    MemDataSet ds = Three();
-    ds.Open();
-    db::TDataSource source(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Listened heard;
+    auto& [ds, source, link] = heard;
     EXPECT_EQ(link.Take(), Events{"active"});
     ds.Next();
     ds.Last();
@@ -78,11 +86,8 @@ TEST(DataLink, HearsScrollsByDistanceAndNothingWhenTheCursorStays) {
 }
 
 TEST(DataLink, HearsEditingRecordChangesAndHandsOverPendingText) {
-    MemDataSet ds = Three(true);
-    ds.Open();
-    db::TDataSource source(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Listened heard(true);
+    auto& [ds, source, link] = heard;
     link.Take();
 
     EXPECT_TRUE(link.Edit());
@@ -98,11 +103,8 @@ TEST(DataLink, HearsEditingRecordChangesAndHandsOverPendingText) {
 }
 
 TEST(DataLink, ReadOnlyLinkNeitherEditsNorReportsEditing) {
-    MemDataSet ds = Three(true);
-    ds.Open();
-    db::TDataSource source(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Listened heard(true);
+    auto& [ds, source, link] = heard;
     link.SetReadOnly(true);
     link.Take();
     EXPECT_FALSE(link.Edit());
@@ -113,11 +115,8 @@ TEST(DataLink, ReadOnlyLinkNeitherEditsNorReportsEditing) {
 }
 
 TEST(DataLink, FieldSettingsAreLayoutOrDataChanges) {
-    MemDataSet ds = Three();
-    ds.Open();
-    db::TDataSource source(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Listened heard;
+    auto& [ds, source, link] = heard;
     link.Take();
     db::TField& age = ds.FieldByName("Age");
     age.SetDisplayLabel("Возраст");
@@ -131,11 +130,8 @@ TEST(DataLink, FieldSettingsAreLayoutOrDataChanges) {
 }
 
 TEST(DataLink, DisabledControlsHearOneChangeAtTheEnd) {
-    MemDataSet ds = Three();
-    ds.Open();
-    db::TDataSource source(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Listened heard;
+    auto& [ds, source, link] = heard;
     link.Take();
 
     ds.DisableControls();
