@@ -170,9 +170,7 @@ TEST_F(BitmapLoaderRegistry, AFailedSaveKeepsTheOldFile) {
     raw.failAfterHeader = true;
     EXPECT_THROW(Sample().SaveToFile(path), ELinearBitmap);
     EXPECT_EQ(ReadFile(path), "old contents");
-    size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(testsupport::FilesIn(dir.path()), 1u);
 }
 
 TEST_F(BitmapLoaderRegistry, StreamsAndQtDevices) {

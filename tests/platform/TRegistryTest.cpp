@@ -11,6 +11,7 @@ using platform::ERegistryException;
 using platform::TRegDataType;
 using platform::TRegistry;
 using testsupport::ConfigHome;
+using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
 using ::testing::ElementsAre;
@@ -31,12 +32,6 @@ std::string ReadStringValue(std::string_view key, std::string_view name) {
     TRegistry reg;
     if (!reg.OpenKey(key, false)) return "<no key>";
     return reg.ReadString(name);
-}
-
-size_t FilesIn(const std::filesystem::path& dir) {
-    size_t n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
-    return n;
 }
 
 } // namespace

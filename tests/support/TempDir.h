@@ -21,5 +21,7 @@ private:
 // Whole-file helpers for tests.
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+// How many entries the folder holds.
+size_t FilesIn(const std::filesystem::path& dir);
 
 } // namespace testsupport
