@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
@@ -188,12 +189,17 @@ void PaintGoto(QPainter& p) {
     p.setBrush(kHeader);
     p.drawRoundedRect(QRectF(0.5, 0.5, 49, 15), 4, 4);
     p.setBrush(Qt::NoBrush);
+    const QString text = QStringLiteral("анкета");
     QFont font;
-    font.setPixelSize(10);
     font.setBold(true);
+    // The word must fit left of the arrow, whatever the system font's width.
+    for (int size = 10; size >= 7; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(text) <= 38) break;
+    }
     p.setFont(font);
     p.setPen(kWhite);
-    p.drawText(QRect(3, 0, 38, 16), Qt::AlignCenter, QStringLiteral("анкета"));
+    p.drawText(QRect(3, 0, 38, 16), Qt::AlignCenter, text);
     p.setPen(Qt::NoPen);
     p.setBrush(kWhite);
     p.drawPolygon(QPolygonF({QPointF(42, 4.5), QPointF(47, 8), QPointF(42, 11.5)}));
