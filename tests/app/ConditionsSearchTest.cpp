@@ -181,9 +181,14 @@ TEST_F(ConditionsSearch, TheFoundListMarksNewHitsAndEditsTheTables) {
         form->lbxLoad->setCurrentRow(row);
         form->btnShowLoaded->click();
     }
-    QDesktopServices::unsetUrlHandler("http");
     EXPECT_EQ(browser.opened, std::vector<std::string>{anna});
     EXPECT_EQ(messages.Texts().back(), "Открываются только адреса http и https: file:///etc/passwd");
+    // No browser to take it (a handler that cannot be called): the user is told.
+    QDesktopServices::setUrlHandler("http", &browser, "noSuchSlot");
+    form->lbxLoad->setCurrentRow(0);
+    form->btnShowLoaded->click();
+    QDesktopServices::unsetUrlHandler("http");
+    EXPECT_EQ(messages.Texts().back(), "Не удалось открыть " + anna + " в браузере.");
 
     // A save that fails is told, and the file is kept.
     engine->SetFoundFriendsFile((dir / "gone" / "LoadedFriends.xml").string());

@@ -434,6 +434,10 @@ TEST_F(Favourites, OnlyWebAddressesAreOpenedInTheBrowser) {
                                                         "https://site.example/tls/"}));
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Открываются только адреса http и https: file:///etc/passwd",
                                                           "Открываются только адреса http и https: file:///etc/passwd"}));
+    // No browser to take it (a handler that cannot be called): the user is told.
+    QDesktopServices::setUrlHandler("https", &browser, "noSuchSlot");
+    QTest::mouseClick(Card(2).imgQuestionnaire, Qt::LeftButton);
+    EXPECT_EQ(messages.Texts().back(), "Не удалось открыть https://site.example/tls/ в браузере.");
 }
 
 #include "FavouritesTest.moc"

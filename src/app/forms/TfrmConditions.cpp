@@ -311,9 +311,9 @@ void TfrmConditions::btnShowLoadedClick() {
     // Only web addresses go to the browser: a found profile's address comes
     // from a page of the site and must not start a local program or file.
     const QUrl url(ToQString(address), QUrl::StrictMode);
-    if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty())
-        QDesktopServices::openUrl(url);
-    else
+    if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty()) {
+        if (!QDesktopServices::openUrl(url)) platform::ShowInfoMessage("Не удалось открыть " + address + " в браузере.");
+    } else
         platform::ShowInfoMessage("Открываются только адреса http и https: " + address);
 }
 

@@ -408,9 +408,9 @@ void TfrmFavourites::OpenURL(const std::string& address) {
     // A favourite's address comes from a page of the site: only web
     // addresses go to the browser, never a local file or program.
     const QUrl url(Q(address), QUrl::StrictMode);
-    if (IsWebAddress(url))
-        QDesktopServices::openUrl(url);
-    else
+    if (IsWebAddress(url)) {
+        if (!QDesktopServices::openUrl(url)) platform::ShowInfoMessage("Не удалось открыть " + address + " в браузере.");
+    } else
         platform::ShowInfoMessage("Открываются только адреса http и https: " + address);
 }
 
