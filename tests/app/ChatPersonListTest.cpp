@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,7 +113,13 @@ TEST_F(ChatPersonList, PagesOfFiftyWithButtonsOnlyAboveFiftyRecords) {
     EXPECT_TRUE(list.btnNext->isEnabled());
     EXPECT_EQ(RecordNos(), Range(1, 50));
 
+    list.resize(400, 300);
+    list.show();
+    QCoreApplication::processEvents();
+    ASSERT_GT(list.sbxPersons->verticalScrollBar()->maximum(), 0);
+    list.sbxPersons->verticalScrollBar()->setValue(list.sbxPersons->verticalScrollBar()->maximum());
     list.btnNext->click();
+    EXPECT_EQ(list.sbxPersons->verticalScrollBar()->value(), 0) << "a new page is shown from its top";
     EXPECT_EQ(list.PageStart(), 50);
     EXPECT_EQ(RecordNos(), Range(51, 100));
     EXPECT_TRUE(list.btnPriv->isEnabled());

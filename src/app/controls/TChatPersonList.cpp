@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <charconv>
@@ -289,6 +290,7 @@ void TChatPersonList::btnPrivClick() {
     if (m_pageStart < 1) m_pageStart = 0;
     ShowPage(m_selectedIndex);
     btnPriv->setEnabled(m_pageStart > 0);
+    ScrollToTop();
 }
 
 void TChatPersonList::btnNextClick() {
@@ -299,6 +301,13 @@ void TChatPersonList::btnNextClick() {
     btnPriv->setEnabled(true);
     ShowPage(m_selectedIndex);
     btnNext->setEnabled(count - 1 > m_pageEnd);
+    ScrollToTop();
+}
+
+// A page reached by its button is read from its first card, wherever the
+// button that led there stood.
+void TChatPersonList::ScrollToTop() {
+    sbxPersons->verticalScrollBar()->setValue(0);
 }
 
 void TChatPersonList::PageButton(void (TChatPersonList::*step)()) {

@@ -108,6 +108,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ScrollToTop();
     void PersonClick(TChatPerson& card);
     void PersonDeleteClick(TChatPerson& card);
     void FillPersonFromRecord(TChatPerson& card);
