@@ -1,6 +1,7 @@
 // What a user waits for on the favourites' card page: a page of 50 cards
 // built from the table, and a click that expands a card (building its
 // expanded layout the first time) and collapses the one open before.
+#include "WidgetBenchMain.h"
 #include "app/controls/TChatPerson.h"
 #include "app/controls/TChatPersonList.h"
 #include "data/TFriend.h"
@@ -60,11 +61,4 @@ BENCHMARK(BM_ExpandAnotherCard)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

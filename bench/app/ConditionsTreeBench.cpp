@@ -3,6 +3,7 @@
 // condition. With cars chosen, the extended tree reads the car makes from the
 // site at once; here the local site answers, so the time is the program's
 // own plus one request on the loopback.
+#include "WidgetBenchMain.h"
 #include "app/ConditionsSettings.h"
 #include "app/forms/TfrmConditions.h"
 #include "data/TdmFriend.h"
@@ -73,13 +74,4 @@ BENCHMARK(BM_TreeToParams)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::InitHttp();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

@@ -1,6 +1,7 @@
 // What a user waits for on the favourites' table page: the sort orders built
 // one tick after each refresh, and a title click that fills the sorted view
 // and shows it in the grid, for tables of 1,000 and 10,000 favourites.
+#include "WidgetBenchMain.h"
 #include "app/forms/FormRegistration.h"
 #include "app/forms/TFavouritesIndex.h"
 #include "app/forms/TfrmFavourites.h"
@@ -64,11 +65,4 @@ BENCHMARK(BM_TitleClickSorts)->Arg(1000)->Arg(10000)->Unit(benchmark::kMilliseco
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }
