@@ -20,37 +20,6 @@ std::string Rows(const TArea& table) {
 
 } // namespace
 
-TEST(Area, PlaceholderRowsAndNames) {
-    struct Case {
-        std::unique_ptr<TArea> table;
-        const char* container;
-        const char* record;
-        const char* nameField;
-        const char* rows;
-    };
-    Case cases[] = {
-        {std::make_unique<TCountry>(), "Countries", "Country", "Country", "0=Выберите страну...;3159=Россия;"},
-        {std::make_unique<TRegion>(), "Regions", "Region", "Region", "0_0=Выберите регион...;"},
-        {std::make_unique<TCity>(), "Cities", "City", "City", "0_0_0=Выберите город...;"},
-        {std::make_unique<TStation>(), "Stations", "Station", "Station", "0_0_0_0=Выберите станцию...;"},
-    };
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.container);
-        TArea& table = *c.table;
-        EXPECT_FALSE(table.Active()) << "the data module opens the area tables";
-        EXPECT_EQ(Rows(table), c.rows);
-        EXPECT_EQ(table.NameField(), c.nameField);
-        EXPECT_STREQ(table.Document().document_element().name(), c.container);
-        EXPECT_STREQ(table.RecordNode(0).name(), c.record);
-        table.Open();
-        ASSERT_EQ(table.FieldCount(), 2);
-        EXPECT_EQ(table.FieldDefs().Items(0).Name, "id");
-        EXPECT_EQ(table.FieldDefs().Items(1).Name, c.nameField);
-        EXPECT_EQ(table.FieldDefs().Items(1).Size, 50);
-        EXPECT_EQ(table.GetFieldValue(c.nameField), table.FieldText(0, 1));
-    }
-}
-
 TEST(Area, AddAreaWritesTheLevelsNameField) {
     TRegion regions;
     regions.Open();

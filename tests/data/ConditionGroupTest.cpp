@@ -43,41 +43,6 @@ std::string Condition(const TConditionGroup& table, std::string_view id) {
 
 } // namespace
 
-TEST(ConditionGroup, IsOpenAndCountsRowsAtOnce) {
-    TConditionGroup group;
-    EXPECT_TRUE(group.Active());
-    EXPECT_EQ(group.RecordCount(), 0);
-    const pugi::xml_node record = group.AddCondition("oven", "Овен", "Овен");
-    EXPECT_EQ(group.RecordCount(), 1);
-    EXPECT_EQ(group.RecNo(), 1);
-    EXPECT_EQ(group.GetFieldValue("Comment"), "Овен");
-    EXPECT_STREQ(group.Document().document_element().name(), "Assertion");
-    EXPECT_STREQ(record.name(), "Assertions");
-    std::vector<std::string> fields;
-    for (pugi::xml_node field : record.children()) fields.emplace_back(field.name());
-    EXPECT_EQ(fields, (std::vector<std::string>{"id", "Comment", "Condition"}));
-    ASSERT_EQ(group.FieldCount(), 3);
-    EXPECT_EQ(group.FieldDefs().Items(0).Size, 50);
-    EXPECT_EQ(group.FieldDefs().Items(2).Size, 100);
-}
-
-TEST(Vocabulary, GroupRowCountsInOrder) {
-    Vocabulary vocabulary;
-    const std::array<int, VocabularyGroupCount> expected{13, 3, 11, 12, 4, 4, 4, 7, 12, 6, 4, 8, 3, 4, 14, 1, 4, 3, 4};
-    for (size_t i = 0; i < VocabularyGroupCount; ++i)
-        EXPECT_EQ(vocabulary.groups[i]->RecordCount(), expected[i]) << VocabularyGroups[i].Name;
-}
-
-TEST(Vocabulary, RowsInTheirListedOrder) {
-    Vocabulary vocabulary;
-    const TConditionGroup& target = vocabulary[TVocabularyGroup::Target];
-    EXPECT_EQ(TXMLTable::NodeText(target.RecordNode(0), "id"), "Friendship");
-    EXPECT_EQ(TXMLTable::NodeText(target.RecordNode(12), "id"), "Sport");
-    const TConditionGroup& zodiac = vocabulary[TVocabularyGroup::Zodiac];
-    EXPECT_EQ(TXMLTable::NodeText(zodiac.RecordNode(0), "Condition"), "Овен");
-    EXPECT_EQ(TXMLTable::NodeText(zodiac.RecordNode(11), "Condition"), "Рыбы");
-}
-
 TEST(Vocabulary, TextsKeepTheirQuirks) {
     Vocabulary vocabulary;
     const auto& orientation = vocabulary[TVocabularyGroup::Orientation];

@@ -319,10 +319,4 @@ TEST_F(DataModule, ActiveProfileRules) {
     EXPECT_EQ(StateOf(profile.ProxyParams), kNoProxy);
 }
 
-TEST(CodeTables, CaptionsBelongToTheCodeAtTheirPosition) {
-    EXPECT_EQ(IndexOfGenderCode("mf"), -1);
-    EXPECT_EQ(GenderNames[IndexOfGenderCode("F")], "Девушка");
-    EXPECT_EQ(SeekGenderNames[IndexOfGenderCode("M")], "Парня");
-}
-
 } // namespace

@@ -72,57 +72,6 @@ TEST(FriendLookup, FindsTheFieldByNameInEveryRow) {
     EXPECT_FALSE(table.FindByURL("")) << "a row without URL has no empty one either";
 }
 
-TEST(FriendLookup, FirstMatchInTableOrderAfterEdits) {
-    TFriend table;
-    table.Open();
-    for (const char* login : {"a", "dup", "b", "DUP", "c"}) AddProfile(table, login);
-    EXPECT_EQ(RowOf(table, table.FindByLogin("dup")), 1);
-
-    table.SetRecNo(4);  // "DUP" moves above "b", then above "dup"
-    table.MoveUp();
-    table.MoveUp();
-    EXPECT_EQ(Logins(table), "a DUP dup b c");
-    EXPECT_EQ(table.FindByLogin("dup").text().as_string(), std::string("DUP"));
-    table.MoveDown();
-    EXPECT_EQ(table.FindByLogin("Dup").text().as_string(), std::string("dup"));
-
-    table.DeleteFriend(1);  // the first "dup"
-    EXPECT_EQ(table.FindByLogin("dup").text().as_string(), std::string("DUP"));
-    EXPECT_EQ(RowOf(table, table.FindByLogin("dup")), 1);
-
-    table.UpdateFriend(1, "n", "e", "http://example.test/e", "", 0, 0, 0, 0, 0, 0, "");
-    EXPECT_FALSE(table.FindByLogin("dup")) << "the edited login is gone";
-    EXPECT_FALSE(table.FindByURL("http://example.test/DUP"));
-    EXPECT_EQ(RowOf(table, table.FindByLogin("E")), 1);
-    EXPECT_EQ(RowOf(table, table.FindByURL("http://example.test/e")), 1);
-
-    table.UpdateFriend(3, "n", "a", "", "", 0, 0, 0, 0, 0, 0, "");  // now two "a", rows 0 and 3
-    table.SetRecNo(1);
-    table.DeleteCurrent();
-    EXPECT_EQ(RowOf(table, table.FindByLogin("a")), 2);
-
-    table.ClearRecords();
-    EXPECT_FALSE(table.FindByLogin("a"));
-    AddProfile(table, "a");
-    EXPECT_EQ(RowOf(table, table.FindByLogin("a")), 0);
-}
-
-TEST(FriendLookup, LoadReplacesWhatLookupsSee) {
-    TempDir dir;
-    TFriend saved;
-    AddProfile(saved, "olga");
-    AddProfile(saved, "anna");
-    saved.SaveToFile(dir / "f.xml");
-
-    TFriend table;
-    AddProfile(table, "boris");
-    table.LoadFromFile(dir / "f.xml");
-    EXPECT_FALSE(table.FindByLogin("boris"));
-    EXPECT_EQ(RowOf(table, table.FindByLogin("anna")), 1);
-    AddProfile(table, "anna");
-    EXPECT_EQ(RowOf(table, table.FindByLogin("anna")), 1);
-}
-
 // Random changes through every operation of the table, each followed by the
 // lookup of every value of a small pool (in both cases), compared with a
 // plain scan: the same element, or none, every time.

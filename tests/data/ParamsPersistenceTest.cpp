@@ -57,45 +57,6 @@ void WriteValues(const std::function<void(TRegistry&)>& write) {
 
 } // namespace
 
-TEST(FinderParams, PublishesTheConditionsInDeclarationOrder) {
-    const std::vector<std::string_view> expected = {
-        "s_ty", "FriendName", "PhotoMin", "PhotoMax", "VideoMin", "VideoMax", "MonthViewCountMin",
-        "MonthViewCountMax", "MyAge", "StatureMin", "StatureMax", "WeightMin", "WeightMax", "s_i", "s_l", "s_c",
-        "s_m", "s_f", "s_t", "s_p", "s_v", "s_w", "s_real", "s_vw", "ns_p", "ns_v", "ns_w", "ns_real", "ns_vw",
-        "Country", "Region", "Town", "Station", "id_Country", "id_Region", "id_Town", "id_Station", "music",
-        "sport", "marriage", "children", "hair", "zodiac", "figure", "smoking", "narcotic", "alcohol", "economic",
-        "excite", "AIDS", "limb", "bust", "orientation", "car", "target", "sponsor"};
-    const std::vector<std::string_view> settingsOwn = {"FinderServer",   "AgentServer",      "login",
-                                                       "password",       "UseProfile",       "ProfileLogin",
-                                                       "AutoViewInterval", "PageCount",      "OnLineScan",
-                                                       "MessageScan"};
-    std::vector<std::string_view> names;
-    for (const auto& p : TFinderParams().PublishedProperties()) names.push_back(p.Name);
-    EXPECT_EQ(names, expected);
-
-    auto all = expected;
-    all.insert(all.end(), settingsOwn.begin(), settingsOwn.end());
-    names.clear();
-    for (const auto& p : TTesselSettings().PublishedProperties()) names.push_back(p.Name);
-    EXPECT_EQ(names, all);
-
-    const auto props = TTesselSettings().PublishedProperties();
-    EXPECT_EQ(props[2].Kind, TTypeKind::Integer);    // PhotoMin
-    EXPECT_EQ(props[55].Kind, TTypeKind::String);    // sponsor
-    EXPECT_EQ(props[60].Kind, TTypeKind::Boolean);   // UseProfile
-    EXPECT_EQ(props[63].Kind, TTypeKind::Integer);   // PageCount
-}
-
-TEST(FinderParams, StartsEmpty) {
-    TFinderParams params;
-    for (const auto& p : params.PublishedProperties()) {
-        if (p.IsOrdinal())
-            EXPECT_EQ(p.GetOrd(params), 0) << p.Name;
-        else
-            EXPECT_EQ(p.GetStr(params), "") << p.Name;
-    }
-}
-
 TEST(FinderParams, EveryPropertyRoundTripsThroughTheRegistryWithItsKind) {
     ConfigHome home;
     TFinderParams saved;
@@ -178,18 +139,6 @@ TEST(FinderParams, CopyPropertiesCopiesOnlyWhatBothHave) {
     EXPECT_EQ(back.FinderServer(), "keep.example");
 }
 
-TEST(TesselSettings, FirstRunGivesTheDefaults) {
-    ConfigHome home;
-    TTesselSettings settings;
-    EXPECT_TRUE(settings.Load());
-    EXPECT_EQ(settings.FinderServer(), DefaultServerHost);
-    EXPECT_EQ(settings.AutoViewInterval(), "1");
-    EXPECT_FALSE(settings.ProxyParams().UseProxy());
-    EXPECT_EQ(settings.ProxyParams().ProxyServer(), "");
-    EXPECT_EQ(settings.ProxyParams().ProxyPassword(), "");
-    EXPECT_EQ(settings.PageCount(), 0);
-}
-
 TEST(TesselSettings, EverySettingAndTheProxyRoundTrip) {
     ConfigHome home;
     TTesselSettings saved;
@@ -224,16 +173,6 @@ TEST(TesselSettings, EverySettingAndTheProxyRoundTrip) {
     EXPECT_EQ(reg.ReadString("password"), Base64Encode("тайна"));
     EXPECT_EQ(reg.ReadString("ProxyPassword"), Base64Encode("пароль прокси"));
     EXPECT_EQ(reg.ReadInteger("UseProfile"), 1);
-}
-
-TEST(TesselSettings, PasswordsAreKeptAsBase64) {
-    TTesselSettings settings;
-    settings.SetPassword("");
-    EXPECT_EQ(settings.password(), "");
-    EXPECT_EQ(settings.GetPassword(), "");
-    settings.SetPassword("secret");
-    EXPECT_EQ(settings.password(), "c2VjcmV0");
-    EXPECT_EQ(settings.GetPassword(), "secret");
 }
 
 TEST(TesselSettings, APasswordStoredInWindows1251ReadsAsUtf8) {

@@ -10,24 +10,6 @@
 
 using namespace data;
 
-namespace {
-
-std::vector<std::string_view> Names(const platform::TPersistent& object) {
-    std::vector<std::string_view> names;
-    for (const auto& p : object.PublishedProperties()) names.push_back(p.Name);
-    return names;
-}
-
-} // namespace
-
-TEST(PropertyGroup, PublishesItsFlagsInDeclarationOrder) {
-    EXPECT_EQ(Names(TTarget()),
-              (std::vector<std::string_view>{"Friendship", "Email", "Love", "RegSex", "SomeSex", "Group", "Virt",
-                                             "Intim", "IntimBuy", "Family", "Child", "Fiktive", "Rent", "Sport"}));
-    EXPECT_EQ(Names(TSponsor()), (std::vector<std::string_view>{"LookFor", "Iam", "No"}));
-    for (const auto& p : TTarget().PublishedProperties()) EXPECT_EQ(p.Kind, platform::TTypeKind::Boolean);
-}
-
 TEST(PropertyGroup, TextNamesWholeFlagsOnly) {
     TTarget target;
     target.SetAsText("Intim");

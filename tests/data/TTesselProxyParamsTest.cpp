@@ -1,4 +1,3 @@
-#include "data/Base64.h"
 #include "data/TCustomParams.h"
 #include "data/TTesselProxyParams.h"
 #include "platform/TRegistry.h"
@@ -88,34 +87,6 @@ TEST(TesselProxyParams, ApplyToClientWithoutAProxyClearsTheClients) {
         EXPECT_EQ(client.InternetOptions(), options) << "options are left as they were";
         EXPECT_EQ(ProxyOf(client), (ClientProxy{"", 0, "", "", ""}));
     }
-}
-
-TEST(TesselProxyParams, SaveThenLoadRoundTripsAllSevenValues) {
-    ConfigHome home;
-    TTesselProxyParams saved;
-    SetStored(saved, true, true);
-    saved.SetProxyPassword("пароль");
-    saved.SaveToRegistry();
-    EXPECT_EQ(saved.StoredPassword(), Base64Encode("пароль"));
-
-    platform::TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey(TesselRegKey, false));
-    EXPECT_EQ(reg.GetValueNames(),
-              (std::vector<std::string>{"UseProxy", "ProxyAuthorization", "ProxyServer", "ProxyPort",
-                                        "ProxyUserName", "ProxyPassword", "ProxyBypass"}));
-    EXPECT_EQ(reg.ReadInteger("UseProxy"), 1);
-    EXPECT_EQ(reg.ReadString("ProxyPassword"), Base64Encode("пароль"));
-    reg.CloseKey();
-
-    TTesselProxyParams loaded;
-    loaded.LoadFromRegistry();
-    EXPECT_TRUE(loaded.UseProxy());
-    EXPECT_TRUE(loaded.ProxyAuthorization());
-    EXPECT_EQ(loaded.ProxyServer(), "10.0.0.7");
-    EXPECT_EQ(loaded.ProxyPort(), 3128);
-    EXPECT_EQ(loaded.ProxyUserName(), "user");
-    EXPECT_EQ(loaded.ProxyPassword(), "пароль");
-    EXPECT_EQ(loaded.ProxyBypass(), "localhost");
 }
 
 TEST(TesselProxyParams, MissingValuesKeepTheCurrentOnesAndAMissingPasswordIsEmpty) {

@@ -1,4 +1,4 @@
-// The XML table's files: layout, round trip, encodings, and what happens to
+// The XML table's files: round trip, encodings, and what happens to
 // the user's file when loading or saving goes wrong.
 #include "TestTables.h"
 
@@ -22,21 +22,6 @@ std::vector<std::string> Column(const data::TXMLTable& table, std::string_view f
     std::vector<std::string> out;
     table.FillStrings(field, out);
     return out;
-}
-
-TEST(XMLTableFile, WritesTheFixedLayoutWithoutDeclaration) {
-    TempDir dir;
-    KeyTable table;
-    table.SetTopNodeName("URLs");
-    table.SetRecordNodeName("URL");
-    data::TXMLTable::SetNodeText(table.NewRecordNode(), "URL", "знакомства.example");
-    table.NewRecordNode();
-    table.SaveToFile(dir / "t.xml");
-    EXPECT_EQ(ReadFile(dir / "t.xml"),
-              "<URLs>\n"
-              "\t<URL>\n\t\t<URL>знакомства.example</URL>\n\t</URL>\n"
-              "\t<URL>\n\t\t<URL />\n\t</URL>\n"
-              "</URLs>\n");
 }
 
 TEST(XMLTableFile, RoundTripKeepsEveryText) {

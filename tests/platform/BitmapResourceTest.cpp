@@ -23,11 +23,6 @@ bool isStandardColour(QRgb pixel) {
 
 } // namespace
 
-TEST(BitmapResource, EveryNameIsUnique) {
-    std::set<std::string_view> names;
-    for (const auto& resource : kBitmapResources) EXPECT_TRUE(names.insert(resource.Name).second) << resource.Name;
-}
-
 TEST(BitmapResource, EveryPictureHasItsSizeAndIsDrawn) {
     for (const auto& resource : kBitmapResources) {
         SCOPED_TRACE(std::string(resource.Name));
@@ -83,8 +78,4 @@ TEST(BitmapResource, UnknownNamesGiveANullPixmap) {
     EXPECT_TRUE(LoadBitmapResource("BTN_MAYBE").isNull());
     // Names compare exactly.
     EXPECT_TRUE(LoadBitmapResource("btn_yes").isNull());
-}
-
-TEST(BitmapResource, LoadingTwiceGivesTheSamePicture) {
-    EXPECT_EQ(LoadBitmapResource("BTN_HELP").toImage(), LoadBitmapResource("BTN_HELP").toImage());
 }

@@ -5,17 +5,6 @@
 
 using namespace platform;
 
-TEST(MsgDlgButtons, CountsAndContainsItsButtons) {
-    constexpr TMsgDlgButtons yesNo{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbYes};
-    static_assert(yesNo.Count() == 2);
-    EXPECT_TRUE(yesNo.Contains(TMsgDlgBtn::mbNo));
-    EXPECT_FALSE(yesNo.Contains(TMsgDlgBtn::mbHelp));
-    EXPECT_TRUE(TMsgDlgButtons{}.IsEmpty());
-    TMsgDlgButtons all;
-    for (int i = 0; i < kMsgDlgBtnCount; ++i) all |= static_cast<TMsgDlgBtn>(i);
-    EXPECT_EQ(all.Count(), kMsgDlgBtnCount);
-}
-
 TEST(MessageRoutines, UnboundRoutinesWriteTheTextToStderrAndAnswerNothing) {
     const TMessageRoutines previous = BindMessageRoutines({});
     testing::internal::CaptureStderr();

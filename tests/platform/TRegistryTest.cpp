@@ -36,11 +36,6 @@ std::string ReadStringValue(std::string_view key, std::string_view name) {
 
 } // namespace
 
-TEST(Registry, KeepsItsFileUnderTheConfigHome) {
-    ConfigHome home;
-    EXPECT_EQ(TRegistry::StoreFile(), home.path() / "Corvane" / "Tessel" / "registry.xml");
-}
-
 TEST(Registry, AMissingKeyIsNoErrorAndASaveCreatesIt) {
     ConfigHome home;
     TRegistry reg;

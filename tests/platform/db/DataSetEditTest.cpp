@@ -34,7 +34,7 @@ TEST(DataSetEdit, ReadOnlyDataSetRefusesEveryChange) {
     ExpectError([&] { ds.Post(); }, "Dataset not in edit or insert mode");
 }
 
-TEST(DataSetEdit, EditShowsTheNewTextUntilCancel) {
+TEST(DataSetEdit, EditShowsTheNewTextUntilCancelAndPostWritesIt) {
     MemDataSet ds = Editable({{"Анна", "25"}, {"Борис", "31"}});
     ds.Open();
     ds.Next();
@@ -49,12 +49,8 @@ TEST(DataSetEdit, EditShowsTheNewTextUntilCancel) {
     EXPECT_EQ(ds.State(), db::TDataSetState::dsBrowse);
     EXPECT_EQ(ds.FieldByName("Name").AsString(), "Борис");
     EXPECT_EQ(ds.rows[1][0], "Борис");
-}
 
-TEST(DataSetEdit, PostWritesTheRecordAndKeepsThePlace) {
-    MemDataSet ds = Editable({{"Анна", "25"}, {"Борис", "31"}});
-    ds.Open();
-    ds.Next();
+    // Post writes the record and keeps the place.
     ds.Edit();
     ds.FieldByName("Age").SetAsString("32");
     ds.Post();
