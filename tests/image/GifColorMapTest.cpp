@@ -2,6 +2,7 @@
 // sorts a table by use and remaps the pixels of the frames that use it.
 #include "GifTestSupport.h"
 
+#include "image/gif/GIFException.h"
 #include "image/gif/TGIFGraphicControlExtension.h"
 
 #include <gtest/gtest.h>

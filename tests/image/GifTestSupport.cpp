@@ -250,6 +250,7 @@ std::string Frame(int width, int height, int setCodeSize, const std::vector<int>
 }
 
 void ExpectSameAsGiflib(const std::string& bytes, const std::string& what) {
+    using namespace image;
     SCOPED_TRACE(what);
     OracleImage oracle;
     std::string error;
