@@ -6,6 +6,7 @@
 
 #include "platform/Text.h"
 #include "web/ProfileLogin.h"
+#include "web/THTMLParser.h"
 #include "web/TSubmit.h"
 
 #include <gtest/gtest.h>
