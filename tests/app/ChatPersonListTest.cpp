@@ -4,9 +4,7 @@
 #include "app/controls/TChatPerson.h"
 #include "app/controls/TChatPersonList.h"
 #include "app/controls/TImage.h"
-#include "app/forms/FormRegistration.h"
 #include "data/TFriend.h"
-#include "platform/FormRegistry.h"
 #include "support/MessageRecorder.h"
 #include "support/TempDir.h"
 
@@ -302,16 +300,6 @@ TEST_F(ChatPersonList, ATableThatShrankUnderALaterPageShowsTheFirstPage) {
     EXPECT_EQ(list.PageStart(), 0);
     EXPECT_EQ(list.Count(), 30);
     EXPECT_TRUE(list.pnPriv->isHidden());
-}
-
-} // namespace
-
-namespace {
-
-TEST(ChatPersonListForm, IsCreatedByItsClassName) {
-    app::RegisterFormClasses();
-    std::unique_ptr<platform::TForm> form(platform::CreateFormByName("TChatPersonList", nullptr));
-    EXPECT_NE(dynamic_cast<app::TChatPersonList*>(form.get()), nullptr);
 }
 
 } // namespace

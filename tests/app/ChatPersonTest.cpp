@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QLabel>
 #include <QPointer>
 #include <gtest/gtest.h>
 
@@ -20,77 +19,10 @@ namespace {
 
 using app::TChatPerson;
 using app::TChatPersonStyle;
-using app::TImage;
-
-bool Drawn(const TImage& image, QRect area) {
-    const QImage canvas = image.Picture().ToImage();
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (qAlpha(canvas.pixel(x, y)) != 0) return true;
-    return false;
-}
 
 bool Near(QRgb a, QColor b, int tolerance) {
     return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
            std::abs(qBlue(a) - b.blue()) <= tolerance;
-}
-
-TEST(ChatPerson, ExpandedControlsAppearOnFirstExpansionAndHoldPicturesOnlyWhileExpanded) {
-    TChatPerson card(nullptr, nullptr);
-    card.resize(400, 20);
-    card.show();
-    card.SetInfoText("Анна, 25, Москва");
-    card.SetLetter(true);
-    card.SetPhotoCount(3);
-    card.SetBasketVisible(false);
-    // Collapsed: state mark at (1, 2), letter at (7, 1), text from x = 20.
-    EXPECT_EQ(card.height(), 20);
-    EXPECT_TRUE(Drawn(*card.imgShortInfo, QRect(1, 2, 6, 13)));
-    EXPECT_TRUE(Drawn(*card.imgShortInfo, QRect(8, 2, 10, 6)));
-    EXPECT_TRUE(Drawn(*card.imgShortInfo, QRect(20, 2, 60, 13)));
-    EXPECT_FALSE(Drawn(*card.imgShortInfo, QRect(200, 0, 300, 17)));
-    EXPECT_EQ(card.imgShortInfo->toolTip(), "Недоступен");
-    EXPECT_EQ(card.pnFullInfo, nullptr);
-    EXPECT_EQ(card.PersonPicture(), nullptr);
-    EXPECT_FALSE(card.BasketVisible());
-
-    int fills = 0;
-    card.OnFill = [&fills](TChatPerson& c) {
-        ++fills;
-        c.SetVIP(true);
-    };
-    card.SetChatPersonStyle(TChatPersonStyle::cpFull);
-    card.SetChatPersonStyle(TChatPersonStyle::cpShort);
-    card.SetChatPersonStyle(TChatPersonStyle::cpFull);
-    EXPECT_EQ(fills, 1);
-    EXPECT_EQ(card.height(), 120);
-    EXPECT_EQ(card.lbPhotoCount->text(), "3 фото");
-    EXPECT_FALSE(card.imgVIP->isHidden());
-    EXPECT_TRUE(card.imgReal->isHidden());
-    EXPECT_FALSE(card.imgNewMessage1->isHidden());
-    EXPECT_EQ(card.lbPersonName2->text(), "Анна, 25, Москва");
-    // Without the basket the profile link moves to 56 pixels from the right.
-    EXPECT_TRUE(card.imgBasket->isHidden());
-    EXPECT_EQ(card.imgQuestionnaire1->x(), 400 - 56);
-    card.SetBasketVisible(true);
-    EXPECT_EQ(card.imgQuestionnaire1->x(), 400 - 76);
-    EXPECT_EQ(card.imgBasket->geometry(), QRect(400 - 24, 120 - 24, 16, 16));
-    card.resize(500, 120);
-    EXPECT_EQ(card.imgBasket->geometry(), QRect(500 - 24, 120 - 24, 16, 16));
-    EXPECT_EQ(card.pnTop->width(), 500 - 26);
-
-    for (TImage* image : {card.imgVIP, card.imgBasket, card.imgFullInfo, card.imgNewMessage1, card.imgTopRight})
-        EXPECT_FALSE(image->Picture().Empty()) << image->objectName().toStdString();
-    EXPECT_TRUE(Drawn(*card.imgShortInfo1, QRect(0, 0, 18, 23)));
-    card.SetChatPersonStyle(TChatPersonStyle::cpSelected);
-    for (TImage* image : {card.imgVIP, card.imgBasket, card.imgFullInfo, card.imgNewMessage1})
-        EXPECT_TRUE(image->Picture().Empty()) << image->objectName().toStdString();
-    EXPECT_TRUE(card.pnFullInfo->isHidden());
-    EXPECT_EQ(card.height(), 20);
-
-    card.SetIntim(true);
-    EXPECT_FALSE(card.lbIntim->isHidden());
-    EXPECT_EQ(card.lbPersonName2->palette().color(QPalette::WindowText), QColor(235, 100, 100));
 }
 
 TEST(ChatPerson, DeleteWithoutAHandlerFreesTheCardLater) {

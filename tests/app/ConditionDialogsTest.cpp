@@ -5,7 +5,6 @@
 #include "app/forms/TfrmRange.h"
 #include "data/TCarGroup.h"
 #include "support/MessageRecorder.h"
-#include "support/ModalAction.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -176,21 +175,3 @@ TEST(CarModelDialog, ListsTheMakesModelsAndAnswersTheChosenOne) {
     EXPECT_FALSE(dialog.btnOK->isEnabled());
 }
 
-TEST(ConditionDialogs, ModalLoopEndsWithOkOrCancel) {
-    MessageRecorder messages;
-    app::TfrmName name;
-    name.edName->setText("Маша");
-    testsupport::ModalAction ok([](QWidget& dialog) {
-        QTest::mouseClick(static_cast<app::TfrmName&>(dialog).btnOK, Qt::LeftButton);
-    });
-    EXPECT_EQ(name.ShowModal(), platform::mrOk);
-
-    app::TfrmAge age;
-    age.SetAge(16);
-    testsupport::ModalAction escape([](QWidget& dialog) {
-        QTest::mouseClick(static_cast<app::TfrmAge&>(dialog).btnOK, Qt::LeftButton);  // refused, stays open
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    EXPECT_EQ(age.ShowModal(), platform::mrCancel);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Возраст не может быть меньше 18"});
-}

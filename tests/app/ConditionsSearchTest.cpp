@@ -91,28 +91,6 @@ TEST_F(ConditionsSearch, TreesGiveTheParametersTheirNodesStandFor) {
     EXPECT_EQ(messages.Texts().back(), "Выберите подходящую закладку.");
 }
 
-TEST_F(ConditionsSearch, ASearchFromTheTreeFindsWhatTheSameConditionsFind) {
-    LocalSite site;
-    site.Add(SiteMember::Samples(30));
-    Configure(site, 3);
-    data::TTesselSettings& s = dm->Settings();
-    s.SetS_l("F");
-    s.SetZodiac("lev");
-    s.SetStatureMin(165);
-    Make();
-    form->pcLeft->setCurrentWidget(form->tsExSearch);
-    form->StartSearch();
-    ASSERT_TRUE(Search());
-    const std::vector<std::string> fromTree = FoundLogins();
-
-    engine->FoundFriends().ClearRecords();
-    std::filesystem::remove(dir / "LoadedFriends.xml");
-    data::CopyProperties(engine->Params(), s);
-    ASSERT_TRUE(Search());
-    EXPECT_EQ(fromTree, FoundLogins());
-    EXPECT_FALSE(fromTree.empty());
-}
-
 TEST_F(ConditionsSearch, TheFoundListMarksNewHitsAndEditsTheTables) {
     LocalSite site;
     site.Add({SiteMember("anna").Age(21), SiteMember("vera").Age(22), SiteMember("olga").Age(23)});

@@ -15,14 +15,12 @@
 
 namespace conditionstest {
 
-// "[x] caption" per node, children indented by two blanks; with
-// `checkedItemsOnly`, unchecked items are left out (roots never).
-inline std::string Dump(const QTreeWidget& tree, bool checkedItemsOnly = false) {
+// "[x] caption" per node, children indented by two blanks.
+inline std::string Dump(const QTreeWidget& tree) {
     std::string out;
     for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it; ++it) {
         const app::TCheckedTreeNode* node = app::TCheckedTreeNode::From(*it);
         const int level = node->Level();
-        if (checkedItemsOnly && level > 0 && !node->Checked()) continue;
         out += std::string(size_t(level) * 2, ' ') + (node->Checked() ? "[x] " : "[ ] ") +
                node->Caption().toStdString() + "\n";
     }

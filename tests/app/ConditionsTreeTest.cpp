@@ -32,52 +32,6 @@ protected:
 
 } // namespace
 
-TEST_F(ConditionsTree, BothTreesShowTheStoredConditions) {
-    FillEverySetting(dm->Settings());
-    Make();
-    EXPECT_EQ(Dump(*form->tvSearch, true), "[x] Я Парень\n  [x] Парень\n[x] Ищу Девушку\n  [x] Девушку\n"
-                                           "[x] В возрасте 25 — 35 лет\n[x] Россия\n  [x] Москва и область\n"
-                                           "    [x] Москва\n      [x] Арбатская\n[x] Цель знакомства\n"
-                                           "  [x] Любовь, романтические отношения\n  [x] Предлагает интим за деньги\n"
-                                           "[x] Материальная поддержка\n"
-                                           "  [x] Не нуждается в спонсоре и не хочет им быть\n[x] Real\n"
-                                           "  [x] Только REAL\n[x] Фотография\n  [x] Только с фотографией\n"
-                                           "[x] Видео\n  [x] Только с видео\n  [x] Только без видео\n"
-                                           "[x] Интим за деньги\n  [x] Исключить интим за деньги\n");
-    EXPECT_EQ(Dump(Extended(), true),
-              "[x] Я Парень\n  [x] Парень\n[x] Мой возраст 30\n[x] Ищу Девушку\n  [x] Девушку\n"
-              "[x] Новых за неделю\n  [x] Новых за неделю\n[x] В возрасте 25 — 35 лет\n[x] Россия\n"
-              "  [x] Москва и область\n    [x] Москва\n      [x] Арбатская\n[x] имя Анна\n[x] Цель знакомства\n"
-              "  [x] Любовь, романтические отношения\n  [x] Предлагает интим за деньги\n[x] Материальная поддержка\n"
-              "  [x] Не нуждается в спонсоре и не хочет им быть\n[x] Real\n  [x] Только REAL\n[x] Фотографии\n"
-              "  [x] Количество фотографий от 2 до 5\n[x] Видео\n  [x] Только без видео\n"
-              "  [x] Количество видео от 1\n[x] Интим за деньги\n  [x] Исключить интим за деньги\n"
-              "[x] Количество просмотров за месяц от 10 до 100\n[x] Рост от 160 до 180\n[x] Вес от 50\n"
-              "[x] Любит музыку\n  [x] Рэп\n  [x] Рок, металл\n[x] Занимается спортом\n  [x] Плаванием\n"
-              "[x] Состоит ли в браке\n  [x] Нет\n[x] Есть ли дети?\n  [x] Нет, но хотел(а) бы\n"
-              "[ ] С волосами на голове\n[x] Со знаком Зодиака\n  [x] Лев\n[ ] С телосложением\n"
-              "[ ] Отношение к курению\n[ ] Отношение к наркотикам\n[ ] Отношение к алкоголю\n"
-              "[ ] С материальным положением\n[x] Возбуждает\n  [x] Джинсы\n  [x] Кожа\n[ ] С ВИЧ-статусом\n"
-              "[x] Ориентация\n  [x] Гетеро\n[ ] С размером члена\n[x] С размером груди\n  [x] Большой\n"
-              "[ ] Автомобиль\n");
-    // The dialog values behind the checked nodes are the ones shown.
-    EXPECT_EQ(form->PhotoRange(), (app::TfrmConditions::TStoredRange{2, 5}));
-    EXPECT_EQ(form->StatureRange(), (app::TfrmConditions::TStoredRange{160, 180}));
-    EXPECT_EQ(form->StoredName(), "Анна");
-    EXPECT_EQ(form->StoredMyAge(), 30);
-
-    // Nothing stored: plain captions, the first period, the default range.
-    dm->Settings().SetS_ty("Year");
-    dm->Settings().SetS_i("");
-    dm->Settings().SetPhotoMin(0);
-    dm->Settings().SetId_Country("0");
-    form->RebuildActiveTree();
-    QTreeWidget& tree = *form->tvExSearch;
-    EXPECT_TRUE(Node(tree, "Всех") && Node(tree, "Всех")->Checked() && Node(tree, "Всех")->Level() == 0);
-    EXPECT_TRUE(Node(tree, "Я") && Node(tree, "Страна") && !Node(tree, "Я")->Checked());
-    EXPECT_FALSE(Node(tree, "Количество фотографий от 1")->Checked());
-}
-
 TEST_F(ConditionsTree, ClicksFollowTheKindOfTheNode) {
     Make();
     QTreeWidget& tree = Extended();

@@ -3,7 +3,6 @@
 #include "app/forms/MessageDialogLayout.h"
 #include "app/forms/TdlgMessages.h"
 #include "app/forms/TdlgMessagesEx.h"
-#include "platform/BitmapResource.h"
 
 #include <QLabel>
 #include <cmath>
@@ -19,43 +18,6 @@ const std::string kLong =
     "Вы действительно желаете завершить работу с программой и закрыть все её окна?";
 
 } // namespace
-
-TEST_F(MessageDialogTest, EveryStandardButtonGetsItsRussianCaptionKindGlyphAndResult) {
-    struct Case {
-        TMsgDlgBtn button;
-        const char* caption;
-        TBitBtnKind kind;
-        int result;
-        const char* glyph;
-    };
-    const Case cases[] = {
-        {TMsgDlgBtn::mbYes, "Да", TBitBtnKind::bkYes, mrYes, "BTN_YES"},
-        {TMsgDlgBtn::mbNo, "Нет", TBitBtnKind::bkNo, mrNo, "BTN_NO"},
-        {TMsgDlgBtn::mbOK, "OK", TBitBtnKind::bkOK, mrOk, "BTN_OK"},
-        {TMsgDlgBtn::mbCancel, "Отмена", TBitBtnKind::bkCancel, mrCancel, "BTN_CANCEL"},
-        {TMsgDlgBtn::mbAbort, "Прервать", TBitBtnKind::bkAbort, mrAbort, "BTN_ABORT"},
-        {TMsgDlgBtn::mbRetry, "Повторить", TBitBtnKind::bkRetry, mrRetry, "BTN_RETRY"},
-        {TMsgDlgBtn::mbIgnore, "Игнорировать", TBitBtnKind::bkIgnore, mrIgnore, "BTN_IGNORE"},
-        {TMsgDlgBtn::mbAll, "Все", TBitBtnKind::bkAll, mrAll, "BTN_ALL"},
-        {TMsgDlgBtn::mbNoToAll, "Нет для Всех", TBitBtnKind::bkNo, mrNoToAll, "BTN_ALL_NO"},
-        {TMsgDlgBtn::mbYesToAll, "Да для Всех", TBitBtnKind::bkYes, mrYesToAll, "BTN_ALL_YES"},
-        {TMsgDlgBtn::mbHelp, "Подсказка", TBitBtnKind::bkHelp, mrNone, "BTN_HELP"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.caption);
-        const auto form = dlgMessages.MessageDialog(kShort, TMsgDlgType::mtConfirmation, {c.button});
-        const auto buttons = BitButtons(*form);
-        ASSERT_EQ(buttons.size(), 1u);
-        ASSERT_EQ(form->Buttons().size(), 1u); // the standard button is gone
-        EXPECT_EQ(buttons[0]->Caption(), c.caption);
-        EXPECT_EQ(buttons[0]->text().toStdString(), c.caption);
-        EXPECT_EQ(buttons[0]->Kind(), c.kind);
-        EXPECT_EQ(buttons[0]->ModalResult(), c.result);
-        EXPECT_EQ(buttons[0]->Glyph().size(), QSize(16, 16));
-        EXPECT_EQ(buttons[0]->Glyph().toImage().convertToFormat(QImage::Format_ARGB32),
-                  LoadBitmapResource(c.glyph).toImage().convertToFormat(QImage::Format_ARGB32));
-    }
-}
 
 TEST_F(MessageDialogTest, ButtonsKeepTheStandardOrderWithEqualGaps) {
     const auto form = dlgMessages.MessageDialog(
@@ -119,21 +81,6 @@ TEST_F(MessageDialogTest, TheInformationBoxKeepsTheStandardWidthAndCentresTheLab
     }
 }
 
-TEST(MessageDialogLayout, RoundsHalvesToTheEvenNeighbour) {
-    const std::pair<double, int> cases[] = {{2.5, 2}, {3.5, 4}, {2.4, 2}, {2.6, 3}, {-0.5, 0}, {-1.5, -2}, {0, 0}};
-    for (const auto& [value, expected] : cases) EXPECT_EQ(dialoglayout::RoundHalfEven(value), expected) << value;
-}
-
-TEST_F(MessageDialogTest, EveryBoxIsCaptionedWithTheApplicationTitle) {
-    for (int t = 0; t <= int(TMsgDlgType::mtCustom); ++t) {
-        const auto type = static_cast<TMsgDlgType>(t);
-        EXPECT_EQ(dlgMessages.MessageDialog(kShort, type, {TMsgDlgBtn::mbOK})->windowTitle(), "Velmora");
-        EXPECT_EQ(dlgMessagesEx.CreateMessageDialogEx(kShort, type, {TMsgDlgBtn::mbOK})->windowTitle(), "Velmora");
-    }
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Другое имя"));
-    EXPECT_EQ(dlgMessages.MessageDialog(kShort, TMsgDlgType::mtCustom, {})->windowTitle(), "Другое имя");
-}
-
 TEST_F(MessageDialogTest, AButtonWhoseCaptionMatchesNoRowKeepsItAndItsResult) {
     const auto form = CreateMessageDialog(kShort, TMsgDlgType::mtWarning, {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel});
     form->Buttons()[0]->SetCaption("&Close");
@@ -186,11 +133,3 @@ TEST_F(MessageDialogTest, TheConfirmationShowsPictureFacesAndABoldMessage) {
     }
 }
 
-TEST_F(MessageDialogTest, TheConfirmationPlacesAnInformationLabelByItsCentre) {
-    const auto form = dlgMessagesEx.CreateMessageDialogEx(kShort, TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK});
-    const QLabel* label = form->MessageLabel();
-    EXPECT_EQ(form->width(), std::max(140, label->width() + 74));
-    EXPECT_EQ(label->x(), dialoglayout::RoundHalfEven(form->width() / 2.0 - label->width() / 2.0));
-    EXPECT_EQ(BitButtons(*form)[0]->ModalResult(), mrOk);
-    EXPECT_EQ(BitButtons(*form)[0]->Glyph().size(), QSize(99, 23));
-}

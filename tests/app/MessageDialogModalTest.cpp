@@ -48,30 +48,6 @@ int openMessageForms() {
 
 } // namespace
 
-TEST_F(MessageDialogTest, TheInformationBoxAnswersOkAndIsFreed) {
-    Seen seen;
-    const auto action = Press(seen, 0);
-    EXPECT_EQ(dlgMessages.ShowInfoMessage("Поиск завершен. Время выполнения: 2:3:45"), mrOk);
-    EXPECT_TRUE(action.Done());
-    EXPECT_EQ(seen.title, "Velmora");
-    EXPECT_EQ(seen.captions, std::vector<std::string>{"OK"});
-    EXPECT_EQ(openMessageForms(), 0);
-}
-
-TEST_F(MessageDialogTest, TheQuestionAnswersWithTheButtonPressed) {
-    const std::string question = "Вы действительно желаете завершить работу с программой?";
-    const TMsgDlgButtons yesNo{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo};
-    const std::pair<int, int> cases[] = {{0, mrYes}, {1, mrNo}};
-    for (const auto& [index, result] : cases) {
-        Seen seen;
-        const auto action = Press(seen, index);
-        EXPECT_EQ(dlgMessages.ShowMessageQuery(question, TMsgDlgType::mtInformation, yesNo), result);
-        EXPECT_EQ(seen.title, "Velmora");
-        EXPECT_EQ(seen.captions, (std::vector<std::string>{"Да", "Нет"}));
-        EXPECT_EQ(seen.focused, "Да");
-    }
-}
-
 TEST_F(MessageDialogTest, EnterTakesTheDefaultAndEscapeTheCancelButton) {
     const TMsgDlgButtons yesNo{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo};
     TMsgDlgButtons all;
