@@ -17,13 +17,15 @@ void Guarded(F&& f) {
         f();
     } catch (const std::exception& e) {
         platform::ShowInfoMessage(e.what());
+    } catch (...) {
+        platform::ShowInfoMessage("Unknown error");
     }
 }
 
-// The hourglass for the life of the object.
+// The hourglass (or another busy cursor) for the life of the object.
 class TCursorGuard {
 public:
-    TCursorGuard() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    explicit TCursorGuard(Qt::CursorShape shape = Qt::WaitCursor) { QGuiApplication::setOverrideCursor(shape); }
     ~TCursorGuard() { QGuiApplication::restoreOverrideCursor(); }
     TCursorGuard(const TCursorGuard&) = delete;
     TCursorGuard& operator=(const TCursorGuard&) = delete;

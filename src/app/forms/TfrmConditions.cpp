@@ -3,6 +3,7 @@
 
 #include "app/controls/TCheckedTreeNode.h"
 #include "app/forms/FormGuards.h"
+#include "app/forms/WebAddress.h"
 #include "data/TdmFriend.h"
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
@@ -307,14 +308,7 @@ void TfrmConditions::btnShowLoadedClick() {
     data::TFriend& found = m_engine->FoundFriends();
     if (row >= found.RecordCount()) return;
     if (found.Active()) found.SetRecNo(row + 1);
-    const std::string address = data::TXMLTable::NodeText(found.RecordNode(row), "URL");
-    // Only web addresses go to the browser: a found profile's address comes
-    // from a page of the site and must not start a local program or file.
-    const QUrl url(ToQString(address), QUrl::StrictMode);
-    if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty()) {
-        if (!QDesktopServices::openUrl(url)) platform::ShowInfoMessage("Не удалось открыть " + address + " в браузере.");
-    } else
-        platform::ShowInfoMessage("Открываются только адреса http и https: " + address);
+    OpenWebAddress(data::TXMLTable::NodeText(found.RecordNode(row), "URL"));
 }
 
 void TfrmConditions::SaveFoundFriendsReporting() {

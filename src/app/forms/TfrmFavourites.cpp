@@ -2,7 +2,9 @@
 
 #include "app/controls/TChatPerson.h"
 #include "app/controls/TChatPersonList.h"
+#include "app/forms/FormGuards.h"
 #include "app/forms/FormHosting.h"
+#include "app/forms/WebAddress.h"
 #include "data/TFriend.h"
 #include "data/TdmFriend.h"
 #include "grid/TColumnTitle.h"
@@ -14,6 +16,7 @@
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
+#include "platform/QtText.h"
 #include "platform/Text.h"
 #include "platform/db/TDataSource.h"
 #include "search/SitePage.h"
@@ -36,16 +39,6 @@
 namespace app {
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-// The screen cursor for the life of the object.
-class TCursorGuard {
-public:
-    explicit TCursorGuard(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
-    ~TCursorGuard() { QApplication::restoreOverrideCursor(); }
-    TCursorGuard(const TCursorGuard&) = delete;
-    TCursorGuard& operator=(const TCursorGuard&) = delete;
-};
 
 // An "img" tag whose "src" names a profile's medium-sized photo.
 bool IsMediumPhotoImg(const web::THTMLTag& tag) {
@@ -74,9 +67,6 @@ std::string PhotoImageType(const std::string& url) {
     return "JPEG";
 }
 
-bool IsWebAddress(const QUrl& url) {
-    return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty();
-}
 
 } // namespace
 
@@ -106,7 +96,7 @@ TfrmFavourites::TfrmFavourites(QWidget* owner)
         m_personList->OnBeginPersonClick = [](TChatPerson&) {};
         m_personList->OnEndPersonClick = [this](TChatPerson& card) { EndPersonClick(card); };
         m_personList->OnLoadPersonPhoto = [this](TChatPerson& card) { LoadPersonPhoto(card); };
-        m_personList->OnQuestionnaireClick = [this](TChatPerson& card) { Guarded([&] { OpenURL(card.URL()); }); };
+        m_personList->OnQuestionnaireClick = [this](TChatPerson& card) { Guarded([&] { OpenWebAddress(card.URL()); }); };
         m_personList->OnSaveChanges = [this](data::TXMLTable& table) { SaveChanges(table); };
     }
     m_sortedView->Open();
@@ -127,16 +117,6 @@ TChatPerson* TfrmFavourites::ExpandedPerson() const { return m_expandedPerson; }
 
 data::TFriend& TfrmFavourites::Favourites() const { return data::dmFriend().Friends(); }
 
-template <class F>
-void TfrmFavourites::Guarded(F&& work) {
-    try {
-        work();
-    } catch (const std::exception& error) {
-        platform::ShowInfoMessage(error.what());
-    } catch (...) {
-        platform::ShowInfoMessage("Unknown error");
-    }
-}
 
 void TfrmFavourites::BuildComponents() {
     auto* layout = new QVBoxLayout(this);
@@ -393,26 +373,17 @@ void TfrmFavourites::OpenCurrentRow() {
     if (Favourites().RecordCount() == 0) return;
     const auto* shown = dynamic_cast<const data::TXMLTable*>(m_dataSource->DataSet());
     if (!shown || shown->RecNo() == 0) return;
-    OpenURL(shown->GetFieldValue("URL"));
+    OpenWebAddress(shown->GetFieldValue("URL"));
 }
 
 void TfrmFavourites::btnShowClick() {
     if (pcFavorites->currentWidget() == tsFavotiteQueues) {
-        if (m_expandedPerson) OpenURL(m_expandedPerson->URL());
+        if (m_expandedPerson) OpenWebAddress(m_expandedPerson->URL());
         return;
     }
     OpenCurrentRow();
 }
 
-void TfrmFavourites::OpenURL(const std::string& address) {
-    // A favourite's address comes from a page of the site: only web
-    // addresses go to the browser, never a local file or program.
-    const QUrl url(Q(address), QUrl::StrictMode);
-    if (IsWebAddress(url)) {
-        if (!QDesktopServices::openUrl(url)) platform::ShowInfoMessage("Не удалось открыть " + address + " в браузере.");
-    } else
-        platform::ShowInfoMessage("Открываются только адреса http и https: " + address);
-}
 
 void TfrmFavourites::UpdateShowButton() {
     btnShow->setEnabled(pcFavorites->currentWidget() != tsFavotiteQueues || m_expandedPerson);
@@ -451,7 +422,7 @@ void TfrmFavourites::LoadPersonPhoto(TChatPerson& card) {
     // Tried once per card, whatever the outcome: a profile without a photo,
     // or one the site does not answer for, is not fetched again.
     card.SetHasPhoto(true);
-    if (!IsWebAddress(QUrl(Q(card.URL()), QUrl::StrictMode))) return;
+    if (!IsWebAddress(QUrl(platform::ToQString(card.URL()), QUrl::StrictMode))) return;
     try {
         TCursorGuard cursor(Qt::WaitCursor);
         TSubmit submit;
@@ -460,7 +431,7 @@ void TfrmFavourites::LoadPersonPhoto(TChatPerson& card) {
         const web::THTMLTag* photo = finder.FindFirstTag("img", IsMediumPhotoImg);
         if (!photo) return;
         // An address relative to the profile page is taken from it.
-        const QUrl url = QUrl(Q(card.URL())).resolved(QUrl(Q(GetSmallPhotoURL(*photo))));
+        const QUrl url = QUrl(platform::ToQString(card.URL())).resolved(QUrl(platform::ToQString(GetSmallPhotoURL(*photo))));
         if (!IsWebAddress(url)) return;
         const std::string address = url.toString(QUrl::FullyEncoded).toStdString();
         m_imageLoader->SetURL(address);

@@ -149,7 +149,6 @@ private:
     std::vector<int> SelectedFavourites() const;
     int FavouriteIndexOfRow(int recordIndex) const;
     void OpenCurrentRow();
-    void OpenURL(const std::string& address);
     // Saves the favourites; a failure is shown.
     bool SaveFavourites();
     void UpdateShowButton();
@@ -157,9 +156,6 @@ private:
     void EndPersonClick(TChatPerson& card);
     void LoadPersonPhoto(TChatPerson& card);
     void SaveChanges(data::TXMLTable& table);
-    // Runs a handler's work, showing what it raises.
-    template <class F>
-    void Guarded(F&& work);
 
     data::TFriend& Favourites() const;
 
