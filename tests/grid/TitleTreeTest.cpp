@@ -48,9 +48,7 @@ TEST(TitleTree, CaptionsFormGroupsLevelByLevel) {
     EXPECT_EQ(Titles({"A", "B"}).Tree(), "A B");
     EXPECT_EQ(Titles({"X|a", "X|b", "Y"}).Tree(), "X[a b] Y");
     EXPECT_EQ(Titles({"X|a", "Z", "X|b"}).Tree(), "X[a] Z X[b]");
-    EXPECT_EQ(Titles({"X|a"}).Tree(), "X[a]");
     EXPECT_EQ(Titles({"|a"}).Tree(), "|a") << "leading delimiters are skipped";
-    EXPECT_EQ(Titles({"A|B|C", "A|B|D"}).Tree(), "A[B[C D]]");
     EXPECT_EQ(Titles({"Анкета|Возраст|от", "Анкета|Возраст|до", "Анкета|Город", "Фото"}).Tree(),
               "Анкета[Возраст[от до] Город] Фото");
     EXPECT_EQ(Titles({"A|B|C|D", "A|B|C|E", "A|B|F", "A|G"}).Tree(), "A[B[C[D E] F] G]");
@@ -63,15 +61,6 @@ TEST(TitleTree, CaptionsFormGroupsLevelByLevel) {
     EXPECT_EQ(t.leaves[1]->Text, "b");
     EXPECT_EQ(t.leaves[0]->Parent()->Width, 101) << "two columns of 50 and the line between";
     EXPECT_EQ(t.columns[0].Title().Caption(), "X|a") << "the columns keep their captions";
-
-    grid::TDBGGridColumns columns(nullptr);
-    for (int width : {50, 70}) {
-        grid::TDBGColumn& column = columns.Add();
-        column.Title().SetCaption("G|c");
-        column.SetWidth(width);
-    }
-    THeadTreeNode root;
-    EXPECT_EQ(grid::BuildTitleTree(root, columns, 18)[0]->Parent()->Width, 121);
 }
 
 TEST(TitleTree, NodeOperationsCheckTheirArguments) {

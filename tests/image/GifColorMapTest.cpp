@@ -1,5 +1,5 @@
-// GIF colour tables: lookups, growth, bounds and the optimisation that sorts
-// a table by use and remaps the pixels of the frames that use it.
+// GIF colour tables: indices outside the table, and the optimisation that
+// sorts a table by use and remaps the pixels of the frames that use it.
 #include "GifTestSupport.h"
 
 #include "image/gif/GIFException.h"
@@ -30,61 +30,6 @@ std::string LocalTableGif() {
 Bytes PixelsOf(const TGIFSubImage& f) { return Bytes(f.Data(), f.Data() + f.DataSize()); }
 
 } // namespace
-
-TEST(GifColorMap, IndexOfColorSearchesFromTheEndUnlessOptimised) {
-    TGIFImage image;
-    ASSERT_TRUE(Load(LocalTableGif(), image).Ok());
-    TGIFSubImage& frame = image.Images()[0];
-    TGIFColorMap& map = frame.ColorMap();
-    EXPECT_EQ(&frame.ActiveColorMap(), &map);
-    EXPECT_EQ(map.IndexOfColor(X), 2);
-    EXPECT_EQ(map.IndexOfColor(RGBColor(1, 2, 3)), -1);
-    // Already in order of use: the entries stay, but the table is optimised.
-    EXPECT_TRUE(map.Optimize());
-    EXPECT_TRUE(map.Optimized());
-    EXPECT_EQ(map.IndexOfColor(X), 0);
-    EXPECT_EQ(PixelsOf(frame), (Bytes{0, 0, 0, 1, 1, 2}));
-    // Adding or deleting makes it an unsorted table again.
-    EXPECT_EQ(map.AddUnique(Y), 1);
-    EXPECT_EQ(map.AddUnique(RGBColor(1, 2, 3)), 4);
-    EXPECT_FALSE(map.Optimized());
-}
-
-TEST(GifColorMap, GrowthBoundsAndDeletion) {
-    TGIFColorMap map;
-    EXPECT_EQ(map.BitsPerPixel(), 0);
-    const std::pair<int, int> growth[] = {{1, 16}, {16, 16}, {17, 32}, {33, 64}, {200, 224}, {256, 256}};
-    int added = 0;
-    for (auto [count, capacity] : growth) {
-        for (; added < count; ++added) EXPECT_EQ(map.Add(RGBColor(uint8_t(added), 0, 0)), added);
-        EXPECT_EQ(map.Capacity(), capacity) << count;
-    }
-    EXPECT_EQ(map.BitsPerPixel(), 8);
-    try {
-        map.Add(X);
-        ADD_FAILURE();
-    } catch (const GIFException& e) {
-        EXPECT_STREQ(e.what(), SColorTableOverflow);
-    }
-
-    map.Delete(0);
-    EXPECT_EQ(map.Count(), 255);
-    EXPECT_EQ(map.Colors(0), RGBColor(1, 0, 0));
-    // Entries past the count are black, so any index can look up a colour.
-    EXPECT_EQ(map.Data()[255].Red, 0);
-    EXPECT_THROW(map.Delete(255), GIFException);
-    EXPECT_THROW(map.Delete(-1), GIFException);
-
-    map.Clear();
-    EXPECT_EQ(map.Count(), 0);
-    EXPECT_EQ(map.Capacity(), 0);
-    EXPECT_THROW(map.Colors(0), GIFException);
-    for (int n : {1, 2, 3, 4, 5, 129}) {
-        map.Clear();
-        for (int i = 0; i < n; ++i) map.Add(X);
-        EXPECT_EQ(map.BitsPerPixel(), n <= 2 ? 1 : n <= 4 ? 2 : n <= 8 ? 3 : 8) << n;
-    }
-}
 
 TEST(GifColorMap, ColorOutsideTheTableWarnsAndGivesEntryZero) {
     TGIFImage image;

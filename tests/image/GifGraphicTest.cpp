@@ -29,7 +29,7 @@ QRgb Grey(int i, int bits) {
     return qRgb(v, v, 255 - v);
 }
 
-std::vector<uint8_t> Fill(int w, int h, uint8_t value) { return std::vector<uint8_t>(size_t(w) * size_t(h), value); }
+std::vector<uint8_t> Solid(int w, int h, uint8_t value) { return std::vector<uint8_t>(size_t(w) * size_t(h), value); }
 
 // Loads a GIF through the registry, as the program loads photos.
 TLinearBitmap LoadThroughRegistry(const std::string& bytes) {
@@ -60,8 +60,8 @@ TEST(GifLoader, StillPictureOfTheFirstFrameWithTransparencyNoted) {
     // An animation whose first frame is smaller than the screen: one still
     // picture, the frame at its place, the rest the background colour.
     std::vector<EncodeFrame> frames(2);
-    frames[0] = {3, 2, 4, 3, false, 0, -1, Fill(4, 3, 9)};
-    frames[1] = {0, 0, 10, 8, false, 0, -1, Fill(10, 8, 5)};
+    frames[0] = {3, 2, 4, 3, false, 0, -1, Solid(4, 3, 9)};
+    frames[1] = {0, 0, 10, 8, false, 0, -1, Solid(10, 8, 5)};
     const TLinearBitmap bitmap = LoadThroughRegistry(EncodeWithGiflib(10, 8, 4, frames));
     QImage picture;
     bitmap.AssignTo(picture);
@@ -82,7 +82,7 @@ TEST(GifLoader, StillPictureOfTheFirstFrameWithTransparencyNoted) {
         return out;
     };
     std::vector<EncodeFrame> clear(1);
-    clear[0] = {0, 0, 4, 4, false, 0, 3, Fill(4, 4, 7)};
+    clear[0] = {0, 0, 4, 4, false, 0, 3, Solid(4, 4, 7)};
     load(EncodeWithGiflib(4, 4, 3, clear));
     EXPECT_EQ(loader.TransparentColor(), int(RGBColor(qRed(Grey(7, 3)), qGreen(Grey(7, 3)), qBlue(Grey(7, 3)))));
     clear[0].TransparentIndex = -1;
@@ -144,9 +144,9 @@ TEST(GifGraphic, PictureSizePaletteCopiesAndProgress) {
     RegisterImageLoaders();
     RegisterPictureFormats();
     std::vector<EncodeFrame> frames(3);
-    frames[0] = {0, 0, 6, 5, false, 0, -1, Fill(6, 5, 1)};
-    frames[1] = {2, 1, 4, 4, false, 0, 0, Fill(4, 4, 2)};
-    frames[2] = {1, 1, 2, 2, false, 0, -1, Fill(2, 2, 3)};
+    frames[0] = {0, 0, 6, 5, false, 0, -1, Solid(6, 5, 1)};
+    frames[1] = {2, 1, 4, 4, false, 0, 0, Solid(4, 4, 2)};
+    frames[2] = {1, 1, 2, 2, false, 0, -1, Solid(2, 2, 3)};
     const std::string bytes = EncodeWithGiflib(6, 5, 2, frames);
     testsupport::TempDir dir;
     const std::string path = (dir / "anim.GIF").string();
@@ -218,9 +218,9 @@ TEST(GifGraphic, OptimiserDropsDisposalOnlyUnderAFrameThatCoversIt) {
     // frame 1's area, it is not.
     for (const bool covered : {true, false}) {
         std::vector<EncodeFrame> frames(3);
-        frames[0] = covered ? EncodeFrame{2, 2, 3, 3, false, 0, -1, Fill(3, 3, 1)} : EncodeFrame{0, 0, 8, 8, false, 0, -1, Fill(8, 8, 1)};
-        frames[1] = {1, 1, 6, 6, false, 0, -1, Fill(6, 6, 2)};
-        frames[2] = {0, 0, 1, 1, false, 0, -1, Fill(1, 1, 3)};
+        frames[0] = covered ? EncodeFrame{2, 2, 3, 3, false, 0, -1, Solid(3, 3, 1)} : EncodeFrame{0, 0, 8, 8, false, 0, -1, Solid(8, 8, 1)};
+        frames[1] = {1, 1, 6, 6, false, 0, -1, Solid(6, 6, 2)};
+        frames[2] = {0, 0, 1, 1, false, 0, -1, Solid(1, 1, 3)};
         TGIFImage gif;
         ASSERT_TRUE(Load(EncodeWithGiflib(8, 8, 2, frames), gif).Ok());
         auto gce = std::make_unique<TGIFGraphicControlExtension>(&gif.Images()[0]);

@@ -8,7 +8,6 @@
 #include "image/gif/TGIFGraphicControlExtension.h"
 #include "support/TempDir.h"
 
-#include <QBuffer>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -358,32 +357,4 @@ TEST(GifRender, FramesFromBitmapsIconsAndFrames) {
     full.ImportTransparencyMask(mask);
     EXPECT_FALSE(full.Transparent());
     EXPECT_EQ(full.ColorMap().Count(), 256);
-}
-
-TEST(GifColorMap, PalettesInAndOutAndWritten) {
-    TGIFImage image;
-    TGIFColorMap& map = image.GlobalColorMap();
-    map.ImportPalette({Red, Green, Blue});
-    EXPECT_EQ(map.ExportPalette(), (TGIFPalette{Red, Green, Blue}));
-    const uint8_t quads[] = {1, 2, 3, 0, 4, 5, 6, 0};  // B, G, R, reserved
-    map.ImportRGB(quads, 2);
-    EXPECT_EQ(map.ExportPalette(), (TGIFPalette{qRgb(3, 2, 1), qRgb(6, 5, 4)}));
-    QImage bitmap(1, 1, QImage::Format_Indexed8);
-    bitmap.setColorTable({Grey, Blue, Red});
-    map.ImportDIBColors(bitmap);
-    EXPECT_EQ(map.Count(), 3);
-    map.ImportPalette(TGIFPalette(300, Red));
-    EXPECT_EQ(map.Count(), 256);
-
-    // Three entries are written as four, the last black.
-    map.ImportPalette({Red, Green, Blue});
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    map.SaveToStream(buffer);
-    EXPECT_EQ(bytes, QByteArray("\xFF\0\0\0\xFF\0\0\0\xFF\0\0\0", 12));
-    map.Clear();
-    map.SaveToStream(buffer);
-    EXPECT_EQ(bytes.size(), 12);
-    EXPECT_TRUE(map.ExportPalette().isEmpty());
 }

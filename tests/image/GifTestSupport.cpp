@@ -1,6 +1,7 @@
 #include "GifTestSupport.h"
 
 #include "image/gif/GIFException.h"
+#include "image/gif/TGIFGraphicControlExtension.h"
 
 #include <QBuffer>
 #include <QProcess>
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <random>
 
 namespace giftest {
 
@@ -244,6 +247,68 @@ std::string Frame(int width, int height, int setCodeSize, const std::vector<int>
                   uint8_t packed) {
     return Descriptor(0, 0, width, height, packed) + static_cast<char>(setCodeSize) +
            SubBlocks(PackCodes(setCodeSize, codes), blockSize);
+}
+
+void ExpectSameAsGiflib(const std::string& bytes, const std::string& what) {
+    using namespace image;
+    SCOPED_TRACE(what);
+    OracleImage oracle;
+    std::string error;
+    ASSERT_TRUE(Slurp(bytes, oracle, error)) << error;
+
+    TGIFImage image;
+    const LoadResult r = Load(bytes, image);
+    ASSERT_TRUE(r.Ok()) << r.Error;
+    EXPECT_TRUE(r.Warnings.empty()) << r.Warnings.front();
+    EXPECT_EQ(r.Position, static_cast<int64_t>(bytes.size()));
+    EXPECT_EQ(image.GlobalColorMap().Count(), oracle.GlobalColors);
+
+    // Frames of extensions alone (before the trailer) are ours only.
+    std::vector<const TGIFSubImage*> frames;
+    for (const auto& f : image.Images())
+        if (f->DataSize() > 0 || f->Width() > 0) frames.push_back(f.get());
+    ASSERT_EQ(frames.size(), oracle.Frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        SCOPED_TRACE("frame " + std::to_string(i));
+        const TGIFSubImage& ours = *frames[i];
+        const OracleFrame& theirs = oracle.Frames[i];
+        EXPECT_EQ(ours.Left(), theirs.Left);
+        EXPECT_EQ(ours.Top(), theirs.Top);
+        EXPECT_EQ(ours.Width(), theirs.Width);
+        EXPECT_EQ(ours.Height(), theirs.Height);
+        EXPECT_EQ(ours.Interlaced(), theirs.Interlace);
+        EXPECT_EQ(ours.ColorMap().Count(), theirs.LocalColors);
+        EXPECT_EQ(ours.Transparent() ? ours.GraphicControlExtension()->TransparentColorIndex() : -1,
+                  theirs.TransparentIndex);
+        ASSERT_EQ(ours.DataSize(), static_cast<int64_t>(theirs.Pixels.size()));
+        EXPECT_TRUE(std::equal(theirs.Pixels.begin(), theirs.Pixels.end(), ours.Data()));
+    }
+}
+
+std::vector<uint8_t> Pixels(int w, int h, int bits, Fill fill, unsigned seed) {
+    std::mt19937 rng(seed);
+    const int colors = 1 << bits;
+    std::vector<uint8_t> p(size_t(w) * size_t(h));
+    size_t run = 0;
+    uint8_t runColor = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const int x = int(i % size_t(w)), y = int(i / size_t(w));
+        switch (fill) {
+        case Fill::Random: p[i] = uint8_t(rng() % unsigned(colors)); break;
+        case Fill::Gradient: p[i] = uint8_t((x + y) * colors / std::max(1, w + h)); break;
+        case Fill::Flat: p[i] = uint8_t(colors - 1); break;
+        case Fill::Stripes: p[i] = uint8_t((x / 3 + y) % colors); break;
+        case Fill::Runs:
+            if (run == 0) {
+                runColor = rng() % 3 == 0 ? uint8_t(rng() % unsigned(colors)) : 0;
+                run = runColor == 0 ? 1 + rng() % 700 : 1 + rng() % 4;
+            }
+            p[i] = runColor;
+            --run;
+            break;
+        }
+    }
+    return p;
 }
 
 } // namespace giftest

@@ -42,6 +42,15 @@ struct OracleImage {
 
 // Reads `bytes` with DGifSlurp; false with giflib's error text when it fails.
 bool Slurp(const std::string& bytes, OracleImage& out, std::string& error);
+// Expects our reader to read `bytes` as giflib does, frame by frame, without
+// warnings and up to the last byte.
+void ExpectSameAsGiflib(const std::string& bytes, const std::string& what);
+
+// Test pixels of `bits` depth. Runs: long runs of colour 0 between short runs
+// of other colours, which takes the run-length encoder through its reuse of
+// run table entries.
+enum class Fill { Random, Gradient, Flat, Stripes, Runs };
+std::vector<uint8_t> Pixels(int w, int h, int bits, Fill fill, unsigned seed);
 
 // A frame for giflib to encode.
 struct EncodeFrame {

@@ -18,7 +18,6 @@
 #include <QBuffer>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
 
 using namespace image;
 using namespace giftest;
@@ -35,35 +34,6 @@ std::string Save(const TGIFImage& image) {
     buffer.open(QIODevice::WriteOnly);
     image.SaveToStream(buffer);
     return data.toStdString();
-}
-
-enum class Fill { Random, Gradient, Flat, Runs };
-
-// Runs: long runs of colour 0 between short runs of other colours, which
-// takes the run-length encoder through its reuse of run table entries.
-std::vector<uint8_t> Pixels(int w, int h, int bits, Fill fill, unsigned seed) {
-    std::mt19937 rng(seed);
-    const int colors = 1 << bits;
-    std::vector<uint8_t> p(size_t(w) * size_t(h));
-    size_t run = 0;
-    uint8_t runColor = 0;
-    for (size_t i = 0; i < p.size(); ++i) {
-        const int x = int(i % size_t(w)), y = int(i / size_t(w));
-        switch (fill) {
-        case Fill::Random: p[i] = uint8_t(rng() % unsigned(colors)); break;
-        case Fill::Gradient: p[i] = uint8_t((x + y) * colors / std::max(1, w + h)); break;
-        case Fill::Flat: p[i] = uint8_t(colors - 1); break;
-        case Fill::Runs:
-            if (run == 0) {
-                runColor = rng() % 3 == 0 ? uint8_t(rng() % unsigned(colors)) : 0;
-                run = runColor == 0 ? 1 + rng() % 700 : 1 + rng() % 4;
-            }
-            p[i] = runColor;
-            --run;
-            break;
-        }
-    }
-    return p;
 }
 
 // Reads `bytes` with our reader (with the warnings given), writes it again
@@ -86,14 +56,17 @@ struct Shape {
 
 } // namespace
 
-TEST(GifWrite, EveryDepthAndShapeReadsBackWithBothEncoders) {
+TEST(GifWrite, EveryDepthAndShapeReadsAsGiflibAndBackWithBothEncoders) {
     const Shape shapes[] = {
         {1, 1, 1, Fill::Flat, false},      {7, 3, 1, Fill::Random, false},    {64, 1, 2, Fill::Random, false},
         {1, 64, 3, Fill::Gradient, true},  {100, 75, 4, Fill::Random, false}, {255, 9, 5, Fill::Runs, true},
         {31, 17, 6, Fill::Random, true},   {90, 90, 7, Fill::Gradient, false}, {300, 300, 8, Fill::Random, false},
         {640, 480, 8, Fill::Flat, false},  {333, 201, 8, Fill::Runs, true},   {400, 300, 2, Fill::Runs, false},
         {5, 1, 2, Fill::Random, true},     {5, 2, 2, Fill::Random, true},     {5, 3, 2, Fill::Random, true},
-        {5, 5, 2, Fill::Random, true},     {5, 9, 2, Fill::Random, true},
+        {5, 5, 2, Fill::Random, true},     {5, 9, 2, Fill::Random, true},     {255, 9, 5, Fill::Stripes, true},
+        {333, 201, 8, Fill::Stripes, true}, {200, 150, 8, Fill::Gradient, true}, {5, 1, 8, Fill::Random, true},
+        {1, 2, 2, Fill::Random, true},     {3, 3, 1, Fill::Random, true},     {4, 5, 2, Fill::Random, true},
+        {2, 9, 3, Fill::Random, true},
         // Longer than the run-length encoder's table reaches (about 8.4
         // million pixels of one colour between clears).
         {3000, 3000, 1, Fill::Flat, false},
@@ -103,11 +76,12 @@ TEST(GifWrite, EveryDepthAndShapeReadsBackWithBothEncoders) {
         const EncodeFrame frame{0,  0, s.Width, s.Height, s.Interlace,
                                 0, -1, Pixels(s.Width, s.Height, s.Bits, s.Content, seed++)};
         const std::string giflib = EncodeWithGiflib(s.Width, s.Height, s.Bits, {frame});
+        const std::string what = std::to_string(s.Width) + "x" + std::to_string(s.Height) + " " +
+                                 std::to_string(s.Bits) + " bits" + (s.Interlace ? " interlaced" : "");
+        // giflib's file itself reads as giflib reads it.
+        ExpectSameAsGiflib(giflib, what);
         for (TGIFCompression compression : Encoders) {
-            const std::string what = std::to_string(s.Width) + "x" + std::to_string(s.Height) + " " +
-                                     std::to_string(s.Bits) + " bits" + (s.Interlace ? " interlaced" : "") +
-                                     (compression == TGIFCompression::gcRLE ? " RLE" : " LZW");
-            SCOPED_TRACE(what);
+            SCOPED_TRACE(what + (compression == TGIFCompression::gcRLE ? " RLE" : " LZW"));
             TGIFImage image;
             ASSERT_TRUE(Load(giflib, image).Ok());
             image.SetCompression(compression);
