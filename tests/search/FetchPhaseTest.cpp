@@ -34,13 +34,6 @@ protected:
         }
         EXPECT_TRUE(engine.ActiveExtractors().empty());
     }
-
-    data::TFriendRecord Candidate(std::string_view login) {
-        for (data::TFriendRecord& r : Rows())
-            if (r.Login == login) return r;
-        ADD_FAILURE() << "no candidate " << login;
-        return {};
-    }
 };
 
 TEST_F(FetchPhase, SearchAddressesOfBothLayouts) {

@@ -24,31 +24,17 @@ const char* const kPage =
 
 } // namespace
 
-TEST(FindTagsInForm, OnlyTheTagsOfTheNamedForm) {
+TEST(FindTagsInForm, OnlyTheTagsOfTheNamedFormItsOpeningTagIncluded) {
     TFindTags finder;
     finder.SetHTML(kPage);
     EXPECT_EQ(Values(finder.FindTagsInForm("input", {}, "login"), "name"),
               (std::vector<std::string>{"login", "password", "again"}));
     EXPECT_EQ(Values(finder.FindTagsInForm("input", {}, "search"), "name"), std::vector<std::string>{"s_ty"});
     EXPECT_TRUE(finder.FindTagsInForm("input", {}, "nosuchform").empty());
-}
-
-TEST(FindTagsInForm, OpeningTagBelongsToItsForm) {
-    TFindTags finder;
-    finder.SetHTML(kPage);
     EXPECT_EQ(Values(finder.FindTagsInForm("form", {}, "login"), "action"), (std::vector<std::string>{"/enter", ""}));
     EXPECT_TRUE(finder.FindTagsInForm("/form", {}, "login").empty());
-}
-
-TEST(FindTagsInForm, StarFindsEveryTagOfThePage) {
-    TFindTags finder;
-    finder.SetHTML(kPage);
+    // "*" and no form name search the whole page.
     EXPECT_EQ(finder.FindTagsInForm("*", {}, "login").size(), finder.FindTags("*").size());
-}
-
-TEST(FindTagsInForm, WithoutAFormNameSearchesTheWholePage) {
-    TFindTags finder;
-    finder.SetHTML(kPage);
     EXPECT_EQ(finder.FindTagsInForm("input", {}, ""), finder.FindTags("input"));
     EXPECT_EQ(finder.FindTagsInForm("input", {}, "").size(), 7u);
 }

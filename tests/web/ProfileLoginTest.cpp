@@ -129,12 +129,6 @@ TEST_F(IndirectLink, PageGivesTheLogin) {
     EXPECT_EQ(server.LastRequest().target, "/fromsearch/?&id=5");
 }
 
-TEST_F(IndirectLink, ResolveGivesTheAddress) {
-    Show(SelfLink("anna"));
-    EXPECT_EQ(web::ResolveSearchLink(Link("id=5&s=" + kToken)), server.Url("/anna/"));
-    EXPECT_EQ(server.LastRequest().target, "/fromsearch/?id=5");
-}
-
 TEST_F(IndirectLink, WindowsPageIsReadAsWindows1251) {
     Show(text::Utf8ToCp1251("<p>Привет</p><a href=/x>Назад</a>") + SelfLink("bella"));
     EXPECT_EQ(web::ExtractProfileLogin(Link("s=" + kToken)), "bella");
@@ -163,11 +157,6 @@ TEST_F(IndirectLink, ClientIsSetUpBeforeItsRequest) {
     EXPECT_EQ(web::ExtractProfileLogin(Link("s=" + kToken), setup), "anna");
     EXPECT_EQ(setups, 1);
     EXPECT_EQ(server.LastRequest().Header("Referer"), "http://probe.test/");
-}
-
-TEST_F(IndirectLink, DirectAddressIsNeverFetched) {
-    EXPECT_EQ(web::ExtractProfileLogin(server.Url("/anna/")), "anna");
-    EXPECT_EQ(server.RequestCount(), 0u);
 }
 
 TEST(IndirectLinkToken, LinkThatIsOnlyItsTokenAsksNothing) {

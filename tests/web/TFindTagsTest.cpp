@@ -60,17 +60,6 @@ TEST(FindTags, FilterDecidesInDocumentOrder) {
     EXPECT_EQ(finder.FindFirstTag("a", [](const THTMLTag&) { return false; }), nullptr);
 }
 
-TEST(FindTags, FirstCharsetMetaIsFound) {
-    TFindTags finder;
-    finder.SetHTML("<html><head>\n"
-                   "<meta name=\"keywords\" content=\"знакомства\">\n"
-                   "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; Charset=windows-1251\">\n"
-                   "<meta content=\"text/html; charset=utf-8\">\n");
-    const THTMLTag* meta = finder.FindFirstTag("meta", TFindTags::IsCharsetMeta);
-    ASSERT_NE(meta, nullptr);
-    EXPECT_EQ(TFindTags::GetParamValue(meta, "content"), "text/html; Charset=windows-1251");
-}
-
 TEST(FindTags, GetParamValue) {
     TFindTags finder;
     const THTMLTag& tag = OnlyTag(finder, "<a href=\"http://h/x\" class=u-name href=second>");
@@ -116,7 +105,7 @@ TEST(FindTags, IsCharsetMeta) {
     for (const auto& c : cases) EXPECT_EQ(TFindTags::IsCharsetMeta(OnlyTag(finder, c.page)), c.expected) << c.page;
 }
 
-TEST(FindTags, ResultsOfOnePageStayValidAcrossQueries) {
+TEST(FindTags, ResultsOfOnePageStayValidAndANewPageIsTokenizedByTheNextQuery) {
     TFindTags finder;
     finder.SetHTML("<td>Найдено 3</td><a href=x>");
     const auto cells = finder.FindTags("td");
@@ -125,12 +114,7 @@ TEST(FindTags, ResultsOfOnePageStayValidAcrossQueries) {
     EXPECT_EQ(finder.FindTags("td"), cells);  // the same items, not a new parse
     EXPECT_EQ(finder.TextAfter(*cells[0])->Text(), "Найдено 3");
     EXPECT_EQ(Indexes(anchors), std::vector<int32_t>{3});
-}
 
-TEST(FindTags, ANewPageIsTokenizedByTheNextQuery) {
-    TFindTags finder;
-    finder.SetHTML("<a>");
-    EXPECT_EQ(finder.FindTags("a").size(), 1u);
     finder.SetHTML("<b><a><a>");
     EXPECT_EQ(Indexes(finder.FindTags("a")), (std::vector<int32_t>{1, 2}));
     finder.SetHTML("");
@@ -145,14 +129,3 @@ TEST(FindTags, HTMLJoinsLinesWithCrLf) {
     EXPECT_EQ(finder.HTML(), "a\r\nb\r\n\r\nc");
 }
 
-TEST(FindTags, NeighboursOfATag) {
-    TFindTags finder;
-    finder.SetHTML("<li>— Курю</li><li><b>");
-    const auto items = finder.FindTags("li");
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(finder.TextAfter(*items[0])->Text(), "— Курю");
-    EXPECT_EQ(finder.TextAfter(*items[1]), nullptr);
-    EXPECT_EQ(finder.ItemAfter(*items[1])->AsTag()->Name(), "B");
-    EXPECT_EQ(finder.ItemBefore(*items[0]), nullptr);
-    EXPECT_EQ(finder.TextBefore(*finder.FindFirstTag("/li"))->Text(), "— Курю");
-}

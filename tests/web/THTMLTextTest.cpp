@@ -28,15 +28,8 @@ TEST_P(TextDecoding, GivesTheText) {
     EXPECT_EQ(Decoded(GetParam().raw), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Blanks, TextDecoding, testing::Values(
-    TextCase{"LeadingRunShrinksToOne", "   a", " a"},
-    TextCase{"OneLeadingBlankStays", " a", " a"},
-    TextCase{"InnerAndTrailingBlanksStay", "a  b  ", "a  b  "},
-    TextCase{"LineFeedsBecomeBlanks", "a\nb\n\nc", "a b  c"},
-    TextCase{"OnlyBlanks", "    ", " "},
-    TextCase{"TabsAreNotBlanks", "\t\tx", "\t\tx"}
-), [](const auto& info) { return std::string(info.param.name); });
-
+// Blanks and line ends are checked against the literal reading in
+// TokenizerRobustnessTest, on random pages; entities are stated here.
 INSTANTIATE_TEST_SUITE_P(Entities, TextDecoding, testing::Values(
     TextCase{"Markup", "&quot;&lt;&gt;&amp;", "\"<>&"},
     TextCase{"NamedGoesThroughItsNumberOnce", "&amp;lt;", "&lt;"},
@@ -61,15 +54,6 @@ INSTANTIATE_TEST_SUITE_P(Entities, TextDecoding, testing::Values(
 ), [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-
-TEST(TextDecoding, RawKeepsTheTextAsCollected) {
-    web::THTMLParser parser;
-    parser.SetText("  a&amp;\nb");
-    parser.Execute();
-    ASSERT_EQ(parser.Count(), 1);
-    EXPECT_EQ(parser.Item(0)->Raw(), "  a&amp;\nb\n");
-    EXPECT_EQ(parser.Item(0)->AsText()->Text(), " a& b ");
-}
 
 TEST(TextDecoding, EveryTableNameDecodesToItsCode) {
     for (const web::THTMLEntity& entity : web::EntityTable) {

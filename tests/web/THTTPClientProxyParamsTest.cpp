@@ -4,15 +4,6 @@
 
 #include <vector>
 
-TEST(HTTPClientProxyParams, StartsEmpty) {
-    THTTPClientProxyParams params;
-    EXPECT_EQ(params.ProxyServer(), "");
-    EXPECT_EQ(params.ProxyPort(), 0);
-    EXPECT_EQ(params.ProxyBypass(), "");
-    EXPECT_EQ(params.ProxyUserName(), "");
-    EXPECT_EQ(params.ProxyPassword(), "");
-}
-
 TEST(HTTPClientProxyParams, EachSetterFiresItsIndexOnlyOnChange) {
     THTTPClientProxyParams params;
     std::vector<int> fired;

@@ -64,29 +64,15 @@ TEST(SubmitFailure, RedirectsAreFollowedUnlessSwitchedOff) {
     stays.SetURL(server.Url("/old"));
     EXPECT_EQ(stays.GetString(), "");
     EXPECT_EQ(stays.errors.size(), 1u);
-}
 
-TEST(SubmitFailure, EndlessRedirectsGiveUp) {
-    LocalHttpServer server;
+    // A redirect to itself is given up.
     server.Reply("/loop", HttpReply::Redirect("/loop"));
-    RecordingSubmit submit;
-    submit.SetURL(server.Url("/loop"));
-    EXPECT_EQ(submit.GetString(), "");
-    EXPECT_EQ(submit.errors.size(), 1u);
-    EXPECT_LE(server.RequestCount(), 11u);
-}
-
-TEST(SubmitFailure, BodyCutShortGivesEmptyText) {
-    LocalHttpServer server;
-    HttpReply reply = HttpReply::Page(kPage);
-    reply.cutShortAfter = 1000;
-    server.Reply("/cut", reply);
-    RecordingSubmit submit;
-    submit.SetURL(server.Url("/cut"));
-    std::string content;
-    submit.Get(content);
-    EXPECT_EQ(content, "");
-    EXPECT_EQ(submit.errors.size(), 1u);
+    const size_t before = server.RequestCount();
+    RecordingSubmit loops;
+    loops.SetURL(server.Url("/loop"));
+    EXPECT_EQ(loops.GetString(), "");
+    EXPECT_EQ(loops.errors.size(), 1u);
+    EXPECT_LE(server.RequestCount() - before, 11u);
 }
 
 TEST(SubmitFailure, DamagedResponsesGiveEmptyText) {

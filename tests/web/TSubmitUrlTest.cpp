@@ -49,24 +49,3 @@ TEST(Submit, SplitsUrlsIntoHostPathQueryAndPort) {
     }
 }
 
-TEST(Submit, StartsWithTheOriginalsDefaults) {
-    TSubmit submit;
-    EXPECT_EQ(submit.Port(), 80);
-    EXPECT_FALSE(submit.Connected());
-    EXPECT_EQ(submit.AccessType(), TSubmitAccessType::Direct);
-    EXPECT_EQ(submit.InternetOptions(), TSubmitInternetOptions{TSubmitInternetOption::KeepConnection});
-    EXPECT_EQ(submit.ProtocolVersion(), "HTTP/1.0");
-    EXPECT_EQ(submit.URLScheme(), 1);
-    EXPECT_EQ(submit.RequestHeader().RawHeaderText(),
-              "Accept: text/html, */*\r\nUser-Agent: Mozilla/5.0 (compatible; MSIE 6.0; Windows 98)\r\n");
-}
-
-TEST(Submit, InternetOptionsKeepTheirBitOrder) {
-    TSubmitInternetOptions options{TSubmitInternetOption::BypassProxyCache, TSubmitInternetOption::KeepConnection};
-    EXPECT_EQ(options.Bits(), 0x0102);
-    options.Include(TSubmitInternetOption::NoAutoRedirect);
-    options.Exclude(TSubmitInternetOption::BypassProxyCache);
-    EXPECT_EQ(options.Bits(), 0x0500);
-    EXPECT_TRUE(options.Contains(TSubmitInternetOption::NoAutoRedirect));
-    EXPECT_FALSE(options.Contains(TSubmitInternetOption::BypassProxyCache));
-}
