@@ -117,16 +117,6 @@ TEST(BufferedStream, WritesAreCollectedAndFlushedInOneInnerWrite) {
     EXPECT_EQ(sink.data, data.substr(0, 300));
 }
 
-TEST(BufferedStream, ALargeWriteAfterAFullBufferGoesDirect) {
-    TSinkStream sink;
-    const std::string data = Pattern(1000);
-    TBufferedStream b(sink, 0, 64);
-    b.Write(data.data(), 10);
-    EXPECT_EQ(b.Write(data.data() + 10, 500), 500);
-    EXPECT_EQ(sink.writes, 2); // the filled buffer, then the remaining 446 bytes
-    EXPECT_EQ(sink.data, data.substr(0, 510));
-}
-
 TEST(BufferedStream, DestructorFlushesAndNeverThrows) {
     TSinkStream sink(5);
     {

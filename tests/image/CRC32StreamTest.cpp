@@ -14,25 +14,6 @@ uint32_t Zlib(const std::string& s) {
 }
 } // namespace
 
-TEST(CRC32, KnownVectors) {
-    struct Case {
-        std::string data;
-        uint32_t crc;
-    };
-    const Case cases[] = {
-        {"", 0},
-        {"abc", 0x352441C2u},
-        {"123456789", 0xCBF43926u},
-        {"The quick brown fox jumps over the lazy dog", 0x414FA339u},
-        {std::string(32, '\0'), 0x190A55ADu},
-        {"IEND", 0xAE426082u}, // the CRC every PNG file ends with
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CRC32(c.data.data(), c.data.size()), c.crc) << c.data;
-        EXPECT_EQ(Zlib(c.data), c.crc) << c.data;
-    }
-}
-
 TEST(CRC32, MatchesZlibForEveryLengthAndAlignment) {
     const std::string data = Pattern(4096 + 17, 5);
     for (size_t offset = 0; offset < 8; ++offset)

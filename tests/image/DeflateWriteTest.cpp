@@ -2,7 +2,6 @@
 // tokens it chooses are the ones its algorithm prescribes.
 #include "DeflateTestHelpers.h"
 
-#include "image/TBufferedStream.h"
 
 using namespace image;
 using namespace imagetest;
@@ -66,17 +65,6 @@ TEST(DeflateWrite, OutputDoesNotDependOnHowTheInputIsSplit) {
         for (size_t piece : {size_t(1), size_t(7), size_t(258), size_t(4096), size_t(40000)})
             EXPECT_TRUE(Deflate(data, method, piece) == whole) << int(method) << " piece " << piece;
     }
-}
-
-TEST(DeflateWrite, EmptyInputIsOneFinalDynamicBlockWithOnlyTheEnd) {
-    const std::string z = Deflate("");
-    const TRefResult ref = TReferenceInflater::Run(z);
-    ASSERT_TRUE(ref.ok);
-    ASSERT_EQ(ref.blocks.size(), 1u);
-    EXPECT_TRUE(ref.blocks[0].final);
-    EXPECT_EQ(ref.blocks[0].type, 2);
-    EXPECT_TRUE(ref.blocks[0].tokens.empty());
-    EXPECT_EQ(ZlibInflate(z), std::optional<std::string>(""));
 }
 
 TEST(DeflateWrite, RunIsOneLiteralThenMaximalMatchesAtDistanceOne) {
@@ -222,16 +210,6 @@ TEST(DeflateWrite, MethodCanChangeBetweenWrites) {
     EXPECT_EQ(ZlibInflate(Contents(m)), std::optional<std::string>(parts[0] + parts[1] + parts[2] + parts[3]));
 }
 
-TEST(DeflateWrite, DestructorFinishesTheStream) {
-    TMemStream m;
-    {
-        TDeflateStream z(m);
-        EXPECT_TRUE(z.IsCompressing());
-        z.Write("abcabcabcabc", 12);
-    }
-    EXPECT_EQ(ZlibInflate(Contents(m)), std::optional<std::string>("abcabcabcabc"));
-}
-
 TEST(DeflateWrite, WriteErrorsReachFinishAndNotTheDestructor) {
     const std::string data = RandomBytes(100000);
     TSinkStream sink(1000);
@@ -252,18 +230,4 @@ TEST(DeflateWrite, WriteErrorsReachFinishAndNotTheDestructor) {
         TDeflateStream z(quiet, TDeflateMode::Compress);
         z.Write(data.data(), 5000);
     });
-}
-
-TEST(DeflateWrite, WorksThroughABufferedStreamLikeThePngWriter) {
-    TMemStream m;
-    const std::string data = Photo(256, 64);
-    {
-        TBufferedStream buffered(m, 0, -1);
-        TDeflateStream z(buffered, TDeflateMode::Auto);
-        ASSERT_TRUE(z.IsCompressing());
-        for (size_t row = 0; row < data.size(); row += 768) z.Write(data.data() + row, 768);
-        z.Finish();
-        buffered.Flush();
-    }
-    EXPECT_EQ(ZlibInflate(Contents(m)), std::optional<std::string>(data));
 }

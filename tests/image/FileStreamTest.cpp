@@ -4,14 +4,12 @@
 #include "support/TempDir.h"
 
 #include <fcntl.h>
-#include <filesystem>
 #include <unistd.h>
 
 using namespace image;
 using imagetest::Pattern;
 using testsupport::ReadFile;
 using testsupport::TempDir;
-using testsupport::WriteFile;
 
 TEST(FileStream, ModesDecideAccessAndCreation) {
     TempDir dir;
@@ -51,16 +49,6 @@ TEST(FileStream, ModesDecideAccessAndCreation) {
         TFileStream c(path, TFileStream::fmWrite | TFileStream::fmCreate);
         EXPECT_EQ(c.GetSize(), 0);
     }
-}
-
-TEST(FileStream, DeleteClosesAndRemovesTheFile) {
-    TempDir dir;
-    const std::string path = (dir / "gone.tmp").string();
-    WriteFile(path, "x");
-    TFileStream f(path, TFileStream::fmRead);
-    f.Delete();
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(f.Handle(), -1);
 }
 
 TEST(FileStream, WrapsAnOpenDescriptorAndReadsAPipeInPieces) {

@@ -3,7 +3,6 @@
 #include "DeflateTestHelpers.h"
 
 #include "image/Adler32.h"
-#include "image/TBufferedStream.h"
 
 using namespace image;
 using namespace imagetest;
@@ -148,20 +147,6 @@ TEST(Inflate, TrailerAfterTheDataIsHandedOutAndNothingBeyondIsRead) {
     EXPECT_EQ(d.ReadTrailer(trailer, 4), 4);
     EXPECT_EQ(std::memcmp(trailer, adler, 4), 0);
     EXPECT_EQ(ErrorText<EInOutError>([&] { d.ReadTrailer(trailer, 1); }), "Read less than expected");
-}
-
-TEST(Inflate, WorksThroughABufferedStreamLikeThePngReader) {
-    const std::string data = Text(30000, 12);
-    TMemStream m;
-    const std::string z = Deflate(data);
-    m.Write(z.data(), int(z.size()));
-    m.SetPosition(0);
-    TBufferedStream buffered(m, -1, 0);
-    TDeflateStream d(buffered, TDeflateMode::Decompress);
-    std::string out(data.size(), '\0');
-    for (size_t i = 0; i < out.size(); i += 100) d.Read(out.data() + i, int(std::min<size_t>(100, out.size() - i)));
-    EXPECT_TRUE(out == data);
-    EXPECT_TRUE(d.IsFinished());
 }
 
 TEST(Inflate, ModeAndDirectionErrors) {

@@ -205,39 +205,6 @@ TEST(LinearBitmapQImage, AssignFromGraphics) {
     EXPECT_EQ(Pixels(b), Pixels(g.Image()));
 }
 
-TEST(LinearGraphic, ActsAsAGraphic) {
-    TLinearGraphic g;
-    EXPECT_TRUE(g.Empty());
-    g.Image() = Sample(TPixelFormat::pf24bit, 4, 3);
-    EXPECT_FALSE(g.Empty());
-    EXPECT_EQ(g.Width(), 4);
-    EXPECT_EQ(g.Height(), 3);
-    g.SetWidth(6);
-    EXPECT_EQ(g.Width(), 6);
-    EXPECT_EQ(g.Image().ScanLine(0)[5 * 3], 0); // new area is black
-    g.SetHeight(2);
-    EXPECT_EQ(g.Height(), 2);
-
-    TLinearGraphic other;
-    g.AssignTo(other);
-    EXPECT_EQ(Pixels(other.Image()), Pixels(g.Image()));
-    other.Assign(g); // through the base: the source assigns itself
-    EXPECT_EQ(other.Width(), 6);
-    TFakeGraphic fake(true);
-    EXPECT_THROW(g.AssignTo(fake), EImageError);
-    EXPECT_THROW(fake.AssignTo(static_cast<platform::TGraphic&>(g)), platform::EConvertError);
-
-    QImage image;
-    g.AssignTo(image);
-    EXPECT_EQ(image.size(), QSize(6, 2));
-
-    QImage target(6, 2, QImage::Format_RGB32);
-    QPainter painter(&target);
-    g.Draw(painter, QRect(0, 0, 6, 2));
-    painter.end();
-    EXPECT_EQ(target.pixel(1, 1), ColourAt(g.Image(), 1, 1));
-}
-
 TEST(LinearGraphic, StreamsAreWindowsBitmaps) {
     for (TPixelFormat f : {TPixelFormat::pf8bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
         SCOPED_TRACE(int(f));

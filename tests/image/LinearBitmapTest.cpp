@@ -4,7 +4,6 @@
 #include "image/TLinearBitmap.h"
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
@@ -26,36 +25,6 @@ TLinearBitmap RGB24(int w, int h, std::vector<uint8_t> bgr) {
 }
 
 } // namespace
-
-TEST(LinearBitmap, NewAllocatesZeroedPixelsAndPalette) {
-    TLinearBitmap b;
-    EXPECT_FALSE(b.Present());
-    EXPECT_EQ(b.PixelFormat(), TPixelFormat::pfCustom);
-    b.New(3, 2, TPixelFormat::pf8bit);
-    EXPECT_TRUE(b.Present());
-    EXPECT_EQ(b.PixelSize(), 1);
-    EXPECT_EQ(b.BytesPerLine(), 3);
-    EXPECT_EQ(b.Size(), 6);
-    EXPECT_EQ(Pixels(b), std::vector<uint8_t>(6, 0));
-    ASSERT_NE(b.Palette(), nullptr);
-    EXPECT_EQ(std::vector<uint8_t>(b.Palette(), b.Palette() + 768), std::vector<uint8_t>(768, 0));
-    struct Case {
-        TPixelFormat format;
-        int pixelSize;
-    };
-    for (const Case c : {Case{TPixelFormat::pf16bit, 2}, Case{TPixelFormat::pf24bit, 3}, Case{TPixelFormat::pf32bit, 4}}) {
-        b.New(5, 4, c.format);
-        EXPECT_EQ(b.PixelSize(), c.pixelSize);
-        EXPECT_EQ(b.BytesPerLine(), 5 * c.pixelSize);
-        EXPECT_EQ(b.Size(), 20 * c.pixelSize);
-        EXPECT_EQ(b.Palette(), nullptr);
-        EXPECT_EQ(b.ScanLine(3), b.Map() + 3 * b.BytesPerLine());
-    }
-    b.Dispose();
-    EXPECT_FALSE(b.Present());
-    EXPECT_EQ(b.Width(), 0);
-    EXPECT_EQ(b.Map(), nullptr);
-}
 
 TEST(LinearBitmap, NewWithTheSameArgumentsKeepsThePixels) {
     TLinearBitmap b;
@@ -145,14 +114,6 @@ TEST(LinearBitmap, IsGrayScale) {
     EXPECT_FALSE(RGB24(2, 1, {5, 5, 5, 200, 201, 200}).IsGrayScale());
     b.New(1, 1, TPixelFormat::pf32bit);
     EXPECT_FALSE(b.IsGrayScale());
-}
-
-TEST(LinearBitmap, Palette332MatchesItsFormula) {
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(Palette332[3 * i], (i & 3) * 85) << i;
-        EXPECT_EQ(Palette332[3 * i + 1], std::lround(((i >> 2) & 7) * 255.0 / 7)) << i;
-        EXPECT_EQ(Palette332[3 * i + 2], std::lround((i >> 5) * 255.0 / 7)) << i;
-    }
 }
 
 TEST(LinearBitmap, ReductionTo332AndBack) {
@@ -253,36 +214,6 @@ TEST(LinearBitmap, ResizeCanvasShiftsClipsAndFills) {
     EXPECT_EQ(r.PixelFormat(), TPixelFormat::pf8bit);
     EXPECT_EQ(Pixels(r), std::vector<uint8_t>(4, 255));
     EXPECT_TRUE(r.IsGrayScale());
-}
-
-TEST(LinearBitmap, CopiesAssignmentsAndTakeOver) {
-    TLinearBitmap pal;
-    pal.New(2, 2, TPixelFormat::pf8bit);
-    pal.FillBytes(3);
-    pal.Palette()[9] = 200;
-    TLinearBitmap copy;
-    copy.Assign(pal);
-    EXPECT_EQ(Pixels(copy), Pixels(pal));
-    EXPECT_EQ(copy.Palette()[9], 200);
-    EXPECT_NE(copy.Map(), pal.Map());
-
-    TLinearBitmap empty;
-    copy.Assign(empty);
-    EXPECT_FALSE(copy.Present());
-
-    TLinearBitmap taker;
-    taker.New(1, 1, TPixelFormat::pf24bit);
-    const uint8_t* buffer = pal.Map();
-    taker.TakeOver(pal);
-    EXPECT_EQ(taker.Map(), buffer);
-    EXPECT_EQ(taker.PixelFormat(), TPixelFormat::pf8bit);
-    EXPECT_EQ(taker.Palette()[9], 200);
-    EXPECT_FALSE(pal.Present());
-    EXPECT_EQ(pal.Palette(), nullptr);
-
-    TLinearBitmap moved(std::move(taker));
-    EXPECT_EQ(moved.Map(), buffer);
-    EXPECT_FALSE(taker.Present());
 }
 
 TEST(LinearBitmapUtils, FileExtensions) {
