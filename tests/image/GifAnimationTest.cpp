@@ -149,6 +149,32 @@ TEST_F(GifCoalesce, EveryDisposalWithTransparencyOffsetsAndLoopsMatchesImageMagi
     Check(moving);
 }
 
+TEST_F(GifCoalesce, TransparentIndexPastTheTableAndRestoreToPreviousSurviveTheOptimiser) {
+    // Four colours fill gifsicle's table, so a frame whose changes show all
+    // of them gets the transparent index 4, past the table.
+    QStringList frames{"-delay", "5"};
+    for (int i : {0, 3, 6, 9})
+        frames << "(" << "-size" << "40x30" << "xc:white" << "-fill" << "red" << "-draw" << "rectangle 20,0 39,29"
+               << "-fill" << "blue" << "-draw" << QString("rectangle %1,%1 %2,%3").arg(i).arg(i + 12).arg(i + 10)
+               << "-fill" << "green" << "-draw" << QString("rectangle %1,5 %2,20").arg(i + 14).arg(i + 16) << ")";
+    const QString opt = Path("opt.gif");
+    ASSERT_TRUE(giftest::Run("gifsicle", {"-O2", Convert("four.gif", frames), "-o", opt}));
+    TGIFImage gif;
+    gif.LoadFromFile(opt.toStdString());
+    ASSERT_EQ(gif.GlobalColorMap().Count(), 4);
+    ASSERT_EQ(gif.Images()[3].GraphicControlExtension()->TransparentColorIndex(), 4);
+    Check(opt);
+
+    // A frame restored to background under an opaque frame that covers it
+    // and is itself restored to the previous state: the frame after them
+    // must see the background there.
+    const QString cover = Convert("cover.gif", {"-size", "20x16", "xc:blue"});
+    const QString dot = Convert("dot.gif", {"-size", "12x10", "xc:yellow"});
+    Check(Convert("restore.gif", {"-delay", "6", Convert("red.gif", {"-size", "40x30", "xc:red"}), "-dispose",
+                                  "background", "-page", "+5+5", dot, "-dispose", "previous", "-page", "+2+2", cover,
+                                  "-dispose", "none", "-page", "+25+18", dot}));
+}
+
 namespace {
 
 // Time stands still until the test moves it to the next timer.

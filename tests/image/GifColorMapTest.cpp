@@ -72,7 +72,7 @@ TEST(GifColorMap, OptimizeSortsByUseAndRemapsFramesAndTransparency) {
     EXPECT_FALSE(empty.GlobalColorMap().Optimize());
 }
 
-TEST(GifColorMap, TransparentIndexOutsideTheTableWarnsAndStoresZero) {
+TEST(GifColorMap, TransparentIndexOutsideTheTableWarnsAndIsKept) {
     TGIFImage image;
     ASSERT_TRUE(Load(Header(2, 1, 2) + Gce(true, 1) + Frame(2, 1, 2, {4, 1, 2, 5}) + ";", image).Ok());
     std::vector<std::string> warnings;
@@ -80,8 +80,9 @@ TEST(GifColorMap, TransparentIndexOutsideTheTableWarnsAndStoresZero) {
     TGIFGraphicControlExtension& gce = *image.Images()[0].GraphicControlExtension();
     gce.SetTransparentColorIndex(3);
     EXPECT_EQ(gce.TransparentColorIndex(), 3);
+    // Kept: 0 would make the first colour's pixels transparent.
     gce.SetTransparentColorIndex(4);
-    EXPECT_EQ(gce.TransparentColorIndex(), 0);
+    EXPECT_EQ(gce.TransparentColorIndex(), 4);
     EXPECT_EQ(warnings, std::vector<std::string>{SBadColorIndex});
 
     gce.SetDisposal(3);

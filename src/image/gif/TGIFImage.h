@@ -122,6 +122,9 @@ public:
     // when there are none), and that less one.
     int BitsPerPixel() const;
     int ColorResolution() const { return BitsPerPixel() - 1; }
+    // The bits per pixel of the global table as written: its own, widened to
+    // cover every pixel of the frames that use it; 0 without a global table.
+    int GlobalWriteBitsPerPixel() const;
 
     // The encoder used for every frame when the image is written; starts as
     // DefaultCompressionMethod.

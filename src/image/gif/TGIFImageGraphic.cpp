@@ -280,12 +280,15 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
                 step();
             }
             // Disposing of a frame is needless when the next frame covers it
-            // whole with opaque pixels.
+            // whole with opaque pixels, unless that frame restores to the
+            // previous state afterwards: the state it goes back to is the
+            // one this frame's disposal left.
             for (int i = 0; i + 1 < m_images.Count(); ++i) {
                 TGIFSubImage& frame = m_images[i];
                 const TGIFSubImage& next = m_images[i + 1];
                 TGIFGraphicControlExtension* gce = frame.GraphicControlExtension();
-                if (!gce || (gce->Disposal() != 2 && gce->Disposal() != 3) || next.Transparent()) continue;
+                if (!gce || (gce->Disposal() != 2 && gce->Disposal() != 3) || next.Transparent() || Disposal(next) == 3)
+                    continue;
                 const QRect overlap = frame.BoundsRect() & next.BoundsRect();
                 if (!overlap.isEmpty() && overlap == frame.BoundsRect()) gce->SetDisposal(0);
             }

@@ -61,6 +61,13 @@ public:
     int64_t DataSize() const { return static_cast<int64_t>(m_data.size()); }
     // No pixels, or a width or height of 0.
     bool Empty() const { return m_data.empty() || Width() == 0 || Height() == 0; }
+    // The highest pixel index; -1 without pixels.
+    int LargestPixel() const;
+    // The bits per pixel of the frame as written: its local table's when it
+    // has one, else the image's largest over all tables, in either case
+    // widened to cover the largest pixel, so a file whose pixels reach past
+    // its table is written whole.
+    int WriteBitsPerPixel() const;
 
     // The pixel at (x, y); a coordinate outside the frame raises GIFException
     // "Invalid pixel coordinates". A frame without pixels gets a zero-filled
@@ -173,9 +180,9 @@ public:
     void ImportTransparencyMask(const std::vector<uint8_t>& mask);
 
     // Writes the extensions and, unless the frame is Empty, the descriptor,
-    // the local table and the compressed pixels (CompressFrame). With a local
-    // table the descriptor's interlace bit is cleared and the pixels go in
-    // row order.
+    // the local table (padded to WriteBitsPerPixel) and the compressed
+    // pixels (CompressFrame). With a local table the descriptor's interlace
+    // bit is cleared and the pixels go in row order.
     void SaveToStream(QIODevice& stream) const override;
     // Reads the extensions, then, when an image separator follows, the
     // descriptor, the local table and the pixel data. Errors raise
