@@ -241,7 +241,10 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     gif.SetPainterClock(&clock);
     std::vector<Painted> painted;
     int restarts = 0, ends = 0;
-    gif.OnAfterPaint = [&](TGIFPainter& p) { painted.push_back({clock.now, p.ActiveFrame(), canvas.pixel(4, 3)}); };
+    gif.OnAfterPaint = [&](TGIFPainter& p) {
+        painted.push_back({clock.now, p.ActiveFrame(), canvas.pixel(4, 3)});
+        if (painted.size() == 50) p.Stop();  // a painter that would not end
+    };
     gif.OnLoop = [&](TGIFPainter&) { ++restarts; };
     gif.OnEndPaint = [&](TGIFPainter&) { ++ends; };
 
@@ -267,6 +270,20 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     clock.now = 0;
     EXPECT_EQ(gif.StartPainter(nullptr, &canvas, animate, canvas.rect()), nullptr);
     EXPECT_EQ(painted, (std::vector<Painted>{{12, 0, r}, {48, 1, g}, {168, 2, b}, {12168, 0, r}, {12204, 1, g}, {12324, 2, b}}));
+    // Asked to loop for ever, it still returns: after the file's passes, or
+    // after one when the file loops for ever.
+    painted.clear();
+    gif.StartPainter(nullptr, &canvas, animate | DrawLoopForever, canvas.rect());
+    EXPECT_EQ(painted.size(), 6u);
+    TGIFImage endless;
+    MakeAnimation(endless, {1, 1}, 0);
+    endless.SetPainterClock(&clock);
+    int shown = 0;
+    endless.OnAfterPaint = [&](TGIFPainter& p) {
+        if (++shown == 50) p.Stop();  // ends the test, should the painter not
+    };
+    endless.StartPainter(nullptr, &canvas, animate | DrawLoopForever, canvas.rect());
+    EXPECT_EQ(shown, 2);
 
     // Twice the speed halves the waits; speed 0 waits until stopped.
     painted.clear();

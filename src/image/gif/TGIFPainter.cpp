@@ -95,6 +95,10 @@ TGIFPainter::TGIFPainter(TGIFImage& image, QPaintDevice* device, const QRect& re
     : m_image(&image), m_device(device), m_external(external), m_rect(rect), m_options(options),
       m_animationSpeed(image.AnimationSpeed()), m_painterRef(painterRef) {
     if (m_painterRef) *m_painterRef = this;
+    // A synchronous painter holds its caller until the animation ends, so it
+    // never loops for ever: it plays the passes the file asks for (one for a
+    // file that asks for endless looping).
+    if (!IsAsync()) m_options &= uint16_t(~DrawLoopForever);
     m_backgroundColor = BackgroundColorOf(image);
 
     std::set<int> disposals;

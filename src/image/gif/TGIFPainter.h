@@ -8,9 +8,9 @@
 // running between frames and only the GUI thread ever paints. A synchronous
 // painter runs the whole animation inside Run, waiting with the clock's Sleep
 // between frames; it never spins a nested event loop (which a paint event must
-// not do), so it blocks its caller for the length of the animation: without
-// DrawLoopForever that length is bounded by the file's loop count and by the
-// 12 s cap on each frame's delay.
+// not do), so it blocks its caller for the length of the animation. That
+// length is bounded: a synchronous painter ignores DrawLoopForever and plays
+// a file that loops for ever once, and each frame's delay is capped at 12 s.
 //
 // The canvas is a paint device (an image, a pixmap) that the painter opens
 // for each step, or, for a synchronous run, the caller's active QPainter.

@@ -161,7 +161,8 @@ public:
     void Assign(const TGIFSubImage& source);
     // Becomes the bitmap (never changed): 1- and 8-bit images keep their
     // colours, deeper ones are reduced with the image's ColorReduction,
-    // DitherMode and ReductionBits. Pixels with alpha below 128 (or whose
+    // DitherMode and ReductionBits and keep only the colours their pixels
+    // use (with one entry left free when some pixel is transparent). Pixels with alpha below 128 (or whose
     // colour table entry has such alpha) become transparent. A null image
     // clears the frame; an image larger than 65535 pixels on a side raises
     // "Invalid image dimensions"; more than 256 colours left after a
@@ -215,6 +216,9 @@ private:
     void ReportProgress(TProgressStage stage, int percent, const char* message);
     const QImage& MaskedBitmap();
     void ImportPixels(const QImage& bitmap);
+    // Drops the local table's entries no pixel uses, keeping the order of
+    // the others (a reduced picture rarely uses its whole palette).
+    void DropUnusedColors();
     TGIFGraphicControlExtension& EnsureGraphicControlExtension();
 
     QImage m_bitmap;

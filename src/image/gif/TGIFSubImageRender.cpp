@@ -478,6 +478,7 @@ void TGIFSubImage::Assign(const QImage& source) {
     }
 
     QImage bitmap;
+    bool reduced = false;
     switch (source.format()) {
     case QImage::Format_Mono:
     case QImage::Format_Indexed8:
@@ -494,8 +495,11 @@ void TGIFSubImage::Assign(const QImage& source) {
         const TColorReduction reduction = m_gifImage ? m_gifImage->ColorReduction() : DefaultColorReduction;
         const TDitherMode dither = m_gifImage ? m_gifImage->DitherMode() : DefaultDitherMode;
         const int bits = m_gifImage ? m_gifImage->ReductionBits() : DefaultReductionBits;
-        bitmap = ReduceBitmapColors(opaque, reduction, dither, bits);
+        // Transparent pixels will need an entry of their own.
+        const bool transparent = std::find(mask.begin(), mask.end(), 1) != mask.end();
+        bitmap = ReduceBitmapColors(opaque, reduction, dither, bits, {}, transparent ? 1 : 0);
         if (bitmap.isNull()) RaiseGIFError(SInvalidReduction);
+        reduced = true;
         break;
     }
     }
@@ -506,6 +510,7 @@ void TGIFSubImage::Assign(const QImage& source) {
     ReportProgress(TProgressStage::psStarting, 0, SConverting);
     try {
         ImportPixels(bitmap);
+        if (reduced) DropUnusedColors();
         if (!mask.empty()) ImportTransparencyMask(mask);
     } catch (...) {
         ReportProgress(TProgressStage::psEnding, 0, SConverting);
@@ -517,6 +522,22 @@ void TGIFSubImage::Assign(const QImage& source) {
     FreeBitmap();
     FreeMask();
     m_palette = {};
+}
+
+void TGIFSubImage::DropUnusedColors() {
+    std::array<bool, 256> used{};
+    for (const uint8_t p : m_data) used[p] = true;
+    const TGIFPalette palette = m_colorMap.ExportPalette();
+    TGIFPalette kept;
+    std::array<uint8_t, 256> map{};
+    for (qsizetype i = 0; i < palette.size(); ++i)
+        if (used[size_t(i)]) {
+            map[size_t(i)] = uint8_t(kept.size());
+            kept.push_back(palette[i]);
+        }
+    if (kept.size() == palette.size()) return;
+    for (uint8_t& p : m_data) p = map[p];
+    m_colorMap.ImportPalette(kept);
 }
 
 void TGIFSubImage::Assign(const QIcon& source) {
