@@ -182,8 +182,9 @@ class FakeClock : public TGIFPainterClock {
 public:
     int64_t Now() override { return now; }
     void Sleep(int ms) override { now += ms; }
-    void SingleShot(int ms, QObject* context, std::function<void()> tick) override {
+    void SingleShot(int ms, QObject* context, std::function<void()> tick, Qt::TimerType type) override {
         pending.insert({now + ms, {QPointer<QObject>(context), std::move(tick)}});
+        timerType = type;
     }
     // Runs the next timer; false when none is left.
     bool Advance() {
@@ -195,6 +196,7 @@ public:
     }
 
     int64_t now = 0;
+    Qt::TimerType timerType = Qt::VeryCoarseTimer;
     std::multimap<int64_t, std::pair<QPointer<QObject>, std::function<void()>>> pending;
 };
 
@@ -260,6 +262,7 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     }
     const QRgb r = FrameColors[0], g = FrameColors[1], b = FrameColors[2];
     EXPECT_EQ(painted, (std::vector<Painted>{{0, 0, r}, {36, 1, g}, {156, 2, b}, {60156, 0, r}, {60192, 1, g}, {60312, 2, b}}));
+    EXPECT_EQ(clock.timerType, Qt::CoarseTimer);
     EXPECT_EQ(restarts, 1);
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(ref, nullptr);
@@ -285,14 +288,23 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     endless.StartPainter(nullptr, &canvas, animate | DrawLoopForever, canvas.rect());
     EXPECT_EQ(shown, 2);
 
-    // Twice the speed halves the waits; speed 0 waits until stopped.
+    // Twice the speed halves the waits; speed 0 waits until stopped. A
+    // painter of a priority above normal (which copies keep) runs on
+    // precise timers.
     painted.clear();
     clock.now = 0;
     gif.SetAnimationSpeed(200);
+    TGIFImage copy;
+    copy.SetPainterPriority(TThreadPriority::tpLowest);
+    EXPECT_EQ(TGIFImage().PainterPriority(), TThreadPriority::tpNormal);
+    gif.SetPainterPriority(TThreadPriority::tpHigher);
+    copy.Assign(gif);
+    EXPECT_EQ(copy.PainterPriority(), TThreadPriority::tpHigher);
     gif.StartPainter(nullptr, &canvas, DrawAnimate | DrawAsync, canvas.rect())->Start();
     while (clock.Advance()) {
     }
     EXPECT_EQ(painted, (std::vector<Painted>{{0, 0, r}, {18, 1, g}, {78, 2, b}}));
+    EXPECT_EQ(clock.timerType, Qt::PreciseTimer);
     gif.SetAnimationSpeed(0);
     ends = 0;
     gif.StartPainter(nullptr, &canvas, animate | DrawAsync, canvas.rect())->Start();

@@ -103,3 +103,19 @@ TEST(GifColorMap, DroppingTheControlExtensionUnlinksIt) {
     EXPECT_EQ(frame.GraphicControlExtension(), nullptr);
     EXPECT_FALSE(frame.Transparent());
 }
+
+TEST(GifColorMap, ImportsTakeTheirEntriesInOrder) {
+    TGIFImage image;
+    TGIFColorMap& map = image.GlobalColorMap();
+    // B, G, R, reserved quadruples, as a DIB colour table holds them.
+    const uint8_t quads[] = {1, 2, 3, 9, 40, 50, 60, 9, 0, 0, 255, 0};
+    map.ImportRGB(quads, 3);
+    ASSERT_EQ(map.Count(), 3);
+    EXPECT_EQ(map.Colors(0), RGBColor(3, 2, 1));
+    EXPECT_EQ(map.Colors(2), RGBColor(255, 0, 0));
+    map.ImportRGB(quads, 0);
+    EXPECT_EQ(map.Count(), 0);
+    map.ImportPalette({qRgb(7, 8, 9)});
+    EXPECT_EQ(map.Colors(0), RGBColor(7, 8, 9));
+    EXPECT_EQ(map.BitsPerPixel(), 1);
+}

@@ -223,6 +223,19 @@ TEST(GifGraphic, PictureSizePaletteCopiesAndProgress) {
     BuildBitmapOnLoad = false;
     EXPECT_EQ(redraws, std::vector<bool>(3, true));
 
+    // Two images are equal only when they are one; written with
+    // OptimizeBeforeWrite, an image is optimised first.
+    EXPECT_TRUE(gif.Equals(gif));
+    EXPECT_FALSE(gif.Equals(copy));
+    QBuffer plain, optimised;
+    plain.open(QIODevice::WriteOnly);
+    optimised.open(QIODevice::WriteOnly);
+    copy.WriteData(plain);
+    OptimizeBeforeWrite = true;
+    copy.WriteData(optimised);
+    OptimizeBeforeWrite = false;
+    EXPECT_LT(optimised.data().size(), plain.data().size());
+
     // Clipboard: the GIF data under image/gif comes back whole.
     QMimeData data;
     gif.SaveToClipboardFormat(data);

@@ -12,8 +12,6 @@
 #include "image/gif/TGIFUnknownAppExtension.h"
 
 #include <QBuffer>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QPaintDevice>
 #include <QPainter>
@@ -136,6 +134,7 @@ TGIFPainter* TGIFImage::StartPainter(TGIFPainter** painterRef, QPaintDevice* dev
     if (options & DrawAsync) {
         auto* painter = new TGIFPainter(*this, device, rect, options, painterRef, external);
         setUp(*painter);
+        painter->SetPriority(m_painterPriority);
         return painter;
     }
     TGIFPainter painter(*this, device, rect, options, painterRef, external);
@@ -203,6 +202,7 @@ void TGIFImage::Assign(const platform::TGraphic& source) {
     Progress(nullptr, TProgressStage::psStarting, 0, false, SCopying);
     try {
         m_header.Assign(gif->m_header);
+        m_painterPriority = gif->m_painterPriority;
         m_backgroundColor = gif->m_backgroundColor;
         m_drawOptions = gif->m_drawOptions;
         m_colorReduction = gif->m_colorReduction;
@@ -375,6 +375,13 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
     Changed();
 }
 
+void TGIFImage::WriteData(QIODevice& stream) {
+    if (OptimizeBeforeWrite)
+        Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap | ooReduceColors, m_colorReduction, m_ditherMode,
+                 m_reductionBits);
+    platform::TGraphic::WriteData(stream);
+}
+
 // ---- clipboard ----
 
 void TGIFImage::SaveToClipboardFormat(QMimeData& data) const {
@@ -393,14 +400,8 @@ void TGIFImage::SaveToClipboardFormat(QMimeData& data) const {
     if (!bitmap.isNull()) data.setImageData(bitmap);
 }
 
-void TGIFImage::SaveToClipboard(QClipboard& clipboard) const {
-    auto data = std::make_unique<QMimeData>();
-    SaveToClipboardFormat(*data);
-    clipboard.setMimeData(data.release());
-}
-
 void TGIFImage::LoadFromClipboardFormat(const QMimeData* data) {
-    if (!data && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) data = QGuiApplication::clipboard()->mimeData();
+    data = ClipboardData(data);
     if (data && data->hasFormat(GIFMimeType)) {
         QByteArray bytes = data->data(GIFMimeType);
         QBuffer buffer(&bytes);

@@ -33,8 +33,8 @@ public:
     TSystemClock() { m_timer.start(); }
     int64_t Now() override { return m_timer.elapsed(); }
     void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(std::max(ms, 0))); }
-    void SingleShot(int ms, QObject* context, std::function<void()> tick) override {
-        QTimer::singleShot(std::max(ms, 0), context, std::move(tick));
+    void SingleShot(int ms, QObject* context, std::function<void()> tick, Qt::TimerType type) override {
+        QTimer::singleShot(std::max(ms, 0), type, context, std::move(tick));
     }
 
 private:
@@ -46,7 +46,7 @@ class TNoWaitClock final : public TGIFPainterClock {
 public:
     int64_t Now() override { return 0; }
     void Sleep(int) override {}
-    void SingleShot(int, QObject*, std::function<void()> tick) override { tick(); }
+    void SingleShot(int, QObject*, std::function<void()> tick, Qt::TimerType) override { tick(); }
 };
 
 int MulDiv(int64_t a, int64_t b, int64_t c) {
@@ -263,10 +263,14 @@ bool TGIFPainter::Step() {
             // a timer tick, so the event loop runs between frames.
             m_waiting = true;
             if (wait == -1 && m_animationSpeed == 0) return false;
-            m_clock->SingleShot(std::max(wait, 0), this, [this] {
-                if (m_finished) return;
-                if (m_waiting) Run();
-            });
+            const Qt::TimerType type = m_priority > TThreadPriority::tpNormal ? Qt::PreciseTimer : Qt::CoarseTimer;
+            m_clock->SingleShot(
+                std::max(wait, 0), this,
+                [this] {
+                    if (m_finished) return;
+                    if (m_waiting) Run();
+                },
+                type);
             return false;
         }
         for (wait = std::max(wait, 1); wait > 0 && !m_terminated;) {
