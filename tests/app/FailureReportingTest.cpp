@@ -188,6 +188,12 @@ TEST_F(FailureReporting, AFailedSaveLosesNoHitAndNoFavourite) {
     EXPECT_NE(Last().find("не добавлен(а) в избранные"), std::string::npos) << Last();
     EXPECT_EQ(dm->Friends().RecordCount(), 3);
 
+    // Leaving would lose the hits: the user is asked.
+    messages.SetAnswer(platform::mrYes);
+    EXPECT_TRUE(w.close());
+    EXPECT_NE(Last().find("Если выйти сейчас, они будут потеряны."), std::string::npos) << Last();
+    w.show();
+
     // Once the disk takes writes again, the next save keeps all of it.
     readOnly.reset();
     favourites->btnDelete->click();

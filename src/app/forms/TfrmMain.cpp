@@ -501,7 +501,27 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     // A search still under way is stopped here, which saves its hits: the
     // engine frees nothing to disk on its own.
     if (acStopSearch->isEnabled()) Guarded([this] { m_engine->Stop(); });
+    if (!ConfirmLosingUnsavedHits()) {
+        event->ignore();
+        return;
+    }
     event->accept();
+}
+
+// Hits that no save could write go with the program: they are tried once
+// more, and the user decides whether to leave without them.
+bool TfrmMain::ConfirmLosingUnsavedHits() {
+    if (!m_engine->HasUnsavedHits()) return true;
+    const std::string failure = m_engine->TrySaveFoundFriends();
+    if (failure.empty()) return true;
+    try {
+        return platform::ShowMessageQuery(failure + "\n\nЕсли выйти сейчас, они будут потеряны. Всё равно выйти?",
+                                          platform::TMsgDlgType::mtWarning,
+                                          {platform::TMsgDlgBtn::mbYes, platform::TMsgDlgBtn::mbNo}) ==
+               platform::mrYes;
+    } catch (const std::exception&) {
+        return true; // as the close question: a failure to ask lets the window close
+    }
 }
 
 // --- action lookup --------------------------------------------------------------

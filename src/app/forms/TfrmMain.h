@@ -129,6 +129,7 @@ private:
     void BrowseExport(const std::function<void(const std::string&)>& exportTo);
     void SetIdleActions();
     std::string StartProblem();
+    bool ConfirmLosingUnsavedHits();
     data::TRecoveredLoad LoadFoundFriendsRecovering();
 
     std::unique_ptr<search::TVelmora> m_engine;
