@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/ErrorText.h"
 #include "platform/Text.h"
+#include "platform/XmlNesting.h"
 #include "platform/db/TField.h"
 
 #include <algorithm>
@@ -212,6 +213,8 @@ void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
         Damaged(fileName, "разметка XML нарушена в позиции " + std::to_string(result.offset) + " (" +
                               result.description() + ")");
     if (!document.document_element()) Damaged(fileName, "в нём нет данных");
+    if (platform::XmlNestedDeeperThan(document, MaxDepth))
+        Damaged(fileName, "вложенность элементов глубже " + std::to_string(MaxDepth) + " уровней");
 
     m_document = std::move(document);
     RebuildRecords();
@@ -363,14 +366,10 @@ void TXMLTable::SetNodeText(pugi::xml_node record, std::string_view field, std::
 }
 
 std::string TXMLTable::StoredText(std::string_view value) {
-    std::string stored;
-    stored.reserve(value.size());
-    for (char c : value) {
-        if (c == '\0')
-            stored += "\xEF\xBF\xBD";
-        else
-            stored += c;
-    }
+    const bool valid = text::IsValidUtf8(value);
+    if (valid && value.find('\0') == std::string_view::npos) return std::string(value);
+    std::string stored = valid ? std::string(value) : text::SanitizeUtf8(value);
+    for (size_t at = 0; (at = stored.find('\0', at)) != std::string::npos; at += 3) stored.replace(at, 1, "\xEF\xBF\xBD");
     return stored;
 }
 

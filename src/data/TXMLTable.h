@@ -46,6 +46,11 @@ public:
 
 class TXMLTable : public db::TDataSet {
 public:
+    // The deepest nesting of elements a file may hold; the program's own
+    // files hold three levels. Deeper files are refused, since writing a
+    // deeply nested document back costs memory quadratic in its depth.
+    static constexpr int MaxDepth = 256;
+
     // (Sender, Value): the new position, or the new record count.
     using TParseEvent = std::function<void(TXMLTable& sender, int32_t value)>;
 
@@ -65,9 +70,10 @@ public:
 
     // Replaces the document with the file's. A missing file is no error: the
     // table keeps what it has (a container element is made when there is
-    // none). A file that cannot be read throws EXMLTable, one that holds no
-    // table EXMLTableDamaged (messages for the user, naming the file and the
-    // cause); either leaves the table unchanged. A file declaring windows-1251, or an undeclared
+    // none). A file that cannot be read throws EXMLTable; one that holds no
+    // table, or nests elements deeper than MaxDepth, EXMLTableDamaged (both
+    // messages for the user, naming the file and the cause); either leaves
+    // the table unchanged. A file declaring windows-1251, or an undeclared
     // one that is not valid UTF-8, is read as windows-1251. An open table
     // goes to its first record.
     virtual void LoadFromFile(const std::filesystem::path& fileName);
@@ -125,8 +131,9 @@ public:
     // when the record lacks it. Nothing for a null record.
     static void SetNodeText(pugi::xml_node record, std::string_view field, std::string_view value);
     // `value` as a table keeps it: XML cannot hold a NUL byte, so each one
-    // becomes U+FFFD and nothing after it is lost. Lookups by value compare
-    // what this gives.
+    // becomes U+FFFD and nothing after it is lost, and so does every
+    // invalid UTF-8 sequence, which would make the next load read the whole
+    // file as windows-1251. Lookups by value compare what this gives.
     static std::string StoredText(std::string_view value);
     // `record`'s first child element named `field`, or a null node.
     static pugi::xml_node FieldNode(pugi::xml_node record, std::string_view field);

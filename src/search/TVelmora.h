@@ -132,7 +132,8 @@ public:
     // (from 1) and the number of pages the load walks; answering false ends
     // the load there, keeping the rows read so far. Unset: every page is read.
     std::function<bool(int page, int pageCount)> OnAreaPage;
-    // The index of the first record whose `fieldName` equals `value`; -1 when none.
+    // The index of the first record whose `fieldName` holds `value` as the
+    // table stores it (see TXMLTable::StoredText); -1 when none.
     static int FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table);
 
     // A worker's tick asks first. True: the tick runs now, and the worker

@@ -262,8 +262,9 @@ void TfrmSettings::CreateControls() {
         {cbRegion, &TfrmSettings::cbRegionDropDown},
         {cbCity, &TfrmSettings::cbCityDropDown},
         {cbStation, &TfrmSettings::cbStationDropDown}};
-    for (auto [combo, handler] : dropDowns)
-        combo->OnDropDown = [this, handler](TComboBox&) {
+    for (const auto& [combo, method] : dropDowns)
+        // A copy: not every compiler lets a lambda capture a structured binding.
+        combo->OnDropDown = [this, handler = method](TComboBox&) {
             try {
                 (this->*handler)();
             } catch (const std::exception& e) {
