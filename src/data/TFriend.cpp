@@ -178,6 +178,15 @@ void TFriend::Save() {
     SaveToFile(FilePath());
 }
 
+void TFriend::SaveAppended(int firstAdded) {
+    try {
+        Save();
+    } catch (...) {
+        while (RecordCount() > std::max(firstAdded, 0)) DeleteNode(RecordCount() - 1);
+        throw;
+    }
+}
+
 TFriendRecord TFriend::ReadRecord(const TXMLTable& table, int index) {
     TFriendRecord out;
     const pugi::xml_node record = table.RecordNode(index);

@@ -1,6 +1,8 @@
 #include "platform/TRegistry.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ErrorText.h"
+#include "platform/FileAside.h"
 #include "platform/QtText.h"
 #include "platform/XmlNesting.h"
 
@@ -221,19 +223,6 @@ void WriteKey(pugi::xml_node element, const Key& key) {
     }
 }
 
-// Renames a damaged file to a free name beside it; an empty path on failure.
-std::filesystem::path SetAside(const std::filesystem::path& file) {
-    for (int n = 1; n < 1000; ++n) {
-        auto aside = file;
-        aside += n == 1 ? std::string(".damaged") : ".damaged-" + std::to_string(n);
-        std::error_code ec;
-        if (std::filesystem::exists(aside, ec) || ec) continue;
-        std::filesystem::rename(file, aside, ec);
-        return ec ? std::filesystem::path() : aside;
-    }
-    return {};
-}
-
 // Reads the store into `root` (empty when there is no file). A damaged file
 // is set aside and reads as empty. A file that can neither be read nor set
 // aside also reads as empty, and the answer is false so that nothing
@@ -270,7 +259,8 @@ bool LoadStoreFile(const std::filesystem::path& file, Key& root) {
         return true;
 
     root = Key{};
-    const auto aside = SetAside(file);
+    std::error_code asideError;
+    const auto aside = SetFileAside(file, asideError);
     if (aside.empty()) {
         qWarning("The settings file %s is damaged and could not be renamed; it is left untouched",
                  file.c_str());
@@ -347,8 +337,8 @@ void TRegistry::CloseKey() {
     const auto file = StoreFile();
     Key root;
     if (!LoadStoreFile(file, root))
-        throw ERegistryException("The settings file " + file.string() +
-                                 " cannot be read or set aside; nothing was written");
+        throw ERegistryException("Настройки не записаны: файл настроек " + QuotedFile(file) +
+                                 " не читается или повреждён, и его не удалось отложить в сторону.");
     for (const auto& change : changes) Apply(root, change);
 
     pugi::xml_document doc;
@@ -362,8 +352,11 @@ void TRegistry::CloseKey() {
         // user's alone. The replacement keeps the mode of the file it replaces.
         if (const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); fd >= 0) ::close(fd);
         WriteFileAtomic(file, out.str());
+    } catch (const std::filesystem::filesystem_error& e) {
+        throw ERegistryException("Настройки не записаны: папка " + QuotedFile(file.parent_path()) +
+                                 " не создана: " + ErrnoText(e.code()));
     } catch (const std::exception& e) {
-        throw ERegistryException(std::string("Failed to write the settings: ") + e.what());
+        throw ERegistryException(std::string("Настройки не записаны. ") + e.what());
     }
 }
 

@@ -368,7 +368,7 @@ void TExtractor::TimerTick() {
     try {
         FetchSitePageAsync(m_submit, m_url, [this](std::string page) {
             m_pageText = std::move(page);
-            if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.LastError();
+            if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.FailureMessage();
             try {
                 if (BeginScrape()) {
                     ScrapeFrom(0);

@@ -40,8 +40,9 @@ public:
         m_url = std::move(url);
         m_networkError.clear();
     }
-    // Why the last fetch got no answer at all from the site; empty when it
-    // got one (an error status included) or none was made.
+    // Why the last fetch got no answer at all, as a message naming the site
+    // (or the proxy that failed); empty when it got one (an error status
+    // included) or none was made.
     const std::string& NetworkError() const { return m_networkError; }
     // Set when its tick has finished (and by the engine's Stop).
     bool Done() const { return m_done; }

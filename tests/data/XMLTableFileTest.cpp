@@ -153,12 +153,12 @@ TEST(XMLTableFile, DamagedFileKeepsTheTableAndTheFile) {
         {"cut short", "<Friends><Friend><Name>Анна</Name>", "Start-end tags mismatch"},
         {"mismatched tags", "<Friends><Friend></Name></Friends>", "Start-end tags mismatch"},
         {"not XML", "это не XML", "No document element found"},
-        {"invalid UTF-8 declared UTF-8", "<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xC0\xAF</a>", "not valid UTF-8"},
-        {"unsupported encoding", "<?xml version=\"1.0\" encoding=\"koi8-r\"?><a/>", "unsupported encoding \"koi8-r\""},
+        {"invalid UTF-8 declared UTF-8", "<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xC0\xAF</a>", "не в кодировке UTF-8"},
+        {"unsupported encoding", "<?xml version=\"1.0\" encoding=\"koi8-r\"?><a/>", "неизвестная кодировка «koi8-r»"},
         // Saving it would cost memory quadratic in its depth (2 GiB here).
         {"nested too deep",
          "<Friends><Friend>" + Repeat("<a>", 100000) + Repeat("</a>", 100000) + "</Friend></Friends>",
-         "nested deeper than 256 levels"},
+         "вложенность элементов глубже 256 уровней"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -175,8 +175,8 @@ TEST(XMLTableFile, DamagedFileKeepsTheTableAndTheFile) {
         try {
             table.LoadFromFile(path);
             ADD_FAILURE() << "a damaged file loaded";
-        } catch (const data::EXMLTable& e) {
-            EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
+        } catch (const data::EXMLTableDamaged& e) {
+            EXPECT_NE(std::string(e.what()).find("Файл «" + path.string() + "» повреждён: "), std::string::npos) << e.what();
             EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
         }
         EXPECT_EQ(Column(table, "Name"), (std::vector<std::string>{"Анна", "Борис"}));
@@ -212,7 +212,8 @@ TEST(XMLTableFile, UnreadableFileIsAnErrorNotAnEmptyTable) {
         table.LoadFromFile(path);
         FAIL();
     } catch (const data::EXMLTable& e) {
-        EXPECT_NE(std::string(e.what()).find("Is a directory"), std::string::npos) << e.what();
+        EXPECT_EQ(dynamic_cast<const data::EXMLTableDamaged*>(&e), nullptr) << "a folder is no damaged file";
+        EXPECT_NE(std::string(e.what()).find("не прочитан: это папка, а не файл (EISDIR)"), std::string::npos) << e.what();
     }
     EXPECT_EQ(table.RecordCount(), 1);
 }

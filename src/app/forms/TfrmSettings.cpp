@@ -447,11 +447,12 @@ std::optional<std::string> TfrmSettings::CheckValues() {
         edPageCount->selectAll();
         return "Укажите в поле «Листать ... страниц» целое число от 0 до " + std::to_string(MaxPageCount) + ".";
     }
+    QLineEdit* field = nullptr;
     if (m_proxyPage)
-        if (std::optional<std::string> problem = m_proxyPage->CheckValues()) {
+        if (std::optional<std::string> problem = m_proxyPage->CheckValues(&field)) {
             pcSettings->setCurrentWidget(tsProxy);
-            m_proxyPage->edProxyPort->setFocus();
-            m_proxyPage->edProxyPort->selectAll();
+            field->setFocus();
+            field->selectAll();
             return problem;
         }
     return std::nullopt;
