@@ -102,15 +102,25 @@ TEST_F(ConditionsTree, CarMakesAreReadOnDemandAndAFailedReadIsRetried) {
     ASSERT_EQ(car->childCount(), 1); // the placeholder
     EXPECT_EQ(site.RequestCount("/search_ext.phtml"), 0u);
 
+    // The makes are read beside the window; meanwhile the node says so.
+    const auto read = [&] {
+        EXPECT_TRUE(form->CarMakesLoading());
+        ASSERT_EQ(car->childCount(), 1);
+        EXPECT_EQ(car->child(0)->text(0), "Загрузка...");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->CarMakesLoading(); }, 10000));
+    };
     // No page lists makes: the placeholder stays, so the node opens again.
     car->setExpanded(true);
+    read();
     EXPECT_EQ(site.RequestCount("/search_ext.phtml"), 1u);
-    EXPECT_EQ(car->childCount(), 1);
+    ASSERT_EQ(car->childCount(), 1);
+    EXPECT_EQ(car->child(0)->text(0), "");
     EXPECT_FALSE(form->CarMakesLoaded());
 
     site.SetCarPage(SiteCarPage::Makes);
     car->setExpanded(false);
     car->setExpanded(true);
+    read();
     EXPECT_TRUE(form->CarMakesLoaded());
     EXPECT_EQ(Dump(tree).substr(Dump(tree).find("[ ] Автомобиль")), "[ ] Автомобиль\n  [ ] BMW\n  [ ] ВАЗ\n");
     car->setExpanded(false);
@@ -175,6 +185,7 @@ TEST_F(ConditionsTree, ValueNodesTakeWhatTheirDialogAnswers) {
     EXPECT_TRUE(Node(tree, "имя Ольга")->Checked() && Node(tree, "Мой возраст 33")->Checked());
 
     Node(tree, "Автомобиль")->setExpanded(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->CarMakesLoading(); }, 10000));
     EXPECT_TRUE(click("Volkswagen", [](QWidget& w) {
         auto& dialog = dynamic_cast<app::TfrmCarModel&>(w);
         EXPECT_EQ(dialog.windowTitle(), "Марка: Volkswagen");
