@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPromise>
 #include <QThreadPool>
+#include <utility>
 
 namespace image {
 
@@ -105,6 +106,7 @@ void TImageLoader::Start() {
             auto promise = std::make_shared<QPromise<QImage>>();
             promise->start();
             m_decoding.setFuture(promise->future());
+            m_decodingStarted = true;
             auto bytes = std::make_shared<std::string>(std::move(body));
             DecodingThread().start([promise, bytes, type = m_imageType] {
                 QImage picture = Decode(*bytes, type);
@@ -126,14 +128,15 @@ void TImageLoader::Abort() {
     m_submit->Abort();
     if (m_submit == m_ownSubmit.get()) m_submit->Disconnect();
     // A decode under way finishes on its thread; its picture is let go.
-    if (m_decoding.future().isValid()) m_decoding.setFuture(QFuture<QImage>());
+    if (std::exchange(m_decodingStarted, false)) m_decoding.setFuture(QFuture<QImage>());
 }
 
 void TImageLoader::Decoded() {
-    if (!m_busy) return;
+    // Only the decode this Start began counts (the watcher also reports the
+    // empty future it is left with).
+    if (!m_busy || !std::exchange(m_decodingStarted, false)) return;
     QFuture<QImage> future = m_decoding.future();
     QImage picture = future.isValid() && future.resultCount() > 0 ? future.takeResult() : QImage();
-    m_decoding.setFuture(QFuture<QImage>());
     Finish(std::move(picture));
 }
 

@@ -73,6 +73,13 @@ public:
     // The client used for requests.
     TSubmit& Submit() { return *m_submit; }
 
+    // A downloaded body decoded as Load and Start decode it (`imageType`
+    // picks the loader); a null image for an empty or oversized body, no
+    // loader for the type, or damaged data. The picture's pixels are the
+    // decoder's own, never a copy. Start runs it on the photo decoding
+    // thread; the loaders keep state, so never on two threads at once.
+    static QImage Decode(const std::string& body, const std::string& imageType);
+
     QSize sizeHint() const override;
 
 protected:
@@ -80,8 +87,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // What a download brought, decoded; a null image for nothing or a failure.
-    static QImage Decode(const std::string& body, const std::string& imageType);
     void Show(QImage picture);
     // The end of what Start began: the picture, then OnLoaded.
     void Finish(QImage picture);
@@ -89,6 +94,8 @@ private:
 
     bool m_active = false;
     bool m_busy = false;
+    // The watcher follows the decode of the current Start.
+    bool m_decodingStarted = false;
     QFutureWatcher<QImage> m_decoding;
     std::string m_imageType;
     std::unique_ptr<TSubmit> m_ownSubmit;

@@ -7,9 +7,11 @@
 #include "app/controls/TNumberEdit.h"
 #include "app/forms/TfrmProxy.h"
 #include "data/TCustomParams.h"
-#include "support/ModalAction.h"
+#include "support/Heartbeat.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
@@ -270,6 +272,41 @@ TEST_F(SettingsPageTest, FailuresAndStopsLeaveTheListsAsTheyWere) {
 
     EXPECT_TRUE(page.btnSaveClick());
     EXPECT_EQ(Saved()->Town(), "Зеленоград");
+}
+
+TEST_F(SettingsPageTest, AnAreaListComesWhileTheWindowAnswersAndStopEndsItAtOnce) {
+    using namespace std::chrono_literals;
+    m_site.SetDelay(2s);
+    app::TfrmSettings& page = MakePage();
+    page.resize(640, 480);
+    page.show();
+    testsupport::Heartbeat heartbeat;
+    EXPECT_FALSE(page.cbRegionDropDown()); // the list opens once its rows have come
+    auto* box = page.findChild<QProgressDialog*>();
+    ASSERT_TRUE(box && box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    EXPECT_FALSE(page.cbRegionDropDown()); // one fetch at a time
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.AreaFetching(); }, 20000)); // four pages
+    EXPECT_EQ(m_site.WapRequestCount(), 4u);
+    EXPECT_EQ(page.cbRegion->count(), 4);
+    EXPECT_TRUE(page.cbRegion->view()->isVisible());
+    page.cbRegion->hidePopup();
+    EXPECT_LE(heartbeat.LongestGap(), 100);
+
+    // A site that never answers: "Стоп" ends the fetch at once.
+    m_site.Server().Route("wap.localhost", "/", [](const HttpRequestRecord&) { return HttpReply::Stall(); });
+    Choose(*page.cbRegion, "Москва и Московская обл.");
+    page.cbCityDropDown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.WapRequestCount() == 5; }, 5000));
+    QPushButton* stop = page.findChild<QProgressDialog*>()->findChild<QPushButton*>();
+    QElapsedTimer clock;
+    clock.start();
+    stop->click();
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_FALSE(page.AreaFetching());
+    EXPECT_TRUE(page.cbCity->isEnabled() && page.btnSave->isEnabled());
+    EXPECT_EQ(page.cbCity->count(), 1);
+    EXPECT_TRUE(m_messages.Texts().empty());
 }
 
 TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
