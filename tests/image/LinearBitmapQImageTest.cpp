@@ -157,34 +157,20 @@ TEST(LinearBitmapQImage, OtherQImageFormatsMapToTheNearestOne) {
 }
 
 TEST(LinearBitmapQImage, MovingOutGivesWhatACopyGivesAndLeavesTheBitmapEmpty) {
-    for (const TPixelFormat format :
-         {TPixelFormat::pf8bit, TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
-        SCOPED_TRACE(static_cast<int>(format));
-        // Odd widths: rows that are no multiple of four bytes long.
-        TLinearBitmap bitmap = Sample(format, 7, 5);
-        QImage copied;
+    for (TPixelFormat f : {TPixelFormat::pf8bit, TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+        SCOPED_TRACE(static_cast<int>(f));
+        TLinearBitmap bitmap = Sample(f, 7, 5); // rows of no multiple of four bytes
+        QImage copied, moved;
         bitmap.AssignTo(copied);
         const uint8_t* pixels = bitmap.Map();
-        QImage moved;
         bitmap.MoveTo(moved);
-        EXPECT_FALSE(bitmap.Present());
-        EXPECT_EQ(bitmap.Map(), nullptr);
-        ASSERT_EQ(moved.size(), copied.size());
+        EXPECT_TRUE(!bitmap.Present() && bitmap.Map() == nullptr);
         EXPECT_EQ(moved.format(), copied.format());
-        if (format != TPixelFormat::pf16bit) EXPECT_EQ(moved.constBits(), pixels); // no copy was made
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 7; ++x) EXPECT_EQ(moved.pixel(x, y), copied.pixel(x, y)) << x << "," << y;
-        // Still a picture of its own once the bitmap is used again.
-        bitmap.New(2, 2, TPixelFormat::pf24bit);
+        if (f != TPixelFormat::pf16bit) EXPECT_EQ(moved.constBits(), pixels); // no copy made
+        bitmap.New(7, 5, TPixelFormat::pf24bit); // the moved picture is its own
         bitmap.FillBytes(0xFF);
-        EXPECT_EQ(moved.pixel(0, 0), copied.pixel(0, 0));
-        EXPECT_EQ(moved.convertToFormat(QImage::Format_ARGB32).pixel(6, 4),
-                  copied.convertToFormat(QImage::Format_ARGB32).pixel(6, 4));
+        EXPECT_EQ(moved.convertToFormat(QImage::Format_ARGB32), copied.convertToFormat(QImage::Format_ARGB32));
     }
-    QImage untouched(1, 1, QImage::Format_RGB32);
-    TLinearBitmap empty;
-    empty.MoveTo(untouched);
-    EXPECT_FALSE(untouched.isNull());
 }
 
 TEST(LinearBitmapQImage, EmptyOnEitherSide) {
