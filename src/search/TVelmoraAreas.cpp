@@ -47,8 +47,11 @@ void TVelmora::LoadAreasFromWap(const std::string& idField, const std::string& n
 }
 
 int TVelmora::FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table) {
+    // Rows hold their names as the table stores them (a NUL byte, for one,
+    // is stored otherwise): the value is looked for in that form.
+    const std::string stored = data::TXMLTable::StoredText(value);
     for (int i = 0; i < table.RecordCount(); ++i)
-        if (data::TXMLTable::NodeText(table.RecordNode(i), fieldName) == value) return i;
+        if (data::TXMLTable::NodeText(table.RecordNode(i), fieldName) == stored) return i;
     return -1;
 }
 

@@ -153,6 +153,7 @@ TEST_F(SettingsPageTest, RefusesFieldsThatAreNoWholeNumbersAndStoresNothing) {
     EXPECT_FALSE(page.btnSaveClick());
     page.edPageCount->setText("12");
     proxy.chbUseProxy->click();
+    proxy.edProxyServer->setText("10.0.0.5");
     proxy.edProxyPort->setText("70000");
     EXPECT_FALSE(page.btnSaveClick());
     ASSERT_EQ(m_messages.Texts().size(), 2u);
@@ -344,7 +345,7 @@ TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
     const std::vector<std::string> texts = m_messages.Texts();
     ASSERT_GE(texts.size(), 2u);
     EXPECT_NE(texts[texts.size() - 2].find("FinderServers.xml"), std::string::npos);
-    EXPECT_NE(texts.back().find("Not saving"), std::string::npos);
+    EXPECT_NE(texts.back().find("не записан: при загрузке он не был прочитан"), std::string::npos) << texts.back();
     std::stringstream content;
     content << std::ifstream(serverFile).rdbuf();
     EXPECT_EQ(content.str(), "<Servers><Server><URL>kept.example");

@@ -119,12 +119,12 @@ TEST(GifBlockRead, FrameOfWidthZeroTakesTheScreenSize) {
 }
 
 TEST(GifBlockRead, LogicalScreenGrowsToHoldEveryFrame) {
-    std::string frame = Descriptor(10, 20, 2, 1) + '\x02' + SubBlocks(PackCodes(2, {Clear2, 1, 2, End2}));
+    const std::string data = '\x02' + SubBlocks(PackCodes(2, {Clear2, 1, 2, End2}));
     TGIFImage image;
-    ASSERT_TRUE(Load(Header(5, 5, 2) + frame + ";", image).Ok());
+    ASSERT_TRUE(Load(Header(5, 5, 2) + Descriptor(0, 0, 2, 1) + data + Descriptor(10, 20, 2, 1) + data + ";", image).Ok());
     EXPECT_EQ(image.Width(), 12);
     EXPECT_EQ(image.Height(), 21);
-    EXPECT_EQ(image.Images()[0].BoundsRect(), QRect(10, 20, 2, 1));
+    EXPECT_EQ(image.Images()[1].BoundsRect(), QRect(10, 20, 2, 1));
 }
 
 TEST(GifBlockRead, ExtensionsReadIntoTheirClasses) {

@@ -204,6 +204,7 @@ private:
     void btnAddAllToFavoritesClick();
     void lbxLoadClick();
     void SaveFoundFriendsReporting();
+    bool LoadedListInStep();
     bool IsExtended(const QTreeWidget* tree) const { return tree == tvExSearch; }
 
     search::TVelmora* m_engine = nullptr;

@@ -44,11 +44,13 @@ TfrmFavourites::TfrmFavourites(QWidget* owner)
     BuildComponents();
 
     data::TFriend& favourites = Favourites();
+    // A file already known to fail was told about when it failed.
+    const bool knownToFail = favourites.LoadFailedFor(favourites.FilePath());
     try {
         favourites.Load();
     } catch (const std::exception& error) {
         // The table keeps what it held and refuses to save over the file.
-        platform::ShowInfoMessage(error.what());
+        if (!knownToFail) platform::ShowInfoMessage(std::string(error.what()) + ".");
     }
     m_personList = qobject_cast<TChatPersonList*>(ShowChildForm(*this, pnFavoriteFriends, "TChatPersonList", m_docking));
     if (m_personList) {
@@ -286,9 +288,22 @@ bool TfrmFavourites::SaveFavourites() {
         Favourites().Save();
         return true;
     } catch (const std::exception& error) {
-        platform::ShowInfoMessage(error.what());
+        ReloadAfterFailedSave(error);
         return false;
     }
+}
+
+// A change that could not be written is taken back: the favourites show
+// what their file holds, so a contact whose removal failed stays listed.
+void TfrmFavourites::ReloadAfterFailedSave(const std::exception& error) {
+    DetachData();
+    try {
+        Favourites().Load();
+    } catch (const std::exception&) {
+        // The table keeps what it has; the save's failure is what to tell.
+    }
+    platform::ShowInfoMessage("Изменения в избранных не сохранены. " + std::string(error.what()) +
+                              ".\nВ списке оставлено то, что записано в файле.");
 }
 
 void TfrmFavourites::btnDeleteClick() {
@@ -363,7 +378,14 @@ void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
     try {
         friends->Save();
     } catch (const std::exception& error) {
-        platform::ShowInfoMessage(error.what());
+        if (friends != &Favourites()) {
+            platform::ShowInfoMessage(error.what());
+            return;
+        }
+        // The card of the contact comes back with the rest.
+        ReloadAfterFailedSave(error);
+        RefreshFavourites();
+        return;
     }
     if (friends != &Favourites()) return;
     // A card's record is gone: the grid, the count and the sort orders must

@@ -20,6 +20,7 @@
 
 #include <QPointer>
 #include <array>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -148,8 +149,10 @@ private:
     std::vector<int> SelectedFavourites() const;
     int FavouriteIndexOfRow(int recordIndex) const;
     void OpenCurrentRow();
-    // Saves the favourites; a failure is shown.
+    // Saves the favourites; after a failure they are read back from their
+    // file and the failure is shown.
     bool SaveFavourites();
+    void ReloadAfterFailedSave(const std::exception& error);
     void UpdateShowButton();
     // Card-list events.
     void EndPersonClick(TChatPerson& card);

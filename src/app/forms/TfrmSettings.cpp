@@ -262,8 +262,9 @@ void TfrmSettings::CreateControls() {
         {cbRegion, &TfrmSettings::cbRegionDropDown},
         {cbCity, &TfrmSettings::cbCityDropDown},
         {cbStation, &TfrmSettings::cbStationDropDown}};
-    for (auto [combo, handler] : dropDowns)
-        combo->OnDropDown = [this, handler](TComboBox&) {
+    for (const auto& [combo, method] : dropDowns)
+        // A copy: not every compiler lets a lambda capture a structured binding.
+        combo->OnDropDown = [this, handler = method](TComboBox&) {
             try {
                 return (this->*handler)();
             } catch (const std::exception& e) {
@@ -448,11 +449,12 @@ std::optional<std::string> TfrmSettings::CheckValues() {
         edPageCount->selectAll();
         return "Укажите в поле «Листать ... страниц» целое число от 0 до " + std::to_string(MaxPageCount) + ".";
     }
+    QLineEdit* field = nullptr;
     if (m_proxyPage)
-        if (std::optional<std::string> problem = m_proxyPage->CheckValues()) {
+        if (std::optional<std::string> problem = m_proxyPage->CheckValues(&field)) {
             pcSettings->setCurrentWidget(tsProxy);
-            m_proxyPage->edProxyPort->setFocus();
-            m_proxyPage->edProxyPort->selectAll();
+            field->setFocus();
+            field->selectAll();
             return problem;
         }
     return std::nullopt;

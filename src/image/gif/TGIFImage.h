@@ -20,6 +20,7 @@
 #include "platform/TGraphic.h"
 
 #include <QImage>
+#include <QRect>
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -110,10 +111,28 @@ public:
 
     // Replaces the image with the GIF at the stream's position: header,
     // frames (every frame decoded, with "Loading..." progress after each),
-    // trailer. The logical screen then grows to hold every frame. On an
-    // error the stream goes back to where reading began and the GIFException
-    // passes on; the frames read before it stay.
+    // trailer. The logical screen then becomes the union of the frames'
+    // rectangles, the frames keeping their places within it: it grows to
+    // hold every frame, and a screen larger than its frames is clamped to
+    // them, as browsers show such files, so a few bytes declaring a huge
+    // screen cost no huge picture. An image without pixels gets a screen of
+    // 0 x 0. On an error the stream
+    // goes back to where reading began and the GIFException passes on; the
+    // frames read before it stay.
     void LoadFromStream(QIODevice& stream) override;
+    // Loading stops after this many frames with pixels (0, the default:
+    // every frame is read). The blocks after them are only looked through
+    // for where their frames lie, so the screen comes out as a full load
+    // makes it; damage there goes unnoticed, and no trailer is looked for.
+    // A still picture needs one frame.
+    int FrameLimit() const { return m_frameLimit; }
+    void SetFrameLimit(int frames) { m_frameLimit = std::max(frames, 0); }
+    // Called by the frame list after each frame it read: true when the
+    // frame limit is reached and reading is to stop.
+    bool EnoughFramesRead(const TGIFSubImage& frame);
+    // True when a picture of the size, at `bytesPerPixel`, stays within the
+    // library's bitmap limit: every screen-sized buffer is checked first.
+    static bool FitsBitmapLimit(int width, int height, int bytesPerPixel);
 
     // The version a writer must put in the header: the highest any frame
     // (or the header) needs; gvUnknown without frames.
@@ -152,7 +171,8 @@ public:
     // it covers the logical screen, else the first frame drawn at its place
     // on a screen-sized bitmap filled with the background colour. Built on
     // first use; a null image for an empty image. While an animation paints
-    // into it, it holds the frame shown last.
+    // into it, it holds the frame shown last. A screen beyond the bitmap
+    // limit raises GIFException "Invalid bitmap size".
     const QImage& Bitmap();
 
     // Draws the picture stretched into `rect`: an image of several frames
@@ -270,12 +290,19 @@ private:
     void DrawImage(QPainter& canvas, const QRect& rect);
     void PaintComposite(QPainter& canvas, const QRect& rect);
     void FitScreenToFrames();
+    void ClampScreenToFrames();
+    void SkimFrameBounds(QIODevice& stream);
     void FreeBitmap() { m_bitmap = QImage(); }
 
     TGIFHeader m_header;
     TGIFImageList m_images;
     TGIFWarningEvent m_onWarning;
     int64_t m_loadingBytes = 0;
+    int m_frameLimit = 0;
+    int m_framesWithPixels = 0;
+    bool m_stoppedEarly = false;
+    // Where the frames looked through after an early stop lie.
+    QRect m_skimmed;
     uint16_t m_drawOptions = DefaultDrawOptions;
     TColorReduction m_colorReduction = DefaultColorReduction;
     int m_reductionBits = DefaultReductionBits;

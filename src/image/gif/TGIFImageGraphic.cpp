@@ -46,6 +46,7 @@ const QImage& TGIFImage::Bitmap() {
         m_bitmap = first.Bitmap();
         return m_bitmap;
     }
+    if (!FitsBitmapLimit(Width(), Height(), 4)) RaiseGIFError(SFrameTooLarge);
     QImage bitmap(Width(), Height(), QImage::Format_RGB32);
     if (bitmap.isNull()) return m_bitmap;
     // What the first frame does not cover shows the background, as it would
@@ -104,6 +105,7 @@ void TGIFImage::DrawImage(QPainter& canvas, const QRect& rect) {
         } else {
             // Starts clear: drawn over the canvas, it shows what lies beneath
             // wherever the animation is transparent.
+            if (!FitsBitmapLimit(Width(), Height(), 4)) return;
             m_bitmap = QImage(Width(), Height(), QImage::Format_ARGB32_Premultiplied);
             if (m_bitmap.isNull()) return;
             m_bitmap.fill(Qt::transparent);

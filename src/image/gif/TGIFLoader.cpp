@@ -19,6 +19,8 @@ std::string TGIFLoader::GetLoadFilter() const { return "Graphics Interchange For
 
 void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinearBitmap& bitmap) {
     TGIFImage gif;
+    // The picture is the first frame: the frames after it are not decoded.
+    gif.SetFrameLimit(1);
     if (auto* seekable = dynamic_cast<TSeekableStream*>(&stream)) {
         TSeekableHostStream host(*seekable);
         gif.LoadFromStream(host);

@@ -17,8 +17,10 @@ public:
     std::string GetLoadFilter() const override;
 
     // Reads the GIF at the stream's position and makes `bitmap` its still
-    // picture; a GIF without frames empties it. Errors of the GIF codec
-    // (GIFException) pass through and leave `bitmap` as it was.
+    // picture; a GIF without frames empties it. Only the frames up to the
+    // first one with pixels are decoded (damage after it goes unnoticed).
+    // Errors of the GIF codec (GIFException) pass through and leave `bitmap`
+    // as it was.
     void LoadFromStream(TBaseStream& stream, const std::string& ext, TLinearBitmap& bitmap) override;
     // Writes `bitmap` as a one-frame GIF: 8-bit bitmaps keep their palette
     // (cut to 2 or 16 entries when no pixel and no non-black entry lies

@@ -10,6 +10,7 @@
 
 #include "image/gif/TGIFPainter.h"
 
+#include "image/gif/GIFException.h"
 #include "image/gif/TGIFAppExtNSLoop.h"
 #include "image/gif/TGIFGraphicControlExtension.h"
 #include "image/gif/TGIFImage.h"
@@ -101,8 +102,11 @@ TGIFPainter::TGIFPainter(TGIFImage& image, QPaintDevice* device, const QRect& re
     for (const auto& frame : image.Images())
         if (const TGIFGraphicControlExtension* gce = frame->GraphicControlExtension()) disposals.insert(gce->Disposal());
     if (m_options & DrawClearOnLoop) disposals.insert(2);
-    if (disposals.count(2) && (m_options & DrawTransparent)) m_background = GrabArea();
-    if (disposals.count(2) || disposals.count(3)) {
+    // Past the bitmap limit the frames are drawn straight onto the canvas,
+    // without the buffers that restore what lay beneath.
+    const bool buffered = TGIFImage::FitsBitmapLimit(m_rect.width(), m_rect.height(), 4);
+    if (buffered && disposals.count(2) && (m_options & DrawTransparent)) m_background = GrabArea();
+    if (buffered && (disposals.count(2) || disposals.count(3))) {
         m_backBuffer = GrabArea();
         m_previousBuffer = QImage(m_rect.size(), QImage::Format_ARGB32_Premultiplied);
         if (!m_previousBuffer.isNull()) m_previousBuffer.fill(m_backgroundColor);
@@ -412,6 +416,7 @@ QImage TGIFPainter::CompositeFrame(TGIFImage& image, int index, bool transparent
     if (index < 0 || index >= image.Images().Count() || image.Images()[index].Empty() || image.Width() < 1 ||
         image.Height() < 1)
         return {};
+    if (!TGIFImage::FitsBitmapLimit(image.Width(), image.Height(), 4)) RaiseGIFError(SFrameTooLarge);
     QImage canvas(image.Width(), image.Height(), QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull()) return {};
     canvas.fill(transparent ? QColor(Qt::transparent) : BackgroundColorOf(image));

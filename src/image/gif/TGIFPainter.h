@@ -99,7 +99,8 @@ public:
     // that starts transparent with `transparent` (restoring to background
     // then makes pixels transparent again), else filled with the background
     // colour. A null image when the image is empty or has no such frame (or
-    // it holds no pixels).
+    // it holds no pixels). A screen beyond the bitmap limit raises
+    // GIFException "Invalid bitmap size".
     static QImage CompositeFrame(TGIFImage& image, int index, bool transparent);
     // The colour restoring to background shows for `image`: its own
     // BackgroundColor when set, the window colour when it has no global
