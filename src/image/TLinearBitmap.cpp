@@ -409,14 +409,20 @@ void TLinearBitmap::AssignTo(QImage& dest) const {
             } else {
                 std::memcpy(dst, src, static_cast<size_t>(m_width));
             }
+            // Rows are padded to 4 bytes; the padding goes into files the
+            // image is saved to, so it must not be left uninitialised.
+            std::memset(dst + m_width, 0, size_t(image.bytesPerLine() - m_width));
         }
         break;
     }
     case TPixelFormat::pf24bit:
         image = QImage(m_width, m_height, QImage::Format_BGR888);
         if (image.isNull()) throw ELinearBitmap(SInvalidBitmapSize);
-        for (int y = 0; y < m_height; ++y)
-            std::memcpy(image.scanLine(y), ScanLine(y), static_cast<size_t>(m_bytesPerLine));
+        for (int y = 0; y < m_height; ++y) {
+            uint8_t* dst = image.scanLine(y);
+            std::memcpy(dst, ScanLine(y), static_cast<size_t>(m_bytesPerLine));
+            std::memset(dst + m_bytesPerLine, 0, size_t(image.bytesPerLine() - m_bytesPerLine));
+        }
         break;
     case TPixelFormat::pf32bit:
         image = QImage(m_width, m_height, QImage::Format_RGB32);

@@ -69,6 +69,7 @@ TEST(GifBlockRead, StrayAndZeroBytesBetweenBlocks) {
         std::string bytes;
         int frames;
         Warnings warnings;
+        bool firstEmpty = false;
     };
     const Case cases[] = {
         // The trailer check then looks at the byte before the stray one.
@@ -77,13 +78,15 @@ TEST(GifBlockRead, StrayAndZeroBytesBetweenBlocks) {
         // Where an extension or descriptor should start, the frame keeps its
         // extensions and no descriptor is read from the stray bytes.
         {"after an extension", Header(2, 1, 2) + Gce(false, 0) + "X" + SmallFrame() + ";", 1,
-         {SBadExtensionIntroducer, SUnknownBlockType, SBadTrailer}},
+         {SBadExtensionIntroducer, SUnknownBlockType, SBadTrailer}, true},
         // No trailer at all is no warning.
         {"missing trailer", Header(2, 1, 2) + SmallFrame() + SmallFrame(), 2, {}},
-        // Zero bytes between blocks are skipped without a warning.
+        // Zero bytes between blocks are skipped without a warning, also
+        // between a frame's extensions and its image, which stay one frame.
         {"zero bytes between blocks",
          Header(2, 1, 2) + std::string(3, '\0') + SmallFrame() + std::string(2, '\0') + SmallFrame() + '\0' + ";", 2,
          {}},
+        {"zero byte before an image", Header(2, 1, 2) + Gce(true, 1) + '\0' + SmallFrame() + ";", 1, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -92,6 +95,7 @@ TEST(GifBlockRead, StrayAndZeroBytesBetweenBlocks) {
         ASSERT_TRUE(r.Ok()) << r.Error;
         EXPECT_EQ(image.Images().Count(), c.frames);
         EXPECT_EQ(r.Warnings, c.warnings);
+        EXPECT_EQ(image.Images()[0].Empty(), c.firstEmpty);
     }
 }
 

@@ -134,6 +134,14 @@ int TGIFImage::BitsPerPixel() const {
     return bits;
 }
 
+int TGIFImage::GlobalWriteBitsPerPixel() const {
+    int bits = m_header.ColorMap().BitsPerPixel();
+    if (bits == 0) return 0;
+    for (const auto& frame : m_images)
+        if (frame->ColorMap().Count() == 0) bits = std::max(bits, TGIFColorMap::BitsFor(frame->LargestPixel() + 1));
+    return bits;
+}
+
 void TGIFImage::SaveToStream(QIODevice& stream) const {
     Progress(nullptr, TProgressStage::psStarting, 0, false, SSaving);
     try {

@@ -65,6 +65,9 @@ inline int DefaultAnimationSpeed = 100;
 // Render every frame while it is read (frames are rendered on first use
 // otherwise); the "Loading..." progress then asks for a redraw.
 inline bool BuildBitmapOnLoad = false;
+// Optimise an image (all options) before WriteData writes it.
+inline bool OptimizeBeforeWrite = false;
+inline TThreadPriority DefaultPainterPriority = TThreadPriority::tpNormal;
 inline TColorReduction DefaultColorReduction = TColorReduction::ReduceCube216;
 inline int DefaultReductionBits = 8;
 inline TDitherMode DefaultDitherMode = TDitherMode::DitherNone;
@@ -141,6 +144,9 @@ public:
     // when there are none), and that less one.
     int BitsPerPixel() const;
     int ColorResolution() const { return BitsPerPixel() - 1; }
+    // The bits per pixel of the global table as written: its own, widened to
+    // cover every pixel of the frames that use it; 0 without a global table.
+    int GlobalWriteBitsPerPixel() const;
 
     // The encoder used for every frame when the image is written; starts as
     // DefaultCompressionMethod.
@@ -207,13 +213,18 @@ public:
     // Puts the GIF file under GIFMimeType and the composite bitmap as an
     // image into `data`; nothing for an empty image. A failed write raises
     // GIFException "Failed to store GIF on clipboard".
-    void SaveToClipboardFormat(QMimeData& data) const;
+    void SaveToClipboardFormat(QMimeData& data) const override;
     // Reads GIF data, else an image, from `data` (the clipboard's when
     // null); anything else raises EConvertError "Unsupported clipboard
     // format".
-    void LoadFromClipboardFormat(const QMimeData* data);
-    // The same through the application clipboard.
-    void SaveToClipboard(QClipboard& clipboard) const;
+    void LoadFromClipboardFormat(const QMimeData* data) override;
+
+    // True only for this very image: two images are never compared by
+    // their contents (writing them could optimise them, see WriteData).
+    bool Equals(const platform::TGraphic& other) const override { return &other == this; }
+    // Writes the GIF; with OptimizeBeforeWrite on, the image is first
+    // optimised with every option and its own reduction settings.
+    void WriteData(QIODevice& stream) override;
 
     // Receives the warnings of reading; unset, they are dropped.
     const TGIFWarningEvent& OnWarning() const { return m_onWarning; }
@@ -257,6 +268,9 @@ public:
     void SetForceFrame(int value) { m_forceFrame = value; }
     TColor BackgroundColor() const { return m_backgroundColor; }
     void SetBackgroundColor(TColor value) { m_backgroundColor = value; }
+    // The priority given to the asynchronous painters this image starts.
+    TThreadPriority PainterPriority() const { return m_painterPriority; }
+    void SetPainterPriority(TThreadPriority value) { m_painterPriority = value; }
     // Handlers given to every painter this image starts.
     TGIFPainterEvent OnStartPaint, OnPaint, OnAfterPaint, OnLoop, OnEndPaint;
     // The clock of the painters this image starts; the system clock when null.
@@ -321,6 +335,7 @@ private:
     int m_animationSpeed = DefaultAnimationSpeed;
     int m_forceFrame = -1;
     TColor m_backgroundColor = clNone;
+    TThreadPriority m_painterPriority = DefaultPainterPriority;
 };
 
 } // namespace image

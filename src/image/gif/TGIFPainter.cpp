@@ -34,8 +34,8 @@ public:
     TSystemClock() { m_timer.start(); }
     int64_t Now() override { return m_timer.elapsed(); }
     void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(std::max(ms, 0))); }
-    void SingleShot(int ms, QObject* context, std::function<void()> tick) override {
-        QTimer::singleShot(std::max(ms, 0), context, std::move(tick));
+    void SingleShot(int ms, QObject* context, std::function<void()> tick, Qt::TimerType type) override {
+        QTimer::singleShot(std::max(ms, 0), type, context, std::move(tick));
     }
 
 private:
@@ -47,7 +47,7 @@ class TNoWaitClock final : public TGIFPainterClock {
 public:
     int64_t Now() override { return 0; }
     void Sleep(int) override {}
-    void SingleShot(int, QObject*, std::function<void()> tick) override { tick(); }
+    void SingleShot(int, QObject*, std::function<void()> tick, Qt::TimerType) override { tick(); }
 };
 
 int MulDiv(int64_t a, int64_t b, int64_t c) {
@@ -96,6 +96,10 @@ TGIFPainter::TGIFPainter(TGIFImage& image, QPaintDevice* device, const QRect& re
     : m_image(&image), m_device(device), m_external(external), m_rect(rect), m_options(options),
       m_animationSpeed(image.AnimationSpeed()), m_painterRef(painterRef) {
     if (m_painterRef) *m_painterRef = this;
+    // A synchronous painter holds its caller until the animation ends, so it
+    // never loops for ever: it plays the passes the file asks for (one for a
+    // file that asks for endless looping).
+    if (!IsAsync()) m_options &= uint16_t(~DrawLoopForever);
     m_backgroundColor = BackgroundColorOf(image);
 
     std::set<int> disposals;
@@ -263,10 +267,14 @@ bool TGIFPainter::Step() {
             // a timer tick, so the event loop runs between frames.
             m_waiting = true;
             if (wait == -1 && m_animationSpeed == 0) return false;
-            m_clock->SingleShot(std::max(wait, 0), this, [this] {
-                if (m_finished) return;
-                if (m_waiting) Run();
-            });
+            const Qt::TimerType type = m_priority > TThreadPriority::tpNormal ? Qt::PreciseTimer : Qt::CoarseTimer;
+            m_clock->SingleShot(
+                std::max(wait, 0), this,
+                [this] {
+                    if (m_finished) return;
+                    if (m_waiting) Run();
+                },
+                type);
             return false;
         }
         for (wait = std::max(wait, 1); wait > 0 && !m_terminated;) {
