@@ -9,7 +9,9 @@
 // the last record over the one at the first.
 //
 // Every widget and table is made on first use and freed before the
-// application object goes, children before what they watch.
+// application object goes, children before what they watch. On a busy
+// machine the ratios are steadier with --benchmark_repetitions=6
+// --benchmark_enable_random_interleaving=true (medians are compared).
 #include "data/TFriend.h"
 #include "data/FriendTables.h"
 #include "platform/db/TDataSet.h"
@@ -233,7 +235,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        // With repetitions, the median of each benchmark stands for it.
+        for (const Run& run : runs)
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median")
+                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
     }
     void Finalize() override {
         ConsoleReporter::Finalize();

@@ -240,13 +240,16 @@ void TDBGColumn::SetWordWrap(bool value) {
 bool TDBGColumn::DefaultWordWrap() const { return Grid() != nullptr && Field() != nullptr; }
 
 std::string TDBGColumn::LookupDisplayFields() const {
-    if (IsAssigned(TColumnValue::cvLookupDisplayFields)) return m_lookupDisplayFields;
+    return IsAssigned(TColumnValue::cvLookupDisplayFields) ? m_lookupDisplayFields : DefaultLookupDisplayFields();
+}
+
+std::string TDBGColumn::DefaultLookupDisplayFields() const {
     const db::TField* field = Field();
     return field && field->Lookup() ? field->LookupResultField() : std::string();
 }
 
 void TDBGColumn::SetLookupDisplayFields(std::string value) {
-    if (IsAssigned(TColumnValue::cvLookupDisplayFields) || value != LookupDisplayFields()) {
+    if (IsAssigned(TColumnValue::cvLookupDisplayFields) || value != DefaultLookupDisplayFields()) {
         m_lookupDisplayFields = std::move(value);
         SetAssigned(TColumnValue::cvLookupDisplayFields, true);
     }
@@ -339,7 +342,7 @@ TStoredProperties TDBGColumn::StoredProperties() const {
     if (IsAssigned(TColumnValue::cvWordWrap) && m_wordWrap != DefaultWordWrap()) put("WordWrap", m_wordWrap);
     if (m_endEllipsis) put("EndEllipsis", true);
     if (m_dropDownWidth != 0) put("DropDownWidth", m_dropDownWidth);
-    if (IsAssigned(TColumnValue::cvLookupDisplayFields) && !m_lookupDisplayFields.empty())
+    if (IsAssigned(TColumnValue::cvLookupDisplayFields) && m_lookupDisplayFields != DefaultLookupDisplayFields())
         put("LookupDisplayFields", QString::fromStdString(m_lookupDisplayFields));
     if (m_autoDropDown) put("AutoDropDown", true);
     return out;

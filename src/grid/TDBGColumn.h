@@ -96,6 +96,7 @@ public:
     // field's result field until assigned; empty for other fields.
     std::string LookupDisplayFields() const;
     void SetLookupDisplayFields(std::string value);
+    std::string DefaultLookupDisplayFields() const;
 
     // The drop-down choices of the cell editor; empty for none.
     const QStringList& PickList() const { return m_pickList; }

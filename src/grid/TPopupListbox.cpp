@@ -1,5 +1,6 @@
 #include "grid/TPopupListbox.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -31,10 +32,14 @@ public:
     explicit TColumnsDelegate(TPopupListbox& list) : QStyledItemDelegate(&list), m_list(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        // The item's panel (selection included) as the style draws it, then
+        // the fields over it.
         QStyleOptionViewItem background = option;
         initStyleOption(&background, index);
         background.text.clear();
-        QStyledItemDelegate::paint(painter, background, index);
+        const QWidget* widget = option.widget;
+        (widget ? widget->style() : QApplication::style())
+            ->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
         const bool selected = option.state & QStyle::State_Selected;
         painter->save();
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
