@@ -11,6 +11,7 @@
 #include "platform/TActionList.h"
 #include "search/CarCatalogue.h"
 #include "search/TVelmora.h"
+#include "web/TSubmit.h"
 
 #include <QAction>
 #include <QApplication>
