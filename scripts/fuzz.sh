@@ -5,8 +5,8 @@
 # is left as build-fuzz/crash-<target>-*, and the script goes on with the
 # next target, then exits non-zero.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: html profile_login
-#   result_page profile_page xml_table grid settings http_response png gif
-#   gif_render jpeg inflate deflate; all when none)
+#   result_page profile_page catalogue_page xml_table grid settings
+#   http_response png gif gif_render jpeg inflate deflate; all when none)
 # The program's own library (app) is built with Clang too, so that it stays
 # within the reach of the fuzz build.
 set -euo pipefail
@@ -15,14 +15,14 @@ build="$root/build-fuzz"
 seconds="${1:-60}"
 shift || true
 declare -A seeds=(
-  [html]=html [profile_login]=html [result_page]=html [profile_page]=html [xml_table]=xml [grid]=xml
+  [html]=html [profile_login]=html [result_page]=html [profile_page]=html [catalogue_page]=html [xml_table]=xml [grid]=xml
   [settings]=settings [http_response]=http [png]=png [gif]=gif [gif_render]=gif [jpeg]=jpeg
   [inflate]=deflate [deflate]=deflate
 )
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(html profile_login result_page profile_page xml_table grid settings http_response png gif gif_render
-           jpeg inflate deflate)
+  targets=(html profile_login result_page profile_page catalogue_page xml_table grid settings http_response png
+           gif gif_render jpeg inflate deflate)
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_BUILD_FUZZERS=ON \
