@@ -46,7 +46,8 @@ pugi::xml_node TFriend::Find(size_t field, std::string_view value) const {
     // the index has heard of it, finds the counts differing and reads the
     // table again.
     if (m_index.Count() != static_cast<size_t>(RecordCount())) m_index.Rebuild(*this);
-    if (value.find('\0') != std::string_view::npos) return m_index.Find(field, StoredText(value));
+    if (value.find('\0') != std::string_view::npos || !text::IsValidUtf8(value))
+        return m_index.Find(field, StoredText(value));
     return m_index.Find(field, value);
 }
 
@@ -175,6 +176,15 @@ void TFriend::Load() {
 void TFriend::Save() {
     if (m_fileName.empty()) return;
     SaveToFile(FilePath());
+}
+
+void TFriend::SaveAppended(int firstAdded) {
+    try {
+        Save();
+    } catch (...) {
+        while (RecordCount() > std::max(firstAdded, 0)) DeleteNode(RecordCount() - 1);
+        throw;
+    }
 }
 
 TFriendRecord TFriend::ReadRecord(const TXMLTable& table, int index) {

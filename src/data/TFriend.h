@@ -77,6 +77,10 @@ public:
     // Writes the table to FilePath(); nothing without FileName. Throws
     // EXMLTable when writing fails or the file is one that failed to load.
     virtual void Save();
+    // Save after rows were appended from `firstAdded` (0-based) on. When it
+    // fails, those rows are taken out again before the error passes on, so
+    // that the table shows no row its file does not hold.
+    void SaveAppended(int firstAdded);
 
     // The `Login` element of the first row whose login equals `Login`,
     // letters A-Z folded; a null node for an empty login or when none does.

@@ -1,7 +1,9 @@
 #include "data/TXMLTable.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ErrorText.h"
 #include "platform/Text.h"
+#include "platform/XmlNesting.h"
 #include "platform/db/TField.h"
 
 #include <algorithm>
@@ -20,8 +22,12 @@ namespace {
 // with a carriage return reads back as it was saved.
 constexpr unsigned kParseFlags = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
 
-[[noreturn]] void LoadError(const std::filesystem::path& fileName, const std::string& reason) {
-    throw EXMLTable("Cannot load \"" + fileName.string() + "\": " + reason);
+[[noreturn]] void LoadError(const std::filesystem::path& fileName, int err) {
+    throw EXMLTable("Файл " + platform::QuotedFile(fileName) + " не прочитан: " + platform::ErrnoText(err));
+}
+
+[[noreturn]] void Damaged(const std::filesystem::path& fileName, const std::string& what) {
+    throw EXMLTableDamaged("Файл " + platform::QuotedFile(fileName) + " повреждён: " + what);
 }
 
 // A whole file in memory from pugixml's allocator, so that the document can
@@ -44,15 +50,15 @@ bool ReadFile(const std::filesystem::path& fileName, FileBuffer& buffer) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return false;
-        LoadError(fileName, std::strerror(errno));
+        LoadError(fileName, errno);
     }
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st {};
-    if (::fstat(fd, &st) != 0) LoadError(fileName, std::strerror(errno));
-    if (S_ISDIR(st.st_mode)) LoadError(fileName, std::strerror(EISDIR));
+    if (::fstat(fd, &st) != 0) LoadError(fileName, errno);
+    if (S_ISDIR(st.st_mode)) LoadError(fileName, EISDIR);
     // One byte more than the file, so that the read which meets its end needs
     // no bigger buffer; a file that grows meanwhile doubles it.
     size_t capacity = static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 1;
@@ -60,7 +66,7 @@ bool ReadFile(const std::filesystem::path& fileName, FileBuffer& buffer) {
         if (!buffer.data || buffer.size == capacity) {
             if (buffer.data) capacity *= 2;
             char* grown = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
-            if (!grown) LoadError(fileName, "out of memory");
+            if (!grown) LoadError(fileName, ENOMEM);
             if (buffer.data) {
                 std::memcpy(grown, buffer.data, buffer.size);
                 pugi::get_memory_deallocation_function()(buffer.data);
@@ -70,7 +76,7 @@ bool ReadFile(const std::filesystem::path& fileName, FileBuffer& buffer) {
         const ssize_t n = ::read(fd, buffer.data + buffer.size, capacity - buffer.size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            LoadError(fileName, std::strerror(errno));
+            LoadError(fileName, errno);
         }
         if (n == 0) return true;
         buffer.size += static_cast<size_t>(n);
@@ -195,16 +201,20 @@ void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
             const std::string converted = text::Cp1251ToUtf8(bytes);
             result = document.load_buffer(converted.data(), converted.size(), kParseFlags, pugi::encoding_utf8);
         } else if (utf8) {
-            if (!valid) LoadError(fileName, "the text is not valid UTF-8");
+            if (!valid) Damaged(fileName, "текст не в кодировке UTF-8");
             result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_utf8);
         } else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1") {
             result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_latin1);
         } else {
-            LoadError(fileName, "unsupported encoding \"" + encoding + "\"");
+            Damaged(fileName, "неизвестная кодировка «" + encoding + "»");
         }
     }
-    if (!result) LoadError(fileName, std::string(result.description()) + " at offset " + std::to_string(result.offset));
-    if (!document.document_element()) LoadError(fileName, "no document element");
+    if (!result)
+        Damaged(fileName, "разметка XML нарушена в позиции " + std::to_string(result.offset) + " (" +
+                              result.description() + ")");
+    if (!document.document_element()) Damaged(fileName, "в нём нет данных");
+    if (platform::XmlNestedDeeperThan(document, MaxDepth))
+        Damaged(fileName, "вложенность элементов глубже " + std::to_string(MaxDepth) + " уровней");
 
     m_document = std::move(document);
     RebuildRecords();
@@ -214,8 +224,9 @@ void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
 
 void TXMLTable::SaveToFile(const std::filesystem::path& fileName) {
     if (SaveRefused(fileName))
-        throw EXMLTable("Not saving \"" + fileName.string() +
-                        "\": the file could not be loaded, so it is kept as it is; repair or remove it first");
+        throw EXMLTable("Файл " + platform::QuotedFile(fileName) +
+                        " не записан: при загрузке он не был прочитан, и программа его не заменяет. "
+                        "Исправьте или удалите его.");
     BindRecordsList();
     StringWriter writer;
     m_document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
@@ -355,14 +366,10 @@ void TXMLTable::SetNodeText(pugi::xml_node record, std::string_view field, std::
 }
 
 std::string TXMLTable::StoredText(std::string_view value) {
-    std::string stored;
-    stored.reserve(value.size());
-    for (char c : value) {
-        if (c == '\0')
-            stored += "\xEF\xBF\xBD";
-        else
-            stored += c;
-    }
+    const bool valid = text::IsValidUtf8(value);
+    if (valid && value.find('\0') == std::string_view::npos) return std::string(value);
+    std::string stored = valid ? std::string(value) : text::SanitizeUtf8(value);
+    for (size_t at = 0; (at = stored.find('\0', at)) != std::string::npos; at += 3) stored.replace(at, 1, "\xEF\xBF\xBD");
     return stored;
 }
 

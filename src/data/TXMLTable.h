@@ -36,8 +36,21 @@ public:
     using db::EDatabaseError::EDatabaseError;
 };
 
+// A file that could be read but holds no table: damaged XML, text in an
+// unknown encoding, no document element. Its text is a message for the user
+// naming the file and what is wrong with it.
+class EXMLTableDamaged : public EXMLTable {
+public:
+    using EXMLTable::EXMLTable;
+};
+
 class TXMLTable : public db::TDataSet {
 public:
+    // The deepest nesting of elements a file may hold; the program's own
+    // files hold three levels. Deeper files are refused, since writing a
+    // deeply nested document back costs memory quadratic in its depth.
+    static constexpr int MaxDepth = 256;
+
     // (Sender, Value): the new position, or the new record count.
     using TParseEvent = std::function<void(TXMLTable& sender, int32_t value)>;
 
@@ -57,7 +70,9 @@ public:
 
     // Replaces the document with the file's. A missing file is no error: the
     // table keeps what it has (a container element is made when there is
-    // none). A file that cannot be read or parsed throws EXMLTable and leaves
+    // none). A file that cannot be read throws EXMLTable; one that holds no
+    // table, or nests elements deeper than MaxDepth, EXMLTableDamaged (both
+    // messages for the user, naming the file and the cause); either leaves
     // the table unchanged. A file declaring windows-1251, or an undeclared
     // one that is not valid UTF-8, is read as windows-1251. An open table
     // goes to its first record.
@@ -87,8 +102,11 @@ public:
     std::string GetFieldValue(std::string_view fieldName) const;
     // Writes the document to `fileName` through a temporary file renamed
     // over it. Throws EXMLTable when writing fails (the old file is kept) or
-    // when `fileName` is a file this table failed to load.
+    // when `fileName` is a file this table failed to load; its text is a
+    // message for the user naming the file and the cause.
     void SaveToFile(const std::filesystem::path& fileName);
+    // A load of `fileName` failed and it has neither loaded since nor gone.
+    bool LoadFailedFor(const std::filesystem::path& fileName) const { return SaveRefused(fileName); }
     // Removes every record; the cursor goes to no record.
     virtual void ClearRecords();
     // Replaces `strings` with the `fieldName` text of every record in order
@@ -113,8 +131,9 @@ public:
     // when the record lacks it. Nothing for a null record.
     static void SetNodeText(pugi::xml_node record, std::string_view field, std::string_view value);
     // `value` as a table keeps it: XML cannot hold a NUL byte, so each one
-    // becomes U+FFFD and nothing after it is lost. Lookups by value compare
-    // what this gives.
+    // becomes U+FFFD and nothing after it is lost, and so does every
+    // invalid UTF-8 sequence, which would make the next load read the whole
+    // file as windows-1251. Lookups by value compare what this gives.
     static std::string StoredText(std::string_view value);
     // `record`'s first child element named `field`, or a null node.
     static pugi::xml_node FieldNode(pugi::xml_node record, std::string_view field);

@@ -59,7 +59,7 @@ bool TBitStream::FillInput(bool need) {
         m_in = buf;
         m_inEnd = buf + left;
     }
-    const int space = m_inCapacity - static_cast<int>(left);
+    const int space = std::min(m_inCapacity - static_cast<int>(left), m_fillLimit);
     if (space <= 0) return false;
     int want = static_cast<int>(std::clamp<int64_t>(m_inner->Available(), 0, space));
     if (want == 0) {

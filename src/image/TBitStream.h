@@ -67,6 +67,10 @@ protected:
     const uint8_t* m_in = nullptr;    // next input byte not yet in m_bitBuf
     const uint8_t* m_inEnd = nullptr; // end of the input buffer's bytes
     bool m_inputEnded = false;        // the inner stream has delivered no more
+    // Most bytes one FillInput takes from the inner stream. A reader that
+    // is about to copy bytes straight from the inner stream lowers it, so
+    // those bytes are not first read ahead into the input buffer.
+    int m_fillLimit = 1 << 30;
 
     // Moves one input byte into m_bitBuf; false at the end of the input.
     bool PullByte();

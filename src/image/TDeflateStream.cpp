@@ -133,7 +133,8 @@ int TDeflateStream::Read(void* buf, int count) {
         // decoded into the buffer.
         int direct = 0;
         const auto keepDirect = [&] {
-            if (direct > 0) SaveHistory(dst + done - direct, direct);
+            // Once the final block has ended nothing can refer back.
+            if (direct > 0 && d.state != TDecompressor::TState::Done) SaveHistory(dst + done - direct, direct);
             direct = 0;
         };
         while (done < count) {
@@ -250,10 +251,20 @@ void TDeflateStream::ReadBlockHeader() {
         d.state = TDecompressor::TState::Done;
         return;
     }
+    // With nothing read ahead (the start, or after stored data that went
+    // straight to the reader), only the five bytes a stored block's header
+    // takes are fetched, so that its data can go straight to the reader
+    // too instead of through the input buffer.
+    struct TLimit {
+        int& limit;
+        ~TLimit() { limit = 1 << 30; }
+    } restore{m_fillLimit};
+    if (m_in == m_inEnd) m_fillLimit = 5;
     if (!NeedBits(3)) Damaged();
     d.finalBlock = PeekBits(1);
     const uint32_t type = (PeekBits(3) >> 1);
     DropBits(3);
+    if (type != 0) m_fillLimit = 1 << 30;
     switch (type) {
     case 0: {
         AlignToByte();

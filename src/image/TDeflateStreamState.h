@@ -28,21 +28,25 @@ struct TDeflateStream::TCompressor {
     uint32_t Pending() const { return writePos - readPos; }
     const uint8_t* At(uint32_t pos) const { return window.get() + (pos - base); }
 
-    // Enters the two bytes at absolute position `pos` into their bucket
-    // once `pos` is consumed (stored as pos + 1, so that 0 marks the end).
-    // The last byte taken so far has no pair yet and is not entered.
-    void Insert(uint32_t pos) {
-        if (pos + 1 >= writePos) return;
-        const uint8_t* p = At(pos);
-        const uint32_t key = uint32_t(p[0]) | uint32_t(p[1]) << 8;
-        prev[pos & (ChainSize - 1)] = head[key];
-        head[key] = pos + 1;
+    // Enters every consumed position before `end` into its bucket (stored
+    // as pos + 1, so that 0 marks the end), in order. The last byte taken so
+    // far has no pair yet: it waits for the next byte written, so that what
+    // the buckets hold at each search does not depend on how the input was
+    // split into writes.
+    void HashUpTo(uint32_t end) {
+        for (; hashed < end && hashed + 1 < writePos; ++hashed) {
+            const uint8_t* p = At(hashed);
+            const uint32_t key = uint32_t(p[0]) | uint32_t(p[1]) << 8;
+            prev[hashed & (ChainSize - 1)] = head[key];
+            head[key] = hashed + 1;
+        }
     }
 
     std::unique_ptr<uint8_t[]> window;
     uint32_t base = 0;
     uint32_t readPos = 0;  // the next byte to encode (absolute)
     uint32_t writePos = 0; // the end of the input taken (absolute)
+    uint32_t hashed = 0;   // the next position to enter into its bucket
 
     // The buckets. Each lists, newest first, every earlier position whose
     // two bytes form its key: head[key] is the newest, prev[] leads to the

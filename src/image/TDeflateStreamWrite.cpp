@@ -10,7 +10,8 @@
 // the offset of the best length so far before it is measured (a longer match
 // has to), and only a strictly longer one replaces the best, so the nearest
 // wins among equals. Every position consumed, by a literal or inside a
-// match, is entered into its bucket.
+// match, is entered into its bucket; the last byte written waits for the
+// next, which completes its pair.
 #include "image/TDeflateStream.h"
 
 #include "image/EImageError.h"
@@ -163,8 +164,8 @@ void TDeflateStream::Encode() {
     // The last 0..2 bytes cannot start a match.
     while (c.Pending() > 0) {
         EmitLiteral(*c.At(c.readPos));
-        c.Insert(c.readPos);
         ++c.readPos;
+        c.HashUpTo(c.readPos);
         if (m_method == TDeflateMethod::Dynamic && c.symbolCount >= TCompressor::SymbolLimit)
             WriteDynamicBlock(c.lastBlock && c.Pending() == 0);
     }
@@ -195,6 +196,8 @@ void TDeflateStream::EncodeMatches(bool flushAll) {
         const uint32_t pending = c.Pending();
         if (pending < MaxMatch && !(flushAll && pending >= MinMatch)) break;
         const uint32_t p = c.readPos;
+        // A position left waiting for its pair at the end of the last write.
+        c.HashUpTo(p);
         const uint8_t* const s = c.At(p);
         const int maxLen = static_cast<int>(std::min<uint32_t>(MaxMatch, pending));
         const uint32_t key = uint32_t(s[0]) | uint32_t(s[1]) << 8;
@@ -217,13 +220,12 @@ void TDeflateStream::EncodeMatches(bool flushAll) {
         }
         if (best < MinMatch) {
             EmitLiteral(s[0]);
-            c.Insert(p);
             ++c.readPos;
         } else {
             EmitMatch(best, static_cast<int>(bestDistance));
-            for (int i = 0; i < best; ++i) c.Insert(p + uint32_t(i));
             c.readPos += uint32_t(best);
         }
+        c.HashUpTo(c.readPos);
         if (dynamic && c.symbolCount >= TCompressor::SymbolLimit) WriteDynamicBlock(c.lastBlock && c.Pending() == 0);
     }
 }
@@ -369,8 +371,8 @@ void TDeflateStream::WriteStoredBlocks(bool flushAll) {
         WriteBits(len, 16);
         WriteBits(len ^ 0xFFFF, 16);
         TBitStream::Write(c.At(c.readPos), static_cast<int>(len));
-        for (uint32_t i = 0; i < len; ++i) c.Insert(c.readPos + i);
         c.readPos += len;
+        c.HashUpTo(c.readPos);
         if (final) break;
     }
 }

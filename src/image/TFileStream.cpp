@@ -3,6 +3,7 @@
 #include "image/EImageError.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,15 +67,56 @@ TFileStream::~TFileStream() {
 }
 
 int TFileStream::Write(const void* buf, int count) {
+    if (count > 0) DropReadAhead();
     const char* p = static_cast<const char*>(buf);
     return Transfer(count, m_checkIO, "writing to",
                     [&](int done, int left) { return ::write(m_handle, p + done, static_cast<size_t>(left)); });
 }
 
 int TFileStream::Read(void* buf, int count) {
+    if (count < 1) return 0;
     char* p = static_cast<char*>(buf);
-    return Transfer(count, m_checkIO, "reading from",
-                    [&](int done, int left) { return ::read(m_handle, p + done, static_cast<size_t>(left)); });
+    int done = std::min(count, Buffered());
+    std::memcpy(p, m_buf.get() + m_bufPos, static_cast<size_t>(done));
+    m_bufPos += done;
+    const auto readInto = [this](char* dst, int want, bool checkIO) {
+        return Transfer(want, checkIO, "reading from",
+                        [&](int got, int left) { return ::read(m_handle, dst + got, static_cast<size_t>(left)); });
+    };
+    if (done == count) return done;
+    m_bufPos = m_bufLen = 0;
+    if (count - done >= ReadBufferSize) {
+        // A large read goes straight to the caller.
+        done += readInto(p + done, count - done, false);
+    } else {
+        if (!m_buf) m_buf = std::make_unique_for_overwrite<uint8_t[]>(ReadBufferSize);
+        // One read ahead of the rest; a second one only when the first came
+        // short of what is wanted (a pipe, or the end of the file).
+        while (done < count) {
+            ssize_t n;
+            do {
+                n = ::read(m_handle, m_buf.get(), ReadBufferSize);
+            } while (n < 0 && errno == EINTR);
+            if (n < 0) throw EInOutError("Error reading from stream - " + SysMessage(errno));
+            if (n == 0) break;
+            m_bufLen = static_cast<int>(n);
+            const int take = std::min(count - done, m_bufLen);
+            std::memcpy(p + done, m_buf.get(), static_cast<size_t>(take));
+            m_bufPos = take;
+            done += take;
+            if (m_bufPos < m_bufLen) break;
+            m_bufPos = m_bufLen = 0;
+        }
+    }
+    if (done < count && m_checkIO) throw EInOutError(SReadLessThanExpected);
+    return done;
+}
+
+void TFileStream::DropReadAhead() {
+    const int ahead = Buffered();
+    m_bufPos = m_bufLen = 0;
+    if (ahead > 0 && ::lseek(m_handle, -off_t(ahead), SEEK_CUR) < 0)
+        throw EInOutError("Error moving file pointer - " + SysMessage(errno));
 }
 
 int64_t TFileStream::Available() const {
@@ -92,7 +134,7 @@ void TFileStream::Flush() {
 int64_t TFileStream::GetPosition() const {
     const off_t pos = ::lseek(m_handle, 0, SEEK_CUR);
     if (pos < 0) throw EInOutError("IO-error: " + SysMessage(errno));
-    return pos;
+    return pos - Buffered();
 }
 
 int64_t TFileStream::GetSize() const {
@@ -103,17 +145,29 @@ int64_t TFileStream::GetSize() const {
 
 void TFileStream::SetPosition(int64_t pos) {
     if (pos < 0) throw EInOutError("Error moving file pointer - " + SysMessage(EINVAL));
+    if (m_bufLen > 0) {
+        // A step back over bytes still in the buffer (readers peek and step
+        // back often) needs no new read.
+        const off_t end = ::lseek(m_handle, 0, SEEK_CUR);
+        if (end >= 0 && pos <= end && pos >= end - m_bufLen) {
+            m_bufPos = m_bufLen - static_cast<int>(end - pos);
+            return;
+        }
+        m_bufPos = m_bufLen = 0;
+    }
     if (::lseek(m_handle, static_cast<off_t>(pos), SEEK_SET) < 0)
         throw EInOutError("Error moving file pointer - " + SysMessage(errno));
 }
 
 void TFileStream::Truncate() {
+    DropReadAhead();
     const int64_t pos = GetPosition();
     if (::ftruncate(m_handle, static_cast<off_t>(pos)) != 0)
         throw EInOutError("Error truncating file \"" + m_fileName + "\" - " + SysMessage(errno));
 }
 
 void TFileStream::Delete() {
+    m_bufPos = m_bufLen = 0;
     if (m_handle >= 0) {
         const int h = m_handle;
         m_handle = -1;

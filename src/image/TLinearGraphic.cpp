@@ -5,6 +5,7 @@
 
 #include <QIODevice>
 #include <QImage>
+#include <QMimeData>
 
 namespace image {
 
@@ -49,6 +50,19 @@ void TLinearGraphic::SaveToStreamAs(QIODevice& stream, const char* ext) const {
 }
 
 void TLinearGraphic::LoadFromFile(const std::string& fileName) { m_image.LoadFromFile(fileName); }
+
+void TLinearGraphic::SaveToClipboardFormat(QMimeData& data) const {
+    if (!m_image.Present()) return;
+    QImage image;
+    m_image.AssignTo(image);
+    data.setImageData(image);
+}
+
+void TLinearGraphic::LoadFromClipboardFormat(const QMimeData* data) {
+    data = ClipboardData(data);
+    if (!data || !data->hasImage()) throw platform::EConvertError("Unsupported clipboard format");
+    m_image.Assign(qvariant_cast<QImage>(data->imageData()));
+}
 
 void TLinearGraphic::SaveToFile(const std::string& fileName) const { m_image.SaveToFile(fileName); }
 

@@ -43,6 +43,12 @@ public:
     void LoadFromFile(const std::string& fileName) override;
     void SaveToFile(const std::string& fileName) const override;
 
+    // The image goes to the clipboard as an image (nothing for an empty
+    // one) and comes back from one; clipboard data without an image raises
+    // EConvertError "Unsupported clipboard format".
+    void SaveToClipboardFormat(QMimeData& data) const override;
+    void LoadFromClipboardFormat(const QMimeData* data) override;
+
 protected:
     // For descendants of one format: the image read or written at the
     // device's position through the loader registered for `ext` ("PNG",

@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/ErrorText.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,8 +12,9 @@
 namespace platform {
 namespace {
 
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, int err) {
-    throw EFileWrite(what + " " + path.string() + ": " + std::strerror(err));
+// Every step fails for the user alike: the file was not written, and why.
+[[noreturn]] void fail(const std::filesystem::path& path, int err) {
+    throw EFileWrite("Файл " + QuotedFile(path) + " не записан: " + ErrnoText(err));
 }
 
 } // namespace
@@ -20,13 +23,13 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) fail("Cannot create a temporary file for", path, errno);
+    if (fd < 0) fail(path, errno);
 
-    auto cleanup = [&](const char* what) {
+    auto cleanup = [&] {
         const int err = errno;
         ::close(fd);
         ::unlink(tmpl.c_str());
-        fail(what, path, err);
+        fail(path, err);
     };
 
     // Keep the permissions of the file we replace; a new file gets the usual
@@ -46,21 +49,21 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
         const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            cleanup("Cannot write");
+            cleanup();
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0) cleanup("Cannot flush");
+    if (::fsync(fd) != 0) cleanup();
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmpl.c_str());
-        fail("Cannot close", path, err);
+        fail(path, err);
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmpl.c_str());
-        fail("Cannot replace", path, err);
+        fail(path, err);
     }
 }
 

@@ -14,8 +14,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes `bytes` to `path` atomically. Throws EFileWrite with the reason on
-// failure; the old file, if any, is then untouched.
+// Writes `bytes` to `path` atomically. Throws EFileWrite on failure, with a
+// message for the user naming the file and the cause ("Файл «...» не
+// записан: диск доступен только для чтения (EROFS)"); the old file, if any,
+// is then untouched.
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 } // namespace platform

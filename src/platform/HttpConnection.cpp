@@ -15,6 +15,7 @@
 // callback, so the receiver may do anything with the connection.
 #include "platform/HttpConnection.h"
 
+#include "platform/ErrorText.h"
 #include "platform/Text.h"
 
 #include <QCoreApplication>
@@ -133,7 +134,7 @@ std::string ReasonOf(std::string_view statusLine) {
 
 // Sets every option of one request on `h`; false when the header list
 // could not be built.
-bool Prepare(CURL* h, const HttpRequest& request, Transfer& transfer, HeaderList& headers, char* errorText) {
+bool Prepare(CURL* h, const HttpRequest& request, Transfer& transfer, HeaderList& headers) {
     bool listOk = true;
     for (const auto& line : request.headers) {
         // A line with nothing after the colon would tell libcurl to drop a
@@ -148,7 +149,6 @@ bool Prepare(CURL* h, const HttpRequest& request, Transfer& transfer, HeaderList
 
     transfer.request = &request;
     transfer.handle = h;
-    errorText[0] = '\0';
 
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
 #if LIBCURL_VERSION_NUM >= 0x075500
@@ -197,7 +197,6 @@ bool Prepare(CURL* h, const HttpRequest& request, Transfer& transfer, HeaderList
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     return true;
 }
 
@@ -207,10 +206,9 @@ void Release(CURL* h) {
     curl_easy_setopt(h, CURLOPT_WRITEDATA, static_cast<void*>(nullptr));
     curl_easy_setopt(h, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
 }
 
-HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpRequest& request, const char* errorText) {
+HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpRequest& request) {
     HttpResponse response;
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
@@ -219,17 +217,22 @@ HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpReque
     if (code == CURLE_OK) {
         response.completed = true;
         response.body = std::move(transfer.body);
-    } else if (transfer.stalled) {
-        response.error = "No data for " + std::to_string(request.stallTimeoutMs) + " ms: the transfer was given up";
-    } else if (transfer.tooLong) {
-        response.error = "The response is longer than " + std::to_string(request.maxBodyBytes) + " bytes";
-    } else {
-        response.error = errorText[0] ? std::string(errorText) : curl_easy_strerror(code);
+        return response;
     }
+    if (transfer.stalled)
+        response.error = NoAnswerText(request.stallTimeoutMs);
+    else if (transfer.tooLong)
+        response.error = TooLongText(request.maxBodyBytes);
+    else if (code == CURLE_OPERATION_TIMEDOUT) // only the connection has a time-out of libcurl's
+        response.error = NoAnswerText(request.connectTimeoutMs) + " (libcurl " + std::to_string(int(code)) + ")";
+    else
+        response.error = CurlErrorText(code);
+    // Through a proxy, whatever fails before the first status line is the
+    // proxy's failure: the site is only ever reached through it.
+    response.atProxy = request.proxy.has_value() && transfer.statusLine.empty() && !transfer.tooLong;
     return response;
 }
 
-constexpr const char* kNoService = "The HTTP service could not be started";
 
 } // namespace
 
@@ -247,7 +250,6 @@ struct Pending {
 
 struct HttpConnection::Impl {
     CURL* handle = nullptr;
-    char errorText[CURL_ERROR_SIZE] = {};
 
     CURLM* multi = nullptr;
     QTimer curlTimer;  // the time-out libcurl asks for
@@ -365,7 +367,7 @@ struct HttpConnection::Impl {
     }
 
     void Finish(CURLcode code) {
-        pending->response = Outcome(handle, code, pending->transfer, pending->request, errorText);
+        pending->response = Outcome(handle, code, pending->transfer, pending->request);
         Remove();
         HandOver();
     }
@@ -415,21 +417,21 @@ HttpResponse HttpConnection::Perform(const HttpRequest& request, const Observer&
     HttpResponse response;
     CURL* h = m_impl->handle;
     if (!h) {
-        response.error = kNoService;
+        response.error = NoHttpServiceText();
         return response;
     }
     HeaderList headers;
     Transfer transfer;
     transfer.observer = &observer;
-    if (!Prepare(h, request, transfer, headers, m_impl->errorText)) {
+    if (!Prepare(h, request, transfer, headers)) {
         Release(h);
-        response.error = "Out of memory";
+        response.error = CurlErrorText(CURLE_OUT_OF_MEMORY);
         return response;
     }
     if (observer) observer(HttpEvent::SendingRequest, request.url);
     CURLcode code = curl_easy_perform(h);
     Release(h);
-    return Outcome(h, code, transfer, request, m_impl->errorText);
+    return Outcome(h, code, transfer, request);
 }
 
 void HttpConnection::Start(const HttpRequest& request, Completion done, const Observer& observer) {
@@ -443,11 +445,11 @@ void HttpConnection::Start(const HttpRequest& request, Completion done, const Ob
     p.transfer.observer = &p.observer;
     if (!impl.handle || !impl.EnsureMulti()) {
         p.response = HttpResponse{};
-        p.response->error = kNoService;
-    } else if (!Prepare(impl.handle, p.request, p.transfer, p.headers, impl.errorText)) {
+        p.response->error = NoHttpServiceText();
+    } else if (!Prepare(impl.handle, p.request, p.transfer, p.headers)) {
         Release(impl.handle);
         p.response = HttpResponse{};
-        p.response->error = "Out of memory";
+        p.response->error = CurlErrorText(CURLE_OUT_OF_MEMORY);
     }
     if (p.response) {
         impl.HandOver();
@@ -458,7 +460,7 @@ void HttpConnection::Start(const HttpRequest& request, Completion done, const Ob
     if (curl_multi_add_handle(impl.multi, impl.handle) != CURLM_OK) {
         Release(impl.handle);
         p.response = HttpResponse{};
-        p.response->error = kNoService;
+        p.response->error = NoHttpServiceText();
         impl.HandOver();
         return;
     }

@@ -45,7 +45,8 @@ struct HttpResponse {
     long status = 0;        // status of the last response; 0 when none arrived
     std::string statusText; // its reason phrase
     std::string body;       // the whole body of the last response; empty unless completed
-    std::string error;      // what went wrong when not completed
+    std::string error;      // what went wrong when not completed, in the user's words (see ErrorText.h)
+    bool atProxy = false;   // not completed, a proxy was asked and nothing came from it
 };
 
 enum class HttpEvent {

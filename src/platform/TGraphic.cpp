@@ -1,7 +1,14 @@
 #include "platform/TGraphic.h"
 
+#include <QBuffer>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
 #include <QSaveFile>
+#include <memory>
+#include <typeinfo>
 
 namespace platform {
 
@@ -29,6 +36,40 @@ void TGraphic::SaveToFile(const std::string& fileName) const {
     SaveToStream(file);
     if (!file.commit())
         throw EFileError("Cannot create file \"" + fileName + "\". " + file.errorString().toStdString());
+}
+
+bool TGraphic::Equals(const TGraphic& other) const {
+    if (typeid(*this) != typeid(other)) return false;
+    if (Empty() || other.Empty()) return Empty() && other.Empty();
+    QByteArray mine, theirs;
+    QBuffer a(&mine), b(&theirs);
+    a.open(QIODevice::WriteOnly);
+    b.open(QIODevice::WriteOnly);
+    SaveToStream(a);
+    other.SaveToStream(b);
+    return mine == theirs;
+}
+
+void TGraphic::WriteData(QIODevice& stream) { SaveToStream(stream); }
+
+void TGraphic::SaveToClipboardFormat(QMimeData& data) const {
+    if (Empty()) return;
+    QImage image;
+    AssignTo(image);
+    if (!image.isNull()) data.setImageData(image);
+}
+
+void TGraphic::LoadFromClipboardFormat(const QMimeData*) { throw EConvertError("Unsupported clipboard format"); }
+
+void TGraphic::SaveToClipboard(QClipboard& clipboard) const {
+    auto data = std::make_unique<QMimeData>();
+    SaveToClipboardFormat(*data);
+    clipboard.setMimeData(data.release());
+}
+
+const QMimeData* TGraphic::ClipboardData(const QMimeData* data) {
+    if (data || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return data;
+    return QGuiApplication::clipboard()->mimeData();
 }
 
 } // namespace platform

@@ -12,8 +12,10 @@
 #include <stdexcept>
 #include <string>
 
+class QClipboard;
 class QIODevice;
 class QImage;
+class QMimeData;
 class QPainter;
 
 namespace platform {
@@ -71,6 +73,28 @@ public:
     // target only when everything was written, so a failed save keeps the old
     // file; failures raise EFileError "Cannot create file "<name>". <reason>".
     virtual void SaveToFile(const std::string& fileName) const;
+
+    // True when `other` is a graphic of the same class showing the same
+    // picture: both empty, or SaveToStream writes the same bytes for both.
+    virtual bool Equals(const TGraphic& other) const;
+    // Writes the graphic where it is kept inside other data; the base is
+    // SaveToStream.
+    virtual void WriteData(QIODevice& stream);
+
+    // Puts the graphic into clipboard data; the base puts the image that
+    // AssignTo renders (nothing for an empty graphic).
+    virtual void SaveToClipboardFormat(QMimeData& data) const;
+    // Replaces the graphic with clipboard data (the application clipboard's
+    // when `data` is null). The base raises EConvertError "Unsupported
+    // clipboard format".
+    virtual void LoadFromClipboardFormat(const QMimeData* data);
+    // Puts the graphic on `clipboard` through SaveToClipboardFormat.
+    void SaveToClipboard(QClipboard& clipboard) const;
+
+protected:
+    // `data`, or the application clipboard's data when it is null (null
+    // without a GUI application).
+    static const QMimeData* ClipboardData(const QMimeData* data);
 };
 
 } // namespace platform

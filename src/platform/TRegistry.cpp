@@ -1,9 +1,13 @@
 #include "platform/TRegistry.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ErrorText.h"
+#include "platform/FileAside.h"
 #include "platform/QtText.h"
+#include "platform/XmlNesting.h"
 
 #include <QDir>
+#include <QSet>
 #include <QString>
 #include <QtGlobal>
 #include <algorithm>
@@ -54,11 +58,28 @@ using registry_detail::Value;
 constexpr std::string_view kFileName = "registry.xml";
 constexpr std::string_view kTypeString = "string";
 constexpr std::string_view kTypeInteger = "integer";
+// The deepest nesting of elements a settings file may hold: the program's
+// own keys lie five levels down.
+constexpr int kMaxDepth = 256;
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a == b) return true;
+    // Names are ASCII nearly always: compared without making Unicode strings,
+    // since every lookup compares against every name of a key.
+    if (IsAscii(a) && IsAscii(b))
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
     return ToQString(a).compare(ToQString(b), Qt::CaseInsensitive) == 0;
 }
+
+// A name as SameName compares it, for telling duplicates apart in one pass.
+QString FoldedName(std::string_view name) { return ToQString(name).toCaseFolded(); }
 
 std::vector<std::string> SplitPath(std::string_view path) {
     std::vector<std::string> parts;
@@ -147,6 +168,7 @@ void Apply(Key& root, const Change& change) {
 // Reads one key element; false when it holds anything this store does not
 // write, which marks the whole file as damaged.
 bool ReadKey(const pugi::xml_node& element, Key& key) {
+    QSet<QString> keyNames, valueNames;
     for (const auto& child : element.children()) {
         if (child.type() != pugi::node_element) return false;
         const std::string_view tag = child.name();
@@ -154,12 +176,17 @@ bool ReadKey(const pugi::xml_node& element, Key& key) {
         if (!nameAttr) return false;
         const std::string_view name = nameAttr.value();
         if (tag == "key") {
-            if (name.empty() || name.find('\\') != std::string_view::npos || FindKey(key, name)) return false;
+            if (name.empty() || name.find('\\') != std::string_view::npos) return false;
+            const QString folded = FoldedName(name);
+            if (keyNames.contains(folded)) return false;
+            keyNames.insert(folded);
             key.keys.push_back(Key{std::string(name), {}, {}});
             if (!ReadKey(child, key.keys.back())) return false;
         } else if (tag == "value") {
             const auto data = child.attribute("data");
-            if (!data || FindValue(key, name)) return false;
+            const QString folded = FoldedName(name);
+            if (!data || valueNames.contains(folded)) return false;
+            valueNames.insert(folded);
             Value value{std::string(name), TRegDataType::String, 0, {}};
             const std::string_view type = child.attribute("type").value();
             if (type == kTypeString) {
@@ -196,19 +223,6 @@ void WriteKey(pugi::xml_node element, const Key& key) {
     }
 }
 
-// Renames a damaged file to a free name beside it; an empty path on failure.
-std::filesystem::path SetAside(const std::filesystem::path& file) {
-    for (int n = 1; n < 1000; ++n) {
-        auto aside = file;
-        aside += n == 1 ? std::string(".damaged") : ".damaged-" + std::to_string(n);
-        std::error_code ec;
-        if (std::filesystem::exists(aside, ec) || ec) continue;
-        std::filesystem::rename(file, aside, ec);
-        return ec ? std::filesystem::path() : aside;
-    }
-    return {};
-}
-
 // Reads the store into `root` (empty when there is no file). A damaged file
 // is set aside and reads as empty. A file that can neither be read nor set
 // aside also reads as empty, and the answer is false so that nothing
@@ -238,12 +252,15 @@ bool LoadStoreFile(const std::filesystem::path& file, Key& root) {
     pugi::xml_document doc;
     const auto parsed = doc.load_buffer(content.data(), content.size(), pugi::parse_default, pugi::encoding_utf8);
     const auto element = doc.document_element();
+    // Keys are read (and later written and freed) one level per call, so a
+    // file nested deeper than any the program writes is damaged.
     if (parsed && std::string_view(element.name()) == "registry" && element.next_sibling().empty() &&
-        ReadKey(element, root))
+        !XmlNestedDeeperThan(doc, kMaxDepth) && ReadKey(element, root))
         return true;
 
     root = Key{};
-    const auto aside = SetAside(file);
+    std::error_code asideError;
+    const auto aside = SetFileAside(file, asideError);
     if (aside.empty()) {
         qWarning("The settings file %s is damaged and could not be renamed; it is left untouched",
                  file.c_str());
@@ -320,8 +337,8 @@ void TRegistry::CloseKey() {
     const auto file = StoreFile();
     Key root;
     if (!LoadStoreFile(file, root))
-        throw ERegistryException("The settings file " + file.string() +
-                                 " cannot be read or set aside; nothing was written");
+        throw ERegistryException("Настройки не записаны: файл настроек " + QuotedFile(file) +
+                                 " не читается или повреждён, и его не удалось отложить в сторону.");
     for (const auto& change : changes) Apply(root, change);
 
     pugi::xml_document doc;
@@ -335,8 +352,11 @@ void TRegistry::CloseKey() {
         // user's alone. The replacement keeps the mode of the file it replaces.
         if (const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); fd >= 0) ::close(fd);
         WriteFileAtomic(file, out.str());
+    } catch (const std::filesystem::filesystem_error& e) {
+        throw ERegistryException("Настройки не записаны: папка " + QuotedFile(file.parent_path()) +
+                                 " не создана: " + ErrnoText(e.code()));
     } catch (const std::exception& e) {
-        throw ERegistryException(std::string("Failed to write the settings: ") + e.what());
+        throw ERegistryException(std::string("Настройки не записаны. ") + e.what());
     }
 }
 

@@ -7,6 +7,7 @@ namespace search {
 
 std::string FetchSitePage(TSubmit& client, const std::string& url) {
     client.SetURL(url);
+    client.SetMaxContentLength(MaxSitePageBytes);
     data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
     std::string page;
     if (client.Connect()) page = client.GetString();
@@ -16,6 +17,7 @@ std::string FetchSitePage(TSubmit& client, const std::string& url) {
 
 void FetchSitePageAsync(TSubmit& client, const std::string& url, std::function<void(std::string page)> done) {
     client.SetURL(url);
+    client.SetMaxContentLength(MaxSitePageBytes);
     data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
     client.GetStringAsync([&client, done = std::move(done)](std::string page) {
         client.Disconnect();

@@ -6,14 +6,22 @@
 #include "web/TFindTags.h"
 #include "web/TSubmit.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace search {
 
-// Sets `client` to `url`, applies the settings' proxy, and returns the reply
-// as it came; empty after any failure. Throws only for an empty URL.
+// The longest site page taken (result, profile, area and car pages). Real
+// pages are tens of kilobytes; a longer answer fails as any too long
+// download does, long before the download limit, since every page is also
+// tokenized and scanned at several times its size.
+inline constexpr size_t MaxSitePageBytes = size_t(4) << 20;
+
+// Sets `client` to `url` and to MaxSitePageBytes, applies the settings'
+// proxy, and returns the reply as it came; empty after any failure. Throws
+// only for an empty URL.
 std::string FetchSitePage(TSubmit& client, const std::string& url);
 
 // FetchSitePage without the wait: returns at once and `done` gets the same

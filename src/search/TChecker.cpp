@@ -387,7 +387,20 @@ TChecker::TVerdict TChecker::CheckRecord() {
 }
 
 bool TChecker::CheckPage(std::string_view page) {
+    // Seventy checkers would otherwise each keep a page for the rest of the search.
+    struct TRelease {
+        TChecker& checker;
+        ~TRelease() {
+            checker.m_tags = {};
+            checker.m_tags2 = {};
+            checker.m_finder.Release();
+        }
+    } release{*this};
     SetSitePage(m_finder, page);
+    return CheckTokenizedPage();
+}
+
+bool TChecker::CheckTokenizedPage() {
     const data::TFinderParams& p = m_owner.Params();
     data::TdmFriend& dm = data::dmFriend();
     const bool isNew = m_owner.IsNewSite();

@@ -79,8 +79,10 @@ private:
     TVerdict CheckRecord();
     // The candidate's profile page; empty when the candidate has no address.
     std::string ProfilePageURL(bool isNew) const;
-    // The tests of the profile page, as fetched.
+    // The tests of the profile page, as fetched; the page and its tokens
+    // are freed afterwards.
     bool CheckPage(std::string_view page);
+    bool CheckTokenizedPage();
     // The tick is over: a hit goes to the found table.
     void Finish(bool hit);
 

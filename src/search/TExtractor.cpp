@@ -368,7 +368,7 @@ void TExtractor::TimerTick() {
     try {
         FetchSitePageAsync(m_submit, m_url, [this](std::string page) {
             m_pageText = std::move(page);
-            if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.LastError();
+            if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.FailureMessage();
             try {
                 if (BeginScrape()) {
                     ScrapeFrom(0);
@@ -390,7 +390,7 @@ void TExtractor::TimerTick() {
 }
 
 void TExtractor::Finish() {
-    m_scrape.reset();
+    FreePage();
     m_done = true;
     m_owner.TickOver(this);
 }
@@ -398,7 +398,14 @@ void TExtractor::Finish() {
 void TExtractor::Cancel() {
     m_submit.Abort();
     if (m_resolver) m_resolver->Abort();
+    FreePage();
+}
+
+void TExtractor::FreePage() {
     m_scrape.reset();
+    m_tags = {};
+    m_finder.Release();
+    std::string().swap(m_pageText);
 }
 
 bool TExtractor::IsProfileNameLink(const web::THTMLTag& tag) {
@@ -413,20 +420,25 @@ struct TExtractor::TScrape {
         : scan(items, newLayout), host(std::move(host_)) {}
     const TPageScan scan;
     const std::string host; // "http://" + the site's host in lower case + "/"
+    int taken = 0;          // candidates the page gave
+    int resolved = 0;       // indirect links asked for
+    bool Full() const { return taken >= MaxCandidatesPerPage || resolved >= MaxCandidatesPerPage; }
 };
 
 void TExtractor::ParseResultPage() {
     if (!BeginScrape()) return;
-    const web::TClientSetup setup = [](TSubmit& client) {
+    const web::TClientSetup setup = [this](TSubmit& client) {
         data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+        client.SetMaxContentLength(MaxSitePageBytes);
+        ++m_scrape->resolved;
     };
-    for (size_t i = 0; i < m_tags.size(); ++i)
+    for (size_t i = 0; i < m_tags.size() && !m_scrape->Full(); ++i)
         TakeAnchor(i, web::ExtractProfileLogin(web::TFindTags::GetParamValue(m_tags[i], "href"), setup));
-    m_scrape.reset();
+    FreePage();
 }
 
 void TExtractor::ScrapeFrom(size_t i) {
-    for (; i < m_tags.size(); ++i) {
+    for (; i < m_tags.size() && !m_scrape->Full(); ++i) {
         const std::string href = web::TFindTags::GetParamValue(m_tags[i], "href");
         if (!web::IsSearchLink(href)) {
             TakeAnchor(i, web::LoginOfAddress(href));
@@ -438,7 +450,9 @@ void TExtractor::ScrapeFrom(size_t i) {
         if (link.empty()) continue; // nothing to ask for: no login
         m_resolver = std::make_unique<TSubmit>();
         data::dmFriend().Settings().ProxyParams().ApplyToClient(*m_resolver);
+        m_resolver->SetMaxContentLength(MaxSitePageBytes);
         m_resolver->SetURL(link);
+        ++m_scrape->resolved;
         m_resolver->GetStringAsync([this, i](std::string page) {
             try {
                 m_resolver->Disconnect();
@@ -461,6 +475,8 @@ bool TExtractor::BeginScrape() {
     // Invalid bytes of a UTF-8 page are replaced, so that nothing unreadable
     // reaches the tables.
     SetSitePage(m_finder, m_pageText);
+    // The finder keeps its own copy; the scrape needs only its tokens.
+    std::string().swap(m_pageText);
 
     // Past the last result the site says nobody was found: no page after
     // this one is fetched. Candidates that other pages of the batch added
@@ -510,6 +526,7 @@ void TExtractor::TakeAnchor(size_t i, const std::string& login) {
 
     data::TFriend& candidates = m_owner.Candidates();
     if (m_owner.FoundFriends().FindByLogin(login) || candidates.FindByLogin(login)) return;
+    ++m_scrape->taken;
     candidates.AddFriend(listing.named ? listing.name : login, login, url, listing.area, listing.age,
                          listing.realUser ? 1 : 0, listing.vipUser ? 1 : 0, listing.photoCount, listing.videoCount,
                          listing.intim ? 1 : 0, listing.ageRange);

@@ -20,6 +20,11 @@ class TVelmora;
 
 class TExtractor {
 public:
+    // The most candidates one result page gives, and the most indirect links
+    // of one page asked for: a real page lists about ten members, and each
+    // candidate may cost a profile request later.
+    static constexpr int MaxCandidatesPerPage = 1000;
+
     explicit TExtractor(TVelmora& owner);
     ~TExtractor();
     TExtractor(const TExtractor&) = delete;
@@ -35,15 +40,16 @@ public:
         m_url = std::move(url);
         m_networkError.clear();
     }
-    // Why the last fetch got no answer at all from the site; empty when it
-    // got one (an error status included) or none was made.
+    // Why the last fetch got no answer at all, as a message naming the site
+    // (or the proxy that failed); empty when it got one (an error status
+    // included) or none was made.
     const std::string& NetworkError() const { return m_networkError; }
     // Set when its tick has finished (and by the engine's Stop).
     bool Done() const { return m_done; }
     void SetDone(bool done) { m_done = done; }
     // Interval 10 ms, created stopped; the tick stops it first.
     QTimer& Timer() { return m_timer; }
-    // The last fetched page.
+    // The page to scrape; freed, with its tokens, once the scrape is over.
     const std::string& PageText() const { return m_pageText; }
     void SetPageText(std::string text) { m_pageText = std::move(text); }
 
@@ -53,7 +59,8 @@ public:
     // Gives up a tick that waits for a page: it never ends.
     void Cancel();
     // Scrapes PageText into the engine's candidates, waiting for the pages
-    // of indirect links.
+    // of indirect links; the first MaxCandidatesPerPage new members are
+    // taken. PageText is freed afterwards.
     void ParseResultPage();
     // An "a" whose href begins with "http://" and whose class is "u-name":
     // the profile link of the new page layout.
@@ -70,6 +77,8 @@ private:
     void ScrapeFrom(size_t i);
     // The tick is over.
     void Finish();
+    // Frees the page, its tokens and the scrape's tables.
+    void FreePage();
 
     TVelmora& m_owner;
     TSubmit m_submit;

@@ -158,20 +158,26 @@ void TVelmora::Start() {
 }
 
 void TVelmora::Stop() {
+    const std::string failure = StopQuietly();
+    if (!failure.empty()) platform::ShowInfoMessage(failure);
+}
+
+std::string TVelmora::StopQuietly() {
     m_runState = TRunState::Idle;
     m_masterTimer.stop();
     HaltWorkers();
-    SaveFoundFriendsReporting();
+    const std::string failure = TrySaveFoundFriends();
     m_state.Position = 0;
     m_state.Max = m_progressTotal;
     if (OnProgress) OnProgress(m_state);
     if (OnStop) OnStop(m_state);
+    return failure;
 }
 
 void TVelmora::Suspend() {
     if (m_runState == TRunState::Running) m_runState = TRunState::Suspended;
     m_masterTimer.stop();
-    SaveFoundFriendsReporting();
+    if (const std::string failure = TrySaveFoundFriends(); !failure.empty()) platform::ShowInfoMessage(failure);
 }
 
 void TVelmora::Resume() {
@@ -181,21 +187,32 @@ void TVelmora::Resume() {
 }
 
 void TVelmora::LoadFoundFriends() {
-    if (!m_foundFriendsFile.empty()) m_foundFriends.LoadFromFile(m_foundFriendsFile);
+    if (m_foundFriendsFile.empty() || m_unsavedHits) return;
+    m_foundFriends.LoadFromFile(m_foundFriendsFile);
 }
 
 void TVelmora::SaveFoundFriends() {
-    if (!m_foundFriendsFile.empty()) m_foundFriends.SaveToFile(m_foundFriendsFile);
+    if (m_foundFriendsFile.empty()) return;
+    try {
+        m_foundFriends.SaveToFile(m_foundFriendsFile);
+    } catch (...) {
+        m_unsavedHits = true;
+        throw;
+    }
+    m_unsavedHits = false;
 }
 
 // Stop and Suspend must finish whatever the disk says, or the window would
-// stay in its searching state for good: a failed save is shown and the
-// hits stay in memory for the next save.
-void TVelmora::SaveFoundFriendsReporting() {
+// stay in its searching state for good: a failed save is told and the hits
+// stay in memory for the next save.
+std::string TVelmora::TrySaveFoundFriends() {
     try {
         SaveFoundFriends();
+        return {};
     } catch (const std::exception& e) {
-        platform::ShowInfoMessage(e.what());
+        return "Найденные анкеты не сохранены. " + std::string(e.what()) +
+               ".\nОни остаются в списке «Найденные», пока программа открыта, и будут записаны при следующем "
+               "сохранении.";
     }
 }
 
@@ -209,7 +226,7 @@ void TVelmora::DetectSiteVersionOf(const std::string& host) {
     if (!page.empty())
         m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
     else if (client.LastFailure() == TSubmitFailure::Network)
-        m_probeError = client.LastError();
+        m_probeError = client.FailureMessage();
 }
 
 // Only a site that never answered: one that answered with an error status,
@@ -224,7 +241,7 @@ void TVelmora::ProbeAnswered(const std::string& page) {
     if (!page.empty())
         m_siteVersion = page.find(NewLayoutMark) != std::string::npos ? svNew : svOld;
     else if (m_probe->LastFailure() == TSubmitFailure::Network)
-        m_probeError = m_probe->LastError();
+        m_probeError = m_probe->FailureMessage();
     TickOver(m_probe.get());
 }
 
@@ -250,16 +267,19 @@ void TVelmora::TimerTick() {
         return;
     }
     try {
+        // The end is told in one message, with a failed save after it.
+        auto finish = [this](std::string message) {
+            if (const std::string failure = StopQuietly(); !failure.empty()) message += "\n\n" + failure;
+            platform::ShowInfoMessage(message);
+        };
         if (SiteUnreachable()) {
-            m_unreachableMessage = "Сервер " + m_host + " недоступен: " + m_activeExtractors.front()->NetworkError();
-            Stop();
-            platform::ShowInfoMessage(m_unreachableMessage);
+            m_unreachableMessage = m_activeExtractors.front()->NetworkError();
+            finish(m_unreachableMessage);
             return;
         }
         if (PageCount() <= m_pageIndex && m_fetchSubPhase == 0 && m_checkSubPhase == 0 &&
             m_candidates.RecordCount() <= m_candidateIndex) {
-            Stop();
-            platform::ShowInfoMessage(CompletionMessage(m_startTime.msecsTo(QDateTime::currentDateTimeUtc())));
+            finish(CompletionMessage(m_startTime.msecsTo(QDateTime::currentDateTimeUtc())));
             return;
         }
         Step();

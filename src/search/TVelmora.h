@@ -59,8 +59,9 @@ public:
     // at once and shows UnreachableMessage instead of the completion message.
     void Start();
     // Switches every timer off, gives up the request in flight, marks every
-    // worker done, saves the found table, then fires OnProgress and OnStop. A failed save is shown in the
-    // information box, never thrown, and the hits stay in memory.
+    // worker done, saves the found table, then fires OnProgress and OnStop.
+    // A failed save is shown in the information box, never thrown, and the
+    // hits stay in memory.
     void Stop();
     // Switches the master timer off and saves the found table (a failed save
     // is shown, as by Stop); armed workers still finish their one request,
@@ -71,23 +72,34 @@ public:
 
     // The found table from FoundFriendsFile: a missing file keeps the table
     // as it is, a damaged one throws data::EXMLTable and leaves it as it
-    // was. Nothing when FoundFriendsFile is empty.
+    // was. Nothing when FoundFriendsFile is empty, and nothing while hits
+    // that could not be written wait in the table (HasUnsavedHits): a reload
+    // would drop them.
     void LoadFoundFriends();
     // The found table to FoundFriendsFile; throws data::EXMLTable on failure
     // (the old file is kept). Nothing when FoundFriendsFile is empty.
     void SaveFoundFriends();
+    // SaveFoundFriends for the user: empty when it saved, else the message
+    // that the hits were not written, why, and that they stay in the list.
+    // Never throws.
+    std::string TrySaveFoundFriends();
+    // The last save of the found table failed: the table holds what the
+    // file does not.
+    bool HasUnsavedHits() const { return m_unsavedHits; }
     // The found table as an HTML page; throws data::EXMLTable on failure.
     void ExportFoundToHtml(const std::string& fileName);
 
     // The layout probe of the site `host`: fetches its home page through the
     // settings' proxy and sets SiteVersion (svNoAnswer when nothing came back)
-    // and ProbeError (why no answer came at all; empty when one came).
+    // and ProbeError (why no answer came at all, as a message for the user;
+    // empty when one came).
     void DetectSiteVersionOf(const std::string& host);
     void DetectSiteVersion() { DetectSiteVersionOf(m_host); }
     bool IsNewSite() const { return m_siteVersion == svNew; }
     const std::string& ProbeError() const { return m_probeError; }
     // The message a search ends with when the site cannot be reached at all,
-    // naming the server and the error; empty after any other end.
+    // naming the server (or the proxy that failed) and the cause; empty
+    // after any other end.
     const std::string& UnreachableMessage() const { return m_unreachableMessage; }
     // True when `s` is non-empty and all of it is the digits 0-9.
     static bool IsAllDigits(std::string_view s);
@@ -120,7 +132,8 @@ public:
     // (from 1) and the number of pages the load walks; answering false ends
     // the load there, keeping the rows read so far. Unset: every page is read.
     std::function<bool(int page, int pageCount)> OnAreaPage;
-    // The index of the first record whose `fieldName` equals `value`; -1 when none.
+    // The index of the first record whose `fieldName` holds `value` as the
+    // table stores it (see TXMLTable::StoredText); -1 when none.
     static int FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table);
 
     // A worker's tick asks first. True: the tick runs now, and the worker
@@ -132,7 +145,8 @@ public:
     bool Armed(const void* worker, const QTimer& timer) const;
 
     // The master timer's tick: finishes the search (Stop, then the
-    // completion message, or the unreachable message) or makes one Step. Never throws: an error stops
+    // completion message, or the unreachable message, either followed by a
+    // failed save's message) or makes one Step. Never throws: an error stops
     // the search and is shown in the information box.
     void TimerTick();
     void Step();
@@ -224,7 +238,9 @@ private:
     void AbortSearch(const std::string& reason);
     // The probe and the first result page both got no answer at all.
     bool SiteUnreachable();
-    void SaveFoundFriendsReporting();
+    // Stop, handing a failed save's message back instead of showing it.
+    std::string StopQuietly();
+    bool m_unsavedHits = false;
 };
 
 } // namespace search

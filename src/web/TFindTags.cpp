@@ -20,6 +20,11 @@ void TFindTags::SetHTML(std::string html) {
     m_parsed = false;
 }
 
+void TFindTags::Release() {
+    m_parser.Release();
+    m_parsed = false;
+}
+
 const THTMLParser& TFindTags::Parser() {
     if (!m_parsed) {
         m_parser.Clear();

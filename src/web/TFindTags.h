@@ -27,6 +27,9 @@ public:
     std::string HTML() const;
     // Sets the page (UTF-8); it is tokenized by the next query.
     void SetHTML(std::string html);
+    // Forgets the page and its items and gives their memory back; results
+    // handed out before become invalid.
+    void Release();
 
     // The tokenized page (tokenized now if it was not yet).
     const THTMLParser& Parser();

@@ -19,6 +19,7 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <array>
 
 #if defined(__SSE2__)
@@ -138,6 +139,16 @@ void THTMLParser::Clear() {
     m_arena.Reset();
 }
 
+void THTMLParser::Release() {
+    Clear();
+    m_items.shrink_to_fit();
+    m_retired.shrink_to_fit();
+    m_arena.Release();
+    m_paramScratch.clear();
+    m_paramScratch.shrink_to_fit();
+    m_text = std::make_unique<std::string>();
+}
+
 void THTMLParser::FlushText(TPendingRun& pending) {
     auto* item = m_arena.Create<THTMLText>(Count());
     item->Parse(pending.Take(m_arena), m_arena);
@@ -153,8 +164,9 @@ void THTMLParser::FlushTag(std::string_view raw) {
 void THTMLParser::Execute() {
     const char* s = m_text->data();
     const size_t size = m_text->size();
+    if (m_items.size() >= size_t(MaxItems)) return;
     // Real pages hold roughly one item per 20-40 bytes.
-    m_items.reserve(m_items.size() + size / 24 + 8);
+    m_items.reserve(std::min(m_items.size() + size / 24 + 8, size_t(MaxItems)));
 
     TPendingRun pending;
     bool inTag = false;
@@ -171,7 +183,7 @@ void THTMLParser::Execute() {
     };
 
     size_t pos = 0;
-    while (pos < size) {
+    while (pos < size && m_items.size() < size_t(MaxItems)) {
         const size_t stop = FindStop(s, pos, size);
         if (stop == size) {
             collect(pos, size);
@@ -209,6 +221,9 @@ void THTMLParser::Execute() {
         }
         pos = stop + 1;
     }
+
+    // The items allowed are used up: what is left of the page is dropped.
+    if (m_items.size() >= size_t(MaxItems)) return;
 
     // The last line ends here when the page does not end with a line end.
     const bool lastLineOpen = size > 0 && s[size - 1] != '\n' && s[size - 1] != '\r';

@@ -21,6 +21,11 @@ namespace web {
 
 class THTMLParser {
 public:
+    // The most items a parser holds: a real page has a few thousand, and a
+    // page of nothing but tags must not cost a hundred bytes per byte or two.
+    // Execute drops what lies beyond.
+    static constexpr int32_t MaxItems = 250000;
+
     THTMLParser();
     explicit THTMLParser(const THTMLTagSyntax& syntax);
     ~THTMLParser();
@@ -40,10 +45,14 @@ public:
 
     // Frees every item; views and pointers handed out before become invalid.
     void Clear();
+    // Clear, and the page text and all working memory go back to the heap
+    // too (Clear keeps some for the next page).
+    void Release();
 
     // Tokenizes the page and appends its items (it does not clear first, so
     // call Clear before running it again). Never fails on damaged input: an
-    // unterminated tag at the end is still made a tag.
+    // unterminated tag at the end is still made a tag. Once the parser holds
+    // MaxItems items the rest of the page is dropped.
     void Execute();
 
     // Every item in document order; item i has Index i.

@@ -53,7 +53,7 @@ void THTMLTag::Parse(std::string_view raw, TStringArena& arena, std::vector<THTM
     m_name = arena.UpperCase(raw.substr(0, pos));
 
     scratch.clear();
-    while (pos < size) {
+    while (pos < size && scratch.size() < MaxParams) {
         // One attribute: [begin, begin + length) of `raw` while it stays a
         // slice; once a blank is dropped from inside it, `built` holds it.
         const size_t begin = pos;

@@ -25,6 +25,10 @@ struct THTMLTagSyntax {
 
 class THTMLTag : public THTMLItem {
 public:
+    // The most attributes a tag keeps (a real tag has a handful); the text
+    // beyond them is not read.
+    static constexpr size_t MaxParams = 256;
+
     explicit THTMLTag(int32_t index) : THTMLItem(TKind::Tag, index, {}) {}
 
     // Up to the first blank (or TAB), ASCII letters upper case; may be empty.

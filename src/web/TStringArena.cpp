@@ -74,6 +74,12 @@ void TStringArena::Reset() {
     m_blocks.push_back(std::move(kept));
 }
 
+void TStringArena::Release() {
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_next = m_end = nullptr;
+}
+
 size_t TStringArena::Capacity() const {
     size_t total = 0;
     for (const auto& block : m_blocks) total += block.Size;

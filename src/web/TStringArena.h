@@ -69,6 +69,8 @@ public:
     // for the next page, so a worker that parses page after page stops
     // allocating after the first.
     void Reset();
+    // Forgets everything and gives every block back to the heap.
+    void Release();
 
     // Bytes taken from the heap, for tests and measurements.
     size_t Capacity() const;

@@ -4,6 +4,7 @@
 // sockets and the cookies from one request to the next.
 #include "web/TSubmit.h"
 
+#include "platform/ErrorText.h"
 #include "platform/HttpConnection.h"
 #include "platform/HttpUrl.h"
 #include "platform/Text.h"
@@ -99,7 +100,9 @@ bool TSubmit::Connect() {
         }
         m_connection.reset();
     }
-    Fail(TSubmitFailure::Network, "Ошибка соединения", "Ошибка соединения:" + m_url.Host);
+    m_lastProxy.clear();
+    Fail(TSubmitFailure::Network, m_url.Host.empty() ? platform::BadAddressText() : platform::NoHttpServiceText(),
+         "Ошибка соединения:" + m_url.Host);
     return false;
 }
 
@@ -126,6 +129,7 @@ void TSubmit::Execute(TResponseContent* content) {
     if (m_url.URL.empty()) throw EWebError("Empty URL");
     m_lastFailure = TSubmitFailure::None;
     m_lastError.clear();
+    m_lastFailureAtProxy = false;
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -143,6 +147,7 @@ void TSubmit::GetStringAsync(TGetDone done) {
     Abort();
     m_lastFailure = TSubmitFailure::None;
     m_lastError.clear();
+    m_lastFailureAtProxy = false;
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -199,11 +204,13 @@ bool TSubmit::PrepareRequest(platform::HttpRequest& request, platform::HttpConne
     // any control byte) could send the request somewhere else.
     if (std::any_of(m_url.Host.begin(), m_url.Host.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-        Fail(TSubmitFailure::Network, "Invalid host name", "Invalid host name - URL:" + m_url.URL);
+        m_lastProxy.clear();
+        Fail(TSubmitFailure::Network, platform::BadAddressText(), platform::BadAddressText() + " - URL:" + m_url.URL);
         return false;
     }
 
     request = MakeRequest();
+    m_lastProxy = request.proxy ? request.proxy->server + ":" + std::to_string(request.proxy->port) : std::string();
     if (OnStatus) {
         observer = [this](platform::HttpEvent event, std::string_view information) {
             Status(event == platform::HttpEvent::SendingRequest ? StatusSendingRequest : StatusHeadersAvailable,
@@ -216,11 +223,12 @@ bool TSubmit::PrepareRequest(platform::HttpRequest& request, platform::HttpConne
 bool TSubmit::Accept(const platform::HttpResponse& response) {
     if (!response.completed) {
         Status(StatusRequestError, response.error);
+        m_lastFailureAtProxy = response.atProxy;
         Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
         return false;
     }
     if (response.status >= 300 || response.status < 100) {
-        Fail(TSubmitFailure::Status, std::to_string(response.status) + " " + response.statusText,
+        Fail(TSubmitFailure::Status, platform::HttpStatusText(response.status, response.statusText),
              response.statusText + " - '" + m_url.URL + "'");
         return false;
     }
@@ -279,6 +287,22 @@ platform::HttpRequest TSubmit::MakeRequest() const {
 }
 
 void TSubmit::ReportError(const std::string&) {}
+
+std::string TSubmit::FailureMessage() const {
+    std::string server = m_url.Host;
+    if (m_url.Port > 0) server += ":" + std::to_string(m_url.Port);
+    switch (m_lastFailure) {
+    case TSubmitFailure::None: return {};
+    case TSubmitFailure::Network:
+        if (m_lastFailureAtProxy && !m_lastProxy.empty())
+            return "Прокси-сервер " + m_lastProxy + " недоступен: " + m_lastError;
+        return "Сервер " + server + " недоступен: " + m_lastError;
+    case TSubmitFailure::Status:
+        return "Сервер " + server + (m_lastProxy.empty() ? "" : " (через прокси-сервер " + m_lastProxy + ")") +
+               " ответил ошибкой " + m_lastError;
+    }
+    return {};
+}
 
 void TSubmit::Fail(TSubmitFailure failure, const std::string& error, const std::string& report) {
     m_lastFailure = failure;

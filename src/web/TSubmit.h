@@ -178,10 +178,18 @@ public:
     // A request of GetStringAsync has not been answered yet.
     bool Busy() const;
 
-    // The failure of the last request and its text (the system's error text
-    // or the status line's reason), kept until the next request.
+    // The failure of the last request and its cause in the user's words
+    // ("не удаётся установить соединение (libcurl 7)", "404 — страница не
+    // найдена (Not Found)"), kept until the next request.
     TSubmitFailure LastFailure() const { return m_lastFailure; }
     const std::string& LastError() const { return m_lastError; }
+    // The last request went through a proxy and failed before the proxy
+    // answered anything: the proxy, not the site, is what failed.
+    bool LastFailureAtProxy() const { return m_lastFailureAtProxy; }
+    // The last failure as a message for the user, naming whom it concerns:
+    // "Сервер HOST недоступен: CAUSE", "Прокси-сервер HOST:PORT недоступен:
+    // CAUSE" or "Сервер HOST ответил ошибкой CAUSE"; empty after a success.
+    std::string FailureMessage() const;
 
     TSubmitStatusEvent OnStatus;
 
@@ -224,4 +232,7 @@ private:
     std::shared_ptr<TSubmit*> m_self;
     TSubmitFailure m_lastFailure = TSubmitFailure::None;
     std::string m_lastError;
+    bool m_lastFailureAtProxy = false;
+    // "host:port" of the proxy the last request went through; empty when direct.
+    std::string m_lastProxy;
 };

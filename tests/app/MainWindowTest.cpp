@@ -384,6 +384,7 @@ TEST_F(MainWindowTest, EveryWindowAndPageShowsItsTextsWhole) {
         settings.pcSettings->setCurrentWidget(settings.tsProxy);
         for (QCheckBox* box : {settings.ProxyPage()->chbUseProxy, settings.ProxyPage()->chbAuthorization})
             if (!box->isChecked()) box->click();
+        settings.ProxyPage()->edProxyServer->setText("10.0.0.5");
         settings.btnSave->click();
         EXPECT_EQ(w.StatusText(1), "Доступ в Интернет через прокси");
         whole("proxy");
@@ -448,6 +449,7 @@ TEST_F(MainWindowTest, WindowsOpenCentredAndBoxesOverTheMainWindow) {
 TEST_F(MainWindowTest, MenusAndToolBarFollowTheSearchState) {
     site.SetDelay(500ms);
     dm->Settings().SetFinderServer(site.Host());
+    dm->Settings().SetPageCount(3);
     app::TfrmMain& w = Open();
     app::TfrmConditions& conditions = *w.ConditionsForm();
     QAction* const actions[] = {w.acStartSearch, w.acSettings, w.acStopSearch, w.acSuspendSearch, w.acResumeSearch};

@@ -7,9 +7,11 @@
 #include "app/controls/TNumberEdit.h"
 #include "app/forms/TfrmProxy.h"
 #include "data/TCustomParams.h"
-#include "support/ModalAction.h"
+#include "support/Heartbeat.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -41,6 +44,12 @@ void Choose(app::TComboBox& combo, const QString& text) {
     ASSERT_GE(i, 0) << text.toStdString();
     combo.setCurrentIndex(i);
     emit combo.activated(i);
+}
+
+// Opens a list as the user does and waits for the fetch it may start.
+void Open(app::TfrmSettings& page, bool (app::TfrmSettings::*dropDown)()) {
+    (page.*dropDown)();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.AreaFetching(); }, 20000));
 }
 
 // What the registry holds now.
@@ -145,6 +154,7 @@ TEST_F(SettingsPageTest, RefusesFieldsThatAreNoWholeNumbersAndStoresNothing) {
     EXPECT_FALSE(page.btnSaveClick());
     page.edPageCount->setText("12");
     proxy.chbUseProxy->click();
+    proxy.edProxyServer->setText("10.0.0.5");
     proxy.edProxyPort->setText("70000");
     EXPECT_FALSE(page.btnSaveClick());
     ASSERT_EQ(m_messages.Texts().size(), 2u);
@@ -207,18 +217,18 @@ TEST_F(SettingsPageTest, AgesThatAreNoAgesOrRunBackwardsAreRefused) {
 
 TEST_F(SettingsPageTest, AreaListsComeFromTheSiteLevelByLevel) {
     app::TfrmSettings& page = MakePage();
-    page.cbCountryDropDown();
+    Open(page, &app::TfrmSettings::cbCountryDropDown);
     EXPECT_EQ(page.cbCountry->count(), 13); // the no-choice row and twelve countries
     EXPECT_EQ(page.cbCountry->currentText(), "Россия");
     EXPECT_EQ(m_site.WapRequestCount(), 9u);
-    page.cbCountryDropDown(); // countries are fetched once
+    Open(page, &app::TfrmSettings::cbCountryDropDown); // countries are fetched once
     EXPECT_EQ(m_site.WapRequestCount(), 9u);
 
-    page.cbRegionDropDown();
+    Open(page, &app::TfrmSettings::cbRegionDropDown);
     Choose(*page.cbRegion, "Москва и Московская обл.");
-    page.cbCityDropDown();
+    Open(page, &app::TfrmSettings::cbCityDropDown);
     Choose(*page.cbCity, "Москва");
-    page.cbStationDropDown();
+    Open(page, &app::TfrmSettings::cbStationDropDown);
     EXPECT_EQ(page.cbStation->count(), 13);
     Choose(*page.cbStation, "Тверская");
     page.btnSaveClick();
@@ -253,13 +263,13 @@ TEST_F(SettingsPageTest, FailuresAndStopsLeaveTheListsAsTheyWere) {
     app::TfrmSettings& page = MakePage();
     // The saved choices are listed before anything is fetched.
     EXPECT_EQ(page.cbCity->currentText(), "Зеленоград");
-    page.cbStationDropDown();
+    Open(page, &app::TfrmSettings::cbStationDropDown);
     EXPECT_EQ(page.cbStation->count(), 1);
 
     m_site.Server().Route("wap.localhost", "/", [](const HttpRequestRecord&) {
         return HttpReply::Status(500);
     });
-    page.cbCountryDropDown();
+    Open(page, &app::TfrmSettings::cbCountryDropDown);
     EXPECT_EQ(page.cbCountry->count(), 2);
     EXPECT_EQ(page.cbCountry->currentText(), "Россия");
     EXPECT_EQ(m_messages.Texts(), (std::vector<std::string>{"В городе Зеленоград не найдено ни одной станции метро!",
@@ -272,20 +282,54 @@ TEST_F(SettingsPageTest, FailuresAndStopsLeaveTheListsAsTheyWere) {
         return reply;
     });
     m_site.ClearRequests();
-    ModalAction stop([](QWidget& box) {
-        if (auto* progress = qobject_cast<QProgressDialog*>(&box)) progress->cancel();
-    });
     page.cbCountryDropDown();
-    EXPECT_TRUE(stop.Done());
+    auto* box = page.findChild<QProgressDialog*>();
+    ASSERT_TRUE(box && box->isVisible());
+    EXPECT_FALSE(page.cbCountry->isEnabled() || page.cbStation->isEnabled() || page.btnSave->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.WapRequestCount() >= 2; }, 10000));
+    QPushButton* stop = box->findChild<QPushButton*>();
+    ASSERT_TRUE(stop && stop->text() == "Стоп");
+    stop->click();
+    EXPECT_FALSE(page.AreaFetching());
+    EXPECT_TRUE(page.cbCountry->isEnabled() && page.sbAddServer->isEnabled() && page.btnSave->isEnabled());
     EXPECT_LT(m_site.WapRequestCount(), 9u);
     EXPECT_EQ(page.cbCountry->count(), 2);
     EXPECT_EQ(m_messages.Texts().size(), 2u);
     // A stopped list is fetched again when it is next opened.
-    page.cbCountryDropDown();
+    Open(page, &app::TfrmSettings::cbCountryDropDown);
     EXPECT_EQ(page.cbCountry->itemText(1), "Страна");
 
     EXPECT_TRUE(page.btnSaveClick());
     EXPECT_EQ(Saved()->Town(), "Зеленоград");
+}
+
+TEST_F(SettingsPageTest, AnAreaListComesWhileTheWindowAnswersAndStopEndsItAtOnce) {
+    m_site.SetDelay(std::chrono::seconds(2));
+    app::TfrmSettings& page = MakePage();
+    page.show();
+    testsupport::Heartbeat heartbeat;
+    EXPECT_FALSE(page.cbRegionDropDown()); // the list opens once its rows have come
+    EXPECT_FALSE(page.cbRegionDropDown()); // one fetch at a time
+    ASSERT_EQ(page.findChild<QProgressDialog*>()->windowModality(), Qt::NonModal);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.AreaFetching(); }, 20000)); // four pages
+    EXPECT_EQ(m_site.WapRequestCount(), 4u);
+    EXPECT_EQ(page.cbRegion->count(), 4);
+    EXPECT_TRUE(page.cbRegion->view()->isVisible());
+    page.cbRegion->hidePopup();
+    EXPECT_LE(heartbeat.LongestGap(), 100);
+
+    // A site that never answers: "Стоп" ends the fetch at once.
+    m_site.Server().Route("wap.localhost", "/", [](const HttpRequestRecord&) { return HttpReply::Stall(); });
+    Choose(*page.cbRegion, "Москва и Московская обл.");
+    page.cbCityDropDown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.WapRequestCount() == 5; }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    page.findChild<QProgressDialog*>()->findChild<QPushButton*>()->click();
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_TRUE(!page.AreaFetching() && page.cbCity->isEnabled() && page.btnSave->isEnabled());
+    EXPECT_EQ(page.cbCity->count(), 1);
+    EXPECT_TRUE(m_messages.Texts().empty());
 }
 
 TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
@@ -329,7 +373,7 @@ TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
     const std::vector<std::string> texts = m_messages.Texts();
     ASSERT_GE(texts.size(), 2u);
     EXPECT_NE(texts[texts.size() - 2].find("FinderServers.xml"), std::string::npos);
-    EXPECT_NE(texts.back().find("Not saving"), std::string::npos);
+    EXPECT_NE(texts.back().find("не записан: при загрузке он не был прочитан"), std::string::npos) << texts.back();
     std::stringstream content;
     content << std::ifstream(serverFile).rdbuf();
     EXPECT_EQ(content.str(), "<Servers><Server><URL>kept.example");

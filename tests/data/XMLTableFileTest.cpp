@@ -2,6 +2,8 @@
 // the user's file when loading or saving goes wrong.
 #include "TestTables.h"
 
+#include "data/TFriend.h"
+
 #include "platform/Text.h"
 #include "platform/db/TField.h"
 #include "support/TempDir.h"
@@ -17,6 +19,12 @@ using testsupport::KeyTable;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
+
+std::string Repeat(std::string_view piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
 
 std::vector<std::string> Column(const data::TXMLTable& table, std::string_view field) {
     std::vector<std::string> out;
@@ -119,6 +127,32 @@ TEST(XMLTableFile, Windows1251FilesAreConverted) {
     }
 }
 
+TEST(XMLTableFile, InvalidUtf8IsReplacedWhenStoredSoOtherRowsStayReadable) {
+    TempDir dir;
+    data::TFriend out;
+    out.AddFriend("Анна", "anna", "http://h/anna/", "", 20, 0, 0, 0, 0, 0, "");
+    out.AddFriend("bad \xC0\xAF \xFF end", "b\xE9", "http://h/b/", "", 30, 0, 0, 0, 0, 0, "");
+    out.SaveToFile(dir / "Friends.xml");
+    EXPECT_TRUE(text::IsValidUtf8(ReadFile(dir / "Friends.xml")));
+    // Still found by the bytes it was given.
+    EXPECT_TRUE(out.FindByLogin("b\xE9"));
+
+    data::TFriend in;
+    in.LoadFromFile(dir / "Friends.xml");
+    EXPECT_EQ(Column(in, "Name"), (std::vector<std::string>{"Анна", "bad \uFFFD\uFFFD \uFFFD end"}));
+    EXPECT_TRUE(in.FindByLogin("b\xE9"));
+}
+
+TEST(XMLTableFile, NestingUpToTheLimitLoads) {
+    TempDir dir;
+    const int extra = data::TXMLTable::MaxDepth - 3; // below container, record and field
+    WriteFile(dir / "Friends.xml", "<Friends><Friend><Name>" + Repeat("<a>", extra - 1) + "x" + Repeat("</a>", extra - 1) +
+                                       "</Name></Friend></Friends>");
+    FriendTable table;
+    EXPECT_NO_THROW(table.LoadFromFile(dir / "Friends.xml"));
+    EXPECT_EQ(table.RecordCount(), 1);
+}
+
 TEST(XMLTableFile, DamagedFileKeepsTheTableAndTheFile) {
     struct Case {
         const char* what;
@@ -130,8 +164,12 @@ TEST(XMLTableFile, DamagedFileKeepsTheTableAndTheFile) {
         {"cut short", "<Friends><Friend><Name>Анна</Name>", "Start-end tags mismatch"},
         {"mismatched tags", "<Friends><Friend></Name></Friends>", "Start-end tags mismatch"},
         {"not XML", "это не XML", "No document element found"},
-        {"invalid UTF-8 declared UTF-8", "<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xC0\xAF</a>", "not valid UTF-8"},
-        {"unsupported encoding", "<?xml version=\"1.0\" encoding=\"koi8-r\"?><a/>", "unsupported encoding \"koi8-r\""},
+        {"invalid UTF-8 declared UTF-8", "<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xC0\xAF</a>", "не в кодировке UTF-8"},
+        {"unsupported encoding", "<?xml version=\"1.0\" encoding=\"koi8-r\"?><a/>", "неизвестная кодировка «koi8-r»"},
+        // Saving it would cost memory quadratic in its depth (2 GiB here).
+        {"nested too deep",
+         "<Friends><Friend>" + Repeat("<a>", 100000) + Repeat("</a>", 100000) + "</Friend></Friends>",
+         "вложенность элементов глубже 256 уровней"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -148,8 +186,8 @@ TEST(XMLTableFile, DamagedFileKeepsTheTableAndTheFile) {
         try {
             table.LoadFromFile(path);
             ADD_FAILURE() << "a damaged file loaded";
-        } catch (const data::EXMLTable& e) {
-            EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
+        } catch (const data::EXMLTableDamaged& e) {
+            EXPECT_NE(std::string(e.what()).find("Файл «" + path.string() + "» повреждён: "), std::string::npos) << e.what();
             EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
         }
         EXPECT_EQ(Column(table, "Name"), (std::vector<std::string>{"Анна", "Борис"}));
@@ -185,7 +223,8 @@ TEST(XMLTableFile, UnreadableFileIsAnErrorNotAnEmptyTable) {
         table.LoadFromFile(path);
         FAIL();
     } catch (const data::EXMLTable& e) {
-        EXPECT_NE(std::string(e.what()).find("Is a directory"), std::string::npos) << e.what();
+        EXPECT_EQ(dynamic_cast<const data::EXMLTableDamaged*>(&e), nullptr) << "a folder is no damaged file";
+        EXPECT_NE(std::string(e.what()).find("не прочитан: это папка, а не файл (EISDIR)"), std::string::npos) << e.what();
     }
     EXPECT_EQ(table.RecordCount(), 1);
 }

@@ -149,6 +149,32 @@ TEST_F(GifCoalesce, EveryDisposalWithTransparencyOffsetsAndLoopsMatchesImageMagi
     Check(moving);
 }
 
+TEST_F(GifCoalesce, TransparentIndexPastTheTableAndRestoreToPreviousSurviveTheOptimiser) {
+    // Four colours fill gifsicle's table, so a frame whose changes show all
+    // of them gets the transparent index 4, past the table.
+    QStringList frames{"-delay", "5"};
+    for (int i : {0, 3, 6, 9})
+        frames << "(" << "-size" << "40x30" << "xc:white" << "-fill" << "red" << "-draw" << "rectangle 20,0 39,29"
+               << "-fill" << "blue" << "-draw" << QString("rectangle %1,%1 %2,%3").arg(i).arg(i + 12).arg(i + 10)
+               << "-fill" << "green" << "-draw" << QString("rectangle %1,5 %2,20").arg(i + 14).arg(i + 16) << ")";
+    const QString opt = Path("opt.gif");
+    ASSERT_TRUE(giftest::Run("gifsicle", {"-O2", Convert("four.gif", frames), "-o", opt}));
+    TGIFImage gif;
+    gif.LoadFromFile(opt.toStdString());
+    ASSERT_EQ(gif.GlobalColorMap().Count(), 4);
+    ASSERT_EQ(gif.Images()[3].GraphicControlExtension()->TransparentColorIndex(), 4);
+    Check(opt);
+
+    // A frame restored to background under an opaque frame that covers it
+    // and is itself restored to the previous state: the frame after them
+    // must see the background there.
+    const QString cover = Convert("cover.gif", {"-size", "20x16", "xc:blue"});
+    const QString dot = Convert("dot.gif", {"-size", "12x10", "xc:yellow"});
+    Check(Convert("restore.gif", {"-delay", "6", Convert("red.gif", {"-size", "40x30", "xc:red"}), "-dispose",
+                                  "background", "-page", "+5+5", dot, "-dispose", "previous", "-page", "+2+2", cover,
+                                  "-dispose", "none", "-page", "+25+18", dot}));
+}
+
 namespace {
 
 // Time stands still until the test moves it to the next timer.
@@ -156,8 +182,9 @@ class FakeClock : public TGIFPainterClock {
 public:
     int64_t Now() override { return now; }
     void Sleep(int ms) override { now += ms; }
-    void SingleShot(int ms, QObject* context, std::function<void()> tick) override {
+    void SingleShot(int ms, QObject* context, std::function<void()> tick, Qt::TimerType type) override {
         pending.insert({now + ms, {QPointer<QObject>(context), std::move(tick)}});
+        timerType = type;
     }
     // Runs the next timer; false when none is left.
     bool Advance() {
@@ -169,6 +196,7 @@ public:
     }
 
     int64_t now = 0;
+    Qt::TimerType timerType = Qt::VeryCoarseTimer;
     std::multimap<int64_t, std::pair<QPointer<QObject>, std::function<void()>>> pending;
 };
 
@@ -215,7 +243,10 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     gif.SetPainterClock(&clock);
     std::vector<Painted> painted;
     int restarts = 0, ends = 0;
-    gif.OnAfterPaint = [&](TGIFPainter& p) { painted.push_back({clock.now, p.ActiveFrame(), canvas.pixel(4, 3)}); };
+    gif.OnAfterPaint = [&](TGIFPainter& p) {
+        painted.push_back({clock.now, p.ActiveFrame(), canvas.pixel(4, 3)});
+        if (painted.size() == 50) p.Stop();  // a painter that would not end
+    };
     gif.OnLoop = [&](TGIFPainter&) { ++restarts; };
     gif.OnEndPaint = [&](TGIFPainter&) { ++ends; };
 
@@ -231,6 +262,7 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     }
     const QRgb r = FrameColors[0], g = FrameColors[1], b = FrameColors[2];
     EXPECT_EQ(painted, (std::vector<Painted>{{0, 0, r}, {36, 1, g}, {156, 2, b}, {60156, 0, r}, {60192, 1, g}, {60312, 2, b}}));
+    EXPECT_EQ(clock.timerType, Qt::CoarseTimer);
     EXPECT_EQ(restarts, 1);
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(ref, nullptr);
@@ -241,15 +273,38 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     clock.now = 0;
     EXPECT_EQ(gif.StartPainter(nullptr, &canvas, animate, canvas.rect()), nullptr);
     EXPECT_EQ(painted, (std::vector<Painted>{{12, 0, r}, {48, 1, g}, {168, 2, b}, {12168, 0, r}, {12204, 1, g}, {12324, 2, b}}));
+    // Asked to loop for ever, it still returns: after the file's passes, or
+    // after one when the file loops for ever.
+    painted.clear();
+    gif.StartPainter(nullptr, &canvas, animate | DrawLoopForever, canvas.rect());
+    EXPECT_EQ(painted.size(), 6u);
+    TGIFImage endless;
+    MakeAnimation(endless, {1, 1}, 0);
+    endless.SetPainterClock(&clock);
+    int shown = 0;
+    endless.OnAfterPaint = [&](TGIFPainter& p) {
+        if (++shown == 50) p.Stop();  // ends the test, should the painter not
+    };
+    endless.StartPainter(nullptr, &canvas, animate | DrawLoopForever, canvas.rect());
+    EXPECT_EQ(shown, 2);
 
-    // Twice the speed halves the waits; speed 0 waits until stopped.
+    // Twice the speed halves the waits; speed 0 waits until stopped. A
+    // painter of a priority above normal (which copies keep) runs on
+    // precise timers.
     painted.clear();
     clock.now = 0;
     gif.SetAnimationSpeed(200);
+    TGIFImage copy;
+    copy.SetPainterPriority(TThreadPriority::tpLowest);
+    EXPECT_EQ(TGIFImage().PainterPriority(), TThreadPriority::tpNormal);
+    gif.SetPainterPriority(TThreadPriority::tpHigher);
+    copy.Assign(gif);
+    EXPECT_EQ(copy.PainterPriority(), TThreadPriority::tpHigher);
     gif.StartPainter(nullptr, &canvas, DrawAnimate | DrawAsync, canvas.rect())->Start();
     while (clock.Advance()) {
     }
     EXPECT_EQ(painted, (std::vector<Painted>{{0, 0, r}, {18, 1, g}, {78, 2, b}}));
+    EXPECT_EQ(clock.timerType, Qt::PreciseTimer);
     gif.SetAnimationSpeed(0);
     ends = 0;
     gif.StartPainter(nullptr, &canvas, animate | DrawAsync, canvas.rect())->Start();

@@ -69,6 +69,7 @@ TEST(GifBlockRead, StrayAndZeroBytesBetweenBlocks) {
         std::string bytes;
         int frames;
         Warnings warnings;
+        bool firstEmpty = false;
     };
     const Case cases[] = {
         // The trailer check then looks at the byte before the stray one.
@@ -77,13 +78,15 @@ TEST(GifBlockRead, StrayAndZeroBytesBetweenBlocks) {
         // Where an extension or descriptor should start, the frame keeps its
         // extensions and no descriptor is read from the stray bytes.
         {"after an extension", Header(2, 1, 2) + Gce(false, 0) + "X" + SmallFrame() + ";", 1,
-         {SBadExtensionIntroducer, SUnknownBlockType, SBadTrailer}},
+         {SBadExtensionIntroducer, SUnknownBlockType, SBadTrailer}, true},
         // No trailer at all is no warning.
         {"missing trailer", Header(2, 1, 2) + SmallFrame() + SmallFrame(), 2, {}},
-        // Zero bytes between blocks are skipped without a warning.
+        // Zero bytes between blocks are skipped without a warning, also
+        // between a frame's extensions and its image, which stay one frame.
         {"zero bytes between blocks",
          Header(2, 1, 2) + std::string(3, '\0') + SmallFrame() + std::string(2, '\0') + SmallFrame() + '\0' + ";", 2,
          {}},
+        {"zero byte before an image", Header(2, 1, 2) + Gce(true, 1) + '\0' + SmallFrame() + ";", 1, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -92,6 +95,7 @@ TEST(GifBlockRead, StrayAndZeroBytesBetweenBlocks) {
         ASSERT_TRUE(r.Ok()) << r.Error;
         EXPECT_EQ(image.Images().Count(), c.frames);
         EXPECT_EQ(r.Warnings, c.warnings);
+        EXPECT_EQ(image.Images()[0].Empty(), c.firstEmpty);
     }
 }
 
@@ -119,12 +123,12 @@ TEST(GifBlockRead, FrameOfWidthZeroTakesTheScreenSize) {
 }
 
 TEST(GifBlockRead, LogicalScreenGrowsToHoldEveryFrame) {
-    std::string frame = Descriptor(10, 20, 2, 1) + '\x02' + SubBlocks(PackCodes(2, {Clear2, 1, 2, End2}));
+    const std::string data = '\x02' + SubBlocks(PackCodes(2, {Clear2, 1, 2, End2}));
     TGIFImage image;
-    ASSERT_TRUE(Load(Header(5, 5, 2) + frame + ";", image).Ok());
+    ASSERT_TRUE(Load(Header(5, 5, 2) + Descriptor(0, 0, 2, 1) + data + Descriptor(10, 20, 2, 1) + data + ";", image).Ok());
     EXPECT_EQ(image.Width(), 12);
     EXPECT_EQ(image.Height(), 21);
-    EXPECT_EQ(image.Images()[0].BoundsRect(), QRect(10, 20, 2, 1));
+    EXPECT_EQ(image.Images()[1].BoundsRect(), QRect(10, 20, 2, 1));
 }
 
 TEST(GifBlockRead, ExtensionsReadIntoTheirClasses) {

@@ -72,7 +72,7 @@ TEST(GifColorMap, OptimizeSortsByUseAndRemapsFramesAndTransparency) {
     EXPECT_FALSE(empty.GlobalColorMap().Optimize());
 }
 
-TEST(GifColorMap, TransparentIndexOutsideTheTableWarnsAndStoresZero) {
+TEST(GifColorMap, TransparentIndexOutsideTheTableWarnsAndIsKept) {
     TGIFImage image;
     ASSERT_TRUE(Load(Header(2, 1, 2) + Gce(true, 1) + Frame(2, 1, 2, {4, 1, 2, 5}) + ";", image).Ok());
     std::vector<std::string> warnings;
@@ -80,8 +80,9 @@ TEST(GifColorMap, TransparentIndexOutsideTheTableWarnsAndStoresZero) {
     TGIFGraphicControlExtension& gce = *image.Images()[0].GraphicControlExtension();
     gce.SetTransparentColorIndex(3);
     EXPECT_EQ(gce.TransparentColorIndex(), 3);
+    // Kept: 0 would make the first colour's pixels transparent.
     gce.SetTransparentColorIndex(4);
-    EXPECT_EQ(gce.TransparentColorIndex(), 0);
+    EXPECT_EQ(gce.TransparentColorIndex(), 4);
     EXPECT_EQ(warnings, std::vector<std::string>{SBadColorIndex});
 
     gce.SetDisposal(3);
@@ -101,4 +102,20 @@ TEST(GifColorMap, DroppingTheControlExtensionUnlinksIt) {
     frame.Extensions().Delete(0);
     EXPECT_EQ(frame.GraphicControlExtension(), nullptr);
     EXPECT_FALSE(frame.Transparent());
+}
+
+TEST(GifColorMap, ImportsTakeTheirEntriesInOrder) {
+    TGIFImage image;
+    TGIFColorMap& map = image.GlobalColorMap();
+    // B, G, R, reserved quadruples, as a DIB colour table holds them.
+    const uint8_t quads[] = {1, 2, 3, 9, 40, 50, 60, 9, 0, 0, 255, 0};
+    map.ImportRGB(quads, 3);
+    ASSERT_EQ(map.Count(), 3);
+    EXPECT_EQ(map.Colors(0), RGBColor(3, 2, 1));
+    EXPECT_EQ(map.Colors(2), RGBColor(255, 0, 0));
+    map.ImportRGB(quads, 0);
+    EXPECT_EQ(map.Count(), 0);
+    map.ImportPalette({qRgb(7, 8, 9)});
+    EXPECT_EQ(map.Colors(0), RGBColor(7, 8, 9));
+    EXPECT_EQ(map.BitsPerPixel(), 1);
 }

@@ -41,13 +41,21 @@ TLinearBitmap LoadThroughRegistry(const std::string& bytes) {
     return bitmap;
 }
 
-// The minimum code size of the first frame a saved GIF holds.
-int SavedCodeSize(const TLinearBitmap& bitmap) {
+// The GIF the loader plug-in saves.
+std::string SavedGif(const TLinearBitmap& bitmap, const TLinearBitmap* alpha = nullptr) {
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     THostFilterStream stream(buffer);
-    TGIFLoader().SaveToStream(stream, "GIF", bitmap);
+    TGIFLoader saver;
+    saver.SetAlphaBitmap(alpha);
+    saver.SaveToStream(stream, "GIF", bitmap);
+    return data.toStdString();
+}
+
+// The minimum code size of the first frame a saved GIF holds.
+int SavedCodeSize(const TLinearBitmap& bitmap) {
+    const QByteArray data = QByteArray::fromStdString(SavedGif(bitmap));
     const int descriptor = int(data.indexOf(',', 13));
     const int local = (uint8_t(data[descriptor + 9]) & 0x80) ? 3 * (2 << (uint8_t(data[descriptor + 9]) & 7)) : 0;
     return uint8_t(data[descriptor + 10 + local]);
@@ -103,19 +111,48 @@ TEST(GifLoader, StillPictureOfTheFirstFrameWithTransparencyNoted) {
     EXPECT_EQ(kept.Width(), 10);
 }
 
-TEST(GifLoader, SavedFramesTakeTheBitsTheirColoursNeed) {
+TEST(GifLoader, SavedTablesHoldTheColoursThePixelsUse) {
     RegisterImageLoaders();
     TLinearBitmap bitmap;
     bitmap.New(6, 4, TPixelFormat::pf8bit);
+    bitmap.FillBytes(0);
     std::memset(bitmap.Palette(), 0, 768);
-    bitmap.Palette()[3] = 255;  // entry 1 blue
+    bitmap.Palette()[3] = 255;              // entry 1 blue
+    bitmap.Palette()[3 * 200 + 1] = 1;      // a colour no pixel shows
     EXPECT_EQ(SavedCodeSize(bitmap), 2);
-    // A pixel on a black entry past the last coloured one still needs its
-    // index in the table.
+    // A pixel on a black entry still needs its index in the table.
     bitmap.ScanLine(2)[3] = 9;
     EXPECT_EQ(SavedCodeSize(bitmap), 4);
-    bitmap.Palette()[3 * 200 + 1] = 1;
+    bitmap.ScanLine(0)[0] = 200;
     EXPECT_EQ(SavedCodeSize(bitmap), 8);
+
+    // A reduced picture keeps only the colours it shows: one colour, a
+    // table of two entries.
+    TLinearBitmap dot;
+    dot.New(1, 1, TPixelFormat::pf24bit);
+    dot.Clear(0x00336699);
+    const std::string small = SavedGif(dot);
+    EXPECT_EQ(uint8_t(small[small.find(',', 13) + 9]) & 0x87, 0x80);
+    EXPECT_LE(small.size(), 43u);  // what ImageMagick writes
+
+    // Transparency from an alpha bitmap survives a reduction that would
+    // fill all 256 entries: 64 x 64 colours, the top row transparent.
+    TLinearBitmap many, alpha;
+    many.New(64, 64, TPixelFormat::pf24bit);
+    alpha.New(64, 64, TPixelFormat::pf8bit);
+    alpha.FillBytes(255);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            uint8_t* p = many.ScanLine(y) + 3 * x;
+            p[0] = uint8_t(x * 4), p[1] = uint8_t(y * 4), p[2] = uint8_t((x + y) * 2);
+            if (y == 0) alpha.ScanLine(y)[x] = 0;
+        }
+    OracleImage oracle;
+    std::string error;
+    ASSERT_TRUE(Slurp(SavedGif(many, &alpha), oracle, error)) << error;
+    const int transparent = oracle.Frames[0].TransparentIndex;
+    ASSERT_GE(transparent, 0);
+    for (int i = 0; i < 64 * 64; ++i) ASSERT_EQ(oracle.Frames[0].Pixels[size_t(i)] == transparent, i < 64) << i;
 
     // The round trip keeps the pixels; a 24-bit save sets the defaults of
     // later images.
@@ -185,6 +222,19 @@ TEST(GifGraphic, PictureSizePaletteCopiesAndProgress) {
     copy.LoadFromFile(path);
     BuildBitmapOnLoad = false;
     EXPECT_EQ(redraws, std::vector<bool>(3, true));
+
+    // Two images are equal only when they are one; written with
+    // OptimizeBeforeWrite, an image is optimised first.
+    EXPECT_TRUE(gif.Equals(gif));
+    EXPECT_FALSE(gif.Equals(copy));
+    QBuffer plain, optimised;
+    plain.open(QIODevice::WriteOnly);
+    optimised.open(QIODevice::WriteOnly);
+    copy.WriteData(plain);
+    OptimizeBeforeWrite = true;
+    copy.WriteData(optimised);
+    OptimizeBeforeWrite = false;
+    EXPECT_LT(optimised.data().size(), plain.data().size());
 
     // Clipboard: the GIF data under image/gif comes back whole.
     QMimeData data;

@@ -6,7 +6,10 @@
 #include "image/TLinearGraphic.h"
 
 #include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -156,6 +159,23 @@ TEST(LinearBitmapQImage, OtherQImageFormatsMapToTheNearestOne) {
     EXPECT_EQ(Pixels(b), (std::vector<uint8_t>{30, 20, 10}));
 }
 
+TEST(LinearBitmapQImage, MovingOutGivesWhatACopyGivesAndLeavesTheBitmapEmpty) {
+    for (TPixelFormat f : {TPixelFormat::pf8bit, TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+        SCOPED_TRACE(static_cast<int>(f));
+        TLinearBitmap bitmap = Sample(f, 7, 5); // rows of no multiple of four bytes
+        QImage copied, moved;
+        bitmap.AssignTo(copied);
+        const uint8_t* pixels = bitmap.Map();
+        bitmap.MoveTo(moved);
+        EXPECT_TRUE(!bitmap.Present() && bitmap.Map() == nullptr);
+        EXPECT_EQ(moved.format(), copied.format());
+        if (f != TPixelFormat::pf16bit) EXPECT_EQ(moved.constBits(), pixels); // no copy made
+        bitmap.New(7, 5, TPixelFormat::pf24bit); // the moved picture is its own
+        bitmap.FillBytes(0xFF);
+        EXPECT_EQ(moved.convertToFormat(QImage::Format_ARGB32), copied.convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
 TEST(LinearBitmapQImage, EmptyOnEitherSide) {
     TLinearBitmap b = Sample(TPixelFormat::pf24bit);
     b.Assign(QImage());
@@ -230,4 +250,34 @@ TEST(LinearGraphic, StreamsAreWindowsBitmaps) {
     out.open(QIODevice::WriteOnly);
     g.SaveToStream(out); // an empty graphic writes nothing
     EXPECT_TRUE(out.data().isEmpty());
+}
+
+TEST(LinearGraphic, ClipboardRoundTripAndEquality) {
+    for (TPixelFormat f : {TPixelFormat::pf8bit, TPixelFormat::pf24bit}) {
+        SCOPED_TRACE(int(f));
+        TLinearGraphic g;
+        g.Image() = Sample(f);
+        g.SaveToClipboard(*QGuiApplication::clipboard());
+        TLinearGraphic pasted;
+        pasted.LoadFromClipboardFormat(nullptr);
+        ASSERT_EQ(pasted.Width(), 5);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) EXPECT_EQ(ColourAt(pasted.Image(), x, y), ColourAt(g.Image(), x, y));
+
+        // Equal: the same class showing the same picture.
+        TLinearGraphic same;
+        same.Image() = g.Image();
+        EXPECT_TRUE(g.Equals(same));
+        same.Image().ScanLine(1)[0] ^= 1;
+        EXPECT_FALSE(g.Equals(same));
+    }
+    EXPECT_TRUE(TLinearGraphic().Equals(TLinearGraphic()));
+
+    // An empty graphic puts nothing there; data without an image is refused.
+    QMimeData data;
+    TLinearGraphic().SaveToClipboardFormat(data);
+    EXPECT_FALSE(data.hasImage());
+    data.setText("text");
+    TLinearGraphic g;
+    EXPECT_THROW(g.LoadFromClipboardFormat(&data), platform::EConvertError);
 }

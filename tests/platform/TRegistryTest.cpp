@@ -28,6 +28,14 @@ void Save(std::string_view key, std::string_view name, std::string_view value) {
     reg.CloseKey();
 }
 
+// A settings file whose keys nest `depth` levels under the root element.
+std::string Nested(int depth) {
+    std::string file = "<registry>";
+    for (int i = 0; i < depth; ++i) file += "<key name=\"k\">";
+    for (int i = 0; i < depth; ++i) file += "</key>";
+    return file + "</registry>";
+}
+
 std::string ReadStringValue(std::string_view key, std::string_view name) {
     TRegistry reg;
     if (!reg.OpenKey(key, false)) return "<no key>";
@@ -190,9 +198,12 @@ TEST(Registry, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
         "<value name=\"X\" type=\"string\" data=\"2\"/></key></registry>",
         "<registry><key><value name=\"x\" type=\"string\" data=\"1\"/></key></registry>",
         "<registry>text<key name=\"Software\"/></registry>",
+        // Deeper than any file the program writes: read key by key, it would
+        // overflow the stack at every start.
+        Nested(100000),
     };
     for (const auto& content : damaged) {
-        SCOPED_TRACE(content);
+        SCOPED_TRACE(content.substr(0, 200));
         ConfigHome home;
         const auto file = TRegistry::StoreFile();
         std::filesystem::create_directories(file.parent_path());
@@ -209,6 +220,24 @@ TEST(Registry, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
         EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
         EXPECT_EQ(ReadFile(aside), content);
     }
+}
+
+TEST(Registry, DeepAndWideFilesThatTheProgramCouldHaveWrittenRead) {
+    ConfigHome home;
+    const auto file = TRegistry::StoreFile();
+    std::filesystem::create_directories(file.parent_path());
+    // The deepest file allowed.
+    WriteFile(file, Nested(255));
+    EXPECT_TRUE(TRegistry().KeyExists("k"));
+    EXPECT_TRUE(TRegistry::TakeSetAsideFile().empty());
+    // 100,000 values beside the program's own: read in one pass, not one
+    // comparison with every other value each.
+    std::string wide = "<registry><key name=\"Software\"><key name=\"Corvane\"><key name=\"Tessel\">";
+    for (int i = 0; i < 100000; ++i) wide += "<value name=\"v" + std::to_string(i) + "\" type=\"string\" data=\"x\"/>";
+    wide += "<value name=\"login\" type=\"string\" data=\"anna\"/></key></key></key></registry>";
+    WriteFile(file, wide);
+    EXPECT_EQ(ReadStringValue(kKey, "LOGIN"), "anna");
+    EXPECT_TRUE(TRegistry::TakeSetAsideFile().empty());
 }
 
 TEST(Registry, ASecondDamagedFileDoesNotReplaceTheFirst) {

@@ -81,6 +81,14 @@ TEST_F(Catalogue, RegionsOverFourPagesOncePerNameWithoutNavigationLinks) {
     EXPECT_EQ(targets, (Rows{url + "1", url + "2", url + "3", url + "4"}));
 }
 
+TEST_F(Catalogue, ANameWithANulByteIsStoredOnce) {
+    SiteArea country{"3159", "Россия", {}};
+    for (int i = 1; i <= 25; ++i) country.children.push_back({std::to_string(4000 + i), std::string("Край\0А", 11), {}});
+    m_site.SetAreas({country});
+    m_engine.LoadRegions("3159_0_0_0", "id", m_dm->Regions(), "Region");
+    EXPECT_EQ(RowsOf(m_dm->Regions(), {"id", "Region"}), Rows{"3159_4001_0_0 Край\uFFFDА"});
+}
+
 TEST_F(Catalogue, SiteIdsWithLeadingZerosSurviveEveryLevel) {
     m_site.SetAreas({{"3159", "Россия", {{"0417", "Область", {{"0500", "Город", {{"077", "Станция", {}}}}}}}}});
     m_engine.LoadCities("3159_0_0_0", "3159_0417_0_0", m_dm->Cities(), "City", "id");

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <fstream>
 
 #include <set>
 
@@ -16,6 +17,17 @@ using testsupport::SiteLayout;
 using testsupport::SiteMember;
 
 namespace {
+
+// The most memory the process held at once since the last call, in bytes:
+// the kernel's high-water mark of resident memory, reset by each call.
+int64_t PeakResidentSinceLastCall() {
+    std::ifstream status("/proc/self/status");
+    int64_t kb = 0;
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmHWM:")) kb = std::stoll(line.substr(6));
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return kb * 1024;
+}
 
 // The search condition of these tests, which needs every profile page.
 constexpr int MinHeight = 170;
@@ -177,4 +189,25 @@ TEST_F(EngineTest, SuspendLetsArmedCheckersFinishAndResumeGoesOnWithTheSameBatch
     EXPECT_EQ(std::set<std::string>(found.begin(), found.end()), TallLogins(members));
     EXPECT_EQ(SavedLogins(dir / "LoadedFriends.xml"), found);
     EXPECT_EQ(messages.Texts().size(), 1u);
+}
+
+TEST_F(EngineTest, HugeResultPagesEndTheSearchWithinAFewHundredMegabytes) {
+    // Every result page is 32 MiB of tags: each is refused once its first
+    // 4 MiB have come, and the search ends as one that found nobody.
+    LocalSite site;
+    site.Add(SiteMember::Samples(20));
+    std::string huge;
+    huge.reserve(size_t(32) << 20);
+    while (huge.size() < (size_t(32) << 20)) huge += "<b>";
+    site.Server().Route("/search.phtml", [&huge](const testsupport::HttpRequestRecord&) {
+        return testsupport::HttpReply::Page(huge);
+    });
+    Configure(site, 10);
+    PeakResidentSinceLastCall();
+    ASSERT_TRUE(Search());
+    EXPECT_LT(PeakResidentSinceLastCall(), int64_t(300) << 20);
+    EXPECT_EQ(site.SearchRequestCount(), 10u);
+    EXPECT_TRUE(FoundLogins().empty());
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_TRUE(messages.Texts().back().starts_with("Поиск завершен."));
 }

@@ -1,6 +1,7 @@
 // Scraping result pages into candidates: pages of both layouts from the
 // local site, de-duplication, and hand-made damaged pages.
 #include "EngineTestSupport.h"
+#include "search/SitePage.h"
 #include "support/site/SitePages.h"
 
 #include <QTest>
@@ -150,6 +151,32 @@ TEST_F(ResultPage, NewLayoutDetailsRunOnToTheNextPhotoBlock) {
                                              "A2|a2|23|Город3|2|1|000||http://h/a2/?gid=2",
                                              "A3|a3|23|Город3|0|1|000||http://h/a3/?gid=3",
                                              " A4|a4|0||0|0|000||http://h/a4/?gid=4"}));
+}
+
+TEST_F(ResultPage, APageGivesAtMostAThousandCandidatesAndIsFreedOnceScraped) {
+    Aim("h", true);
+    std::string page;
+    for (int i = 0; i < 1500; ++i)
+        page += "<a class=\"u-name\" href=\"http://h/m" + std::to_string(i) + "/?gid=1\">M</a>\n";
+    Scrape(page);
+    const std::vector<TFriendRecord> got = Rows();
+    ASSERT_EQ(got.size(), size_t(search::TExtractor::MaxCandidatesPerPage));
+    EXPECT_EQ(got.front().Login, "m0");
+    EXPECT_EQ(got.back().Login, "m999");
+    EXPECT_TRUE(engine.Extractor(0).PageText().empty());
+}
+
+TEST_F(ResultPage, PagesOverTheSitePageLimitAreRefused) {
+    LocalSite site(SiteLayout::New);
+    const std::string entry = "<a class=\"u-name\" href=\"http://" + site.Host() + "/anna/?gid=1\">Anna</a>\n";
+    for (const size_t size : {search::MaxSitePageBytes, search::MaxSitePageBytes + 1}) {
+        SCOPED_TRACE(size);
+        engine.Candidates().ClearRecords();
+        site.Server().Reply("/search.phtml", HttpReply::Page(entry + std::string(size - entry.size(), ' ')));
+        Scrape(site);
+        EXPECT_EQ(Rows().size(), size <= search::MaxSitePageBytes ? 1u : 0u);
+        EXPECT_TRUE(engine.Extractor(0).PageText().empty());
+    }
 }
 
 } // namespace

@@ -32,7 +32,7 @@ expect() {
 
 # Help: the list of commands, and each command's usage without running it.
 expect 0 "vtool search" "$vtool" --help
-for cmd in decode deflate encode-gif fetch inflate search site tokenize; do
+for cmd in decode deflate encode-gif fetch inflate photo search site tokenize; do
   expect 0 "usage: vtool $cmd" "$vtool" "$cmd" --help
 done
 expect 0 "StatureMin (number)" "$vtool" search --help
@@ -46,6 +46,22 @@ expect 1 "^vtool decode: " "$vtool" decode "$work/missing.gif" --frame 2
 expect 2 "usage: vtool decode" "$vtool" decode "$work/missing.gif" --frame last
 expect 1 "^vtool encode-gif: " "$vtool" encode-gif "$work/missing.png" "$work/out.gif"
 [ -e "$work/out.gif" ] && { echo "FAILED: encode-gif left a file after an error"; failures=$((failures + 1)); }
+
+# encode-gif saves through the library's GIF saver: a picture of few colours
+# comes out no larger than gifsicle's re-encoding of the same pixels (times
+# 1.02), with the same pixels, and a PNG's transparency stays.
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+convert -size 200x150 xc:white +antialias -fill red -draw "circle 100,75 100,20" -fill blue \
+  -draw "rectangle 10,10 60,40" -fill green -draw "polygon 150,10 190,140 120,140" "$work/few.png"
+convert "$work/few.png" "$work/im.gif" && gifsicle "$work/im.gif" -o "$work/gifsicle.gif"
+expect 0 "^200x150 1 frame(s), " "$vtool" encode-gif "$work/few.png" "$work/few.gif"
+ours="$(stat -c %s "$work/few.gif" 2>/dev/null || echo 0)"
+theirs="$(stat -c %s "$work/gifsicle.gif" 2>/dev/null || echo 0)"
+[ "$ours" -gt 0 ] && [ $((ours * 100)) -le $((theirs * 102)) ] || fail "encode-gif wrote $ours bytes, gifsicle $theirs"
+[ "$(compare -metric AE "$work/few.gif" "$work/few.png" null: 2>&1)" = "0" ] || fail "encode-gif changed pixels"
+convert -size 60x40 xc:none -fill red -draw "circle 30,20 30,5" "$work/clear.png"
+expect 0 "^60x40 " "$vtool" encode-gif "$work/clear.png" "$work/clear.gif"
+gifsicle --info "$work/clear.gif" 2>/dev/null | grep -q transparent || fail "encode-gif dropped the transparency"
 
 # The local site; its port is read from its first line.
 "$vtool" site --members 12 >"$work/site.out" 2>&1 &
@@ -65,6 +81,8 @@ expect 1 "Not Found" "$vtool" fetch "http://$host/no-such-page"
 # The photo a profile page links (member1 has photos, member0 none).
 expect 0 "JFIF" "$vtool" fetch "http://$host/photos/member1_small.jpg"
 expect 1 "Not Found" "$vtool" fetch "http://$host/photos/member0_small.jpg"
+expect 0 "^60x80 14400$" "$vtool" photo "http://$host/photos/member1_small.jpg"
+expect 1 "not a GIF picture" "$vtool" photo "http://$host/photos/member1_small.jpg" --type GIF
 expect 1 "vtool fetch: " "$vtool" fetch "http://127.0.0.1:1/"
 expect 1 "in use" "$vtool" site --port "$port"
 expect 2 "members takes 0 to 100000" "$vtool" site --members 100000000

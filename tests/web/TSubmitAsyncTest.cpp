@@ -79,7 +79,7 @@ TEST(SubmitAsync, AbortAndTheStallTimeOutEndARequestThatNeverEnds) {
     EXPECT_GE(clock.elapsed(), 290);
     EXPECT_LT(clock.elapsed(), 1500);
     ASSERT_EQ(submit.errors.size(), 1u);
-    EXPECT_EQ(submit.errors[0], "No data for 300 ms: the transfer was given up - URL:" + silent.Url("/"));
+    EXPECT_EQ(submit.errors[0], "нет ответа за 0,3 с - URL:" + silent.Url("/"));
 
     // Giving up a request in flight by ending the client is safe too.
     auto doomed = std::make_unique<TSubmit>();

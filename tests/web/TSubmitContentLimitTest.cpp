@@ -22,5 +22,5 @@ TEST(SubmitContentLimit, ABodyLongerThanTheLimitGivesNoContent) {
     submit.Get(content);
     EXPECT_EQ(content, "kept");
     ASSERT_EQ(submit.errors.size(), 1u);
-    EXPECT_EQ(submit.errors[0], "The response is longer than 999 bytes - URL:" + server.Url("/page"));
+    EXPECT_EQ(submit.errors[0], "страница больше 999 байт - URL:" + server.Url("/page"));
 }

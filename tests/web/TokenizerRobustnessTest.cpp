@@ -4,6 +4,7 @@
 #include "HTMLDump.h"
 #include "platform/Text.h"
 #include "web/HTMLEntityTables.h"
+#include "web/TFindTags.h"
 
 #include <gtest/gtest.h>
 
@@ -245,7 +246,8 @@ constexpr size_t kMegabyte = 1024 * 1024;
 
 TEST(TokenizerRobustness, HugeDamagedPagesStayLinear) {
     EXPECT_EQ(TokenizeQuickly(std::string(10 * kMegabyte, '<')), 0);
-    EXPECT_EQ(TokenizeQuickly(std::string(2 * kMegabyte, '>')), int32_t(2 * kMegabyte));
+    // Past the item limit the rest of the page is dropped.
+    EXPECT_EQ(TokenizeQuickly(std::string(2 * kMegabyte, '>')), web::THTMLParser::MaxItems);
     EXPECT_EQ(TokenizeQuickly(std::string(10 * kMegabyte, '&')), 1);
     EXPECT_EQ(TokenizeQuickly(Repeated("&#", 4 * kMegabyte)), 1);
     EXPECT_EQ(TokenizeQuickly(std::string(4 * kMegabyte, ' ') + "x<i>"), 2);
@@ -255,14 +257,18 @@ TEST(TokenizerRobustness, HugeDamagedPagesStayLinear) {
     EXPECT_EQ(TokenizeQuickly("<a " + Repeated(" =", 4 * kMegabyte) + ">"), 1);
     EXPECT_EQ(TokenizeQuickly("<a title=\"" + Repeated("x \n", 4 * kMegabyte)), 1);
     EXPECT_EQ(TokenizeQuickly(Repeated("<a\n", 4 * kMegabyte)), 1);
-    EXPECT_EQ(TokenizeQuickly(Repeated("a>\r\n", 4 * kMegabyte)), int32_t(kMegabyte) + 1);
+    EXPECT_EQ(TokenizeQuickly(Repeated("a>\r\n", 4 * kMegabyte)), web::THTMLParser::MaxItems);
+    EXPECT_EQ(TokenizeQuickly(Repeated("a>\r\n", 4 * size_t(web::THTMLParser::MaxItems - 1))),
+              web::THTMLParser::MaxItems);
 }
 
 TEST(TokenizerRobustness, ManyParametersInOneTag) {
     web::THTMLParser parser;
-    parser.SetText("<input " + Repeated("v=1 ", 400000) + ">");
+    parser.SetText("<input " + Repeated("v=1 ", 400000) + "><b x=2>");
     parser.Execute();
-    ASSERT_EQ(parser.Count(), 1);
-    EXPECT_EQ(parser.Item(0)->AsTag()->Params().size(), 100000u);
+    // The first attributes are kept; the tags after it are read as ever.
+    ASSERT_EQ(parser.Count(), 2);
+    EXPECT_EQ(parser.Item(0)->AsTag()->Params().size(), web::THTMLTag::MaxParams);
     EXPECT_EQ(parser.Item(0)->AsTag()->Params().back().Value(), "1");
+    EXPECT_EQ(web::TFindTags::GetParamValue(parser.Item(1)->AsTag(), "x"), "2");
 }

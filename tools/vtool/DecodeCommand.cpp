@@ -52,6 +52,8 @@ void LoadGifFrame(const std::string& path, int index, image::TLinearBitmap& bitm
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error(file.errorString().toStdString());
     image::TGIFImage gif;
+    // The frames after it do not change what it shows.
+    gif.SetFrameLimit(index + 1);
     gif.LoadFromStream(file);
     const QImage frame = image::TGIFPainter::CompositeFrame(gif, index, false);
     if (frame.isNull()) throw std::runtime_error("No frame " + std::to_string(index));

@@ -138,7 +138,8 @@ int Search(const vtool::Args& args) {
             std::printf("%s\t%s\t%d\t%s\n", r.Login.c_str(), r.Name.c_str(), r.Age, r.Area.c_str());
         }
         std::printf("hits %d elapsed %lld\n", hits.RecordCount() - known, static_cast<long long>(elapsed));
-        return failed ? 1 : 0;
+        // A completion message may carry a failed save of the hits.
+        return failed || engine.HasUnsavedHits() ? 1 : 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vtool search: %s\n", e.what());
         return 1;

@@ -48,6 +48,8 @@ TImage* makeImage(QWidget* parent, const char* name, const QRect& geometry, cons
 QLabel* makeLabel(QWidget* parent, const char* name, QPoint at, const QColor& colour) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
+    // Names and areas come from the site: shown as written, never as markup.
+    label->setTextFormat(Qt::PlainText);
     label->move(at);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);

@@ -18,7 +18,7 @@ void Guarded(F&& f) {
     } catch (const std::exception& e) {
         platform::ShowInfoMessage(e.what());
     } catch (...) {
-        platform::ShowInfoMessage("Unknown error");
+        platform::ShowInfoMessage("Действие не выполнено: неизвестная ошибка.");
     }
 }
 

@@ -11,6 +11,7 @@
 #include "platform/TActionList.h"
 #include "search/CarCatalogue.h"
 #include "search/TVelmora.h"
+#include "web/TSubmit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -336,22 +337,29 @@ void TfrmConditions::btnShowLoadedClick() {
 }
 
 void TfrmConditions::SaveFoundFriendsReporting() {
-    try {
-        m_engine->SaveFoundFriends();
-    } catch (const std::exception& e) {
-        platform::ShowInfoMessage(e.what());
-    }
+    if (const std::string failure = m_engine->TrySaveFoundFriends(); !failure.empty())
+        platform::ShowInfoMessage(failure);
+}
+
+// Rows are paired with records by position: a list out of step with the
+// table is refreshed rather than used to act on the wrong profiles, and the
+// user is told so.
+bool TfrmConditions::LoadedListInStep() {
+    if (lbxLoad->count() == m_engine->FoundFriends().RecordCount()) return true;
+    RefreshLoadedList();
+    platform::ShowInfoMessage("Список найденных анкет изменился, пока был на экране, и теперь показан заново. "
+                              "Выберите анкеты ещё раз.");
+    return false;
 }
 
 void TfrmConditions::btnDeleteClick() {
     if (!m_engine || lbxLoad->count() == 0) return;
-    data::TFriend& found = m_engine->FoundFriends();
-    // Rows are paired with records by position: a list out of step with the
-    // table is refreshed rather than used to delete the wrong profiles.
-    if (lbxLoad->count() != found.RecordCount()) {
-        RefreshLoadedList();
+    if (lbxLoad->selectedItems().isEmpty()) {
+        platform::ShowInfoMessage("Выберите в списке анкеты, которые нужно удалить.");
         return;
     }
+    data::TFriend& found = m_engine->FoundFriends();
+    if (!LoadedListInStep()) return;
     const int remembered = lbxLoad->currentRow();
     int k = 0;
     for (int row = 0; row < lbxLoad->count(); ++row) {
@@ -367,10 +375,8 @@ void TfrmConditions::btnDeleteClick() {
 void TfrmConditions::btnClearClick() {
     if (!m_engine) return;
     data::TFriend& found = m_engine->FoundFriends();
-    if (lbxLoad->count() != found.RecordCount()) { // profiles the user has not seen are not cleared unseen
-        RefreshLoadedList();
-        return;
-    }
+    // Profiles the user has not seen are not cleared unseen.
+    if (!LoadedListInStep()) return;
     lbxLoad->clear();
     found.ClearRecords();
     SaveFoundFriendsReporting();
@@ -380,6 +386,11 @@ void TfrmConditions::btnClearClick() {
 
 void TfrmConditions::btnAddToFavoritesClick() {
     if (!m_engine || lbxLoad->count() == 0) return;
+    if (lbxLoad->selectedItems().isEmpty()) {
+        platform::ShowInfoMessage("Выберите в списке анкету, которую нужно добавить в избранные.");
+        return;
+    }
+    if (!LoadedListInStep()) return;
     TCursorGuard hourglass;
     data::TFriend& found = m_engine->FoundFriends();
     if (!found.Active()) found.Open();
@@ -395,13 +406,16 @@ void TfrmConditions::btnAddAllToFavoritesClick() {
     TCursorGuard hourglass;
     if (OnBeforeSaveFavourites) OnBeforeSaveFavourites(this);
     data::TFriend& favourites = data::dmFriend().Friends();
+    const int count = favourites.RecordCount();
     m_engine->FoundFriends().MergeByURL(favourites);
+    std::string failure;
     try {
-        favourites.Save();
+        favourites.SaveAppended(count);
     } catch (const std::exception& e) {
-        platform::ShowInfoMessage(e.what());
+        failure = "Найденные анкеты не добавлены в избранные. " + std::string(e.what()) + ".";
     }
     if (OnAfterSaveFavourites) OnAfterSaveFavourites(this);
+    if (!failure.empty()) platform::ShowInfoMessage(failure);
 }
 
 void TfrmConditions::lbxLoadClick() {

@@ -28,6 +28,36 @@ std::string TfrmConditions::CollectCheckedIds(const TCheckedTreeNode* root, cons
     return ids;
 }
 
+namespace {
+
+// The ids of `stored` ("|"-joined) that no row of `table` has, so that the
+// tree has no item for them (the settings page offers "RegSex" among the
+// purposes; the tree does not).
+std::string IdsWithoutItem(std::string_view stored, const data::TXMLTable& table) {
+    std::string hidden;
+    while (!stored.empty()) {
+        const size_t bar = stored.find('|');
+        const std::string_view id = stored.substr(0, bar);
+        bool shown = false;
+        for (int i = 0; i < table.RecordCount() && !shown; ++i)
+            shown = data::TXMLTable::NodeText(table.RecordNode(i), "id") == id;
+        if (!id.empty() && !shown) hidden += (hidden.empty() ? "" : "|") + std::string(id);
+        stored = bar == std::string_view::npos ? std::string_view() : stored.substr(bar + 1);
+    }
+    return hidden;
+}
+
+// What the root's items say, and, while the root stays ticked, the stored
+// choices the tree cannot show.
+std::string GroupIds(const TCheckedTreeNode* root, const data::TXMLTable& table, const std::string& stored) {
+    std::string ids = TfrmConditions::CollectCheckedIds(root, table);
+    const std::string hidden = root->Checked() ? IdsWithoutItem(stored, table) : std::string();
+    if (!hidden.empty()) ids += (ids.empty() ? "" : "|") + hidden;
+    return ids;
+}
+
+} // namespace
+
 void TfrmConditions::TreeToParams(QTreeWidget* tree) {
     if (m_engine) TreeToParams(tree, m_engine->Params());
 }
@@ -89,8 +119,8 @@ void TfrmConditions::TreeToParams(QTreeWidget* tree, data::TFinderParams& p) {
             }
             break;
         }
-        case nkTarget: purposes = CollectCheckedIds(node, dm.TargetGroup()); break;
-        case nkSponsor: sponsors = CollectCheckedIds(node, dm.SponsorGroup()); break;
+        case nkTarget: purposes = GroupIds(node, dm.TargetGroup(), s.target()); break;
+        case nkSponsor: sponsors = GroupIds(node, dm.SponsorGroup(), s.sponsor()); break;
         case nkOnlyReal: if (checked) p.SetS_real(on); break;
         case nkExcludeReal: if (checked) p.SetNs_real(on); break;
         case nkWithPhoto: if (checked) p.SetS_p(on); break;
@@ -128,7 +158,11 @@ void TfrmConditions::TreeToParams(QTreeWidget* tree, data::TFinderParams& p) {
             p.SetWeightMin(checked ? m_weightRange.Min : 0);
             p.SetWeightMax(checked ? m_weightRange.Max : 0);
             break;
-        case nkCar: p.SetCar(CollectCheckedIds(node, dm.CarGroup())); break;
+        case nkCar:
+            // While the makes are being read the tree cannot tell which are
+            // chosen: the stored choice stands rather than being lost.
+            p.SetCar(!CarMakesLoading() ? CollectCheckedIds(node, dm.CarGroup()) : checked ? s.car() : std::string());
+            break;
         default:
             if (const TAttributeGroupNode* group = FindAttributeGroupNode(kind)) {
                 const data::TXMLTable& table = kind == nkMarriage && node->FemaleWording()

@@ -4,6 +4,7 @@
 #include "app/controls/TChatPersonList.h"
 #include "app/forms/FormGuards.h"
 #include "app/forms/FormHosting.h"
+#include "app/forms/TPersonPhotoLoader.h"
 #include "app/forms/WebAddress.h"
 #include "data/TFriend.h"
 #include "data/TdmFriend.h"
@@ -12,17 +13,12 @@
 #include "grid/TDBGGridColumns.h"
 #include "grid/TMDBGrid.h"
 #include "grid/TRecordmarkList.h"
-#include "image/TImageLoader.h"
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
 #include "platform/QtText.h"
 #include "platform/Text.h"
 #include "platform/db/TDataSource.h"
-#include "search/SitePage.h"
-#include "web/TFindTags.h"
-#include "web/THTMLTag.h"
-#include "web/TSubmit.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -39,35 +35,6 @@
 
 namespace app {
 namespace {
-
-
-// An "img" tag whose "src" names a profile's medium-sized photo.
-bool IsMediumPhotoImg(const web::THTMLTag& tag) {
-    return text::SameTextAscii(tag.Name(), "img") &&
-           web::TFindTags::GetParamValue(&tag, "src").find("_medium.jpg") != std::string::npos;
-}
-
-// The small photo's address: the medium one's with its first "_medium.jpg"
-// made "_small.jpg"; empty without a "src".
-std::string GetSmallPhotoURL(const web::THTMLTag& tag) {
-    std::string url = web::TFindTags::GetParamValue(&tag, "src");
-    const size_t at = url.find("_medium.jpg");
-    if (at != std::string::npos) url.replace(at, std::string_view("_medium.jpg").size(), "_small.jpg");
-    return url;
-}
-
-// The loader a photo goes to, by the ending of its address: GIF and PNG by
-// their extension, JPEG for everything else.
-std::string PhotoImageType(const std::string& url) {
-    const std::string lower = text::AsciiLower(url);
-    const auto endsWith = [&lower](std::string_view ext) {
-        return lower.size() >= ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0;
-    };
-    if (endsWith(".gif")) return "GIF";
-    if (endsWith(".png")) return "PNG";
-    return "JPEG";
-}
-
 
 // Beside a title's text: the cell's margins and the sort marker's room.
 constexpr int kTitleRoom = 4 + 16 + 5;
@@ -96,21 +63,19 @@ void RegisterFavouritesForms() { platform::RegisterFormClass<TfrmFavourites>("Tf
 
 TfrmFavourites::TfrmFavourites(QWidget* owner)
     : TForm(owner), m_sortedView(std::make_unique<data::TFriend>()),
-      m_dataSource(std::make_unique<db::TDataSource>()) {
+      m_dataSource(std::make_unique<db::TDataSource>()), m_photos(std::make_unique<TPersonPhotoLoader>()) {
     setObjectName("frmFavourites");
     dsrFavourites = m_dataSource.get();
     BuildComponents();
 
-    // The image loader only downloads and decodes; it is never shown.
-    m_imageLoader = new image::TImageLoader(this);
-    m_imageLoader->hide();
-
     data::TFriend& favourites = Favourites();
+    // A file already known to fail was told about when it failed.
+    const bool knownToFail = favourites.LoadFailedFor(favourites.FilePath());
     try {
         favourites.Load();
     } catch (const std::exception& error) {
         // The table keeps what it held and refuses to save over the file.
-        platform::ShowInfoMessage(error.what());
+        if (!knownToFail) platform::ShowInfoMessage(std::string(error.what()) + ".");
     }
     m_personList = qobject_cast<TChatPersonList*>(ShowChildForm(*this, pnFavoriteFriends, "TChatPersonList", m_docking));
     if (m_personList) {
@@ -127,6 +92,7 @@ TfrmFavourites::TfrmFavourites(QWidget* owner)
 }
 
 TfrmFavourites::~TfrmFavourites() {
+    m_photos->AbortAll();
     // The grid (freed with the form's children, after the members) must let
     // go of the data source and the tables before they go.
     dbgFavourites->SetDataSource(nullptr);
@@ -255,8 +221,10 @@ void TfrmFavourites::DetachData() { m_dataSource->SetDataSet(nullptr); }
 
 void TfrmFavourites::RefreshFavourites() {
     update();
-    // The cards are rebuilt, so no card stays expanded.
+    // The cards are rebuilt, so no card stays expanded and no photo is
+    // waited for.
     m_expandedPerson = nullptr;
+    m_photos->AbortAll();
     if (m_personList) m_personList->ShowPage(-1);
     DetachData();
     data::TFriend& favourites = Favourites();
@@ -348,9 +316,22 @@ bool TfrmFavourites::SaveFavourites() {
         Favourites().Save();
         return true;
     } catch (const std::exception& error) {
-        platform::ShowInfoMessage(error.what());
+        ReloadAfterFailedSave(error);
         return false;
     }
+}
+
+// A change that could not be written is taken back: the favourites show
+// what their file holds, so a contact whose removal failed stays listed.
+void TfrmFavourites::ReloadAfterFailedSave(const std::exception& error) {
+    DetachData();
+    try {
+        Favourites().Load();
+    } catch (const std::exception&) {
+        // The table keeps what it has; the save's failure is what to tell.
+    }
+    platform::ShowInfoMessage("Изменения в избранных не сохранены. " + std::string(error.what()) +
+                              ".\nВ списке оставлено то, что записано в файле.");
 }
 
 void TfrmFavourites::btnDeleteClick() {
@@ -425,7 +406,14 @@ void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
     try {
         friends->Save();
     } catch (const std::exception& error) {
-        platform::ShowInfoMessage(error.what());
+        if (friends != &Favourites()) {
+            platform::ShowInfoMessage(error.what());
+            return;
+        }
+        // The card of the contact comes back with the rest.
+        ReloadAfterFailedSave(error);
+        RefreshFavourites();
+        return;
     }
     if (friends != &Favourites()) return;
     // A card's record is gone: the grid, the count and the sort orders must
@@ -445,30 +433,11 @@ void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
 void TfrmFavourites::LoadPersonPhoto(TChatPerson& card) {
     if (card.HasPhoto()) return;
     // Tried once per card, whatever the outcome: a profile without a photo,
-    // or one the site does not answer for, is not fetched again.
+    // or one the site does not answer for, is not fetched again. The card
+    // shows its "no photo" picture until the photo comes.
     card.SetHasPhoto(true);
     if (!IsWebAddress(QUrl(platform::ToQString(card.URL()), QUrl::StrictMode))) return;
-    try {
-        TCursorGuard cursor(Qt::WaitCursor);
-        TSubmit submit;
-        web::TFindTags finder;
-        search::SetSitePage(finder, search::FetchSitePage(submit, card.URL()));
-        const web::THTMLTag* photo = finder.FindFirstTag("img", IsMediumPhotoImg);
-        if (!photo) return;
-        // An address relative to the profile page is taken from it.
-        const QUrl url = QUrl(platform::ToQString(card.URL())).resolved(QUrl(platform::ToQString(GetSmallPhotoURL(*photo))));
-        if (!IsWebAddress(url)) return;
-        const std::string address = url.toString(QUrl::FullyEncoded).toStdString();
-        m_imageLoader->SetURL(address);
-        m_imageLoader->SetImageType(PhotoImageType(address));
-        data::dmFriend().Settings().ProxyParams().ApplyToClient(m_imageLoader->Submit());
-        m_imageLoader->SetActive(true);
-        card.SetPersonPicture(m_imageLoader->Picture());
-        m_imageLoader->SetActive(false);
-    } catch (const std::exception& error) {
-        // The card simply stays without a photo.
-        qWarning("Photo of %s not loaded: %s", card.URL().c_str(), error.what());
-    }
+    m_photos->Request(card);
 }
 
 } // namespace app

@@ -8,8 +8,11 @@
 #include "app/forms/TfrmSettings.h"
 #include "app/forms/WindowPlacement.h"
 #include "data/ExportToHTML.h"
+#include "data/DefaultServer.h"
 #include "data/TCustomParams.h"
+#include "data/TableRecovery.h"
 #include "data/TdmFriend.h"
+#include "platform/HostName.h"
 #include "platform/MessageRoutines.h"
 #include "platform/ProgramDir.h"
 #include "search/TVelmora.h"
@@ -26,10 +29,13 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <exception>
+#include <utility>
+#include <vector>
 
 namespace app {
 
@@ -71,11 +77,19 @@ TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_
     data::TdmFriend& dm = data::dmFriend();
     SetProgressMax(dm.Settings().PageCount());
     UpdateConnectionStatus();
-    Guarded([&dm] { dm.Friends().Load(); });
+    const data::TRecoveredLoad favourites = data::LoadSettingDamagedAside(
+        dm.Friends(), dm.Friends().FilePath(), "список избранных", [&dm] { dm.Friends().Load(); });
+    if (!favourites.Message.empty()) m_startupMessages.push_back(favourites.Message);
     ShowConditionsTree();
     if (dm.FirstRun()) acSettingsExecute();
     else acFavoritesExecute();
     PlaceOnScreen();
+    // Told once the window is up; the program goes on with what it has.
+    if (!m_startupMessages.empty())
+        QTimer::singleShot(0, this, [this] {
+            const std::vector<std::string> messages = std::exchange(m_startupMessages, {});
+            for (const std::string& message : messages) platform::ShowInfoMessage(message);
+        });
 }
 
 void TfrmMain::PlaceOnScreen() {
@@ -186,6 +200,8 @@ void TfrmMain::CreateLayout() {
     // resized.
     for (int i = 0; i < 2; ++i) {
         m_statusPanels[i] = new QLabel(StatusBar);
+        // Names from the site appear here: never read as markup.
+        m_statusPanels[i]->setTextFormat(Qt::PlainText);
         m_statusPanels[i]->setFrameShape(QFrame::StyledPanel);
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
     }
@@ -265,7 +281,8 @@ void TfrmMain::ShowConditionsTree() {
     form->OnAfterSaveFavourites = [this](QObject*) { RefreshFavouritesForm(); };
     form->OnLoadedChanged = [this](QObject*) { ResetNewCount(); };
     form->OnAddToFavourites = [this](QObject* sender) { AddToFavourites(sender); };
-    Guarded([this] { m_engine->LoadFoundFriends(); });
+    if (const data::TRecoveredLoad found = LoadFoundFriendsRecovering(); !found.Message.empty())
+        m_startupMessages.push_back(found.Message);
     form->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
     form->FillLoadedList();
     UpdateFoundStatus();
@@ -294,8 +311,10 @@ void TfrmMain::RefreshFavouritesForm() {
     if (auto* page = m_docking->DockedAs<TfrmFavourites>(pnForm)) page->RefreshFavourites();
 }
 
+// The favourites are the data module's whichever page is docked; the
+// favourites page, when it is, follows.
 void TfrmMain::AddToFavourites(QObject* sender) {
-    if (!m_docking->DockedAs<TfrmFavourites>(pnForm) || !qobject_cast<QListWidget*>(sender)) return;
+    if (!qobject_cast<QListWidget*>(sender)) return;
     data::TFriend& found = m_engine->FoundFriends();
     data::TFriend& friends = data::dmFriend().Friends();
     const std::string name = found.GetFieldValue("Name");
@@ -303,8 +322,16 @@ void TfrmMain::AddToFavourites(QObject* sender) {
         platform::ShowInfoMessage(name + " уже в избранных.");
         return;
     }
+    DetachFavouritesData();
+    const int count = friends.RecordCount();
     friends.AddFromCurrent(found);
-    friends.Save();
+    try {
+        friends.SaveAppended(count);
+    } catch (const std::exception& e) {
+        RefreshFavouritesForm();
+        platform::ShowInfoMessage(name + " не добавлен(а) в избранные. " + e.what() + ".");
+        return;
+    }
     RefreshFavouritesForm();
     m_statusPanels[0]->setText(QString::fromStdString(name + " добавлен(а) в избранные."));
 }
@@ -323,6 +350,10 @@ void TfrmMain::acStartSearchExecute() {
     data::TdmFriend& dm = data::dmFriend();
     if (dm.Settings().FinderServer().empty()) {
         platform::ShowInfoMessage("Не задано имя сервера");
+        return;
+    }
+    if (const std::string problem = StartProblem(); !problem.empty()) {
+        platform::ShowInfoMessage(problem);
         return;
     }
     TfrmConditions* conditions = ConditionsForm();
@@ -346,6 +377,35 @@ void TfrmMain::acStartSearchExecute() {
         FinderStopped();
         throw;
     }
+}
+
+// A search that cannot find anything is not started: the user is told
+// what to set instead of getting an empty result.
+std::string TfrmMain::StartProblem() {
+    data::TdmFriend& dm = data::dmFriend();
+    const std::string& server = dm.Settings().FinderServer();
+    if (server == data::DefaultServerHost)
+        return "Сервер для поиска не выбран: «" + server +
+               "» — только образец имени. Откройте «Настройки», введите адрес сайта в поле «Сервер», "
+               "добавьте его в список, отметьте и нажмите «Сохранить».";
+    if (!platform::IsServerAddress(server))
+        return "Имя сервера «" + server +
+               "» не годится: нужно имя сайта или IP-адрес, при необходимости с портом через двоеточие. "
+               "Исправьте его в «Настройки».";
+    if (dm.Settings().PageCount() <= 0)
+        return "Не задано, сколько страниц просматривать: в «Настройки» укажите в поле «Листать ... страниц» "
+               "число больше 0 и нажмите «Сохранить».";
+    // The hits go to the found list's file: a damaged one is set aside now,
+    // one that can be neither read nor set aside would lose them.
+    const data::TRecoveredLoad found = LoadFoundFriendsRecovering();
+    if (!found.Message.empty()) platform::ShowInfoMessage(found.Message);
+    if (!found.Usable) return "Поиск не начат: найденные анкеты некуда сохранить.";
+    return {};
+}
+
+data::TRecoveredLoad TfrmMain::LoadFoundFriendsRecovering() {
+    return data::LoadSettingDamagedAside(m_engine->FoundFriends(), m_engine->FoundFriendsFile(),
+                                         "список найденных анкет", [this] { m_engine->LoadFoundFriends(); });
 }
 
 void TfrmMain::acStopSearchExecute() {
@@ -468,7 +528,27 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     // A search still under way is stopped here, which saves its hits: the
     // engine frees nothing to disk on its own.
     if (acStopSearch->isEnabled()) Guarded([this] { m_engine->Stop(); });
+    if (!ConfirmLosingUnsavedHits()) {
+        event->ignore();
+        return;
+    }
     event->accept();
+}
+
+// Hits that no save could write go with the program: they are tried once
+// more, and the user decides whether to leave without them.
+bool TfrmMain::ConfirmLosingUnsavedHits() {
+    if (!m_engine->HasUnsavedHits()) return true;
+    const std::string failure = m_engine->TrySaveFoundFriends();
+    if (failure.empty()) return true;
+    try {
+        return platform::ShowMessageQuery(failure + "\n\nЕсли выйти сейчас, они будут потеряны. Всё равно выйти?",
+                                          platform::TMsgDlgType::mtWarning,
+                                          {platform::TMsgDlgBtn::mbYes, platform::TMsgDlgBtn::mbNo}) ==
+               platform::mrYes;
+    } catch (const std::exception&) {
+        return true; // as the close question: a failure to ask lets the window close
+    }
 }
 
 // --- action lookup --------------------------------------------------------------

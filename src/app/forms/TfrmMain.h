@@ -10,6 +10,7 @@
 //   paused   Start, Settings off; Stop, Resume on; Pause off
 
 #include "app/forms/TDockedForms.h"
+#include "data/TableRecovery.h"
 #include "platform/TActionList.h"
 #include "platform/TForm.h"
 #include "platform/TPanel.h"
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QMenuBar;
@@ -128,11 +130,16 @@ private:
     void AddToFavourites(QObject* sender);
     void BrowseExport(const std::function<void(const std::string&)>& exportTo);
     void SetIdleActions();
+    std::string StartProblem();
+    bool ConfirmLosingUnsavedHits();
+    data::TRecoveredLoad LoadFoundFriendsRecovering();
 
     std::unique_ptr<search::TVelmora> m_engine;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
     std::unique_ptr<TDockedForms> m_docking;
     QPointer<TfrmConditions> m_conditions;
+    // What start-up could not load, told once the window is up.
+    std::vector<std::string> m_startupMessages;
 };
 
 // The main window's action list, found by the names "frmMain" and

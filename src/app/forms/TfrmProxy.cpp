@@ -2,6 +2,7 @@
 
 #include "app/controls/TNumberEdit.h"
 
+#include "platform/HostName.h"
 #include "platform/QtText.h"
 #include "platform/Text.h"
 
@@ -101,9 +102,18 @@ std::optional<int> TfrmProxy::PortValue() const {
     return port;
 }
 
-std::optional<std::string> TfrmProxy::CheckValues() const {
-    if (chbUseProxy->isChecked() && !PortValue())
-        return std::string("Укажите в поле «Порт» прокси-сервера целое число от 0 до 65535.");
+std::optional<std::string> TfrmProxy::CheckValues(QLineEdit** field) const {
+    if (!chbUseProxy->isChecked()) return std::nullopt;
+    if (field) *field = edProxyServer;
+    const std::string server(text::Trim(edProxyServer->GetValue()));
+    if (server.empty() || server == "0")
+        return std::string("Укажите в поле «Сервер IP» адрес прокси-сервера, например 192.168.0.1.");
+    if (!platform::IsHostName(server))
+        return "«" + server +
+               "» в поле «Сервер IP» — не адрес прокси-сервера: нужен IP-адрес из четырёх чисел от 0 до 255 "
+               "через точку, например 192.168.0.1, или имя компьютера.";
+    if (field) *field = edProxyPort;
+    if (!PortValue()) return std::string("Укажите в поле «Порт» прокси-сервера целое число от 0 до 65535.");
     return std::nullopt;
 }
 

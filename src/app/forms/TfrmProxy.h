@@ -38,9 +38,11 @@ public:
     // the port Params held is kept.
     void SaveToParams();
     // Why the controls cannot be stored, naming the field (a message for the
-    // user); nothing when they can. The port is checked only while the
-    // proxy is switched on, since the user cannot edit it otherwise.
-    std::optional<std::string> CheckValues() const;
+    // user); nothing when they can. The address (an IP address or a host
+    // name) and the port are checked only while the proxy is switched on,
+    // since the user cannot edit them otherwise. `field`, when given, gets
+    // the edit that is wrong.
+    std::optional<std::string> CheckValues(QLineEdit** field = nullptr) const;
     // The port as the user wrote it: trimmed, 0 to 65535; nothing otherwise.
     std::optional<int> PortValue() const;
 

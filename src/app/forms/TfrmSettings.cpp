@@ -270,17 +270,19 @@ void TfrmSettings::CreateControls() {
     connect(cbRegion, &QComboBox::activated, this, guarded([this] { cbRegionChange(); }));
     connect(cbCity, &QComboBox::activated, this, guarded([this] { cbCityChange(); }));
     edPageCount->OnChange = guarded([this] { edPageCountChange(); });
-    const std::pair<TComboBox*, void (TfrmSettings::*)()> dropDowns[] = {
+    const std::pair<TComboBox*, bool (TfrmSettings::*)()> dropDowns[] = {
         {cbCountry, &TfrmSettings::cbCountryDropDown},
         {cbRegion, &TfrmSettings::cbRegionDropDown},
         {cbCity, &TfrmSettings::cbCityDropDown},
         {cbStation, &TfrmSettings::cbStationDropDown}};
-    for (auto [combo, handler] : dropDowns)
-        combo->OnDropDown = [this, handler](TComboBox&) {
+    for (const auto& [combo, method] : dropDowns)
+        // A copy: not every compiler lets a lambda capture a structured binding.
+        combo->OnDropDown = [this, handler = method](TComboBox&) {
             try {
-                (this->*handler)();
+                return (this->*handler)();
             } catch (const std::exception& e) {
                 ShowError(e);
+                return true;
             }
         };
 }
@@ -339,12 +341,13 @@ void TfrmSettings::FormCreate() {
 }
 
 void TfrmSettings::LockSaveControls(bool Locked) {
+    m_searchLocked = Locked;
     // A disabled button tells why in its tool tip (Qt shows tool tips of
     // disabled widgets); a box popping up under the mouse would be in the way.
     for (QAbstractButton* button : {static_cast<QAbstractButton*>(btnSave),
                                     static_cast<QAbstractButton*>(sbAddServer),
                                     static_cast<QAbstractButton*>(sbDeleteServer)}) {
-        button->setEnabled(!Locked);
+        button->setEnabled(!Locked && !AreaFetching());
         if (Locked) {
             if (button->property("unlockedHint").isNull()) button->setProperty("unlockedHint", button->toolTip());
             button->setToolTip(LockedHint);
@@ -475,11 +478,12 @@ std::optional<std::string> TfrmSettings::CheckValues() {
         edPageCount->selectAll();
         return "Укажите в поле «Листать ... страниц» целое число от 0 до " + std::to_string(MaxPageCount) + ".";
     }
+    QLineEdit* field = nullptr;
     if (m_proxyPage)
-        if (std::optional<std::string> problem = m_proxyPage->CheckValues()) {
+        if (std::optional<std::string> problem = m_proxyPage->CheckValues(&field)) {
             pcSettings->setCurrentWidget(tsProxy);
-            m_proxyPage->edProxyPort->setFocus();
-            m_proxyPage->edProxyPort->selectAll();
+            field->setFocus();
+            field->selectAll();
             return problem;
         }
     return std::nullopt;

@@ -170,7 +170,7 @@ TGIFPalette QuantizePalette(const QImage& rgb888, int maxColors, int colorBits, 
 }
 
 QImage ReduceBitmapColors(const QImage& bitmap, TColorReduction colorReduction, TDitherMode ditherMode,
-                          int reductionBits, const TGIFPalette& userPalette) {
+                          int reductionBits, const TGIFPalette& userPalette, int reservedEntries) {
     if (colorReduction == TColorReduction::ReduceNone) return bitmap.convertToFormat(QImage::Format_RGB888);
 
     // A copy: the caller's bitmap keeps its format.
@@ -203,7 +203,8 @@ QImage ReduceBitmapColors(const QImage& bitmap, TColorReduction colorReduction, 
         lookup = std::make_unique<TNetscapeColorLookup>();
         break;
     case TColorReduction::ReduceOctree:
-        palette = QuantizePalette(source, 1 << std::clamp(reductionBits, 1, 8), 8, false);
+        palette = QuantizePalette(source, std::min(1 << std::clamp(reductionBits, 1, 8), 256 - std::clamp(reservedEntries, 0, 255)),
+                                  8, false);
         lookup = std::make_unique<TFastColorLookup>(FromPalette(palette));
         break;
     case TColorReduction::ReduceOctreeSystem:

@@ -35,11 +35,13 @@ TGIFPalette SystemPalette();
 // in Format_RGB888; every other method gives Format_Indexed8 whose colour
 // table holds the palette entries. `reductionBits` (clamped to 1..8) counts
 // only for ReduceOctree, `userPalette` (up to 256 entries) only for
-// ReduceUserPalette. An unknown method or dither mode, or an empty palette,
-// gives a null image; a bitmap of width or height 0 raises GIFException
-// "Invalid image dimensions".
+// ReduceUserPalette. `reservedEntries` entries of an octree palette of 256
+// are kept out of use (for a transparent index to be added later). An
+// unknown method or dither mode, or an empty palette, gives a null image; a
+// bitmap of width or height 0 raises GIFException "Invalid image
+// dimensions".
 QImage ReduceBitmapColors(const QImage& bitmap, TColorReduction colorReduction, TDitherMode ditherMode,
-                          int reductionBits, const TGIFPalette& userPalette = {});
+                          int reductionBits, const TGIFPalette& userPalette = {}, int reservedEntries = 0);
 
 // The octree palette of a 24-bit (Format_RGB888) image: maxColors entries,
 // black past the colours found. With `windows` the palette has 256 entries,

@@ -13,15 +13,11 @@ TGIFCompression DefaultCompressionMethod = TGIFCompression::gcLZW;
 void CompressFrame(const TGIFSubImage& subImage, QIODevice& stream) {
     const TGIFImage* image = subImage.GIFImage();
     const TGIFLocalColorMap& local = subImage.ColorMap();
-    int bitsPerPixel;
-    int maxColor;
-    if (local.Count() > 0) {
-        maxColor = local.Count();
-        bitsPerPixel = local.BitsPerPixel();
-    } else {
-        bitsPerPixel = image ? image->BitsPerPixel() : 0;
-        maxColor = 1 << bitsPerPixel;
-    }
+    // The bits cover every pixel, so a frame read from a file whose pixels
+    // reach past its table (a transparent index beyond the colours) can be
+    // written again.
+    const int bitsPerPixel = subImage.WriteBitsPerPixel();
+    const int maxColor = 1 << bitsPerPixel;
 
     std::unique_ptr<TGIFEncoder> encoder;
     if (image && image->Compression() == TGIFCompression::gcRLE)

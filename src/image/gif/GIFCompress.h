@@ -19,11 +19,10 @@ enum class TGIFCompression : uint8_t {
 extern TGIFCompression DefaultCompressionMethod;
 
 // Writes the frame's image data (minimum code size, code sub-blocks,
-// terminator) with the encoder its image's Compression names. With a local
-// table the pixels must lie below its count and are written in row order;
-// without one they must lie below 2^(the image's largest bits per pixel) and
-// an interlaced frame is written in pass order. A pixel outside raises
-// GIFException "Color not in color table".
+// terminator) with the encoder its image's Compression names, at the frame's
+// WriteBitsPerPixel, which every pixel fits. With a local table the pixels
+// are written in row order; without one an interlaced frame is written in
+// pass order.
 void CompressFrame(const TGIFSubImage& subImage, QIODevice& stream);
 
 } // namespace image

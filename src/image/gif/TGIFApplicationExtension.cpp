@@ -49,7 +49,8 @@ const TGIFExtensionClass& TGIFApplicationExtension::Class() {
 void TGIFApplicationExtension::LoadFromStream(QIODevice& stream) {
     TGIFExtension::LoadFromStream(stream);
     const int size = ReadByte(stream);
-    if (size == ShortIdentSize) {
+    m_shortIdent = size == ShortIdentSize;
+    if (m_shortIdent) {
         m_ident = {};
         ReadCheck(stream, m_ident.data(), ShortIdentSize);
         // The 11th byte is the data's first length byte: look, don't take.
@@ -63,6 +64,10 @@ void TGIFApplicationExtension::LoadFromStream(QIODevice& stream) {
 }
 
 void TGIFApplicationExtension::SaveToStream(QIODevice& stream) const {
+    if (m_shortIdent) {
+        const_cast<TGIFApplicationExtension*>(this)->Warning(TGIFSeverity::Warning, SBadAppExtBlockSize);
+        return;
+    }
     TGIFExtension::SaveToStream(stream);
     WriteByte(stream, IdentSize);
     WriteCheck(stream, m_ident.data(), IdentSize);

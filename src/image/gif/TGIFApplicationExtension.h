@@ -19,9 +19,17 @@ public:
     uint8_t GetExtensionType() const override { return bsApplicationExtension; }
 
     const TGIFAppIdent& Ident() const { return m_ident; }
-    void SetIdent(const TGIFAppIdent& value) { m_ident = value; }
+    void SetIdent(const TGIFAppIdent& value) {
+        m_ident = value;
+        m_shortIdent = false;
+    }
+    // True when the block was read with a 10-byte identifier.
+    bool ShortIdent() const { return m_shortIdent; }
 
-    // Writes the block size 11, the identifier and SaveData.
+    // Writes the block size 11, the identifier and SaveData. A block read
+    // with a 10-byte identifier is not written (its identifier cannot be
+    // completed without changing what it names): it is dropped with the
+    // warning "Unsupported Application Extension block size".
     void SaveToStream(QIODevice& stream) const override;
     // Reads the block size, the identifier and the data. A size of 10 (a
     // writer that left out one byte) is read as 10 bytes plus the first
@@ -39,6 +47,7 @@ protected:
     virtual void SaveData(QIODevice& stream) const;
 
     TGIFAppIdent m_ident{};
+    bool m_shortIdent = false;
 };
 
 } // namespace image

@@ -115,10 +115,10 @@ TColor TGIFColorMap::Colors(int index) {
     return RGBColor(c.Red, c.Green, c.Blue);
 }
 
-int TGIFColorMap::BitsPerPixel() const {
-    if (m_count == 0) return 0;
+int TGIFColorMap::BitsFor(int colors) {
+    if (colors <= 0) return 0;
     int bits = 1;
-    while ((1 << bits) < m_count) ++bits;
+    while ((1 << bits) < colors) ++bits;
     return bits;
 }
 
@@ -130,10 +130,10 @@ void TGIFColorMap::LoadFromStream(QIODevice& stream, int count) {
     m_count = count;
 }
 
-void TGIFColorMap::SaveToStream(QIODevice& stream) const {
+void TGIFColorMap::SaveToStream(QIODevice& stream, int bits) const {
     if (m_count == 0) return;
     // Entries past Count are kept black, so the padding is already there.
-    WriteCheck(stream, m_entries.data(), int64_t(3) << BitsPerPixel());
+    WriteCheck(stream, m_entries.data(), int64_t(3) << std::clamp(std::max(bits, BitsPerPixel()), 1, 8));
 }
 
 void TGIFColorMap::ImportPalette(const TGIFPalette& palette) {
@@ -219,8 +219,11 @@ void TGIFColorMap::MapFramePixels(TGIFSubImage& frame, const TGIFColorMapping& m
     uint8_t* p = frame.Data();
     for (int64_t i = 0, n = frame.DataSize(); i < n; ++i) p[i] = map[p[i]];
     if (frame.Transparent() && frame.GraphicControlExtension()) {
+        // An index past the table (which gifsicle writes, to spare an entry)
+        // maps to itself and stays past the table: it names no colour.
         TGIFGraphicControlExtension& gce = *frame.GraphicControlExtension();
-        gce.SetTransparentColorIndex(map[gce.TransparentColorIndex()]);
+        const uint8_t index = gce.TransparentColorIndex();
+        if (map[index] != index) gce.SetTransparentColorIndex(map[index]);
     }
 }
 

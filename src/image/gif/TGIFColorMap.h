@@ -81,7 +81,9 @@ public:
     TColor Colors(int index);
     // 0 for an empty table, 1 for up to 2 entries, else the smallest n with
     // 2^n >= Count.
-    int BitsPerPixel() const;
+    int BitsPerPixel() const { return BitsFor(m_count); }
+    // The same for a table of `colors` entries.
+    static int BitsFor(int colors);
 
     // Replaces the table with `count` entries (0..256) read from the stream;
     // short data raises "Premature end of data".
@@ -96,9 +98,9 @@ public:
     // The entries as a palette; empty for an empty table.
     TGIFPalette ExportPalette() const;
 
-    // Writes the entries, padded with black ones to 2^BitsPerPixel; nothing
-    // for an empty table.
-    void SaveToStream(QIODevice& stream) const;
+    // Writes the entries, padded with black ones to 2^BitsPerPixel (or to
+    // 2^bits when that is more); nothing for an empty table.
+    void SaveToStream(QIODevice& stream, int bits = 0) const;
 
     // Sorts the entries by how many pixels use them, most used first, and
     // drops the unused ones; the pixels (and transparent indices) of the

@@ -10,8 +10,11 @@
 namespace image {
 
 void TGIFExtensionList::LoadFromStream(QIODevice& stream, TGIFSubImage* parent) {
+    // A zero byte where a block should start is an empty sub-block a
+    // writer left over; readers skip it, so a frame's extensions and its
+    // image stay together.
     uint8_t next;
-    while (PeekByte(stream, next) && next != bsImageSeparator && next != bsTrailer) {
+    while (PeekNonZeroByte(stream, next) && next != bsImageSeparator && next != bsTrailer) {
         if (next != bsExtensionIntroducer) {
             Warning(TGIFSeverity::Warning, SBadExtensionIntroducer);
             return;

@@ -13,7 +13,8 @@ public:
     using TGIFList::TGIFList;
 
     // Reads extensions until an image separator or the trailer (left for the
-    // caller) or the end of the data. Another byte where an extension should
+    // caller) or the end of the data; zero bytes between them are skipped.
+    // Another byte where an extension should
     // start warns "Invalid extension introducer" and ends the list there. An
     // extension with an unregistered label is kept as a TGIFUnknownExtension
     // with the warning "Unknown extension type"; one that is too short to

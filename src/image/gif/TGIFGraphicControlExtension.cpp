@@ -8,6 +8,10 @@
 
 namespace image {
 
+namespace {
+constexpr uint8_t GCEBlockSize = 4;
+}
+
 const TGIFExtensionClass& TGIFGraphicControlExtension::Class() {
     static const TGIFExtensionClass c{"TGIFGraphicControlExtension", bsGraphicControlExtension,
                                       &CreateExtension<TGIFGraphicControlExtension>, &SameExtensionClass};
@@ -40,17 +44,16 @@ void TGIFGraphicControlExtension::SetDisposal(uint8_t value) {
 void TGIFGraphicControlExtension::SetTransparentColorIndex(uint8_t value) {
     if (m_subImage) {
         const TGIFColorMap& map = m_subImage->ActiveColorMap();
-        if (map.Count() > 0 && value >= map.Count()) {
-            Warning(TGIFSeverity::Warning, SBadColorIndex);
-            value = 0;
-        }
+        if (map.Count() > 0 && value >= map.Count()) Warning(TGIFSeverity::Warning, SBadColorIndex);
     }
     m_data.TransparentColorIndex = value;
 }
 
 void TGIFGraphicControlExtension::SaveToStream(QIODevice& stream) const {
     TGIFExtension::SaveToStream(stream);
-    uint8_t body[6] = {m_data.BlockSize, m_data.PackedFields, 0, 0, m_data.TransparentColorIndex, m_data.Terminator};
+    // The block size and terminator are the format's, whatever a damaged
+    // file held: copied, they would make the file unreadable.
+    uint8_t body[6] = {GCEBlockSize, m_data.PackedFields, 0, 0, m_data.TransparentColorIndex, 0};
     PutWord(body + 2, m_data.Delay);
     WriteCheck(stream, body, sizeof body);
 }

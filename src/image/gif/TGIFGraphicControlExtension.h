@@ -48,10 +48,12 @@ public:
     void SetDelay(uint16_t value) { m_data.Delay = value; }
     uint8_t TransparentColorIndex() const { return m_data.TransparentColorIndex; }
     // An index not below the frame's active colour table's count (when that
-    // table has entries) warns "Invalid color index" and stores 0.
+    // table has entries) warns "Invalid color index"; it is kept (it names
+    // no colour, so no pixel of a colour turns transparent).
     void SetTransparentColorIndex(uint8_t value);
 
-    // Writes the 6 bytes as they are stored.
+    // Writes the 6 bytes, with the block size 4 and the terminator 0 whatever
+    // was read.
     void SaveToStream(QIODevice& stream) const override;
     // Reads 6 bytes after the label; fewer warn "Premature end of data" and
     // leave the frame opaque.

@@ -53,10 +53,11 @@ void TGIFHeader::SaveToStream(QIODevice& stream) const {
     const TGIFVersion version = m_gifImage ? m_gifImage->Version() : TGIFVersion::gvUnknown;
     if (version == TGIFVersion::gvUnknown) RaiseGIFError(SUnsupportedVersion);
 
-    const int largestBits = m_gifImage->BitsPerPixel();
+    const int globalBits = m_gifImage->GlobalWriteBitsPerPixel();
+    const int largestBits = std::max(m_gifImage->BitsPerPixel(), globalBits);
     uint8_t packed = static_cast<uint8_t>(((largestBits - 1) & 7) << 4);
     if (m_colorMap.Count() > 0) {
-        packed |= 0x80 | ((m_colorMap.BitsPerPixel() - 1) & 7);
+        packed |= 0x80 | ((globalBits - 1) & 7);
         if (m_colorMap.Optimized()) packed |= 0x08;
     } else {
         packed |= (largestBits - 1) & 7;
@@ -70,7 +71,7 @@ void TGIFHeader::SaveToStream(QIODevice& stream) const {
     d[11] = m_screen.BackgroundColorIndex;
     d[12] = m_screen.AspectRatio;
     WriteCheck(stream, d, sizeof d);
-    m_colorMap.SaveToStream(stream);
+    m_colorMap.SaveToStream(stream, globalBits);
 }
 
 void TGIFHeader::LoadFromStream(QIODevice& stream) {

@@ -134,6 +134,14 @@ int TGIFImage::BitsPerPixel() const {
     return bits;
 }
 
+int TGIFImage::GlobalWriteBitsPerPixel() const {
+    int bits = m_header.ColorMap().BitsPerPixel();
+    if (bits == 0) return 0;
+    for (const auto& frame : m_images)
+        if (frame->ColorMap().Count() == 0) bits = std::max(bits, TGIFColorMap::BitsFor(frame->LargestPixel() + 1));
+    return bits;
+}
+
 void TGIFImage::SaveToStream(QIODevice& stream) const {
     Progress(nullptr, TProgressStage::psStarting, 0, false, SSaving);
     try {
@@ -160,18 +168,84 @@ void TGIFImage::ReserveFrameBytes(int64_t bytes) {
     m_loadingBytes += bytes;
 }
 
+bool TGIFImage::FitsBitmapLimit(int width, int height, int bytesPerPixel) {
+    return width >= 0 && height >= 0 && int64_t(width) * height * bytesPerPixel <= TLinearBitmap::MaxBitmapBytes;
+}
+
+bool TGIFImage::EnoughFramesRead(const TGIFSubImage& frame) {
+    if (m_frameLimit <= 0 || frame.Empty()) return false;
+    m_stoppedEarly = ++m_framesWithPixels >= m_frameLimit;
+    return m_stoppedEarly;
+}
+
+void TGIFImage::ClampScreenToFrames() {
+    QRect bounds = m_skimmed;
+    for (const auto& frame : m_images)
+        if (!frame->Empty()) bounds |= frame->BoundsRect();
+    // The frames keep their places within the union.
+    if (bounds.left() > 0 || bounds.top() > 0)
+        for (const auto& frame : m_images)
+            frame->SetBounds(frame->Left() - bounds.left(), frame->Top() - bounds.top(), frame->Width(),
+                             frame->Height());
+    m_header.SetWidth(bounds.isEmpty() ? 0 : bounds.width());
+    m_header.SetHeight(bounds.isEmpty() ? 0 : bounds.height());
+}
+
+namespace {
+
+// Skips data sub-blocks up to and including the zero-length one; false when
+// the data ends first.
+bool SkipSubBlocks(QIODevice& stream) {
+    for (uint8_t size; TryReadByte(stream, size);) {
+        if (size == 0) return true;
+        if (SkipBytes(stream, size) < size) return false;
+    }
+    return false;
+}
+
+} // namespace
+
+void TGIFImage::SkimFrameBounds(QIODevice& stream) {
+    uint8_t next;
+    while (PeekNonZeroByte(stream, next)) {
+        if (next == bsExtensionIntroducer) {
+            // The introducer and the label, then the body as sub-blocks.
+            if (SkipBytes(stream, 2) < 2 || !SkipSubBlocks(stream)) return;
+        } else if (next == bsImageSeparator) {
+            uint8_t d[10];
+            if (stream.read(reinterpret_cast<char*>(d), sizeof d) != qint64(sizeof d)) return;
+            int width = GetWord(d + 5), height = GetWord(d + 7);
+            if (width == 0 || height == 0) {
+                // Such a frame takes the screen's size when it is read.
+                width = m_header.Width();
+                height = m_header.Height();
+            }
+            m_skimmed |= QRect(GetWord(d + 1), GetWord(d + 3), width, height);
+            const int64_t table = (d[9] & 0x80) ? 3 * (int64_t(2) << (d[9] & 7)) : 0;
+            uint8_t codeSize;
+            if (SkipBytes(stream, table) < table || !TryReadByte(stream, codeSize) || !SkipSubBlocks(stream)) return;
+        } else {
+            return;
+        }
+    }
+}
+
 void TGIFImage::LoadFromStream(QIODevice& stream) {
     Progress(nullptr, TProgressStage::psStarting, 0, false, SLoading);
     Clear();
     const qint64 start = stream.pos();
     m_loadingBytes = 0;
+    m_framesWithPixels = 0;
+    m_stoppedEarly = false;
+    m_skimmed = QRect();
     try {
         m_header.LoadFromStream(stream);
         m_images.LoadFromStream(stream, this);
-        // A frame that reaches past the logical screen widens it, so that
-        // every frame can be drawn whole.
-        FitScreenToFrames();
-        TGIFTrailer(this).LoadFromStream(stream);
+        if (m_stoppedEarly) SkimFrameBounds(stream);
+        // Every frame must be drawn whole, and nothing beyond the frames is
+        // worth a picture.
+        ClampScreenToFrames();
+        if (!m_stoppedEarly) TGIFTrailer(this).LoadFromStream(stream);
     } catch (...) {
         if (!stream.isSequential()) stream.seek(start);
         Progress(nullptr, TProgressStage::psEnding, 0, true, SLoading);

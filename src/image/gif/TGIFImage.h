@@ -20,6 +20,7 @@
 #include "platform/TGraphic.h"
 
 #include <QImage>
+#include <QRect>
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -64,6 +65,9 @@ inline int DefaultAnimationSpeed = 100;
 // Render every frame while it is read (frames are rendered on first use
 // otherwise); the "Loading..." progress then asks for a redraw.
 inline bool BuildBitmapOnLoad = false;
+// Optimise an image (all options) before WriteData writes it.
+inline bool OptimizeBeforeWrite = false;
+inline TThreadPriority DefaultPainterPriority = TThreadPriority::tpNormal;
 inline TColorReduction DefaultColorReduction = TColorReduction::ReduceCube216;
 inline int DefaultReductionBits = 8;
 inline TDitherMode DefaultDitherMode = TDitherMode::DitherNone;
@@ -110,10 +114,28 @@ public:
 
     // Replaces the image with the GIF at the stream's position: header,
     // frames (every frame decoded, with "Loading..." progress after each),
-    // trailer. The logical screen then grows to hold every frame. On an
-    // error the stream goes back to where reading began and the GIFException
-    // passes on; the frames read before it stay.
+    // trailer. The logical screen then becomes the union of the frames'
+    // rectangles, the frames keeping their places within it: it grows to
+    // hold every frame, and a screen larger than its frames is clamped to
+    // them, as browsers show such files, so a few bytes declaring a huge
+    // screen cost no huge picture. An image without pixels gets a screen of
+    // 0 x 0. On an error the stream
+    // goes back to where reading began and the GIFException passes on; the
+    // frames read before it stay.
     void LoadFromStream(QIODevice& stream) override;
+    // Loading stops after this many frames with pixels (0, the default:
+    // every frame is read). The blocks after them are only looked through
+    // for where their frames lie, so the screen comes out as a full load
+    // makes it; damage there goes unnoticed, and no trailer is looked for.
+    // A still picture needs one frame.
+    int FrameLimit() const { return m_frameLimit; }
+    void SetFrameLimit(int frames) { m_frameLimit = std::max(frames, 0); }
+    // Called by the frame list after each frame it read: true when the
+    // frame limit is reached and reading is to stop.
+    bool EnoughFramesRead(const TGIFSubImage& frame);
+    // True when a picture of the size, at `bytesPerPixel`, stays within the
+    // library's bitmap limit: every screen-sized buffer is checked first.
+    static bool FitsBitmapLimit(int width, int height, int bytesPerPixel);
 
     // The version a writer must put in the header: the highest any frame
     // (or the header) needs; gvUnknown without frames.
@@ -122,6 +144,9 @@ public:
     // when there are none), and that less one.
     int BitsPerPixel() const;
     int ColorResolution() const { return BitsPerPixel() - 1; }
+    // The bits per pixel of the global table as written: its own, widened to
+    // cover every pixel of the frames that use it; 0 without a global table.
+    int GlobalWriteBitsPerPixel() const;
 
     // The encoder used for every frame when the image is written; starts as
     // DefaultCompressionMethod.
@@ -152,7 +177,8 @@ public:
     // it covers the logical screen, else the first frame drawn at its place
     // on a screen-sized bitmap filled with the background colour. Built on
     // first use; a null image for an empty image. While an animation paints
-    // into it, it holds the frame shown last.
+    // into it, it holds the frame shown last. A screen beyond the bitmap
+    // limit raises GIFException "Invalid bitmap size".
     const QImage& Bitmap();
 
     // Draws the picture stretched into `rect`: an image of several frames
@@ -187,13 +213,18 @@ public:
     // Puts the GIF file under GIFMimeType and the composite bitmap as an
     // image into `data`; nothing for an empty image. A failed write raises
     // GIFException "Failed to store GIF on clipboard".
-    void SaveToClipboardFormat(QMimeData& data) const;
+    void SaveToClipboardFormat(QMimeData& data) const override;
     // Reads GIF data, else an image, from `data` (the clipboard's when
     // null); anything else raises EConvertError "Unsupported clipboard
     // format".
-    void LoadFromClipboardFormat(const QMimeData* data);
-    // The same through the application clipboard.
-    void SaveToClipboard(QClipboard& clipboard) const;
+    void LoadFromClipboardFormat(const QMimeData* data) override;
+
+    // True only for this very image: two images are never compared by
+    // their contents (writing them could optimise them, see WriteData).
+    bool Equals(const platform::TGraphic& other) const override { return &other == this; }
+    // Writes the GIF; with OptimizeBeforeWrite on, the image is first
+    // optimised with every option and its own reduction settings.
+    void WriteData(QIODevice& stream) override;
 
     // Receives the warnings of reading; unset, they are dropped.
     const TGIFWarningEvent& OnWarning() const { return m_onWarning; }
@@ -237,6 +268,9 @@ public:
     void SetForceFrame(int value) { m_forceFrame = value; }
     TColor BackgroundColor() const { return m_backgroundColor; }
     void SetBackgroundColor(TColor value) { m_backgroundColor = value; }
+    // The priority given to the asynchronous painters this image starts.
+    TThreadPriority PainterPriority() const { return m_painterPriority; }
+    void SetPainterPriority(TThreadPriority value) { m_painterPriority = value; }
     // Handlers given to every painter this image starts.
     TGIFPainterEvent OnStartPaint, OnPaint, OnAfterPaint, OnLoop, OnEndPaint;
     // The clock of the painters this image starts; the system clock when null.
@@ -270,12 +304,19 @@ private:
     void DrawImage(QPainter& canvas, const QRect& rect);
     void PaintComposite(QPainter& canvas, const QRect& rect);
     void FitScreenToFrames();
+    void ClampScreenToFrames();
+    void SkimFrameBounds(QIODevice& stream);
     void FreeBitmap() { m_bitmap = QImage(); }
 
     TGIFHeader m_header;
     TGIFImageList m_images;
     TGIFWarningEvent m_onWarning;
     int64_t m_loadingBytes = 0;
+    int m_frameLimit = 0;
+    int m_framesWithPixels = 0;
+    bool m_stoppedEarly = false;
+    // Where the frames looked through after an early stop lie.
+    QRect m_skimmed;
     uint16_t m_drawOptions = DefaultDrawOptions;
     TColorReduction m_colorReduction = DefaultColorReduction;
     int m_reductionBits = DefaultReductionBits;
@@ -294,6 +335,7 @@ private:
     int m_animationSpeed = DefaultAnimationSpeed;
     int m_forceFrame = -1;
     TColor m_backgroundColor = clNone;
+    TThreadPriority m_painterPriority = DefaultPainterPriority;
 };
 
 } // namespace image

@@ -12,8 +12,6 @@
 #include "image/gif/TGIFUnknownAppExtension.h"
 
 #include <QBuffer>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QPaintDevice>
 #include <QPainter>
@@ -46,6 +44,7 @@ const QImage& TGIFImage::Bitmap() {
         m_bitmap = first.Bitmap();
         return m_bitmap;
     }
+    if (!FitsBitmapLimit(Width(), Height(), 4)) RaiseGIFError(SFrameTooLarge);
     QImage bitmap(Width(), Height(), QImage::Format_RGB32);
     if (bitmap.isNull()) return m_bitmap;
     // What the first frame does not cover shows the background, as it would
@@ -104,6 +103,7 @@ void TGIFImage::DrawImage(QPainter& canvas, const QRect& rect) {
         } else {
             // Starts clear: drawn over the canvas, it shows what lies beneath
             // wherever the animation is transparent.
+            if (!FitsBitmapLimit(Width(), Height(), 4)) return;
             m_bitmap = QImage(Width(), Height(), QImage::Format_ARGB32_Premultiplied);
             if (m_bitmap.isNull()) return;
             m_bitmap.fill(Qt::transparent);
@@ -136,6 +136,7 @@ TGIFPainter* TGIFImage::StartPainter(TGIFPainter** painterRef, QPaintDevice* dev
     if (options & DrawAsync) {
         auto* painter = new TGIFPainter(*this, device, rect, options, painterRef, external);
         setUp(*painter);
+        painter->SetPriority(m_painterPriority);
         return painter;
     }
     TGIFPainter painter(*this, device, rect, options, painterRef, external);
@@ -203,6 +204,7 @@ void TGIFImage::Assign(const platform::TGraphic& source) {
     Progress(nullptr, TProgressStage::psStarting, 0, false, SCopying);
     try {
         m_header.Assign(gif->m_header);
+        m_painterPriority = gif->m_painterPriority;
         m_backgroundColor = gif->m_backgroundColor;
         m_drawOptions = gif->m_drawOptions;
         m_colorReduction = gif->m_colorReduction;
@@ -280,12 +282,15 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
                 step();
             }
             // Disposing of a frame is needless when the next frame covers it
-            // whole with opaque pixels.
+            // whole with opaque pixels, unless that frame restores to the
+            // previous state afterwards: the state it goes back to is the
+            // one this frame's disposal left.
             for (int i = 0; i + 1 < m_images.Count(); ++i) {
                 TGIFSubImage& frame = m_images[i];
                 const TGIFSubImage& next = m_images[i + 1];
                 TGIFGraphicControlExtension* gce = frame.GraphicControlExtension();
-                if (!gce || (gce->Disposal() != 2 && gce->Disposal() != 3) || next.Transparent()) continue;
+                if (!gce || (gce->Disposal() != 2 && gce->Disposal() != 3) || next.Transparent() || Disposal(next) == 3)
+                    continue;
                 const QRect overlap = frame.BoundsRect() & next.BoundsRect();
                 if (!overlap.isEmpty() && overlap == frame.BoundsRect()) gce->SetDisposal(0);
             }
@@ -372,6 +377,13 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
     Changed();
 }
 
+void TGIFImage::WriteData(QIODevice& stream) {
+    if (OptimizeBeforeWrite)
+        Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap | ooReduceColors, m_colorReduction, m_ditherMode,
+                 m_reductionBits);
+    platform::TGraphic::WriteData(stream);
+}
+
 // ---- clipboard ----
 
 void TGIFImage::SaveToClipboardFormat(QMimeData& data) const {
@@ -390,14 +402,8 @@ void TGIFImage::SaveToClipboardFormat(QMimeData& data) const {
     if (!bitmap.isNull()) data.setImageData(bitmap);
 }
 
-void TGIFImage::SaveToClipboard(QClipboard& clipboard) const {
-    auto data = std::make_unique<QMimeData>();
-    SaveToClipboardFormat(*data);
-    clipboard.setMimeData(data.release());
-}
-
 void TGIFImage::LoadFromClipboardFormat(const QMimeData* data) {
-    if (!data && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) data = QGuiApplication::clipboard()->mimeData();
+    data = ClipboardData(data);
     if (data && data->hasFormat(GIFMimeType)) {
         QByteArray bytes = data->data(GIFMimeType);
         QBuffer buffer(&bytes);

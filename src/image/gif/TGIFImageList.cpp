@@ -25,6 +25,7 @@ void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
             const qint64 size = stream.size();
             const int percent = size > 0 ? static_cast<int>(std::min<qint64>(100, stream.pos() * 100 / size)) : 0;
             m_image->Progress(this, TProgressStage::psRunning, percent, BuildBitmapOnLoad, SLoading);
+            if (m_image->EnoughFramesRead(Items(Count() - 1))) return;
         }
     }
 }

@@ -18,7 +18,8 @@ public:
     // no block warns "Unknown GIF block type" and ends the list with the
     // stream one byte before it. Errors of a frame pass on.
     // After each frame, the image's progress "Loading..." runs at the stream
-    // position's share of its size.
+    // position's share of its size. Reading also stops once the image has
+    // read as many frames with pixels as it asked for (TGIFImage::FrameLimit).
     void LoadFromStream(QIODevice& stream, TGIFImage* parent);
     // Writes every frame, each followed by the image's progress "Saving..."
     // at the share of the frames written.

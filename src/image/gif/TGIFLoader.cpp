@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <algorithm>
+#include <vector>
 
 namespace image {
 
@@ -19,6 +20,8 @@ std::string TGIFLoader::GetLoadFilter() const { return "Graphics Interchange For
 
 void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinearBitmap& bitmap) {
     TGIFImage gif;
+    // The picture is the first frame: the frames after it are not decoded.
+    gif.SetFrameLimit(1);
     if (auto* seekable = dynamic_cast<TSeekableStream*>(&stream)) {
         TSeekableHostStream host(*seekable);
         gif.LoadFromStream(host);
@@ -54,29 +57,48 @@ void TGIFLoader::SaveToStream(TBaseStream& stream, const std::string&, const TLi
     QImage picture;
     bitmap.AssignTo(picture);
 
-    if (bitmap.PixelFormat() == TPixelFormat::pf8bit && !picture.isNull()) {
-        // Colours in use: up to the last entry that is not black, and (so no
-        // pixel points past the table) up to the highest index a pixel uses.
-        const uint8_t* palette = bitmap.Palette();
-        int colors = 2;
-        for (int i = 255; i >= 1; --i)
-            if (palette[3 * i] || palette[3 * i + 1] || palette[3 * i + 2]) {
-                colors = std::max(colors, i + 1);
-                break;
-            }
-        for (int y = 0; y < bitmap.Height() && colors <= 16; ++y) {
-            const uint8_t* row = bitmap.ScanLine(y);
-            colors = std::max(colors, int(*std::max_element(row, row + bitmap.Width())) + 1);
+    const TLinearBitmap* alpha = m_alphaBitmap;
+    if (alpha && (alpha->PixelFormat() != TPixelFormat::pf8bit || alpha->Width() != bitmap.Width() ||
+                  alpha->Height() != bitmap.Height()))
+        alpha = nullptr;
+    std::vector<uint8_t> mask;
+    if (alpha && !picture.isNull()) {
+        mask.resize(size_t(bitmap.Width()) * size_t(bitmap.Height()));
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            const uint8_t* a = alpha->ScanLine(y);
+            for (int x = 0; x < bitmap.Width(); ++x) mask[size_t(y) * size_t(bitmap.Width()) + size_t(x)] = a[x] < 128;
         }
-        if (colors <= 16) {
-            QList<QRgb> table = picture.colorTable();
-            table.resize(colors <= 2 ? 2 : 16);
-            picture.setColorTable(table);
+        if (std::find(mask.begin(), mask.end(), 1) == mask.end()) mask.clear();
+    }
+
+    if (picture.format() == QImage::Format_Indexed8) {
+        // The table ends after the highest index a pixel uses: the entries
+        // beyond would only make the file larger.
+        uint8_t highest = 1;
+        for (int y = 0; y < picture.height() && highest < 255; ++y) {
+            const uchar* row = picture.constScanLine(y);
+            highest = std::max(highest, *std::max_element(row, row + picture.width()));
         }
+        QList<QRgb> table = picture.colorTable();
+        table.resize(highest + 1);
+        picture.setColorTable(table);
+    } else if (!mask.empty()) {
+        // A deep picture carries its transparency in its alpha, so that the
+        // reduction leaves an entry free for it.
+        picture = picture.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < picture.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            for (int x = 0; x < picture.width(); ++x)
+                if (mask[size_t(y) * size_t(picture.width()) + size_t(x)]) row[x] &= 0x00FFFFFF;
+        }
+        mask.clear();
     }
 
     TGIFImage gif;
-    if (!picture.isNull()) gif.Add(picture);
+    if (!picture.isNull()) {
+        gif.Add(picture);
+        if (!mask.empty()) gif.Images()[0].ImportTransparencyMask(mask);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -10,6 +10,7 @@
 
 #include "image/gif/TGIFPainter.h"
 
+#include "image/gif/GIFException.h"
 #include "image/gif/TGIFAppExtNSLoop.h"
 #include "image/gif/TGIFGraphicControlExtension.h"
 #include "image/gif/TGIFImage.h"
@@ -33,8 +34,8 @@ public:
     TSystemClock() { m_timer.start(); }
     int64_t Now() override { return m_timer.elapsed(); }
     void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(std::max(ms, 0))); }
-    void SingleShot(int ms, QObject* context, std::function<void()> tick) override {
-        QTimer::singleShot(std::max(ms, 0), context, std::move(tick));
+    void SingleShot(int ms, QObject* context, std::function<void()> tick, Qt::TimerType type) override {
+        QTimer::singleShot(std::max(ms, 0), type, context, std::move(tick));
     }
 
 private:
@@ -46,7 +47,7 @@ class TNoWaitClock final : public TGIFPainterClock {
 public:
     int64_t Now() override { return 0; }
     void Sleep(int) override {}
-    void SingleShot(int, QObject*, std::function<void()> tick) override { tick(); }
+    void SingleShot(int, QObject*, std::function<void()> tick, Qt::TimerType) override { tick(); }
 };
 
 int MulDiv(int64_t a, int64_t b, int64_t c) {
@@ -95,14 +96,21 @@ TGIFPainter::TGIFPainter(TGIFImage& image, QPaintDevice* device, const QRect& re
     : m_image(&image), m_device(device), m_external(external), m_rect(rect), m_options(options),
       m_animationSpeed(image.AnimationSpeed()), m_painterRef(painterRef) {
     if (m_painterRef) *m_painterRef = this;
+    // A synchronous painter holds its caller until the animation ends, so it
+    // never loops for ever: it plays the passes the file asks for (one for a
+    // file that asks for endless looping).
+    if (!IsAsync()) m_options &= uint16_t(~DrawLoopForever);
     m_backgroundColor = BackgroundColorOf(image);
 
     std::set<int> disposals;
     for (const auto& frame : image.Images())
         if (const TGIFGraphicControlExtension* gce = frame->GraphicControlExtension()) disposals.insert(gce->Disposal());
     if (m_options & DrawClearOnLoop) disposals.insert(2);
-    if (disposals.count(2) && (m_options & DrawTransparent)) m_background = GrabArea();
-    if (disposals.count(2) || disposals.count(3)) {
+    // Past the bitmap limit the frames are drawn straight onto the canvas,
+    // without the buffers that restore what lay beneath.
+    const bool buffered = TGIFImage::FitsBitmapLimit(m_rect.width(), m_rect.height(), 4);
+    if (buffered && disposals.count(2) && (m_options & DrawTransparent)) m_background = GrabArea();
+    if (buffered && (disposals.count(2) || disposals.count(3))) {
         m_backBuffer = GrabArea();
         m_previousBuffer = QImage(m_rect.size(), QImage::Format_ARGB32_Premultiplied);
         if (!m_previousBuffer.isNull()) m_previousBuffer.fill(m_backgroundColor);
@@ -259,10 +267,14 @@ bool TGIFPainter::Step() {
             // a timer tick, so the event loop runs between frames.
             m_waiting = true;
             if (wait == -1 && m_animationSpeed == 0) return false;
-            m_clock->SingleShot(std::max(wait, 0), this, [this] {
-                if (m_finished) return;
-                if (m_waiting) Run();
-            });
+            const Qt::TimerType type = m_priority > TThreadPriority::tpNormal ? Qt::PreciseTimer : Qt::CoarseTimer;
+            m_clock->SingleShot(
+                std::max(wait, 0), this,
+                [this] {
+                    if (m_finished) return;
+                    if (m_waiting) Run();
+                },
+                type);
             return false;
         }
         for (wait = std::max(wait, 1); wait > 0 && !m_terminated;) {
@@ -412,6 +424,7 @@ QImage TGIFPainter::CompositeFrame(TGIFImage& image, int index, bool transparent
     if (index < 0 || index >= image.Images().Count() || image.Images()[index].Empty() || image.Width() < 1 ||
         image.Height() < 1)
         return {};
+    if (!TGIFImage::FitsBitmapLimit(image.Width(), image.Height(), 4)) RaiseGIFError(SFrameTooLarge);
     QImage canvas(image.Width(), image.Height(), QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull()) return {};
     canvas.fill(transparent ? QColor(Qt::transparent) : BackgroundColorOf(image));

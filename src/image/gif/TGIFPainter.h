@@ -8,9 +8,9 @@
 // running between frames and only the GUI thread ever paints. A synchronous
 // painter runs the whole animation inside Run, waiting with the clock's Sleep
 // between frames; it never spins a nested event loop (which a paint event must
-// not do), so it blocks its caller for the length of the animation: without
-// DrawLoopForever that length is bounded by the file's loop count and by the
-// 12 s cap on each frame's delay.
+// not do), so it blocks its caller for the length of the animation. That
+// length is bounded: a synchronous painter ignores DrawLoopForever and plays
+// a file that loops for ever once, and each frame's delay is capped at 12 s.
 //
 // The canvas is a paint device (an image, a pixmap) that the painter opens
 // for each step, or, for a synchronous run, the caller's active QPainter.
@@ -31,6 +31,12 @@ namespace image {
 class TGIFImage;
 class TGIFPainter;
 
+// How urgently a painter runs, with the ordinals of a thread priority.
+// Painters here are timers on the GUI thread: above normal their frames
+// come from precise timers, otherwise from coarse ones, which let the
+// system bundle wake-ups.
+enum class TThreadPriority : uint8_t { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
 // Time as the painter sees it; tests give it a fake one.
 class TGIFPainterClock {
 public:
@@ -40,8 +46,8 @@ public:
     // Blocks for `ms` milliseconds (synchronous painters).
     virtual void Sleep(int ms) = 0;
     // Calls `tick` once after `ms` milliseconds from the event loop, unless
-    // `context` is gone by then (asynchronous painters).
-    virtual void SingleShot(int ms, QObject* context, std::function<void()> tick) = 0;
+    // `context` is gone by then (asynchronous painters), timed as `type`.
+    virtual void SingleShot(int ms, QObject* context, std::function<void()> tick, Qt::TimerType type) = 0;
 };
 
 // The real clock: QElapsedTimer, QThread::msleep and QTimer.
@@ -82,6 +88,9 @@ public:
 
     // The clock for waits and timers; the system clock unless set before Start.
     void SetClock(TGIFPainterClock* clock) { m_clock = clock; }
+    // tpNormal unless set; see TThreadPriority.
+    TThreadPriority Priority() const { return m_priority; }
+    void SetPriority(TThreadPriority value) { m_priority = value; }
 
     TGIFPainterEvent OnPaintStart, OnFramePaint, OnFramePainted, OnLoopRestart, OnPaintEnd;
 
@@ -99,7 +108,8 @@ public:
     // that starts transparent with `transparent` (restoring to background
     // then makes pixels transparent again), else filled with the background
     // colour. A null image when the image is empty or has no such frame (or
-    // it holds no pixels).
+    // it holds no pixels). A screen beyond the bitmap limit raises
+    // GIFException "Invalid bitmap size".
     static QImage CompositeFrame(TGIFImage& image, int index, bool transparent);
     // The colour restoring to background shows for `image`: its own
     // BackgroundColor when set, the window colour when it has no global
@@ -141,6 +151,7 @@ private:
     QColor m_backgroundColor;
     TGIFPainter** m_painterRef;
     TGIFPainterClock* m_clock = nullptr;
+    TThreadPriority m_priority = TThreadPriority::tpNormal;
 
     TState m_state = TState::Begin;
     bool m_started = false;

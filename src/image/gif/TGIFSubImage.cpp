@@ -104,6 +104,18 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
     if (warned) Warning(TGIFSeverity::Warning, SScreenSizeExceeded);
 }
 
+int TGIFSubImage::LargestPixel() const {
+    if (m_data.empty()) return -1;
+    uint8_t largest = 0;
+    for (const uint8_t p : m_data) largest = std::max(largest, p);
+    return largest;
+}
+
+int TGIFSubImage::WriteBitsPerPixel() const {
+    int bits = m_colorMap.Count() > 0 ? m_colorMap.BitsPerPixel() : m_gifImage ? m_gifImage->BitsPerPixel() : 0;
+    return std::max(bits, TGIFColorMap::BitsFor(LargestPixel() + 1));
+}
+
 void TGIFSubImage::CheckCoordinates(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height()) RaiseGIFError(SBadPixelCoordinates);
 }
@@ -128,9 +140,10 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) const {
     m_extensions.SaveToStream(stream);
     if (Empty()) return;
 
+    const int bits = WriteBitsPerPixel();
     uint8_t packed;
     if (m_colorMap.Count() > 0) {
-        packed = static_cast<uint8_t>(0x80 | ((m_colorMap.BitsPerPixel() - 1) & 7));
+        packed = static_cast<uint8_t>(0x80 | ((bits - 1) & 7));
         if (m_colorMap.Optimized()) packed |= 0x20;
     } else {
         // Interlace and the two reserved bits.
@@ -144,7 +157,7 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) const {
     PutWord(d + 7, m_descriptor.Height);
     d[9] = packed;
     WriteCheck(stream, d, sizeof d);
-    m_colorMap.SaveToStream(stream);
+    m_colorMap.SaveToStream(stream, bits);
     CompressFrame(*this, stream);
 }
 

@@ -61,6 +61,13 @@ public:
     int64_t DataSize() const { return static_cast<int64_t>(m_data.size()); }
     // No pixels, or a width or height of 0.
     bool Empty() const { return m_data.empty() || Width() == 0 || Height() == 0; }
+    // The highest pixel index; -1 without pixels.
+    int LargestPixel() const;
+    // The bits per pixel of the frame as written: its local table's when it
+    // has one, else the image's largest over all tables, in either case
+    // widened to cover the largest pixel, so a file whose pixels reach past
+    // its table is written whole.
+    int WriteBitsPerPixel() const;
 
     // The pixel at (x, y); a coordinate outside the frame raises GIFException
     // "Invalid pixel coordinates". A frame without pixels gets a zero-filled
@@ -154,7 +161,8 @@ public:
     void Assign(const TGIFSubImage& source);
     // Becomes the bitmap (never changed): 1- and 8-bit images keep their
     // colours, deeper ones are reduced with the image's ColorReduction,
-    // DitherMode and ReductionBits. Pixels with alpha below 128 (or whose
+    // DitherMode and ReductionBits and keep only the colours their pixels
+    // use (with one entry left free when some pixel is transparent). Pixels with alpha below 128 (or whose
     // colour table entry has such alpha) become transparent. A null image
     // clears the frame; an image larger than 65535 pixels on a side raises
     // "Invalid image dimensions"; more than 256 colours left after a
@@ -173,9 +181,9 @@ public:
     void ImportTransparencyMask(const std::vector<uint8_t>& mask);
 
     // Writes the extensions and, unless the frame is Empty, the descriptor,
-    // the local table and the compressed pixels (CompressFrame). With a local
-    // table the descriptor's interlace bit is cleared and the pixels go in
-    // row order.
+    // the local table (padded to WriteBitsPerPixel) and the compressed
+    // pixels (CompressFrame). With a local table the descriptor's interlace
+    // bit is cleared and the pixels go in row order.
     void SaveToStream(QIODevice& stream) const override;
     // Reads the extensions, then, when an image separator follows, the
     // descriptor, the local table and the pixel data. Errors raise
@@ -208,6 +216,9 @@ private:
     void ReportProgress(TProgressStage stage, int percent, const char* message);
     const QImage& MaskedBitmap();
     void ImportPixels(const QImage& bitmap);
+    // Drops the local table's entries no pixel uses, keeping the order of
+    // the others (a reduced picture rarely uses its whole palette).
+    void DropUnusedColors();
     TGIFGraphicControlExtension& EnsureGraphicControlExtension();
 
     QImage m_bitmap;

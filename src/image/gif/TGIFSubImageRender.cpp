@@ -317,13 +317,18 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
 
     const bool wasTransparent = m_transparent && m_graphicControlExtension;
     const bool local = m_colorMap.Count() > 0;
-    if (!wasTransparent) {
+    const int oldIndex = wasTransparent ? m_graphicControlExtension->TransparentColorIndex() : -1;
+    // A transparent index past the table (gifsicle writes those) cannot
+    // take merged pixels: a free index is found as for an opaque frame, and
+    // the frame's transparent pixels move to it.
+    const bool keepIndex = wasTransparent && oldIndex < ActiveColorMap().Count();
+    if (!keepIndex) {
         const TGIFColorMap* global = m_gifImage ? &m_gifImage->GlobalColorMap() : nullptr;
         if (local ? m_colorMap.Count() >= TGIFColorMap::MaxColors
                   : !global || global->Count() == 0 || global->Count() >= TGIFColorMap::MaxColors)
             return;
     }
-    int index = wasTransparent ? m_graphicControlExtension->TransparentColorIndex() : -1;
+    int index = keepIndex ? oldIndex : -1;
 
     // An index no pixel of this frame shows: another frame's transparent
     // index of the global table when that is free here, else a new black
@@ -337,7 +342,7 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
                     !frame->GraphicControlExtension())
                     continue;
                 const uint8_t other = frame->GraphicControlExtension()->TransparentColorIndex();
-                if (!used[other]) return other;
+                if (!used[other] && other < m_gifImage->GlobalColorMap().Count()) return other;
                 break;
             }
             return m_gifImage->GlobalColorMap().Add(RGBColor(0, 0, 0));
@@ -356,7 +361,7 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
         const uint8_t* prow = theirs + int64_t(y - previous->Top()) * previous->Width() - previous->Left();
         for (int x = overlap.left(); x <= overlap.right(); ++x) {
             const uint8_t ours = row[x], below = prow[x];
-            if (ours == index || below == previousIndex) continue;
+            if (ours == index || ours == oldIndex || below == previousIndex) continue;
             const TGIFColor& a = ourMap.Entry(ours);
             const TGIFColor& b = theirMap.Entry(below);
             const bool same = sameTable ? ours == below : a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
@@ -365,7 +370,8 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
             row[x] = uint8_t(index);
         }
     }
-    if (!wasTransparent && index >= 0) {
+    if (!keepIndex && index >= 0) {
+        if (wasTransparent) std::replace(m_data.begin(), m_data.end(), uint8_t(oldIndex), uint8_t(index));
         TGIFGraphicControlExtension& gce = EnsureGraphicControlExtension();
         gce.SetTransparentColorIndex(uint8_t(index));
         gce.SetTransparent(true);
@@ -472,6 +478,7 @@ void TGIFSubImage::Assign(const QImage& source) {
     }
 
     QImage bitmap;
+    bool reduced = false;
     switch (source.format()) {
     case QImage::Format_Mono:
     case QImage::Format_Indexed8:
@@ -488,8 +495,11 @@ void TGIFSubImage::Assign(const QImage& source) {
         const TColorReduction reduction = m_gifImage ? m_gifImage->ColorReduction() : DefaultColorReduction;
         const TDitherMode dither = m_gifImage ? m_gifImage->DitherMode() : DefaultDitherMode;
         const int bits = m_gifImage ? m_gifImage->ReductionBits() : DefaultReductionBits;
-        bitmap = ReduceBitmapColors(opaque, reduction, dither, bits);
+        // Transparent pixels will need an entry of their own.
+        const bool transparent = std::find(mask.begin(), mask.end(), 1) != mask.end();
+        bitmap = ReduceBitmapColors(opaque, reduction, dither, bits, {}, transparent ? 1 : 0);
         if (bitmap.isNull()) RaiseGIFError(SInvalidReduction);
+        reduced = true;
         break;
     }
     }
@@ -500,6 +510,7 @@ void TGIFSubImage::Assign(const QImage& source) {
     ReportProgress(TProgressStage::psStarting, 0, SConverting);
     try {
         ImportPixels(bitmap);
+        if (reduced) DropUnusedColors();
         if (!mask.empty()) ImportTransparencyMask(mask);
     } catch (...) {
         ReportProgress(TProgressStage::psEnding, 0, SConverting);
@@ -511,6 +522,22 @@ void TGIFSubImage::Assign(const QImage& source) {
     FreeBitmap();
     FreeMask();
     m_palette = {};
+}
+
+void TGIFSubImage::DropUnusedColors() {
+    std::array<bool, 256> used{};
+    for (const uint8_t p : m_data) used[p] = true;
+    const TGIFPalette palette = m_colorMap.ExportPalette();
+    TGIFPalette kept;
+    std::array<uint8_t, 256> map{};
+    for (qsizetype i = 0; i < palette.size(); ++i)
+        if (used[size_t(i)]) {
+            map[size_t(i)] = uint8_t(kept.size());
+            kept.push_back(palette[i]);
+        }
+    if (kept.size() == palette.size()) return;
+    for (uint8_t& p : m_data) p = map[p];
+    m_colorMap.ImportPalette(kept);
 }
 
 void TGIFSubImage::Assign(const QIcon& source) {

@@ -4,6 +4,10 @@
 
 namespace image {
 
+namespace {
+constexpr uint8_t TextBlockSize = 12;
+}
+
 const TGIFExtensionClass& TGIFTextExtension::Class() {
     static const TGIFExtensionClass c{"TGIFTextExtension", bsPlainTextExtension, &CreateExtension<TGIFTextExtension>,
                                       &SameExtensionClass};
@@ -13,7 +17,7 @@ const TGIFExtensionClass& TGIFTextExtension::Class() {
 void TGIFTextExtension::SaveToStream(QIODevice& stream) const {
     TGIFExtension::SaveToStream(stream);
     uint8_t b[13];
-    b[0] = m_data.BlockSize;
+    b[0] = TextBlockSize; // the format's, whatever a damaged file held
     PutWord(b + 1, m_data.Left);
     PutWord(b + 3, m_data.Top);
     PutWord(b + 5, m_data.Width);

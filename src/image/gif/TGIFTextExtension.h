@@ -37,7 +37,7 @@ public:
     std::vector<std::string>& Text() { return m_text; }
     const std::vector<std::string>& Text() const { return m_text; }
 
-    // Writes the 13 bytes and the text sub-blocks.
+    // Writes the 13 bytes (the block size always 12) and the text sub-blocks.
     void SaveToStream(QIODevice& stream) const override;
     // Reads the 13 bytes ("Premature end of data" when short) and the text
     // sub-blocks.

@@ -1,0 +1,66 @@
+#include "platform/ErrorText.h"
+
+#include "platform/ErrorTextTables.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+template <class Table>
+const errortext::TCodeWords* Find(const Table& table, int code) {
+    const auto found = std::find_if(table.begin(), table.end(), [code](const auto& row) { return row.Code == code; });
+    return found == table.end() ? nullptr : &*found;
+}
+
+// Seconds with one decimal where they are not whole, in the Russian way.
+std::string Seconds(long ms) {
+    ms = std::max(ms, 0L);
+    std::string text = std::to_string(ms / 1000);
+    if (const long tenths = (ms % 1000 + 50) / 100; tenths > 0 && tenths < 10) text += "," + std::to_string(tenths);
+    return text + " с";
+}
+
+} // namespace
+
+std::string ErrnoText(int err) {
+    const char* name = ::strerrorname_np(err);
+    const std::string detail = name ? std::string(name) : "errno " + std::to_string(err);
+    const errortext::TCodeWords* row = Find(errortext::ErrnoWords, err);
+    return std::string(row ? row->Words : "системная ошибка") + " (" + detail + ")";
+}
+
+std::string ErrnoText(const std::error_code& ec) {
+    if (ec.category() == std::generic_category() || ec.category() == std::system_category()) return ErrnoText(ec.value());
+    return "системная ошибка (" + std::to_string(ec.value()) + ")";
+}
+
+std::string CurlErrorText(int code) {
+    const errortext::TCodeWords* row = Find(errortext::CurlWords, code);
+    return std::string(row ? row->Words : "сбой сети") + " (libcurl " + std::to_string(code) + ")";
+}
+
+std::string NoHttpServiceText() { return CurlErrorText(CURLE_FAILED_INIT); }
+
+std::string BadAddressText() { return CurlErrorText(CURLE_URL_MALFORMAT); }
+
+std::string NoAnswerText(long ms) { return "нет ответа за " + Seconds(ms); }
+
+std::string TooLongText(size_t bytes) {
+    const size_t mb = bytes >> 20;
+    return mb > 0 ? "страница больше " + std::to_string(mb) + " МБ"
+                  : "страница больше " + std::to_string(bytes) + " байт";
+}
+
+std::string HttpStatusText(long status, std::string_view reason) {
+    const errortext::TCodeWords* row = Find(errortext::StatusWords, int(status));
+    if (!row) row = Find(errortext::StatusWords, int(status / 100 * 100));
+    std::string text = std::to_string(status) + " — " + std::string(row ? row->Words : "неожиданный ответ");
+    if (!reason.empty()) text += " (" + std::string(reason) + ")";
+    return text;
+}
+
+std::string QuotedFile(const std::filesystem::path& file) { return "«" + file.string() + "»"; }
+
+} // namespace platform
