@@ -16,8 +16,10 @@
 
 namespace {
 
+// `b` holds `a`'s colours (the writer pads a table to cover pixels that
+// point past it).
 bool SameTable(const image::TGIFColorMap& a, const image::TGIFColorMap& b) {
-    if (a.Count() != b.Count()) return false;
+    if (a.Count() > b.Count() || (a.Count() == 0) != (b.Count() == 0)) return false;
     for (int i = 0; i < a.Count(); ++i) {
         const image::TGIFColor &x = a.Entry(i), &y = b.Entry(i);
         if (x.Red != y.Red || x.Green != y.Green || x.Blue != y.Blue) return false;
@@ -27,7 +29,8 @@ bool SameTable(const image::TGIFColorMap& a, const image::TGIFColorMap& b) {
 
 bool SamePixels(const image::TGIFSubImage& a, const image::TGIFSubImage& b) {
     // (Interlacing may go: a frame with a local table is written without it.)
-    return a.BoundsRect() == b.BoundsRect() && a.Transparent() == b.Transparent() && SameTable(a.ActiveColorMap(), b.ActiveColorMap()) &&
+    return a.BoundsRect() == b.BoundsRect() && a.Transparent() == b.Transparent() &&
+           SameTable(a.ActiveColorMap(), b.ActiveColorMap()) &&
            a.DataSize() == b.DataSize() && std::memcmp(a.Data(), b.Data(), size_t(a.DataSize())) == 0;
 }
 
@@ -82,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort(); // what we wrote must read
     }
     if (again.Width() != gif.Width() || again.Height() != gif.Height() ||
-        !SameTable(again.GlobalColorMap(), gif.GlobalColorMap()) || Blocks(again) != Blocks(gif))
+        !SameTable(gif.GlobalColorMap(), again.GlobalColorMap()) || Blocks(again) != Blocks(gif))
         std::abort();
     for (int i = 0, j = 0;; ++i, ++j) {
         while (i < gif.Images().Count() && gif.Images()[i].Empty()) ++i;
