@@ -62,6 +62,9 @@ enum class TColumnValue : uint8_t {
 using TColumnValues = TSet<TColumnValue>;
 
 enum class TSortMarker : uint8_t { smNone, smDown, smUp };
+enum class TDragMode : uint8_t { dmManual, dmAutomatic };
+// Where a dragged pointer is, as seen by the grid it is over.
+enum class TDragState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
 enum class TColumnButtonStyle : uint8_t { cbsAuto, cbsEllipsis, cbsNone };
 enum class TCheckType : uint8_t { ctCheck, ctCross };
 // How a cell is edited: plain, with an ellipsis button, or with a drop-down

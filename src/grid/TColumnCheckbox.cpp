@@ -75,8 +75,8 @@ void TColumnCheckbox::RestoreDefaults() {
     m_column.Changed(false);
 }
 
-bool TColumnCheckbox::IsChecked(std::string_view fieldText) const {
-    if (fieldText.empty() || !m_valueTrue.isValid() || m_valueTrue.isNull()) return false;
+bool TColumnCheckbox::IsChecked(std::string_view fieldText, bool isNull) const {
+    if (isNull || !m_valueTrue.isValid() || m_valueTrue.isNull()) return false;
     const QString text = platform::ToQString(fieldText);
     if (IsNumber(m_valueTrue)) {
         bool ok = false;

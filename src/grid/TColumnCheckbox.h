@@ -42,8 +42,9 @@ public:
     void SetValueFalse(const QVariant& value);
 
     // Whether a field text shows the mark: it equals ValueTrue (numerically
-    // when ValueTrue is a number). A null (empty) field is never checked.
-    bool IsChecked(std::string_view fieldText) const;
+    // when ValueTrue is a number; "" when ValueTrue is ""). A null field (no
+    // record or no field) is never checked.
+    bool IsChecked(std::string_view fieldText, bool isNull = false) const;
 
     void StoreProperties(TStoredProperties& out, std::string_view prefix) const;
     // False for a name the checkbox does not know.

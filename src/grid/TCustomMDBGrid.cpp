@@ -17,6 +17,7 @@
 #include "platform/db/TDataSource.h"
 #include "platform/db/TField.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -25,11 +26,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 
 namespace grid {
 namespace {
 
 constexpr int kIndicatorWidth = 11;
+// Room a shown sort marker takes from a title's caption.
+constexpr int kMarkerRoom = 16;
+// The posted event of a deferred layout.
+const QEvent::Type kDeferredLayoutEvent = static_cast<QEvent::Type>(QEvent::User + 100);
 
 // a * b / c rounded to the nearest, as the platform's MulDiv; 0 when c is 0
 // rather than a division fault.
@@ -41,6 +47,13 @@ int MulDiv(int a, int b, int c) {
     if (2 * (remainder < 0 ? -remainder : remainder) >= (c < 0 ? -int64_t{c} : int64_t{c}))
         quotient += (product < 0) != (c < 0) ? -1 : 1;
     return static_cast<int>(quotient);
+}
+
+// A lookup field's key fields are there and may be written.
+bool KeysWritable(const db::TField& lookup) {
+    const std::vector<db::TField*> keys = lookup.DataSet().GetFieldList(lookup.KeyFields());
+    return !keys.empty() &&
+           std::all_of(keys.begin(), keys.end(), [](const db::TField* key) { return key && !key->ReadOnly(); });
 }
 
 platform::GridOptions BaseOptions(TDBGridOptions options) {
@@ -79,11 +92,23 @@ TCustomMDBGrid::TCustomMDBGrid(QWidget* parent) : TCustomGrid(parent) {
     m_selectedRows = std::make_unique<TRecordmarkList>(*this);
     m_headTree = std::make_unique<THeadTreeNode>("корень", 0, 10);
     m_editButtonWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // Entering and leaving are about the grid and its editor together: the
+    // focus going between them is neither.
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        // No widget has the focus while the window is inactive: nobody left.
+        if (!now) return;
+        const bool was = OwnsFocus(old);
+        const bool is = OwnsFocus(now);
+        if (!was && is) DoEnter();
+        else if (was && !is) DoExit();
+    });
     LayoutChanged();
 }
 
 TCustomMDBGrid::~TCustomMDBGrid() {
-    // The link goes first, so that no report reaches a half-destroyed grid.
+    // The focus leaving the editor as it goes is no exit of a grid that is
+    // half gone; the link goes next, so that no report reaches it either.
+    disconnect(m_focusWatch);
     m_dataLink->SetDataSource(nullptr);
     m_dataLink.reset();
 }
@@ -102,6 +127,8 @@ void TCustomMDBGrid::SetDataSource(db::TDataSource* value) {
 db::TDataSet* TCustomMDBGrid::DataSet() const { return m_dataLink->DataSet(); }
 
 bool TCustomMDBGrid::LinkActive() const { return m_dataLink->Active(); }
+
+bool TCustomMDBGrid::LinkReadOnly() const { return m_dataLink->ReadOnly(); }
 
 db::TField* TCustomMDBGrid::MappedField(int index) const { return m_dataLink->Fields(index); }
 
@@ -240,6 +267,33 @@ void TCustomMDBGrid::LayoutChanged() {
     if (AcquireLayoutLock()) EndLayout();
 }
 
+void TCustomMDBGrid::DeferLayout() {
+    if (!m_layoutDeferred) {
+        m_layoutDeferred = true;
+        QCoreApplication::postEvent(this, new QEvent(kDeferredLayoutEvent));
+    }
+    if (m_layoutLock == 0) return;
+    // The level is left as EndLayout leaves it, only without the layout.
+    if (m_layoutLock == 1) m_columns->EndUpdate();
+    --m_layoutLock;
+    --m_updateLock;
+    EndUpdate();
+}
+
+bool TCustomMDBGrid::event(QEvent* event) {
+    if (event->type() != kDeferredLayoutEvent) return TCustomGrid::event(event);
+    m_layoutDeferred = false;
+    Guarded([&] {
+        if (AcquireLayoutLock()) {
+            EndLayout();
+        } else {
+            m_layoutDeferred = true;
+            QCoreApplication::postEvent(this, new QEvent(kDeferredLayoutEvent));
+        }
+    });
+    return true;
+}
+
 // --- layout -------------------------------------------------------------------
 
 void TCustomMDBGrid::DefineFieldMap() {
@@ -257,6 +311,11 @@ void TCustomMDBGrid::DefineFieldMap() {
 }
 
 void TCustomMDBGrid::InternalLayout() {
+    // This layout is the one a deferred layout waited for.
+    if (m_layoutDeferred) {
+        QCoreApplication::removePostedEvents(this, kDeferredLayoutEvent);
+        m_layoutDeferred = false;
+    }
     // Passthrough columns before a customized one are the remains of
     // default columns: they go.
     bool passthroughBeforeCustom = false;
@@ -285,26 +344,7 @@ void TCustomMDBGrid::InternalLayout() {
     } else if (!m_dataLink->Active() && m_dataLink->DefaultFields()) {
         m_columns->Clear();
     } else {
-        for (int i = m_columns->Count() - 1; i >= 0; --i) {
-            db::TField* field = m_columns->Items(i).Field();
-            bool mapped = false;
-            for (int j = 0; j < m_dataLink->FieldCount() && !mapped; ++j) mapped = m_dataLink->Fields(j) == field;
-            if (!mapped || !field) m_columns->Delete(i);
-        }
-        const int count = m_dataLink->FieldCount();
-        for (int i = 0; i < count || (i == 0 && count == 0 && m_columns->Count() == 0); ++i) {
-            db::TField* field = m_dataLink->Fields(i);
-            int found = -1;
-            for (int j = i; field && j < m_columns->Count() && found < 0; ++j)
-                if (m_columns->Items(j).Field() == field) found = j;
-            if (found < 0) {
-                auto column = std::make_unique<TPassthroughColumn>(*m_columns);
-                column->SetField(field);
-                m_columns->AddItem(std::move(column));
-                found = m_columns->Count() - 1;
-            }
-            if (found != i && i < m_columns->Count()) m_columns->Move(found, i);
-        }
+        ArrangeDefaultColumns();
     }
 
     SetColCount(m_columns->Count() + m_indicatorOffset);
@@ -319,9 +359,16 @@ void TCustomMDBGrid::InternalLayout() {
     m_wrapAllowed = metrics.height() > 0 && metrics.height() + metrics.leading() + 4 < DefaultRowHeight();
 
     if (m_options.Has(TDBGridOption::dgTitles)) {
-        int titleHeight = QFontMetrics(TitleFont()).height() + 4;
-        for (int i = 0; i < m_columns->Count(); ++i)
-            titleHeight = std::max(titleHeight, QFontMetrics(m_columns->Items(i).Title().Font()).height() + 4);
+        // The tallest of the titles' own fonts; the grid's title font only
+        // when there is no column. Titles that follow the grid's title font
+        // are measured once.
+        const int gridTitle = QFontMetrics(TitleFont()).height() + 4;
+        int titleHeight = m_columns->Count() == 0 ? gridTitle : 0;
+        for (int i = 0; i < m_columns->Count(); ++i) {
+            const TColumnTitle& title = m_columns->Items(i).Title();
+            const bool own = m_columns->Items(i).AssignedValues().Has(TColumnValue::cvTitleFont);
+            titleHeight = std::max(titleHeight, own ? QFontMetrics(title.Font()).height() + 4 : gridTitle);
+        }
         SetRowCount(std::max(RowCount(), 2));
         SetRowHeights(0, titleHeight);
     }
@@ -329,7 +376,10 @@ void TCustomMDBGrid::InternalLayout() {
     SetColumnAttributes();
     if (m_options.Has(TDBGridOption::dgAutoFitColumns)) AutoFitColumns();
     if (m_options.Has(TDBGridOption::dgTitles) && m_options.Has(TDBGridOption::dgMultilineTitle)) {
-        m_leaves = BuildTitleTree(*m_headTree, *m_columns, RowHeights(0));
+        // Group cells span the columns as they are shown, fitted or not.
+        std::vector<int> widths(static_cast<size_t>(m_columns->Count()));
+        for (int i = 0; i < m_columns->Count(); ++i) widths[static_cast<size_t>(i)] = ColWidths(i + m_indicatorOffset);
+        m_leaves = BuildTitleTree(*m_headTree, *m_columns, RowHeights(0), widths);
         SetRowHeights(0, TreeHeight(*m_headTree, TitleFont()) - 1);
     }
     UpdateRowCount();
@@ -337,13 +387,72 @@ void TCustomMDBGrid::InternalLayout() {
     InvalidateGrid();
 }
 
+void TCustomMDBGrid::ArrangeDefaultColumns() {
+    // Default columns follow the field map: a column whose field left the
+    // map goes, each entry gets the first column showing its field (a new
+    // one when none does), and what is left over keeps its order behind.
+    const int count = m_dataLink->FieldCount();
+    std::unordered_map<const db::TField*, int> inMap;
+    inMap.reserve(static_cast<size_t>(count));
+    for (int j = 0; j < count; ++j)
+        if (const db::TField* field = m_dataLink->Fields(j)) inMap.emplace(field, j);
+    for (int i = m_columns->Count() - 1; i >= 0; --i) {
+        const db::TField* field = m_columns->Items(i).Field();
+        if (!field || !inMap.count(field)) m_columns->Delete(i);
+    }
+    std::unordered_map<const db::TField*, int> columnOf;
+    columnOf.reserve(static_cast<size_t>(m_columns->Count()));
+    for (int i = m_columns->Count() - 1; i >= 0; --i) columnOf[m_columns->Items(i).Field()] = i;
+    std::vector<bool> placed(static_cast<size_t>(m_columns->Count()), false);
+    std::vector<int> order;
+    order.reserve(static_cast<size_t>(std::max(count, m_columns->Count())));
+    // An empty map still gets one (empty) column when there is none.
+    for (int i = 0; i < count || (i == 0 && count == 0 && m_columns->Count() == 0); ++i) {
+        db::TField* field = m_dataLink->Fields(i);
+        const auto it = field ? columnOf.find(field) : columnOf.end();
+        if (it != columnOf.end() && !placed[static_cast<size_t>(it->second)]) {
+            placed[static_cast<size_t>(it->second)] = true;
+            order.push_back(it->second);
+            continue;
+        }
+        auto column = std::make_unique<TPassthroughColumn>(*m_columns);
+        column->SetField(field);
+        m_columns->AddItem(std::move(column));
+        placed.push_back(true);
+        order.push_back(m_columns->Count() - 1);
+    }
+    for (int i = 0; i < static_cast<int>(placed.size()); ++i)
+        if (!placed[static_cast<size_t>(i)]) order.push_back(i);
+    m_columns->Arrange(order);
+}
+
+void TCustomMDBGrid::SetColWidth(int rawCol, int width) {
+    const int dataCol = rawCol - m_indicatorOffset;
+    if (dataCol >= 0 && dataCol < m_columns->Count()) width = std::max(width, ShownWidth(m_columns->Items(dataCol)));
+    SetColWidths(rawCol, width);
+}
+
+int TCustomMDBGrid::ShownWidth(const TDBGColumn& column) const {
+    const int width = column.Width();
+    const TColumnTitle& title = column.Title();
+    // Fitting and word-wrapped titles decide widths of their own.
+    if (title.SortMarker() == TSortMarker::smNone || !m_options.Has(TDBGridOption::dgTitles) ||
+        m_options.Has(TDBGridOption::dgMultilineTitle) || m_options.Has(TDBGridOption::dgAutoFitColumns))
+        return width;
+    // The caption between its 2-pixel margins, and the marker beside it.
+    const QFontMetrics metrics(title.Font());
+    return std::max(width, metrics.horizontalAdvance(QString::fromStdString(title.Caption())) + 4 + kMarkerRoom);
+}
+
 void TCustomMDBGrid::SetColumnAttributes() {
     for (int i = 0; i < m_columns->Count(); ++i) {
         TDBGColumn& column = m_columns->Items(i);
         const db::TField* field = column.Field();
-        const bool stop = !column.ReadOnly() && m_dataLink->Active() && field && !field->ReadOnly();
+        // A lookup field is changed through its key fields.
+        const bool stop = !column.ReadOnly() && m_dataLink->Active() && field &&
+                          (field->Lookup() ? KeysWritable(*field) : !field->ReadOnly());
         SetTabStops(i + m_indicatorOffset, stop);
-        SetColWidths(i + m_indicatorOffset, column.Width());
+        SetColWidths(i + m_indicatorOffset, ShownWidth(column));
     }
     if (m_indicatorOffset > 0) SetColWidths(0, kIndicatorWidth);
 }
@@ -398,22 +507,27 @@ void TCustomMDBGrid::UpdateRowCount() {
     m_footerTextHeight = QFontMetrics(font()).height();
     const int clientHeight = viewport()->height();
     const int titleSpace = m_titleOffset > 0 ? titleHeight + lw : 0;
-    auto restoreTitle = [&] {
+    // Rows keep their heights when the count changes, so a row that was the
+    // spacer or the footer would stay as high as it was: every data row
+    // gets the data row height again first.
+    auto resetRows = [&](int dataRows) {
         if (m_titleOffset > 0) SetRowHeights(0, titleHeight);
+        const int end = std::min(RowCount(), m_titleOffset + dataRows);
+        for (int row = m_titleOffset; row < end; ++row) SetRowHeights(row, DefaultRowHeight());
     };
     auto placeFooter = [&](int dataRows) {
         // Title, data rows, spacer, footer: the footer ends on the client's
         // bottom edge, and the spacer never gets a negative height.
         const int spacer = std::max(0, clientHeight - titleSpace - dataRows * RowPitch() - lw - footerHeight);
         SetRowCount(m_titleOffset + dataRows + 2);
-        restoreTitle();
+        resetRows(dataRows);
         SetRowHeights(m_titleOffset + dataRows, spacer);
         SetRowHeights(m_titleOffset + dataRows + 1, footerHeight);
     };
     const db::TDataSet* dataSet = m_dataLink->Active() ? DataSet() : nullptr;
     if (dataSet && (dataSet->RecordCount() > 0 || dataSet->InsertIndex() >= 0)) {
         SetRowCount(1000);
-        restoreTitle();
+        resetRows(RowCount());
         SetFixedRows(m_titleOffset);
         int buffer = VisibleRowCount();
         if (m_footerRows > 0) {
@@ -428,7 +542,7 @@ void TCustomMDBGrid::UpdateRowCount() {
         placeFooter(1);
     } else {
         SetRowCount(m_titleOffset + 1);
-        restoreTitle();
+        resetRows(1);
     }
     SetFixedRows(m_titleOffset);
     SetTopRow(m_titleOffset);
@@ -513,6 +627,37 @@ void TCustomMDBGrid::RecordChanged(db::TField* field) {
     }
 }
 
+void TCustomMDBGrid::FieldChanged(db::TField& field) {
+    // Alignment or read-only: the cells, tab stops and the editor follow;
+    // no record moved, so the selection stays.
+    SetColumnAttributes();
+    for (int i = 0; i < m_columns->Count(); ++i)
+        if (m_columns->Items(i).Field() == &field) TCustomGrid::InvalidateCol(i + m_indicatorOffset);
+    InvalidateEditor();
+}
+
+void TCustomMDBGrid::FocusControl(db::TField*& field) {
+    for (int i = 0; field && i < m_columns->Count(); ++i) {
+        if (m_columns->Items(i).Field() != field) continue;
+        MoveCol(i + m_indicatorOffset);
+        const bool canFocus = isEnabled() && isVisible() && focusPolicy() != Qt::NoFocus;
+        if (SelectedField() == field && canFocus) {
+            setFocus(Qt::OtherFocusReason);
+            field = nullptr;
+            ShowEditor();
+        }
+        return;
+    }
+}
+
+void TCustomMDBGrid::FieldListChanging() {
+    // The dataset is opening with new fields: nothing may keep the old
+    // ones, and the layout waits until the new ones are there.
+    m_dataLink->ClearMapping();
+    for (int i = 0; i < m_columns->Count(); ++i) m_columns->Items(i).ClearFieldReference();
+    if (AcquireLayoutLock()) DeferLayout();
+}
+
 void TCustomMDBGrid::InvalidateCurrentRow() {
     const int row = ActiveRow();
     if (row >= 0) InvalidateRow(row);
@@ -530,6 +675,12 @@ void TCustomMDBGrid::UpdateEditorText(QWidget* editor) {
         m_editText = field ? field->AsString() : std::string();
         edit->UpdateContents();
     }
+}
+
+int TCustomMDBGrid::GetEditLimit() const {
+    // Every field of ours is a string field.
+    const db::TField* field = SelectedField();
+    return field ? std::max(0, field->Size()) : 0;
 }
 
 void TCustomMDBGrid::SetEditText(const std::string& text) {
@@ -577,7 +728,8 @@ void TCustomMDBGrid::ColWidthsChanged() {
             TDBGColumn& column = m_columns->Items(i);
             const int width = ColWidths(i + m_indicatorOffset);
             if (!fit) {
-                column.SetWidth(width);
+                // A column only widened for its sort marker keeps its own width.
+                if (width != ShownWidth(column)) column.SetWidth(width);
                 continue;
             }
             const int old = i < static_cast<int>(m_fittedWidths.size()) ? m_fittedWidths[static_cast<size_t>(i)] : width;

@@ -10,7 +10,9 @@
 // TGridDataLink): title row, one row per windowed record, and with footers a
 // spacer row and the footer row. Moving through the data moves the dataset's
 // cursor; the window follows it and the vertical scroll bar shows the record
-// number. Painting reads records by index and never moves the cursor.
+// number. Painting never moves the cursor: while a data cell is drawn, its
+// record is the dataset's record being drawn, so the cell events read the
+// painted record through the column's field.
 //
 // Layout runs under a lock: BeginLayout/EndLayout nest, and only the
 // outermost EndLayout rebuilds columns, widths, heights and row count.
@@ -22,6 +24,7 @@
 #include "platform/db/DbTypes.h"
 
 #include <QPixmap>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -46,8 +49,8 @@ class TCustomMDBGrid : public platform::TCustomGrid, public TMDBGridHost, public
     Q_OBJECT
 
 public:
-    // Events. A column-cell painter reads the painted record through
-    // PaintingRecord(), since the cursor stays where it is.
+    // Events. While a data cell's events run, field reads see the painted
+    // record (see TDataSet::TDrawingRecord); the cursor stays where it is.
     using TMDBGridClickEvent = std::function<void(TDBGColumn& column)>;
     using TTitleClickEvent = std::function<void(TCustomMDBGrid& sender, int acol, TDBGColumn& column)>;
     using TCheckTitleBtnEvent =
@@ -62,8 +65,20 @@ public:
                                                   db::TField* field, GridDrawState state)>;
     using TMovedEvent = std::function<void(TCustomMDBGrid& sender, int fromIndex, int toIndex)>;
     using TNotifyEvent = std::function<void(TCustomMDBGrid& sender)>;
-    using TKeyEvent = std::function<void(TCustomMDBGrid& sender, QKeyEvent& key)>;
+    // A key (Qt::Key) with its modifiers; setting `key` to 0 stops the grid's
+    // own handling of it.
+    using TKeyEvent = std::function<void(TCustomMDBGrid& sender, int& key, Qt::KeyboardModifiers shift)>;
+    // A typed character; emptying `key` drops it, changing it types another.
+    using TKeyPressEvent = std::function<void(TCustomMDBGrid& sender, QString& key)>;
     using TMouseEvent = std::function<void(TCustomMDBGrid& sender, QMouseEvent& event)>;
+    // Dragging between grids. `source` is the grid dragged from, `target`
+    // the grid that took the drop (nullptr when none did); points are in
+    // the viewport of the grid the event belongs to.
+    using TStartDragEvent = std::function<void(TCustomMDBGrid& sender)>;
+    using TDragOverEvent = std::function<void(TCustomMDBGrid& sender, QObject* source, int x, int y,
+                                              TDragState state, bool& accept)>;
+    using TDragDropEvent = std::function<void(TCustomMDBGrid& sender, QObject* source, int x, int y)>;
+    using TEndDragEvent = std::function<void(TCustomMDBGrid& sender, QObject* target, int x, int y)>;
 
     explicit TCustomMDBGrid(QWidget* parent = nullptr);
     ~TCustomMDBGrid() override;
@@ -108,6 +123,8 @@ public:
     TDBGColumn* SelectedColumn() const override;
     // The stored record index a painted data row shows; -1 outside painting.
     int PaintingRecord() const { return m_paintingRecord; }
+    // Longest text the editor takes: the selected field's size (0 = any).
+    int GetEditLimit() const override;
     TGridDataLink& DataLink() const { return *m_dataLink; }
 
     TMDBGridClickEvent OnCellClick;
@@ -124,9 +141,34 @@ public:
     TNotifyEvent OnEditButtonClick;
     TNotifyEvent OnDblClick;
     TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
+    // The focus came into the grid (or its editor) from elsewhere, or left both.
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    TStartDragEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+
+    // --- dragging -------------------------------------------------------------
+    // dmAutomatic: a left press that moves past the drag distance starts a
+    // drag; dmManual: only BeginDrag does.
+    TDragMode DragMode() const { return m_dragMode; }
+    void SetDragMode(TDragMode value) { m_dragMode = value; }
+    // The pointer's shape while a drop is accepted.
+    Qt::CursorShape DragCursor() const { return m_dragCursor; }
+    void SetDragCursor(Qt::CursorShape value) { m_dragCursor = value; }
+    // Starts dragging from this grid at once, or (not `immediate`) when the
+    // held pointer has moved past the drag distance; nothing while dragging.
+    void BeginDrag(bool immediate);
+    // Ends a drag: dropped on the grid under the pointer when `drop` and it
+    // accepts, otherwise cancelled.
+    void EndDrag(bool drop);
+    bool Dragging() const { return m_drag.active; }
 
     // --- layout -------------------------------------------------------------
     void BeginUpdate() { TCustomGrid::BeginUpdate(); }
@@ -134,6 +176,10 @@ public:
     void BeginLayout() override;
     void EndLayout() override;
     void LayoutChanged() override;
+    // Inside BeginLayout: leaves that layout level without laying out, and
+    // lays out once the event loop comes round (again later while the
+    // layout is locked then).
+    void DeferLayout();
 
     // --- the host interfaces of the columns and the editor -------------------
     QColor Color() const override { return TCustomGrid::Color(); }
@@ -144,8 +190,10 @@ public:
     db::TDataSet* DataSet() const override;
     bool LinkActive() const override;
     bool LayoutFromDataset() const override { return m_layoutFromDataset; }
+    bool LinkReadOnly() const override;
     db::TField* MappedField(int index) const override;
-    void SetColWidth(int rawCol, int width) override { SetColWidths(rawCol, width); }
+    // A column's width, widened where its title needs room for a sort marker.
+    void SetColWidth(int rawCol, int width) override;
     void InvalidateCol(int rawCol) override { TCustomGrid::InvalidateCol(rawCol); }
     void InvalidateCurrentRow() override;
     void Invalidate() override { InvalidateGrid(); }
@@ -155,6 +203,10 @@ public:
     void EditButtonClick() override;
     void GetCellParams(TDBGColumn& column, QFont& font, QColor& background) override;
     bool EditKeyDown(QKeyEvent& event) override;
+    bool EditKeyNotify(QKeyEvent& event) override;
+    void EditKeyPress(QString& text) override;
+    void EditKeyUp(QKeyEvent& event) override;
+    bool AlwaysShowEditor() const override { return m_options.Has(TDBGridOption::dgAlwaysShowEditor); }
     void EditError(const std::exception& error) override;
 
     // The indicator and sort-marker glyphs, by their list index.
@@ -168,12 +220,17 @@ protected:
     void DataChanged();
     void EditingChanged();
     void RecordChanged(db::TField* field);
+    void FieldChanged(db::TField& field);
+    // Moves to the first column of `field`; clears it when the grid took it.
+    void FocusControl(db::TField*& field);
+    void FieldListChanging();
     virtual void Scroll(int distance);
 
     // --- layout -------------------------------------------------------------
     virtual void DefineFieldMap();
     virtual void SetColumnAttributes();
     void InternalLayout();
+    void ArrangeDefaultColumns();
     void UpdateRowCount();
     void UpdateActive();
     void UpdateScrollBar();
@@ -191,11 +248,22 @@ protected:
 
     // --- input --------------------------------------------------------------
     void KeyDown(QKeyEvent* event) override;
+    // A typed character (also from the editor); may be changed or dropped.
+    virtual void KeyPress(QString& key);
+    virtual void KeyUp(QKeyEvent& event);
+    void keyReleaseEvent(QKeyEvent* event) override;
     void MouseDown(QMouseEvent* event) override;
     void MouseMove(QMouseEvent* event) override;
     void MouseUp(QMouseEvent* event) override;
     void DblClick(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    virtual void DoEnter();
+    virtual void DoExit();
+    virtual void DragOver(QObject* source, const QPoint& pos, TDragState state, bool& accept);
+    virtual void DragDrop(QObject* source, const QPoint& pos);
+    virtual void DoStartDrag();
+    virtual void DoEndDrag(QObject* target, const QPoint& pos);
+    bool event(QEvent* event) override;
     virtual void CellClick(TDBGColumn& column);
     virtual void TitleClick(TDBGColumn& column);
     virtual void TitleBtnClick(int acol, TDBGColumn& column);
@@ -227,8 +295,19 @@ private:
     // The raw row of the dataset's current record, or -1.
     int ActiveRow() const;
     bool ShowsSelection() const;
+    // The width a column is shown with: its own, widened so that the
+    // caption and a shown sort marker both fit.
+    int ShownWidth(const TDBGColumn& column) const;
+    // The focus is on the grid or inside its editor.
+    bool OwnsFocus(const QWidget* widget) const;
+    void PaintTitleGroups(QPainter& painter);
+    void BeginDragAt(bool immediate, const QPoint& globalPos);
+    void DragMove(const QPoint& globalPos);
     void DrawIndicatorCell(QPainter& painter, int row, const QRect& rect, int dataRow);
     void DrawTitleCell(QPainter& painter, int col, const QRect& rect, TDBGColumn& column, bool footer);
+    void DrawRecordCell(QPainter& painter, const QRect& rect, int dataCol, int dataRow, int record, TDBGColumn& column,
+                        GridDrawState state);
+    void ReportPaintError();
     void DrawBevel(QPainter& painter, const QRect& rect, bool sunken) const;
     void DataMoveBy(int distance, bool select, bool shift);
     void NextRow(bool select, bool shift);
@@ -240,7 +319,7 @@ private:
     void TabStep(bool back);
     void TrackTitleButton(const QPoint& pos);
     void StopTitleTracking();
-    bool CanEditAcceptKey(const QKeyEvent& key) const;
+    bool CanEditAcceptKey(const QString& text, Qt::KeyboardModifiers modifiers) const;
     // Runs an event handler's work; errors are shown, never thrown out.
     template <class F>
     void Guarded(F&& action);
@@ -277,6 +356,21 @@ private:
     bool m_swapButtons = false;
     int m_editButtonWidth = 16;
     int m_frozenCols = 0;
+    TDragMode m_dragMode = TDragMode::dmManual;
+    Qt::CursorShape m_dragCursor = Qt::DragMoveCursor;
+    bool m_layoutDeferred = false;
+    bool m_forwardingKey = false;  // a typed key goes on to the editor
+    QMetaObject::Connection m_focusWatch;
+    // A drag from this grid: waiting for the pointer to move far enough,
+    // then under way over the grid `over` (nullptr when over no grid).
+    struct {
+        bool pending = false;
+        bool active = false;
+        QPoint origin;
+        QPoint last;
+        QPointer<TCustomMDBGrid> over;
+        bool accepted = false;
+    } m_drag;
 
     // Working state of one mouse gesture and of painting.
     bool m_columnDragMoved = false;
@@ -284,6 +378,8 @@ private:
     bool m_recordsKept = false;  // the next data change moved no record
     int m_lastRecordCount = 0;
     int m_paintingRecord = -1;
+    std::string m_paintError;          // of a cell event in this paint
+    std::string m_reportedPaintError;  // told already
     std::vector<int> m_fittedWidths;  // widths the last fitting gave, by data column
     int m_footerTextHeight = 0;
 };

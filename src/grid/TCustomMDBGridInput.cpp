@@ -15,6 +15,7 @@
 #include "platform/db/TField.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -158,9 +159,8 @@ void TCustomMDBGrid::TabStep(bool back) {
 
 // --- keys ---------------------------------------------------------------------
 
-bool TCustomMDBGrid::CanEditAcceptKey(const QKeyEvent& key) const {
-    const QString text = key.text();
-    if (text.isEmpty() || text.front() < QChar(' ') || (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+bool TCustomMDBGrid::CanEditAcceptKey(const QString& text, Qt::KeyboardModifiers modifiers) const {
+    if (text.isEmpty() || text.front() < QChar(' ') || (modifiers & (Qt::ControlModifier | Qt::AltModifier)))
         return false;
     const db::TField* field = SelectedField();
     return m_dataLink->Active() && field && field->CanModify();
@@ -171,14 +171,44 @@ bool TCustomMDBGrid::EditKeyDown(QKeyEvent& event) {
     return true;
 }
 
+bool TCustomMDBGrid::EditKeyNotify(QKeyEvent& event) {
+    // A key the grid hands to the editor was shown to the key event already.
+    if (m_forwardingKey) return true;
+    int key = event.key();
+    Guarded([&] { if (OnKeyDown) OnKeyDown(*this, key, event.modifiers()); });
+    return key != 0;
+}
+
+void TCustomMDBGrid::EditKeyPress(QString& text) {
+    if (!m_forwardingKey) KeyPress(text);
+}
+
+void TCustomMDBGrid::EditKeyUp(QKeyEvent& event) { KeyUp(event); }
+
+void TCustomMDBGrid::KeyPress(QString& key) {
+    if (OnKeyPress) Guarded([&] { OnKeyPress(*this, key); });
+}
+
+void TCustomMDBGrid::KeyUp(QKeyEvent& event) {
+    int key = event.key();
+    if (OnKeyUp) Guarded([&] { OnKeyUp(*this, key, event.modifiers()); });
+}
+
+void TCustomMDBGrid::keyReleaseEvent(QKeyEvent* event) {
+    KeyUp(*event);
+    TCustomGrid::keyReleaseEvent(event);
+}
+
 void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
+    // The key event comes first; a handler that takes the key (0) ends it.
+    int key = event->key();
+    Guarded([&] { if (OnKeyDown) OnKeyDown(*this, key, event->modifiers()); });
+    if (key == 0) return;
     if (!m_dataLink->Active()) {
-        Guarded([&] { if (OnKeyDown) OnKeyDown(*this, *event); });
         event->ignore();
         return;
     }
     Guarded([&] {
-        if (OnKeyDown) OnKeyDown(*this, *event);
         db::TDataSet* dataSet = DataSet();
         const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
         const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
@@ -186,7 +216,7 @@ void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
         const int firstCol = m_indicatorOffset + FrozenColsInUse();
         const int page = std::max(1, DataRowCount());
         if (ctrl) {
-            switch (event->key()) {
+            switch (key) {
             case Qt::Key_Up:
             case Qt::Key_PageUp:
                 ClearSelection();
@@ -221,7 +251,7 @@ void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
                 break;
             }
         }
-        switch (event->key()) {
+        switch (key) {
         case Qt::Key_Up: PriorRow(true, shift); return;
         case Qt::Key_Down: NextRow(true, shift); return;
         case Qt::Key_Left:
@@ -264,8 +294,7 @@ void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
             return;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            if (!event->modifiers().testFlag(Qt::AltModifier))
-                TabStep(event->key() == Qt::Key_Backtab || shift);
+            if (!event->modifiers().testFlag(Qt::AltModifier)) TabStep(key == Qt::Key_Backtab || shift);
             return;
         case Qt::Key_Escape:
             m_dataLink->Reset();
@@ -276,23 +305,34 @@ void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
             ShowEditor();
             return;
         case Qt::Key_Return:
-        case Qt::Key_Enter:
+        case Qt::Key_Enter: {
+            QString enter = QStringLiteral("\r");
+            KeyPress(enter);
+            if (enter.isEmpty()) return;
             if (!m_options.Has(TDBGridOption::dgAlwaysShowEditor)) {
                 WritePendingEdit();
                 if (EditorMode()) HideEditor();
                 else ShowEditor();
             }
             return;
+        }
         default:
             break;
         }
-        if (m_options.Has(TDBGridOption::dgEditing) && !rowSelect && CanEditAcceptKey(*event)) {
+        QString text = event->text();
+        if (!text.isEmpty() && text.front() >= QChar(' ')) {
+            KeyPress(text);
+            if (text.isEmpty()) return;
+        }
+        if (m_options.Has(TDBGridOption::dgEditing) && !rowSelect && CanEditAcceptKey(text, event->modifiers())) {
             ShowEditor();
             auto* editor = qobject_cast<TDBGridInplaceEdit*>(InplaceEditor());
             if (editor && editor->isVisible()) {
                 editor->LineEdit()->selectAll();
-                QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text());
+                QKeyEvent copy(event->type(), key, event->modifiers(), text);
+                m_forwardingKey = true;
                 QApplication::sendEvent(editor->LineEdit(), &copy);
+                m_forwardingKey = false;
             }
             return;
         }
@@ -343,7 +383,13 @@ void TCustomMDBGrid::DblClick(QMouseEvent* event) {
 
 void TCustomMDBGrid::MouseDown(QMouseEvent* event) {
     Guarded([&] {
-        if (focusPolicy() != Qt::NoFocus && !hasFocus()) setFocus(Qt::MouseFocusReason);
+        // The grid takes the focus first; when it could not (the control
+        // losing it kept it, say over a value it refused), the press does
+        // nothing here.
+        if ((focusPolicy() & Qt::ClickFocus) && isEnabled() && !OwnsFocus(window()->focusWidget())) {
+            setFocus(Qt::MouseFocusReason);
+            if (!OwnsFocus(window()->focusWidget())) return;
+        }
         m_columnDragMoved = false;
         const QPoint pos = event->position().toPoint();
         if (Sizing(pos.x(), pos.y())) {
@@ -411,7 +457,9 @@ void TCustomMDBGrid::MouseDown(QMouseEvent* event) {
                 throw;
             }
             EndUpdate();
-            if (event->button() == Qt::LeftButton) {
+            if (event->button() == Qt::LeftButton && m_dragMode == TDragMode::dmAutomatic) {
+                BeginDragAt(false, event->globalPosition().toPoint());
+            } else if (event->button() == Qt::LeftButton) {
                 BeginSelecting();
                 const TDBGColumn* column = SelectedColumn();
                 const QRect rect = CellRect(cell.X, cell.Y);
@@ -438,6 +486,17 @@ void TCustomMDBGrid::MouseDown(QMouseEvent* event) {
 
 void TCustomMDBGrid::MouseMove(QMouseEvent* event) {
     Guarded([&] {
+        const QPoint global = event->globalPosition().toPoint();
+        if (m_drag.pending && (event->buttons() & Qt::LeftButton) &&
+            (global - m_drag.origin).manhattanLength() >= QApplication::startDragDistance()) {
+            m_drag.pending = false;
+            m_drag.active = true;
+            DoStartDrag();
+        }
+        if (m_drag.active) {
+            DragMove(global);
+            return;
+        }
         if (m_tracking) TrackTitleButton(event->position().toPoint());
         else TCustomGrid::MouseMove(event);
         if (OnMouseMove) OnMouseMove(*this, *event);
@@ -446,6 +505,12 @@ void TCustomMDBGrid::MouseMove(QMouseEvent* event) {
 
 void TCustomMDBGrid::MouseUp(QMouseEvent* event) {
     Guarded([&] {
+        m_drag.pending = false;
+        if (m_drag.active && event->button() == Qt::LeftButton) {
+            DragMove(event->globalPosition().toPoint());
+            EndDrag(true);
+            return;
+        }
         const QPoint pos = event->position().toPoint();
         const platform::GridState state = State();
         if (state == platform::GridState::RowSizing) m_rowSized = true;
@@ -516,20 +581,105 @@ void TCustomMDBGrid::RowHeightsChanged() {
 void TCustomMDBGrid::focusOutEvent(QFocusEvent* event) {
     TCustomGrid::focusOutEvent(event);
     StopTitleTracking();
-    if (!m_dataLink->Active()) return;
-    const QWidget* editor = InplaceEditor();
-    if (editor && editor->isAncestorOf(QApplication::focusWidget())) return;
-    try {
-        db::TDataSet* dataSet = DataSet();
-        if (m_options.Has(TDBGridOption::dgCancelOnExit) && dataSet->State() == db::TDataSetState::dsInsert &&
-            !dataSet->Modified() && !m_dataLink->Modified())
-            dataSet->Cancel();
-        else
-            WritePendingEdit();
-    } catch (const std::exception& error) {
-        setFocus();
-        EditError(error);
+}
+
+bool TCustomMDBGrid::OwnsFocus(const QWidget* widget) const {
+    return widget && (widget == this || isAncestorOf(widget));
+}
+
+void TCustomMDBGrid::DoEnter() {
+    if (OnEnter) Guarded([&] { OnEnter(*this); });
+}
+
+void TCustomMDBGrid::DoExit() {
+    if (m_drag.active) EndDrag(false);
+    if (m_dataLink->Active()) {
+        try {
+            db::TDataSet* dataSet = DataSet();
+            if (m_options.Has(TDBGridOption::dgCancelOnExit) && dataSet->State() == db::TDataSetState::dsInsert &&
+                !dataSet->Modified() && !m_dataLink->Modified())
+                dataSet->Cancel();
+            else
+                WritePendingEdit();
+        } catch (const std::exception& error) {
+            // The edit could not be written: the focus comes back to it.
+            setFocus();
+            EditError(error);
+            return;
+        }
     }
+    if (OnExit) Guarded([&] { OnExit(*this); });
+}
+
+// --- dragging -----------------------------------------------------------------
+
+void TCustomMDBGrid::BeginDrag(bool immediate) { BeginDragAt(immediate, QCursor::pos()); }
+
+void TCustomMDBGrid::BeginDragAt(bool immediate, const QPoint& globalPos) {
+    if (m_drag.active) return;
+    m_drag.origin = globalPos;
+    m_drag.last = globalPos;
+    m_drag.pending = !immediate;
+    if (!immediate) return;
+    m_drag.active = true;
+    Guarded([&] {
+        DoStartDrag();
+        DragMove(globalPos);
+    });
+}
+
+void TCustomMDBGrid::DragMove(const QPoint& globalPos) {
+    // The grid under the pointer, if any; the others know of no drags.
+    TCustomMDBGrid* target = nullptr;
+    for (QWidget* w = QApplication::widgetAt(globalPos); w && !target; w = w->parentWidget())
+        target = qobject_cast<TCustomMDBGrid*>(w);
+    m_drag.last = globalPos;
+    bool ignored = false;
+    if (m_drag.over && m_drag.over != target)
+        m_drag.over->DragOver(this, m_drag.over->viewport()->mapFromGlobal(globalPos), TDragState::dsDragLeave, ignored);
+    const TDragState state = m_drag.over == target ? TDragState::dsDragMove : TDragState::dsDragEnter;
+    m_drag.over = target;
+    m_drag.accepted = false;
+    if (target) target->DragOver(this, target->viewport()->mapFromGlobal(globalPos), state, m_drag.accepted);
+    viewport()->setCursor(m_drag.accepted ? m_dragCursor : Qt::ForbiddenCursor);
+}
+
+void TCustomMDBGrid::EndDrag(bool drop) {
+    if (!m_drag.active) {
+        m_drag.pending = false;
+        return;
+    }
+    const QPoint global = m_drag.last;
+    TCustomMDBGrid* target = m_drag.over;
+    const bool dropped = drop && target && m_drag.accepted;
+    m_drag.active = false;
+    m_drag.over = nullptr;
+    viewport()->unsetCursor();
+    if (target && !dropped) {
+        bool ignored = false;
+        target->DragOver(this, target->viewport()->mapFromGlobal(global), TDragState::dsDragLeave, ignored);
+    }
+    const QPoint at = dropped ? target->viewport()->mapFromGlobal(global) : viewport()->mapFromGlobal(global);
+    if (dropped) target->DragDrop(this, at);
+    DoEndDrag(dropped ? target : nullptr, at);
+}
+
+void TCustomMDBGrid::DragOver(QObject* source, const QPoint& pos, TDragState state, bool& accept) {
+    // A grid with a handler takes drops unless the handler refuses.
+    accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver) Guarded([&] { OnDragOver(*this, source, pos.x(), pos.y(), state, accept); });
+}
+
+void TCustomMDBGrid::DragDrop(QObject* source, const QPoint& pos) {
+    if (OnDragDrop) Guarded([&] { OnDragDrop(*this, source, pos.x(), pos.y()); });
+}
+
+void TCustomMDBGrid::DoStartDrag() {
+    if (OnStartDrag) Guarded([&] { OnStartDrag(*this); });
+}
+
+void TCustomMDBGrid::DoEndDrag(QObject* target, const QPoint& pos) {
+    if (OnEndDrag) Guarded([&] { OnEndDrag(*this, target, pos.x(), pos.y()); });
 }
 
 // --- scrolling ----------------------------------------------------------------

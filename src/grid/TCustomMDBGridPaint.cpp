@@ -1,7 +1,8 @@
 // The grid's cell painter: indicator glyphs, titles with buttons and sort
 // markers, multi-level title groups, footers, data cells with highlighting,
 // colour events and checkboxes. Records are read by index from the link's
-// window, never by moving the cursor.
+// window, never by moving the cursor: each data cell's record is the
+// dataset's record being drawn while the cell and its events are painted.
 #include "grid/TCustomMDBGrid.h"
 
 #include "grid/ColumnPainters.h"
@@ -19,6 +20,9 @@
 
 #include <QPainter>
 #include <QPalette>
+#include <QTimer>
+
+#include <stdexcept>
 
 namespace grid {
 namespace {
@@ -96,10 +100,10 @@ void TCustomMDBGrid::DrawIndicatorCell(QPainter& painter, int row, const QRect& 
 void TCustomMDBGrid::DrawTitleCell(QPainter& painter, int col, const QRect& cell, TDBGColumn& column, bool footer) {
     TColumnTitle& title = column.Title();
     const bool pressed = !footer && m_pressedCol == col && m_pressed;
-    QFont font = footer ? column.Footer().Font() : title.Font();
+    QFont font = title.Font();
     QColor background = title.Color();
     TSortMarker marker = title.SortMarker();
-    if (!footer && column.Field() && OnGetBtnParams) OnGetBtnParams(*this, column, font, background, marker, pressed);
+    if (column.Field() && OnGetBtnParams) OnGetBtnParams(*this, column, font, background, marker, pressed);
 
     if (footer) {
         painter.fillRect(cell, background);
@@ -109,13 +113,15 @@ void TCustomMDBGrid::DrawTitleCell(QPainter& painter, int col, const QRect& cell
         return;
     }
     const bool multiline = m_options.Has(TDBGridOption::dgMultilineTitle);
-    const int index = column.Index();
+    const int index = col - m_indicatorOffset;
     THeadTreeNode* leaf =
         multiline && index >= 0 && index < static_cast<int>(m_leaves.size()) ? m_leaves[static_cast<size_t>(index)] : nullptr;
+    // The whole cell is filled: the band above a leaf is the groups', and
+    // where no group is painted over it (a frozen column's band, a leaf
+    // beside a group) it must not keep stale pixels.
+    painter.fillRect(cell, background);
     QRect rect = cell;
-    // The upper part of a multi-level title belongs to the group cells.
     if (leaf) rect.setTop(std::max(cell.top(), cell.top() + cell.height() - leaf->Height));
-    painter.fillRect(rect, background);
     const int shift = pressed ? (multiline ? 2 : 1) : 0;
     QRect textRect = rect.adjusted(2 + shift, shift, -2 + shift, shift);
     if (leaf) textRect.setTop(cell.top() + cell.height() - leaf->Height + 3 + shift);
@@ -169,10 +175,27 @@ void TCustomMDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& 
         painter.fillRect(rect, column.Color());
         return;
     }
+    try {
+        DrawRecordCell(painter, rect, dataCol, dataRow, record, column, state);
+    } catch (const std::exception& error) {
+        // A cell event failed: the paint goes on, the error is told after it.
+        if (m_paintError.empty()) m_paintError = error.what();
+    }
+}
+
+void TCustomMDBGrid::DrawRecordCell(QPainter& painter, const QRect& rect, int dataCol, int dataRow, int record,
+                                    TDBGColumn& column, GridDrawState state) {
+    // Field reads of the cell's events see the painted record; the one
+    // being inserted is the dataset's current record.
+    const db::TDataSet::TDrawingRecord drawing(
+        *DataSet(), record == TGridDataLink::kInsertedRecord ? db::TDataSet::kCurrentRecord : record);
+    struct PaintingRecord {
+        int& value;
+        ~PaintingRecord() { value = -1; }
+    } painting{m_paintingRecord};
     m_paintingRecord = record;
     db::TField* field = column.Field();
-    std::string text;
-    if (field) text = record == TGridDataLink::kInsertedRecord ? field->AsString() : DataSet()->FieldText(record, *field);
+    const std::string text = field ? field->DisplayText() : std::string();
 
     QFont font = column.Font();
     QColor background = column.Color();
@@ -191,7 +214,7 @@ void TCustomMDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& 
     }
     if (m_defaultDrawing) {
         painter.fillRect(textArea, background);
-        painter.setFont(font);
+        if (painter.font() != font) painter.setFont(font);
         painter.setPen(foreground);
         const db::TAlignment alignment = column.Alignment();
         const QRect textRect = textArea.adjusted(2, 1, alignment == db::TAlignment::taRightJustify ? -3 : -2, 0);
@@ -202,12 +225,11 @@ void TCustomMDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& 
     }
     if (column.Checkbox().Active()) {
         const bool white = (state & platform::gdSelected) && ShowsSelection();
-        DrawCheckbox(painter, rect, column.Checkbox().IsChecked(text), column.Checkbox().CheckType(),
-                     white ? QColor(Qt::white) : column.Checkbox().Color());
+        DrawCheckbox(painter, rect, column.Checkbox().IsChecked(text, !field || field->IsNull()),
+                     column.Checkbox().CheckType(), white ? QColor(Qt::white) : column.Checkbox().Color());
     }
     if (m_columns->State() == TDBGridColumnsState::csDefault) DrawDataCell(painter, rect, field, state);
     DrawColumnCell(painter, rect, dataCol, column, state);
-    m_paintingRecord = -1;
     if (m_defaultDrawing && (state & platform::gdSelected) && ShowsSelection() && hasFocus() &&
         !m_options.Has(TDBGridOption::dgRowSelect) && !InUpdate()) {
         painter.save();
@@ -227,30 +249,50 @@ void TCustomMDBGrid::DrawDataCell(QPainter& painter, const QRect& rect, db::TFie
     if (OnDrawDataCell) OnDrawDataCell(*this, painter, rect, field, state);
 }
 
-void TCustomMDBGrid::Paint(QPainter& painter, const QRect& dirty) {
-    TCustomGrid::Paint(painter, dirty);
-    if (m_titleOffset > 0 && m_options.Has(TDBGridOption::dgMultilineTitle) && !m_leaves.empty()) {
-        // Group cells span several columns, so they go on top once the
-        // cells and their lines are painted.
-        TTitleGroupStyle style;
-        style.Font = TitleFont();
-        style.TextColor = palette().color(QPalette::ButtonText);
-        style.Background = FixedColor();
-        style.ColLines = m_options.Has(TDBGridOption::dgColLines);
-        style.RowLines = m_options.Has(TDBGridOption::dgRowLines);
-        style.LeftLimit = m_indicatorOffset > 0 ? ColWidths(0) + 1 : 0;
-        const int frozen = FrozenColsInUse();
-        if (frozen > 0) {
-            const QRect last = CellRect(m_indicatorOffset + frozen - 1, 0);
-            style.FrozenRight = last.isEmpty() ? -1 : last.left() + last.width() + GridLineWidth();
-        }
-        for (int i = 0; i < static_cast<int>(m_leaves.size()) && i < m_columns->Count(); ++i) {
+void TCustomMDBGrid::PaintTitleGroups(QPainter& painter) {
+    // Group cells span several columns, so they go on top once the cells
+    // and their lines are painted. The frozen columns and the scrolled ones
+    // beside them are painted apart: a group's part in each is placed from
+    // a leaf of that part, so it covers its own columns there and no other.
+    TTitleGroupStyle style;
+    style.Font = TitleFont();
+    style.TextColor = palette().color(QPalette::ButtonText);
+    style.Background = FixedColor();
+    style.ColLines = m_options.Has(TDBGridOption::dgColLines);
+    style.RowLines = m_options.Has(TDBGridOption::dgRowLines);
+    const int left = m_indicatorOffset > 0 ? ColWidths(0) + GridLineWidth() : 0;
+    const int frozen = FrozenColsInUse();
+    int frozenRight = left;
+    if (frozen > 0) {
+        const QRect last = CellRect(m_indicatorOffset + frozen - 1, 0);
+        if (!last.isEmpty()) frozenRight = last.left() + last.width() + GridLineWidth();
+    }
+    const int count = std::min(static_cast<int>(m_leaves.size()), m_columns->Count());
+    auto pass = [&](int first, int end, int clipLeft, int clipRight) {
+        style.ClipLeft = clipLeft;
+        style.ClipRight = clipRight;
+        for (int i = first; i < end; ++i) {
             const QRect cell = CellRect(i + m_indicatorOffset, 0);
-            if (cell.isEmpty()) continue;
+            if (cell.isEmpty()) break;  // past the right edge
             style.EndEllipsis = m_columns->Items(i).Title().EndEllipsis();
             DrawTitleGroups(painter, *m_leaves[static_cast<size_t>(i)], cell, style);
         }
         ClearDrawn(*m_headTree);
+    };
+    if (frozen > 0) pass(0, std::min(frozen, count), left, frozenRight);
+    pass(std::max(frozen, LeftCol() - m_indicatorOffset), count, frozenRight, viewport()->width());
+}
+
+void TCustomMDBGrid::Paint(QPainter& painter, const QRect& dirty) {
+    m_paintError.clear();
+    TCustomGrid::Paint(painter, dirty);
+    if (m_titleOffset > 0 && m_options.Has(TDBGridOption::dgMultilineTitle) && !m_leaves.empty())
+        PaintTitleGroups(painter);
+    // A grid with no record to show draws no row, not an empty one.
+    if (DataRowCount() == 0 && RowCount() > m_titleOffset) {
+        const QRect row = CellRect(FixedCols() > 0 ? 0 : LeftCol(), m_titleOffset);
+        if (!row.isEmpty())
+            painter.fillRect(QRect(0, row.top(), viewport()->width(), row.height() + GridLineWidth()), Color());
     }
     if (m_options.Has(TDBGridOption::dgRowSelect) && m_defaultDrawing && hasFocus() && Row() >= m_titleOffset &&
         Row() - m_titleOffset < DataRowCount()) {
@@ -263,6 +305,18 @@ void TCustomMDBGrid::Paint(QPainter& painter, const QRect& dirty) {
             painter.restore();
         }
     }
+    ReportPaintError();
+}
+
+void TCustomMDBGrid::ReportPaintError() {
+    // Told once after the paint (a box now would paint over the grid), and
+    // not again while every paint fails the same way.
+    if (m_paintError.empty() || m_paintError == m_reportedPaintError) {
+        if (m_paintError.empty()) m_reportedPaintError.clear();
+        return;
+    }
+    m_reportedPaintError = m_paintError;
+    QTimer::singleShot(0, this, [this, text = m_paintError] { EditError(std::runtime_error(text)); });
 }
 
 } // namespace grid

@@ -11,7 +11,9 @@
 #include <QFontMetrics>
 #include <QMenu>
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace grid {
 
@@ -238,11 +240,16 @@ void TDBGColumn::SetWordWrap(bool value) {
 bool TDBGColumn::DefaultWordWrap() const { return Grid() != nullptr && Field() != nullptr; }
 
 std::string TDBGColumn::LookupDisplayFields() const {
-    return IsAssigned(TColumnValue::cvLookupDisplayFields) ? m_lookupDisplayFields : std::string();
+    return IsAssigned(TColumnValue::cvLookupDisplayFields) ? m_lookupDisplayFields : DefaultLookupDisplayFields();
+}
+
+std::string TDBGColumn::DefaultLookupDisplayFields() const {
+    const db::TField* field = Field();
+    return field && field->Lookup() ? field->LookupResultField() : std::string();
 }
 
 void TDBGColumn::SetLookupDisplayFields(std::string value) {
-    if (IsAssigned(TColumnValue::cvLookupDisplayFields) || !value.empty()) {
+    if (IsAssigned(TColumnValue::cvLookupDisplayFields) || value != DefaultLookupDisplayFields()) {
         m_lookupDisplayFields = std::move(value);
         SetAssigned(TColumnValue::cvLookupDisplayFields, true);
     }
@@ -299,7 +306,18 @@ TEditStyle TDBGColumn::EditStyle() const {
     case TColumnButtonStyle::cbsAuto:
         break;
     }
-    // A lookup list needs lookup fields, which our dataset layer has none of.
+    if (const db::TField* field = Field(); field && field->Lookup()) {
+        // A lookup list writes the key fields, so they must be there and
+        // writable, and nothing may forbid editing this column.
+        const TMDBGridHost* grid = Grid();
+        const std::vector<db::TField*> keys = field->DataSet().GetFieldList(field->KeyFields());
+        const bool keysWritable = !keys.empty() && std::all_of(keys.begin(), keys.end(), [](const db::TField* key) {
+            return key && !key->ReadOnly() && key->CanModify();
+        });
+        const bool readOnly = IsAssigned(TColumnValue::cvReadOnly) && m_readOnly;
+        const bool open = grid && !grid->ReadOnly() && grid->LinkActive() && !grid->LinkReadOnly();
+        return keysWritable && !readOnly && open ? TEditStyle::esDataList : TEditStyle::esSimple;
+    }
     return !m_pickList.isEmpty() && !ReadOnly() ? TEditStyle::esPickList : TEditStyle::esSimple;
 }
 
@@ -324,7 +342,7 @@ TStoredProperties TDBGColumn::StoredProperties() const {
     if (IsAssigned(TColumnValue::cvWordWrap) && m_wordWrap != DefaultWordWrap()) put("WordWrap", m_wordWrap);
     if (m_endEllipsis) put("EndEllipsis", true);
     if (m_dropDownWidth != 0) put("DropDownWidth", m_dropDownWidth);
-    if (IsAssigned(TColumnValue::cvLookupDisplayFields) && !m_lookupDisplayFields.empty())
+    if (IsAssigned(TColumnValue::cvLookupDisplayFields) && m_lookupDisplayFields != DefaultLookupDisplayFields())
         put("LookupDisplayFields", QString::fromStdString(m_lookupDisplayFields));
     if (m_autoDropDown) put("AutoDropDown", true);
     return out;

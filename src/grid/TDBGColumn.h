@@ -92,9 +92,11 @@ public:
     bool WordWrap() const;
     void SetWordWrap(bool value);
     bool DefaultWordWrap() const;
-    // Empty (no field of ours is a lookup field) until assigned.
+    // The fields a lookup list shows, ";" between names: the lookup
+    // field's result field until assigned; empty for other fields.
     std::string LookupDisplayFields() const;
     void SetLookupDisplayFields(std::string value);
+    std::string DefaultLookupDisplayFields() const;
 
     // The drop-down choices of the cell editor; empty for none.
     const QStringList& PickList() const { return m_pickList; }
@@ -126,8 +128,10 @@ public:
     TColumnFooter& Footer() const { return *m_footer; }
     TColumnCheckbox& Checkbox() const { return *m_checkbox; }
 
-    // How the cell editor edits this column: an ellipsis button, a pick list
-    // (when it holds choices and the column is not read-only), or plain.
+    // How the cell editor edits this column: an ellipsis button, a lookup
+    // list (a lookup field whose keys may be written, in a grid that may
+    // edit), a pick list (when it holds choices and the column is not
+    // read-only), or plain.
     TEditStyle EditStyle() const;
 
     // What is streamed, in published order; nested objects as "Title.Caption".

@@ -80,6 +80,24 @@ void TDBGGridColumns::Move(int from, int to) {
     Changed(nullptr);
 }
 
+void TDBGGridColumns::Arrange(const std::vector<int>& order) {
+    std::vector<bool> seen(m_items.size(), false);
+    bool moved = false;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const int from = order[i];
+        if (order.size() != m_items.size() || from < 0 || from >= Count() || seen[static_cast<size_t>(from)])
+            throw EInvalidGridOperation("Invalid column order");
+        seen[static_cast<size_t>(from)] = true;
+        moved = moved || from != static_cast<int>(i);
+    }
+    if (order.size() != m_items.size()) throw EInvalidGridOperation("Invalid column order");
+    if (!moved) return;
+    std::vector<std::unique_ptr<TDBGColumn>> arranged(m_items.size());
+    for (size_t i = 0; i < order.size(); ++i) arranged[i] = std::move(m_items[static_cast<size_t>(order[i])]);
+    m_items = std::move(arranged);
+    Changed(nullptr);
+}
+
 void TDBGGridColumns::ColumnMoved(int fromIndex, int toIndex) { Items(fromIndex).SetIndex(toIndex); }
 
 void TDBGGridColumns::Assign(const TDBGGridColumns& source) {

@@ -44,6 +44,9 @@ public:
     void Clear();
     // Moves the column at `from` to `to` (both data-column positions).
     void Move(int from, int to);
+    // Puts the columns in the order of `order`, a list of every position
+    // once; throws EInvalidGridOperation for anything else.
+    void Arrange(const std::vector<int>& order);
     // The grid moved a column by mouse: the column item follows, so that
     // the columns and what is shown stay in the same order.
     void ColumnMoved(int fromIndex, int toIndex);

@@ -4,6 +4,7 @@
 #include "grid/TDBGColumn.h"
 #include "grid/TInplaceEditHost.h"
 #include "grid/TPopupListbox.h"
+#include "platform/db/TDataSet.h"
 #include "platform/db/TField.h"
 
 #include <QFontMetrics>
@@ -65,6 +66,9 @@ void TDBGridInplaceEdit::UpdateContents() {
     palette.setColor(QPalette::Window, background);
     setPalette(palette);
     m_edit->setFont(font);
+    // Longer text would be cut when the field is written.
+    const int limit = m_host.GetEditLimit();
+    m_edit->setMaxLength(limit > 0 ? limit : 32767);
     m_edit->setText(QString::fromStdString(m_host.GetEditText()));
 }
 
@@ -72,11 +76,16 @@ void TDBGridInplaceEdit::SetEditStyle(TEditStyle value) {
     if (value != m_editStyle) {
         if (m_listVisible) CloseUp(false);
         m_editStyle = value;
-        if (value == TEditStyle::esPickList && !m_pickList) {
-            m_pickList = new TPopupListbox(this);
-            m_pickList->OnMouseUp = [this](bool inside) { Guarded([&] { CloseUp(inside); }); };
-        }
-        m_activeList = value == TEditStyle::esPickList ? m_pickList : nullptr;
+        auto make = [this] {
+            auto* list = new TPopupListbox(this);
+            list->OnMouseUp = [this](bool inside) { Guarded([&] { CloseUp(inside); }); };
+            return list;
+        };
+        if (value == TEditStyle::esPickList && !m_pickList) m_pickList = make();
+        if (value == TEditStyle::esDataList && !m_dataList) m_dataList = make();
+        m_activeList = value == TEditStyle::esPickList ? m_pickList
+                       : value == TEditStyle::esDataList ? m_dataList
+                                                         : nullptr;
         UpdateBounds();
         update();
     }
@@ -98,6 +107,47 @@ QRect TDBGridInplaceEdit::DropDownRect(const QRect& editor, QSize list, const QR
     return QRect(QPoint(x, y), list);
 }
 
+bool TDBGridInplaceEdit::FillDataList(TPopupListbox& list, int& width) {
+    const TDBGColumn* column = m_host.SelectedColumn();
+    const db::TField* field = column ? column->Field() : nullptr;
+    const db::TDataSet* source = field && field->Lookup() ? field->LookupDataSet() : nullptr;
+    if (!source || !source->Active()) return false;
+    const db::TField* result = source->FindField(field->LookupResultField());
+    std::vector<const db::TField*> shown;
+    for (const db::TField* f : source->GetFieldList(column->LookupDisplayFields()))
+        if (f) shown.push_back(f);
+    if (shown.empty() && result) shown.push_back(result);
+    if (shown.empty()) return false;
+    const std::vector<db::TField*> lookupKeys = source->GetFieldList(field->LookupKeyFields());
+    QStringList current;
+    for (const db::TField* key : field->DataSet().GetFieldList(field->KeyFields()))
+        current << QString::fromStdString(key ? key->AsString() : std::string());
+
+    // Columns as wide as the fields' display widths in digits of the font.
+    const QFontMetrics metrics(m_edit->font());
+    std::vector<int> widths;
+    int searchColumn = 0;
+    width = 0;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        widths.push_back(shown[i]->DisplayWidth() * metrics.horizontalAdvance(QLatin1Char('0')) + 4);
+        width += widths.back();
+        if (shown[i] == result) searchColumn = static_cast<int>(i);
+    }
+    if (shown.size() == 1) widths.front() = std::max(widths.front(), this->width());
+    list.SetColumns(widths, searchColumn);
+    for (int record = 0; record < source->RecordCount(); ++record) {
+        QStringList parts;
+        for (const db::TField* f : shown) parts << QString::fromStdString(source->FieldText(record, *f));
+        QStringList keys;
+        for (const db::TField* key : lookupKeys)
+            keys << QString::fromStdString(key ? source->FieldText(record, *key) : std::string());
+        auto* item = new QListWidgetItem(parts.join(QLatin1Char('\t')), &list);
+        item->setData(Qt::UserRole, keys);
+        if (keys == current && list.currentRow() < 0) list.setCurrentItem(item);
+    }
+    return true;
+}
+
 void TDBGridInplaceEdit::DropDown() {
     if (m_listVisible || !m_activeList) return;
     const TDBGColumn* column = m_host.SelectedColumn();
@@ -108,33 +158,47 @@ void TDBGridInplaceEdit::DropDown() {
     palette.setColor(QPalette::Base, m_edit->palette().color(QPalette::Base));
     list.setPalette(palette);
     list.clear();
-    list.addItems(column->PickList());
+    list.setCurrentRow(-1);
+    list.clearSelection();
+    const QFontMetrics metrics(list.font());
+    int width = this->width();
+    if (m_editStyle == TEditStyle::esDataList) {
+        int fields = 0;
+        if (!FillDataList(list, fields)) return;
+        // -1: as wide as the fields; > 0: that wide; never narrower than the editor.
+        if (column->DropDownWidth() < 0) width = std::max(width, fields + 2 * list.frameWidth());
+        else if (column->DropDownWidth() > 0) width = column->DropDownWidth() + 2 * list.frameWidth();
+    } else {
+        list.addItems(column->PickList());
+        int widest = 0;
+        for (int i = 0; i < list.count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(list.item(i)->text()));
+        width = std::max(width, widest + 2 * list.frameWidth() + 8);
+        if (const db::TField* field = column->Field(); field && !field->IsNull()) {
+            const QString value = QString::fromStdString(field->AsString());
+            for (int i = 0; i < list.count(); ++i)
+                if (list.item(i)->text() == value) {
+                    list.setCurrentRow(i);
+                    break;
+                }
+        }
+    }
 
     const int rows = std::min(list.count(), static_cast<int>(std::min<uint32_t>(column->DropDownRows(), 1000)));
     const int height = rows * list.ItemHeight() + 4;
-    const QFontMetrics metrics(list.font());
-    int widest = 0;
-    for (int i = 0; i < list.count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(list.item(i)->text()));
-    const int scrollBar = list.count() > rows ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
-    const int width = std::max(this->width(), widest + 2 * list.frameWidth() + 8 + scrollBar);
-
-    list.setCurrentRow(-1);
-    list.clearSelection();
-    if (const db::TField* field = column->Field(); field && !field->IsNull()) {
-        const QString value = QString::fromStdString(field->AsString());
-        for (int i = 0; i < list.count(); ++i)
-            if (list.item(i)->text() == value) {
-                list.setCurrentRow(i);
-                break;
-            }
-    }
+    if (list.count() > rows) width += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 
     const QRect editor(mapToGlobal(QPoint(0, 0)), size());
     const QScreen* screen = this->screen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1 << 16, 1 << 16);
     list.setGeometry(DropDownRect(editor, QSize(width, height), screenRect));
     list.show();
+    if (list.currentItem()) list.scrollToItem(list.currentItem());
     m_listVisible = true;
+}
+
+void TDBGridInplaceEdit::FollowList() {
+    if (m_editStyle != TEditStyle::esDataList || !m_activeList) return;
+    if (const QListWidgetItem* item = m_activeList->currentItem()) m_edit->setText(m_activeList->SearchedText(*item));
 }
 
 void TDBGridInplaceEdit::CloseUp(bool accept) {
@@ -142,16 +206,30 @@ void TDBGridInplaceEdit::CloseUp(bool accept) {
     TPopupListbox& list = *m_activeList;
     const QListWidgetItem* item = list.currentRow() >= 0 ? list.currentItem() : nullptr;
     const bool chosen = item != nullptr;
-    const QString value = chosen ? item->text() : QString();
+    const QString value = chosen ? list.SearchedText(*item) : QString();
+    const QStringList keys = chosen ? item->data(Qt::UserRole).toStringList() : QStringList();
+    const bool lookup = m_editStyle == TEditStyle::esDataList;
     list.hide();
     m_listVisible = false;
     m_listDrag = false;
     update();
+    if (lookup && !accept) {
+        m_edit->setText(QString::fromStdString(m_host.GetEditText()));
+        return;
+    }
     if (!accept || !chosen || !m_host.CanEditModify()) return;
     TDBGColumn* column = m_host.SelectedColumn();
     db::TField* field = column ? column->Field() : nullptr;
     if (!field) return;
-    field->SetAsString(value.toStdString());
+    if (lookup) {
+        // The row's keys go into the key fields; the lookup field then
+        // shows the row's text, which the editor takes too.
+        const std::vector<db::TField*> keyFields = field->DataSet().GetFieldList(field->KeyFields());
+        for (size_t k = 0; k < keyFields.size() && k < static_cast<size_t>(keys.size()); ++k)
+            if (keyFields[k] && keyFields[k]->CanModify()) keyFields[k]->SetAsString(keys[static_cast<qsizetype>(k)].toStdString());
+    } else {
+        field->SetAsString(value.toStdString());
+    }
     m_edit->setText(value);
     m_host.SetEditText(value.toStdString());
 }
@@ -163,6 +241,7 @@ bool TDBGridInplaceEdit::eventFilter(QObject* watched, QEvent* event) {
         Guarded([&] { used = KeyDown(*static_cast<QKeyEvent*>(event)); });
         return used;
     }
+    if (event->type() == QEvent::KeyRelease) m_host.EditKeyUp(*static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::FocusOut) Guarded([&] { CloseUp(false); });
     return false;
 }
@@ -219,41 +298,98 @@ void TDBGridInplaceEdit::SendToList(QKeyEvent& key) {
     }
 }
 
+bool TDBGridInplaceEdit::AtLeftSide() const {
+    if (!m_edit->hasSelectedText()) return m_edit->cursorPosition() == 0;
+    return m_edit->selectionStart() == 0 && m_edit->selectedText().size() == m_edit->text().size();
+}
+
+bool TDBGridInplaceEdit::AtRightSide() const {
+    if (!m_edit->hasSelectedText()) return m_edit->cursorPosition() == m_edit->text().size();
+    return m_edit->selectionStart() == 0 && m_edit->selectedText().size() == m_edit->text().size();
+}
+
 bool TDBGridInplaceEdit::KeyDown(QKeyEvent& key) {
-    if (m_editStyle == TEditStyle::esPickList || m_editStyle == TEditStyle::esDataList) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers();
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const bool lookup = m_editStyle == TEditStyle::esDataList;
+    if (m_editStyle == TEditStyle::esPickList || lookup) {
         if (DoDropDownKeys(key)) return true;
         const QString text = key.text();
         const bool printable = !text.isEmpty() && text.front() >= QChar(' ') && text.front() != QChar(0x7f) &&
-                               !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+                               !(modifiers & (Qt::ControlModifier | Qt::AltModifier));
         if (printable && !m_listVisible) {
             const TDBGColumn* column = m_host.SelectedColumn();
             if (column && column->AutoDropDown()) DropDown();
         }
         if (m_listVisible) {
             SendToList(key);
+            FollowList();
             return true;
         }
     }
     const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
-    if (m_editStyle == TEditStyle::esEllipsis && enter && key.modifiers().testFlag(Qt::ControlModifier)) {
+    if (m_editStyle == TEditStyle::esEllipsis && enter && ctrl) {
         m_host.EditButtonClick();
         return true;
     }
+    // With the editor always shown, an arrow that cannot move in the text
+    // moves to the neighbouring cell.
+    const bool forward = m_host.AlwaysShowEditor();
     switch (key.key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
     case Qt::Key_F2:
         return m_host.EditKeyDown(key);
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (!modifiers.testFlag(Qt::AltModifier)) return m_host.EditKeyDown(key);
+        break;
+    case Qt::Key_Insert:
+        if (modifiers == Qt::NoModifier) return m_host.EditKeyDown(key);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Home:
+        if (forward && (ctrl || AtLeftSide())) return m_host.EditKeyDown(key);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_End:
+        if (forward && (ctrl || AtRightSide())) return m_host.EditKeyDown(key);
+        break;
+    case Qt::Key_Delete:
+        if (ctrl) return m_host.EditKeyDown(key);
+        if (lookup && modifiers == Qt::NoModifier && AtLeftSide() && AtRightSide() && !m_edit->text().isEmpty()) {
+            // The whole text selected: the lookup is cleared, keys and all.
+            TDBGColumn* column = m_host.SelectedColumn();
+            db::TField* field = column ? column->Field() : nullptr;
+            if (field && m_host.CanEditModify()) {
+                field->SetAsString("");
+                m_edit->clear();
+                m_host.SetEditText("");
+            }
+            return true;
+        }
+        break;
     default:
-        return false;
+        break;
     }
+    // A key the editor keeps: the grid's key event sees it first.
+    if (!m_host.EditKeyNotify(key)) return true;
+    QString text = key.text();
+    if (text.isEmpty() || text.front() < QChar(' ') || (modifiers & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    const QString typed = text;
+    m_host.EditKeyPress(text);
+    if (text.isEmpty()) return true;
+    if (text == typed) return false;
+    // The grid's KeyPress typed another text instead.
+    m_edit->insert(text);
+    m_host.SetEditText(m_edit->text().toStdString());
+    return true;
 }
 
 void TDBGridInplaceEdit::paintEvent(QPaintEvent*) {
@@ -301,6 +437,7 @@ void TDBGridInplaceEdit::mouseMoveEvent(QMouseEvent* event) {
         m_listDrag = true;
         const QPoint inList = m_activeList->viewport()->mapFromGlobal(global);
         if (QListWidgetItem* item = m_activeList->itemAt(inList)) m_activeList->setCurrentItem(item);
+        FollowList();
         return;
     }
     if (m_tracking) SetPressed(ButtonRect().contains(event->position().toPoint()));

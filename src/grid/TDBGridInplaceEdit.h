@@ -1,12 +1,14 @@
 #pragma once
 // The grid's in-place cell editor: a text line with, depending on the
 // column, an ellipsis button or a drop-down button that opens the column's
-// pick list. The list never takes the focus: while it is open the editor
-// hands it the keys (arrows move in it, typed characters search it).
+// pick list, or for a lookup field the lookup list (the rows of the lookup
+// dataset; choosing one writes its keys into the key fields). A list never
+// takes the focus: while it is open the editor hands it the keys (arrows
+// move in it, typed characters search it).
 //
-// A lookup list (a drop-down of another dataset's rows) would need lookup
-// fields, which our dataset layer does not have, so no column has that
-// style and the editor offers no such list.
+// Keys the editor has no use for go to the grid (row moves, Tab, Escape,
+// Ctrl+Delete, and with the editor always shown the arrows past the text's
+// ends); the grid's key events see the editor's own keys first.
 
 #include "grid/GridTypes.h"
 
@@ -38,15 +40,18 @@ public:
     QString Text() const;
     void SetText(const QString& text);
 
-    // The pick list, made the first time the pick-list style is taken.
+    // The pick list and the lookup list, each made the first time its
+    // style is taken.
     TPopupListbox* PickList() const { return m_pickList; }
+    TPopupListbox* DataList() const { return m_dataList; }
     bool ListVisible() const { return m_listVisible; }
     // Opens the list of the current style under the editor (above it when
     // it would pass the screen's bottom); nothing when open or without one.
     void DropDown();
     // Closes an open list; accepting writes the chosen item into the field
-    // when the grid allows editing. Errors of the field propagate, the list
-    // already closed.
+    // (a lookup row: its keys into the key fields) when the grid allows
+    // editing. Not accepting a lookup row gives the editor the field's text
+    // back. Errors of the field propagate, the list already closed.
     void CloseUp(bool accept);
 
     // Where a drop-down of `list` size goes for an editor at `editor` (both
@@ -69,6 +74,14 @@ private:
     // Keys of the line: true when used here.
     bool KeyDown(QKeyEvent& key);
     bool DoDropDownKeys(QKeyEvent& key);
+    // The caret (or a selection of all of the text) is at the text's start
+    // or end.
+    bool AtLeftSide() const;
+    bool AtRightSide() const;
+    // Fills the lookup list from the lookup dataset; false without one.
+    bool FillDataList(TPopupListbox& list, int& width);
+    // With the lookup list, the editor shows the list's current row.
+    void FollowList();
     // Hands a key to the open list: moves in it or searches it.
     void SendToList(QKeyEvent& key);
     void StopTracking();
@@ -82,6 +95,7 @@ private:
     QLineEdit* m_edit;
     int m_buttonWidth;
     TPopupListbox* m_pickList = nullptr;
+    TPopupListbox* m_dataList = nullptr;
     TPopupListbox* m_activeList = nullptr;
     TEditStyle m_editStyle = TEditStyle::esSimple;
     bool m_listVisible = false;

@@ -135,6 +135,15 @@ void TGridDataLink::RecordChanged(db::TField* field) {
     m_modified = false;
 }
 
+void TGridDataLink::FieldChanged(db::TField& field) { m_grid.FieldChanged(field); }
+
+void TGridDataLink::FocusControl(db::TField*& field) { m_grid.FocusControl(field); }
+
+void TGridDataLink::FieldListChanging() {
+    m_fieldMap.clear();
+    m_grid.FieldListChanging();
+}
+
 void TGridDataLink::UpdateData() {
     m_inUpdateData = true;
     try {

@@ -71,6 +71,9 @@ protected:
     void LayoutChanged() override;
     void RecordChanged(db::TField* field) override;
     void UpdateData() override;
+    void FieldChanged(db::TField& field) override;
+    void FocusControl(db::TField*& field) override;
+    void FieldListChanging() override;
 
 private:
     // Records including one being inserted, and the current one's place.

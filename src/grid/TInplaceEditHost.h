@@ -34,8 +34,21 @@ public:
         (void)column, (void)font, (void)background;
     }
     // Keys the editor does not use itself (row and cell moves, Enter,
-    // Escape without a list); answer true when the grid took the key.
+    // Escape without a list, Ctrl+Delete, arrows past the text's ends when
+    // the editor is always shown); answer true when the grid took the key.
     virtual bool EditKeyDown(QKeyEvent& event) { (void)event; return false; }
+    // Keys the editor uses itself are shown to the grid's key event first;
+    // false when its handler stopped the key (the editor drops it).
+    virtual bool EditKeyNotify(QKeyEvent& event) { (void)event; return true; }
+    // A character typed in the editor: the grid may change it or drop it
+    // (empty).
+    virtual void EditKeyPress(QString& text) { (void)text; }
+    virtual void EditKeyUp(QKeyEvent& event) { (void)event; }
+    // Longest text the cell takes; 0 for no limit.
+    virtual int GetEditLimit() const { return 0; }
+    // The editor stays shown while moving between cells, so arrows past the
+    // text's ends move to the neighbouring cell.
+    virtual bool AlwaysShowEditor() const { return false; }
     // An error raised while the editor wrote a value (shown by the grid).
     virtual void EditError(const std::exception& error) = 0;
 };

@@ -37,6 +37,8 @@ public:
     // the field of entry `index` of its field map (nullptr outside the map).
     virtual db::TDataSet* DataSet() const = 0;
     virtual bool LinkActive() const = 0;
+    // The data link may not change the dataset.
+    virtual bool LinkReadOnly() const { return false; }
     virtual bool LayoutFromDataset() const = 0;
     virtual db::TField* MappedField(int index) const = 0;
     // Raw column = data column + IndicatorOffset.

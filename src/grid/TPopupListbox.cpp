@@ -1,8 +1,11 @@
 #include "grid/TPopupListbox.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace grid {
 namespace {
@@ -23,6 +26,40 @@ qint64 SystemTicks() {
 // The characters (code points) of a text.
 qsizetype Length(const QString& text) { return text.toUcs4().size(); }
 
+// Draws a tab-separated item as its fields, each in its own column.
+class TColumnsDelegate : public QStyledItemDelegate {
+public:
+    explicit TColumnsDelegate(TPopupListbox& list) : QStyledItemDelegate(&list), m_list(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        // The item's panel (selection included) as the style draws it, then
+        // the fields over it.
+        QStyleOptionViewItem background = option;
+        initStyleOption(&background, index);
+        background.text.clear();
+        const QWidget* widget = option.widget;
+        (widget ? widget->style() : QApplication::style())
+            ->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QStringList parts = index.data().toString().split(QLatin1Char('\t'));
+        int x = option.rect.left() + 2;
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const int width = static_cast<size_t>(i) < m_list.Columns().size() ? m_list.Columns()[static_cast<size_t>(i)]
+                                                                             : option.rect.right() - x;
+            const QRect cell(x, option.rect.top(), std::max(width - 4, 0), option.rect.height());
+            painter->drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                              option.fontMetrics.elidedText(parts[i], Qt::ElideRight, cell.width()));
+            x += width;
+        }
+        painter->restore();
+    }
+
+private:
+    TPopupListbox& m_list;
+};
+
 } // namespace
 
 TPopupListbox::TPopupListbox(QWidget* owner)
@@ -42,6 +79,18 @@ int TPopupListbox::ItemHeight() const {
     return count() > 0 ? std::max(sizeHintForRow(0), 1) : QFontMetrics(font()).height();
 }
 
+void TPopupListbox::SetColumns(std::vector<int> widths, int searchColumn) {
+    m_columns = std::move(widths);
+    m_searchColumn = std::max(0, searchColumn);
+    // One delegate for the list's life; it draws plain items as they are.
+    if (!m_columns.empty() && !dynamic_cast<TColumnsDelegate*>(itemDelegate())) setItemDelegate(new TColumnsDelegate(*this));
+}
+
+QString TPopupListbox::SearchedText(const QListWidgetItem& item) const {
+    if (m_columns.empty()) return item.text();
+    return item.text().section(QLatin1Char('\t'), m_searchColumn, m_searchColumn);
+}
+
 bool TPopupListbox::KeyPress(const QString& character) {
     if (character.isEmpty()) return false;
     const char32_t code = character.toUcs4().front();
@@ -55,7 +104,7 @@ bool TPopupListbox::KeyPress(const QString& character) {
     m_searchTickCount = now;
     if (Length(m_searchText) < MaxSearchLength) m_searchText += character;
     for (int row = 0; row < count(); ++row) {
-        if (item(row)->text().startsWith(m_searchText, Qt::CaseInsensitive)) {
+        if (SearchedText(*item(row)).startsWith(m_searchText, Qt::CaseInsensitive)) {
             setCurrentRow(row);
             break;
         }

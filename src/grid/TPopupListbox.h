@@ -1,13 +1,16 @@
 #pragma once
-// The cell editor's drop-down pick list: a frameless top-level list that
-// never takes the focus (the editor hands it the keys) and selects the
-// first item that begins with what was typed, pausing more than two
-// seconds starting a new search.
+// The cell editor's drop-down list: a frameless top-level list that never
+// takes the focus (the editor hands it the keys) and selects the first item
+// that begins with what was typed, pausing more than two seconds starting a
+// new search. As a lookup list its items are rows of several fields, their
+// texts separated by tabs and shown in columns; the search then looks at
+// one of those columns.
 
 #include <QListWidget>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace grid {
 
@@ -32,12 +35,22 @@ public:
     // Height of one item with the list's font.
     int ItemHeight() const;
 
+    // Widths of the columns of tab-separated items; none (the default)
+    // shows each item as one text. `searchColumn` is the column typed text
+    // is looked for in.
+    void SetColumns(std::vector<int> widths, int searchColumn);
+    const std::vector<int>& Columns() const { return m_columns; }
+    // The text of an item's search column.
+    QString SearchedText(const QListWidgetItem& item) const;
+
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QString m_searchText;
     qint64 m_searchTickCount = 0;
+    std::vector<int> m_columns;
+    int m_searchColumn = 0;
 };
 
 } // namespace grid

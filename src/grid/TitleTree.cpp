@@ -66,13 +66,15 @@ std::string ExtractWord(int n, std::string_view s, std::string_view delimiters) 
     return ExtractWordPos(n, s, delimiters, pos);
 }
 
-std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridColumns& columns, int titleHeight) {
+std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridColumns& columns, int titleHeight,
+                                           const std::vector<int>& widths) {
     root.FreeAllChild();
     std::vector<THeadTreeNode*> leaves;
     leaves.reserve(static_cast<size_t>(columns.Count()));
     for (int i = 0; i < columns.Count(); ++i) {
         const TDBGColumn& column = columns[i];
-        THeadTreeNode* leaf = root.AddChild(&root, column.Title().Caption(), column.Width(), titleHeight);
+        const int width = static_cast<size_t>(i) < widths.size() ? widths[static_cast<size_t>(i)] : column.Width();
+        THeadTreeNode* leaf = root.AddChild(&root, column.Title().Caption(), width, titleHeight);
         if (column.Title().SortMarker() != TSortMarker::smNone) leaf->MarkerWidth = TitleMarkerWidth;
         leaves.push_back(leaf);
     }
@@ -137,19 +139,19 @@ void DrawTitleGroups(QPainter& painter, THeadTreeNode& leaf, const QRect& cell, 
         const int right = left + group->Width;  // edges exclusive on the right and bottom
         const int bottom = childTop - 1;
         const int top = bottom - group->Height;
-        int visibleLeft = std::max(left, style.LeftLimit);
-        if (style.FrozenRight >= 0 && left < style.FrozenRight && right > style.FrozenRight)
-            visibleLeft = std::max(visibleLeft, style.FrozenRight);
+        const int visibleLeft = std::max(left, style.ClipLeft);
+        const int visibleRight = std::min(right, style.ClipRight);
         group->Drawn = true;
         childLeft = left;
         childTop = top;
-        if (visibleLeft >= right) continue;
+        if (visibleLeft >= visibleRight) continue;
 
-        const QRect visible(visibleLeft, top, right - visibleLeft, bottom - top);
-        const QRect grown = visible.adjusted(-1, -1, 1, 1);
+        const QRect visible(visibleLeft, top, visibleRight - visibleLeft, bottom - top);
+        // Grown over the lines around it, except where it is cut off.
+        const QRect grown = visible.adjusted(visibleLeft == left ? -1 : 0, -1, visibleRight == right ? 1 : 0, 1);
         painter.save();
-        painter.fillRect(grown, style.Background);
         painter.setClipRect(grown);
+        painter.fillRect(grown, style.Background);
         painter.setFont(style.Font);
         painter.setPen(style.TextColor);
         // Drawn across the whole group so that a clipped group keeps its
@@ -169,7 +171,7 @@ void DrawTitleGroups(QPainter& painter, THeadTreeNode& leaf, const QRect& cell, 
             painter.drawLine(grown.right(), grown.top(), grown.right(), grown.bottom());
         }
         painter.setPen(Qt::black);
-        painter.drawLine(visible.left(), bottom, right - 1, bottom);
+        painter.drawLine(visible.left(), bottom, visibleRight - 1, bottom);
         painter.restore();
     }
 }

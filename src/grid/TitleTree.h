@@ -10,6 +10,8 @@
 #include <QFont>
 #include <QRect>
 
+#include <climits>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,11 +37,14 @@ std::string ExtractWord(int n, std::string_view s, std::string_view delimiters =
 // Word `n` of `s` and its position (0 when there is none).
 std::string ExtractWordPos(int n, std::string_view s, std::string_view delimiters, size_t& pos);
 
-// Replaces the tree below `root` with the columns' titles (width = column
-// width, height = `titleHeight`, marker room for sorted columns) grouped by
-// their leading caption words; adjacent columns are grouped only when they
-// share the parent group. Answers each column's leaf, in column order.
-std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridColumns& columns, int titleHeight);
+// Replaces the tree below `root` with the columns' titles (height =
+// `titleHeight`, marker room for sorted columns) grouped by their leading
+// caption words; adjacent columns are grouped only when they share the
+// parent group. A leaf is as wide as `widths` says for its column (the width
+// the grid shows it with, fitted or not), the column's Width where `widths`
+// ends. Answers each column's leaf, in column order.
+std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridColumns& columns, int titleHeight,
+                                           const std::vector<int>& widths = {});
 
 // Gives every node below `node` the height of its band, written with
 // `font` and word wrap, so that leaves reach the bottom of the title row;
@@ -55,16 +60,18 @@ struct TTitleGroupStyle {
     bool ColLines = true;
     bool RowLines = true;
     bool EndEllipsis = false;
-    // Groups are not painted left of this x (the indicator column's right).
-    int LeftLimit = 0;
-    // Right edge of the frozen columns; a group reaching across it starts
-    // after it. -1 without frozen columns.
-    int FrozenRight = -1;
+    // Groups are painted only between these x (right one excluded): the
+    // part of the title row the leaves they are drawn from lie in (past the
+    // indicator; the frozen columns, or the scrolled ones beside them).
+    int ClipLeft = 0;
+    int ClipRight = INT_MAX;
 };
 
 // After `leaf`'s title cell (`cell`, the whole title cell) is painted:
 // paints the groups above the leaf that this paint has not drawn yet, each
-// once, and marks them drawn.
+// once, and marks them drawn. A group is placed from the leaf's own place,
+// so its part between ClipLeft and ClipRight covers exactly the columns of
+// that part that belong to it; its text stays centred on the whole group.
 void DrawTitleGroups(QPainter& painter, THeadTreeNode& leaf, const QRect& cell, const TTitleGroupStyle& style);
 
 // Clears the drawn marks after a paint.

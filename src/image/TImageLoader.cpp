@@ -5,29 +5,37 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QPromise>
+#include <QThreadPool>
+#include <utility>
 
 namespace image {
 
 namespace {
 
-// Collects a response body in a framework memory buffer.
-class ByteArrayContent final : public TResponseContent {
-public:
-    explicit ByteArrayContent(QByteArray& target) : m_target(target) {}
-    void Write(std::string_view bytes) override {
-        m_target.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
+// The photo decoding thread. A child of the application, so that a decode
+// still under way is waited for when the application ends, while the
+// loaders it uses are still there.
+QThreadPool& DecodingThread() {
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        // One at a time: the loaders keep state of their own, and two large
+        // photos decoded side by side would double the memory they take.
+        pool->setMaxThreadCount(1);
     }
-
-private:
-    QByteArray& m_target;
-};
+    return *pool;
+}
 
 } // namespace
 
 TImageLoader::TImageLoader(QWidget* owner)
     : QWidget(owner), m_ownSubmit(std::make_unique<TSubmit>()), m_submit(m_ownSubmit.get()) {
     m_ownSubmit->SetMaxContentLength(MaxDownloadBytes);
+    connect(&m_decoding, &QFutureWatcher<QImage>::finished, this, [this] { Decoded(); });
 }
 
 TImageLoader::~TImageLoader() = default;
@@ -41,31 +49,105 @@ void TImageLoader::SetActive(bool value) {
     if (value) Load();
 }
 
+QImage TImageLoader::Decode(const std::string& body, const std::string& imageType) {
+    if (body.empty() || body.size() > MaxDownloadBytes) return {};
+    try {
+        QByteArray bytes = QByteArray::fromRawData(body.data(), qsizetype(body.size()));
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        TLinearBitmap bitmap;
+        bitmap.LoadFromTStream(buffer, imageType);
+        QImage picture;
+        bitmap.MoveTo(picture);
+        return picture;
+    } catch (...) {
+        // Damaged data, no loader for the type, no memory: no picture.
+        return {};
+    }
+}
+
 void TImageLoader::Load() {
+    Abort(); // the client can carry one request at a time
     const bool own = m_submit == m_ownSubmit.get();
     QImage picture;
     try {
-        QByteArray body;
-        ByteArrayContent content(body);
+        std::string body;
         if (own) {
             m_submit->RequestHeader().SetRawHeaderText("");
             m_submit->Connect();
             m_submit->RequestHeader().SetAccept(AcceptTypes);
         }
-        m_submit->Get(content);
-        if (!body.isEmpty() && body.size() <= qsizetype(MaxDownloadBytes)) {
-            QBuffer buffer(&body);
-            buffer.open(QIODevice::ReadOnly);
-            TLinearBitmap bitmap;
-            bitmap.LoadFromTStream(buffer, m_imageType);
-            bitmap.AssignTo(picture);
-        }
+        m_submit->Get(body);
+        picture = Decode(body, m_imageType);
     } catch (...) {
         // Whatever failed (download, decoding, memory), the control shows
         // nothing rather than the previous picture; nothing is reported.
         picture = QImage();
     }
     if (own) m_submit->Disconnect();
+    Show(std::move(picture));
+}
+
+void TImageLoader::Start() {
+    Abort();
+    const bool own = m_submit == m_ownSubmit.get();
+    if (own) {
+        m_submit->RequestHeader().SetRawHeaderText("");
+        m_submit->Connect();
+        m_submit->RequestHeader().SetAccept(AcceptTypes);
+    }
+    try {
+        m_submit->GetStringAsync([this, own](std::string body) {
+            if (own) m_submit->Disconnect();
+            if (body.empty() || body.size() > MaxDownloadBytes) {
+                Finish(QImage());
+                return;
+            }
+            auto promise = std::make_shared<QPromise<QImage>>();
+            promise->start();
+            m_decoding.setFuture(promise->future());
+            m_decodingStarted = true;
+            auto bytes = std::make_shared<std::string>(std::move(body));
+            DecodingThread().start([promise, bytes, type = m_imageType] {
+                QImage picture = Decode(*bytes, type);
+                std::string().swap(*bytes); // the download goes before the picture is handed on
+                promise->addResult(std::move(picture));
+                promise->finish();
+            });
+        });
+    } catch (...) {
+        if (own) m_submit->Disconnect();
+        throw;
+    }
+    m_busy = true;
+}
+
+void TImageLoader::Abort() {
+    if (!m_busy) return;
+    m_busy = false;
+    m_submit->Abort();
+    if (m_submit == m_ownSubmit.get()) m_submit->Disconnect();
+    // A decode under way finishes on its thread; its picture is let go.
+    if (std::exchange(m_decodingStarted, false)) m_decoding.setFuture(QFuture<QImage>());
+}
+
+void TImageLoader::Decoded() {
+    // Only the decode this Start began counts (the watcher also reports the
+    // empty future it is left with).
+    if (!m_busy || !std::exchange(m_decodingStarted, false)) return;
+    QFuture<QImage> future = m_decoding.future();
+    QImage picture = future.isValid() && future.resultCount() > 0 ? future.takeResult() : QImage();
+    Finish(std::move(picture));
+}
+
+void TImageLoader::Finish(QImage picture) {
+    m_busy = false;
+    Show(std::move(picture));
+    // Last: the handler may free the control.
+    if (OnLoaded) OnLoaded(*this);
+}
+
+void TImageLoader::Show(QImage picture) {
     m_picture = std::move(picture);
     updateGeometry();
     update();

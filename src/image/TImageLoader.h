@@ -1,12 +1,20 @@
 #pragma once
 // An image control that downloads its picture over HTTP and decodes it with
 // the loader registry. The favourites window sets the address and the
-// format, activates the control, and copies the picture onto a person card.
-// The download and the decoding run synchronously on the caller's thread.
+// format, starts the control, and copies the picture onto a person card.
+//
+// Load (and Active) download and decode on the caller's thread. Start does
+// the same without the wait: the download is carried on by the event loop,
+// the decoding runs on the photo decoding thread (one for the whole
+// program, so decodes never run side by side and a large photo never stalls
+// painting), and the picture is set on the control's own thread, where
+// OnLoaded follows.
 
+#include <QFutureWatcher>
 #include <QImage>
 #include <QWidget>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,11 +54,31 @@ public:
     // failed photo never shows the one loaded before it.
     void Load();
 
+    // Load without the wait: returns at once, and OnLoaded follows from a
+    // later turn of the event loop (never from within Start) with Picture
+    // set as Load would have set it. Another Start, Abort or the control's
+    // end gives up the one under way, and its OnLoaded never comes. Throws
+    // only for a missing URL, at once.
+    void Start();
+    // Gives up what Start began; the picture stays as it is.
+    void Abort();
+    // Started and not yet loaded.
+    bool Busy() const { return m_busy; }
+    // After Start, once the picture is set (also when it came out empty).
+    std::function<void(TImageLoader& sender)> OnLoaded;
+
     // The decoded picture; a null image when there is none.
     const QImage& Picture() const { return m_picture; }
 
     // The client used for requests.
     TSubmit& Submit() { return *m_submit; }
+
+    // A downloaded body decoded as Load and Start decode it (`imageType`
+    // picks the loader); a null image for an empty or oversized body, no
+    // loader for the type, or damaged data. The picture's pixels are the
+    // decoder's own, never a copy. Start runs it on the photo decoding
+    // thread; the loaders keep state, so never on two threads at once.
+    static QImage Decode(const std::string& body, const std::string& imageType);
 
     QSize sizeHint() const override;
 
@@ -59,7 +87,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void Show(QImage picture);
+    // The end of what Start began: the picture, then OnLoaded.
+    void Finish(QImage picture);
+    void Decoded();
+
     bool m_active = false;
+    bool m_busy = false;
+    // The watcher follows the decode of the current Start.
+    bool m_decodingStarted = false;
+    QFutureWatcher<QImage> m_decoding;
     std::string m_imageType;
     std::unique_ptr<TSubmit> m_ownSubmit;
     TSubmit* m_submit = nullptr;

@@ -26,9 +26,11 @@
 
 #include "image/LinearBitmapTables.h"
 #include "image/TBaseStream.h"
+#include "image/THostFilterStream.h"
 #include "image/TLinearBitmap.h"
 #include "platform/Text.h"
 
+#include <QBuffer>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -416,10 +418,26 @@ std::string TJPEGLoader::GetLoadFilter() const {
 std::string TJPEGLoader::GetSaveFilter() const { return std::string(kFilterName) + " (*.jpg)|*.jpg"; }
 
 void TJPEGLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinearBitmap& bitmap) {
-    const std::vector<unsigned char> data = ReadAll(stream);
+    // Bytes already in memory (a downloaded photo in a QBuffer) are decoded
+    // where they lie: a copy would sit beside the picture while it is made.
+    std::vector<unsigned char> copy;
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    auto* host = dynamic_cast<THostFilterStream*>(&stream);
+    auto* buffer = host ? qobject_cast<QBuffer*>(&host->Stream()) : nullptr;
+    if (buffer && buffer->isReadable()) {
+        const QByteArray& bytes = buffer->data();
+        const qint64 at = std::clamp<qint64>(buffer->pos(), 0, bytes.size());
+        data = reinterpret_cast<const unsigned char*>(bytes.constData()) + at;
+        size = static_cast<size_t>(bytes.size() - at);
+        buffer->seek(bytes.size()); // all of it is taken, as by a read
+    } else {
+        copy = ReadAll(stream);
+        data = copy.data();
+        size = copy.size();
+    }
     Decoder decoder;
-    if (!ReadHeader(&decoder.Context(), data.data(), static_cast<unsigned long>(data.size()), m_minWidth,
-                    m_minHeight))
+    if (!ReadHeader(&decoder.Context(), data, static_cast<unsigned long>(size), m_minWidth, m_minHeight))
         throw EJPEG(decoder.Message());
     const jpeg_decompress_struct& info = decoder.Info();
     m_imageWidth = static_cast<int>(info.image_width);

@@ -438,6 +438,40 @@ void TLinearBitmap::AssignTo(QImage& dest) const {
     dest = std::move(image);
 }
 
+void TLinearBitmap::MoveTo(QImage& dest) {
+    if (!m_present) return;
+    QImage::Format format = QImage::Format_Indexed8;
+    switch (m_pixelFormat) {
+    case TPixelFormat::pf8bit:
+    case TPixelFormat::pf16bit: break;
+    case TPixelFormat::pf24bit: format = QImage::Format_BGR888; break;
+    case TPixelFormat::pf32bit: format = QImage::Format_RGB32; break;
+    default: throw ELinearBitmap(SUnsupportedPixelFormat);
+    }
+    const bool grey16 = m_pixelFormat == TPixelFormat::pf16bit;
+    QList<QRgb> colours;
+    if (format == QImage::Format_Indexed8)
+        colours = MakeHPalette(grey16 ? GrayPalette.data() : m_palette.get(), 256);
+    uint8_t* data = m_map.get();
+    // The image frees the buffer (it came from calloc) when its last copy goes.
+    QImage image(data, m_width, m_height, grey16 ? m_width : m_bytesPerLine, format,
+                 [](void* buffer) { std::free(buffer); }, data);
+    if (image.isNull()) throw ELinearBitmap(SInvalidBitmapSize);
+    const int64_t pixels = int64_t(m_width) * m_height;
+    const bool opaque = m_pixelFormat == TPixelFormat::pf32bit;
+    m_map.release();
+    Dispose();
+    if (grey16) {
+        // Rows are packed, so sample i's high byte lands at i, never ahead of
+        // what is still to be read.
+        for (int64_t i = 0; i < pixels; ++i) data[i] = data[2 * i + 1];
+    } else if (opaque) {
+        for (int64_t i = 0; i < pixels; ++i) data[4 * i + 3] = 0xFF;
+    }
+    if (format == QImage::Format_Indexed8) image.setColorTable(colours);
+    dest = std::move(image);
+}
+
 void TLinearBitmap::LoadFromFile(const std::string& fileName) {
     const std::string ext = GetFileExtUpper(fileName);
     TBitmapLoader& loader = BitmapLoaders().FindLoader(ext);

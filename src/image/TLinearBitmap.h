@@ -129,6 +129,11 @@ public:
     // Indexed8 of the high bytes over a grey table, pf24bit -> BGR888, pf32bit
     // -> RGB32 (opaque). An empty bitmap leaves `dest` untouched.
     void AssignTo(QImage& dest) const;
+    // As AssignTo, but the pixels move into `dest` instead of being copied,
+    // so a decoded photo never exists twice; the bitmap is left empty.
+    // pf16bit rows are narrowed to their high bytes in place and pf32bit
+    // pixels made opaque in place. An empty bitmap leaves `dest` untouched.
+    void MoveTo(QImage& dest);
 
     // Loads through the loader registered for the file's extension (see
     // GetFileExtUpper); no loader raises EUnsupportedFileFormat. The bitmap is

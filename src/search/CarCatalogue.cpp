@@ -15,9 +15,11 @@ struct SiteCarMake {
     std::string name;
 };
 
+std::string ExtendedSearchUrl(std::string_view host) { return "http://" + std::string(host) + "/search_ext.phtml"; }
+
 std::string FetchExtendedSearchPage(std::string_view host) {
     TSubmit client;
-    return FetchSitePage(client, "http://" + std::string(host) + "/search_ext.phtml");
+    return FetchSitePage(client, ExtendedSearchUrl(host));
 }
 
 // A hosting's own page served in place of the site's (as UTF-8, whatever the
@@ -51,14 +53,11 @@ std::vector<SiteCarMake> ReadCarMakes(const std::string& body) {
     return makes;
 }
 
-} // namespace
-
-bool LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) {
+// The makes of the extended-search page `body` into the car group (see
+// LoadCarModelsFromSite); true when the page listed any.
+bool TakeCarMakes(const std::string& body) {
     data::TCarGroup remembered;
     remembered.LoadFromRegistry();
-
-    std::string body = FetchExtendedSearchPage(data::dmFriend().Settings().FinderServer());
-    if (body.empty() || IsHostingPage(body)) body = FetchExtendedSearchPage(fallbackHost);
     const std::vector<SiteCarMake> makes = ReadCarMakes(body);
 
     data::TCarGroup& cars = data::dmFriend().CarGroup();
@@ -76,6 +75,26 @@ bool LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) 
     for (const SiteCarMake& make : makes)
         cars.AddCar(make.id, make.name, make.name, remembered.GetModelByComment(make.name));
     return true;
+}
+
+} // namespace
+
+bool LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) {
+    std::string body = FetchExtendedSearchPage(data::dmFriend().Settings().FinderServer());
+    if (body.empty() || IsHostingPage(body)) body = FetchExtendedSearchPage(fallbackHost);
+    return TakeCarMakes(body);
+}
+
+void LoadCarModelsFromSiteAsync(TSubmit& client, std::string_view fallbackHost, std::function<void(bool listed)> done) {
+    FetchSitePageAsync(client, ExtendedSearchUrl(data::dmFriend().Settings().FinderServer()),
+                       [&client, fallback = std::string(fallbackHost), done](std::string body) {
+                           if (!body.empty() && !IsHostingPage(body)) {
+                               done(TakeCarMakes(body));
+                               return;
+                           }
+                           FetchSitePageAsync(client, ExtendedSearchUrl(fallback),
+                                              [done](std::string page) { done(TakeCarMakes(page)); });
+                       });
 }
 
 void FillCarModels(std::string_view makeId, std::vector<std::string>& list) {

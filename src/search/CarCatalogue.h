@@ -5,9 +5,12 @@
 
 #include "data/DefaultServer.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class TSubmit;
 
 namespace search {
 
@@ -26,6 +29,12 @@ inline constexpr std::string_view CarCatalogueFallbackHost = data::DefaultServer
 // as described (no network, a refusing proxy): the caller may try again.
 // Blocking; never raises on network failures.
 bool LoadCarModelsFromSite(TVelmora& engine, std::string_view fallbackHost = CarCatalogueFallbackHost);
+// LoadCarModelsFromSite without the wait: returns at once, the pages are
+// fetched through `client`, and `done` gets the same answer from a later turn
+// of the event loop, the car group then refilled as described. The client's
+// Abort (or its end) gives the load up: `done` never comes and the group is
+// left as it was.
+void LoadCarModelsFromSiteAsync(TSubmit& client, std::string_view fallbackHost, std::function<void(bool listed)> done);
 
 // Replaces `list` with "любая" and the model names of make `makeId` (a car
 // group row's "id"); empty when the id is no number or no make of the table.

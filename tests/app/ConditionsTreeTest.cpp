@@ -4,6 +4,7 @@
 #include "app/forms/TfrmAge.h"
 #include "app/forms/TfrmCarModel.h"
 #include "app/forms/TfrmRange.h"
+#include "support/Heartbeat.h"
 #include "support/ModalAction.h"
 
 #include <QComboBox>
@@ -102,15 +103,25 @@ TEST_F(ConditionsTree, CarMakesAreReadOnDemandAndAFailedReadIsRetried) {
     ASSERT_EQ(car->childCount(), 1); // the placeholder
     EXPECT_EQ(site.RequestCount("/search_ext.phtml"), 0u);
 
+    // The makes are read beside the window; meanwhile the node says so.
+    const auto read = [&] {
+        EXPECT_TRUE(form->CarMakesLoading());
+        ASSERT_EQ(car->childCount(), 1);
+        EXPECT_EQ(car->child(0)->text(0), "Загрузка...");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->CarMakesLoading(); }, 10000));
+    };
     // No page lists makes: the placeholder stays, so the node opens again.
     car->setExpanded(true);
+    read();
     EXPECT_EQ(site.RequestCount("/search_ext.phtml"), 1u);
-    EXPECT_EQ(car->childCount(), 1);
+    ASSERT_EQ(car->childCount(), 1);
+    EXPECT_EQ(car->child(0)->text(0), "");
     EXPECT_FALSE(form->CarMakesLoaded());
 
     site.SetCarPage(SiteCarPage::Makes);
     car->setExpanded(false);
     car->setExpanded(true);
+    read();
     EXPECT_TRUE(form->CarMakesLoaded());
     EXPECT_EQ(Dump(tree).substr(Dump(tree).find("[ ] Автомобиль")), "[ ] Автомобиль\n  [ ] BMW\n  [ ] ВАЗ\n");
     car->setExpanded(false);
@@ -125,6 +136,30 @@ TEST_F(ConditionsTree, CarMakesAreReadOnDemandAndAFailedReadIsRetried) {
     car->ChildNode(0)->SetChecked(true);
     ASSERT_EQ(car->childCount(), 1);
     EXPECT_EQ(app::TfrmConditions::CollectCheckedIds(car, dm->CarGroup()), "16");
+}
+
+TEST_F(ConditionsTree, CarMakesComeWhileTheWindowAnswers) {
+    LocalSite site;
+    site.SetDelay(std::chrono::seconds(2));
+    site.SetCarMakes({{"16", "BMW"}, {"54", "ВАЗ"}});
+    dm->Settings().SetFinderServer(site.Host());
+    Make().show();
+    QTreeWidget& tree = Extended();
+    testsupport::Heartbeat heartbeat;
+    Click(*form, tree, Node(tree, "Автомобиль")); // checked and opened: the makes come checked
+    EXPECT_EQ(Node(tree, "Автомобиль")->child(0)->text(0), "Загрузка...");
+    dm->Settings().SetCar("54");
+    EXPECT_EQ(Params(tree), " 54"); // a search started meanwhile keeps the stored choice
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->CarMakesLoading(); }, 10000));
+    EXPECT_EQ(Dump(tree).substr(Dump(tree).find("[x] Автомобиль")), "[x] Автомобиль\n  [x] BMW\n  [x] ВАЗ\n");
+    EXPECT_LE(heartbeat.LongestGap(), 100);
+
+    // Built afresh twice while the makes are read ("54" is stored, so at
+    // once): the last tree takes them.
+    form->RebuildActiveTree();
+    form->RebuildActiveTree();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->CarMakesLoading(); }, 10000));
+    EXPECT_EQ(Dump(tree).substr(Dump(tree).find("[x] Автомобиль")), "[x] Автомобиль\n  [ ] BMW\n  [x] ВАЗ\n");
 }
 
 namespace {
@@ -175,6 +210,7 @@ TEST_F(ConditionsTree, ValueNodesTakeWhatTheirDialogAnswers) {
     EXPECT_TRUE(Node(tree, "имя Ольга")->Checked() && Node(tree, "Мой возраст 33")->Checked());
 
     Node(tree, "Автомобиль")->setExpanded(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->CarMakesLoading(); }, 10000));
     EXPECT_TRUE(click("Volkswagen", [](QWidget& w) {
         auto& dialog = dynamic_cast<app::TfrmCarModel&>(w);
         EXPECT_EQ(dialog.windowTitle(), "Марка: Volkswagen");

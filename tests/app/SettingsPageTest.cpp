@@ -7,9 +7,11 @@
 #include "app/controls/TNumberEdit.h"
 #include "app/forms/TfrmProxy.h"
 #include "data/TCustomParams.h"
-#include "support/ModalAction.h"
+#include "support/Heartbeat.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,11 +19,13 @@
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 using namespace testsupport;
 
@@ -40,6 +44,12 @@ void Choose(app::TComboBox& combo, const QString& text) {
     ASSERT_GE(i, 0) << text.toStdString();
     combo.setCurrentIndex(i);
     emit combo.activated(i);
+}
+
+// Opens a list as the user does and waits for the fetch it may start.
+void Open(app::TfrmSettings& page, bool (app::TfrmSettings::*dropDown)()) {
+    (page.*dropDown)();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.AreaFetching(); }, 20000));
 }
 
 // What the registry holds now.
@@ -178,20 +188,47 @@ TEST_F(SettingsPageTest, RefusesFieldsThatAreNoWholeNumbersAndStoresNothing) {
     EXPECT_EQ(saves, 2);
 }
 
+// The ages are checked on saving like the page count: what is no age, or a
+// range that runs backwards, is named with the field focused and nothing is
+// stored; ages below 18 are raised to 18.
+TEST_F(SettingsPageTest, AgesThatAreNoAgesOrRunBackwardsAreRefused) {
+    app::TfrmSettings& page = MakePage();
+    const std::string notAnAge = "Укажите в поле «Возраст» число лет от 18 до 99 или оставьте поле пустым.";
+    const std::string backwards = "В поле «Возраст» верхняя граница не может быть меньше нижней.";
+    const std::tuple<const char*, const char*, std::string, QLineEdit*> cases[] = {
+        {"50", "20", backwards, page.edTo}, {"x9", "30", notAnAge, page.edFrom}, {"20", "3 ", notAnAge, page.edTo},
+        {"25", "17", backwards, page.edTo}, {"5", "10", "18-18", nullptr},   {"", "40", "-40", nullptr}};
+    for (const auto& [from, to, outcome, focused] : cases) {
+        page.edLogin->setText(QString(from) + to);
+        page.edFrom->setText(from);
+        page.edTo->setText(to);
+        const size_t shown = m_messages.Texts().size();
+        EXPECT_EQ(page.btnSaveClick(), focused == nullptr) << from << "-" << to;
+        if (focused) {
+            EXPECT_EQ(m_messages.Texts().back(), outcome);
+            EXPECT_EQ(page.focusWidget(), focused);
+            EXPECT_NE(Saved()->login(), std::string(from) + to) << "nothing is stored";
+        } else {
+            EXPECT_EQ(m_messages.Texts().size(), shown);
+            EXPECT_EQ(Saved()->s_f() + "-" + Saved()->s_t(), outcome);
+        }
+    }
+}
+
 TEST_F(SettingsPageTest, AreaListsComeFromTheSiteLevelByLevel) {
     app::TfrmSettings& page = MakePage();
-    page.cbCountryDropDown();
+    Open(page, &app::TfrmSettings::cbCountryDropDown);
     EXPECT_EQ(page.cbCountry->count(), 13); // the no-choice row and twelve countries
     EXPECT_EQ(page.cbCountry->currentText(), "Россия");
     EXPECT_EQ(m_site.WapRequestCount(), 9u);
-    page.cbCountryDropDown(); // countries are fetched once
+    Open(page, &app::TfrmSettings::cbCountryDropDown); // countries are fetched once
     EXPECT_EQ(m_site.WapRequestCount(), 9u);
 
-    page.cbRegionDropDown();
+    Open(page, &app::TfrmSettings::cbRegionDropDown);
     Choose(*page.cbRegion, "Москва и Московская обл.");
-    page.cbCityDropDown();
+    Open(page, &app::TfrmSettings::cbCityDropDown);
     Choose(*page.cbCity, "Москва");
-    page.cbStationDropDown();
+    Open(page, &app::TfrmSettings::cbStationDropDown);
     EXPECT_EQ(page.cbStation->count(), 13);
     Choose(*page.cbStation, "Тверская");
     page.btnSaveClick();
@@ -226,13 +263,13 @@ TEST_F(SettingsPageTest, FailuresAndStopsLeaveTheListsAsTheyWere) {
     app::TfrmSettings& page = MakePage();
     // The saved choices are listed before anything is fetched.
     EXPECT_EQ(page.cbCity->currentText(), "Зеленоград");
-    page.cbStationDropDown();
+    Open(page, &app::TfrmSettings::cbStationDropDown);
     EXPECT_EQ(page.cbStation->count(), 1);
 
     m_site.Server().Route("wap.localhost", "/", [](const HttpRequestRecord&) {
         return HttpReply::Status(500);
     });
-    page.cbCountryDropDown();
+    Open(page, &app::TfrmSettings::cbCountryDropDown);
     EXPECT_EQ(page.cbCountry->count(), 2);
     EXPECT_EQ(page.cbCountry->currentText(), "Россия");
     EXPECT_EQ(m_messages.Texts(), (std::vector<std::string>{"В городе Зеленоград не найдено ни одной станции метро!",
@@ -245,20 +282,54 @@ TEST_F(SettingsPageTest, FailuresAndStopsLeaveTheListsAsTheyWere) {
         return reply;
     });
     m_site.ClearRequests();
-    ModalAction stop([](QWidget& box) {
-        if (auto* progress = qobject_cast<QProgressDialog*>(&box)) progress->cancel();
-    });
     page.cbCountryDropDown();
-    EXPECT_TRUE(stop.Done());
+    auto* box = page.findChild<QProgressDialog*>();
+    ASSERT_TRUE(box && box->isVisible());
+    EXPECT_FALSE(page.cbCountry->isEnabled() || page.cbStation->isEnabled() || page.btnSave->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.WapRequestCount() >= 2; }, 10000));
+    QPushButton* stop = box->findChild<QPushButton*>();
+    ASSERT_TRUE(stop && stop->text() == "Стоп");
+    stop->click();
+    EXPECT_FALSE(page.AreaFetching());
+    EXPECT_TRUE(page.cbCountry->isEnabled() && page.sbAddServer->isEnabled() && page.btnSave->isEnabled());
     EXPECT_LT(m_site.WapRequestCount(), 9u);
     EXPECT_EQ(page.cbCountry->count(), 2);
     EXPECT_EQ(m_messages.Texts().size(), 2u);
     // A stopped list is fetched again when it is next opened.
-    page.cbCountryDropDown();
+    Open(page, &app::TfrmSettings::cbCountryDropDown);
     EXPECT_EQ(page.cbCountry->itemText(1), "Страна");
 
     EXPECT_TRUE(page.btnSaveClick());
     EXPECT_EQ(Saved()->Town(), "Зеленоград");
+}
+
+TEST_F(SettingsPageTest, AnAreaListComesWhileTheWindowAnswersAndStopEndsItAtOnce) {
+    m_site.SetDelay(std::chrono::seconds(2));
+    app::TfrmSettings& page = MakePage();
+    page.show();
+    testsupport::Heartbeat heartbeat;
+    EXPECT_FALSE(page.cbRegionDropDown()); // the list opens once its rows have come
+    EXPECT_FALSE(page.cbRegionDropDown()); // one fetch at a time
+    ASSERT_EQ(page.findChild<QProgressDialog*>()->windowModality(), Qt::NonModal);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.AreaFetching(); }, 20000)); // four pages
+    EXPECT_EQ(m_site.WapRequestCount(), 4u);
+    EXPECT_EQ(page.cbRegion->count(), 4);
+    EXPECT_TRUE(page.cbRegion->view()->isVisible());
+    page.cbRegion->hidePopup();
+    EXPECT_LE(heartbeat.LongestGap(), 100);
+
+    // A site that never answers: "Стоп" ends the fetch at once.
+    m_site.Server().Route("wap.localhost", "/", [](const HttpRequestRecord&) { return HttpReply::Stall(); });
+    Choose(*page.cbRegion, "Москва и Московская обл.");
+    page.cbCityDropDown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.WapRequestCount() == 5; }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    page.findChild<QProgressDialog*>()->findChild<QPushButton*>()->click();
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_TRUE(!page.AreaFetching() && page.cbCity->isEnabled() && page.btnSave->isEnabled());
+    EXPECT_EQ(page.cbCity->count(), 1);
+    EXPECT_TRUE(m_messages.Texts().empty());
 }
 
 TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {

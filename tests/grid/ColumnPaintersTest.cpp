@@ -67,7 +67,10 @@ TEST(ColumnPainters, CheckedValuesAndFooterText) {
     EXPECT_TRUE(box.IsChecked("1"));
     EXPECT_FALSE(box.IsChecked("0"));
     EXPECT_FALSE(box.IsChecked("да"));
-    EXPECT_FALSE(box.IsChecked("")) << "a null field is never checked";
+    EXPECT_FALSE(box.IsChecked(""));
+    box.SetValueTrue(QString(""));
+    EXPECT_TRUE(box.IsChecked("")) << "an empty text is a value";
+    EXPECT_FALSE(box.IsChecked("", true)) << "a null field is never checked";
     box.SetValueTrue(1);
     EXPECT_TRUE(box.IsChecked("1.0"));
     EXPECT_FALSE(box.IsChecked("x"));

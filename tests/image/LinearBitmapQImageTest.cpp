@@ -159,6 +159,23 @@ TEST(LinearBitmapQImage, OtherQImageFormatsMapToTheNearestOne) {
     EXPECT_EQ(Pixels(b), (std::vector<uint8_t>{30, 20, 10}));
 }
 
+TEST(LinearBitmapQImage, MovingOutGivesWhatACopyGivesAndLeavesTheBitmapEmpty) {
+    for (TPixelFormat f : {TPixelFormat::pf8bit, TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+        SCOPED_TRACE(static_cast<int>(f));
+        TLinearBitmap bitmap = Sample(f, 7, 5); // rows of no multiple of four bytes
+        QImage copied, moved;
+        bitmap.AssignTo(copied);
+        const uint8_t* pixels = bitmap.Map();
+        bitmap.MoveTo(moved);
+        EXPECT_TRUE(!bitmap.Present() && bitmap.Map() == nullptr);
+        EXPECT_EQ(moved.format(), copied.format());
+        if (f != TPixelFormat::pf16bit) EXPECT_EQ(moved.constBits(), pixels); // no copy made
+        bitmap.New(7, 5, TPixelFormat::pf24bit); // the moved picture is its own
+        bitmap.FillBytes(0xFF);
+        EXPECT_EQ(moved.convertToFormat(QImage::Format_ARGB32), copied.convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
 TEST(LinearBitmapQImage, EmptyOnEitherSide) {
     TLinearBitmap b = Sample(TPixelFormat::pf24bit);
     b.Assign(QImage());

@@ -8,6 +8,7 @@
 #include "web/TSubmit.h"
 
 #include <QPixmap>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using image::TImageLoader;
@@ -143,4 +144,43 @@ TEST_F(ImageLoaderControl, APhotoLargerThanTheCapIsNotDownloaded) {
     server.Reply("/large.jpg", HttpReply::Page(std::move(large), "image/jpeg"));
     EXPECT_TRUE(Show("/exact.jpg"));
     EXPECT_FALSE(Show("/large.jpg"));
+}
+
+TEST_F(ImageLoaderControl, StartGivesWhatLoadGivesWithoutWaiting) {
+    int loaded = 0;
+    loader.OnLoaded = [&](TImageLoader& sender) { loaded += !sender.Busy(); };
+    const auto start = [&](const char* path, const char* type) {
+        loader.SetURL(server.Url(path));
+        loader.SetImageType(type);
+        loader.Start();
+    };
+    for (const auto& [path, type] : {std::pair{"/photo_small.jpg", "JPEG"}, {"/cut.jpg", "JPEG"},
+                                     {"/photo_small.jpg", "XYZ"}, {"/missing.jpg", "JPEG"}}) {
+        SCOPED_TRACE(path + std::string(" ") + type);
+        Show(path, type);
+        const QImage waited = loader.Picture();
+        ASSERT_TRUE(Show("/photo_small.jpg")); // a picture for the answer to replace
+        loaded = 0;
+        start(path, type);
+        EXPECT_TRUE(loader.Busy());
+        EXPECT_EQ(loaded, 0); // never from within Start
+        ASSERT_TRUE(QTest::qWaitFor([&] { return loaded == 1; }, 5000));
+        EXPECT_EQ(loader.Picture(), waited);
+        EXPECT_FALSE(loader.Submit().Connected());
+    }
+    // Given up, overtaken by another Start, or its control freed: no answer.
+    loaded = 0;
+    start("/photo_small.jpg", "JPEG");
+    loader.Abort();
+    start("/empty.jpg", "JPEG");
+    start("/photo_small.jpg", "JPEG");
+    auto gone = std::make_unique<TImageLoader>();
+    gone->OnLoaded = loader.OnLoaded;
+    gone->SetURL(server.Url("/photo_small.jpg"));
+    gone->SetImageType("JPEG");
+    gone->Start();
+    gone.reset();
+    QTest::qWait(200);
+    EXPECT_EQ(loaded, 1);
+    EXPECT_FALSE(loader.Picture().isNull());
 }

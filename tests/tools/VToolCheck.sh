@@ -32,7 +32,7 @@ expect() {
 
 # Help: the list of commands, and each command's usage without running it.
 expect 0 "vtool search" "$vtool" --help
-for cmd in decode deflate encode-gif fetch inflate search site tokenize; do
+for cmd in decode deflate encode-gif fetch inflate photo search site tokenize; do
   expect 0 "usage: vtool $cmd" "$vtool" "$cmd" --help
 done
 expect 0 "StatureMin (number)" "$vtool" search --help
@@ -81,6 +81,8 @@ expect 1 "Not Found" "$vtool" fetch "http://$host/no-such-page"
 # The photo a profile page links (member1 has photos, member0 none).
 expect 0 "JFIF" "$vtool" fetch "http://$host/photos/member1_small.jpg"
 expect 1 "Not Found" "$vtool" fetch "http://$host/photos/member0_small.jpg"
+expect 0 "^60x80 14400$" "$vtool" photo "http://$host/photos/member1_small.jpg"
+expect 1 "not a GIF picture" "$vtool" photo "http://$host/photos/member1_small.jpg" --type GIF
 expect 1 "vtool fetch: " "$vtool" fetch "http://127.0.0.1:1/"
 expect 1 "in use" "$vtool" site --port "$port"
 expect 2 "members takes 0 to 100000" "$vtool" site --members 100000000

@@ -8,16 +8,17 @@ namespace app {
 TComboBox::TComboBox(QWidget* parent) : QComboBox(parent) {}
 
 void TComboBox::showPopup() {
-    // The handler may run a nested event loop (a load with a progress box);
-    // the box may be gone when it returns.
+    // The handler may show a message box (a nested event loop); the box may
+    // be gone when it returns.
     QPointer<TComboBox> self(this);
+    bool open = true;
     if (OnDropDown) {
         try {
-            OnDropDown(*this);
+            open = OnDropDown(*this);
         } catch (const std::exception&) {
         }
     }
-    if (self && isVisible()) QComboBox::showPopup();
+    if (open && self && isVisible()) QComboBox::showPopup();
 }
 
 } // namespace app

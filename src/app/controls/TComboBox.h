@@ -14,9 +14,10 @@ public:
     explicit TComboBox(QWidget* parent = nullptr);
 
     // Raised before the list opens, by mouse or keyboard; the list opens
-    // afterwards with whatever items the handler left. An exception of the
-    // handler is dropped here: the list opens all the same.
-    std::function<void(TComboBox& Sender)> OnDropDown;
+    // afterwards with whatever items the handler left, unless the handler
+    // answers false (it fills the list later and opens it then). An
+    // exception of the handler is dropped here: the list opens all the same.
+    std::function<bool(TComboBox& Sender)> OnDropDown;
 
     void showPopup() override;
 };

@@ -16,10 +16,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
 class QListWidget;
+class TSubmit;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
@@ -113,7 +115,8 @@ public:
     // toggles the node whose check box lies there. True when a node acted.
     bool tvSearchMouseDown(QTreeWidget* tree, QPoint pos);
     // The car root's makes are read from the site the first time it opens,
-    // and again after a read that failed.
+    // and again after a read that failed. The read runs beside the window:
+    // until the makes have come the root holds one "Загрузка..." line.
     void tvExSearchExpanding(QTreeWidgetItem* item);
 
     // The values the dialogs chose, written into the parameters by the
@@ -127,6 +130,8 @@ public:
     const TStoredRange& WeightRange() const { return m_weightRange; }
     // The car makes were read from the site since the extended tree was built.
     bool CarMakesLoaded() const { return m_carMakesLoaded; }
+    // The car makes are being read.
+    bool CarMakesLoading() const;
     // The site that lends its car makes when the chosen one has none.
     void SetCarCatalogueFallbackHost(std::string host) { m_carFallbackHost = std::move(host); }
 
@@ -166,7 +171,13 @@ private:
     void AddSponsorNodes(TCheckedTreeNode* root);
     void AddConditionGroupNodes(TCheckedTreeNode* root, const data::TXMLTable& table, uint8_t itemKind);
     void AddCarModelNode(TCheckedTreeNode* root);
+    // Starts reading the car makes for `root` (nothing while a read is under
+    // way); CarMakesArrived puts them under the car root of that moment.
     void LoadCarMakes(TCheckedTreeNode* root);
+    void CarMakesArrived(bool listed);
+    // The car group's makes as `root`'s items; `loaded`: they came from the site.
+    void FillCarMakes(TCheckedTreeNode* root, bool loaded);
+    TCheckedTreeNode* CarRoot() const;
     void UpdateGenderNodes(QTreeWidget* tree, bool femaleWording);
     void SeedStoredValues();
 
@@ -205,6 +216,10 @@ private:
     bool m_exSearchTreeBuilt = false;
     bool m_carMakesLoaded = false;
     std::string m_carFallbackHost;
+    // Reads the car makes; a read under way goes with it.
+    std::unique_ptr<TSubmit> m_carClient;
+    // The car root was checked while its makes were read: they all come checked.
+    bool m_checkCarsWhenLoaded = false;
 
     std::string m_storedName;
     TStoredRange m_photoRange{1, 0};

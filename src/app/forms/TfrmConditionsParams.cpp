@@ -158,7 +158,11 @@ void TfrmConditions::TreeToParams(QTreeWidget* tree, data::TFinderParams& p) {
             p.SetWeightMin(checked ? m_weightRange.Min : 0);
             p.SetWeightMax(checked ? m_weightRange.Max : 0);
             break;
-        case nkCar: p.SetCar(CollectCheckedIds(node, dm.CarGroup())); break;
+        case nkCar:
+            // While the makes are being read the tree cannot tell which are
+            // chosen: the stored choice stands rather than being lost.
+            p.SetCar(!CarMakesLoading() ? CollectCheckedIds(node, dm.CarGroup()) : checked ? s.car() : std::string());
+            break;
         default:
             if (const TAttributeGroupNode* group = FindAttributeGroupNode(kind)) {
                 const data::TXMLTable& table = kind == nkMarriage && node->FemaleWording()

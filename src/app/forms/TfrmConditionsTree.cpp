@@ -16,11 +16,13 @@
 #include "platform/QtText.h"
 #include "search/CarCatalogue.h"
 #include "search/TVelmora.h"
+#include "web/TSubmit.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <utility>
 
 namespace app {
 namespace {
@@ -241,6 +243,9 @@ void TfrmConditions::BuildTree(QTreeWidget* tree) {
     }
 
     TCheckedTreeNode* car = AddRootNode(tree, "Автомобиль", nkCar);
+    // A read for the tree that is gone is of no use to this one.
+    if (m_carClient) m_carClient->Abort();
+    m_checkCarsWhenLoaded = false;
     m_carMakesLoaded = false;
     AddCarModelNode(car);
 }
@@ -320,16 +325,48 @@ void TfrmConditions::AddCarModelNode(TCheckedTreeNode* root) {
     else AddChildNode(root, {}, {}, nkCarItem); // a placeholder, so that the root can be opened
 }
 
+bool TfrmConditions::CarMakesLoading() const { return m_carClient && m_carClient->Busy(); }
+
+TCheckedTreeNode* TfrmConditions::CarRoot() const {
+    for (int i = 0; i < tvExSearch->topLevelItemCount(); ++i)
+        if (TCheckedTreeNode* node = TCheckedTreeNode::From(tvExSearch->topLevelItem(i)); node && node->Kind() == nkCar)
+            return node;
+    return nullptr;
+}
+
 void TfrmConditions::LoadCarMakes(TCheckedTreeNode* root) {
-    bool loaded = false;
-    if (m_engine) {
-        TCursorGuard hourglass;
-        try {
-            loaded = search::LoadCarModelsFromSite(*m_engine, m_carFallbackHost);
-        } catch (const std::exception& e) {
-            platform::ShowInfoMessage(e.what());
-        }
+    if (CarMakesLoading()) return;
+    if (!m_engine) {
+        FillCarMakes(root, false);
+        return;
     }
+    DeleteChildren(root);
+    // A plain line, no condition: a click on it does nothing.
+    root->addChild(new QTreeWidgetItem(QStringList(QStringLiteral("Загрузка..."))));
+    if (!m_carClient) m_carClient = std::make_unique<TSubmit>();
+    try {
+        search::LoadCarModelsFromSiteAsync(*m_carClient, m_carFallbackHost,
+                                           [this](bool listed) { CarMakesArrived(listed); });
+    } catch (const std::exception& e) {
+        platform::ShowInfoMessage(e.what());
+        FillCarMakes(root, false);
+    }
+}
+
+void TfrmConditions::CarMakesArrived(bool listed) {
+    // The tree may have been built afresh meanwhile: the makes go under the
+    // car root there is now.
+    TCheckedTreeNode* root = CarRoot();
+    const bool checkAll = std::exchange(m_checkCarsWhenLoaded, false);
+    if (!root) return;
+    FillCarMakes(root, listed);
+    if (checkAll && root->Checked())
+        for (int i = 0; i < root->childCount(); ++i)
+            if (TCheckedTreeNode* child = root->ChildNode(i)) child->SetChecked(true);
+    tvExSearch->viewport()->update();
+}
+
+void TfrmConditions::FillCarMakes(TCheckedTreeNode* root, bool loaded) {
     DeleteChildren(root);
     const data::TCarGroup& cars = data::dmFriend().CarGroup();
     for (int i = 0; i < cars.RecordCount(); ++i) {
@@ -513,9 +550,10 @@ void TfrmConditions::CheckRoot(QTreeWidget* tree, TCheckedTreeNode* node) {
     }
     case nkCar:
         if (!hasChildren) break;
-        checkAndExpand(); // may read the car makes
+        checkAndExpand(); // may start reading the car makes
         for (int i = 0; i < node->childCount(); ++i)
             if (TCheckedTreeNode* child = node->ChildNode(i)) child->SetChecked(true);
+        m_checkCarsWhenLoaded = CarMakesLoading();
         break;
     default:
         if (!IsAttributeGroupRoot(kind)) node->SetChecked(true); // a group root is checked through its items

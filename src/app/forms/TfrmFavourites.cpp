@@ -4,6 +4,7 @@
 #include "app/controls/TChatPersonList.h"
 #include "app/forms/FormGuards.h"
 #include "app/forms/FormHosting.h"
+#include "app/forms/TPersonPhotoLoader.h"
 #include "app/forms/WebAddress.h"
 #include "data/TFriend.h"
 #include "data/TdmFriend.h"
@@ -12,20 +13,16 @@
 #include "grid/TDBGGridColumns.h"
 #include "grid/TMDBGrid.h"
 #include "grid/TRecordmarkList.h"
-#include "image/TImageLoader.h"
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
 #include "platform/QtText.h"
 #include "platform/Text.h"
 #include "platform/db/TDataSource.h"
-#include "search/SitePage.h"
-#include "web/TFindTags.h"
-#include "web/THTMLTag.h"
-#include "web/TSubmit.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -39,34 +36,26 @@
 namespace app {
 namespace {
 
+// Beside a title's text: the cell's margins and the sort marker's room.
+constexpr int kTitleRoom = 4 + 16 + 5;
+// Beside a cell's text: its margins and the grid line.
+constexpr int kCellRoom = 8;
+// A text longer than this is cut rather than crowding the other columns out.
+constexpr int kWidestColumn = 320;
 
-// An "img" tag whose "src" names a profile's medium-sized photo.
-bool IsMediumPhotoImg(const web::THTMLTag& tag) {
-    return text::SameTextAscii(tag.Name(), "img") &&
-           web::TFindTags::GetParamValue(&tag, "src").find("_medium.jpg") != std::string::npos;
+// As wide as the column's title with a sort marker beside it, or as its
+// widest text among the favourites, whichever is wider.
+int FittingColumnWidth(const grid::TDBGColumn& column, const data::TXMLTable& table) {
+    const QFontMetrics titleMetrics(column.Title().Font());
+    const QFontMetrics cellMetrics(column.Font());
+    int width = titleMetrics.horizontalAdvance(QString::fromStdString(column.Title().Caption())) + kTitleRoom;
+    const int count = table.RecordCount();
+    for (int i = 0; i < count && width < kWidestColumn; ++i) {
+        const std::string text = data::TXMLTable::NodeText(table.RecordNode(i), column.FieldName());
+        width = std::max(width, cellMetrics.horizontalAdvance(QString::fromStdString(text)) + kCellRoom);
+    }
+    return std::min(width, kWidestColumn);
 }
-
-// The small photo's address: the medium one's with its first "_medium.jpg"
-// made "_small.jpg"; empty without a "src".
-std::string GetSmallPhotoURL(const web::THTMLTag& tag) {
-    std::string url = web::TFindTags::GetParamValue(&tag, "src");
-    const size_t at = url.find("_medium.jpg");
-    if (at != std::string::npos) url.replace(at, std::string_view("_medium.jpg").size(), "_small.jpg");
-    return url;
-}
-
-// The loader a photo goes to, by the ending of its address: GIF and PNG by
-// their extension, JPEG for everything else.
-std::string PhotoImageType(const std::string& url) {
-    const std::string lower = text::AsciiLower(url);
-    const auto endsWith = [&lower](std::string_view ext) {
-        return lower.size() >= ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0;
-    };
-    if (endsWith(".gif")) return "GIF";
-    if (endsWith(".png")) return "PNG";
-    return "JPEG";
-}
-
 
 } // namespace
 
@@ -74,14 +63,10 @@ void RegisterFavouritesForms() { platform::RegisterFormClass<TfrmFavourites>("Tf
 
 TfrmFavourites::TfrmFavourites(QWidget* owner)
     : TForm(owner), m_sortedView(std::make_unique<data::TFriend>()),
-      m_dataSource(std::make_unique<db::TDataSource>()) {
+      m_dataSource(std::make_unique<db::TDataSource>()), m_photos(std::make_unique<TPersonPhotoLoader>()) {
     setObjectName("frmFavourites");
     dsrFavourites = m_dataSource.get();
     BuildComponents();
-
-    // The image loader only downloads and decodes; it is never shown.
-    m_imageLoader = new image::TImageLoader(this);
-    m_imageLoader->hide();
 
     data::TFriend& favourites = Favourites();
     // A file already known to fail was told about when it failed.
@@ -107,6 +92,7 @@ TfrmFavourites::TfrmFavourites(QWidget* owner)
 }
 
 TfrmFavourites::~TfrmFavourites() {
+    m_photos->AbortAll();
     // The grid (freed with the form's children, after the members) must let
     // go of the data source and the tables before they go.
     dbgFavourites->SetDataSource(nullptr);
@@ -222,8 +208,11 @@ void TfrmFavourites::ResetColumns() {
     for (int i = 0; i < columns.Count(); ++i) {
         grid::TDBGColumn& column = columns[i];
         column.Title().SetSortMarker(grid::TSortMarker::smNone);
-        if (const db::TFieldDef* def = favourites.FieldDefs().Find(column.FieldName()))
-            column.SetWidth(std::min(100, def->Size));
+        // A width equal to the column's default at this moment would not be
+        // kept: the default changes once the column's field is bound again.
+        const int width = FittingColumnWidth(column, favourites);
+        if (width == column.DefaultWidth()) column.SetWidth(width + 1);
+        column.SetWidth(width);
     }
     columns.EndUpdate();
 }
@@ -232,8 +221,10 @@ void TfrmFavourites::DetachData() { m_dataSource->SetDataSet(nullptr); }
 
 void TfrmFavourites::RefreshFavourites() {
     update();
-    // The cards are rebuilt, so no card stays expanded.
+    // The cards are rebuilt, so no card stays expanded and no photo is
+    // waited for.
     m_expandedPerson = nullptr;
+    m_photos->AbortAll();
     if (m_personList) m_personList->ShowPage(-1);
     DetachData();
     data::TFriend& favourites = Favourites();
@@ -442,30 +433,11 @@ void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
 void TfrmFavourites::LoadPersonPhoto(TChatPerson& card) {
     if (card.HasPhoto()) return;
     // Tried once per card, whatever the outcome: a profile without a photo,
-    // or one the site does not answer for, is not fetched again.
+    // or one the site does not answer for, is not fetched again. The card
+    // shows its "no photo" picture until the photo comes.
     card.SetHasPhoto(true);
     if (!IsWebAddress(QUrl(platform::ToQString(card.URL()), QUrl::StrictMode))) return;
-    try {
-        TCursorGuard cursor(Qt::WaitCursor);
-        TSubmit submit;
-        web::TFindTags finder;
-        search::SetSitePage(finder, search::FetchSitePage(submit, card.URL()));
-        const web::THTMLTag* photo = finder.FindFirstTag("img", IsMediumPhotoImg);
-        if (!photo) return;
-        // An address relative to the profile page is taken from it.
-        const QUrl url = QUrl(platform::ToQString(card.URL())).resolved(QUrl(platform::ToQString(GetSmallPhotoURL(*photo))));
-        if (!IsWebAddress(url)) return;
-        const std::string address = url.toString(QUrl::FullyEncoded).toStdString();
-        m_imageLoader->SetURL(address);
-        m_imageLoader->SetImageType(PhotoImageType(address));
-        data::dmFriend().Settings().ProxyParams().ApplyToClient(m_imageLoader->Submit());
-        m_imageLoader->SetActive(true);
-        card.SetPersonPicture(m_imageLoader->Picture());
-        m_imageLoader->SetActive(false);
-    } catch (const std::exception& error) {
-        // The card simply stays without a photo.
-        qWarning("Photo of %s not loaded: %s", card.URL().c_str(), error.what());
-    }
+    m_photos->Request(card);
 }
 
 } // namespace app

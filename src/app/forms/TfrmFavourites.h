@@ -42,9 +42,6 @@ namespace grid {
 class TDBGColumn;
 class TMDBGrid;
 } // namespace grid
-namespace image {
-class TImageLoader;
-}
 namespace platform {
 class TPanel;
 }
@@ -53,6 +50,7 @@ namespace app {
 
 class TChatPerson;
 class TChatPersonList;
+class TPersonPhotoLoader;
 
 class TfrmFavourites : public platform::TForm {
     Q_OBJECT
@@ -123,7 +121,8 @@ public:
     data::TFriend& SortedView() const { return *m_sortedView; }
     // The favourites index each row of the sorted view was copied from.
     const std::vector<int>& SortedViewSource() const { return m_viewSource; }
-    image::TImageLoader& ImageLoader() const { return *m_imageLoader; }
+    // What fetches the cards' photos.
+    TPersonPhotoLoader& PhotoLoader() const { return *m_photos; }
 
     // Components.
     platform::TPanel* pnButtons = nullptr;
@@ -165,7 +164,6 @@ private:
     QPointer<TChatPersonList> m_personList;
     QPointer<TChatPerson> m_expandedPerson;
     bool m_titleClicked = false;
-    image::TImageLoader* m_imageLoader = nullptr;
     std::unique_ptr<data::TFriend> m_sortedView;
     std::vector<int> m_viewSource;
     TFavouritesIndex m_index;
@@ -174,6 +172,9 @@ private:
     std::string m_currentSort;
     std::unique_ptr<db::TDataSource> m_dataSource;
     bool m_docking = false;
+    // Last, so that it goes first: what is under way is given up before
+    // the cards go.
+    std::unique_ptr<TPersonPhotoLoader> m_photos;
 };
 
 // Registers TfrmFavourites by class name.

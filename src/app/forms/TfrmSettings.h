@@ -10,13 +10,17 @@
 //
 // Area lists are fetched from the site when their list is first opened:
 // countries once per page life, a lower level again after its parent level
-// changed. A fetch shows a progress box whose "Стоп" ends it; a fetch that
-// is stopped, fails or finds nothing leaves the list as it was.
+// changed. A fetch runs beside the window with a progress box whose "Стоп"
+// ends it at once; meanwhile the area lists, "Сохранить" and the server
+// buttons are locked. A fetch that is stopped, fails or finds nothing leaves
+// the list as it was; one that brings rows opens the list with them.
 
 #include "data/TXMLTableIndex.h"
 #include "platform/TForm.h"
+#include "search/TAreaLoad.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -74,16 +78,21 @@ public:
 
     // "Сохранить": checks the fields, then writes every value into the
     // settings and the registry and raises OnSave. A field that cannot be
-    // stored (a page count or proxy port that is no whole number in range)
-    // is named in a message, gets the focus, and nothing is changed. False
-    // when nothing was saved.
+    // stored (an age that is no number, an age range that runs backwards, a
+    // page count or proxy port that is no whole number in range) is named in
+    // a message, gets the focus, and nothing is changed. False when nothing
+    // was saved.
     bool btnSaveClick();
 
-    // Opening an area list (what each list's drop-down does first).
-    void cbCountryDropDown();
-    void cbRegionDropDown();
-    void cbCityDropDown();
-    void cbStationDropDown();
+    // Opening an area list (what each list's drop-down does first). True
+    // when the list may open now; false when its fetch started (the list
+    // opens when the rows have come) or another fetch is under way.
+    bool cbCountryDropDown();
+    bool cbRegionDropDown();
+    bool cbCityDropDown();
+    bool cbStationDropDown();
+    // An area list is being fetched.
+    bool AreaFetching() const { return m_areaFetch != nullptr; }
 
     platform::TPanel* pnButtons = nullptr;
     QPushButton* btnSave = nullptr;
@@ -158,15 +167,27 @@ private:
 
     // The id of the row selected in `combo` of `table`; "" when none is.
     static std::string SelectedId(const TComboBox& combo, const data::TArea& table);
-    // Runs `load` (which fills `scratch`) with the progress box; false when
-    // the user stopped it or there is no engine.
-    bool RunAreaLoad(const QString& what, const std::function<void()>& load);
-    // Fetches one level's list through RunAreaLoad into `loaded`, and its
-    // rows into `table` and `combo` after the no-choice row; true when any
-    // came. A fetch that brought none is reported with `emptyMessage`.
-    bool FetchAreaList(const QString& what, data::TArea& loaded, const std::function<void()>& load,
-                       TComboBox& combo, data::TArea& table, const std::string& noChoiceId, const char* noChoiceText,
-                       const std::string& emptyMessage);
+    // One level's fetch under way (TfrmSettingsAreas.cpp).
+    struct TAreaFetch;
+    struct TAreaFetchDeleter {
+        void operator()(TAreaFetch* fetch) const;
+    };
+    // Starts fetching one level's list (`query`) with the progress box and
+    // the controls locked. Its rows go into `table` and `combo` after the
+    // no-choice row, `onRows` runs and the list opens; a fetch that brings
+    // none is reported with `emptyMessage`. Nothing without an engine or
+    // while another fetch is under way.
+    void StartAreaFetch(const QString& what, const search::TAreaLoad::TQuery& query,
+                        std::unique_ptr<data::TArea> loaded, TComboBox& combo, data::TArea& table,
+                        const std::string& noChoiceId, const char* noChoiceText, std::string emptyMessage,
+                        std::function<void()> onRows);
+    void AreaFetchDone();
+    // "Стоп": the fetch is given up at once, the list stays as it was.
+    void StopAreaFetch();
+    // Ends the fetch and unlocks the controls; `done` is the fetch's end.
+    std::unique_ptr<TAreaFetch, TAreaFetchDeleter> EndAreaFetch();
+    // The controls that would start another fetch or a save, (un)locked.
+    void LockAreaControls(bool locked);
     // Shows an error that escaped a handler.
     void ShowError(const std::exception& e) const;
     // Why the page cannot be stored, naming the field, with the field
@@ -185,7 +206,9 @@ private:
     TfrmProxy* m_proxyPage = nullptr;
     // Set while the page itself changes the server check marks.
     bool m_fillingServers = false;
-    bool m_loadingArea = false;
+    // Locked by LockSaveControls (a search runs).
+    bool m_searchLocked = false;
+    std::unique_ptr<TAreaFetch, TAreaFetchDeleter> m_areaFetch;
 };
 
 } // namespace app

@@ -18,7 +18,10 @@
 #include "search/TVelmora.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QToolButton>
 
 namespace app {
 namespace {
@@ -150,92 +153,153 @@ void TfrmSettings::FillStationList(const std::string& SavedId) {
     FillAreaList(*cbStation, data::dmFriend().Stations(), SavedId, NoStation, s.id_Station(), s.Station());
 }
 
-bool TfrmSettings::RunAreaLoad(const QString& what, const std::function<void()>& load) {
-    if (!m_engine || m_loadingArea) return false;
-    // The box is application-modal, so while the pages load (and events are
-    // let through between them) the user can do nothing but watch or stop.
-    QProgressDialog box(QString("Загрузка списка %1 с сайта...").arg(what), "Стоп", 0, 1, window());
-    box.setWindowTitle(QApplication::applicationName());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setAutoClose(false);
-    box.setAutoReset(false);
-    box.setMinimumDuration(0);
-    box.setValue(0);
-    box.show();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+struct TfrmSettings::TAreaFetch {
+    search::TAreaLoad load;
+    std::unique_ptr<data::TArea> loaded; // the rows as they come
+    QPointer<QProgressDialog> box;
+    QPointer<TComboBox> combo;
+    data::TArea* table = nullptr;
+    std::string noChoiceId;
+    const char* noChoiceText = "";
+    std::string emptyMessage;
+    std::function<void()> onRows;
+};
 
-    struct Restore {
-        TfrmSettings& page;
-        ~Restore() {
-            page.m_loadingArea = false;
-            if (page.m_engine) page.m_engine->OnAreaPage = nullptr;
-            QApplication::restoreOverrideCursor();
-        }
-    } restore{*this};
-    m_loadingArea = true;
-    m_engine->OnAreaPage = [&box, what](int page, int pageCount) {
-        box.setMaximum(pageCount);
-        box.setValue(page - 1);
-        box.setLabelText(QString("Загрузка списка %1 с сайта: страница %2 из %3").arg(what).arg(page).arg(pageCount));
-        QCoreApplication::processEvents();
-        return !box.wasCanceled();
-    };
-    load();
-    return !box.wasCanceled();
+void TfrmSettings::TAreaFetchDeleter::operator()(TAreaFetch* fetch) const { delete fetch; }
+
+void TfrmSettings::StartAreaFetch(const QString& what, const search::TAreaLoad::TQuery& query,
+                                  std::unique_ptr<data::TArea> loaded, TComboBox& combo, data::TArea& table,
+                                  const std::string& noChoiceId, const char* noChoiceText, std::string emptyMessage,
+                                  std::function<void()> onRows) {
+    if (!m_engine || m_areaFetch) return;
+    std::unique_ptr<TAreaFetch, TAreaFetchDeleter> fetch(new TAreaFetch);
+    fetch->loaded = std::move(loaded);
+    fetch->combo = &combo;
+    fetch->table = &table;
+    fetch->noChoiceId = noChoiceId;
+    fetch->noChoiceText = noChoiceText;
+    fetch->emptyMessage = std::move(emptyMessage);
+    fetch->onRows = std::move(onRows);
+
+    // Not modal: the window goes on answering (its close question too);
+    // what could start another fetch or a save is locked instead.
+    auto* box = new QProgressDialog(QString("Загрузка списка %1 с сайта...").arg(what), "Стоп", 0, 1, this);
+    box->setWindowTitle(QApplication::applicationName());
+    box->setWindowModality(Qt::NonModal);
+    box->setAutoClose(false);
+    box->setAutoReset(false);
+    box->setMinimumDuration(0);
+    box->setValue(0);
+    connect(box, &QProgressDialog::canceled, this, [this] { StopAreaFetch(); });
+    fetch->box = box;
+
+    m_areaFetch = std::move(fetch);
+    LockAreaControls(true);
+    box->show();
+    m_areaFetch->load.Start(
+        query, *m_areaFetch->loaded,
+        [box = m_areaFetch->box, what](int page, int pageCount) {
+            if (!box) return;
+            box->setMaximum(pageCount);
+            box->setValue(page - 1);
+            box->setLabelText(
+                QString("Загрузка списка %1 с сайта: страница %2 из %3").arg(what).arg(page).arg(pageCount));
+        },
+        [this] { AreaFetchDone(); });
 }
 
-bool TfrmSettings::FetchAreaList(const QString& what, data::TArea& loaded, const std::function<void()>& load,
-                                 TComboBox& combo, data::TArea& table, const std::string& noChoiceId,
-                                 const char* noChoiceText, const std::string& emptyMessage) {
-    if (!RunAreaLoad(what, load)) return false;
-    if (loaded.RecordCount() == 0) {
-        platform::ShowInfoMessage(emptyMessage);
+std::unique_ptr<TfrmSettings::TAreaFetch, TfrmSettings::TAreaFetchDeleter> TfrmSettings::EndAreaFetch() {
+    std::unique_ptr<TAreaFetch, TAreaFetchDeleter> fetch = std::move(m_areaFetch);
+    if (!fetch) return fetch;
+    fetch->load.Abort();
+    if (fetch->box) {
+        // Its "canceled" on hiding must not stop a fetch that is over.
+        fetch->box->disconnect(this);
+        fetch->box->hide();
+        // Later: "Стоп" may be what is running now.
+        fetch->box->deleteLater();
+    }
+    LockAreaControls(false);
+    return fetch;
+}
+
+void TfrmSettings::StopAreaFetch() {
+    // The rows read so far go with the fetch; the level stays to be fetched.
+    EndAreaFetch();
+}
+
+void TfrmSettings::AreaFetchDone() {
+    const auto fetch = EndAreaFetch();
+    if (!fetch || !fetch->combo) return;
+    TComboBox& combo = *fetch->combo;
+    if (fetch->loaded->RecordCount() == 0) {
+        platform::ShowInfoMessage(fetch->emptyMessage);
+        SelectFirstWhenNone(combo);
+        return;
+    }
+    TakeLoadedRows(combo, *fetch->table, *fetch->loaded, fetch->noChoiceId,
+                   NoChoiceName(*fetch->table, fetch->noChoiceId, fetch->noChoiceText));
+    if (fetch->onRows) fetch->onRows();
+    SelectFirstWhenNone(combo);
+    // The user opened the list to choose from it: it opens now, with the
+    // rows, unless a dialog holds the window meanwhile.
+    if (combo.isVisible() && !QApplication::activeModalWidget()) combo.showPopup();
+}
+
+void TfrmSettings::LockAreaControls(bool locked) {
+    for (QWidget* list : {cbCountry, cbRegion, cbCity, cbStation}) list->setEnabled(!locked);
+    for (QWidget* button : {static_cast<QWidget*>(btnSave), static_cast<QWidget*>(sbAddServer),
+                            static_cast<QWidget*>(sbDeleteServer)})
+        button->setEnabled(!locked && !m_searchLocked);
+}
+
+bool TfrmSettings::cbCountryDropDown() {
+    if (m_areaFetch) return false;
+    if (!m_countriesLoaded && m_engine) {
+        StartAreaFetch("стран", search::TAreaLoad::Countries("id", "Country"), std::make_unique<data::TCountry>(),
+                       *cbCountry, data::dmFriend().Countries(), NoCountry, "Выберите страну...", kConnectionError,
+                       [this] { m_countriesLoaded = true; });
         return false;
     }
-    TakeLoadedRows(combo, table, loaded, noChoiceId, NoChoiceName(table, noChoiceId, noChoiceText));
+    SelectFirstWhenNone(*cbCountry);
     return true;
 }
 
-void TfrmSettings::cbCountryDropDown() {
-    if (!m_countriesLoaded && m_engine) {
-        data::TCountry loaded;
-        m_countriesLoaded =
-            FetchAreaList("стран", loaded, [&] { m_engine->LoadCountries("id", "Country", loaded); }, *cbCountry,
-                          data::dmFriend().Countries(), NoCountry, "Выберите страну...", kConnectionError);
-    }
-    SelectFirstWhenNone(*cbCountry);
-}
-
-void TfrmSettings::cbRegionDropDown() {
+bool TfrmSettings::cbRegionDropDown() {
+    if (m_areaFetch) return false;
     data::TdmFriend& dm = data::dmFriend();
     if (m_regionsStale && m_engine) {
         const std::string country = SelectedId(*cbCountry, dm.Countries());
         if (Chosen(country, NoCountry, kAskCountry)) {
-            data::TRegion loaded;
-            if (FetchAreaList("регионов", loaded, [&] { m_engine->LoadRegions(country, "id", loaded, "Region"); },
-                              *cbRegion, dm.Regions(), NoRegion, "Выберите регион...", kConnectionError))
-                m_regionsStale = false;
+            StartAreaFetch("регионов", search::TAreaLoad::Regions(country, "id", "Region"),
+                           std::make_unique<data::TRegion>(), *cbRegion, dm.Regions(), NoRegion,
+                           "Выберите регион...", kConnectionError, [this] { m_regionsStale = false; });
+            return false;
         }
     }
     SelectFirstWhenNone(*cbRegion);
+    return true;
 }
 
-void TfrmSettings::cbCityDropDown() {
+bool TfrmSettings::cbCityDropDown() {
+    if (m_areaFetch) return false;
     data::TdmFriend& dm = data::dmFriend();
     if (m_citiesStale && m_engine) {
         const std::string country = SelectedId(*cbCountry, dm.Countries());
         const std::string region = SelectedId(*cbRegion, dm.Regions());
         if (Chosen(country, NoCountry, kAskCountry) && Chosen(region, NoRegion, kAskRegion)) {
-            data::TCity loaded;
-            if (FetchAreaList("городов", loaded, [&] { m_engine->LoadCities(country, region, loaded, "City", "id"); },
-                              *cbCity, dm.Cities(), NoCity, "Выберите город...", kConnectionError))
-                m_citiesStale = false;
+            StartAreaFetch("городов", search::TAreaLoad::Cities(country, region, "id", "City"),
+                           std::make_unique<data::TCity>(), *cbCity, dm.Cities(), NoCity, "Выберите город...",
+                           kConnectionError, [this] { m_citiesStale = false; });
+            return false;
         }
     }
     SelectFirstWhenNone(*cbCity);
+    return true;
 }
 
-void TfrmSettings::cbStationDropDown() {
+bool TfrmSettings::cbStationDropDown() {
+    if (m_areaFetch) return false;
     data::TdmFriend& dm = data::dmFriend();
     if (m_stationsStale && m_engine) {
         const std::string country = SelectedId(*cbCountry, dm.Countries());
@@ -243,16 +307,16 @@ void TfrmSettings::cbStationDropDown() {
         const std::string city = SelectedId(*cbCity, dm.Cities());
         if (Chosen(country, NoCountry, kAskCountry) && Chosen(region, NoRegion, kAskRegion) &&
             Chosen(city, NoCity, "Выберите, пожалуйста, город.")) {
-            data::TStation loaded;
-            if (FetchAreaList(
-                    "станций метро",
-                    loaded, [&] { m_engine->LoadMetroStations(country, region, loaded, "Station", "id", city); },
-                    *cbStation, dm.Stations(), NoStation, "Выберите станцию...",
-                    "В городе " + cbCity->currentText().toStdString() + " не найдено ни одной станции метро!"))
-                m_stationsStale = false;
+            StartAreaFetch("станций метро", search::TAreaLoad::MetroStations(country, region, city, "id", "Station"),
+                           std::make_unique<data::TStation>(), *cbStation, dm.Stations(), NoStation,
+                           "Выберите станцию...",
+                           "В городе " + cbCity->currentText().toStdString() + " не найдено ни одной станции метро!",
+                           [this] { m_stationsStale = false; });
+            return false;
         }
     }
     SelectFirstWhenNone(*cbStation);
+    return true;
 }
 
 // A new country leaves no region chosen, and so no city or station: their

@@ -23,6 +23,10 @@ enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// A data field holds what the dataset stores; a lookup field shows a value
+// of another dataset, found through key fields, and stores nothing.
+enum class TFieldKind { fkData, fkLookup };
+
 // The place of one record: its 0-based index when the bookmark was taken.
 // Like the original's, a bookmark is not adjusted when records are removed
 // before it. A default bookmark is empty and goes nowhere.

@@ -49,6 +49,15 @@ protected:
     virtual void EditingChanged() {}
     // The dataset is about to post: write pending editor text into fields.
     virtual void UpdateData() {}
+    // A display setting of `field` (alignment, read-only) changed; no record
+    // moved.
+    virtual void FieldChanged(TField& field) { (void)field; DataSetChanged(); }
+    // The field should be brought into view and focused; a control that
+    // does so clears `field`, which ends the request.
+    virtual void FocusControl(TField*& field) { (void)field; }
+    // The dataset is about to make its fields anew: every field taken from
+    // it so far is about to go. Sent to inactive links too.
+    virtual void FieldListChanging() {}
 
 private:
     friend class TDataSource;

@@ -62,13 +62,40 @@ void TDataSet::UpdateFieldDefs() {
 }
 
 void TDataSet::BuildFields() {
-    if (m_fieldsVersion == m_fieldDefs.Version()) return;
+    if (m_fieldsVersion == m_fieldDefs.Version() && !m_lookupDefsChanged) return;
+    // Controls drop what they hold of the old fields before they go.
+    if (!m_fields.empty()) DataEvent(TDataEvent::FieldListChange);
     m_fields.clear();
+    m_fieldsByName.clear();
     for (int i = 0; i < m_fieldDefs.Count(); ++i) {
         const TFieldDef& def = m_fieldDefs.Items(i);
         m_fields.push_back(std::unique_ptr<TField>(new TField(*this, i, def.Name, def.Size, def.Required)));
     }
+    for (const TLookupFieldDef& def : m_lookupDefs) {
+        auto field = std::unique_ptr<TField>(
+            new TField(*this, static_cast<int>(m_fields.size()), def.Name, def.Size, false));
+        field->m_kind = TFieldKind::fkLookup;
+        field->m_keyFields = def.KeyFields;
+        field->m_lookupDataSet = def.LookupDataSet;
+        field->m_lookupKeyFields = def.LookupKeyFields;
+        field->m_lookupResultField = def.LookupResultField;
+        m_fields.push_back(std::move(field));
+    }
+    // The first of two fields of one name wins, as a search from the start would.
+    for (const auto& field : m_fields) m_fieldsByName.emplace(text::AsciiLower(field->FieldName()), field.get());
     m_fieldsVersion = m_fieldDefs.Version();
+    m_lookupDefsChanged = false;
+}
+
+void TDataSet::AddLookupField(TLookupFieldDef def) {
+    if (Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+    UpdateFieldDefs();
+    const bool taken = m_fieldDefs.IndexOf(def.Name) >= 0 ||
+                       std::any_of(m_lookupDefs.begin(), m_lookupDefs.end(),
+                                   [&](const TLookupFieldDef& d) { return text::SameTextAscii(d.Name, def.Name); });
+    if (taken) throw EDatabaseError("Duplicate field name '" + def.Name + "'");
+    m_lookupDefs.push_back(std::move(def));
+    m_lookupDefsChanged = true;
 }
 
 TField& TDataSet::Fields(int index) const {
@@ -78,9 +105,18 @@ TField& TDataSet::Fields(int index) const {
 }
 
 TField* TDataSet::FindField(std::string_view name) const {
-    for (const auto& field : m_fields)
-        if (text::SameTextAscii(field->FieldName(), name)) return field.get();
-    return nullptr;
+    const auto it = m_fieldsByName.find(text::AsciiLower(name));
+    return it == m_fieldsByName.end() ? nullptr : it->second;
+}
+
+std::vector<TField*> TDataSet::GetFieldList(std::string_view fieldNames) const {
+    std::vector<TField*> fields;
+    while (!fieldNames.empty()) {
+        const size_t end = std::min(fieldNames.find(';'), fieldNames.size());
+        fields.push_back(FindField(text::Trim(fieldNames.substr(0, end))));
+        fieldNames.remove_prefix(std::min(end + 1, fieldNames.size()));
+    }
+    return fields;
 }
 
 TField& TDataSet::FieldByName(std::string_view name) const {
@@ -148,27 +184,130 @@ std::string TDataSet::FieldText(int recordIndex, int fieldIndex) const {
 
 std::string TDataSet::FieldText(int recordIndex, const TField& field) const {
     if (recordIndex < 0 || recordIndex >= RecordCount()) return {};
+    if (field.Lookup()) return TextAt(recordIndex, field);
     if (m_state == TDataSetState::dsEdit && recordIndex == m_editIndex)
         return m_editBuffer[static_cast<size_t>(field.m_slot)];
     return CutToSize(InternalFieldText(recordIndex, field), field.Size());
 }
 
+namespace {
+
+// The fields of `dataSet` named in a ";" list; nullptr for a missing one or
+// a lookup field (a lookup is never followed through another, so no chain
+// of lookups can lead round in a circle).
+std::vector<TField*> DataFieldsNamed(const TDataSet& dataSet, std::string_view names) {
+    std::vector<TField*> fields = dataSet.GetFieldList(names);
+    for (TField*& field : fields)
+        if (field && field->Lookup()) field = nullptr;
+    return fields;
+}
+
+bool AllFound(const std::vector<TField*>& fields) {
+    return !fields.empty() && std::find(fields.begin(), fields.end(), nullptr) == fields.end();
+}
+
+} // namespace
+
+std::string TDataSet::TextAt(int recordIndex, const TField& field) const {
+    if (!field.Lookup()) return recordIndex == kCurrentRecord ? CurrentText(field) : FieldText(recordIndex, field);
+    std::vector<std::string> keys;
+    for (const TField* key : KeyFieldsOf(field)) {
+        if (!key) return {};
+        keys.push_back(TextAt(recordIndex, *key));
+    }
+    return LookupText(field, keys);
+}
+
+std::vector<TField*> TDataSet::KeyFieldsOf(const TField& lookup) const {
+    return DataFieldsNamed(*this, lookup.KeyFields());
+}
+
+std::string TDataSet::LookupText(const TField& lookup, const std::vector<std::string>& keys) const {
+    const TDataSet* source = lookup.LookupDataSet();
+    if (!source || !source->Active()) return {};
+    const std::vector<TField*> lookupKeys = DataFieldsNamed(*source, lookup.LookupKeyFields());
+    const std::vector<TField*> result = DataFieldsNamed(*source, lookup.LookupResultField());
+    if (result.size() != 1 || !AllFound(result) || !AllFound(lookupKeys) || lookupKeys.size() != keys.size())
+        return {};
+    const int count = source->RecordCount();
+    for (int i = 0; i < count; ++i) {
+        bool match = true;
+        for (size_t k = 0; k < keys.size() && match; ++k) match = source->FieldText(i, *lookupKeys[k]) == keys[k];
+        if (match) return CutToSize(source->FieldText(i, *result[0]), lookup.Size());
+    }
+    return {};
+}
+
+int TDataSet::LookupRecordOf(const TField& lookup, std::string_view result) const {
+    const TDataSet* source = lookup.LookupDataSet();
+    if (!source || !source->Active()) return -1;
+    const std::vector<TField*> fields = DataFieldsNamed(*source, lookup.LookupResultField());
+    if (fields.size() != 1 || !AllFound(fields)) return -1;
+    const int count = source->RecordCount();
+    for (int i = 0; i < count; ++i)
+        if (CutToSize(source->FieldText(i, *fields[0]), lookup.Size()) == result) return i;
+    return -1;
+}
+
+bool TDataSet::LookupKeysModifiable(const TField& lookup) const {
+    const std::vector<TField*> keys = KeyFieldsOf(lookup);
+    return AllFound(keys) && std::none_of(keys.begin(), keys.end(), [](const TField* key) { return key->ReadOnly(); });
+}
+
 bool TDataSet::HasCurrentRecord() const {
+    if (m_drawing && m_drawingRecord != kCurrentRecord) return m_drawingRecord < RecordCount();
     return IsEditing(m_state) || (Active() && m_recNo >= 1 && m_recNo <= RecordCount());
 }
 
 std::string TDataSet::CurrentText(const TField& field) const {
+    if (m_drawing && m_drawingRecord != kCurrentRecord) return FieldText(m_drawingRecord, field);
+    if (field.Lookup()) return HasCurrentRecord() ? TextAt(kCurrentRecord, field) : std::string();
     if (IsEditing(m_state)) return m_editBuffer[static_cast<size_t>(field.m_slot)];
     if (!Active() || m_recNo < 1) return {};
     return FieldText(m_recNo - 1, field);
 }
 
 void TDataSet::SetCurrentText(TField& field, std::string_view value) {
+    // A handler of a drawn record would write another record than it reads.
+    if (m_drawing) throw EDatabaseError("Cannot modify a record while it is being drawn");
     if (!IsEditing(m_state)) throw EDatabaseError("Dataset not in edit or insert mode");
     if (field.ReadOnly()) throw EDatabaseError("Field '" + field.FieldName() + "' cannot be modified");
-    m_editBuffer[static_cast<size_t>(field.m_slot)] = CutToSize(std::string(value), field.Size());
-    m_modified = true;
+    if (!field.Lookup()) {
+        m_editBuffer[static_cast<size_t>(field.m_slot)] = CutToSize(std::string(value), field.Size());
+        m_modified = true;
+        DataEvent(TDataEvent::RecordChange, 0, &field);
+        return;
+    }
+    // A lookup field is written through its keys: those of the lookup
+    // record showing `value`, or none for "".
+    if (!LookupKeysModifiable(field)) throw EDatabaseError("Field '" + field.FieldName() + "' cannot be modified");
+    // The keys in place already show `value` (two lookup records may show
+    // one text): they stay.
+    if (!value.empty() && CurrentText(field) == value) return;
+    const std::vector<TField*> keys = KeyFieldsOf(field);
+    std::vector<std::string> texts(keys.size());
+    if (!value.empty()) {
+        const int record = LookupRecordOf(field, value);
+        const std::vector<TField*> lookupKeys =
+            record < 0 ? std::vector<TField*>{} : DataFieldsNamed(*field.LookupDataSet(), field.LookupKeyFields());
+        if (record < 0 || lookupKeys.size() != keys.size() || !AllFound(lookupKeys))
+            throw EDatabaseError("'" + std::string(value) + "' is not a valid value for field '" + field.FieldName() +
+                                 "'");
+        for (size_t k = 0; k < keys.size(); ++k) texts[k] = field.LookupDataSet()->FieldText(record, *lookupKeys[k]);
+    }
+    for (size_t k = 0; k < keys.size(); ++k) SetCurrentText(*keys[k], texts[k]);
     DataEvent(TDataEvent::RecordChange, 0, &field);
+}
+
+TDataSet::TDrawingRecord::TDrawingRecord(TDataSet& dataSet, int recordIndex)
+    : m_dataSet(dataSet), m_previous(dataSet.m_drawingRecord), m_previousSet(dataSet.m_drawing) {
+    m_dataSet.m_drawingRecord = recordIndex < 0 ? kCurrentRecord : recordIndex;
+    m_dataSet.m_drawing = true;
+}
+
+TDataSet::TDrawingRecord::~TDrawingRecord() {
+    m_dataSet.m_drawingRecord = m_previous;
+    m_dataSet.m_drawing = m_previousSet;
 }
 
 const std::string& TDataSet::PendingText(const TField& field) const {
@@ -187,7 +326,7 @@ void TDataSet::StartEdit(TDataSetState state, int recordIndex) {
     m_editBuffer.assign(m_fields.size(), std::string());
     if (state == TDataSetState::dsEdit)
         for (const auto& field : m_fields)
-            m_editBuffer[static_cast<size_t>(field->m_slot)] = FieldText(recordIndex, *field);
+            if (!field->Lookup()) m_editBuffer[static_cast<size_t>(field->m_slot)] = FieldText(recordIndex, *field);
     m_editIndex = recordIndex;
     m_modified = false;
     SetState(state);
@@ -343,7 +482,10 @@ void TDataSet::FieldIndexChanged(TField& field, int newIndex) {
 
 void TDataSet::DataEvent(TDataEvent event, int distance, TField* field) {
     if (m_sources.empty()) return;
-    if (event != TDataEvent::UpdateRecord && m_disableCount > 0) {
+    // Requests and the notice of fields going away are never held back.
+    const bool always = event == TDataEvent::UpdateRecord || event == TDataEvent::FocusControl ||
+                        event == TDataEvent::FieldListChange;
+    if (!always && m_disableCount > 0) {
         m_pendingChange = true;
         return;
     }
@@ -358,6 +500,13 @@ void TDataSet::DataEvent(TDataEvent event, int distance, TField* field) {
         case TDataEvent::RecordChange: source->RecordChanged(field); break;
         case TDataEvent::LayoutChange: source->LayoutChanged(); break;
         case TDataEvent::UpdateRecord: source->UpdateData(); break;
+        case TDataEvent::FieldChange: source->FieldChanged(*field); break;
+        case TDataEvent::FocusControl:
+            // The first control that takes the field ends the request.
+            if (!field) return;
+            source->FocusControl(field);
+            break;
+        case TDataEvent::FieldListChange: source->FieldListChanging(); break;
         }
     }
 }

@@ -12,6 +12,11 @@
 // Controls hear of changes through TDataSource and TDataLink. DisableControls
 // holds every notification back; the last EnableControls sends what is due
 // (active and editing changes, then one data-set change).
+//
+// A control that draws several records (a grid) makes each one in turn the
+// record being drawn (TDrawingRecord): field reads then see that record, so
+// handlers written for the current record work per drawn row, while the
+// cursor, the state and a pending edit stay as they are.
 
 #include "platform/db/DbTypes.h"
 #include "platform/db/TFieldDefs.h"
@@ -19,12 +24,24 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace db {
 
+class TDataSet;
 class TDataSource;
 class TField;
+
+// A lookup field to be made with a dataset's fields (see TField).
+struct TLookupFieldDef {
+    std::string Name;
+    int Size = 0;
+    std::string KeyFields;        // fields of this dataset, ";" between names
+    TDataSet* LookupDataSet = nullptr;  // not owned; must outlive the field
+    std::string LookupKeyFields;  // as many fields of the lookup dataset
+    std::string LookupResultField;
+};
 
 class TDataSet {
 public:
@@ -56,8 +73,14 @@ public:
     TField* FindField(std::string_view name) const;
     // As FindField, but throws EDatabaseError "Field 'name' not found".
     TField& FieldByName(std::string_view name) const;
+    // The fields named in a ";"-separated list, in its order; nullptr for a
+    // name not found.
+    std::vector<TField*> GetFieldList(std::string_view fieldNames) const;
     // Fields always come from the definitions here (no persistent fields).
     bool DefaultFields() const { return true; }
+    // Adds a lookup field, made after the data fields at the next Open.
+    // Throws EDatabaseError on an open dataset or a name already taken.
+    void AddLookupField(TLookupFieldDef def);
 
     // Number of stored records; answers also when closed.
     int RecordCount() const { return InternalRecordCount(); }
@@ -84,6 +107,27 @@ public:
     // being edited. "" for an index out of range.
     std::string FieldText(int recordIndex, int fieldIndex) const;
     std::string FieldText(int recordIndex, const TField& field) const;
+
+    // Makes a stored record the one field reads see while a control draws
+    // it, and restores the previous one when it goes (exceptions included).
+    // kCurrentRecord draws the current record (also the one being
+    // inserted). Field writes throw while a record is being drawn.
+    class TDrawingRecord {
+    public:
+        TDrawingRecord(TDataSet& dataSet, int recordIndex);
+        ~TDrawingRecord();
+        TDrawingRecord(const TDrawingRecord&) = delete;
+        TDrawingRecord& operator=(const TDrawingRecord&) = delete;
+
+    private:
+        TDataSet& m_dataSet;
+        int m_previous;
+        bool m_previousSet;
+    };
+    static constexpr int kCurrentRecord = -1;
+    // The stored record being drawn; kCurrentRecord when none (or the
+    // current one) is.
+    int DrawingRecord() const { return m_drawingRecord; }
 
     // Where the record being inserted goes (0-based; RecordCount = after the
     // last record); -1 outside insert state.
@@ -138,7 +182,8 @@ protected:
     // PendingText. Only called when GetCanModify answers true.
     virtual void InternalPost(int recordIndex, bool inserting);
     virtual void InternalDelete(int recordIndex);
-    // The edited text of a field, for InternalPost.
+    // The edited text of a data field, for InternalPost (lookup fields hold
+    // nothing of their own: skip them).
     const std::string& PendingText(const TField& field) const;
 
     // For records added, moved or removed by the dataset's own operations:
@@ -151,7 +196,10 @@ private:
     friend class TField;
     friend class TDataSource;
 
-    enum class TDataEvent { UpdateState, DataSetChange, DataSetScroll, RecordChange, LayoutChange, UpdateRecord };
+    enum class TDataEvent {
+        UpdateState, DataSetChange, DataSetScroll, RecordChange, LayoutChange, UpdateRecord, FieldChange,
+        FocusControl, FieldListChange
+    };
 
     void CheckActive() const;
     void CheckModifiable() const;
@@ -162,16 +210,31 @@ private:
     void DataEvent(TDataEvent event, int distance = 0, TField* field = nullptr);
     void FieldIndexChanged(TField& field, int newIndex);
     std::string CurrentText(const TField& field) const;
-    // There is a current record to read (or one being edited).
+    // There is a current record to read (or one being edited, or drawn).
     bool HasCurrentRecord() const;
     void SetCurrentText(TField& field, std::string_view value);
+    // Lookup fields: the key fields of this dataset and of the lookup
+    // dataset (nullptr for a name not found), the result for the texts of
+    // the keys, and the lookup record whose result is `result` (-1: none).
+    std::vector<TField*> KeyFieldsOf(const TField& lookup) const;
+    std::string LookupText(const TField& lookup, const std::vector<std::string>& keys) const;
+    int LookupRecordOf(const TField& lookup, std::string_view result) const;
+    bool LookupKeysModifiable(const TField& lookup) const;
+    // Text of `field` in record `recordIndex`, or in the current record
+    // for kCurrentRecord.
+    std::string TextAt(int recordIndex, const TField& field) const;
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);
 
     TDataSetState m_state = TDataSetState::dsInactive;
     TFieldDefs m_fieldDefs;
     std::vector<std::unique_ptr<TField>> m_fields;  // in Index order
+    std::unordered_map<std::string, TField*> m_fieldsByName;  // ASCII-lower-case names
+    std::vector<TLookupFieldDef> m_lookupDefs;
     unsigned m_fieldsVersion = ~0u;                 // definitions version they were made from
+    bool m_lookupDefsChanged = false;
+    int m_drawingRecord = kCurrentRecord;
+    bool m_drawing = false;
     int m_recNo = 0;
     bool m_bof = true;
     bool m_eof = true;

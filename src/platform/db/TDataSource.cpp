@@ -68,4 +68,16 @@ void TDataSource::UpdateData() {
     ForEachLink([](TDataLink& link) { if (link.Active()) link.UpdateData(); });
 }
 
+void TDataSource::FieldChanged(TField& field) {
+    ForEachLink([&field](TDataLink& link) { if (link.Active()) link.FieldChanged(field); });
+}
+
+void TDataSource::FocusControl(TField*& field) {
+    ForEachLink([&field](TDataLink& link) { if (field && link.Active()) link.FocusControl(field); });
+}
+
+void TDataSource::FieldListChanging() {
+    ForEachLink([](TDataLink& link) { link.FieldListChanging(); });
+}
+
 } // namespace db

@@ -42,6 +42,11 @@ private:
     void RecordChanged(TField* field);
     void LayoutChanged();
     void UpdateData();
+    void FieldChanged(TField& field);
+    // Stops at the link that clears `field`.
+    void FocusControl(TField*& field);
+    // Goes to every link, active or not: the fields are about to be made anew.
+    void FieldListChanging();
     template <typename F> void ForEachLink(F&& f);
 
     TDataSet* m_dataSet = nullptr;

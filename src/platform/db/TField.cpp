@@ -36,13 +36,13 @@ void TField::SetDisplayWidth(int value) {
 void TField::SetAlignment(TAlignment value) {
     if (value == m_alignment) return;
     m_alignment = value;
-    DataChanged();
+    SettingChanged();
 }
 
 void TField::SetReadOnly(bool value) {
     if (value == m_readOnly) return;
     m_readOnly = value;
-    DataChanged();
+    SettingChanged();
 }
 
 void TField::SetVisible(bool value) {
@@ -57,10 +57,14 @@ bool TField::IsNull() const { return !m_dataSet.HasCurrentRecord(); }
 
 void TField::SetAsString(std::string_view value) { m_dataSet.SetCurrentText(*this, value); }
 
-bool TField::CanModify() const { return !m_readOnly && m_dataSet.CanModify(); }
+bool TField::CanModify() const {
+    return !m_readOnly && m_dataSet.CanModify() && (!Lookup() || m_dataSet.LookupKeysModifiable(*this));
+}
+
+void TField::FocusControl() { m_dataSet.DataEvent(TDataSet::TDataEvent::FocusControl, 0, this); }
 
 void TField::LayoutChanged() { m_dataSet.DataEvent(TDataSet::TDataEvent::LayoutChange); }
 
-void TField::DataChanged() { m_dataSet.DataEvent(TDataSet::TDataEvent::DataSetChange); }
+void TField::SettingChanged() { m_dataSet.DataEvent(TDataSet::TDataEvent::FieldChange, 0, this); }
 
 } // namespace db

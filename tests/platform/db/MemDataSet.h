@@ -40,7 +40,7 @@ protected:
         std::vector<std::string> row(m_specs.size());
         for (int i = 0; i < FieldCount(); ++i) {
             const db::TField& field = Fields(i);
-            row[static_cast<size_t>(FieldDefs().IndexOf(field.FieldName()))] = PendingText(field);
+            if (!field.Lookup()) row[static_cast<size_t>(FieldDefs().IndexOf(field.FieldName()))] = PendingText(field);
         }
         if (inserting)
             rows.insert(rows.begin() + recordIndex, std::move(row));

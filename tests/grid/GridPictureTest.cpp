@@ -1,0 +1,154 @@
+// The grid rendered onto a magenta background: every pixel of the title and
+// footer rows is painted over, rows keep the data row height, title groups
+// cover their own columns only, sorted titles keep their whole caption and
+// an empty grid draws no row.
+#include "grid/TMDBGrid.h"
+
+#include "data/TFriend.h"
+#include "grid/TColumnFooter.h"
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TGridDataLink.h"
+#include "platform/db/TDataSource.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+using grid::TDBGridOption;
+
+const QColor kHole(255, 0, 255);
+
+class Friends : public data::TFriend {
+protected:
+    bool GetCanModify() const override { return true; }
+};
+
+struct Picture : ::testing::Test {
+    Friends table;
+    db::TDataSource source{&table};
+    grid::TMDBGrid grid;
+
+    void Show(int records, std::initializer_list<std::pair<const char*, const char*>> columns, TDBGridOption option) {
+        for (int i = 0; i < records; ++i)
+            table.AddFriend("Name" + std::to_string(i), "login" + std::to_string(i), "http://site.example/", "Омск",
+                            18 + i, 0, 0, 0, 0, 0, "18-30");
+        if (records > 0) table.Open();
+        for (const auto& [field, caption] : columns) {
+            grid::TDBGColumn& column = grid.Columns().Add();
+            column.SetFieldName(field);
+            column.Title().SetCaption(caption);
+            column.SetWidth(70);
+        }
+        grid::TDBGridOptions options = grid.Options();
+        options.Include(option);
+        grid.SetOptions(options);
+        Resize(330, 200);
+        grid.SetDataSource(&source);
+        grid.show();
+    }
+    void Resize(int width, int height) {
+        grid.resize(width, height);
+        QApplication::processEvents();
+    }
+    QImage Render() {
+        QImage image(grid.viewport()->size(), QImage::Format_RGB32);
+        image.fill(kHole);
+        grid.viewport()->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    }
+    // Background pixels left in a row.
+    int Holes(const QImage& image, int row) {
+        const QRect cells = grid.CellRect(0, row);
+        int holes = 0;
+        for (int y = cells.top(); y <= cells.bottom(); ++y)
+            for (int x = 0; x < image.width(); ++x) holes += image.pixelColor(x, y) == kHole;
+        return holes;
+    }
+    void ExpectWhole(const char* when) {
+        SCOPED_TRACE(when);
+        const int rows = grid.DataLink().RecordCount();
+        for (int row = 1; row <= rows; ++row) EXPECT_EQ(grid.RowHeights(row), grid.DefaultRowHeight()) << row;
+        ASSERT_EQ(grid.RowCount(), rows + 3) << "title, records, spacer, footer";
+        EXPECT_EQ(grid.CellRect(1, rows + 2).bottom(), grid.viewport()->height() - 1);
+        const QImage image = Render();
+        EXPECT_EQ(Holes(image, 0) + Holes(image, rows + 2), 0);
+    }
+    bool Black(const QImage& image, int x, int y) { return image.pixelColor(x, y) == QColor(Qt::black); }
+};
+
+TEST_F(Picture, FooterStaysAtTheBottomAndRowsKeepTheirHeight) {
+    Show(3, {{"Name", "Имя"}, {"Age", "Возраст"}}, TDBGridOption::dgFooters);
+    grid.Columns()[1].Footer().SetText("Всего 3");
+    ExpectWhole("opened");
+    Resize(330, 320);
+    ExpectWhole("grown");
+    Resize(0, 0);
+    Resize(330, 200);
+    ExpectWhole("shrunk to nothing and back");
+    table.AddFriend("Новый", "new", "http://site.example/new", "Омск", 30, 0, 0, 0, 0, 0, "");
+    ExpectWhole("a record appended");
+    table.SetRecNo(2);
+    table.Insert();
+    ASSERT_EQ(grid.DataLink().RecordCount(), 5);
+    ExpectWhole("a record being inserted");
+}
+
+TEST_F(Picture, TitleGroupsCoverTheirOwnColumnsOnly) {
+    Show(4,
+         {{"Name", "Анкета|Имя"}, {"Login", "Анкета|Логин"}, {"Age", "Возраст"}, {"Area", "Место|Город"},
+          {"URL", "Место|Адрес"}, {"AgeRange", "Ищет"}},
+         TDBGridOption::dgMultilineTitle);
+    grid.Columns()[0].Title().SetSortMarker(grid::TSortMarker::smUp);
+    // The y of the black line under the groups.
+    int line = 0;
+    for (const QImage image = Render(); line < grid.RowHeights(0) && !Black(image, 15, line);) ++line;
+    ASSERT_LT(line, grid.RowHeights(0));
+    // The line runs to the group's last column and not into the next one.
+    auto check = [&](const char* when, int last, int next) {
+        SCOPED_TRACE(when);
+        const QImage image = Render();
+        EXPECT_EQ(Holes(image, 0), 0);
+        EXPECT_TRUE(Black(image, grid.CellRect(last, 0).right() - 2, line));
+        EXPECT_FALSE(Black(image, grid.CellRect(next, 0).left() + 1, line));
+    };
+    check("plain", 2, 3);
+    grid.SetFrozenCols(1);
+    check("a group across the frozen edge", 2, 3);
+    grid.SetFrozenCols(2);
+    check("two frozen columns", 2, 3);
+    // Логин scrolled away behind the frozen Имя: nothing of the group may
+    // reach over Возраст.
+    grid.SetFrozenCols(1);
+    grid.SetLeftCol(3);
+    ASSERT_TRUE(grid.CellRect(2, 0).isEmpty());
+    check("scrolled", 1, 3);
+    grid.SetFrozenCols(0);
+    grid::TDBGridOptions options = grid.Options();
+    options.Include(TDBGridOption::dgAutoFitColumns);
+    grid.SetOptions(options);
+    ASSERT_NE(grid.ColWidths(1), 70);
+    check("fitted", 2, 3);
+    check("fitted, the second group", 5, 6);
+}
+
+TEST_F(Picture, SortedTitlesKeepTheirCaptionAndEmptyGridsDrawNoRow) {
+    Show(0, {{"Name", "Имя"}, {"Age", "Возраст"}}, TDBGridOption::dgTitles);
+    const QImage empty = Render();
+    for (int y = grid.RowHeights(0) + 1; y < empty.height(); y += 3)
+        for (int x = 0; x < empty.width(); x += 3) ASSERT_EQ(empty.pixelColor(x, y), grid.Color()) << x << "," << y;
+
+    grid.Columns()[1].SetWidth(30);
+    grid.Columns()[1].Title().SetSortMarker(grid::TSortMarker::smDown);
+    const int caption = QFontMetrics(grid.TitleFont()).horizontalAdvance(QStringLiteral("Возраст"));
+    EXPECT_GE(grid.ColWidths(2), caption + 4 + 16) << "room for the caption and the marker";
+    EXPECT_EQ(grid.Columns()[1].Width(), 30);
+    grid.Columns()[1].Title().SetSortMarker(grid::TSortMarker::smNone);
+    EXPECT_EQ(grid.ColWidths(2), 30);
+}
+
+} // namespace
