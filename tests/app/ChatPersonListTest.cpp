@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
+#include <tuple>
 #include <gtest/gtest.h>
 
 namespace {
@@ -303,3 +305,36 @@ TEST_F(ChatPersonList, ATableThatShrankUnderALaterPageShowsTheFirstPage) {
 }
 
 } // namespace
+
+// The list and its scroll bar move together: the thumb is at the top while
+// the first card shows, and a drag down or a key on a card shows later cards.
+TEST_F(ChatPersonList, TheScrollBarFollowsTheListByDragAndKeys) {
+    Fill(50);
+    list.ShowPage(-1);
+    QCoreApplication::processEvents();
+    QScrollBar& bar = *list.sbxPersons->verticalScrollBar();
+    const auto firstShown = [this] { return -list.sbxPersons->widget()->y() / 20; };
+    const auto thumb = [&bar] {
+        QStyleOptionSlider o;
+        o.initFrom(&bar);
+        o.orientation = Qt::Vertical;
+        std::tie(o.minimum, o.maximum, o.pageStep, o.sliderPosition) = std::tuple(0, bar.maximum(), bar.pageStep(), bar.value());
+        return bar.style()->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarSlider, &bar);
+    };
+    const QRect atTop = thumb();
+    ASSERT_LT(atTop.bottom(), bar.height() / 2);
+    QTest::mousePress(&bar, Qt::LeftButton, {}, atTop.center());
+    QTest::mouseMove(&bar, atTop.center() + QPoint(0, 60));
+    QTest::mouseRelease(&bar, Qt::LeftButton, {}, atTop.center() + QPoint(0, 60));
+    EXPECT_GT(firstShown(), 0);
+    EXPECT_GT(thumb().top(), atTop.top());
+    // Each key and the first card it leaves in view, from card 10.
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Down, 11}, {Qt::Key_Up, 9}, {Qt::Key_End, bar.maximum() / 20},
+                                            {Qt::Key_Home, 0}, {Qt::Key_PageDown, (200 + bar.pageStep()) / 20}};
+    for (const auto& [key, shown] : keys) {
+        bar.setValue(10 * 20);
+        QTest::keyClick(list.Person(12), key);
+        EXPECT_EQ(firstShown(), shown) << key;
+    }
+    EXPECT_EQ(bar.value() == 0, thumb() == atTop);
+}

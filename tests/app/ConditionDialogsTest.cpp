@@ -11,6 +11,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 using app::TNumberEdit;
 using testsupport::MessageRecorder;
 
@@ -130,6 +133,10 @@ TEST(AgeAndNameDialogs, RefuseWithTheirMessages) {
     EXPECT_FALSE(PressOK(age));
     age.edAge->SetValue("1E3");
     EXPECT_FALSE(PressOK(age));
+    age.edAge->SetValue("99999");
+    EXPECT_FALSE(PressOK(age));
+    age.edAge->SetValue("99");
+    EXPECT_TRUE(PressOK(age));
     age.edAge->SetValue("18");
     EXPECT_TRUE(PressOK(age));
     EXPECT_EQ(age.Age(), 18);
@@ -142,7 +149,38 @@ TEST(AgeAndNameDialogs, RefuseWithTheirMessages) {
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Возраст не может быть меньше 18",
                                                           "Возраст не может быть меньше 18",
                                                           "'1E3' is not a valid integer value",
+                                                          "Возраст не может быть больше 99",
                                                           "Имя не может быть пустым"}));
+}
+
+// A dialog opens with the focus in its first field, its value selected:
+// what is typed replaces it and Enter answers OK with it; Tab goes through
+// the fields, then to the buttons.
+TEST(ConditionDialogs, TypingAndEnterAnswerWithoutTheMouse) {
+    MessageRecorder messages;
+    app::TfrmRange range;
+    range.SetPrefix("Рост");
+    range.SetMin(140);
+    range.SetMax(190);
+    app::TfrmAge age;
+    age.SetAge(25);
+    app::TfrmName name;
+    name.edName->setText("Маша");
+    const std::tuple<app::TConditionDialog*, QWidget*, const char*, std::function<std::string()>> cases[] = {
+        {&range, range.edMin, "170", [&] { return range.ResultText(); }},
+        {&age, age.edAge, "30", [&] { return std::to_string(age.Age()); }},
+        {&name, name.edName, "Анна", [&] { return name.edName->text().toStdString(); }}};
+    for (const auto& [dialog, first, typed, taken] : cases) {
+        dialog->show();
+        ASSERT_EQ(dialog->focusWidget(), first);
+        for (const QChar c : QString::fromUtf8(typed)) QTest::sendKeyEvent(QTest::Click, first, Qt::Key_unknown, c, {});
+        QTest::keyClick(first, Qt::Key_Return);
+        EXPECT_EQ(dialog->result(), platform::mrOk);
+        EXPECT_EQ(taken(), dialog == &range ? "Рост от 170 до 190" : typed);
+    }
+    EXPECT_EQ(range.edMin->nextInFocusChain(), range.edMax);
+    EXPECT_EQ(range.edMax->nextInFocusChain(), range.btnOK);
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST(CarModelDialog, ListsTheMakesModelsAndAnswersTheChosenOne) {

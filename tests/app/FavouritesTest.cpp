@@ -179,6 +179,19 @@ TEST(FavouritesIndex, ComparisonsAreStrictWeakOrders) {
     EXPECT_EQ(TFavouritesIndex::CompareAsText("АННА", "анна"), 0);
 }
 
+// Names in Russian alphabetical order, case ignored: "ё" with "е", not
+// after "я"; equal names keep the table's order.
+TEST(FavouritesIndex, NamesSortAsTheAlphabetHasThem) {
+    data::TFriend table;
+    const char* const names[] = {"Яна", "ёлка", "Елена", "Ёжик", "жанна", "ЕГОР", "Егор", "Ефим"};
+    for (const char* name : names) table.AddFriend(name, "", "", "", 0, 0, 0, 0, 0, 0, "");
+    TFavouritesIndex index;
+    index.Build(table);
+    std::vector<std::string> sorted;
+    for (int i : *index.Order("Name")) sorted.push_back(names[i]);
+    EXPECT_EQ(sorted, (std::vector<std::string>{"ЕГОР", "Егор", "Ёжик", "Елена", "ёлка", "Ефим", "жанна", "Яна"}));
+}
+
 TEST_F(Favourites, ASearchsHitsAddedInTheMainWindowShowAsRowsAndAsCardsWithPhotos) {
     QImage green(46, 62, QImage::Format_RGB32);
     green.fill(QColor(30, 200, 60));

@@ -1,22 +1,48 @@
 // The whole program driven through its main window as a user would: against
 // the local site, with the settings, the program's folder and the message
-// boxes kept to the test.
+// boxes kept to the test. What the user sees of every window is whole.
 #include "ConditionsTestSupport.h"
 #include "app/forms/FormRegistration.h"
+#include "app/forms/TAboutBox.h"
+#include "app/forms/TdlgMessages.h"
+#include "app/forms/TdlgMessagesEx.h"
+#include "app/forms/TfrmAge.h"
+#include "app/forms/TfrmCarModel.h"
 #include "app/forms/TfrmConditions.h"
+#include "app/forms/TfrmFavourites.h"
 #include "app/forms/TfrmMain.h"
+#include "app/forms/TfrmName.h"
+#include "app/forms/TfrmProxy.h"
+#include "app/forms/TfrmRange.h"
 #include "app/forms/TfrmSettings.h"
+#include "app/controls/TChatPersonList.h"
 #include "app/controls/TNumberEdit.h"
 #include "data/TCustomParams.h"
 #include "data/TdmFriend.h"
+#include "grid/TColumnTitle.h"
+#include "grid/TDBGColumn.h"
+#include "grid/TDBGGridColumns.h"
+#include "grid/TMDBGrid.h"
 #include "platform/ProgramDir.h"
+#include "platform/db/TDataSource.h"
 #include "search/TVelmora.h"
 #include "support/ConfigHome.h"
 #include "support/MessageRecorder.h"
+#include "support/ModalAction.h"
 #include "support/TempDir.h"
 #include "support/site/LocalSite.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QTabBar>
+#include <QToolBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -253,3 +279,203 @@ TEST_F(MainWindowTest, AFailingCloseQuestionStillClosesAndActionsAreFoundByName)
 }
 
 } // namespace
+
+namespace {
+
+int Advance(const QWidget& w, const QString& text) { return w.fontMetrics().horizontalAdvance(text); }
+
+// The width `w` needs for its text whole, by the style's own margins; 0 for
+// a widget without a text checked here.
+int Needs(const QWidget& w) {
+    QStyle& style = *w.style();
+    if (const auto* label = qobject_cast<const QLabel*>(&w))
+        return label->text().isEmpty() || label->wordWrap() ? 0 : Advance(w, label->text()) + w.width() - w.contentsRect().width();
+    if (qobject_cast<const QCheckBox*>(&w)) return w.sizeHint().width();
+    if (const auto* button = qobject_cast<const QPushButton*>(&w)) {
+        QStyleOptionButton option;  // without the style's least width for a button with text
+        option.initFrom(button);
+        const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        return button->text().isEmpty() ? 0 : style.sizeFromContents(QStyle::CT_PushButton, &option, {Advance(w, button->text()) + icon, 0}, &w).width();
+    }
+    if (const auto* edit = qobject_cast<const QLineEdit*>(&w))
+        return edit->echoMode() != QLineEdit::Normal || edit->text().isEmpty() ? 0 : Advance(w, edit->text()) + 4 + 2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth);
+    if (const auto* combo = qobject_cast<const QComboBox*>(&w)) {
+        QStyleOptionComboBox option;  // the text is drawn a pixel inside the edit field
+        option.initFrom(combo);
+        const QRect field = style.subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &w);
+        return Advance(w, combo->currentText()) + 2 + w.width() - field.width();
+    }
+    return 0;
+}
+
+// The texts `window` shows cut, each naming its widget.
+std::vector<std::string> CutTexts(const QWidget& window) {
+    std::vector<std::string> cut;
+    const auto check = [&cut](const QWidget& w, const QString& text, int needs, int has) {
+        if (needs > has) cut.push_back(w.objectName().toStdString() + " «" + text.toStdString() + "» " + std::to_string(needs) + " > " + std::to_string(has));
+    };
+    for (const QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&window)) continue;
+        const QString text = qobject_cast<const QComboBox*>(w) ? w->property("currentText").toString() : w->property("text").toString();
+        check(*w, text, Needs(*w), w->width());
+        // Sticking out of its parent it is cut by it (a scroll area's content scrolls).
+        if (const QWidget* parent = w->parentWidget(); Needs(*w) && !qobject_cast<const QAbstractScrollArea*>(parent->parentWidget()))
+            check(*w, text + " in its parent", w->geometry().right() + 1, parent->width());
+        if (const auto* label = qobject_cast<const QLabel*>(w); label && label->wordWrap())
+            check(*w, text, label->heightForWidth(label->contentsRect().width()), label->height());
+        if (const auto* bar = qobject_cast<const QTabBar*>(w))
+            for (int i = 0; i < bar->count(); ++i)
+                check(*w, bar->tabText(i), Advance(*w, bar->tabText(i)) + w->style()->pixelMetric(QStyle::PM_TabBarTabHSpace),
+                      std::min(bar->tabRect(i).width(), w->width() - bar->tabRect(i).left()));
+        // A column title with room for a sort marker, and the column's texts.
+        if (const auto* grid = qobject_cast<const grid::TMDBGrid*>(w))
+            for (int i = 0; i < grid->Columns().Count(); ++i) {
+                const grid::TDBGColumn& column = grid->Columns()[i];
+                const QString title = QString::fromStdString(column.Title().Caption());
+                check(*w, title, QFontMetrics(column.Title().Font()).horizontalAdvance(title) + 4 + 16, column.Width());
+                const auto* table = dynamic_cast<const data::TXMLTable*>(grid->DataSource()->DataSet());
+                for (int row = 0; table && row < table->RecordCount(); ++row) {
+                    const QString cell = QString::fromStdString(data::TXMLTable::NodeText(table->RecordNode(row), column.FieldName()));
+                    check(*w, cell, QFontMetrics(column.Font()).horizontalAdvance(cell) + 6, column.Width());
+                }
+            }
+    }
+    return cut;
+}
+
+void ExpectWhole(const QWidget& window, const std::string& what) {
+    QCoreApplication::processEvents();
+    EXPECT_EQ(CutTexts(window), std::vector<std::string>{}) << what;
+}
+
+} // namespace
+
+// Every window and page, at its opening size and the main window at its
+// smallest, shows its labels, buttons, check boxes, tabs, fields and column
+// titles whole with the desktop font; showing the found list does not widen
+// the tree pane; status panel 1 names the proxy once one is saved.
+TEST_F(MainWindowTest, EveryWindowAndPageShowsItsTextsWhole) {
+    dm->Settings().SetRegion("Москва и Московская область");
+    dm->Settings().SetId_Region("3159_4312");
+    for (const char* area : {"Санкт-Петербург", "Москва и Московская область"})
+        dm->Friends().AddFriend("Мария-Александра", "m", "http://site.example/m", area, 25, 1, 0, 3, 0, 0, "");
+    dm->Friends().Save();
+    app::TfrmMain& w = Open();
+    app::TfrmConditions& conditions = *w.ConditionsForm();
+    const int treeWidth = w.pnTree->width();
+    for (const bool smallest : {false, true}) {
+        const auto whole = [&](const std::string& page) {
+            if (smallest) w.resize(200, 150);
+            ExpectWhole(w, page + (smallest ? " at the smallest size" : " at the opening size"));
+        };
+        w.acFavoritesExecute();
+        app::TfrmFavourites& favourites = *w.Docking().DockedAs<app::TfrmFavourites>(w.pnForm);
+        whole("favourites table");
+        favourites.pcFavorites->setCurrentWidget(favourites.tsFavotiteQueues);
+        favourites.PersonList()->ShowPage(0);
+        conditions.pcLeft->setCurrentWidget(conditions.tsExSearch);
+        whole("cards");
+        w.acSettingsExecute();
+        app::TfrmSettings& settings = *w.SettingsForm();
+        settings.edServer->setText("localhost:8080");
+        conditions.pcLeft->setCurrentWidget(conditions.tsLoadedFriends);
+        whole("settings");
+        if (!smallest) EXPECT_EQ(w.pnTree->width(), treeWidth) << "the found list's buttons fit the tree pane";
+        settings.pcSettings->setCurrentWidget(settings.tsProxy);
+        for (QCheckBox* box : {settings.ProxyPage()->chbUseProxy, settings.ProxyPage()->chbAuthorization})
+            if (!box->isChecked()) box->click();
+        settings.ProxyPage()->edProxyServer->setText("10.0.0.5");
+        settings.btnSave->click();
+        EXPECT_EQ(w.StatusText(1), "Доступ в Интернет через прокси");
+        whole("proxy");
+    }
+    EXPECT_EQ(w.size(), w.minimumSize());
+
+    app::TAboutBox about(&w);
+    app::TfrmRange range(&w);
+    range.SetMax(99999);
+    app::TfrmAge age(&w);
+    app::TfrmName name(&w);
+    app::TfrmCarModel car(dm->CarGroup(), &w);
+    dm->CarGroup().AddCar("2", "Hyundai", "", "Centennial");
+    car.SetMake(0);
+    using platform::TMsgDlgBtn, platform::TMsgDlgType;
+    const std::unique_ptr<QWidget> boxes[] = {
+        app::dlgMessages.MessageDialog("Поиск завершен. Время выполнения: 0:0:122", TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK}),
+        app::dlgMessages.MessageDialog("Вы действительно желаете завершить работу с программой?", TMsgDlgType::mtInformation,
+                                       {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}),
+        app::dlgMessagesEx.CreateMessageDialogEx("Удалить контакт \"Мария-Александра\"?", TMsgDlgType::mtConfirmation,
+                                                 {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo})};
+    std::vector<QWidget*> dialogs = {&about, &range, &age, &name, &car};
+    for (const auto& box : boxes) dialogs.push_back(box.get());
+    for (QWidget* dialog : dialogs) {
+        dialog->show();
+        ExpectWhole(*dialog, dialog->windowTitle().toStdString());
+    }
+}
+
+// The main window and the about box open centred, message boxes over the
+// main window.
+TEST_F(MainWindowTest, WindowsOpenCentredAndBoxesOverTheMainWindow) {
+    app::TfrmMain& w = Open();
+    // The middle placed before the window system adds its frame: off by at most the frame.
+    const auto near = [](const QWidget& shown, QPoint middle) {
+        const QPoint off = shown.frameGeometry().center() - middle;
+        const int frame = shown.geometry().x() - shown.frameGeometry().x() + 1;
+        return std::abs(off.x()) <= frame && std::abs(off.y()) <= frame;
+    };
+    const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_TRUE(near(w, screen)) << w.x() << "," << w.y();
+    w.move(0, 0);
+    app::TAboutBox about(&w);
+    about.show();
+    EXPECT_TRUE(near(about, screen)) << "on the screen's middle, not over the window";
+    EXPECT_EQ(about.windowTitle() + ": " + about.ProductNameLabel->text() + ", " + about.VersionLabel->text(),
+              "О программе: Velmora, Версия 1.1");
+    about.hide();
+    bool overTheWindow = false;
+    {
+        testsupport::ModalAction close([&](QWidget& box) {
+            overTheWindow = near(box, w.frameGeometry().center());
+            box.close();
+        });
+        app::dlgMessages.ShowInfoMessage("Не задано имя сервера");
+    }
+    EXPECT_TRUE(overTheWindow);
+}
+
+// The actions of each search state with either page docked, the same in
+// the menu and on the tool bar; the settings page's save button follows.
+TEST_F(MainWindowTest, MenusAndToolBarFollowTheSearchState) {
+    site.SetDelay(500ms);
+    dm->Settings().SetFinderServer(site.Host());
+    dm->Settings().SetPageCount(3);
+    app::TfrmMain& w = Open();
+    app::TfrmConditions& conditions = *w.ConditionsForm();
+    QAction* const actions[] = {w.acStartSearch, w.acSettings, w.acStopSearch, w.acSuspendSearch, w.acResumeSearch};
+    QAction* settingsEntry = nullptr;
+    for (QAction* entry : w.ActionMainMenuBar->actions())
+        if (entry->text() == "Настройки") settingsEntry = entry;
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[] {}, "11000"},                                      // idle
+        {[&] { w.acStartSearch->Execute(); }, "00110"},        // running
+        {[&] { w.acSuspendSearch->Execute(); }, "00101"},      // paused
+        {[&] { w.acResumeSearch->Execute(); }, "00110"},       // running again
+        {[&] { w.acStopSearch->Execute(); }, "01000"},         // stopped, the found list shown
+        {[&] { conditions.pcLeft->setCurrentWidget(conditions.tsSearch); }, "11000"}};
+    for (const bool settingsDocked : {true, false}) {
+        if (settingsDocked) w.acSettingsExecute();
+        else w.acFavoritesExecute();
+        for (const auto& [enter, expected] : steps) {
+            enter();
+            std::string states;
+            for (QAction* action : actions) {
+                states += action->isEnabled() ? '1' : '0';
+                EXPECT_EQ(w.ActionToolBar->widgetForAction(action)->isEnabled(), action->isEnabled());
+            }
+            EXPECT_EQ(states, expected) << (settingsDocked ? "settings docked" : "favourites docked");
+            EXPECT_EQ(settingsEntry->isEnabled(), w.acSettings->isEnabled());
+            if (settingsDocked) EXPECT_EQ(w.SettingsForm()->btnSave->isEnabled(), w.acSettings->isEnabled());
+        }
+    }
+}

@@ -62,8 +62,10 @@ TEST_F(MessageDialogTest, EnterTakesTheDefaultAndEscapeTheCancelButton) {
         {yesNo, Qt::Key_Escape, mrNo},
         {{TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel}, Qt::Key_Escape, mrCancel},
         {{TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel}, Qt::Key_Return, mrOk},
+        // A box with one button has one answer, also for Escape.
+        {{TMsgDlgBtn::mbOK}, Qt::Key_Escape, mrOk},
+        {{TMsgDlgBtn::mbOK}, Qt::Key_Return, mrOk},
         // Without a cancel button Escape still closes the box.
-        {{TMsgDlgBtn::mbOK}, Qt::Key_Escape, mrCancel},
         {{TMsgDlgBtn::mbAbort, TMsgDlgBtn::mbRetry, TMsgDlgBtn::mbIgnore}, Qt::Key_Escape, mrCancel},
         // "Да для Всех" and "Нет для Всех" do not take Enter or Escape from
         // Yes and Cancel.

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 using namespace testsupport;
 
@@ -185,6 +186,33 @@ TEST_F(SettingsPageTest, RefusesFieldsThatAreNoWholeNumbersAndStoresNothing) {
     EXPECT_EQ(saved->target(), "Friendship");
     EXPECT_EQ(saved->PageCount(), 12);
     EXPECT_EQ(saves, 2);
+}
+
+// The ages are checked on saving like the page count: what is no age, or a
+// range that runs backwards, is named with the field focused and nothing is
+// stored; ages below 18 are raised to 18.
+TEST_F(SettingsPageTest, AgesThatAreNoAgesOrRunBackwardsAreRefused) {
+    app::TfrmSettings& page = MakePage();
+    const std::string notAnAge = "Укажите в поле «Возраст» число лет от 18 до 99 или оставьте поле пустым.";
+    const std::string backwards = "В поле «Возраст» верхняя граница не может быть меньше нижней.";
+    const std::tuple<const char*, const char*, std::string, QLineEdit*> cases[] = {
+        {"50", "20", backwards, page.edTo}, {"x9", "30", notAnAge, page.edFrom}, {"20", "3 ", notAnAge, page.edTo},
+        {"25", "17", backwards, page.edTo}, {"5", "10", "18-18", nullptr},   {"", "40", "-40", nullptr}};
+    for (const auto& [from, to, outcome, focused] : cases) {
+        page.edLogin->setText(QString(from) + to);
+        page.edFrom->setText(from);
+        page.edTo->setText(to);
+        const size_t shown = m_messages.Texts().size();
+        EXPECT_EQ(page.btnSaveClick(), focused == nullptr) << from << "-" << to;
+        if (focused) {
+            EXPECT_EQ(m_messages.Texts().back(), outcome);
+            EXPECT_EQ(page.focusWidget(), focused);
+            EXPECT_NE(Saved()->login(), std::string(from) + to) << "nothing is stored";
+        } else {
+            EXPECT_EQ(m_messages.Texts().size(), shown);
+            EXPECT_EQ(Saved()->s_f() + "-" + Saved()->s_t(), outcome);
+        }
+    }
 }
 
 TEST_F(SettingsPageTest, AreaListsComeFromTheSiteLevelByLevel) {

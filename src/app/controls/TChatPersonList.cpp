@@ -9,6 +9,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -18,6 +19,14 @@
 
 namespace app {
 namespace {
+
+const QString kScrollBarStyle = QStringLiteral(
+    "QScrollBar:vertical { background: palette(window); width: 14px; margin: 0; }"
+    "QScrollBar::handle:vertical { background: palette(mid); min-height: 24px; margin: 2px 3px;"
+    " border-radius: 4px; }"
+    "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: palette(dark); }"
+    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }");
 
 // A record's mark: set unless empty or "0".
 bool isSet(const std::string& value) { return !value.empty() && value != "0"; }
@@ -91,6 +100,12 @@ TChatPersonList::TChatPersonList(QWidget* owner) : TForm(owner) {
     column->addWidget(pnNext);
     column->addStretch();
     sbxPersons->setWidget(content);
+    // An arrow key moves the list by one card's header.
+    sbxPersons->verticalScrollBar()->setSingleStep(20);
+    // The style's light thumb on a darker track vanishes against the white
+    // cards, and the track passes for the thumb: a user then sees the bar
+    // move against the list. The thumb is drawn dark on a light track here.
+    sbxPersons->verticalScrollBar()->setStyleSheet(kScrollBarStyle);
 
     connect(btnPriv, &QPushButton::clicked, this, [this] { PageButton(&TChatPersonList::btnPrivClick); });
     connect(btnNext, &QPushButton::clicked, this, [this] { PageButton(&TChatPersonList::btnNextClick); });
@@ -181,6 +196,8 @@ void TChatPersonList::ShowPage(int selectedIndex) {
             extra += card->height() - 20;
         }
         card->SetBasketVisible(m_basketVisible);
+        // A focused card's arrow and page keys scroll the list.
+        card->installEventFilter(this);
         card->show();
     }
     pnPersonList->setFixedHeight(std::max(0, slot * 20 + extra));
@@ -319,10 +336,27 @@ void TChatPersonList::PageButton(void (TChatPersonList::*step)()) {
     }
 }
 
+bool TChatPersonList::ScrollByKey(int key) {
+    QScrollBar* bar = sbxPersons->verticalScrollBar();
+    switch (key) {
+    case Qt::Key_Up: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
+    case Qt::Key_Down: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
+    case Qt::Key_PageUp: bar->triggerAction(QAbstractSlider::SliderPageStepSub); return true;
+    case Qt::Key_PageDown: bar->triggerAction(QAbstractSlider::SliderPageStepAdd); return true;
+    case Qt::Key_Home: bar->triggerAction(QAbstractSlider::SliderToMinimum); return true;
+    case Qt::Key_End: bar->triggerAction(QAbstractSlider::SliderToMaximum); return true;
+    default: return false;
+    }
+}
+
 bool TChatPersonList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnPersonList && event->type() == QEvent::Resize) {
         const int width = pnPersonList->width() - 2;
         for (TChatPerson* card : m_cards) card->resize(width, card->height());
+    }
+    if (event->type() == QEvent::KeyPress && watched != pnPersonList) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier && ScrollByKey(key->key())) return true;
     }
     return TForm::eventFilter(watched, event);
 }

@@ -109,6 +109,9 @@ protected:
 
 private:
     void ScrollToTop();
+    // Scrolls the list as the arrow, page, Home and End keys ask; false for
+    // any other key.
+    bool ScrollByKey(int key);
     void PersonClick(TChatPerson& card);
     void PersonDeleteClick(TChatPerson& card);
     void FillPersonFromRecord(TChatPerson& card);

@@ -1,11 +1,15 @@
 #include "app/forms/TAboutBox.h"
 
+#include "app/forms/WindowPlacement.h"
+
+#include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <algorithm>
 
 namespace app {
 
@@ -41,13 +45,11 @@ QIcon ProgramIconPicture() {
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
     setObjectName("AboutBox");
     setWindowTitle("О программе");
-    setFixedSize(452, 173);
 
     auto* panel1 = new QFrame(this);
     panel1->setObjectName("Panel1");
     panel1->setFrameShape(QFrame::StyledPanel);
     panel1->setFrameShadow(QFrame::Sunken);
-    panel1->setGeometry(8, 8, 436, 121);
 
     ProgramIcon = new QLabel(panel1);
     ProgramIcon->setObjectName("ProgramIcon");
@@ -59,29 +61,49 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
     QFont bold = ProductNameLabel->font();
     bold.setBold(true);
     ProductNameLabel->setFont(bold);
-    ProductNameLabel->setGeometry(72, 10, 350, 18);
-
     VersionLabel = new QLabel("Версия 1.1", panel1);
     VersionLabel->setObjectName("VersionLabel");
-    VersionLabel->setGeometry(72, 32, 350, 18);
-
     CopyrightLabel = new QLabel("Поиск анкет на сайте знакомств по вашим условиям", panel1);
     CopyrightLabel->setObjectName("CopyrightLabel");
-    CopyrightLabel->setGeometry(72, 54, 350, 18);
+
+    // The design's 452 x 173 box, wider and taller where the font's texts
+    // need it.
+    int textWidth = 350;
+    int lineHeight = 18;
+    for (QLabel* label : {ProductNameLabel, VersionLabel, CopyrightLabel}) {
+        const QFontMetrics metrics(label->font());
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(label->text()) + 2);
+        lineHeight = std::max(lineHeight, metrics.height() + 2);
+    }
+    const int panelWidth = 72 + textWidth + 14;
+    int top = 10;
+    for (QLabel* label : {ProductNameLabel, VersionLabel, CopyrightLabel}) {
+        label->setGeometry(72, top, textWidth, lineHeight);
+        top += lineHeight + 4;
+    }
 
     auto* panel2 = new QFrame(panel1);
     panel2->setObjectName("Panel2");
-    panel2->setGeometry(8, 80, 420, 34);
     CommentsLabel = new QLabel("Найденные анкеты хранятся в папке данных программы.", panel2);
     CommentsLabel->setObjectName("CommentsLabel");
     CommentsLabel->setWordWrap(true);
-    CommentsLabel->setGeometry(0, 0, 420, 34);
+    const int commentsWidth = panelWidth - 16;
+    const int commentsHeight = std::max(34, CommentsLabel->heightForWidth(commentsWidth));
+    CommentsLabel->setGeometry(0, 0, commentsWidth, commentsHeight);
+    const int commentsTop = std::max(80, top + 4);
+    panel2->setGeometry(8, commentsTop, commentsWidth, commentsHeight);
+    panel1->setGeometry(8, 8, panelWidth, commentsTop + commentsHeight + 7);
 
+    const int width = panelWidth + 16;
     OKButton = new QPushButton("OK", this);
     OKButton->setObjectName("OKButton");
     OKButton->setDefault(true);
-    OKButton->setGeometry(187, 138, 75, 25);
+    const int buttonHeight = std::max(25, OKButton->sizeHint().height());
+    OKButton->setGeometry(187 + (width - 452) / 2, panel1->geometry().bottom() + 10, 75, buttonHeight);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    setFixedSize(width, OKButton->geometry().bottom() + 11);
+    // On the screen's middle, not over the window that opened it.
+    CentreOnScreen(*this);
 }
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "platform/QtText.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -39,7 +40,25 @@ TConditionDialog::TConditionDialog(std::string_view caption, QWidget* parent) : 
     layout->addLayout(buttons);
 }
 
-void TConditionDialog::AddToRow(QWidget* control) { m_row->insertWidget(m_row->count() - 1, control); }
+void TConditionDialog::AddToRow(QWidget* control) {
+    m_row->insertWidget(m_row->count() - 1, control);
+    if (!(control->focusPolicy() & Qt::TabFocus)) return;
+    // The fields come first when tabbing, in the row's order, then the buttons.
+    if (!m_firstField) m_firstField = control;
+    else setTabOrder(m_lastField, control);
+    m_lastField = control;
+    setTabOrder(control, btnOK);
+    setTabOrder(btnOK, btnCancel);
+}
+
+void TConditionDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // What the user types goes into the first field, replacing its value;
+    // Enter there presses OK.
+    if (!m_firstField || !m_firstField->isEnabled()) return;
+    m_firstField->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(m_firstField)) edit->selectAll();
+}
 
 int TConditionDialog::ShowModal() { return exec(); }
 

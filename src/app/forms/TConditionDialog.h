@@ -3,7 +3,8 @@
 // by the dialog, and "OK" and "Отменить" below. "OK" closes the dialog with
 // mrOk only when the dialog's check (OKClick) lets it; a refusal keeps the
 // dialog open, normally after telling the user why. "Отменить", Escape and
-// the window's close box end it with mrCancel.
+// the window's close box end it with mrCancel. The dialog opens with the
+// keyboard focus in its first field, so a typed value and Enter answer it.
 
 #include "app/controls/TButton.h"
 
@@ -28,8 +29,11 @@ public:
 protected:
     TConditionDialog(std::string_view caption, QWidget* parent);
 
-    // Appends a control to the centred row above the buttons.
+    // Appends a control to the centred row above the buttons. The first
+    // one that takes the focus has it when the dialog opens.
     void AddToRow(QWidget* control);
+
+    void showEvent(QShowEvent* event) override;
 
     // True when the dialog may close with mrOk. Exceptions count as a refusal.
     virtual bool OKClick() = 0;
@@ -38,6 +42,8 @@ private:
     void PressOK();
 
     QHBoxLayout* m_row = nullptr;
+    QWidget* m_firstField = nullptr;
+    QWidget* m_lastField = nullptr;
 };
 
 } // namespace app

@@ -2,6 +2,8 @@
 
 #include "data/TXMLTable.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QString>
 #include <algorithm>
 #include <charconv>
@@ -43,8 +45,19 @@ int compareKeys(const NumberKey& a, const NumberKey& b) {
     return a.text.compare(b.text);
 }
 
-QString textKey(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toCaseFolded();
+// Russian alphabetical order with letter case ignored: "ё" sorts with "е",
+// not after "я" as its code would put it.
+const QCollator& russianCollator() {
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Russian, QLocale::Russia));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+QCollatorSortKey textKey(std::string_view s) {
+    return russianCollator().sortKey(QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())));
 }
 
 // The record indices 0..count-1 stably sorted by `keys`.
@@ -78,10 +91,10 @@ void TFavouritesIndex::Build(const data::TXMLTable& table) {
     for (size_t column = 0; column < SortFields.size(); ++column) {
         const std::string_view field = SortFields[column];
         if (isTextField(field)) {
-            std::vector<QString> keys;
+            std::vector<QCollatorSortKey> keys;
             keys.reserve(size_t(count));
             for (int i = 0; i < count; ++i) keys.push_back(textKey(data::TXMLTable::NodeText(table.RecordNode(i), field)));
-            m_orders[column] = sortedOrder(keys, [](const QString& a, const QString& b) { return a.compare(b); });
+            m_orders[column] = sortedOrder(keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); });
         } else {
             std::vector<NumberKey> keys;
             keys.reserve(size_t(count));

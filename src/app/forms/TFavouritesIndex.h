@@ -6,7 +6,8 @@
 //
 // Orders are stable: records whose texts compare equal keep their order in
 // the table, so sorting twice by one column gives the same rows. Names,
-// areas and logins compare as text (letter case ignored); every other
+// areas and logins compare as text in Russian alphabetical order (letter
+// case ignored, "ё" with "е"); every other
 // column compares as numbers, an empty text before every number and a text
 // that is no number after them all.
 
@@ -30,7 +31,8 @@ public:
     // Empty first (two empty texts are equal), then integers by value, then
     // texts that are no integer, by their bytes.
     static int CompareAsNumbers(std::string_view a, std::string_view b);
-    // The same for texts, letter case ignored (Cyrillic letters included).
+    // The same for texts, in Russian alphabetical order with letter case
+    // ignored.
     static int CompareAsText(std::string_view a, std::string_view b);
 
     // Builds every order from `table`'s records in file order (a record

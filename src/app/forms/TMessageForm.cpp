@@ -5,6 +5,7 @@
 #include "app/forms/TMessageForm.h"
 
 #include "app/forms/MessageDialogTables.h"
+#include "app/forms/WindowPlacement.h"
 #include "platform/QtText.h"
 
 #include <QApplication>
@@ -78,6 +79,11 @@ QLabel* TMessageForm::MessageLabel() const {
 }
 
 void TMessageForm::reject() {
+    // A box with one button has one answer, whatever key closes it.
+    if (const std::vector<TButton*> buttons = Buttons(); buttons.size() == 1 && buttons.front()->isEnabled()) {
+        done(buttons.front()->ModalResult());
+        return;
+    }
     // A Cancel button wins over a No button that also answers Escape.
     TButton* chosen = nullptr;
     for (TButton* button : Buttons()) {
@@ -151,10 +157,15 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDl
 }
 
 int ShowModalAndFree(std::unique_ptr<TMessageForm> form) {
-    // Owned by the window in front, the box is centred over it and kept
-    // above it by the window manager.
+    // Owned by the window in front, the box is kept above it by the window
+    // manager; it stands over the main window (over the window in front
+    // when the main window is not shown).
     if (QWidget* front = QApplication::activeWindow(); front && front != form.get())
         form->setParent(front, form->windowFlags());
+    if (const QWidget* over = ShownMainWindow() ? ShownMainWindow() : form->parentWidget())
+        CentreOver(*form, *over);
+    else
+        CentreOnScreen(*form);
     const QPointer<TMessageForm> box(form.release());
     const int result = box->exec();
     delete box.data();

@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 
 #include <QLabel>
+#include <string>
 
 namespace app {
 
@@ -11,6 +12,8 @@ namespace {
 constexpr int kEditWidth = 56;
 constexpr int kMaxDigits = 5;
 constexpr int32_t kAdultAge = 18;
+// The site takes ages of two digits, as the settings page's age fields do.
+constexpr int32_t kOldestAge = 99;
 } // namespace
 
 TfrmAge::TfrmAge(QWidget* parent) : TConditionDialog("Возраст", parent) {
@@ -52,6 +55,10 @@ bool TfrmAge::OKClick() {
     }
     if (m_age < kAdultAge) {
         platform::ShowInfoMessage("Возраст не может быть меньше 18");
+        return false;
+    }
+    if (m_age > kOldestAge) {
+        platform::ShowInfoMessage("Возраст не может быть больше " + std::to_string(kOldestAge));
         return false;
     }
     return true;

@@ -22,11 +22,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -83,6 +86,20 @@ public:
                 std::max(TCheckedTreeNode::CheckIconSize + 2, option.fontMetrics.height() + 2)};
     }
 };
+
+// Beside the tab bar's own width: the pane's frame and a little air.
+constexpr int kTabBarSlack = 8;
+
+// The width a push button needs for its text and picture, without the
+// style's minimum width for a button with text.
+int TextButtonWidth(const QPushButton& button) {
+    const QSize text = button.fontMetrics().size(Qt::TextShowMnemonic, button.text());
+    int width = text.width();
+    if (!button.icon().isNull()) width += button.iconSize().width() + 4;
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    return button.style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(width, text.height()), &button).width();
+}
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QString& hint = {}) {
     auto* button = new QPushButton(caption, parent);
@@ -187,6 +204,13 @@ void TfrmConditions::BuildForm() {
     btnAddAllToFavorites = Button(pnLoadedFriendsButtons, "btnAddAllToFavorites", ">>", "Добавить всех в избранные");
     layout->addWidget(pnLoadedFriendsButtons);
     pnLoadedFriendsButtons->hide();
+    // ">" and ">>" need not take the style's width for a word.
+    for (QPushButton* button : {btnAddToFavorites, btnAddAllToFavorites}) button->setMinimumWidth(TextButtonWidth(*button));
+    // The form is always as wide as its tabs and the wider of its two button
+    // rows need, so that showing the found list's row never widens it.
+    setMinimumWidth(std::max({pcLeft->tabBar()->sizeHint().width() + kTabBarSlack,
+                              pnButtonsLeft->minimumSizeHint().width(),
+                              pnLoadedFriendsButtons->minimumSizeHint().width()}));
 
     connect(pcLeft, &QTabWidget::currentChanged, this, [this] { Guarded([this] { pcLeftChange(); }); });
     connect(btnShowLoaded, &QPushButton::clicked, this, [this] { Guarded([this] { btnShowLoadedClick(); }); });

@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -33,6 +34,30 @@
 #include <algorithm>
 
 namespace app {
+namespace {
+
+// Beside a title's text: the cell's margins and the sort marker's room.
+constexpr int kTitleRoom = 4 + 16 + 5;
+// Beside a cell's text: its margins and the grid line.
+constexpr int kCellRoom = 8;
+// A text longer than this is cut rather than crowding the other columns out.
+constexpr int kWidestColumn = 320;
+
+// As wide as the column's title with a sort marker beside it, or as its
+// widest text among the favourites, whichever is wider.
+int FittingColumnWidth(const grid::TDBGColumn& column, const data::TXMLTable& table) {
+    const QFontMetrics titleMetrics(column.Title().Font());
+    const QFontMetrics cellMetrics(column.Font());
+    int width = titleMetrics.horizontalAdvance(QString::fromStdString(column.Title().Caption())) + kTitleRoom;
+    const int count = table.RecordCount();
+    for (int i = 0; i < count && width < kWidestColumn; ++i) {
+        const std::string text = data::TXMLTable::NodeText(table.RecordNode(i), column.FieldName());
+        width = std::max(width, cellMetrics.horizontalAdvance(QString::fromStdString(text)) + kCellRoom);
+    }
+    return std::min(width, kWidestColumn);
+}
+
+} // namespace
 
 void RegisterFavouritesForms() { platform::RegisterFormClass<TfrmFavourites>("TfrmFavourites"); }
 
@@ -183,8 +208,11 @@ void TfrmFavourites::ResetColumns() {
     for (int i = 0; i < columns.Count(); ++i) {
         grid::TDBGColumn& column = columns[i];
         column.Title().SetSortMarker(grid::TSortMarker::smNone);
-        if (const db::TFieldDef* def = favourites.FieldDefs().Find(column.FieldName()))
-            column.SetWidth(std::min(100, def->Size));
+        // A width equal to the column's default at this moment would not be
+        // kept: the default changes once the column's field is bound again.
+        const int width = FittingColumnWidth(column, favourites);
+        if (width == column.DefaultWidth()) column.SetWidth(width + 1);
+        column.SetWidth(width);
     }
     columns.EndUpdate();
 }

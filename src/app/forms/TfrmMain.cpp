@@ -6,6 +6,7 @@
 #include "app/forms/TfrmConditions.h"
 #include "app/forms/TfrmFavourites.h"
 #include "app/forms/TfrmSettings.h"
+#include "app/forms/WindowPlacement.h"
 #include "data/ExportToHTML.h"
 #include "data/DefaultServer.h"
 #include "data/TCustomParams.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -39,7 +41,18 @@ namespace app {
 
 namespace {
 
-constexpr int kStatusPanel1Width = 200;
+// The original's 673 x 534 was laid out for an 8-point font; the desktop's
+// larger default font needs more room for the pages to show whole. A
+// smaller screen gets its available area (the pages scroll there).
+constexpr QSize kOpeningSize(1260, 700);
+// The conditions tree's share of that; more when its tabs or buttons need it.
+constexpr int kTreeWidth = 380;
+constexpr int kSplitterWidth = 4;
+constexpr int kMinimumLines = 28;
+// Room a status panel's frame and margins take beside its text.
+constexpr int kStatusPanelPadding = 16;
+const QString kProxyAccess = QStringLiteral("Доступ в Интернет через прокси");
+const QString kDirectAccess = QStringLiteral("Прямой доступ в Интернет");
 
 } // namespace
 
@@ -51,10 +64,7 @@ TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_
     setObjectName("frmMain");
     setWindowTitle("Velmora");
     setWindowIcon(ProgramIconPicture());
-    // The original's 673 x 534 was laid out for an 8-point font; with the
-    // desktop's larger default font the pages need more room to show
-    // without scroll bars.
-    resize(1120, 660);
+    resize(kOpeningSize);
     CreateActions();
     CreateLayout();
     CreateMenus();
@@ -73,12 +83,23 @@ TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_
     ShowConditionsTree();
     if (dm.FirstRun()) acSettingsExecute();
     else acFavoritesExecute();
+    PlaceOnScreen();
     // Told once the window is up; the program goes on with what it has.
     if (!m_startupMessages.empty())
         QTimer::singleShot(0, this, [this] {
             const std::vector<std::string> messages = std::exchange(m_startupMessages, {});
             for (const std::string& message : messages) platform::ShowInfoMessage(message);
         });
+}
+
+void TfrmMain::PlaceOnScreen() {
+    // The tree keeps the width it opens with whichever of its pages is
+    // shown, so it opens as wide as the widest of them needs.
+    auto* splitter = static_cast<QSplitter*>(splMain->parentWidget());
+    const int tree = std::max(kTreeWidth, pnTree->minimumSizeHint().width());
+    resize(size().expandedTo(minimumSizeHint()));
+    CentreOnScreen(*this);
+    splitter->setSizes({tree, std::max(0, width() - tree - kSplitterWidth)});
 }
 
 TfrmMain::~TfrmMain() {
@@ -148,7 +169,7 @@ void TfrmMain::CreateLayout() {
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
-    splitter->setHandleWidth(4);
+    splitter->setHandleWidth(kSplitterWidth);
     pnTree = new platform::TPanel(splitter);
     pnTree->setObjectName("pnTree");
     pnForm = new platform::TPanel(splitter);
@@ -157,7 +178,10 @@ void TfrmMain::CreateLayout() {
     splitter->addWidget(pnForm);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({380, 1120 - 380 - 4});
+    splitter->setSizes({kTreeWidth, kOpeningSize.width() - kTreeWidth - kSplitterWidth});
+    // Lower than some 28 lines the tree and the pages, though every control
+    // still fits, show too little to be used (the width follows the pages).
+    pnTree->setMinimumHeight(kMinimumLines * QFontMetrics(font()).height());
     splMain = splitter->handle(1);
     splMain->setObjectName("splMain");
     layout->addWidget(splitter, 1);
@@ -184,7 +208,11 @@ void TfrmMain::CreateLayout() {
     m_statusPanels[0]->setMinimumWidth(0);
     m_statusPanels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusBar->addWidget(m_statusPanels[0], 1);
-    m_statusPanels[1]->setFixedWidth(kStatusPanel1Width);
+    // Panel 1 is as wide as the longer of its two texts needs.
+    const QFontMetrics panelMetrics(m_statusPanels[1]->font());
+    m_statusPanels[1]->setFixedWidth(std::max(panelMetrics.horizontalAdvance(kProxyAccess),
+                                              panelMetrics.horizontalAdvance(kDirectAccess)) +
+                                     kStatusPanelPadding);
     StatusBar->addPermanentWidget(m_statusPanels[1]);
     layout->addWidget(StatusBar);
 }
@@ -467,8 +495,7 @@ void TfrmMain::UpdateFoundStatus() {
 }
 
 void TfrmMain::UpdateConnectionStatus() {
-    m_statusPanels[1]->setText(data::dmFriend().Settings().ProxyParams().UseProxy() ? "Доступ в Интернет через прокси"
-                                                                                     : "Прямой доступ в Интернет");
+    m_statusPanels[1]->setText(data::dmFriend().Settings().ProxyParams().UseProxy() ? kProxyAccess : kDirectAccess);
 }
 
 QString TfrmMain::StatusText(int panel) const {

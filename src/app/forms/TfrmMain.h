@@ -115,6 +115,8 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateLayout();
+    // The opening size, centred on the screen; the tree as wide as it needs.
+    void PlaceOnScreen();
     void ShowConditionsTree();
     void SetProgressMax(int max);
     void UpdateFoundStatus();

@@ -16,6 +16,7 @@
 #include "search/TVelmora.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -36,6 +37,10 @@ using platform::ToQString;
 constexpr int ProfilesPerPage = 13; // profiles on one result page of the site
 constexpr int MaxPageCount = 999999; // what six digits hold
 const char* const LockedHint = "Кнопка заблокирована до завершения поиска!";
+// The longest server name the server field shows whole.
+const char* const SampleServer = "www.site.example:65535";
+constexpr int YoungestAge = 18;
+constexpr int OldestAge = 99; // the fields take two digits
 
 std::string ToStd(const QString& s) { return s.toStdString(); }
 std::string Trimmed(const QString& s) { return std::string(text::Trim(ToStd(s))); }
@@ -135,7 +140,10 @@ void TfrmSettings::CreateControls() {
     auto* serverLayout = new QVBoxLayout(gbServer);
     serverLayout->addLayout(serverRow);
     serverLayout->addWidget(cblServer, 1);
-    gbServer->setFixedWidth(180);
+    // Room for a host name with a port, and for the title's server count.
+    edServer->setMinimumWidth(QFontMetrics(edServer->font()).horizontalAdvance(QString(SampleServer)) + 12);
+    cblServer->setMinimumWidth(0);
+    gbServer->setFixedWidth(gbServer->minimumSizeHint().width());
 
     edLogin = named(new QLineEdit(content), "edLogin");
     edPassword = named(new QLineEdit(content), "edPassword");
@@ -144,13 +152,15 @@ void TfrmSettings::CreateControls() {
     cbFriendGender = named(new TComboBox(content), "cbFriendGender");
     edFrom = named(new QLineEdit(content), "edFrom");
     edTo = named(new QLineEdit(content), "edTo");
-    for (QLineEdit* age : {edFrom, edTo}) {
-        age->setMaxLength(2);
-        age->setFixedWidth(36);
-    }
+    // Each number field is as wide as its longest value.
+    const auto fitDigits = [](QLineEdit* edit, int digits) {
+        edit->setMaxLength(digits);
+        edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(QString(digits + 1, QLatin1Char('0'))) + 12);
+    };
+    fitDigits(edFrom, 2);
+    fitDigits(edTo, 2);
     edPageCount = named(new TNumberEdit(content), "edPageCount");
-    edPageCount->setMaxLength(6);
-    edPageCount->setFixedWidth(64);
+    fitDigits(edPageCount, 6);
     lbCalcRowCount = named(new QLabel("0 анкет", content), "lbCalcRowCount");
 
     auto* fields = new QGridLayout;
@@ -191,8 +201,11 @@ void TfrmSettings::CreateControls() {
                                   std::pair{"Город", cbCity}, std::pair{"Станция метро", cbStation}}) {
         areas->addWidget(Caption(caption, content), row, 0);
         areas->addWidget(combo, row, 1);
-        combo->setMinimumWidth(130);
-        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        // As wide as the longest area name listed, so that none is cut; the
+        // page scrolls rather than squeeze it.
+        combo->setMinimumContentsLength(12);
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        combo->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
         ++row;
     }
     areas->setColumnStretch(1, 1);
@@ -443,6 +456,22 @@ void TfrmSettings::edPageCountChange() {
 // ---- saving ----
 
 std::optional<std::string> TfrmSettings::CheckValues() {
+    const auto refuse = [this](QLineEdit* field, std::string why) -> std::optional<std::string> {
+        pcSettings->setCurrentWidget(tsSearch);
+        field->setFocus();
+        field->selectAll();
+        return why;
+    };
+    // An empty age field leaves that bound open; anything else must be an
+    // age, and the range must not run backwards.
+    const std::string from = ToStd(edFrom->text()), to = ToStd(edTo->text());
+    for (auto [field, value] : {std::pair{edFrom, from}, std::pair{edTo, to}})
+        if (!value.empty() && !search::TVelmora::IsAllDigits(value))
+            return refuse(field, "Укажите в поле «Возраст» число лет от " + std::to_string(YoungestAge) + " до " +
+                                     std::to_string(OldestAge) + " или оставьте поле пустым.");
+    if (!from.empty() && !to.empty() &&
+        std::max(std::stoi(from), YoungestAge) > std::max(std::stoi(to), YoungestAge))
+        return refuse(edTo, "В поле «Возраст» верхняя граница не может быть меньше нижней.");
     if (!PageCountValue(PageCountText(edPageCount->text()))) {
         pcSettings->setCurrentWidget(tsSearch);
         edPageCount->setFocus();
@@ -493,13 +522,14 @@ void TfrmSettings::StoreValues() {
     settings.SetS_i(genderCode(cbGender));
     settings.SetS_l(genderCode(cbFriendGender));
 
-    // An age below 18 is raised to 18; a text that is no number clears the bound.
+    // An age below 18 is raised to 18; an empty field clears the bound
+    // (CheckValues let nothing else through).
     auto age = [](QLineEdit* edit) -> std::string {
         const std::string text = ToStd(edit->text());
         if (!search::TVelmora::IsAllDigits(text)) return {};
-        if (std::stoi(text) < 18) {
-            edit->setText("18");
-            return "18";
+        if (std::stoi(text) < YoungestAge) {
+            edit->setText(QString::number(YoungestAge));
+            return std::to_string(YoungestAge);
         }
         return text;
     };

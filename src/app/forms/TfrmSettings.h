@@ -78,9 +78,10 @@ public:
 
     // "Сохранить": checks the fields, then writes every value into the
     // settings and the registry and raises OnSave. A field that cannot be
-    // stored (a page count or proxy port that is no whole number in range)
-    // is named in a message, gets the focus, and nothing is changed. False
-    // when nothing was saved.
+    // stored (an age that is no number, an age range that runs backwards, a
+    // page count or proxy port that is no whole number in range) is named in
+    // a message, gets the focus, and nothing is changed. False when nothing
+    // was saved.
     bool btnSaveClick();
 
     // Opening an area list (what each list's drop-down does first). True
