@@ -86,7 +86,8 @@ inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
 } // namespace
 
 TDeflateStream::TCompressor::TCompressor()
-    : window(new uint8_t[WindowSize + 16]()), head(new uint32_t[Buckets]()), prev(new uint32_t[ChainSize]()) {
+    : window(new uint8_t[WindowSize + 16]()), head(new uint32_t[Buckets]()), prev(new uint32_t[ChainSize]()),
+      rank(new uint16_t[ChainSize]()), head3(new uint32_t[1u << TripleBits]()), prev3(new uint32_t[ChainSize]()) {
     symbols.reserve(SymbolLimit);
     MakeFixedCodes(fixedLit.data());
     MakeFixedDistanceCodes(fixedDist.data());

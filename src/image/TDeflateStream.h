@@ -44,7 +44,7 @@ class TDeflateStream : public THuffmanBitStream {
 public:
     // Compresses when `mode` allows it and `inner` (borrowed) can be written,
     // else decompresses when it allows it and `inner` can be read; neither
-    // raises EAssertionFailed. The compressor's tables take about 0.8 MB,
+    // raises EAssertionFailed. The compressor's tables take about 1.2 MB,
     // the decompressor's about 0.2 MB.
     TDeflateStream(TBaseStream& inner, TDeflateMode mode = TDeflateMode::Auto);
     // Compressing: finishes the stream as Finish does, swallowing errors.

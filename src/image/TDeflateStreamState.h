@@ -4,6 +4,7 @@
 #include "image/DeflateTables.h"
 #include "image/TDeflateStream.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <memory>
@@ -18,6 +19,10 @@ struct TDeflateStream::TCompressor {
     static constexpr uint32_t WindowSize = 1u << 17;
     static constexpr int RingSize = 64;          // positions searched per bucket
     static constexpr int Buckets = 65536;        // one per value of two bytes
+    static constexpr int TripleBits = 16;        // heads of the three-byte chains
+    // Buckets of at most this many entries within reach are walked entry by
+    // entry; longer ones through the three-byte chains.
+    static constexpr int ShortBucket = RingSize;
     static constexpr uint32_t ChainSize = MaxDistance;
     static constexpr int SymbolLimit = 65527;    // symbol entries that cut a dynamic block
     static constexpr uint32_t MaxPendingCoded = 32767;
@@ -37,9 +42,28 @@ struct TDeflateStream::TCompressor {
         for (; hashed < end && hashed + 1 < writePos; ++hashed) {
             const uint8_t* p = At(hashed);
             const uint32_t key = uint32_t(p[0]) | uint32_t(p[1]) << 8;
-            prev[hashed & (ChainSize - 1)] = head[key];
+            const uint32_t newest = head[key];
+            prev[hashed & (ChainSize - 1)] = newest;
             head[key] = hashed + 1;
+            // One more than the entry before it; a bucket whose newest entry
+            // is out of reach starts again (those entries never count again).
+            rank[hashed & (ChainSize - 1)] =
+                newest != 0 && hashed - (newest - 1) <= MaxDistance ? uint16_t(rank[(newest - 1) & (ChainSize - 1)] + 1) : 0;
         }
+    }
+    // Enters the positions before `end` into their three-byte chains,
+    // those out of reach of `end` excepted.
+    void HashTriplesUpTo(uint32_t end) {
+        hashed3 = std::max(hashed3, end - std::min(end - base, uint32_t(MaxDistance)));
+        for (; hashed3 < end; ++hashed3) {
+            const uint32_t slot = TripleHash(At(hashed3));
+            prev3[hashed3 & (ChainSize - 1)] = head3[slot];
+            head3[slot] = hashed3 + 1;
+        }
+    }
+    static uint32_t TripleHash(const uint8_t* p) {
+        const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+        return (v * 2654435761u) >> (32 - TripleBits);
     }
 
     std::unique_ptr<uint8_t[]> window;
@@ -47,16 +71,35 @@ struct TDeflateStream::TCompressor {
     uint32_t readPos = 0;  // the next byte to encode (absolute)
     uint32_t writePos = 0; // the end of the input taken (absolute)
     uint32_t hashed = 0;   // the next position to enter into its bucket
+    uint32_t hashed3 = 0;  // the next position to enter into its three-byte chain
 
     // The buckets. Each lists, newest first, every earlier position whose
-    // two bytes form its key: head[key] is the newest, prev[] leads to the
-    // next older one. Walking at most RingSize links visits exactly the
-    // RingSize newest entries that a ring of RingSize positions per bucket
-    // would hold, in 384 KiB instead of 16 MiB. A walk ends at the first
+    // two bytes form its key: head is the newest, prev[] leads to the next
+    // older one. Walking at most RingSize links visits exactly the RingSize
+    // newest entries that a ring of RingSize positions per bucket would
+    // hold, in a few hundred KiB instead of 16 MiB. A walk ends at the first
     // position more than MaxDistance back, before its prev[] slot could have
     // been reused, so ChainSize = MaxDistance suffices.
     std::unique_ptr<uint32_t[]> head;
     std::unique_ptr<uint32_t[]> prev;
+    // A faster way to the same candidates in long buckets. Only a candidate
+    // whose first three bytes match can beat the initial best length of 2,
+    // so past the first few entries of its bucket the search walks a chain
+    // of the positions whose three bytes hash alike (newest first, as the
+    // bucket is ordered) and takes from it the true three-byte matches that
+    // lie among the RingSize newest entries of the bucket: rank[] numbers the
+    // entries of a bucket in order (modulo 2^16, exact for the at most 32768
+    // within reach), so a position is among the newest RingSize while the
+    // head's rank - its rank < RingSize. Candidates are met in the bucket's
+    // order, so the result is the bucket walk's. The head's rank + 1 bounds
+    // the entries within reach (the numbering starts again when the bucket's
+    // newest entry is out of reach), which tells short buckets from long
+    // ones before anything is walked. The chains are filled only when a
+    // search needs them (hashed3 lags behind), so data whose buckets stay
+    // short never pays for them.
+    std::unique_ptr<uint16_t[]> rank;
+    std::unique_ptr<uint32_t[]> head3;
+    std::unique_ptr<uint32_t[]> prev3;
 
     // Buffered symbols of the open dynamic block: a literal byte (< 256) or
     // a match, length | distance << 9.

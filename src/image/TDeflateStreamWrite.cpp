@@ -11,7 +11,11 @@
 // has to), and only a strictly longer one replaces the best, so the nearest
 // wins among equals. Every position consumed, by a literal or inside a
 // match, is entered into its bucket; the last byte written waits for the
-// next, which completes its pair.
+// next, which completes its pair. A bucket longer than 64 entries is not
+// walked: only candidates whose first three bytes match can win, and those
+// among its newest 64 are found through chains of positions with the same
+// three bytes, in the same order (TDeflateStreamState.h), so the output is
+// the same and long buckets (palette images, text) cost far less.
 #include "image/TDeflateStream.h"
 
 #include "image/EImageError.h"
@@ -191,6 +195,9 @@ void TDeflateStream::EncodeMatches(bool flushAll) {
     TCompressor& c = *m_comp;
     const uint32_t* const head = c.head.get();
     const uint32_t* const prev = c.prev.get();
+    const uint32_t* const head3 = c.head3.get();
+    const uint32_t* const prev3 = c.prev3.get();
+    const uint16_t* const rank = c.rank.get();
     const bool dynamic = m_method == TDeflateMethod::Dynamic;
     for (;;) {
         const uint32_t pending = c.Pending();
@@ -204,18 +211,49 @@ void TDeflateStream::EncodeMatches(bool flushAll) {
         const uint32_t reach = std::min<uint32_t>(MaxDistance, p - c.base);
         int best = MinMatch - 1;
         uint32_t bestDistance = 0;
-        uint32_t q = head[key];
-        for (int i = 0; i < TCompressor::RingSize && q != 0; ++i, q = prev[(q - 1) & (TCompressor::ChainSize - 1)]) {
-            const uint32_t distance = p - (q - 1);
-            // Older entries lie farther back: the first out of reach ends the search.
-            if (distance - 1 >= reach) break;
-            const uint8_t* const m = s - distance;
-            if (m[best] != s[best]) continue;
+        // A candidate counts when it matches at the best length so far,
+        // and replaces the best only when strictly longer.
+        const auto consider = [&](const uint8_t* m, uint32_t distance) {
+            if (m[best] != s[best]) return false;
             const int len = MatchLength(m, s, maxLen);
-            if (len > best) {
-                best = len;
-                bestDistance = distance;
-                if (len >= maxLen) break;
+            if (len <= best) return false;
+            best = len;
+            bestDistance = distance;
+            return len >= maxLen;
+        };
+        constexpr uint32_t Mask = TCompressor::ChainSize - 1;
+        const uint32_t first = head[key];
+        if (first != 0 && p - (first - 1) - 1 < reach) {
+            const uint16_t newest = rank[(first - 1) & Mask];
+            bool walk = newest < TCompressor::ShortBucket;
+            if (!walk) {
+                // A long bucket: its three-byte matches through their chain.
+                c.HashTriplesUpTo(p);
+                const uint8_t s2 = s[2];
+                int strangers = 0;
+                for (uint32_t t = head3[TCompressor::TripleHash(s)]; t != 0; t = prev3[(t - 1) & Mask]) {
+                    const uint32_t distance = p - (t - 1);
+                    // Older entries lie farther back: the first out of reach ends the search.
+                    if (distance - 1 >= reach) break;
+                    const uint8_t* const m = s - distance;
+                    if (m[2] != s2 || m[1] != s[1] || m[0] != s[0]) {
+                        // Too many other triples hashed alike: the bucket walk.
+                        if (++strangers <= 4 * TCompressor::RingSize) continue;
+                        best = MinMatch - 1;
+                        bestDistance = 0;
+                        walk = true;
+                        break;
+                    }
+                    if (uint16_t(newest - rank[(t - 1) & Mask]) >= TCompressor::RingSize) break;
+                    if (consider(m, distance)) break;
+                }
+            }
+            if (walk) {
+                uint32_t q = first;
+                for (int i = 0; i < TCompressor::RingSize && q != 0; ++i, q = prev[(q - 1) & Mask]) {
+                    const uint32_t distance = p - (q - 1);
+                    if (distance - 1 >= reach || consider(s - distance, distance)) break;
+                }
             }
         }
         if (best < MinMatch) {

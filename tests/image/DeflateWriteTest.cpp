@@ -2,6 +2,8 @@
 // tokens it chooses are the ones its algorithm prescribes.
 #include "DeflateTestHelpers.h"
 
+#include <cmath>
+
 
 using namespace image;
 using namespace imagetest;
@@ -114,6 +116,44 @@ TEST(DeflateWrite, NearestOfEqualMatchesWinsAndFarOnesAreNotUsed) {
     for (const TRefBlock& b : farRef.blocks)
         for (const TRefToken& t : b.tokens) maxDistance = std::max(maxDistance, t.distance);
     EXPECT_EQ(maxDistance, 32768);
+}
+
+TEST(DeflateWrite, EveryMatchIsTheLongestOfTheNewest64WithTheSameTwoBytes) {
+    // A plain model of the search: at each position the 64 newest earlier
+    // positions with the same two bytes within 32768 bytes, the longest
+    // match of at least 3 (up to 258 and the end), the nearest among equals,
+    // no lazy matching. Samples with long buckets (few pair values, noise)
+    // take the encoder through its three-byte chains.
+    std::mt19937 rng(3);
+    std::string noisy(200000, '\0'), pairs(120000, '\0');
+    for (size_t i = 0; i < noisy.size(); ++i) noisy[i] = char(40 + int(20 * std::sin(double(i % 1000) / 90)) + int(rng() % 5));
+    for (size_t i = 0; i < pairs.size(); ++i) pairs[i] = char(rng() % 3 == 0 ? 'a' + rng() % 4 : 'x');
+    for (const std::string& data : {noisy, pairs, Text(100000, 3) + Photo(200, 100)}) {
+        const TRefResult ref = TReferenceInflater::Run(Deflate(data));
+        ASSERT_TRUE(ref.ok);
+        std::vector<std::vector<uint32_t>> bucket(65536);
+        size_t pos = 0;
+        for (const TRefBlock& b : ref.blocks)
+            for (const TRefToken& t : b.tokens) {
+                int best = 2, bestDistance = 0;
+                if (pos + 2 < data.size()) {
+                    const auto& list = bucket[uint8_t(data[pos]) | uint8_t(data[pos + 1]) << 8];
+                    const int maxLen = int(std::min<size_t>(258, data.size() - pos));
+                    for (size_t k = 0; k < 64 && k < list.size(); ++k) {
+                        const size_t q = list[list.size() - 1 - k];
+                        if (pos - q > 32768) break;
+                        int len = 0;
+                        while (len < maxLen && data[q + size_t(len)] == data[pos + size_t(len)]) ++len;
+                        if (len > best) best = len, bestDistance = int(pos - q);
+                    }
+                }
+                ASSERT_EQ(t.length, best < 3 ? 0 : best) << pos;
+                ASSERT_EQ(t.distance, bestDistance) << pos;
+                for (size_t end = pos + size_t(std::max(t.length, 1)); pos < end; ++pos)
+                    if (pos + 1 < data.size()) bucket[uint8_t(data[pos]) | uint8_t(data[pos + 1]) << 8].push_back(uint32_t(pos));
+            }
+        EXPECT_EQ(pos, data.size());
+    }
 }
 
 TEST(DeflateWrite, DynamicBlocksAreCutWhenTheSymbolBufferFills) {

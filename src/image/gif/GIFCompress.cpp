@@ -10,13 +10,9 @@ namespace image {
 
 TGIFCompression DefaultCompressionMethod = TGIFCompression::gcLZW;
 
-void CompressFrame(const TGIFSubImage& subImage, QIODevice& stream) {
+void CompressFrame(const TGIFSubImage& subImage, QIODevice& stream, int bitsPerPixel) {
     const TGIFImage* image = subImage.GIFImage();
     const TGIFLocalColorMap& local = subImage.ColorMap();
-    // The bits cover every pixel, so a frame read from a file whose pixels
-    // reach past its table (a transparent index beyond the colours) can be
-    // written again.
-    const int bitsPerPixel = subImage.WriteBitsPerPixel();
     const int maxColor = 1 << bitsPerPixel;
 
     std::unique_ptr<TGIFEncoder> encoder;

@@ -19,10 +19,11 @@ enum class TGIFCompression : uint8_t {
 extern TGIFCompression DefaultCompressionMethod;
 
 // Writes the frame's image data (minimum code size, code sub-blocks,
-// terminator) with the encoder its image's Compression names, at the frame's
-// WriteBitsPerPixel, which every pixel fits. With a local table the pixels
-// are written in row order; without one an interlaced frame is written in
-// pass order.
-void CompressFrame(const TGIFSubImage& subImage, QIODevice& stream);
+// terminator) with the encoder its image's Compression names, at
+// `bitsPerPixel`: the frame's WriteBitsPerPixel, which covers every pixel,
+// so a frame whose pixels reach past its table (a transparent index beyond
+// the colours) is written whole. With a local table the pixels are written
+// in row order; without one an interlaced frame is written in pass order.
+void CompressFrame(const TGIFSubImage& subImage, QIODevice& stream, int bitsPerPixel);
 
 } // namespace image

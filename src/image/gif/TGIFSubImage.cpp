@@ -112,8 +112,9 @@ int TGIFSubImage::LargestPixel() const {
 }
 
 int TGIFSubImage::WriteBitsPerPixel() const {
-    int bits = m_colorMap.Count() > 0 ? m_colorMap.BitsPerPixel() : m_gifImage ? m_gifImage->BitsPerPixel() : 0;
-    return std::max(bits, TGIFColorMap::BitsFor(LargestPixel() + 1));
+    const int bits = m_colorMap.Count() > 0 ? m_colorMap.BitsPerPixel() : m_gifImage ? m_gifImage->BitsPerPixel() : 0;
+    // Eight bits hold every pixel: no need to look.
+    return bits >= 8 ? bits : std::max(bits, TGIFColorMap::BitsFor(LargestPixel() + 1));
 }
 
 void TGIFSubImage::CheckCoordinates(int x, int y) const {
@@ -158,7 +159,7 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) const {
     d[9] = packed;
     WriteCheck(stream, d, sizeof d);
     m_colorMap.SaveToStream(stream, bits);
-    CompressFrame(*this, stream);
+    CompressFrame(*this, stream, bits);
 }
 
 void TGIFSubImage::LoadFromStream(QIODevice& stream) {
