@@ -1,10 +1,9 @@
 #include "image/TImageLoader.h"
 
+#include "image/TDownloadBuffer.h"
 #include "image/TLinearBitmap.h"
 #include "web/TSubmit.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPointer>
@@ -49,12 +48,10 @@ void TImageLoader::SetActive(bool value) {
     if (value) Load();
 }
 
-QImage TImageLoader::Decode(const std::string& body, const std::string& imageType) {
+QImage TImageLoader::Decode(std::string&& body, const std::string& imageType) {
     if (body.empty() || body.size() > MaxDownloadBytes) return {};
     try {
-        QByteArray bytes = QByteArray::fromRawData(body.data(), qsizetype(body.size()));
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
+        TDownloadBuffer buffer(std::move(body));
         TLinearBitmap bitmap;
         bitmap.LoadFromTStream(buffer, imageType);
         QImage picture;
@@ -78,7 +75,7 @@ void TImageLoader::Load() {
             m_submit->RequestHeader().SetAccept(AcceptTypes);
         }
         m_submit->Get(body);
-        picture = Decode(body, m_imageType);
+        picture = Decode(std::move(body), m_imageType);
     } catch (...) {
         // Whatever failed (download, decoding, memory), the control shows
         // nothing rather than the previous picture; nothing is reported.
@@ -109,8 +106,8 @@ void TImageLoader::Start() {
             m_decodingStarted = true;
             auto bytes = std::make_shared<std::string>(std::move(body));
             DecodingThread().start([promise, bytes, type = m_imageType] {
-                QImage picture = Decode(*bytes, type);
-                std::string().swap(*bytes); // the download goes before the picture is handed on
+                // The download is used up by the decode, before the picture is handed on.
+                QImage picture = Decode(std::move(*bytes), type);
                 promise->addResult(std::move(picture));
                 promise->finish();
             });

@@ -76,9 +76,11 @@ public:
     // A downloaded body decoded as Load and Start decode it (`imageType`
     // picks the loader); a null image for an empty or oversized body, no
     // loader for the type, or damaged data. The picture's pixels are the
-    // decoder's own, never a copy. Start runs it on the photo decoding
-    // thread; the loaders keep state, so never on two threads at once.
-    static QImage Decode(const std::string& body, const std::string& imageType);
+    // decoder's own, never a copy, and the body is used up: a GIF's gives
+    // its memory back as it is decoded (see TDownloadBuffer). Start runs it
+    // on the photo decoding thread; the loaders keep state, so never on two
+    // threads at once.
+    static QImage Decode(std::string&& body, const std::string& imageType);
 
     QSize sizeHint() const override;
 

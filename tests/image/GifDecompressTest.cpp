@@ -241,7 +241,7 @@ TEST(GifDecompress, FramesBeyondTheMemoryLimitRaiseBeforeAllocating) {
     EXPECT_THROW(shared.ReserveFrameBytes(1), GIFException);
 
     // A 29-byte file declaring a 65535 x 16384 interlaced frame: its data
-    // could never fill it, and its passes would double it.
+    // could never fill it.
     TGIFImage tiny;
     const std::string file = QByteArray::fromHex("474946383961010001000000002c00000000ffff00404002024c01003b").toStdString();
     EXPECT_EQ(Load(file, tiny).Error, SFrameTooLarge);

@@ -4,6 +4,7 @@
 
 #include "image/ImageLoaders.h"
 #include "image/PictureFormats.h"
+#include "image/TDownloadBuffer.h"
 #include "image/TLinearBitmap.h"
 #include "image/THostFilterStream.h"
 #include "image/gif/GIFException.h"
@@ -109,6 +110,70 @@ TEST(GifLoader, StillPictureOfTheFirstFrameWithTransparencyNoted) {
     THostFilterStream stream(buffer);
     EXPECT_THROW(loader.LoadFromStream(stream, "GIF", kept), GIFException);
     EXPECT_EQ(kept.Width(), 10);
+}
+
+TEST(GifLoader, AStillPhotoIsItsFrameAsRenderedWithoutACopy) {
+    RegisterImageLoaders();
+    // The loader hands the frame's indices over instead of rendering them:
+    // the picture and the transparent colour must be what rendering gives.
+    std::vector<std::pair<int, EncodeFrame>> cases = {
+        {8, {0, 0, 37, 23, false, 0, -1, Pixels(37, 23, 8, Fill::Gradient, 1)}},
+        {4, {0, 0, 37, 23, false, 0, 5, Pixels(37, 23, 4, Fill::Random, 2)}},
+        {0, {0, 0, 37, 23, false, 3, 2, Pixels(37, 23, 3, Fill::Random, 3)}},
+        {8, {0, 0, 37, 23, false, 2, -1, Pixels(37, 23, 2, Fill::Stripes, 4)}}};
+    // Interlaced rows are put in place within the frame's own buffer.
+    for (int h : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 17, 19, 61})
+        cases.push_back({4, {0, 0, 7, h, true, 0, h % 2 ? 3 : -1, Pixels(7, h, 4, Fill::Random, unsigned(h))}});
+    for (const auto& [globalBits, frame] : cases) {
+        const std::string what = std::to_string(frame.Height) + " rows, transparent " + std::to_string(frame.TransparentIndex);
+        const std::string bytes = EncodeWithGiflib(frame.Width, frame.Height, globalBits, {frame});
+        ExpectSameAsGiflib(bytes, what);
+        TGIFImage gif;
+        ASSERT_TRUE(Load(bytes, gif).Ok()) << what;
+        const QImage rendered = gif.Images()[0].Bitmap();
+        QImage picture;
+        LoadThroughRegistry(bytes).AssignTo(picture);
+        EXPECT_EQ(picture, rendered) << what;
+        EXPECT_EQ(picture.colorTable(), rendered.colorTable()) << what;
+
+        TGIFLoader loader;
+        QByteArray data = QByteArray::fromStdString(bytes);
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        THostFilterStream stream(buffer);
+        TLinearBitmap out;
+        loader.LoadFromStream(stream, "GIF", out);
+        const QRgb c = rendered.pixel(0, frame.Height - 1);
+        EXPECT_EQ(loader.TransparentColor(), frame.TransparentIndex < 0 ? -1 : int(RGBColor(qRed(c), qGreen(c), qBlue(c)))) << what;
+    }
+}
+
+TEST(GifLoader, ADownloadUsedUpWhileItDecodesGivesThePictureOfAPlainRead) {
+    RegisterImageLoaders();
+    // Random pixels compress poorly: their data spans many pages, given
+    // back while the picture fills.
+    for (const EncodeFrame& frame : {EncodeFrame{0, 0, 400, 300, false, 0, 7, Pixels(400, 300, 8, Fill::Random, 1)},
+                                     EncodeFrame{0, 0, 400, 301, true, 0, -1, Pixels(400, 301, 8, Fill::Random, 2)}}) {
+        const std::string bytes = EncodeWithGiflib(frame.Width, frame.Height, 8, {frame});
+        TDownloadBuffer download{std::string(bytes)};
+        TLinearBitmap used;
+        used.LoadFromTStream(download, "gif");
+        EXPECT_GT(download.Discarded(), qint64(bytes.size()) / 2);
+        QImage picture, plain;
+        used.AssignTo(picture);
+        LoadThroughRegistry(bytes).AssignTo(plain);
+        EXPECT_EQ(picture, plain);
+    }
+    // What was given back is never read as zeros.
+    TDownloadBuffer download(std::string(size_t(1) << 20, 'x'));
+    char c = 0;
+    download.seek(1 << 19);
+    download.Discard(download.pos());
+    download.seek(download.Discarded() - 1);
+    EXPECT_EQ(download.read(&c, 1), -1);
+    download.seek(download.Discarded());
+    EXPECT_EQ(download.read(&c, 1), 1);
+    EXPECT_EQ(c, 'x');
 }
 
 TEST(GifLoader, SavedTablesHoldTheColoursThePixelsUse) {

@@ -81,3 +81,17 @@ TEST(GifMemory, APhotoDecodesOnlyItsFirstFrameWithPixels) {
     EXPECT_FALSE(Load(damaged, image).Ok());
     EXPECT_EQ(PhotoSize(damaged), QSize(6, 1));
 }
+
+TEST(GifMemory, AFrameGivesItsPixelsMemoryBackWhenFreed) {
+    // Ten times 64 MB of pixels, each freed before the next: the ceiling
+    // holds only when freeing gives the memory back.
+    EXPECT_EXIT(RunWithin(200, [] {
+        std::vector<std::unique_ptr<TGIFSubImage>> frames;
+        for (int i = 0; i < 10; ++i) {
+            frames.push_back(std::make_unique<TGIFSubImage>(nullptr));
+            frames.back()->SetBounds(0, 0, 8192, 8192);
+            i % 2 ? frames.back()->FreeImage() : frames.back()->Clear();
+        }
+        return true;
+    }), testing::ExitedWithCode(0), "");
+}

@@ -12,6 +12,7 @@
 #include "web/TSubmit.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -37,7 +38,7 @@ int Photo(const vtool::Args& args) {
     if (submit.Connect()) body = submit.GetString();
     submit.Disconnect();
     if (body.empty()) return 1;
-    const QImage picture = image::TImageLoader::Decode(body, type);
+    const QImage picture = image::TImageLoader::Decode(std::move(body), type);
     if (picture.isNull()) {
         std::fprintf(stderr, "vtool photo: not a %s picture\n", type.c_str());
         return 1;

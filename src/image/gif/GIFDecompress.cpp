@@ -35,7 +35,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace image {
@@ -60,7 +62,9 @@ constexpr std::array<uint8_t, 256 + CopyPiece> Roots = [] {
 // Hands out the data sub-blocks one at a time.
 class TSubBlockSource {
 public:
-    TSubBlockSource(QIODevice& stream, TGIFSubImage& frame) : m_stream(stream), m_frame(frame) {}
+    TSubBlockSource(QIODevice& stream, TGIFSubImage& frame) : m_stream(stream), m_frame(frame) {
+        if (TGIFImage* image = frame.GIFImage()) m_used = image->OnInputUsed();
+    }
 
     const uint8_t* Block() const { return m_block; }
 
@@ -83,6 +87,8 @@ public:
             m_frame.Warning(TGIFSeverity::Warning, SPrematureEOF);
             m_ended = true;
         }
+        // The decoder never goes back: what it read is done with.
+        if (m_used) m_used(m_stream.pos());
         return static_cast<int>(got);
     }
 
@@ -108,6 +114,7 @@ public:
 private:
     QIODevice& m_stream;
     TGIFSubImage& m_frame;
+    std::function<void(qint64)> m_used;
     // 8 spare bytes let the bit reader load 8 bytes at a time.
     uint8_t m_block[255 + 8] = {};
     bool m_terminated = false;  // the zero-length block was read
@@ -356,15 +363,36 @@ int64_t TLZWDecoder::Decode(uint8_t* __restrict out, int64_t total) {
 }
 
 // Rows of an interlaced frame come in four passes: every 8th row from 0,
-// every 8th from 4, every 4th from 2, every 2nd from 1.
-void Deinterlace(const uint8_t* rows, uint8_t* data, int width, int height) {
+// every 8th from 4, every 4th from 2, every 2nd from 1. They are decoded in
+// that order into the frame's own buffer and then put in place: each row
+// moves once, along the cycles of the reordering, through one spare row, so
+// the frame never needs a second buffer of its size.
+void Deinterlace(uint8_t* data, int width, int height) {
     static constexpr int Start[4] = {0, 4, 2, 1};
     static constexpr int Step[4] = {8, 8, 4, 2};
+    // from[y]: where the row that belongs at y was decoded; a row put in
+    // place gets from[y] = y.
+    std::vector<int> from(static_cast<size_t>(height));
+    int decoded = 0;
     for (int pass = 0; pass < 4; ++pass)
-        for (int y = Start[pass]; y < height; y += Step[pass]) {
-            std::memcpy(data + int64_t(y) * width, rows, static_cast<size_t>(width));
-            rows += width;
+        for (int y = Start[pass]; y < height; y += Step[pass]) from[size_t(y)] = decoded++;
+    const auto row = [&](int y) { return data + int64_t(y) * width; };
+    std::vector<uint8_t> spare(static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        if (from[size_t(y)] == y) continue;
+        // The cycle through y: row y is set aside, every place on the cycle
+        // takes the row that belongs there, and the last takes row y.
+        std::memcpy(spare.data(), row(y), spare.size());
+        for (int at = y;;) {
+            const int source = std::exchange(from[size_t(at)], at);
+            if (source == y) {
+                std::memcpy(row(at), spare.data(), spare.size());
+                break;
+            }
+            std::memcpy(row(at), row(source), spare.size());
+            at = source;
         }
+    }
 }
 
 // Frames up to this many pixels are allocated whatever their data holds.
@@ -401,38 +429,32 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
     // damaged bytes must not claim a gigabyte.
     const int64_t pixels = int64_t(subImage.Width()) * subImage.Height();
     if (pixels > SmallFrame && !DataCouldFill(stream, pixels)) RaiseGIFError(SFrameTooLarge);
-    subImage.AllocateData(fill);
+    // Zeroed memory costs nothing until it is written, so the pixels are
+    // not filled up front: the picture's memory grows as it is decoded, and
+    // the fill goes only where the data does not reach.
+    subImage.AllocateData();
+    uint8_t* out = subImage.Data();
+    const int64_t total = subImage.DataSize();
+    // Pixels from `from` on, which the data did not reach, keep the fill;
+    // a zero fill is there already but where whole-piece copies may have
+    // run past the last pixel reached.
+    const auto keepFill = [&](int64_t from) {
+        const int64_t to = fill != 0 ? total : std::min<int64_t>(total, from + CopyPiece);
+        if (from < to) std::fill(out + from, out + to, fill);
+    };
 
     uint8_t setCodeSize;
-    if (!TryReadByte(stream, setCodeSize)) return;
+    if (!TryReadByte(stream, setCodeSize)) {
+        keepFill(0);
+        return;
+    }
     setCodeSize = std::min<uint8_t>(setCodeSize, MaxSetCodeSize);
 
     TSubBlockSource source(stream, subImage);
-    const int64_t total = subImage.DataSize();
     if (total > 0) {
         auto decoder = std::make_unique<TLZWDecoder>(source, setCodeSize);
-        std::vector<uint8_t> passes;
-        uint8_t* out = subImage.m_data.data();
-        TGIFImage* image = subImage.GIFImage();
-        if (subImage.Interlaced()) {
-            // The passes count against the same limit as the frames.
-            if (image) image->ReserveFrameBytes(total);
-            try {
-                passes.assign(static_cast<size_t>(total), fill);
-            } catch (const std::bad_alloc&) {
-                if (image) image->ReleaseFrameBytes(total);
-                RaiseGIFError(SFrameTooLarge);
-            }
-            out = passes.data();
-        }
-        const int64_t reached = decoder->Decode(out, total);
-        // Whole-piece copies may have run past the last pixel reached.
-        std::fill(out + reached, out + std::min<int64_t>(total, reached + CopyPiece), fill);
-        if (subImage.Interlaced()) {
-            Deinterlace(passes.data(), subImage.m_data.data(), subImage.Width(), subImage.Height());
-            passes = {};
-            if (image) image->ReleaseFrameBytes(total);
-        }
+        keepFill(decoder->Decode(out, total));
+        if (subImage.Interlaced()) Deinterlace(out, subImage.Width(), subImage.Height());
     }
     source.SkipRest();
 }

@@ -232,6 +232,12 @@ public:
     // Passes a warning of `sender` to OnWarning when it is set.
     virtual void Warning(platform::TPersistent* sender, TGIFSeverity severity, const std::string& message);
 
+    // Told, while a frame's pixel data is decoded, the stream position
+    // before which this load reads nothing again but the byte just before
+    // it, so that a loader that owns its input can give that memory back.
+    const std::function<void(qint64 position)>& OnInputUsed() const { return m_onInputUsed; }
+    void SetOnInputUsed(std::function<void(qint64 position)> handler) { m_onInputUsed = std::move(handler); }
+
     // Settings of drawing and of the conversion of deep bitmaps into frames.
     uint16_t DrawOptions() const { return m_drawOptions; }
     void SetDrawOptions(uint16_t value) { m_drawOptions = value; }
@@ -296,9 +302,6 @@ public:
     // bitmap limit, so a small damaged file cannot claim gigabytes through
     // many large frames. Beyond it raises GIFException "Invalid bitmap size".
     void ReserveFrameBytes(int64_t bytes);
-    // Gives back bytes reserved for a buffer that is freed again while the
-    // image loads (the passes of an interlaced frame).
-    void ReleaseFrameBytes(int64_t bytes) { m_loadingBytes -= std::min(bytes, m_loadingBytes); }
 
 private:
     void DrawImage(QPainter& canvas, const QRect& rect);
@@ -311,6 +314,7 @@ private:
     TGIFHeader m_header;
     TGIFImageList m_images;
     TGIFWarningEvent m_onWarning;
+    std::function<void(qint64)> m_onInputUsed;
     int64_t m_loadingBytes = 0;
     int m_frameLimit = 0;
     int m_framesWithPixels = 0;

@@ -1,6 +1,9 @@
 #include "image/gif/TGIFLoader.h"
 
 #include "image/EImageError.h"
+#include "image/LinearBitmapUtils.h"
+#include "image/TDownloadBuffer.h"
+#include "image/THostFilterStream.h"
 #include "image/TLinearBitmap.h"
 #include "image/TSeekableHostStream.h"
 #include "image/gif/GIFException.h"
@@ -25,6 +28,11 @@ void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinear
     TGIFImage gif;
     // The picture is the first frame: the frames after it are not decoded.
     gif.SetFrameLimit(1);
+    // A download that may be used up gives back what the decoder is done
+    // with while the picture fills.
+    auto* device = dynamic_cast<THostFilterStream*>(&stream);
+    if (auto* download = device ? dynamic_cast<TDownloadBuffer*>(&device->Stream()) : nullptr)
+        gif.SetOnInputUsed([download](qint64 position) { download->Discard(position); });
     if (auto* seekable = dynamic_cast<TSeekableStream*>(&stream)) {
         TSeekableHostStream host(*seekable);
         gif.LoadFromStream(host);
@@ -39,20 +47,38 @@ void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinear
         gif.LoadFromStream(buffer);
     }
 
+    TGIFSubImage* first = gif.Empty() ? nullptr : &gif.Images()[0];
+    const bool pixels = first && !first->Empty();
+    // Unless the image dithers its frames to the web palette, the picture
+    // shows the frame's indices over its own colours, padded with black, as
+    // a rendering would.
+    const bool ownColours = pixels && !gif.DoDither();
+    TGIFPalette palette;
+    if (ownColours) {
+        palette = first->Palette();
+        palette.resize(256, qRgb(0, 0, 0));
+    }
     int transparentColor = -1;
-    if (gif.IsTransparent() && !gif.Empty() && !gif.Images()[0].Empty()) {
-        const QImage& first = gif.Images()[0].Bitmap();
-        const QRgb c = first.pixel(0, first.height() - 1);
+    if (gif.IsTransparent() && pixels) {
+        const int bottom = first->Height() - 1;
+        const QRgb c = ownColours ? palette[first->Data()[int64_t(bottom) * first->Width()]]
+                                  : first->Bitmap().pixel(0, bottom);
         transparentColor = int(RGBColor(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c))));
     }
     TLinearBitmap result;
-    TGIFSubImage* first = gif.Empty() ? nullptr : &gif.Images()[0];
-    if (first && !first->Empty() && first->Width() == gif.Width() && first->Height() == gif.Height()) {
-        // The picture is the frame's rendered bitmap: its indices can go
-        // before it is copied.
-        const QImage picture = first->Bitmap();
-        first->FreeImage();
-        result.Assign(picture);
+    if (pixels && first->Width() == gif.Width() && first->Height() == gif.Height()) {
+        if (ownColours) {
+            // The frame's indices become the picture where they were
+            // decoded: no rendering, no copy.
+            first->MoveImageTo(result);
+            GetPaletteBGR(palette, 256, result.Palette());
+        } else {
+            // The rendered bitmap is copied; its indices can go first.
+            const QImage picture = first->Bitmap();
+            first->FreeImage();
+            first->FreeBitmap();
+            result.Assign(picture);
+        }
     } else if (first && gif.Width() > 0 && gif.Height() > 0) {
         // A screen-sized picture: drawn straight into the bitmap rather than
         // into a composite that would then be copied.

@@ -1,6 +1,6 @@
 #include "image/gif/TGIFSubImage.h"
 
-#include "image/TLinearBitmap.h"
+#include "image/EImageError.h"
 #include "image/gif/GIFCompress.h"
 #include "image/gif/GIFDecompress.h"
 #include "image/gif/GIFException.h"
@@ -28,7 +28,7 @@ TGIFSubImage::~TGIFSubImage() {
 
 void TGIFSubImage::Clear() {
     m_extensions.Clear();
-    m_data = {};
+    m_pixels.Dispose();
     m_colorMap.Clear();
     m_descriptor = {};
     m_transparent = false;
@@ -52,21 +52,26 @@ const TGIFColorMap& TGIFSubImage::ActiveColorMap() const {
     return m_colorMap;
 }
 
-void TGIFSubImage::AllocateData(uint8_t fill) {
+void TGIFSubImage::AllocateData() {
     const int64_t size = int64_t(Width()) * Height();
     if (size > TLinearBitmap::MaxBitmapBytes) RaiseGIFError(SFrameTooLarge);
     if (m_gifImage) m_gifImage->ReserveFrameBytes(size);
-    m_data = {};
+    ResetPixels();
+}
+
+void TGIFSubImage::ResetPixels() {
+    m_pixels.Dispose();
+    if (Width() == 0 || Height() == 0) return;
     try {
-        m_data.assign(static_cast<size_t>(size), fill);
-    } catch (const std::bad_alloc&) {
+        m_pixels.New(Width(), Height(), TPixelFormat::pf8bit);
+    } catch (const ELinearBitmap&) {
         RaiseGIFError(SFrameTooLarge);
     }
 }
 
 void TGIFSubImage::NewImage() {
     if (Width() == 0 || Height() == 0) RaiseGIFError(SEmptyImage);
-    AllocateData(0);
+    AllocateData();
 }
 
 void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
@@ -79,10 +84,7 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
     if (resized) {
         FreeBitmap();
         FreeMask();
-        m_data = {};
-        const int64_t size = int64_t(Width()) * Height();
-        if (size > TLinearBitmap::MaxBitmapBytes) RaiseGIFError(SFrameTooLarge);
-        m_data.assign(static_cast<size_t>(size), 0);
+        ResetPixels();
     }
     if (!m_gifImage) return;
     TGIFHeader& header = m_gifImage->Header();
@@ -105,9 +107,9 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
 }
 
 int TGIFSubImage::LargestPixel() const {
-    if (m_data.empty()) return -1;
+    if (!m_pixels.Present()) return -1;
     uint8_t largest = 0;
-    for (const uint8_t p : m_data) largest = std::max(largest, p);
+    for (const uint8_t p : Indices()) largest = std::max(largest, p);
     return largest;
 }
 
@@ -133,8 +135,8 @@ void TGIFSubImage::SetPixels(int x, int y, uint8_t value) {
 
 uint8_t* TGIFSubImage::Scanline(int y) {
     CheckCoordinates(0, y);
-    if (m_data.empty()) NewImage();
-    return m_data.data() + int64_t(y) * Width();
+    if (!m_pixels.Present()) NewImage();
+    return Data() + int64_t(y) * Width();
 }
 
 void TGIFSubImage::SaveToStream(QIODevice& stream) const {

@@ -2,11 +2,14 @@
 // One frame of a GIF image: the extensions that precede it, its image
 // descriptor, an optional local colour table and its pixels as colour
 // indices, one byte per pixel, rows from the top, in plain row order (an
-// interlaced frame is stored de-interlaced).
+// interlaced frame is stored de-interlaced). The indices are kept as an
+// 8-bit linear bitmap of the frame's size, so that a still picture can take
+// them over instead of copying them.
 //
 // A frame read from a file whose extensions are followed by the trailer has
 // no descriptor and no pixels: it only carries those extensions.
 
+#include "image/TLinearBitmap.h"
 #include "image/gif/TGIFExtensionList.h"
 #include "image/gif/TGIFItem.h"
 #include "image/gif/TGIFLocalColorMap.h"
@@ -14,6 +17,7 @@
 #include <QImage>
 #include <QRect>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class QIcon;
@@ -56,11 +60,11 @@ public:
     QRect BoundsRect() const { return QRect(Left(), Top(), Width(), Height()); }
 
     // The pixel indices, Width * Height bytes; null when the frame has none.
-    uint8_t* Data() { return m_data.empty() ? nullptr : m_data.data(); }
-    const uint8_t* Data() const { return m_data.empty() ? nullptr : m_data.data(); }
-    int64_t DataSize() const { return static_cast<int64_t>(m_data.size()); }
+    uint8_t* Data() { return m_pixels.Map(); }
+    const uint8_t* Data() const { return m_pixels.Map(); }
+    int64_t DataSize() const { return m_pixels.Size(); }
     // No pixels, or a width or height of 0.
-    bool Empty() const { return m_data.empty() || Width() == 0 || Height() == 0; }
+    bool Empty() const { return !m_pixels.Present() || Width() == 0 || Height() == 0; }
     // The highest pixel index; -1 without pixels.
     int LargestPixel() const;
     // The bits per pixel of the frame as written: its local table's when it
@@ -79,8 +83,13 @@ public:
     // Replaces the pixels with Width * Height zero bytes; a frame of size 0
     // raises "Image is empty".
     void NewImage();
-    // Drops the pixels.
-    void FreeImage() { m_data = {}; }
+    // Drops the pixels (and the memory they took).
+    void FreeImage() { m_pixels.Dispose(); }
+    // Hands the pixels to `dest`, without copying them, as an 8-bit bitmap
+    // of the frame's size whose palette is left to the caller (it holds
+    // zeros); the frame is left without pixels. Without pixels `dest` is
+    // emptied.
+    void MoveImageTo(TLinearBitmap& dest) { dest.TakeOver(m_pixels); }
     // Places the frame on the logical screen. A new width or height gives
     // the frame Width * Height zero pixels (none for a side of 0); a frame
     // larger than the library's bitmap limit raises "Invalid bitmap size". A
@@ -195,11 +204,17 @@ private:
     friend void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream);
 
     // Checks the size against the library's limit and gives the frame
-    // Width * Height bytes of `fill`.
-    void AllocateData(uint8_t fill);
+    // Width * Height zero bytes.
+    void AllocateData();
+    // Width * Height zero bytes (none for a side of 0), from zeroed memory
+    // that costs nothing until it is written; a size past the bitmap limit,
+    // or memory that is not there, raises "Invalid bitmap size".
+    void ResetPixels();
+    std::span<uint8_t> Indices() { return {Data(), static_cast<size_t>(DataSize())}; }
+    std::span<const uint8_t> Indices() const { return {Data(), static_cast<size_t>(DataSize())}; }
     void CheckCoordinates(int x, int y) const;
 
-    std::vector<uint8_t> m_data;
+    TLinearBitmap m_pixels;
     TGIFLocalColorMap m_colorMap;
     TGIFImageDescriptor m_descriptor;
     TGIFExtensionList m_extensions;

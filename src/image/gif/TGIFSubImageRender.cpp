@@ -290,10 +290,11 @@ void TGIFSubImage::Crop() {
             }
 
     const int newWidth = x1 - x0 + 1, newHeight = y1 - y0 + 1;
-    std::vector<uint8_t> cropped(size_t(newWidth) * size_t(newHeight));
+    TLinearBitmap cropped;
+    cropped.New(newWidth, newHeight, TPixelFormat::pf8bit);
     for (int y = 0; y < newHeight; ++y)
-        std::memcpy(cropped.data() + size_t(y) * size_t(newWidth), data + int64_t(y0 + y) * width + x0, size_t(newWidth));
-    m_data = std::move(cropped);
+        std::memcpy(cropped.ScanLine(y), data + int64_t(y0 + y) * width + x0, size_t(newWidth));
+    m_pixels.TakeOver(cropped);
     m_descriptor.Left = uint16_t(Left() + x0);
     m_descriptor.Top = uint16_t(Top() + y0);
     m_descriptor.Width = uint16_t(newWidth);
@@ -336,7 +337,7 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
     const auto findIndex = [&]() -> int {
         if (!local && m_gifImage) {
             std::array<bool, 256> used{};
-            for (int64_t i = 0; i < DataSize(); ++i) used[m_data[size_t(i)]] = true;
+            for (const uint8_t p : Indices()) used[p] = true;
             for (const auto& frame : m_gifImage->Images()) {
                 if (frame.get() == this || !frame->Transparent() || frame->ColorMap().Count() > 0 ||
                     !frame->GraphicControlExtension())
@@ -357,7 +358,7 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
     const int previousIndex = previousTransparent ? previous->GraphicControlExtension()->TransparentColorIndex() : -1;
     const uint8_t* theirs = previous->Data();
     for (int y = overlap.top(); y <= overlap.bottom(); ++y) {
-        uint8_t* row = m_data.data() + int64_t(y - Top()) * Width() - Left();
+        uint8_t* row = Data() + int64_t(y - Top()) * Width() - Left();
         const uint8_t* prow = theirs + int64_t(y - previous->Top()) * previous->Width() - previous->Left();
         for (int x = overlap.left(); x <= overlap.right(); ++x) {
             const uint8_t ours = row[x], below = prow[x];
@@ -371,7 +372,7 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
         }
     }
     if (!keepIndex && index >= 0) {
-        if (wasTransparent) std::replace(m_data.begin(), m_data.end(), uint8_t(oldIndex), uint8_t(index));
+        if (wasTransparent) std::ranges::replace(Indices(), uint8_t(oldIndex), uint8_t(index));
         TGIFGraphicControlExtension& gce = EnsureGraphicControlExtension();
         gce.SetTransparentColorIndex(uint8_t(index));
         gce.SetTransparent(true);
@@ -385,8 +386,8 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
     Clear();
     if (source.Empty()) return;
     m_descriptor = source.m_descriptor;
-    AllocateData(0);
-    std::memcpy(m_data.data(), source.m_data.data(), m_data.size());
+    AllocateData();
+    std::memcpy(Data(), source.Data(), size_t(DataSize()));
     m_colorMap.Assign(source.m_colorMap);
     // Extensions are copied by writing them out and reading them back.
     QByteArray bytes;
@@ -526,7 +527,7 @@ void TGIFSubImage::Assign(const QImage& source) {
 
 void TGIFSubImage::DropUnusedColors() {
     std::array<bool, 256> used{};
-    for (const uint8_t p : m_data) used[p] = true;
+    for (const uint8_t p : Indices()) used[p] = true;
     const TGIFPalette palette = m_colorMap.ExportPalette();
     TGIFPalette kept;
     std::array<uint8_t, 256> map{};
@@ -536,7 +537,7 @@ void TGIFSubImage::DropUnusedColors() {
             kept.push_back(palette[i]);
         }
     if (kept.size() == palette.size()) return;
-    for (uint8_t& p : m_data) p = map[p];
+    for (uint8_t& p : Indices()) p = map[p];
     m_colorMap.ImportPalette(kept);
 }
 
@@ -571,7 +572,7 @@ void TGIFSubImage::ImportTransparencyMask(const std::vector<uint8_t>& mask) {
     bool taken = false;
     for (int64_t i = 0; i < DataSize(); ++i)
         if (mask[size_t(i)]) {
-            m_data[size_t(i)] = uint8_t(index);
+            Data()[i] = uint8_t(index);
             taken = true;
         }
     if (!taken) {
