@@ -53,8 +53,8 @@ std::vector<SiteCarMake> ReadCarMakes(const std::string& body) {
     return makes;
 }
 
-// The makes of the extended-search page `body` into the car group (see
-// LoadCarModelsFromSite); true when the page listed any.
+} // namespace
+
 bool TakeCarMakes(const std::string& body) {
     data::TCarGroup remembered;
     remembered.LoadFromRegistry();
@@ -76,8 +76,6 @@ bool TakeCarMakes(const std::string& body) {
         cars.AddCar(make.id, make.name, make.name, remembered.GetModelByComment(make.name));
     return true;
 }
-
-} // namespace
 
 bool LoadCarModelsFromSite(TVelmora& /*engine*/, std::string_view fallbackHost) {
     std::string body = FetchExtendedSearchPage(data::dmFriend().Settings().FinderServer());

@@ -36,6 +36,11 @@ bool LoadCarModelsFromSite(TVelmora& engine, std::string_view fallbackHost = Car
 // left as it was.
 void LoadCarModelsFromSiteAsync(TSubmit& client, std::string_view fallbackHost, std::function<void(bool listed)> done);
 
+// The makes of the extended-search page `body` (its bytes as they came)
+// into the car group, as LoadCarModelsFromSite takes the page it fetched;
+// true when the page listed any.
+bool TakeCarMakes(const std::string& body);
+
 // Replaces `list` with "любая" and the model names of make `makeId` (a car
 // group row's "id"); empty when the id is no number or no make of the table.
 void FillCarModels(std::string_view makeId, std::vector<std::string>& list);

@@ -401,6 +401,9 @@ bool TChecker::CheckPage(std::string_view page) {
 }
 
 bool TChecker::CheckTokenizedPage() {
+    m_wanted.clear();
+    m_cars.clear();
+    m_zodiac.clear();
     const data::TFinderParams& p = m_owner.Params();
     data::TdmFriend& dm = data::dmFriend();
     const bool isNew = m_owner.IsNewSite();

@@ -56,6 +56,9 @@ public:
     // The comparison with the engine's conditions, waiting for the page;
     // true for a hit.
     bool CheckProfile();
+    // The tests of the profile page `page` (as fetched) alone; true when it
+    // passes them. The page and its tokens are freed afterwards.
+    bool CheckPage(std::string_view page);
 
     // For each row of `group` whose "|" + id + "|" occurs in `selection`, its
     // Condition text is added to `list`.
@@ -79,9 +82,6 @@ private:
     TVerdict CheckRecord();
     // The candidate's profile page; empty when the candidate has no address.
     std::string ProfilePageURL(bool isNew) const;
-    // The tests of the profile page, as fetched; the page and its tokens
-    // are freed afterwards.
-    bool CheckPage(std::string_view page);
     bool CheckTokenizedPage();
     // The tick is over: a hit goes to the found table.
     void Finish(bool hit);

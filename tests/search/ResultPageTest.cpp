@@ -159,10 +159,8 @@ TEST_F(ResultPage, APageGivesAtMostAThousandCandidatesAndIsFreedOnceScraped) {
     for (int i = 0; i < 1500; ++i)
         page += "<a class=\"u-name\" href=\"http://h/m" + std::to_string(i) + "/?gid=1\">M</a>\n";
     Scrape(page);
-    const std::vector<TFriendRecord> got = Rows();
-    ASSERT_EQ(got.size(), size_t(search::TExtractor::MaxCandidatesPerPage));
-    EXPECT_EQ(got.front().Login, "m0");
-    EXPECT_EQ(got.back().Login, "m999");
+    ASSERT_EQ(Rows().size(), size_t(search::TExtractor::MaxCandidatesPerPage));
+    EXPECT_EQ(Rows().back().Login, "m999");
     EXPECT_TRUE(engine.Extractor(0).PageText().empty());
 }
 

@@ -1,6 +1,8 @@
-// vtool site [--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]
+// vtool site [--port N] [--layout old|new] [--utf8] [--members N] [--delay MS] [--result-page-bytes N]
 // Runs the local test site in the foreground, with N sample members (30 by
 // default), until interrupted; for trying `vtool fetch` (and searches) by hand.
+// With --result-page-bytes every result page is instead N bytes of tags, for
+// measuring what a huge page costs a search.
 #include "Command.h"
 
 #include "platform/Text.h"
@@ -17,7 +19,10 @@
 
 namespace {
 
-constexpr const char* Usage = "[--port N] [--layout old|new] [--utf8] [--members N] [--delay MS]";
+constexpr const char* Usage =
+    "[--port N] [--layout old|new] [--utf8] [--members N] [--delay MS] [--result-page-bytes N]";
+// The largest page --result-page-bytes makes.
+constexpr int MaxResultPageBytes = 1 << 30;
 // Every member's pages are made up front: a bound keeps a typing slip from
 // taking all the memory.
 constexpr int MaxMembers = 100000;
@@ -45,7 +50,9 @@ int Site(const vtool::Args& args) {
     const int port = text::StrToIntDef(vtool::Option(args, "--port", "0"), -1);
     const int members = text::StrToIntDef(vtool::Option(args, "--members", "30"), -1);
     const int delay = text::StrToIntDef(vtool::Option(args, "--delay", "0"), -1);
-    if ((layoutName != "old" && layoutName != "new") || port < 0 || port > 65535 || members < 0 || delay < 0) {
+    const int pageBytes = text::StrToIntDef(vtool::Option(args, "--result-page-bytes", "0"), -1);
+    if ((layoutName != "old" && layoutName != "new") || port < 0 || port > 65535 || members < 0 || delay < 0 ||
+        pageBytes < 0 || pageBytes > MaxResultPageBytes) {
         std::fprintf(stderr, "usage: vtool site %s\n", Usage);
         return 2;
     }
@@ -69,6 +76,15 @@ int Site(const vtool::Args& args) {
         const auto samples = testsupport::SiteMember::Samples(members);
         site.Add(samples);
         ServePhotos(site, samples);
+        if (pageBytes > 0) {
+            std::string huge;
+            huge.reserve(size_t(pageBytes) + 3);
+            while (huge.size() < size_t(pageBytes)) huge += "<b>";
+            huge.resize(size_t(pageBytes));
+            site.Server().Route("/search.phtml", [huge = std::move(huge)](const testsupport::HttpRequestRecord&) {
+                return testsupport::HttpReply::Page(huge);
+            });
+        }
         std::printf("Site at http://%s/ (%s layout, %s, %d members, %d ms delay)\n", site.Host().c_str(),
                     layoutName.c_str(), utf8 ? "UTF-8" : "windows-1251", members, delay);
         std::printf("WAP pages at http://wap.%s/; Ctrl+C stops.\n", site.LocalhostHost().c_str());
@@ -89,7 +105,10 @@ std::string Help() {
            "  --layout old|new the result-page layout (default old)\n"
            "  --utf8           pages in UTF-8 instead of windows-1251\n"
            "  --members N      sample members, 0 to " + std::to_string(MaxMembers) + " (default 30)\n"
-           "  --delay MS       wait this long before every answer\n";
+           "  --delay MS       wait this long before every answer\n"
+           "  --result-page-bytes N\n"
+           "                   every result page is N bytes of tags (up to " + std::to_string(MaxResultPageBytes) +
+           ")\n";
 }
 
 const vtool::Register reg("site", Usage, Site, Help);

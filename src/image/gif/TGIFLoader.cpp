@@ -3,10 +3,13 @@
 #include "image/EImageError.h"
 #include "image/TLinearBitmap.h"
 #include "image/TSeekableHostStream.h"
+#include "image/gif/GIFException.h"
 #include "image/gif/TGIFImage.h"
+#include "image/gif/TGIFPainter.h"
 #include "platform/Text.h"
 
 #include <QBuffer>
+#include <QPainter>
 #include <algorithm>
 #include <vector>
 
@@ -43,7 +46,30 @@ void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinear
         transparentColor = int(RGBColor(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c))));
     }
     TLinearBitmap result;
-    result.Assign(static_cast<const platform::TGraphic&>(gif));
+    TGIFSubImage* first = gif.Empty() ? nullptr : &gif.Images()[0];
+    if (first && !first->Empty() && first->Width() == gif.Width() && first->Height() == gif.Height()) {
+        // The picture is the frame's rendered bitmap: its indices can go
+        // before it is copied.
+        const QImage picture = first->Bitmap();
+        first->FreeImage();
+        result.Assign(picture);
+    } else if (first && gif.Width() > 0 && gif.Height() > 0) {
+        // A screen-sized picture: drawn straight into the bitmap rather than
+        // into a composite that would then be copied.
+        if (!TGIFImage::FitsBitmapLimit(gif.Width(), gif.Height(), 4)) RaiseGIFError(SFrameTooLarge);
+        result.New(gif.Width(), gif.Height(), TPixelFormat::pf32bit);
+        QImage canvas(result.ScanLine(0), result.Width(), result.Height(), result.BytesPerLine(), QImage::Format_RGB32);
+        canvas.fill(TGIFPainter::BackgroundColorOf(gif));
+        if (!first->Empty()) {
+            QPainter painter(&canvas);
+            first->Draw(painter, canvas.rect(), false, false);
+        }
+        // The bitmap's fourth byte is unused and kept 0.
+        for (int y = 0; y < result.Height(); ++y) {
+            uint8_t* row = result.ScanLine(y);
+            for (int x = 0; x < result.Width(); ++x) row[4 * x + 3] = 0;
+        }
+    }
     bitmap.TakeOver(result);
     m_transparentColor = transparentColor;
 }
