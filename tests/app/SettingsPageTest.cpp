@@ -291,7 +291,7 @@ TEST_F(SettingsPageTest, FailuresAndStopsLeaveTheListsAsTheyWere) {
     EXPECT_FALSE(page.cbCountry->isEnabled() || page.cbStation->isEnabled() || page.btnSave->isEnabled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.WapRequestCount() >= 2; }, 10000));
     QPushButton* stop = box->findChild<QPushButton*>();
-    ASSERT_TRUE(stop && stop->text() == "Стоп");
+    ASSERT_NE(stop, nullptr);
     stop->click();
     EXPECT_FALSE(page.AreaFetching());
     EXPECT_TRUE(page.cbCountry->isEnabled() && page.sbAddServer->isEnabled() && page.btnSave->isEnabled());
