@@ -106,6 +106,7 @@ void TAreaLoad::Start(TQuery query, data::TXMLTable& table, TPageEvent onPage, T
     m_onPage = std::move(onPage);
     m_done = std::move(done);
     m_page = 1;
+    m_failure.clear();
     table.ClearRecords();
     FetchPage();
 }
@@ -126,6 +127,7 @@ void TAreaLoad::FetchPage() {
     if (m_onPage) m_onPage(m_page, m_query.pageCount);
     FetchSitePageAsync(*m_client, PageUrl(m_query, m_page), [this](std::string page) {
         if (!m_table) return;
+        if (m_client->LastFailure() != TSubmitFailure::None) m_failure = m_client->FailureMessage();
         ReadPage(m_query, page, *m_table);
         ++m_page;
         FetchPage();

@@ -71,6 +71,9 @@ public:
     void Abort();
     // Started and not yet done.
     bool Busy() const { return m_table != nullptr; }
+    // Why the last page that failed brought nothing (naming the site, or
+    // the proxy); empty when every page of the last Start came.
+    const std::string& Failure() const { return m_failure; }
 
 private:
     void FetchPage();
@@ -79,6 +82,7 @@ private:
     TQuery m_query;
     data::TXMLTable* m_table = nullptr;
     int m_page = 0;
+    std::string m_failure;
     TPageEvent m_onPage;
     TDoneEvent m_done;
 };

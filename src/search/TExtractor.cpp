@@ -365,10 +365,12 @@ void TExtractor::TimerTick() {
     if (!m_owner.EnterTick(this, [this] { TimerTick(); })) return;
     m_pageText.clear();
     m_networkError.clear();
+    m_pageFailure.clear();
     try {
         FetchSitePageAsync(m_submit, m_url, [this](std::string page) {
             m_pageText = std::move(page);
             if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.FailureMessage();
+            if (m_submit.LastFailure() != TSubmitFailure::None) m_pageFailure = m_submit.FailureMessage();
             try {
                 if (BeginScrape()) {
                     ScrapeFrom(0);

@@ -39,11 +39,15 @@ public:
     void SetURL(std::string url) {
         m_url = std::move(url);
         m_networkError.clear();
+        m_pageFailure.clear();
     }
     // Why the last fetch got no answer at all, as a message naming the site
     // (or the proxy that failed); empty when it got one (an error status
     // included) or none was made.
     const std::string& NetworkError() const { return m_networkError; }
+    // Why the last fetch brought no page to read (no answer, an error
+    // status, a page over the limit), naming the site; empty otherwise.
+    const std::string& PageFailure() const { return m_pageFailure; }
     // Set when its tick has finished (and by the engine's Stop).
     bool Done() const { return m_done; }
     void SetDone(bool done) { m_done = done; }
@@ -89,6 +93,7 @@ private:
     QTimer m_timer;
     std::string m_pageText;
     std::string m_networkError;
+    std::string m_pageFailure;
     std::unique_ptr<TScrape> m_scrape;
     std::unique_ptr<TSubmit> m_resolver; // the indirect link's download
 };

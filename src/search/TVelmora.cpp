@@ -138,6 +138,8 @@ void TVelmora::Start() {
     m_startTime = QDateTime::currentDateTimeUtc();
     m_host = data::dmFriend().Settings().FinderServer();
     m_unreachableMessage.clear();
+    m_unreadPages = 0;
+    m_unreadPageFailure.clear();
     // The layout probe: the search steps once it is answered.
     m_siteVersion = svNoAnswer;
     m_probeError.clear();
@@ -279,7 +281,11 @@ void TVelmora::TimerTick() {
         }
         if (PageCount() <= m_pageIndex && m_fetchSubPhase == 0 && m_checkSubPhase == 0 &&
             m_candidates.RecordCount() <= m_candidateIndex) {
-            finish(CompletionMessage(m_startTime.msecsTo(QDateTime::currentDateTimeUtc())));
+            std::string message = CompletionMessage(m_startTime.msecsTo(QDateTime::currentDateTimeUtc()));
+            if (m_unreadPages > 0)
+                message += "\n\nНе получено страниц результатов: " + std::to_string(m_unreadPages) + " из " +
+                           std::to_string(PageCount()) + ".\n" + m_unreadPageFailure;
+            finish(std::move(message));
             return;
         }
         Step();

@@ -203,6 +203,11 @@ private:
     // Set from Start until the first fetch batch is over.
     bool m_firstBatch = false;
     std::string m_unreachableMessage;
+    // Result pages that brought nothing to read, and why the last of them
+    // failed: told with the search's end, which would otherwise read as
+    // a search that simply found nothing.
+    int32_t m_unreadPages = 0;
+    std::string m_unreadPageFailure;
     data::TFinderParams m_params;
     data::TFriend m_foundFriends;
     data::TFriend m_candidates;

@@ -37,7 +37,14 @@ bool TVelmora::FetchPhase() {
                                          [](TExtractor* e) { return e->Done(); });
         const bool allIdle = std::all_of(m_activeExtractors.begin(), m_activeExtractors.end(),
                                          [this](TExtractor* e) { return !Armed(e, e->Timer()); });
-        if (allDone || allIdle) m_fetchSubPhase = 2;
+        if (allDone || allIdle) {
+            m_fetchSubPhase = 2;
+            for (const TExtractor* e : m_activeExtractors)
+                if (e->Done() && !e->PageFailure().empty()) {
+                    ++m_unreadPages;
+                    m_unreadPageFailure = e->PageFailure();
+                }
+        }
         return true;
     }
     default:

@@ -6,63 +6,28 @@
 // way) reach nothing. app_asan_tests runs the LateAnswer cases with the
 // photo road built with AddressSanitizer, which would catch any touch of a
 // freed card.
-#include "app/controls/TChatPerson.h"
-#include "app/controls/TChatPersonList.h"
-#include "app/controls/TImage.h"
-#include "app/forms/FormRegistration.h"
+#include "FavouritesTestSupport.h"
 #include "app/forms/TPersonPhotoLoader.h"
-#include "app/forms/TfrmFavourites.h"
 #include "app/forms/TfrmMain.h"
-#include "data/TdmFriend.h"
-#include "image/ImageLoaders.h"
 #include "image/TImageLoader.h"
-#include "platform/ProgramDir.h"
 #include "search/SitePage.h"
-#include "support/ConfigHome.h"
 #include "support/Heartbeat.h"
-#include "support/MessageRecorder.h"
-#include "support/TempDir.h"
-#include "support/site/LocalSite.h"
 #include "web/TFindTags.h"
 #include "web/THTMLTag.h"
 
-#include <QBuffer>
-#include <QImage>
-#include <QLabel>
 #include <QTabWidget>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <memory>
 #include <optional>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-class WaitingTest : public ::testing::Test {
+class WaitingTest : public favouritestest::FavouritesTest {
 protected:
-    void SetUp() override {
-        platform::SetProgramDir(m_dir.path());
-        m_dm = std::make_unique<data::TdmFriend>();
-        app::RegisterFormClasses();
-        image::RegisterImageLoaders();
-    }
-    void TearDown() override {
-        m_form.reset();
-        m_dm.reset();
-        platform::SetProgramDir({});
-    }
-
     static std::string Jpeg(int width, int height) {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(QColor(30, 200, 60));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "JPG");
-        return bytes.toStdString();
+        return favouritestest::Encode(favouritestest::Filled(width, height, QColor(30, 200, 60)), "JPG");
     }
     static std::string Login(int i) { return "m" + std::to_string(i); }
 
@@ -70,33 +35,24 @@ protected:
     // (the same unless given).
     void AddFavourites(int count, std::chrono::milliseconds delay, const std::string& photo = Jpeg(46, 62),
                        std::optional<std::chrono::milliseconds> photoDelay = {}) {
-        m_site.SetDelay(delay);
+        site.SetDelay(delay);
         for (int i = 0; i < count; ++i) {
-            m_site.Add(testsupport::SiteMember(Login(i)).Photos(1));
+            site.Add(testsupport::SiteMember(Login(i)).Photos(1));
             testsupport::HttpReply reply = testsupport::HttpReply::Page(photo, "image/jpeg");
             reply.delay = photoDelay.value_or(delay);
-            m_site.Server().Reply("/photos/" + Login(i) + "_small.jpg", reply);
-            m_dm->Friends().AddFriend(Login(i), Login(i), m_site.ProfileAddress(Login(i)), "", 30, 1, 0, 1, 0, 0, "");
+            site.Server().Reply("/photos/" + Login(i) + "_small.jpg", reply);
+            dm->Friends().AddFriend(Login(i), Login(i), site.ProfileAddress(Login(i)), "", 30, 1, 0, 1, 0, 0, "");
         }
-        m_dm->Friends().Save();
+        dm->Friends().Save();
     }
     void OpenCards() {
-        m_form = std::make_unique<app::TfrmFavourites>();
-        m_form->show();
-        m_form->pcFavorites->setCurrentWidget(m_form->tsFavotiteQueues);
+        form = std::make_unique<app::TfrmFavourites>();
+        form->show();
+        form->pcFavorites->setCurrentWidget(form->tsFavotiteQueues);
+        page = form.get();
     }
-    app::TChatPerson& Card(int i) const { return *m_form->PersonList()->Person(i); }
-    // Opens a collapsed card as a click on its header does.
-    void ClickCard(int i) const { QTest::mouseClick(Card(i).imgShortInfo, Qt::LeftButton); }
-    app::TPersonPhotoLoader& Photos() const { return m_form->PhotoLoader(); }
+    app::TPersonPhotoLoader& Photos() const { return form->PhotoLoader(); }
     bool ShowsPhoto(int i) const { return Card(i).PersonPicture() && !Card(i).PersonPicture()->Empty(); }
-
-    testsupport::ConfigHome m_config;
-    testsupport::TempDir m_dir;
-    testsupport::MessageRecorder m_messages;
-    testsupport::LocalSite m_site;
-    std::unique_ptr<data::TdmFriend> m_dm;
-    std::unique_ptr<app::TfrmFavourites> m_form;
 };
 
 class LateAnswer : public WaitingTest {};
@@ -111,31 +67,23 @@ TEST_F(WaitingTest, APageOf50CardsFetchesItsPhotosWhileTheWindowAnswers) {
     heartbeat.OnTick = [&] { mostAtOnce = std::max(mostAtOnce, Photos().InFlight()); };
     for (int i = 0; i < 50; ++i) { // every card opened in turn, as fast as a user clicks
         ClickCard(i);
-        ASSERT_EQ(m_form->ExpandedPerson(), &Card(i));
+        ASSERT_EQ(form->ExpandedPerson(), &Card(i));
         QTest::qWait(5);
     }
     EXPECT_EQ(Photos().Waiting(), 50 - app::TPersonPhotoLoader::MaxInFlight);
     EXPECT_FALSE(ShowsPhoto(49)); // its frame shows the "no photo" picture meanwhile
     EXPECT_FALSE(Card(49).imgFullInfo->Picture().Empty());
 
+    // Each card's requests in order: ACardsRequestsAreTheOnesTheWaitingRoadMade.
     ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsPhoto(0) && ShowsPhoto(3); }, 10000));
-    EXPECT_EQ(Card(0).PersonPicture()->Width(), 46);
-    const auto requests = m_site.Requests();
-    for (int i = 0; i < 4; ++i) { // the profile page, then the photo
-        const auto at = [&](const std::string& path) {
-            return std::find_if(requests.begin(), requests.end(), [&](const auto& r) { return r.path == path; });
-        };
-        EXPECT_LT(at("/" + Login(i) + "/"), at("/photos/" + Login(i) + "_small.jpg")) << i;
-    }
-
     EXPECT_LE(mostAtOnce, app::TPersonPhotoLoader::MaxInFlight);
     EXPECT_LE(heartbeat.LongestGap(), 100);
 
-    m_form->RefreshFavourites(); // the page is built afresh: what was under way is given up
+    form->RefreshFavourites(); // the page is built afresh: what was under way is given up
     EXPECT_EQ(Photos().InFlight() + Photos().Waiting(), 0);
-    const size_t asked = m_site.RequestCount();
+    const size_t asked = site.RequestCount();
     QTest::qWait(2500);
-    EXPECT_EQ(m_site.RequestCount(), asked);
+    EXPECT_EQ(site.RequestCount(), asked);
 }
 
 TEST_F(WaitingTest, ACardsRequestsAreTheOnesTheWaitingRoadMade) {
@@ -143,7 +91,7 @@ TEST_F(WaitingTest, ACardsRequestsAreTheOnesTheWaitingRoadMade) {
     // What the site saw, less what the server notes of the connection.
     const auto seen = [this] {
         std::vector<std::string> seen;
-        for (const auto& request : m_site.Requests()) {
+        for (const auto& request : site.Requests()) {
             seen.push_back(request.target + " " + request.version);
             for (const auto& [name, value] : request.headers)
                 if (name.rfind("REMOTE_", 0) != 0 && name.rfind("LOCAL_", 0) != 0) seen.back() += "|" + name + value;
@@ -152,7 +100,7 @@ TEST_F(WaitingTest, ACardsRequestsAreTheOnesTheWaitingRoadMade) {
     };
     // The road that waited: the profile page through a client of its own,
     // then the photo through the image loader with the user's proxy settings.
-    const std::string profile = m_site.ProfileAddress(Login(1));
+    const std::string profile = site.ProfileAddress(Login(1));
     TSubmit client;
     web::TFindTags finder;
     search::SetSitePage(finder, search::FetchSitePage(client, profile));
@@ -163,13 +111,13 @@ TEST_F(WaitingTest, ACardsRequestsAreTheOnesTheWaitingRoadMade) {
     image::TImageLoader loader;
     loader.SetURL(app::TPersonPhotoLoader::SmallPhotoAddress(profile, web::TFindTags::GetParamValue(img, "src")));
     loader.SetImageType("JPEG");
-    m_dm->Settings().ProxyParams().ApplyToClient(loader.Submit());
+    dm->Settings().ProxyParams().ApplyToClient(loader.Submit());
     loader.SetActive(true);
     ASSERT_FALSE(loader.Picture().isNull());
     const std::vector<std::string> waited = seen();
     ASSERT_EQ(waited.size(), 2u);
 
-    m_site.ClearRequests();
+    site.ClearRequests();
     OpenCards();
     ClickCard(1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsPhoto(1); }, 10000));
@@ -182,14 +130,14 @@ TEST_F(LateAnswer, ACardDeletedWhileItsPhotoIsFetchedTakesNoAnswer) {
     for (int i = 0; i < 3; ++i) ClickCard(i);
     Card(0).Delete(); // while its profile page comes; the question is answered "Yes"
     ASSERT_TRUE(QTest::qWaitFor([&] { return Photos().InFlight() == 2; }, 1000));
-    m_site.SetDelay(0ms);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.RequestCount("/photos/m1_small.jpg") == 1; }, 3000));
+    site.SetDelay(0ms);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return site.RequestCount("/photos/m1_small.jpg") == 1; }, 3000));
     Card(0).Delete(); // card 1, while its photo comes
     QTest::qWait(1000);
     EXPECT_EQ(Photos().InFlight(), 0);
-    ASSERT_EQ(m_form->PersonList()->Count(), 1);
+    ASSERT_EQ(form->PersonList()->Count(), 1);
     EXPECT_TRUE(ShowsPhoto(0)); // card 2's own photo came all the same
-    EXPECT_EQ(m_site.RequestCount("/photos/m0_small.jpg"), 0u);
+    EXPECT_EQ(site.RequestCount("/photos/m0_small.jpg"), 0u);
 }
 
 TEST_F(LateAnswer, APageLeftInAnyStepOfAPhotoTakesNoAnswer) {
@@ -197,12 +145,12 @@ TEST_F(LateAnswer, APageLeftInAnyStepOfAPhotoTakesNoAnswer) {
     // Left at once, while the profile page or the photo comes, and at
     // several moments of its decoding; and once it is shown.
     for (const int after : {-1, 0, 1, 2, 4, 8, 16, 32, 64}) {
-        m_site.ClearRequests();
+        site.ClearRequests();
         OpenCards();
         ClickCard(0);
-        if (after >= 0) ASSERT_TRUE(QTest::qWaitFor([&] { return m_site.RequestCount() == 2; }, 3000));
+        if (after >= 0) ASSERT_TRUE(QTest::qWaitFor([&] { return site.RequestCount() == 2; }, 3000));
         QTest::qWait(std::max(after, 0));
-        m_form.reset();
+        form.reset();
         QTest::qWait(100);
     }
     OpenCards();
@@ -212,17 +160,17 @@ TEST_F(LateAnswer, APageLeftInAnyStepOfAPhotoTakesNoAnswer) {
 
 TEST_F(LateAnswer, TheWindowClosedWhilePhotosComeAsksAtOnceAndEnds) {
     AddFavourites(5, 500ms);
-    m_dm->Settings().Save();
-    m_dm.reset();
-    m_dm = std::make_unique<data::TdmFriend>(); // not a first start: the favourites are docked
+    dm->Settings().Save();
+    dm.reset();
+    dm = std::make_unique<data::TdmFriend>(); // not a first start: the favourites are docked
     auto window = std::make_unique<app::TfrmMain>();
     window->show();
-    auto* page = window->Docking().DockedAs<app::TfrmFavourites>(window->pnForm);
+    page = window->Docking().DockedAs<app::TfrmFavourites>(window->pnForm);
     ASSERT_NE(page, nullptr);
-    for (int i = 0; i < 5; ++i) QTest::mouseClick(page->PersonList()->Person(i)->imgShortInfo, Qt::LeftButton);
+    for (int i = 0; i < 5; ++i) ClickCard(i);
     ASSERT_EQ(page->PhotoLoader().InFlight(), 4);
     EXPECT_TRUE(window->close());
-    EXPECT_EQ(m_messages.Texts(), std::vector<std::string>{"Вы действительно желаете завершить работу с программой?"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Вы действительно желаете завершить работу с программой?"});
     window.reset();
     QTest::qWait(1200);
 }

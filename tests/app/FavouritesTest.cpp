@@ -2,41 +2,28 @@
 // sorting, the cards with photos fetched through the user's proxy, deleting
 // and clearing with the questions answered both ways, and what is opened in
 // the browser.
-#include "app/controls/TChatPerson.h"
-#include "app/controls/TChatPersonList.h"
-#include "app/controls/TImage.h"
-#include "app/forms/FormRegistration.h"
+#include "FavouritesTestSupport.h"
 #include "app/forms/TFavouritesIndex.h"
 #include "app/forms/TfrmConditions.h"
-#include "app/forms/TfrmFavourites.h"
 #include "grid/TRecordmarkList.h"
 #include "app/forms/TfrmMain.h"
 #include "data/TFriend.h"
-#include "data/TdmFriend.h"
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGColumn.h"
 #include "grid/TDBGGridColumns.h"
 #include "grid/TMDBGrid.h"
-#include "image/ImageLoaders.h"
 #include "image/TBitmapLoaders.h"
 #include "app/forms/TPersonPhotoLoader.h"
-#include "platform/ProgramDir.h"
 #include "search/TVelmora.h"
 #include "platform/db/TDataSource.h"
-#include "support/ConfigHome.h"
-#include "support/MessageRecorder.h"
-#include "support/TempDir.h"
 #include "support/TinyProxy.h"
-#include "support/site/LocalSite.h"
 
-#include <QBuffer>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -45,6 +32,8 @@
 using app::TChatPerson;
 using app::TFavouritesIndex;
 using app::TfrmFavourites;
+using favouritestest::Encode;
+using favouritestest::Filled;
 using testsupport::HttpReply;
 using testsupport::SiteMember;
 
@@ -69,28 +58,8 @@ public slots:
     void Open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
 };
 
-std::string Encode(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 95);
-    return bytes.toStdString();
-}
-
-class Favourites : public ::testing::Test {
+class Favourites : public favouritestest::FavouritesTest {
 protected:
-    void SetUp() override {
-        platform::SetProgramDir(dir.path());
-        dm = std::make_unique<data::TdmFriend>();
-        app::RegisterFormClasses();
-        image::RegisterImageLoaders();
-    }
-    void TearDown() override {
-        form.reset();
-        dm.reset();
-        platform::SetProgramDir({});
-    }
-
     // A favourite of the local site, as a search stores it.
     void Add(const std::string& login, const std::string& name, int age, const std::string& area, int photos,
              int video = 0, const std::string& url = {}) {
@@ -142,21 +111,6 @@ protected:
             markers.push_back(page->dbgFavourites->Columns()[i].Title().SortMarker());
         return markers;
     }
-    TChatPerson& Card(int index) const { return *page->PersonList()->Person(index); }
-    void ClickCard(int index) const {
-        TChatPerson& card = Card(index);
-        QTest::mouseClick(card.ChatPersonStyle() == app::TChatPersonStyle::cpFull ? static_cast<QWidget*>(card.lbPersonName1)
-                                                                                   : card.imgShortInfo,
-                          Qt::LeftButton);
-    }
-
-    testsupport::ConfigHome config;
-    testsupport::TempDir dir;
-    testsupport::MessageRecorder messages;
-    testsupport::LocalSite site;
-    std::unique_ptr<data::TdmFriend> dm;
-    std::unique_ptr<TfrmFavourites> form;
-    TfrmFavourites* page = nullptr;  // the page the helpers act on
 };
 
 } // namespace
@@ -193,8 +147,7 @@ TEST(FavouritesIndex, NamesSortAsTheAlphabetHasThem) {
 }
 
 TEST_F(Favourites, ASearchsHitsAddedInTheMainWindowShowAsRowsAndAsCardsWithPhotos) {
-    QImage green(46, 62, QImage::Format_RGB32);
-    green.fill(QColor(30, 200, 60));
+    const QImage green = Filled(46, 62, QColor(30, 200, 60));
     for (const char* login : {"anna", "vera", "zoya"}) {
         site.Add(SiteMember(login).Photos(2).Age(25));
         site.Server().Reply(std::string("/photos/") + login + "_small.jpg", HttpReply::Page(Encode(green, "JPG")));
@@ -318,10 +271,7 @@ TEST_F(Favourites, CardsShowPhotosFetchedOnceThroughTheUsersProxy) {
     proxyParams.SetProxyServer(proxy.Host());
     proxyParams.SetProxyPort(proxy.Port());
 
-    QImage red(46, 62, QImage::Format_RGB32);
-    red.fill(QColor(220, 30, 30));
-    QImage blue(30, 40, QImage::Format_RGB32);
-    blue.fill(QColor(20, 40, 230));
+    const QImage red = Filled(46, 62, QColor(220, 30, 30)), blue = Filled(30, 40, QColor(20, 40, 230));
     site.Add({SiteMember("anna").Name("Анна").Photos(3), SiteMember("boris").Name("Борис").Photos(1),
               SiteMember("clara").Name("Клара"), SiteMember("dina").Name("Дина").Photos(2),
               SiteMember("egor").Name("Егор").Photos(1), SiteMember("gina").Photos(1)});

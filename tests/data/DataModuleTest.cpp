@@ -137,18 +137,6 @@ TEST_F(DataModule, FirstRunWithoutAnyFile) {
     EXPECT_TRUE(std::filesystem::is_empty(m_programDir.path()));
 }
 
-TEST_F(DataModule, ADeeplyNestedSettingsFileIsSetAsideAtStart) {
-    std::string open, close;
-    for (int i = 0; i < 100000; ++i) open += "<key name=\"k\">", close += "</key>";
-    const auto file = m_config.path() / "Corvane" / "Tessel" / "registry.xml";
-    std::filesystem::create_directories(file.parent_path());
-    WriteFile(file, "<registry>" + open + close + "</registry>");
-    TdmFriend dm;
-    EXPECT_TRUE(dm.FirstRun());
-    ASSERT_EQ(dm.StartupWarnings().size(), 1u);
-    EXPECT_TRUE(dm.StartupWarnings()[0].starts_with("Файл настроек повреждён и сохранён как"));
-}
-
 TEST_F(DataModule, StartsWithEveryFilePresent) {
     const std::filesystem::path anna = m_programDir / "anna";
     std::filesystem::create_directory(anna);

@@ -185,7 +185,8 @@ TEST_F(Editable, FocusFieldSettingsAndLayoutRoutines) {
     QFont small("Sans", 7);
     grid->SetTitleFont(big);
     for (int i = 0; i < grid->Columns().Count(); ++i) grid->Columns()[i].Title().SetFont(small);
-    EXPECT_EQ(grid->RowHeights(0), QFontMetrics(small).height() + 4);
+    const int titles = grid->RowHeights(0);
+    EXPECT_TRUE(titles > QFontMetrics(small).height() && titles < QFontMetrics(big).height()) << titles;
     int buttons = 0;
     grid->OnGetBtnParams = [&](grid::TCustomMDBGrid&, grid::TDBGColumn&, QFont&, QColor& back, grid::TSortMarker&,
                                bool) { ++buttons, back = Qt::red; };

@@ -192,7 +192,8 @@ TEST_F(EngineTest, SuspendLetsArmedCheckersFinishAndResumeGoesOnWithTheSameBatch
 
 TEST_F(EngineTest, HugeResultPagesEndTheSearchWithinAFewHundredMegabytes) {
     // Every result page is 32 MiB of tags: each is refused once its first
-    // 4 MiB have come, and the search ends as one that found nobody.
+    // 4 MiB have come, and the search ends as one that found nobody, saying
+    // why nothing was read.
     LocalSite site;
     site.Add(SiteMember::Samples(20));
     std::string huge;
@@ -207,4 +208,8 @@ TEST_F(EngineTest, HugeResultPagesEndTheSearchWithinAFewHundredMegabytes) {
     EXPECT_EQ(site.SearchRequestCount(), 10u);
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_TRUE(messages.Texts().back().starts_with("Поиск завершен."));
+    EXPECT_NE(messages.Texts().back().find("Не получено страниц результатов: 10 из 10.\nСервер " + site.Host() +
+                                           " недоступен: страница больше 4 МБ"),
+              std::string::npos)
+        << messages.Texts().back();
 }

@@ -111,7 +111,7 @@ std::optional<std::string> TfrmProxy::CheckValues(QLineEdit** field) const {
     if (!platform::IsHostName(server))
         return "«" + server +
                "» в поле «Сервер IP» — не адрес прокси-сервера: нужен IP-адрес из четырёх чисел от 0 до 255 "
-               "через точку, например 192.168.0.1, или имя компьютера.";
+               "через точку, например 192.168.0.1.";
     if (field) *field = edProxyPort;
     if (!PortValue()) return std::string("Укажите в поле «Порт» прокси-сервера целое число от 0 до 65535.");
     return std::nullopt;

@@ -233,7 +233,8 @@ void TfrmSettings::AreaFetchDone() {
     if (!fetch || !fetch->combo) return;
     TComboBox& combo = *fetch->combo;
     if (fetch->loaded->RecordCount() == 0) {
-        platform::ShowInfoMessage(fetch->emptyMessage);
+        const std::string& cause = fetch->load.Failure();
+        platform::ShowInfoMessage(cause.empty() ? fetch->emptyMessage : fetch->emptyMessage + "\n\n" + cause);
         SelectFirstWhenNone(combo);
         return;
     }

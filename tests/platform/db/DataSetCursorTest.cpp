@@ -83,12 +83,7 @@ TEST(DataSetCursor, ClosedDataSetRefusesMovesButCountsRecords) {
     EXPECT_EQ(ds.RecordCount(), 3);
     EXPECT_EQ(ds.RecNo(), 0);
     EXPECT_EQ(ds.State(), db::TDataSetState::dsInactive);
-    try {
-        ds.First();
-        FAIL() << "First on a closed dataset";
-    } catch (const db::EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "Cannot perform this operation on a closed dataset");
-    }
+    testsupport::ExpectError([&] { ds.First(); }, "Cannot perform this operation on a closed dataset");
     ds.Open();
     ds.Last();
     ds.Close();
@@ -105,12 +100,7 @@ TEST(DataSetFields, ComeFromTheDefinitionsAndSurviveClose) {
     EXPECT_EQ(name->FieldName(), "Name");
     EXPECT_EQ(name->DisplayWidth(), 10) << "a field is as wide as its size";
     EXPECT_EQ(ds.FindField("Missing"), nullptr);
-    try {
-        ds.FieldByName("Missing");
-        FAIL();
-    } catch (const db::EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "Field 'Missing' not found");
-    }
+    testsupport::ExpectError([&] { ds.FieldByName("Missing"); }, "Field 'Missing' not found");
     EXPECT_THROW(ds.Fields(2), db::EDatabaseError);
 
     ds.Close();
@@ -175,12 +165,7 @@ TEST(DataSetBookmarks, ReturnToTheMarkedRecord) {
     ds.rows.pop_back();
     ds.rows.pop_back();
     EXPECT_FALSE(ds.BookmarkValid(mark));
-    try {
-        ds.GotoBookmark(mark);
-        FAIL();
-    } catch (const db::EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "Record not found");
-    }
+    testsupport::ExpectError([&] { ds.GotoBookmark(mark); }, "Record not found");
 }
 
 } // namespace

@@ -7,19 +7,11 @@
 
 namespace {
 
+using testsupport::ExpectError;
 using testsupport::MemDataSet;
 using Rows = std::vector<std::vector<std::string>>;
 
 MemDataSet Editable(Rows rows) { return MemDataSet({{"Name", 20}, {"Age", 3}}, std::move(rows), true); }
-
-void ExpectError(const std::function<void()>& op, const char* text) {
-    try {
-        op();
-        ADD_FAILURE() << "no error, expected: " << text;
-    } catch (const db::EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), text);
-    }
-}
 
 TEST(DataSetEdit, ReadOnlyDataSetRefusesEveryChange) {
     MemDataSet ds({{"Name", 20}}, {{"Анна"}});

@@ -8,16 +8,6 @@
 
 namespace {
 
-template <class F>
-std::string ErrorOf(F&& action) {
-    try {
-        action();
-    } catch (const db::EDatabaseError& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
 struct Lookup : ::testing::Test {
     // Two towns are both called "Омск".
     testsupport::MemDataSet cities{{{"Id", 3}, {"Town", 20}}, {{"1", "Москва"}, {"2", "Омск"}, {"4", "Омск"}}};
@@ -38,15 +28,15 @@ TEST_F(Lookup, ShowsTheResultOfTheKeysAndWritesThroughThem) {
     EXPECT_EQ(people.FieldText(0, City()), "Омск");
     EXPECT_EQ(people.FieldText(1, City()), "") << "a key the lookup table lacks";
     EXPECT_EQ(people.FieldText(0, people.FieldByName("Loop")), "");
-    EXPECT_EQ(ErrorOf([&] { people.AddLookupField({"X", 5, "CityId", &cities, "Id", "Town"}); }),
-              "Cannot perform this operation on an open dataset");
+    testsupport::ExpectError([&] { people.AddLookupField({"X", 5, "CityId", &cities, "Id", "Town"}); },
+                             "Cannot perform this operation on an open dataset");
     people.SetRecNo(3);
     people.Edit();
     City().SetAsString("Омск");
     EXPECT_EQ(Key(), "4") << "keys that show the text already stay";
     City().SetAsString("Москв");
     EXPECT_EQ(Key(), "1") << "texts compared as the field holds them";
-    EXPECT_EQ(ErrorOf([&] { City().SetAsString("Рим"); }), "'Рим' is not a valid value for field 'City'");
+    testsupport::ExpectError([&] { City().SetAsString("Рим"); }, "'Рим' is not a valid value for field 'City'");
     City().SetAsString("");
     people.Post();
     EXPECT_EQ(people.rows[2], (std::vector<std::string>{"Вера", ""}));

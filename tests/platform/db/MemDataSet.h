@@ -6,11 +6,24 @@
 #include "platform/db/TDataLink.h"
 #include "platform/db/TField.h"
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace testsupport {
+
+// `op` fails with a database error of exactly `text`.
+inline void ExpectError(const std::function<void()>& op, const char* text) {
+    try {
+        op();
+        ADD_FAILURE() << "no error, expected: " << text;
+    } catch (const db::EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), text);
+    }
+}
 
 class MemDataSet : public db::TDataSet {
 public:
