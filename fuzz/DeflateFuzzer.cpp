@@ -2,6 +2,7 @@
 // (with zlib and with our inflater) to exactly the bytes given, and must not
 // depend on how those bytes were split into writes, as the stream promises.
 #include "FuzzSupport.h"
+#include "ZlibOracle.h"
 
 #include "image/EImageError.h"
 #include "image/TDeflateStream.h"
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 namespace {
 
@@ -36,23 +36,6 @@ std::string Deflate(const std::string& data, image::TDeflateMethod method, const
         z.Finish();
     }
     return Contents(out);
-}
-
-bool ZlibInflate(const std::string& in, std::string& out) {
-    z_stream s{};
-    if (inflateInit2(&s, -15) != Z_OK) return false;
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    s.avail_in = static_cast<uInt>(in.size());
-    char buf[16384];
-    int rc;
-    do {
-        s.next_out = reinterpret_cast<Bytef*>(buf);
-        s.avail_out = sizeof buf;
-        rc = inflate(&s, Z_NO_FLUSH);
-        out.append(buf, sizeof buf - s.avail_out);
-    } while (rc == Z_OK);
-    inflateEnd(&s);
-    return rc == Z_STREAM_END && s.avail_in == 0;
 }
 
 std::string OurInflate(const std::string& in) {
@@ -85,7 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (Deflate(input, method, pieces) != whole) std::abort();
 
     std::string theirs;
-    if (!ZlibInflate(whole, theirs) || theirs != input) std::abort();
+    size_t unread = 0;
+    if (!fuzzsupport::ZlibInflate(whole.data(), whole.size(), theirs, &unread) || unread != 0 || theirs != input)
+        std::abort();
     try {
         if (OurInflate(whole) != input) std::abort();
     } catch (const image::EImageError&) {

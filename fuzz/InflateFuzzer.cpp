@@ -1,6 +1,7 @@
 // libFuzzer target: our inflater on arbitrary bytes. It must never crash,
 // hang or read outside its buffers, must refuse exactly what zlib refuses,
 // and must decode exactly what zlib decodes.
+#include "ZlibOracle.h"
 #include "image/EImageError.h"
 #include "image/TDeflateStream.h"
 #include "image/TMemStream.h"
@@ -8,28 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <zlib.h>
-
-namespace {
-
-bool ZlibInflate(const uint8_t* data, size_t size, std::string& out) {
-    z_stream s{};
-    if (inflateInit2(&s, -15) != Z_OK) return false;
-    s.next_in = const_cast<Bytef*>(data);
-    s.avail_in = static_cast<uInt>(size);
-    char buf[16384];
-    int rc;
-    do {
-        s.next_out = reinterpret_cast<Bytef*>(buf);
-        s.avail_out = sizeof buf;
-        rc = inflate(&s, Z_NO_FLUSH);
-        out.append(buf, sizeof buf - s.avail_out);
-    } while (rc == Z_OK && (s.avail_in > 0 || s.avail_out == 0) && out.size() < (64u << 20));
-    inflateEnd(&s);
-    return rc == Z_STREAM_END;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     image::TMemStream in;
@@ -48,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (ours.size() >= (64u << 20)) return 0; // a bomb: both sides stop early
     std::string theirs;
-    const bool zlibOk = ZlibInflate(data, size, theirs);
+    const bool zlibOk = fuzzsupport::ZlibInflate(data, size, theirs);
     if (ok != zlibOk || (ok && ours != theirs)) std::abort();
     return 0;
 }

@@ -148,7 +148,9 @@ TEST_F(LateAnswer, APageLeftInAnyStepOfAPhotoTakesNoAnswer) {
         site.ClearRequests();
         OpenCards();
         ClickCard(0);
-        if (after >= 0) ASSERT_TRUE(QTest::qWaitFor([&] { return site.RequestCount() == 2; }, 3000));
+        if (after >= 0) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return site.RequestCount() == 2; }, 3000));
+        }
         QTest::qWait(std::max(after, 0));
         form.reset();
         QTest::qWait(100);
