@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPromise>
 #include <QThreadPool>
+#include <mutex>
 #include <utility>
 
 namespace image {
@@ -27,6 +28,14 @@ QThreadPool& DecodingThread() {
         pool->setMaxThreadCount(1);
     }
     return *pool;
+}
+
+// The registry's loaders keep state of their own (a PNG's alpha, the last
+// picture's size), so decodes take turns: Load on the caller's thread waits
+// for one under way on the decoding thread.
+std::mutex& DecodingTurn() {
+    static std::mutex turn;
+    return turn;
 }
 
 } // namespace
@@ -50,6 +59,7 @@ void TImageLoader::SetActive(bool value) {
 
 QImage TImageLoader::Decode(std::string&& body, const std::string& imageType) {
     if (body.empty() || body.size() > MaxDownloadBytes) return {};
+    const std::lock_guard turn(DecodingTurn());
     try {
         TDownloadBuffer buffer(std::move(body));
         TLinearBitmap bitmap;

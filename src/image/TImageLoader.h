@@ -78,8 +78,8 @@ public:
     // loader for the type, or damaged data. The picture's pixels are the
     // decoder's own, never a copy, and the body is used up: a GIF's gives
     // its memory back as it is decoded (see TDownloadBuffer). Start runs it
-    // on the photo decoding thread; the loaders keep state, so never on two
-    // threads at once.
+    // on the photo decoding thread; the loaders keep state, so decodes take
+    // turns, whichever threads call it.
     static QImage Decode(std::string&& body, const std::string& imageType);
 
     QSize sizeHint() const override;

@@ -3,13 +3,19 @@
 #include "JpegTestSupport.h"
 
 #include "image/ImageLoaders.h"
+#include "image/TBitmapLoader.h"
+#include "image/TBitmapLoaders.h"
 #include "image/TImageLoader.h"
+#include "image/TLinearBitmap.h"
 #include "support/LocalHttpServer.h"
 #include "web/TSubmit.h"
 
 #include <QPixmap>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 using image::TImageLoader;
 using testsupport::HttpReply;
@@ -183,4 +189,37 @@ TEST_F(ImageLoaderControl, StartGivesWhatLoadGivesWithoutWaiting) {
     QTest::qWait(200);
     EXPECT_EQ(loaded, 1);
     EXPECT_FALSE(loader.Picture().isNull());
+}
+
+namespace {
+
+// Takes a while over every picture and notes decodes that run at once.
+class TSlowLoader final : public image::TBitmapLoader {
+public:
+    std::string GetLoadFilter() const override { return "Slow (*.slow)|*.slow"; }
+    void LoadFromStream(image::TBaseStream&, const std::string&, image::TLinearBitmap& bitmap) override {
+        if (m_inside.fetch_add(1) > 0) overlapped = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        bitmap.New(1, 1, image::TPixelFormat::pf24bit);
+        --m_inside;
+    }
+    std::atomic<bool> overlapped{false};
+
+private:
+    std::atomic<int> m_inside{0};
+};
+
+} // namespace
+
+TEST(ImageDecode, DecodesOnTwoThreadsTakeTurnsOverTheSharedLoaders) {
+    // Load on the caller's thread while the decoding thread decodes: the
+    // registry's loaders keep state of their own.
+    TSlowLoader slow;
+    image::BitmapLoaders().Add(slow);
+    std::thread other([] { TImageLoader::Decode("x", "SLOW"); });
+    const QImage picture = TImageLoader::Decode("x", "SLOW");
+    other.join();
+    image::BitmapLoaders().Remove(slow);
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_FALSE(slow.overlapped);
 }
