@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 using namespace image;
+using imagetest::ErrorText;
 using imagetest::Pattern;
 using testsupport::ReadFile;
 using testsupport::TempDir;
@@ -64,4 +65,36 @@ TEST(FileStream, WrapsAnOpenDescriptorAndReadsAPipeInPieces) {
     EXPECT_EQ(reader->Read(buf, 6), 6);
     EXPECT_EQ(std::string(buf, 6), "abcdef");
     EXPECT_THROW(TFileStream::CreateFromHandle(-1), EInOutError);
+}
+
+TEST(FileStream, ReadAheadNeverShowsThroughThePositionTheReaderReached) {
+    TempDir dir;
+    const std::string path = (dir / "f.bin").string();
+    const std::string data = Pattern(70000);
+    testsupport::WriteFile(path, data);
+    TFileStream f(path, TFileStream::fmRead | TFileStream::fmWrite);
+    // Small reads across the read buffer's end, each stepping back over
+    // the byte it peeked at, as the codecs read.
+    std::string got;
+    char buf[8];
+    while (got.size() < 66000) {
+        ASSERT_EQ(f.Read(buf, 7), 7);
+        got.append(buf, 6);
+        f.SetPosition(f.GetPosition() - 1);
+        ASSERT_EQ(f.GetPosition(), int64_t(got.size()));
+        ASSERT_EQ(f.Available(), int64_t(data.size() - got.size()));
+    }
+    EXPECT_TRUE(got == data.substr(0, got.size()));
+    // Writing and cutting happen where the reader stands.
+    f.Read(buf, 4);
+    f.Write("XYZ", 3);
+    f.Truncate();
+    EXPECT_TRUE(ReadFile(path) == data.substr(0, got.size() + 4) + "XYZ");
+    // A file cut short: what is there comes, and with CheckIO an error.
+    f.SetPosition(int64_t(got.size()) + 5);
+    EXPECT_EQ(ErrorText<EInOutError>([&] { f.Read(buf, 4); }), "Read less than expected");
+    f.SetPosition(int64_t(got.size()) + 5);
+    f.SetCheckIO(false);
+    EXPECT_EQ(f.Read(buf, 4), 2);
+    EXPECT_EQ(std::string(buf, 2), "YZ");
 }
