@@ -77,7 +77,8 @@ int TFileStream::Read(void* buf, int count) {
     if (count < 1) return 0;
     char* p = static_cast<char*>(buf);
     int done = std::min(count, Buffered());
-    std::memcpy(p, m_buf.get() + m_bufPos, static_cast<size_t>(done));
+    // Before the first small read there is no buffer to copy from at all.
+    if (done > 0) std::memcpy(p, m_buf.get() + m_bufPos, static_cast<size_t>(done));
     m_bufPos += done;
     const auto readInto = [this](char* dst, int want, bool checkIO) {
         return Transfer(want, checkIO, "reading from",
