@@ -80,6 +80,14 @@ TEST(GifMemory, APhotoDecodesOnlyItsFirstFrameWithPixels) {
     TGIFImage image;
     EXPECT_FALSE(Load(damaged, image).Ok());
     EXPECT_EQ(PhotoSize(damaged), QSize(6, 1));
+    // A large frame there whose data could not fill it stops a full load, and
+    // does not widen the photo's screen: a few bytes claim no gigabyte.
+    for (const std::string& claim : {Header(1, 1, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(0, 0, 16384, 16384),
+                                     Header(16384, 16384, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(0, 0, 0, 0)}) {
+        const std::string gif = claim + B("\x02\x00") + ";";
+        EXPECT_FALSE(Load(gif, image).Ok());
+        EXPECT_EXIT(RunWithin(200, [&] { return PhotoSize(gif) == QSize(1, 1); }), testing::ExitedWithCode(0), "");
+    }
 }
 
 TEST(GifMemory, AFrameGivesItsPixelsMemoryBackWhenFreed) {

@@ -422,13 +422,17 @@ bool DataCouldFill(QIODevice& stream, int64_t pixels) {
 
 } // namespace
 
+bool FrameDataCouldFill(QIODevice& stream, int64_t pixels) {
+    return pixels <= SmallFrame || DataCouldFill(stream, pixels);
+}
+
 void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
     const TGIFGraphicControlExtension* gce = subImage.GraphicControlExtension();
     const uint8_t fill = subImage.Transparent() && gce ? gce->TransparentColorIndex() : 0;
     // A large frame is allocated only when its data could fill it: a few
     // damaged bytes must not claim a gigabyte.
     const int64_t pixels = int64_t(subImage.Width()) * subImage.Height();
-    if (pixels > SmallFrame && !DataCouldFill(stream, pixels)) RaiseGIFError(SFrameTooLarge);
+    if (!FrameDataCouldFill(stream, pixels)) RaiseGIFError(SFrameTooLarge);
     // Zeroed memory costs nothing until it is written, so the pixels are
     // not filled up front: the picture's memory grows as it is decoded, and
     // the fill goes only where the data does not reach.

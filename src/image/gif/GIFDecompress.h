@@ -1,6 +1,8 @@
 #pragma once
 // LZW decoding of a frame's pixel data.
 
+#include <cstdint>
+
 class QIODevice;
 
 namespace image {
@@ -23,5 +25,10 @@ class TGIFSubImage;
 // table entry"; a frame larger than the library's bitmap limit raises
 // "Invalid bitmap size" before anything is allocated.
 void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream);
+
+// Whether DecompressFrame takes a frame of `pixels` pixels with the image
+// data at the stream position: a large frame only when that data could fill
+// it. The stream is left where it was.
+bool FrameDataCouldFill(QIODevice& stream, int64_t pixels);
 
 } // namespace image

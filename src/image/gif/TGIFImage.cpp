@@ -1,6 +1,7 @@
 #include "image/gif/TGIFImage.h"
 
 #include "image/TLinearBitmap.h"
+#include "image/gif/GIFDecompress.h"
 #include "image/gif/GIFException.h"
 #include "image/gif/GIFStreamUtils.h"
 #include "image/gif/TGIFGraphicControlExtension.h"
@@ -220,10 +221,13 @@ void TGIFImage::SkimFrameBounds(QIODevice& stream) {
                 width = m_header.Width();
                 height = m_header.Height();
             }
-            m_skimmed |= QRect(GetWord(d + 1), GetWord(d + 3), width, height);
             const int64_t table = (d[9] & 0x80) ? 3 * (int64_t(2) << (d[9] & 7)) : 0;
+            const bool cut = SkipBytes(stream, table) < table;
+            // A frame a full load would refuse for want of data widens nothing.
+            if (!FrameDataCouldFill(stream, int64_t(width) * height)) return;
+            m_skimmed |= QRect(GetWord(d + 1), GetWord(d + 3), width, height);
             uint8_t codeSize;
-            if (SkipBytes(stream, table) < table || !TryReadByte(stream, codeSize) || !SkipSubBlocks(stream)) return;
+            if (cut || !TryReadByte(stream, codeSize) || !SkipSubBlocks(stream)) return;
         } else {
             return;
         }
