@@ -49,13 +49,6 @@ int MulDiv(int a, int b, int c) {
     return static_cast<int>(quotient);
 }
 
-// A lookup field's key fields are there and may be written.
-bool KeysWritable(const db::TField& lookup) {
-    const std::vector<db::TField*> keys = lookup.DataSet().GetFieldList(lookup.KeyFields());
-    return !keys.empty() &&
-           std::all_of(keys.begin(), keys.end(), [](const db::TField* key) { return key && !key->ReadOnly(); });
-}
-
 platform::GridOptions BaseOptions(TDBGridOptions options) {
     using platform::GridOption;
     platform::GridOptions base;
@@ -450,7 +443,7 @@ void TCustomMDBGrid::SetColumnAttributes() {
         const db::TField* field = column.Field();
         // A lookup field is changed through its key fields.
         const bool stop = !column.ReadOnly() && m_dataLink->Active() && field &&
-                          (field->Lookup() ? KeysWritable(*field) : !field->ReadOnly());
+                          (field->Lookup() ? field->DataSet().LookupKeysModifiable(*field) : !field->ReadOnly());
         SetTabStops(i + m_indicatorOffset, stop);
         SetColWidths(i + m_indicatorOffset, ShownWidth(column));
     }

@@ -11,9 +11,7 @@
 #include <QFontMetrics>
 #include <QMenu>
 
-#include <algorithm>
 #include <exception>
-#include <vector>
 
 namespace grid {
 
@@ -310,10 +308,7 @@ TEditStyle TDBGColumn::EditStyle() const {
         // A lookup list writes the key fields, so they must be there and
         // writable, and nothing may forbid editing this column.
         const TMDBGridHost* grid = Grid();
-        const std::vector<db::TField*> keys = field->DataSet().GetFieldList(field->KeyFields());
-        const bool keysWritable = !keys.empty() && std::all_of(keys.begin(), keys.end(), [](const db::TField* key) {
-            return key && !key->ReadOnly() && key->CanModify();
-        });
+        const bool keysWritable = field->DataSet().CanModify() && field->DataSet().LookupKeysModifiable(*field);
         const bool readOnly = IsAssigned(TColumnValue::cvReadOnly) && m_readOnly;
         const bool open = grid && !grid->ReadOnly() && grid->LinkActive() && !grid->LinkReadOnly();
         return keysWritable && !readOnly && open ? TEditStyle::esDataList : TEditStyle::esSimple;

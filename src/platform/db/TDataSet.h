@@ -81,6 +81,9 @@ public:
     // Adds a lookup field, made after the data fields at the next Open.
     // Throws EDatabaseError on an open dataset or a name already taken.
     void AddLookupField(TLookupFieldDef def);
+    // The key fields of a lookup field are all there (data fields of this
+    // dataset) and none is read-only, so writing the lookup can set them.
+    bool LookupKeysModifiable(const TField& lookup) const;
 
     // Number of stored records; answers also when closed.
     int RecordCount() const { return InternalRecordCount(); }
@@ -219,7 +222,6 @@ private:
     std::vector<TField*> KeyFieldsOf(const TField& lookup) const;
     std::string LookupText(const TField& lookup, const std::vector<std::string>& keys) const;
     int LookupRecordOf(const TField& lookup, std::string_view result) const;
-    bool LookupKeysModifiable(const TField& lookup) const;
     // Text of `field` in record `recordIndex`, or in the current record
     // for kCurrentRecord.
     std::string TextAt(int recordIndex, const TField& field) const;
