@@ -141,7 +141,9 @@ bool TDBGridInplaceEdit::FillDataList(TPopupListbox& list, int& width) {
         QStringList keys;
         for (const db::TField* key : lookupKeys)
             keys << QString::fromStdString(key ? source->FieldText(record, *key) : std::string());
+        // The fields stay apart: a text may hold a tab of its own.
         auto* item = new QListWidgetItem(parts.join(QLatin1Char('\t')), &list);
+        item->setData(TPopupListbox::FieldsRole, parts);
         item->setData(Qt::UserRole, keys);
         if (keys == current && list.currentRow() < 0) list.setCurrentItem(item);
     }

@@ -26,7 +26,7 @@ qint64 SystemTicks() {
 // The characters (code points) of a text.
 qsizetype Length(const QString& text) { return text.toUcs4().size(); }
 
-// Draws a tab-separated item as its fields, each in its own column.
+// Draws an item's fields (FieldsRole), each in its own column.
 class TColumnsDelegate : public QStyledItemDelegate {
 public:
     explicit TColumnsDelegate(TPopupListbox& list) : QStyledItemDelegate(&list), m_list(list) {}
@@ -43,7 +43,8 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         painter->save();
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const QStringList parts = index.data().toString().split(QLatin1Char('\t'));
+        const QVariant fields = index.data(TPopupListbox::FieldsRole);
+        const QStringList parts = fields.isValid() ? fields.toStringList() : QStringList{index.data().toString()};
         int x = option.rect.left() + 2;
         for (qsizetype i = 0; i < parts.size(); ++i) {
             const int width = static_cast<size_t>(i) < m_list.Columns().size() ? m_list.Columns()[static_cast<size_t>(i)]
@@ -88,7 +89,7 @@ void TPopupListbox::SetColumns(std::vector<int> widths, int searchColumn) {
 
 QString TPopupListbox::SearchedText(const QListWidgetItem& item) const {
     if (m_columns.empty()) return item.text();
-    return item.text().section(QLatin1Char('\t'), m_searchColumn, m_searchColumn);
+    return item.data(FieldsRole).toStringList().value(m_searchColumn);
 }
 
 bool TPopupListbox::KeyPress(const QString& character) {

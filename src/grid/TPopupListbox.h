@@ -3,8 +3,8 @@
 // takes the focus (the editor hands it the keys) and selects the first item
 // that begins with what was typed, pausing more than two seconds starting a
 // new search. As a lookup list its items are rows of several fields, their
-// texts separated by tabs and shown in columns; the search then looks at
-// one of those columns.
+// texts kept apart (FieldsRole) and shown in columns; the search then looks
+// at one of those columns.
 
 #include <QListWidget>
 
@@ -35,7 +35,9 @@ public:
     // Height of one item with the list's font.
     int ItemHeight() const;
 
-    // Widths of the columns of tab-separated items; none (the default)
+    // The texts of an item's fields (a QStringList), for a list with columns.
+    static constexpr int FieldsRole = Qt::UserRole + 1;
+    // Widths of the columns of items with FieldsRole; none (the default)
     // shows each item as one text. `searchColumn` is the column typed text
     // is looked for in.
     void SetColumns(std::vector<int> widths, int searchColumn);

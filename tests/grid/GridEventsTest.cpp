@@ -158,6 +158,17 @@ TEST_F(Editable, LookupListShowsTheRowsAndWritesTheChosenKey) {
     Key(Qt::Key_Delete);
     Key(Qt::Key_Down);
     EXPECT_EQ(people.rows[1][1], "");
+    // A town whose text holds a tab is chosen whole.
+    cities.rows[2][1] = "Тверь\tСевер";
+    Key(Qt::Key_Up);
+    Key(Qt::Key_F2);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    for (int i = 0; i < 3; ++i) Key(Qt::Key_Down);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Line()->text(), "Тверь\tСевер");
+    Key(Qt::Key_Down);
+    EXPECT_EQ(people.rows[1][1], "3");
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(Editable, FocusFieldSettingsAndLayoutRoutines) {
