@@ -368,7 +368,7 @@ void TfrmMain::acStartSearchExecute() {
         data::CopyProperties(dm.Settings(), m_engine->Params());
         dm.Settings().Save();
         dm.CarGroup().SaveToRegistry();
-        m_engine->LoadFoundFriends();
+        // StartProblem has read the found table afresh.
         if (conditions) conditions->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
         SetProgressMax(dm.Settings().PageCount());
         m_engine->Start();
