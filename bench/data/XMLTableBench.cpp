@@ -139,6 +139,16 @@ void BM_XMLTableWalk_Pugixml(benchmark::State& state) {
 }
 
 #define SIZES RangeMultiplier(10)->Range(1000, 100000)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond)
+// A text as a table stores it when it is all NUL bytes (each becomes three
+// bytes): the worst case of what a damaged page may hand over.
+void BM_StoredTextOfNulBytes(benchmark::State& state) {
+    const std::string value(size_t(state.range(0)), '\0');
+    for (auto _ : state) benchmark::DoNotOptimize(data::TXMLTable::StoredText(value));
+    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
+    state.SetComplexityN(state.range(0));
+}
+
+BENCHMARK(BM_StoredTextOfNulBytes)->RangeMultiplier(8)->Range(1 << 12, 1 << 21)->Complexity(benchmark::oN);
 BENCHMARK(BM_XMLTableLoad_Ours)->SIZES;
 BENCHMARK(BM_XMLTableLoad_Pugixml)->SIZES;
 BENCHMARK(BM_XMLTableSave_Ours)->SIZES;

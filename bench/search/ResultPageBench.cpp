@@ -3,9 +3,11 @@
 // serves them) of 10 members (a real page) and 200, next to gumbo building
 // its tree of the same page. A page whose entries lack every closing marker
 // shows that the scrape stays linear where its walks would not end early.
+// An area page of many links shows the same for the area lists.
 #include "data/TdmFriend.h"
 #include "platform/ProgramDir.h"
 #include "platform/Text.h"
+#include "search/TAreaLoad.h"
 #include "search/TVelmora.h"
 #include "support/site/SitePages.h"
 
@@ -76,11 +78,29 @@ void BM_ScrapeUnclosedEntries_Ours(benchmark::State& state) {
     Scrape(state, true, "<meta content=\"text/html; charset=utf-8\">" + UnclosedPage(int(state.range(0))));
 }
 
+// A WAP country list of `count` links, each a new country.
+void BM_ReadAreaPage(benchmark::State& state) {
+    std::string page;
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        const std::string n = std::to_string(i);
+        page += "<a href=\"/?area=search&where=Country." + n + "\">Страна " + n + "</a><br>\n";
+    }
+    const search::TAreaLoad::TQuery query = search::TAreaLoad::Countries("id", "Country");
+    data::TXMLTable& table = data::dmFriend().Countries();
+    for (auto _ : state) {
+        table.ClearRecords();
+        search::TAreaLoad::ReadPage(query, page, table);
+    }
+    state.counters["areas"] = table.RecordCount();
+    state.SetComplexityN(state.range(0));
+}
+
 BENCHMARK_CAPTURE(BM_ScrapeResultPage_Ours, old, SiteLayout::Old)->Arg(10)->Arg(200);
 BENCHMARK_CAPTURE(BM_ScrapeResultPage_Gumbo, old, SiteLayout::Old)->Arg(10)->Arg(200);
 BENCHMARK_CAPTURE(BM_ScrapeResultPage_Ours, new, SiteLayout::New)->Arg(10)->Arg(200);
 BENCHMARK_CAPTURE(BM_ScrapeResultPage_Gumbo, new, SiteLayout::New)->Arg(10)->Arg(200);
 BENCHMARK(BM_ScrapeUnclosedEntries_Ours)->RangeMultiplier(4)->Range(256, 16384)->Complexity(benchmark::oN);
+BENCHMARK(BM_ReadAreaPage)->RangeMultiplier(4)->Range(256, 16384)->Complexity(benchmark::oN);
 
 } // namespace
 

@@ -366,10 +366,15 @@ void TXMLTable::SetNodeText(pugi::xml_node record, std::string_view field, std::
 }
 
 std::string TXMLTable::StoredText(std::string_view value) {
-    const bool valid = text::IsValidUtf8(value);
-    if (valid && value.find('\0') == std::string_view::npos) return std::string(value);
-    std::string stored = valid ? std::string(value) : text::SanitizeUtf8(value);
-    for (size_t at = 0; (at = stored.find('\0', at)) != std::string::npos; at += 3) stored.replace(at, 1, "\xEF\xBF\xBD");
+    if (value.find('\0') == std::string_view::npos && text::IsValidUtf8(value)) return std::string(value);
+    // One pass: replacing the NUL bytes one by one in place would move the
+    // rest of the text each time, which a long run of them makes quadratic.
+    std::string stored;
+    stored.reserve(value.size() + 8);
+    for (size_t pos = 0; pos < value.size();) {
+        const char32_t c = text::NextCodePoint(value, pos);
+        text::AppendUtf8(stored, c == 0 ? U'\uFFFD' : c);
+    }
     return stored;
 }
 

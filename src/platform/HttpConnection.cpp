@@ -230,6 +230,7 @@ HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpReque
     // Through a proxy, whatever fails before the first status line is the
     // proxy's failure: the site is only ever reached through it.
     response.atProxy = request.proxy.has_value() && transfer.statusLine.empty() && !transfer.tooLong;
+    response.tooLong = transfer.tooLong;
     return response;
 }
 

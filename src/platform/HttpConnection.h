@@ -47,6 +47,7 @@ struct HttpResponse {
     std::string body;       // the whole body of the last response; empty unless completed
     std::string error;      // what went wrong when not completed, in the user's words (see ErrorText.h)
     bool atProxy = false;   // not completed, a proxy was asked and nothing came from it
+    bool tooLong = false;   // not completed: the body passed the request's maxBodyBytes
 };
 
 enum class HttpEvent {

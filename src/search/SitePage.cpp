@@ -5,10 +5,14 @@
 
 namespace search {
 
-std::string FetchSitePage(TSubmit& client, const std::string& url) {
-    client.SetURL(url);
+void UseSiteSettings(TSubmit& client) {
     client.SetMaxContentLength(MaxSitePageBytes);
     data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+}
+
+std::string FetchSitePage(TSubmit& client, const std::string& url) {
+    client.SetURL(url);
+    UseSiteSettings(client);
     std::string page;
     if (client.Connect()) page = client.GetString();
     client.Disconnect();
@@ -17,8 +21,7 @@ std::string FetchSitePage(TSubmit& client, const std::string& url) {
 
 void FetchSitePageAsync(TSubmit& client, const std::string& url, std::function<void(std::string page)> done) {
     client.SetURL(url);
-    client.SetMaxContentLength(MaxSitePageBytes);
-    data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
+    UseSiteSettings(client);
     client.GetStringAsync([&client, done = std::move(done)](std::string page) {
         client.Disconnect();
         done(std::move(page));

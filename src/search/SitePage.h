@@ -19,9 +19,12 @@ namespace search {
 // tokenized and scanned at several times its size.
 inline constexpr size_t MaxSitePageBytes = size_t(4) << 20;
 
-// Sets `client` to `url` and to MaxSitePageBytes, applies the settings'
-// proxy, and returns the reply as it came; empty after any failure. Throws
-// only for an empty URL.
+// Readies `client` for a page of the site: MaxSitePageBytes and the
+// settings' proxy. Every request for a site page goes through it.
+void UseSiteSettings(TSubmit& client);
+
+// Sets `client` to `url` and UseSiteSettings, and returns the reply as it
+// came; empty after any failure. Throws only for an empty URL.
 std::string FetchSitePage(TSubmit& client, const std::string& url);
 
 // FetchSitePage without the wait: returns at once and `done` gets the same

@@ -8,12 +8,14 @@
 // eat the leading zero of a site id.
 #include "search/TAreaLoad.h"
 
+#include "data/TXMLTable.h"
 #include "data/TdmFriend.h"
 #include "platform/Text.h"
 #include "search/SitePage.h"
-#include "search/TVelmora.h"
 #include "web/TFindTags.h"
 #include "web/TSubmit.h"
+
+#include <unordered_set>
 
 namespace search {
 namespace {
@@ -70,6 +72,11 @@ void TAreaLoad::ReadPage(const TQuery& query, std::string_view page, data::TXMLT
     // WAP pages are UTF-8 whatever they declare; broken sequences are replaced.
     web::TFindTags finder;
     finder.SetHTML(text::SanitizeUtf8(page));
+    // The names the table holds, as it stores them: a page may list tens of
+    // thousands of links, and looking each up row by row would take hours.
+    std::unordered_set<std::string> names;
+    for (int i = 0; i < table.RecordCount(); ++i)
+        names.insert(data::TXMLTable::NodeText(table.RecordNode(i), query.nameField));
     for (const web::THTMLTag* anchor : finder.FindTags("a")) {
         const std::string href = web::TFindTags::GetParamValue(anchor, "href");
         if (!Contains(href, "/?area=search") || !Contains(href, query.kind)) continue;
@@ -88,7 +95,7 @@ void TAreaLoad::ReadPage(const TQuery& query, std::string_view page, data::TXMLT
         // An id that is empty or holds '_' could not be read back from the stored id.
         if (id.empty() || Contains(id, "_")) continue;
 
-        if (TVelmora::FindAreaRow(query.nameField, name, table) != -1) continue;
+        if (!names.insert(data::TXMLTable::StoredText(name)).second) continue;
         const pugi::xml_node record = table.NewRecordNode();
         data::TXMLTable::SetNodeText(record, query.idField, query.prefix + id + query.suffix);
         data::TXMLTable::SetNodeText(record, query.nameField, name);

@@ -430,8 +430,7 @@ struct TExtractor::TScrape {
 void TExtractor::ParseResultPage() {
     if (!BeginScrape()) return;
     const web::TClientSetup setup = [this](TSubmit& client) {
-        data::dmFriend().Settings().ProxyParams().ApplyToClient(client);
-        client.SetMaxContentLength(MaxSitePageBytes);
+        UseSiteSettings(client);
         ++m_scrape->resolved;
     };
     for (size_t i = 0; i < m_tags.size() && !m_scrape->Full(); ++i)
@@ -451,8 +450,7 @@ void TExtractor::ScrapeFrom(size_t i) {
         const std::string link = web::CutSessionToken(href);
         if (link.empty()) continue; // nothing to ask for: no login
         m_resolver = std::make_unique<TSubmit>();
-        data::dmFriend().Settings().ProxyParams().ApplyToClient(*m_resolver);
-        m_resolver->SetMaxContentLength(MaxSitePageBytes);
+        UseSiteSettings(*m_resolver);
         m_resolver->SetURL(link);
         ++m_scrape->resolved;
         m_resolver->GetStringAsync([this, i](std::string page) {

@@ -63,6 +63,9 @@ public:
     // A failed save is shown in the information box, never thrown, and the
     // hits stay in memory.
     void Stop();
+    // Stop, handing a failed save's message back instead of showing it
+    // (empty when the hits were written).
+    std::string StopQuietly();
     // Switches the master timer off and saves the found table (a failed save
     // is shown, as by Stop); armed workers still finish their one request,
     // and so does a request in flight.
@@ -243,8 +246,6 @@ private:
     void AbortSearch(const std::string& reason);
     // The probe and the first result page both got no answer at all.
     bool SiteUnreachable();
-    // Stop, handing a failed save's message back instead of showing it.
-    std::string StopQuietly();
     bool m_unsavedHits = false;
 };
 

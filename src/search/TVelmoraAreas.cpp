@@ -5,45 +5,47 @@
 #include "search/SitePage.h"
 #include "search/TAreaLoad.h"
 
-#include "data/TdmFriend.h"
 #include "web/TSubmit.h"
 
 namespace search {
+namespace {
+
+void ReadAreas(const std::function<bool(int page, int pageCount)>& onPage, const TAreaLoad::TQuery& query,
+               data::TXMLTable& table) {
+    table.ClearRecords();
+    for (int page = 1; page <= query.pageCount; ++page) {
+        if (onPage && !onPage(page, query.pageCount)) break;
+        TSubmit client;
+        TAreaLoad::ReadPage(query, FetchSitePage(client, TAreaLoad::PageUrl(query, page)), table);
+    }
+}
+
+} // namespace
 
 void TVelmora::LoadCountries(const std::string& idField, const std::string& nameField, data::TXMLTable& table) {
-    const TAreaLoad::TQuery q = TAreaLoad::Countries(idField, nameField);
-    LoadAreasFromWap(q.idField, q.nameField, q.suffix, q.prefix, q.kind, q.pageCount, q.urlTemplate, table);
+    ReadAreas(OnAreaPage, TAreaLoad::Countries(idField, nameField), table);
 }
 
 void TVelmora::LoadRegions(const std::string& countryId, const std::string& idField, data::TXMLTable& table,
                            const std::string& nameField) {
-    const TAreaLoad::TQuery q = TAreaLoad::Regions(countryId, idField, nameField);
-    LoadAreasFromWap(q.idField, q.nameField, q.suffix, q.prefix, q.kind, q.pageCount, q.urlTemplate, table);
+    ReadAreas(OnAreaPage, TAreaLoad::Regions(countryId, idField, nameField), table);
 }
 
 void TVelmora::LoadCities(const std::string& countryId, const std::string& regionId, data::TXMLTable& table,
                           const std::string& nameField, const std::string& idField) {
-    const TAreaLoad::TQuery q = TAreaLoad::Cities(countryId, regionId, idField, nameField);
-    LoadAreasFromWap(q.idField, q.nameField, q.suffix, q.prefix, q.kind, q.pageCount, q.urlTemplate, table);
+    ReadAreas(OnAreaPage, TAreaLoad::Cities(countryId, regionId, idField, nameField), table);
 }
 
 void TVelmora::LoadMetroStations(const std::string& countryId, const std::string& regionId, data::TXMLTable& table,
                                  const std::string& nameField, const std::string& idField,
                                  const std::string& cityId) {
-    const TAreaLoad::TQuery q = TAreaLoad::MetroStations(countryId, regionId, cityId, idField, nameField);
-    LoadAreasFromWap(q.idField, q.nameField, q.suffix, q.prefix, q.kind, q.pageCount, q.urlTemplate, table);
+    ReadAreas(OnAreaPage, TAreaLoad::MetroStations(countryId, regionId, cityId, idField, nameField), table);
 }
 
 void TVelmora::LoadAreasFromWap(const std::string& idField, const std::string& nameField, const std::string& suffix,
                                 const std::string& prefix, const std::string& kind, int pageCount,
                                 const std::string& urlTemplate, data::TXMLTable& table) {
-    const TAreaLoad::TQuery query{idField, nameField, suffix, prefix, kind, pageCount, urlTemplate};
-    table.ClearRecords();
-    for (int page = 1; page <= pageCount; ++page) {
-        if (OnAreaPage && !OnAreaPage(page, pageCount)) break;
-        TSubmit client;
-        TAreaLoad::ReadPage(query, FetchSitePage(client, TAreaLoad::PageUrl(query, page)), table);
-    }
+    ReadAreas(OnAreaPage, {idField, nameField, suffix, prefix, kind, pageCount, urlTemplate}, table);
 }
 
 int TVelmora::FindAreaRow(const std::string& fieldName, const std::string& value, const data::TXMLTable& table) {

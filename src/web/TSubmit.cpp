@@ -130,6 +130,7 @@ void TSubmit::Execute(TResponseContent* content) {
     m_lastFailure = TSubmitFailure::None;
     m_lastError.clear();
     m_lastFailureAtProxy = false;
+    m_lastFailureTooLong = false;
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -148,6 +149,7 @@ void TSubmit::GetStringAsync(TGetDone done) {
     m_lastFailure = TSubmitFailure::None;
     m_lastError.clear();
     m_lastFailureAtProxy = false;
+    m_lastFailureTooLong = false;
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -224,6 +226,7 @@ bool TSubmit::Accept(const platform::HttpResponse& response) {
     if (!response.completed) {
         Status(StatusRequestError, response.error);
         m_lastFailureAtProxy = response.atProxy;
+        m_lastFailureTooLong = response.tooLong;
         Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
         return false;
     }
@@ -294,6 +297,8 @@ std::string TSubmit::FailureMessage() const {
     switch (m_lastFailure) {
     case TSubmitFailure::None: return {};
     case TSubmitFailure::Network:
+        // The server answered, with more than a page may hold.
+        if (m_lastFailureTooLong) return "Ответ сервера " + server + " не принят: " + m_lastError;
         if (m_lastFailureAtProxy && !m_lastProxy.empty())
             return "Прокси-сервер " + m_lastProxy + " недоступен: " + m_lastError;
         return "Сервер " + server + " недоступен: " + m_lastError;

@@ -188,7 +188,8 @@ public:
     bool LastFailureAtProxy() const { return m_lastFailureAtProxy; }
     // The last failure as a message for the user, naming whom it concerns:
     // "Сервер HOST недоступен: CAUSE", "Прокси-сервер HOST:PORT недоступен:
-    // CAUSE" or "Сервер HOST ответил ошибкой CAUSE"; empty after a success.
+    // CAUSE", "Ответ сервера HOST не принят: страница больше N МБ" or
+    // "Сервер HOST ответил ошибкой CAUSE"; empty after a success.
     std::string FailureMessage() const;
 
     TSubmitStatusEvent OnStatus;
@@ -233,6 +234,7 @@ private:
     TSubmitFailure m_lastFailure = TSubmitFailure::None;
     std::string m_lastError;
     bool m_lastFailureAtProxy = false;
+    bool m_lastFailureTooLong = false;
     // "host:port" of the proxy the last request went through; empty when direct.
     std::string m_lastProxy;
 };

@@ -547,8 +547,16 @@ TEST_F(FailureReporting, AFailedSaveLosesNoHitAndNoFavourite) {
     conditions.btnAddToFavorites->click();
     EXPECT_TRUE(Told("не добавлен(а) в избранные")) << Last();
     EXPECT_EQ(dm->Friends().RecordCount(), 3);
-    // Leaving would lose the hits: the user is asked.
+    // Leaving would lose the hits: the user is asked, once, also when the
+    // close stops a search.
+    readOnly.reset(); // a search starts only with its settings written
+    conditions.pcLeft->setCurrentIndex(0);
+    w.acStartSearch->Execute();
+    ASSERT_FALSE(Idle()) << Last();
+    readOnly.emplace();
+    const size_t before = messages.Texts().size();
     EXPECT_TRUE(w.close());
+    EXPECT_EQ(messages.Texts().size(), before + 2) << "the close question, then the one about the hits";
     EXPECT_TRUE(Told("Если выйти сейчас, они будут потеряны.")) << Last();
 
     // Once the disk takes writes again, the next save keeps all of it.

@@ -42,6 +42,17 @@ TLinearBitmap LoadThroughRegistry(const std::string& bytes) {
     return bitmap;
 }
 
+// Loads a GIF through `loader` itself, which keeps what it read of the file.
+TLinearBitmap LoadWith(TGIFLoader& loader, const std::string& bytes) {
+    QByteArray data = QByteArray::fromStdString(bytes);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    THostFilterStream stream(buffer);
+    TLinearBitmap out;
+    loader.LoadFromStream(stream, "GIF", out);
+    return out;
+}
+
 // The GIF the loader plug-in saves.
 std::string SavedGif(const TLinearBitmap& bitmap, const TLinearBitmap* alpha = nullptr) {
     QByteArray data;
@@ -81,15 +92,7 @@ TEST(GifLoader, StillPictureOfTheFirstFrameWithTransparencyNoted) {
     EXPECT_EQ(picture.pixel(9, 7), Grey(0, 4));
 
     TGIFLoader loader;
-    const auto load = [&](const std::string& bytes) {
-        QByteArray data = QByteArray::fromStdString(bytes);
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        THostFilterStream stream(buffer);
-        TLinearBitmap out;
-        loader.LoadFromStream(stream, "GIF", out);
-        return out;
-    };
+    const auto load = [&](const std::string& bytes) { return LoadWith(loader, bytes); };
     std::vector<EncodeFrame> clear(1);
     clear[0] = {0, 0, 4, 4, false, 0, 3, Solid(4, 4, 7)};
     load(EncodeWithGiflib(4, 4, 3, clear));
@@ -137,12 +140,7 @@ TEST(GifLoader, AStillPhotoIsItsFrameAsRenderedWithoutACopy) {
         EXPECT_EQ(picture.colorTable(), rendered.colorTable()) << what;
 
         TGIFLoader loader;
-        QByteArray data = QByteArray::fromStdString(bytes);
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        THostFilterStream stream(buffer);
-        TLinearBitmap out;
-        loader.LoadFromStream(stream, "GIF", out);
+        LoadWith(loader, bytes);
         const QRgb c = rendered.pixel(0, frame.Height - 1);
         EXPECT_EQ(loader.TransparentColor(), frame.TransparentIndex < 0 ? -1 : int(RGBColor(qRed(c), qGreen(c), qBlue(c)))) << what;
     }

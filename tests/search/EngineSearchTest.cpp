@@ -208,8 +208,8 @@ TEST_F(EngineTest, HugeResultPagesEndTheSearchWithinAFewHundredMegabytes) {
     EXPECT_EQ(site.SearchRequestCount(), 10u);
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_TRUE(messages.Texts().back().starts_with("Поиск завершен."));
-    EXPECT_NE(messages.Texts().back().find("Не получено страниц результатов: 10 из 10.\nСервер " + site.Host() +
-                                           " недоступен: страница больше 4 МБ"),
+    EXPECT_NE(messages.Texts().back().find("Не получено страниц результатов: 10 из 10.\nОтвет сервера " + site.Host() +
+                                           " не принят: страница больше 4 МБ"),
               std::string::npos)
         << messages.Texts().back();
 }

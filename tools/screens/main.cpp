@@ -7,9 +7,7 @@
 #include "app/controls/TChatPerson.h"
 #include "app/controls/TChatPersonList.h"
 #include "app/controls/TCheckedTreeNode.h"
-#include "app/forms/FormRegistration.h"
-#include "app/forms/MessageDialogBinding.h"
-#include "app/forms/TAboutBox.h"
+#include "app/forms/ProgramStart.h"
 #include "app/forms/TfrmConditions.h"
 #include "app/forms/TfrmFavourites.h"
 #include "app/forms/TfrmMain.h"
@@ -18,9 +16,6 @@
 #include "data/TdmFriend.h"
 #include "grid/TDBGGridColumns.h"
 #include "grid/TMDBGrid.h"
-#include "image/ImageLoaders.h"
-#include "image/PictureFormats.h"
-#include "platform/HttpConnection.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -164,19 +159,14 @@ void ClickNode(app::TfrmConditions& form, QTreeWidget& tree, int kind) {
 } // namespace
 
 int main(int argc, char** argv) {
-    platform::InitHttp();
-    image::RegisterImageLoaders();
-    image::RegisterPictureFormats();
+    app::PrepareProcess();
     QApplication application(argc, argv);
-    QApplication::setApplicationName("Velmora");
     if (argc != 2) {
         std::fprintf(stderr, "usage: screens OUTDIR\n");
         return 2;
     }
-    app::BindMessageDialogs();
-    app::RegisterFormClasses();
+    app::PrepareApplication();
     data::TdmFriend dataModule;
-    QApplication::setWindowIcon(app::ProgramIconPicture());
     app::TfrmMain window;
     window.show();
 
@@ -257,8 +247,10 @@ int main(int argc, char** argv) {
     walk.Escape();
 
     // A search of the local site from the simple tree; its end is told in
-    // the information box, which Escape answers.
+    // the information box, which Escape answers. The favourites go back to
+    // the right pane first, as after a start of the program.
     walk.Then([&] {
+        window.acFavorites->Execute();
         conditions()->pcLeft->setCurrentWidget(conditions()->tsSearch);
         window.acStartSearch->Execute();
     });

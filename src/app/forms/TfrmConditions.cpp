@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
@@ -27,7 +26,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 

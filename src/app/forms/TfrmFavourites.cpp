@@ -17,11 +17,8 @@
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
 #include "platform/QtText.h"
-#include "platform/Text.h"
 #include "platform/db/TDataSource.h"
 
-#include <QApplication>
-#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -104,7 +101,6 @@ TChatPersonList* TfrmFavourites::PersonList() const { return m_personList; }
 TChatPerson* TfrmFavourites::ExpandedPerson() const { return m_expandedPerson; }
 
 data::TFriend& TfrmFavourites::Favourites() const { return data::dmFriend().Friends(); }
-
 
 void TfrmFavourites::BuildComponents() {
     auto* layout = new QVBoxLayout(this);
@@ -389,7 +385,6 @@ void TfrmFavourites::btnShowClick() {
     }
     OpenCurrentRow();
 }
-
 
 void TfrmFavourites::UpdateShowButton() {
     btnShow->setEnabled(pcFavorites->currentWidget() != tsFavotiteQueues || m_expandedPerson);

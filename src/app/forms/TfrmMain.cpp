@@ -77,6 +77,7 @@ TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_
     data::TdmFriend& dm = data::dmFriend();
     SetProgressMax(dm.Settings().PageCount());
     UpdateConnectionStatus();
+    m_startupMessages = dm.StartupWarnings();
     const data::TRecoveredLoad favourites = data::LoadSettingDamagedAside(
         dm.Friends(), dm.Friends().FilePath(), "список избранных", [&dm] { dm.Friends().Load(); });
     if (!favourites.Message.empty()) m_startupMessages.push_back(favourites.Message);
@@ -368,7 +369,7 @@ void TfrmMain::acStartSearchExecute() {
         data::CopyProperties(dm.Settings(), m_engine->Params());
         dm.Settings().Save();
         dm.CarGroup().SaveToRegistry();
-        m_engine->LoadFoundFriends();
+        // StartProblem has read the found table afresh.
         if (conditions) conditions->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
         SetProgressMax(dm.Settings().PageCount());
         m_engine->Start();
@@ -526,8 +527,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     // A search still under way is stopped here, which saves its hits: the
-    // engine frees nothing to disk on its own.
-    if (acStopSearch->isEnabled()) Guarded([this] { m_engine->Stop(); });
+    // engine frees nothing to disk on its own. A save that fails is asked
+    // about once, below.
+    if (acStopSearch->isEnabled()) Guarded([this] { m_engine->StopQuietly(); });
     if (!ConfirmLosingUnsavedHits()) {
         event->ignore();
         return;

@@ -456,8 +456,9 @@ void TfrmSettings::edPageCountChange() {
 // ---- saving ----
 
 std::optional<std::string> TfrmSettings::CheckValues() {
-    const auto refuse = [this](QLineEdit* field, std::string why) -> std::optional<std::string> {
-        pcSettings->setCurrentWidget(tsSearch);
+    // The field at fault is shown, with its text selected for retyping.
+    const auto refuse = [this](QWidget* tab, QLineEdit* field, std::string why) -> std::optional<std::string> {
+        pcSettings->setCurrentWidget(tab);
         field->setFocus();
         field->selectAll();
         return why;
@@ -467,25 +468,19 @@ std::optional<std::string> TfrmSettings::CheckValues() {
     const std::string from = ToStd(edFrom->text()), to = ToStd(edTo->text());
     for (auto [field, value] : {std::pair{edFrom, from}, std::pair{edTo, to}})
         if (!value.empty() && !search::TVelmora::IsAllDigits(value))
-            return refuse(field, "Укажите в поле «Возраст» число лет от " + std::to_string(YoungestAge) + " до " +
-                                     std::to_string(OldestAge) + " или оставьте поле пустым.");
+            return refuse(tsSearch, field,
+                          "Укажите в поле «Возраст» число лет от " + std::to_string(YoungestAge) + " до " +
+                              std::to_string(OldestAge) + " или оставьте поле пустым.");
     if (!from.empty() && !to.empty() &&
         std::max(std::stoi(from), YoungestAge) > std::max(std::stoi(to), YoungestAge))
-        return refuse(edTo, "В поле «Возраст» верхняя граница не может быть меньше нижней.");
-    if (!PageCountValue(PageCountText(edPageCount->text()))) {
-        pcSettings->setCurrentWidget(tsSearch);
-        edPageCount->setFocus();
-        edPageCount->selectAll();
-        return "Укажите в поле «Листать ... страниц» целое число от 0 до " + std::to_string(MaxPageCount) + ".";
-    }
+        return refuse(tsSearch, edTo, "В поле «Возраст» верхняя граница не может быть меньше нижней.");
+    if (!PageCountValue(PageCountText(edPageCount->text())))
+        return refuse(tsSearch, edPageCount,
+                      "Укажите в поле «Листать ... страниц» целое число от 0 до " + std::to_string(MaxPageCount) + ".");
     QLineEdit* field = nullptr;
     if (m_proxyPage)
-        if (std::optional<std::string> problem = m_proxyPage->CheckValues(&field)) {
-            pcSettings->setCurrentWidget(tsProxy);
-            field->setFocus();
-            field->selectAll();
-            return problem;
-        }
+        if (std::optional<std::string> problem = m_proxyPage->CheckValues(&field))
+            return refuse(tsProxy, field, std::move(*problem));
     return std::nullopt;
 }
 

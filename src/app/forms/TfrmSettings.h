@@ -184,7 +184,8 @@ private:
     void AreaFetchDone();
     // "Стоп": the fetch is given up at once, the list stays as it was.
     void StopAreaFetch();
-    // Ends the fetch and unlocks the controls; `done` is the fetch's end.
+    // Ends the fetch under way and unlocks the controls; the fetch is handed
+    // back for its rows (null when none was under way).
     std::unique_ptr<TAreaFetch, TAreaFetchDeleter> EndAreaFetch();
     // The controls that would start another fetch or a save, (un)locked.
     void LockAreaControls(bool locked);
