@@ -180,6 +180,10 @@ public:
     // into it, it holds the frame shown last. A screen beyond the bitmap
     // limit raises GIFException "Invalid bitmap size".
     const QImage& Bitmap();
+    // Paints that screen-sized still picture onto `canvas` (of the screen's
+    // size, in memory the caller owns): the background colour, then the
+    // first frame at its place.
+    void PaintStill(QImage& canvas);
 
     // Draws the picture stretched into `rect`: an image of several frames
     // with DrawAnimate starts an animation (asynchronous with DrawAsync),

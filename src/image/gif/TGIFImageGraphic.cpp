@@ -47,15 +47,18 @@ const QImage& TGIFImage::Bitmap() {
     if (!FitsBitmapLimit(Width(), Height(), 4)) RaiseGIFError(SFrameTooLarge);
     QImage bitmap(Width(), Height(), QImage::Format_RGB32);
     if (bitmap.isNull()) return m_bitmap;
-    // What the first frame does not cover shows the background, as it would
-    // on the screen.
-    bitmap.fill(TGIFPainter::BackgroundColorOf(*this));
-    if (!first.Empty()) {
-        QPainter canvas(&bitmap);
-        first.Draw(canvas, bitmap.rect(), false, false);
-    }
+    PaintStill(bitmap);
     m_bitmap = bitmap;
     return m_bitmap;
+}
+
+void TGIFImage::PaintStill(QImage& canvas) {
+    // What the first frame does not cover shows the background, as it would
+    // on the screen.
+    canvas.fill(TGIFPainter::BackgroundColorOf(*this));
+    if (Empty() || m_images[0].Empty()) return;
+    QPainter painter(&canvas);
+    m_images[0].Draw(painter, canvas.rect(), false, false);
 }
 
 void TGIFImage::AssignTo(QImage& dest) const { dest = const_cast<TGIFImage*>(this)->Bitmap(); }

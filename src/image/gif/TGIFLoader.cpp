@@ -8,11 +8,9 @@
 #include "image/TSeekableHostStream.h"
 #include "image/gif/GIFException.h"
 #include "image/gif/TGIFImage.h"
-#include "image/gif/TGIFPainter.h"
 #include "platform/Text.h"
 
 #include <QBuffer>
-#include <QPainter>
 #include <algorithm>
 #include <vector>
 
@@ -85,11 +83,7 @@ void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinear
         if (!TGIFImage::FitsBitmapLimit(gif.Width(), gif.Height(), 4)) RaiseGIFError(SFrameTooLarge);
         result.New(gif.Width(), gif.Height(), TPixelFormat::pf32bit);
         QImage canvas(result.ScanLine(0), result.Width(), result.Height(), result.BytesPerLine(), QImage::Format_RGB32);
-        canvas.fill(TGIFPainter::BackgroundColorOf(gif));
-        if (!first->Empty()) {
-            QPainter painter(&canvas);
-            first->Draw(painter, canvas.rect(), false, false);
-        }
+        gif.PaintStill(canvas);
         // The bitmap's fourth byte is unused and kept 0.
         for (int y = 0; y < result.Height(); ++y) {
             uint8_t* row = result.ScanLine(y);
