@@ -16,6 +16,7 @@
 #include "data/FriendTables.h"
 #include "platform/db/TDataSet.h"
 #include "platform/db/TField.h"
+#include "grid/TColumnTitle.h"
 #include "grid/TDBGGridColumns.h"
 #include "grid/TDBGColumn.h"
 #include "grid/TMDBGrid.h"
@@ -132,6 +133,11 @@ Peer& PeerView() {
 class WideTable : public db::TDataSet {
 public:
     explicit WideTable(int fields) : m_fields(fields) {}
+    // Captions "G0|F0" .. "G0|F3", "G1|F4", ...: groups of four columns.
+    void GroupByFour() {
+        for (int i = 0; i < FieldCount(); ++i)
+            Fields(i).SetDisplayLabel("G" + std::to_string(i / 4) + "|F" + std::to_string(i));
+    }
 
 protected:
     void InitFieldDefs() override {
@@ -169,9 +175,16 @@ constexpr int kWideFields = 10000;
 void BM_Layout_Ours(benchmark::State& state) {
     WideTable table(static_cast<int>(state.range(0)));
     table.Open();
+    const bool multiline = state.range(2) != 0;
+    if (multiline) table.GroupByFour();
     db::TDataSource source(&table);
     grid::TMDBGrid grid;
     grid.resize(kSize);
+    if (multiline) {
+        grid::TDBGridOptions options = grid.Options();
+        options.Include(grid::TDBGridOption::dgMultilineTitle);
+        grid.SetOptions(options);
+    }
     grid.SetDataSource(&source);
     grid.show();
     QApplication::processEvents();
@@ -183,6 +196,30 @@ void BM_Layout_Ours(benchmark::State& state) {
         grid.LayoutChanged();
     }
     state.counters["columns"] = grid.Columns().Count();
+}
+
+// Every caption of a grid of multi-level titles set anew inside one
+// BeginLayout/EndLayout: one layout at the end, none per caption.
+void BM_Captions_Ours(benchmark::State& state) {
+    WideTable table(static_cast<int>(state.range(0)));
+    table.Open();
+    db::TDataSource source(&table);
+    grid::TMDBGrid grid;
+    grid.resize(kSize);
+    grid::TDBGridOptions options = grid.Options();
+    options.Include(grid::TDBGridOption::dgMultilineTitle);
+    grid.SetOptions(options);
+    grid.SetDataSource(&source);
+    grid.show();
+    QApplication::processEvents();
+    int round = 0;
+    for (auto _ : state) {
+        const std::string suffix = std::to_string(++round % 2);
+        grid.BeginLayout();
+        for (int i = 0; i < grid.Columns().Count(); ++i)
+            grid.Columns()[i].Title().SetCaption("G" + std::to_string(i / 4) + "|F" + std::to_string(i) + suffix);
+        grid.EndLayout();
+    }
 }
 
 void BM_Layout_QTableView(benchmark::State& state) {
@@ -265,7 +302,14 @@ BENCHMARK(BM_Repaint_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint_QTableView)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_Ours)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_QTableView)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Layout_Ours)->Args({3000, 0})->Args({kWideFields, 0})->Args({kWideFields, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Layout_Ours)
+    ->Args({3000, 0, 0})
+    ->Args({kWideFields, 0, 0})
+    ->Args({kWideFields, 1, 0})
+    ->Args({kWideFields, 0, 1})
+    ->Args({kWideFields, 1, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Captions_Ours)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Layout_QTableView)->Arg(3000)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

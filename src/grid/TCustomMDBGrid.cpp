@@ -84,6 +84,7 @@ TCustomMDBGrid::TCustomMDBGrid(QWidget* parent) : TCustomGrid(parent) {
     SetFixedColor(clBtnFace());
     m_selectedRows = std::make_unique<TRecordmarkList>(*this);
     m_headTree = std::make_unique<THeadTreeNode>("корень", 0, 10);
+    m_titleTextHeights = std::make_unique<TTitleTextHeights>();
     m_editButtonWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     // Entering and leaving are about the grid and its editor together: the
     // focus going between them is neither.
@@ -373,7 +374,8 @@ void TCustomMDBGrid::InternalLayout() {
         std::vector<int> widths(static_cast<size_t>(m_columns->Count()));
         for (int i = 0; i < m_columns->Count(); ++i) widths[static_cast<size_t>(i)] = ColWidths(i + m_indicatorOffset);
         m_leaves = BuildTitleTree(*m_headTree, *m_columns, RowHeights(0), widths);
-        SetRowHeights(0, TreeHeight(*m_headTree, TitleFont()) - 1);
+        m_titleTextHeights->Begin(TitleFont());
+        SetRowHeights(0, TreeHeight(*m_headTree, *m_titleTextHeights) - 1);
     }
     UpdateRowCount();
     UpdateActive();
@@ -590,6 +592,9 @@ void TCustomMDBGrid::DataChanged() {
     }
     m_recordsKept = false;
     m_lastRecordCount = count;
+    // Inside a layout (a caption of a generated column changes the field's
+    // label, say) the layout's end counts the rows once.
+    if (m_layoutLock > 0) return;
     UpdateRowCount();
     UpdateScrollBar();
     UpdateActive();

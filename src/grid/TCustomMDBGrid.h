@@ -42,6 +42,7 @@ class TDBGGridColumns;
 class TGridDataLink;
 class THeadTreeNode;
 class TRecordmarkList;
+class TTitleTextHeights;
 
 using platform::GridDrawState;
 
@@ -346,6 +347,7 @@ private:
     db::TBookmark m_selectionAnchor;
     std::unique_ptr<THeadTreeNode> m_headTree;
     std::vector<THeadTreeNode*> m_leaves;
+    std::unique_ptr<TTitleTextHeights> m_titleTextHeights;
     int m_footerRows = 0;
     int m_rowsHeight = 0;
     bool m_rowSized = false;

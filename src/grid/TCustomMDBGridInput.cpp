@@ -10,6 +10,7 @@
 #include "grid/TGridDataLink.h"
 #include "grid/THeadTreeNode.h"
 #include "grid/TRecordmarkList.h"
+#include "grid/TitleTree.h"
 #include "platform/MessageRoutines.h"
 #include "platform/db/TDataSet.h"
 #include "platform/db/TField.h"
@@ -406,7 +407,7 @@ void TCustomMDBGrid::MouseDown(QMouseEvent* event) {
                 bool inLeaf = true;
                 if (m_options.Has(TDBGridOption::dgMultilineTitle) && dataCol < static_cast<int>(m_leaves.size())) {
                     const QRect rect = CellRect(cell.X, cell.Y);
-                    inLeaf = pos.y() >= rect.top() + rect.height() - m_leaves[static_cast<size_t>(dataCol)]->Height;
+                    inLeaf = pos.y() >= LeafTop(rect, *m_leaves[static_cast<size_t>(dataCol)]);
                 }
                 if (inLeaf && resize && event->button() == Qt::RightButton) {
                     // A right press drags columns as a left one does.

@@ -100,7 +100,13 @@ void TCustomMDBGrid::DrawIndicatorCell(QPainter& painter, int row, const QRect& 
 void TCustomMDBGrid::DrawTitleCell(QPainter& painter, int col, const QRect& cell, TDBGColumn& column, bool footer) {
     TColumnTitle& title = column.Title();
     const bool pressed = !footer && m_pressedCol == col && m_pressed;
-    QFont font = title.Font();
+    const bool multiline = m_options.Has(TDBGridOption::dgMultilineTitle);
+    const int index = col - m_indicatorOffset;
+    THeadTreeNode* leaf =
+        multiline && index >= 0 && index < static_cast<int>(m_leaves.size()) ? m_leaves[static_cast<size_t>(index)] : nullptr;
+    // Multi-level bands are measured with the grid's title font, so their
+    // leaves are written with it too.
+    QFont font = leaf && !footer ? TitleFont() : title.Font();
     QColor background = title.Color();
     TSortMarker marker = title.SortMarker();
     if (column.Field() && OnGetBtnParams) OnGetBtnParams(*this, column, font, background, marker, pressed);
@@ -112,19 +118,15 @@ void TCustomMDBGrid::DrawTitleCell(QPainter& painter, int col, const QRect& cell
         DrawBevel(painter, cell, false);
         return;
     }
-    const bool multiline = m_options.Has(TDBGridOption::dgMultilineTitle);
-    const int index = col - m_indicatorOffset;
-    THeadTreeNode* leaf =
-        multiline && index >= 0 && index < static_cast<int>(m_leaves.size()) ? m_leaves[static_cast<size_t>(index)] : nullptr;
     // The whole cell is filled: the band above a leaf is the groups', and
     // where no group is painted over it (a frozen column's band, a leaf
     // beside a group) it must not keep stale pixels.
     painter.fillRect(cell, background);
     QRect rect = cell;
-    if (leaf) rect.setTop(std::max(cell.top(), cell.top() + cell.height() - leaf->Height));
+    if (leaf) rect.setTop(LeafTop(cell, *leaf));
     const int shift = pressed ? (multiline ? 2 : 1) : 0;
     QRect textRect = rect.adjusted(2 + shift, shift, -2 + shift, shift);
-    if (leaf) textRect.setTop(cell.top() + cell.height() - leaf->Height + 3 + shift);
+    if (leaf) textRect.setTop(rect.top() + 2 + shift);
     const QPixmap& glyph = SortMarkerGlyph(marker);
     if (!glyph.isNull()) textRect.setRight(textRect.right() - kMarkerRoom);
     painter.setFont(font);
@@ -265,7 +267,7 @@ void TCustomMDBGrid::PaintTitleGroups(QPainter& painter) {
     int frozenRight = left;
     if (frozen > 0) {
         const QRect last = CellRect(m_indicatorOffset + frozen - 1, 0);
-        if (!last.isEmpty()) frozenRight = last.left() + last.width() + GridLineWidth();
+        if (!last.isNull()) frozenRight = last.left() + last.width() + GridLineWidth();
     }
     const int count = std::min(static_cast<int>(m_leaves.size()), m_columns->Count());
     auto pass = [&](int first, int end, int clipLeft, int clipRight) {
@@ -273,7 +275,8 @@ void TCustomMDBGrid::PaintTitleGroups(QPainter& painter) {
         style.ClipRight = clipRight;
         for (int i = first; i < end; ++i) {
             const QRect cell = CellRect(i + m_indicatorOffset, 0);
-            if (cell.isEmpty()) break;  // past the right edge
+            // Past the right edge; a column of no width still has its place.
+            if (cell.isNull()) break;
             style.EndEllipsis = m_columns->Items(i).Title().EndEllipsis();
             DrawTitleGroups(painter, *m_leaves[static_cast<size_t>(i)], cell, style);
         }

@@ -26,13 +26,9 @@ void THeadTreeNode::FreeAllChild() {
 }
 
 bool THeadTreeNode::Find(const THeadTreeNode* node) const {
-    if (node == this) return true;
-    if (const THeadTreeNode* child = m_child) {
-        do {
-            if (child->Find(node)) return true;
-            child = child->m_next;
-        } while (child != m_child);
-    }
+    // Every node of the tree reaches its root through its parents.
+    for (; node; node = node->m_parent)
+        if (node == this) return true;
     return false;
 }
 

@@ -8,12 +8,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QRect>
 
 #include <climits>
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -46,11 +48,39 @@ std::string ExtractWordPos(int n, std::string_view s, std::string_view delimiter
 std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridColumns& columns, int titleHeight,
                                            const std::vector<int>& widths = {});
 
+// Heights of band texts written with word wrap, kept from one layout to
+// the next, since most layouts measure the captions the last one did. Only
+// the texts of the last layout are kept.
+class TTitleTextHeights {
+public:
+    // Starts a layout's measuring with `font`; a new font forgets everything.
+    void Begin(const QFont& font);
+    // The height of `text` wrapped into `width` pixels (at least 1).
+    int Height(const std::string& text, int width);
+
+private:
+    struct Key {
+        std::string text;
+        int width;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& key) const noexcept {
+            return std::hash<std::string>()(key.text) ^ (static_cast<size_t>(key.width) * 0x9E3779B97F4A7C15u);
+        }
+    };
+    QFont m_font;
+    QFontMetrics m_metrics{QFont()};
+    std::unordered_map<Key, int, KeyHash> m_last;
+    std::unordered_map<Key, int, KeyHash> m_current;
+};
+
 // Gives every node below `node` the height of its band, written with
-// `font` and word wrap, so that leaves reach the bottom of the title row;
-// answers the height of the levels below `node` (the title row is one less
-// for the root).
+// `font` (or as `heights` measures) and word wrap, so that leaves reach the
+// bottom of the title row; answers the height of the levels below `node`
+// (the title row is one less for the root).
 int TreeHeight(THeadTreeNode& node, const QFont& font);
+int TreeHeight(THeadTreeNode& node, TTitleTextHeights& heights);
 
 // How group cells are painted, from the grid's options and geometry.
 struct TTitleGroupStyle {
@@ -66,6 +96,11 @@ struct TTitleGroupStyle {
     int ClipLeft = 0;
     int ClipRight = INT_MAX;
 };
+
+// The top of `leaf`'s band in its title cell. Every level's band ends
+// on the line under it (the leaf's on the grid line under the title row),
+// so the bands stacked from the bottom fill the row exactly.
+int LeafTop(const QRect& cell, const THeadTreeNode& leaf);
 
 // After `leaf`'s title cell (`cell`, the whole title cell) is painted:
 // paints the groups above the leaf that this paint has not drawn yet, each

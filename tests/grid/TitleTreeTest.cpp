@@ -112,7 +112,8 @@ TEST(TitleTree, LeavesReachTheBottomAndGroupsPaintOnce) {
     const QRect cell(0, 0, 60, height - 1);
     grid::DrawTitleGroups(painter, *t.leaves[0], cell, style);
     EXPECT_TRUE(group->Drawn);
-    const int line = cell.top() + cell.height() - t.leaves[0]->Height - 1;
+    const int line = grid::LeafTop(cell, *t.leaves[0]) - 1;
+    EXPECT_EQ(line, group->Height - 1) << "the group's band ends on its line, right above the leaf's";
     EXPECT_EQ(image.pixelColor(100, line), QColor(Qt::black)) << "the group spans both columns";
     EXPECT_EQ(image.pixelColor(150, line), QColor(Qt::white));
     image.fill(Qt::white);
