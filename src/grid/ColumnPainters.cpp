@@ -77,6 +77,8 @@ void DrawCheckbox(QPainter& painter, const QRect& cell, bool checked, TCheckType
     const QPoint o = CheckboxOrigin(cell);
     const int last = CheckboxSize - 1;
     painter.save();
+    // A column narrower than the box shows what fits of it.
+    painter.setClipRect(cell, Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(color, 0));
     const QPoint box[] = {o, o + QPoint(last, 0), o + QPoint(last, last), o + QPoint(0, last), o};

@@ -34,7 +34,8 @@ void DrawEditButton(QPainter& painter, TEditStyle style, const QRect& rect, bool
 
 // Top-left corner of the 11 x 11 box centred in a cell.
 QPoint CheckboxOrigin(const QRect& cell);
-// Draws the box, and the mark when `checked`, in `color`.
+// Draws the box, and the mark when `checked`, in `color`, inside the cell
+// only.
 void DrawCheckbox(QPainter& painter, const QRect& cell, bool checked, TCheckType type, const QColor& color);
 
 } // namespace grid

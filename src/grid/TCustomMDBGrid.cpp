@@ -364,6 +364,7 @@ void TCustomMDBGrid::InternalLayout() {
             titleHeight = std::max(titleHeight, own ? QFontMetrics(title.Font()).height() + 4 : gridTitle);
         }
         SetRowCount(std::max(RowCount(), 2));
+        m_titleHeight = titleHeight;
         SetRowHeights(0, titleHeight);
     }
     m_leaves.clear();
@@ -375,7 +376,8 @@ void TCustomMDBGrid::InternalLayout() {
         for (int i = 0; i < m_columns->Count(); ++i) widths[static_cast<size_t>(i)] = ColWidths(i + m_indicatorOffset);
         m_leaves = BuildTitleTree(*m_headTree, *m_columns, RowHeights(0), widths);
         m_titleTextHeights->Begin(TitleFont());
-        SetRowHeights(0, TreeHeight(*m_headTree, *m_titleTextHeights) - 1);
+        m_titleHeight = TreeHeight(*m_headTree, *m_titleTextHeights) - 1;
+        SetRowHeights(0, m_titleHeight);
     }
     UpdateRowCount();
     UpdateActive();
@@ -495,7 +497,8 @@ int TCustomMDBGrid::DataRowCount() const {
 }
 
 void TCustomMDBGrid::UpdateRowCount() {
-    const int titleHeight = RowHeights(0);
+    // The title row's own height: a short grid may have taken some of it.
+    const int titleHeight = m_titleOffset > 0 ? m_titleHeight : 0;
     SetTopRow(0);
     const int lw = GridLineWidth();
     const int footerHeight = (m_options.Has(TDBGridOption::dgRowLines) ? lw : 0) + QFontMetrics(font()).height();
@@ -512,11 +515,17 @@ void TCustomMDBGrid::UpdateRowCount() {
     };
     auto placeFooter = [&](int dataRows) {
         // Title, data rows, spacer, footer: the footer ends on the client's
-        // bottom edge, and the spacer never gets a negative height.
-        const int spacer = std::max(0, clientHeight - titleSpace - dataRows * RowPitch() - lw - footerHeight);
+        // bottom edge. The spacer takes what is left; where nothing is, the
+        // data rows give way from the last one up, then the title.
+        int spacer = clientHeight - titleSpace - dataRows * RowPitch() - lw - footerHeight;
         SetRowCount(m_titleOffset + dataRows + 2);
         resetRows(dataRows);
-        SetRowHeights(m_titleOffset + dataRows, spacer);
+        for (int row = m_titleOffset + dataRows - 1; spacer < 0 && row >= 0; --row) {
+            const int given = std::min(-spacer, RowHeights(row));
+            SetRowHeights(row, RowHeights(row) - given);
+            spacer += given;
+        }
+        SetRowHeights(m_titleOffset + dataRows, std::max(0, spacer));
         SetRowHeights(m_titleOffset + dataRows + 1, footerHeight);
     };
     const db::TDataSet* dataSet = m_dataLink->Active() ? DataSet() : nullptr;

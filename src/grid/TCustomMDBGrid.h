@@ -296,12 +296,16 @@ private:
     // The raw row of the dataset's current record, or -1.
     int ActiveRow() const;
     bool ShowsSelection() const;
+    // A row of records (or the blank one of an empty grid), not a title,
+    // spacer or footer row.
+    bool IsDataRow(int row) const;
     // The width a column is shown with: its own, widened so that the
     // caption and a shown sort marker both fit.
     int ShownWidth(const TDBGColumn& column) const;
     // The focus is on the grid or inside its editor.
     bool OwnsFocus(const QWidget* widget) const;
     void PaintTitleGroups(QPainter& painter);
+    void PaintBlankRow(QPainter& painter);
     void BeginDragAt(bool immediate, const QPoint& globalPos);
     void DragMove(const QPoint& globalPos);
     void DrawIndicatorCell(QPainter& painter, int row, const QRect& rect, int dataRow);
@@ -384,6 +388,7 @@ private:
     std::string m_reportedPaintError;  // told already
     std::vector<int> m_fittedWidths;  // widths the last fitting gave, by data column
     int m_footerTextHeight = 0;
+    int m_titleHeight = 0;  // as the titles ask; a short grid may show less
 };
 
 template <class F>

@@ -343,6 +343,11 @@ void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
 
 // --- mouse --------------------------------------------------------------------
 
+bool TCustomMDBGrid::IsDataRow(int row) const {
+    // The spacer and the footer below the data rows are neither.
+    return row >= m_titleOffset && (m_footerRows == 0 || row < RowCount() - 2);
+}
+
 void TCustomMDBGrid::CheckTitleButton(int acol, bool& enabled) {
     if (acol < 0 || acol >= m_columns->Count()) {
         enabled = false;
@@ -434,7 +439,7 @@ void TCustomMDBGrid::MouseDown(QMouseEvent* event) {
             if (OnMouseDown) OnMouseDown(*this, *event);
             return;
         }
-        if (m_dataLink->Active()) {
+        if (m_dataLink->Active() && IsDataRow(cell.Y)) {
             const int dataRow = cell.Y - m_titleOffset;
             const bool wasCurrent = cell.X == Col() && cell.Y == Row();
             BeginUpdate();
@@ -541,9 +546,9 @@ void TCustomMDBGrid::MouseUp(QMouseEvent* event) {
             const int dataCol = cell.X - m_indicatorOffset;
             if (editor && editor->isVisible() && editor->geometry().contains(pos)) {
                 // the editor took this release itself
-            } else if (cell.Y >= m_titleOffset && cell.X >= 0) {
+            } else if (IsDataRow(cell.Y) && cell.X >= 0) {
                 if (TDBGColumn* column = SelectedColumn()) CellClick(*column);
-            } else if (cell.Y >= 0 && dataCol >= 0 && dataCol < m_columns->Count()) {
+            } else if (cell.Y >= 0 && cell.Y < m_titleOffset && dataCol >= 0 && dataCol < m_columns->Count()) {
                 TitleClick(m_columns->Items(dataCol));
             }
         }
@@ -552,7 +557,7 @@ void TCustomMDBGrid::MouseUp(QMouseEvent* event) {
         if (event->button() == Qt::RightButton && !sized) {
             const platform::GridCoord cell = MouseCoord(pos.x(), pos.y());
             const int dataCol = cell.X - m_indicatorOffset;
-            if (cell.Y >= m_titleOffset && dataCol >= 0 && dataCol < m_columns->Count())
+            if (IsDataRow(cell.Y) && dataCol >= 0 && dataCol < m_columns->Count())
                 if (QMenu* menu = m_columns->Items(dataCol).PopupMenu()) menu->popup(event->globalPosition().toPoint());
         }
         if (OnMouseUp) OnMouseUp(*this, *event);

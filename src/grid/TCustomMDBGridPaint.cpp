@@ -286,17 +286,33 @@ void TCustomMDBGrid::PaintTitleGroups(QPainter& painter) {
     pass(std::max(frozen, LeftCol() - m_indicatorOffset), count, frozenRight, viewport()->width());
 }
 
+void TCustomMDBGrid::PaintBlankRow(QPainter& painter) {
+    // A grid with no record to show draws no row, not an empty one: the
+    // blank row is part of the empty space below the titles, which the
+    // column lines cross only where they go on down to a footer.
+    const QRect row = CellRect(FixedCols() > 0 ? 0 : LeftCol(), m_titleOffset);
+    if (row.isNull()) return;
+    const int lw = GridLineWidth();
+    if (m_footerRows == 0) {
+        painter.fillRect(QRect(0, row.top(), viewport()->width(), row.height() + lw), Color());
+        return;
+    }
+    auto blank = [&](int col) {
+        const QRect cell = CellRect(col, m_titleOffset);
+        if (!cell.isNull()) painter.fillRect(QRect(cell.left(), cell.top(), cell.width(), cell.height() + lw), Color());
+        return !cell.isNull();
+    };
+    for (int col = 0; col < FixedCols(); ++col) blank(col);
+    for (int col = LeftCol(); col < ColCount() && blank(col); ++col) {
+    }
+}
+
 void TCustomMDBGrid::Paint(QPainter& painter, const QRect& dirty) {
     m_paintError.clear();
     TCustomGrid::Paint(painter, dirty);
     if (m_titleOffset > 0 && m_options.Has(TDBGridOption::dgMultilineTitle) && !m_leaves.empty())
         PaintTitleGroups(painter);
-    // A grid with no record to show draws no row, not an empty one.
-    if (DataRowCount() == 0 && RowCount() > m_titleOffset) {
-        const QRect row = CellRect(FixedCols() > 0 ? 0 : LeftCol(), m_titleOffset);
-        if (!row.isEmpty())
-            painter.fillRect(QRect(0, row.top(), viewport()->width(), row.height() + GridLineWidth()), Color());
-    }
+    if (DataRowCount() == 0 && RowCount() > m_titleOffset) PaintBlankRow(painter);
     if (m_options.Has(TDBGridOption::dgRowSelect) && m_defaultDrawing && hasFocus() && Row() >= m_titleOffset &&
         Row() - m_titleOffset < DataRowCount()) {
         const QRect row = BoxRect(FixedCols(), Row(), ColCount() - 1, Row());

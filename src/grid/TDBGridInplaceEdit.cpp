@@ -107,17 +107,19 @@ QRect TDBGridInplaceEdit::DropDownRect(const QRect& editor, QSize list, const QR
     return QRect(QPoint(x, y), list);
 }
 
-bool TDBGridInplaceEdit::FillDataList(TPopupListbox& list, int& width) {
+void TDBGridInplaceEdit::FillDataList(TPopupListbox& list, int& width) {
+    width = 0;
     const TDBGColumn* column = m_host.SelectedColumn();
     const db::TField* field = column ? column->Field() : nullptr;
     const db::TDataSet* source = field && field->Lookup() ? field->LookupDataSet() : nullptr;
-    if (!source || !source->Active()) return false;
+    // A closed source, or one without the fields to show, has no rows.
+    if (!source || !source->Active()) return;
     const db::TField* result = source->FindField(field->LookupResultField());
     std::vector<const db::TField*> shown;
     for (const db::TField* f : source->GetFieldList(column->LookupDisplayFields()))
         if (f) shown.push_back(f);
     if (shown.empty() && result) shown.push_back(result);
-    if (shown.empty()) return false;
+    if (shown.empty()) return;
     const std::vector<db::TField*> lookupKeys = source->GetFieldList(field->LookupKeyFields());
     QStringList current;
     for (const db::TField* key : field->DataSet().GetFieldList(field->KeyFields()))
@@ -127,7 +129,6 @@ bool TDBGridInplaceEdit::FillDataList(TPopupListbox& list, int& width) {
     const QFontMetrics metrics(m_edit->font());
     std::vector<int> widths;
     int searchColumn = 0;
-    width = 0;
     for (size_t i = 0; i < shown.size(); ++i) {
         widths.push_back(shown[i]->DisplayWidth() * metrics.horizontalAdvance(QLatin1Char('0')) + 4);
         width += widths.back();
@@ -147,7 +148,6 @@ bool TDBGridInplaceEdit::FillDataList(TPopupListbox& list, int& width) {
         item->setData(Qt::UserRole, keys);
         if (keys == current && list.currentRow() < 0) list.setCurrentItem(item);
     }
-    return true;
 }
 
 void TDBGridInplaceEdit::DropDown() {
@@ -166,7 +166,7 @@ void TDBGridInplaceEdit::DropDown() {
     int width = this->width();
     if (m_editStyle == TEditStyle::esDataList) {
         int fields = 0;
-        if (!FillDataList(list, fields)) return;
+        FillDataList(list, fields);
         // -1: as wide as the fields; > 0: that wide; never narrower than the editor.
         if (column->DropDownWidth() < 0) width = std::max(width, fields + 2 * list.frameWidth());
         else if (column->DropDownWidth() > 0) width = column->DropDownWidth() + 2 * list.frameWidth();
@@ -185,7 +185,9 @@ void TDBGridInplaceEdit::DropDown() {
         }
     }
 
-    const int rows = std::min(list.count(), static_cast<int>(std::min<uint32_t>(column->DropDownRows(), 1000)));
+    // An empty list still opens a row high, so that it is seen to be empty.
+    const int rows =
+        std::max(1, std::min(list.count(), static_cast<int>(std::min<uint32_t>(column->DropDownRows(), 1000))));
     const int height = rows * list.ItemHeight() + 4;
     if (list.count() > rows) width += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 

@@ -78,8 +78,9 @@ private:
     // or end.
     bool AtLeftSide() const;
     bool AtRightSide() const;
-    // Fills the lookup list from the lookup dataset; false without one.
-    bool FillDataList(TPopupListbox& list, int& width);
+    // Fills the lookup list from the lookup dataset (`width`: its fields'
+    // columns); no rows from a closed one.
+    void FillDataList(TPopupListbox& list, int& width);
     // With the lookup list, the editor shows the list's current row.
     void FollowList();
     // Hands a key to the open list: moves in it or searches it.
