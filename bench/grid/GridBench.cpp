@@ -4,9 +4,11 @@
 // current record first and last, and a move to the last record and back
 // with a repaint after each. Both read rows through the table's read-by-index,
 // so the comparison is of the widgets. Then the layout of a table of 10,000
-// fields: our grid making its columns anew beside QTableView taking a model
-// of as many columns. Ends by printing QTableView / ours and the repaint at
-// the last record over the one at the first.
+// fields: our grid making its columns anew (or laying out the ones there),
+// also with multi-level titles in groups of four, beside QTableView taking a
+// model of as many columns; and all captions of such a grid set inside one
+// layout. Ends by printing QTableView / ours and the repaint at the last
+// record over the one at the first.
 //
 // Every widget and table is made on first use and freed before the
 // application object goes, children before what they watch. On a busy
@@ -172,22 +174,31 @@ private:
 
 constexpr int kWideFields = 10000;
 
-void BM_Layout_Ours(benchmark::State& state) {
-    WideTable table(static_cast<int>(state.range(0)));
-    table.Open();
-    const bool multiline = state.range(2) != 0;
-    if (multiline) table.GroupByFour();
-    db::TDataSource source(&table);
+// A shown grid over a WideTable; with `grouped`, multi-level titles over
+// the fields' captions in groups of four.
+struct WideGrid {
+    WideTable table;
+    db::TDataSource source{&table};
     grid::TMDBGrid grid;
-    grid.resize(kSize);
-    if (multiline) {
-        grid::TDBGridOptions options = grid.Options();
-        options.Include(grid::TDBGridOption::dgMultilineTitle);
-        grid.SetOptions(options);
+    WideGrid(int fields, bool grouped, bool multiline) : table(fields) {
+        table.Open();
+        if (grouped) table.GroupByFour();
+        grid.resize(kSize);
+        if (multiline) {
+            grid::TDBGridOptions options = grid.Options();
+            options.Include(grid::TDBGridOption::dgMultilineTitle);
+            grid.SetOptions(options);
+        }
+        grid.SetDataSource(&source);
+        grid.show();
+        QApplication::processEvents();
     }
-    grid.SetDataSource(&source);
-    grid.show();
-    QApplication::processEvents();
+};
+
+void BM_Layout_Ours(benchmark::State& state) {
+    const bool multiline = state.range(2) != 0;
+    WideGrid wide(static_cast<int>(state.range(0)), multiline, multiline);
+    grid::TMDBGrid& grid = wide.grid;
     const bool anew = state.range(1) == 0;
     for (auto _ : state) {
         // Columns made anew from the fields, as when a dataset is attached,
@@ -201,17 +212,8 @@ void BM_Layout_Ours(benchmark::State& state) {
 // Every caption of a grid of multi-level titles set anew inside one
 // BeginLayout/EndLayout: one layout at the end, none per caption.
 void BM_Captions_Ours(benchmark::State& state) {
-    WideTable table(static_cast<int>(state.range(0)));
-    table.Open();
-    db::TDataSource source(&table);
-    grid::TMDBGrid grid;
-    grid.resize(kSize);
-    grid::TDBGridOptions options = grid.Options();
-    options.Include(grid::TDBGridOption::dgMultilineTitle);
-    grid.SetOptions(options);
-    grid.SetDataSource(&source);
-    grid.show();
-    QApplication::processEvents();
+    WideGrid wide(static_cast<int>(state.range(0)), false, true);
+    grid::TMDBGrid& grid = wide.grid;
     int round = 0;
     for (auto _ : state) {
         const std::string suffix = std::to_string(++round % 2);

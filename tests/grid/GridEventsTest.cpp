@@ -168,7 +168,34 @@ TEST_F(Editable, LookupListShowsTheRowsAndWritesTheChosenKey) {
     EXPECT_EQ(Line()->text(), "Тверь\tСевер");
     Key(Qt::Key_Down);
     EXPECT_EQ(people.rows[1][1], "3");
+    // Over an empty or a closed source the list opens empty, a row high.
+    Key(Qt::Key_F2);
+    cities.rows.clear();
+    for (const char* state : {"empty", "closed"}) {
+        Key(Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(Editor()->ListVisible()) << state;
+        EXPECT_EQ(Editor()->DataList()->count(), 0);
+        EXPECT_GE(Editor()->DataList()->height(), Editor()->DataList()->ItemHeight()) << state;
+        Key(Qt::Key_Escape);
+        cities.Close();
+    }
     EXPECT_TRUE(messages.Texts().empty());
+    people.FieldByName("CityId").SetReadOnly(true);
+    EXPECT_EQ(grid->Columns()[2].EditStyle(), grid::TEditStyle::esSimple) << "no list where the key cannot be written";
+}
+
+TEST_F(Editable, AFieldFocusedGoesToOneGridAndAnotherWindowIsNoExit) {
+    auto* second = new grid::TMDBGrid(&window);
+    second->SetDataSource(&source);
+    int exited = 0;
+    grid->OnExit = [&](grid::TCustomMDBGrid&) { ++exited; };
+    people.FieldByName("CityId").FocusControl();
+    EXPECT_TRUE(Line()->hasFocus() && second->SelectedIndex() == 0) << "the first grid took the field";
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    EXPECT_EQ(exited, 0);
 }
 
 TEST_F(Editable, FocusFieldSettingsAndLayoutRoutines) {
@@ -259,6 +286,13 @@ TEST_F(Editable, PressesNeedTheFocusAndDragsGoFromGridToGrid) {
     QTest::mouseMove(grid->viewport(), to);
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, to);
     EXPECT_EQ(events, (Texts{"start", "enter", "over", "drop", "end on it"}));
+    // A grid that does not say it takes drops takes none.
+    target->OnDragOver = nullptr;
+    events.clear();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(grid->viewport(), to);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(events, (Texts{"start", "end"}));
 }
 
 } // namespace

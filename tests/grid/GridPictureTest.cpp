@@ -5,6 +5,7 @@
 #include "grid/TMDBGrid.h"
 
 #include "data/TFriend.h"
+#include "grid/TColumnCheckbox.h"
 #include "grid/TColumnFooter.h"
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGColumn.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,10 +30,15 @@ protected:
     bool GetCanModify() const override { return true; }
 };
 
+// The grid whose cells can be painted one by one.
+struct CellGrid : grid::TMDBGrid {
+    using grid::TMDBGrid::DrawCell;
+};
+
 struct Picture : ::testing::Test {
     Friends table;
     db::TDataSource source{&table};
-    grid::TMDBGrid grid;
+    CellGrid grid;
 
     void Show(int records, std::initializer_list<std::pair<const char*, const char*>> columns, TDBGridOption option) {
         for (int i = 0; i < records; ++i)
@@ -79,6 +86,12 @@ struct Picture : ::testing::Test {
         EXPECT_EQ(Holes(image, 0) + Holes(image, rows + 2), 0);
     }
     bool Black(const QImage& image, int x, int y) { return image.pixelColor(x, y) == QColor(Qt::black); }
+    template <class P> int Count(const QImage& image, const QRect& r, P is) {  // the pixels of r that `is` takes
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) n += is(image.pixelColor(x, y));
+        return n;
+    }
 };
 
 TEST_F(Picture, FooterStaysAtTheBottomAndRowsKeepTheirHeight) {
@@ -96,6 +109,50 @@ TEST_F(Picture, FooterStaysAtTheBottomAndRowsKeepTheirHeight) {
     table.Insert();
     ASSERT_EQ(grid.DataLink().RecordCount(), 5);
     ExpectWhole("a record being inserted");
+    table.Cancel();
+    // Too short for a data row: it gives way to the footer.
+    Resize(420, 40);
+    const int footer = grid.RowCount() - 1;
+    EXPECT_EQ(grid.CellRect(1, footer).bottom(), grid.viewport()->height() - 1);
+    EXPECT_EQ(Holes(Render(), footer), 0);
+    table.ClearRecords();
+    Resize(330, 200);
+    EXPECT_EQ(grid.RowHeights(1), grid.DefaultRowHeight());
+    EXPECT_EQ(grid.CellRect(1, 3).bottom(), grid.viewport()->height() - 1) << "emptied";
+    // The column lines go on through the empty row to the footer.
+    const QImage empty = Render();
+    const int line = grid.CellRect(1, 1).right() + 1;
+    for (int y = grid.CellRect(1, 1).top(); y < grid.CellRect(1, 3).top(); ++y)
+        ASSERT_NE(empty.pixelColor(line, y), grid.Color()) << y;
+}
+
+TEST_F(Picture, EveryTitleLevelIsSeenAndTheBandsMeet) {
+    Show(2, {{"Name", ""}, {"Login", ""}}, TDBGridOption::dgMultilineTitle);
+    // Leaves are written with the grid's title font the bands are measured with.
+    grid.Columns()[0].Title().SetFont(QFont("Sans", 30));
+    QFont leafFont;
+    grid.OnGetBtnParams = [&](grid::TCustomMDBGrid&, grid::TDBGColumn& column, QFont& font, QColor&, grid::TSortMarker&,
+                              bool) { leafFont = column.Index() == 0 ? font : leafFont; };
+    for (int levels : {2, 50}) {
+        std::string path;
+        for (int k = 1; k < levels; ++k) path += "L" + std::to_string(k) + "|";
+        grid.Columns()[0].Title().SetCaption(path + "a");
+        grid.Columns()[1].Title().SetCaption(path + "b");
+        const int band = (grid.RowHeights(0) + 1) / levels;
+        ASSERT_EQ(grid.RowHeights(0), levels * band - 1) << "levels of one text line each";
+        Resize(330, levels * band + 100);
+        const QImage image = Render();
+        // Level k from the top: its band, then its line right above the next.
+        const int left = grid.CellRect(1, 0).left();
+        const int right = grid.CellRect(2, 0).right();
+        for (int k = 1; k <= levels; ++k) {
+            const QRect inside(left + 1, (k - 1) * band + 1, right - left - 1, band - 4);
+            EXPECT_GT(Count(image, inside, [](QColor c) { return qGray(c.rgb()) < 100; }), 0) << levels << ": " << k;
+            if (k == levels) continue;
+            EXPECT_TRUE(Black(image, left, k * band - 1) && Black(image, right, k * band - 1)) << levels << ": " << k;
+        }
+    }
+    EXPECT_EQ(leafFont, grid.TitleFont());
 }
 
 TEST_F(Picture, TitleGroupsCoverTheirOwnColumnsOnly) {
@@ -127,6 +184,21 @@ TEST_F(Picture, TitleGroupsCoverTheirOwnColumnsOnly) {
     grid.SetLeftCol(3);
     ASSERT_TRUE(grid.CellRect(2, 0).isEmpty());
     check("scrolled", 1, 3);
+    // Beside a column of no width, also one frozen last, the groups stay.
+    grid.SetLeftCol(1);
+    grid.Columns()[2].SetWidth(0);
+    check("beside a column of no width", 5, 6);
+    grid.SetFrozenCols(3);
+    check("beside one frozen last", 5, 6);
+    EXPECT_TRUE(Black(Render(), grid.CellRect(1, 0).left() + 1, line));
+    // A title cell painted alone leaves nothing of itself unpainted.
+    QImage cell(grid.CellRect(4, 0).size(), QImage::Format_RGB32);
+    cell.fill(kHole);
+    QPainter painter(&cell);
+    grid.DrawCell(painter, 4, 0, cell.rect(), platform::gdFixed);
+    painter.end();
+    EXPECT_EQ(cell.pixelColor(cell.width() / 2, 1), grid.Columns()[3].Title().Color()) << "the groups' band";
+    grid.Columns()[2].SetWidth(70);
     grid.SetFrozenCols(0);
     grid::TDBGridOptions options = grid.Options();
     options.Include(TDBGridOption::dgAutoFitColumns);
@@ -149,6 +221,19 @@ TEST_F(Picture, SortedTitlesKeepTheirCaptionAndEmptyGridsDrawNoRow) {
     EXPECT_EQ(grid.Columns()[1].Width(), 30);
     grid.Columns()[1].Title().SetSortMarker(grid::TSortMarker::smNone);
     EXPECT_EQ(grid.ColWidths(2), 30);
+}
+
+TEST_F(Picture, ACheckboxNarrowerThanItsBoxStaysInItsCell) {
+    Show(3, {{"RealUser", "Да"}, {"Name", "Имя"}}, TDBGridOption::dgTitles);
+    grid::TDBGColumn& narrow = grid.Columns()[0];
+    narrow.SetWidth(5);
+    narrow.Checkbox().SetActive(true);
+    narrow.Checkbox().SetColor(Qt::red);
+    const QImage image = Render();
+    const QRect column(grid.CellRect(1, 1).left(), 0, 5, image.height());
+    auto red = [](QColor c) { return c == QColor(Qt::red); };
+    EXPECT_GT(Count(image, column, red), 0);
+    EXPECT_EQ(Count(image, image.rect(), red), Count(image, column, red));
 }
 
 } // namespace

@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -258,6 +259,14 @@ TEST_F(GridFixture, CtrlAndShiftSelectRowsAndChangesOfTheDataClearThem) {
     EXPECT_EQ(selected.Count(), 1) << "a right press on an unselected row selects only it";
     Click(1, 3);
     EXPECT_EQ(selected.Count(), 1);
+    // The footer is no data cell: no cell click, no selection.
+    options.Include(TDBGridOption::dgFooters);
+    grid.SetOptions(options);
+    int clicks = 0;
+    grid.OnCellClick = [&](grid::TDBGColumn&) { ++clicks; };
+    Click(2, grid.RowCount() - 1);
+    Click(2, grid.RowCount() - 1, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(std::tuple(clicks, selected.Count(), grid.Col()), std::tuple(0, 1, 1));
 
     table.Fields(0).SetIndex(1);
     EXPECT_EQ(selected.Count(), 1) << "moving a field moves no record";
