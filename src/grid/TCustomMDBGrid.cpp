@@ -380,6 +380,7 @@ void TCustomMDBGrid::InternalLayout() {
         SetRowHeights(0, m_titleHeight);
     }
     UpdateRowCount();
+    UpdateScrollBar();
     UpdateActive();
     InvalidateGrid();
 }

@@ -91,7 +91,11 @@ void TCustomMDBGrid::DrawIndicatorCell(QPainter& painter, int row, const QRect& 
             const int offset = bevels ? 1 : 2;
             const int x = rect.left() + rect.width() - pixmap.width() - offset;
             const int y = rect.top() + (rect.height() - pixmap.height()) / 2;
+            // A row that gave way to the footer shows what fits of the glyph.
+            painter.save();
+            painter.setClipRect(rect, Qt::IntersectClip);
             painter.drawPixmap(x, y, pixmap);
+            painter.restore();
             if (current) m_selRow = row;
         }
     }
@@ -303,8 +307,8 @@ void TCustomMDBGrid::PaintBlankRow(QPainter& painter) {
         return !cell.isNull();
     };
     for (int col = 0; col < FixedCols(); ++col) blank(col);
-    for (int col = LeftCol(); col < ColCount() && blank(col); ++col) {
-    }
+    int col = LeftCol();
+    while (col < ColCount() && blank(col)) ++col;
 }
 
 void TCustomMDBGrid::Paint(QPainter& painter, const QRect& dirty) {

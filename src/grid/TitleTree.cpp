@@ -87,7 +87,9 @@ std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridCo
             while (pos < caption.size() && !IsDelimiter(caption[pos], TitleDelimiters)) ++pos;
             if (pos > begin) words.push_back({begin, pos});
         }
-        auto word = [&](size_t k) { return std::string_view(caption).substr(words[k].begin, words[k].end - words[k].begin); };
+        auto word = [&](size_t k) {
+            return std::string_view(caption).substr(words[k].begin, words[k].end - words[k].begin);
+        };
         // The groups of the previous column that go on over this one...
         size_t depth = 0;
         while (depth < open.size() && depth < words.size() && word(depth) == open[depth].word) ++depth;
