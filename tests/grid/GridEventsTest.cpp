@@ -174,7 +174,6 @@ TEST_F(Editable, LookupListShowsTheRowsAndWritesTheChosenKey) {
     for (const char* state : {"empty", "closed"}) {
         Key(Qt::Key_Down, Qt::AltModifier);
         ASSERT_TRUE(Editor()->ListVisible()) << state;
-        EXPECT_EQ(Editor()->DataList()->count(), 0);
         EXPECT_GE(Editor()->DataList()->height(), Editor()->DataList()->ItemHeight()) << state;
         Key(Qt::Key_Escape);
         cities.Close();
