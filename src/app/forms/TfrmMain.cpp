@@ -526,6 +526,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // What a search or an area list had to tell while the question stood
+    // goes with the program.
+    platform::DropPostedMessages();
     // A search still under way is stopped here, which saves its hits: the
     // engine frees nothing to disk on its own. A save that fails is asked
     // about once, below.

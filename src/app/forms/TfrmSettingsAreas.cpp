@@ -234,7 +234,7 @@ void TfrmSettings::AreaFetchDone() {
     TComboBox& combo = *fetch->combo;
     if (fetch->loaded->RecordCount() == 0) {
         const std::string& cause = fetch->load.Failure();
-        platform::ShowInfoMessage(cause.empty() ? fetch->emptyMessage : fetch->emptyMessage + "\n\n" + cause);
+        platform::PostInfoMessage(cause.empty() ? fetch->emptyMessage : fetch->emptyMessage + "\n\n" + cause);
         SelectFirstWhenNone(combo);
         return;
     }
