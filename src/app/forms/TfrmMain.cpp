@@ -282,6 +282,10 @@ void TfrmMain::ShowConditionsTree() {
     form->OnAfterSaveFavourites = [this](QObject*) { RefreshFavouritesForm(); };
     form->OnLoadedChanged = [this](QObject*) { ResetNewCount(); };
     form->OnAddToFavourites = [this](QObject* sender) { AddToFavourites(sender); };
+    // The settings page shows what the tree changed last of what both show.
+    form->OnTreeChoiceChanged = [this](const data::TFinderParams& choice, const std::vector<std::string>& changed) {
+        if (TfrmSettings* settings = SettingsForm()) settings->ShowTreeChoice(choice, changed);
+    };
     if (const data::TRecoveredLoad found = LoadFoundFriendsRecovering(); !found.Message.empty())
         m_startupMessages.push_back(found.Message);
     form->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
@@ -295,6 +299,25 @@ void TfrmMain::acSettingsExecute() {
     if (!form) return;
     form->SetEngine(m_engine.get());
     form->OnSave = [this](TfrmSettings&) { SettingsApplied(); };
+    form->OnStoring = [this](data::TTesselSettings& settings) { TakeTreeChoices(settings); };
+    // The page is built from the settings; what the tree changed since is newer.
+    if (TfrmConditions* conditions = ConditionsForm()) {
+        data::TFinderParams choice;
+        const std::vector<std::string> changed = conditions->TreeChoicesSinceBuilt(choice);
+        if (!changed.empty()) form->ShowTreeChoice(choice, changed);
+    }
+}
+
+// "Сохранить" keeps what the user chose in the trees and has not started a
+// search with: those choices go into the settings before the page's own
+// values (which show the tree's last change of what both show), so that the
+// trees rebuilt from the settings show them again.
+void TfrmMain::TakeTreeChoices(data::TTesselSettings& settings) {
+    TfrmConditions* conditions = ConditionsForm();
+    if (!conditions) return;
+    const std::vector<std::string> changed = conditions->TreeChoicesSinceBuilt(settings);
+    // A car model chosen in the tree lives in the car table.
+    if (std::find(changed.begin(), changed.end(), "car") != changed.end()) data::dmFriend().CarGroup().SaveToRegistry();
 }
 
 void TfrmMain::acFavoritesExecute() {

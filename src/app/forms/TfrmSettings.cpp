@@ -489,6 +489,7 @@ bool TfrmSettings::btnSaveClick() {
         platform::ShowInfoMessage(*problem);
         return false;
     }
+    if (OnStoring) OnStoring(data::dmFriend().Settings());
     StoreValues();
     data::dmFriend().Settings().Save();
     if (OnSave) OnSave(*this);
@@ -540,6 +541,29 @@ void TfrmSettings::StoreValues() {
     if (m_proxyPage) {
         m_proxyPage->SaveToParams();
         m_proxyPage->Params().AssignTo(settings.ProxyParams());
+    }
+}
+
+void TfrmSettings::ShowTreeChoice(const data::TFinderParams& choice, const std::vector<std::string>& changed) {
+    const auto has = [&changed](std::string_view name) {
+        return std::find(changed.begin(), changed.end(), name) != changed.end();
+    };
+    if (has("s_i")) cbGender->setCurrentIndex(data::IndexOfGenderCode(choice.s_i()));
+    if (has("s_l")) cbFriendGender->setCurrentIndex(data::IndexOfGenderCode(choice.s_l()));
+    if (has("s_f")) edFrom->setText(ToQString(choice.s_f()));
+    if (has("s_t")) edTo->setText(ToQString(choice.s_t()));
+    if (has("target")) choice.SetTargetToControl(gbTarget);
+    if (has("sponsor")) choice.SetSponsorToControl(gbSponsor);
+    if (has("s_c") || has("s_m")) {
+        // The tree chooses only how far down the settings' own area goes.
+        const data::TTesselSettings& s = data::dmFriend().Settings();
+        const std::string& area = choice.s_c();
+        const int levels = area.empty()                                    ? 0
+                           : area == s.id_Station() && !choice.s_m().empty() ? 4
+                           : area == s.id_Station() || area == s.id_Town()   ? 3
+                           : area == s.id_Region()                           ? 2
+                                                                             : 1;
+        ShowAreaLevels(levels);
     }
 }
 

@@ -341,6 +341,17 @@ void TfrmSettings::cbCityChange() {
     FillStationList({});
 }
 
+void TfrmSettings::ShowAreaLevels(int levels) {
+    const data::TTesselSettings& s = data::dmFriend().Settings();
+    FillCountryList(levels >= 1 ? s.id_Country() : NoCountry);
+    FillRegionList(levels >= 2 ? s.id_Region() : std::string());
+    FillCityList(levels >= 3 ? s.id_Town() : std::string());
+    FillStationList(levels >= 4 ? s.id_Station() : std::string());
+    // The lists below may hold another country's areas: each is fetched
+    // again when next opened.
+    m_regionsStale = m_citiesStale = m_stationsStale = true;
+}
+
 void TfrmSettings::StoreAreas() {
     data::TdmFriend& dm = data::dmFriend();
     data::TTesselSettings& s = dm.Settings();
