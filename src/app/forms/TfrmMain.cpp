@@ -412,12 +412,10 @@ std::string TfrmMain::StartProblem() {
         return "Сервер для поиска не выбран: «" + server +
                "» — только образец имени. Откройте «Настройки», введите адрес сайта в поле «Сервер», "
                "добавьте его в список, отметьте и нажмите «Сохранить».";
-    if (!platform::IsServerAddress(server))
-        return "Имя сервера «" + server +
-               "» не годится: нужно имя сайта или IP-адрес, при необходимости с портом через двоеточие. "
-               "Исправьте его в «Настройки».";
+    if (const std::string problem = platform::ServerAddressProblem(server); !problem.empty())
+        return problem + " Исправьте его в «Настройках».";
     if (dm.Settings().PageCount() <= 0)
-        return "Не задано, сколько страниц просматривать: в «Настройки» укажите в поле «Листать ... страниц» "
+        return "Не задано, сколько страниц просматривать: в «Настройках» укажите в поле «Листать ... страниц» "
                "число больше 0 и нажмите «Сохранить».";
     // The hits go to the found list's file: a damaged one is set aside now,
     // one that can be neither read nor set aside would lose them.

@@ -9,6 +9,7 @@
 #include "data/CodeTables.h"
 #include "data/TdmFriend.h"
 #include "platform/FormRegistry.h"
+#include "platform/HostName.h"
 #include "platform/MessageRoutines.h"
 #include "platform/QtText.h"
 #include "platform/TPanel.h"
@@ -372,7 +373,8 @@ void TfrmSettings::SetServerLines() {
     }
     m_fillingServers = false;
     const int n = cblServer->count();
-    gbServer->setTitle(n > 0 ? QString("Сервер (всего %1 серверов)").arg(n) : QString("Сервер"));
+    gbServer->setTitle(n > 0 ? ToQString("Сервер (всего " + text::CountOf(n, "сервер", "сервера", "серверов") + ")")
+                             : QString("Сервер"));
 }
 
 void TfrmSettings::CheckServerLine(int line) {
@@ -415,6 +417,13 @@ void TfrmSettings::sbAddServerClick() {
         platform::ShowInfoMessage("Необходимо сначала ввести новое имя сервера!");
         return;
     }
+    // A name that Start would refuse is refused here, where it is typed.
+    if (const std::string problem = platform::ServerAddressProblem(name); !problem.empty()) {
+        platform::ShowInfoMessage(problem);
+        edServer->setFocus();
+        edServer->selectAll();
+        return;
+    }
     if (m_serverIndex.Find(name)) {
         platform::ShowInfoMessage("Такое имя уже есть в списке!");
         return;
@@ -450,7 +459,8 @@ void TfrmSettings::cblServerClickCheck(QListWidgetItem* item) {
 
 void TfrmSettings::edPageCountChange() {
     const std::optional<int> pages = PageCountValue(PageCountText(edPageCount->text()));
-    lbCalcRowCount->setText(QString("%1 анкет").arg(qint64(pages.value_or(0)) * ProfilesPerPage));
+    lbCalcRowCount->setText(
+        ToQString(text::CountOf(int64_t(pages.value_or(0)) * ProfilesPerPage, "анкета", "анкеты", "анкет")));
 }
 
 // ---- saving ----
