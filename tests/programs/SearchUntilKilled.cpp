@@ -15,15 +15,9 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <string>
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: search_until_killed HOST PROGRAM_DIR CONFIG_DIR PAGES\n");
-        return 2;
-    }
+    if (argc != 5) return 2;
     platform::InitHttp();
     setenv("XDG_CONFIG_HOME", argv[3], 1);
     QApplication application(argc, argv);
@@ -45,15 +39,11 @@ int main(int argc, char** argv) {
     window.acStartSearch->Execute();
 
     data::TFriend& found = window.Engine().FoundFriends();
-    int told = found.RecordCount();
     QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
-        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now().time_since_epoch())
-                             .count();
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&, told = 0]() mutable {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch() / std::chrono::milliseconds(1);
         for (; told < found.RecordCount(); ++told)
-            std::printf("HIT %lld %s\n", static_cast<long long>(now),
-                        data::TXMLTable::NodeText(found.RecordNode(told), "Login").c_str());
+            std::printf("HIT %lld %s\n", (long long)now, data::TXMLTable::NodeText(found.RecordNode(told), "Login").c_str());
         std::fflush(stdout);
     });
     watch.start(1);
