@@ -2,6 +2,7 @@
 
 #include "data/Base64.h"
 #include "data/FillVocabulary.h"
+#include "platform/ErrorText.h"
 #include "platform/TRegistry.h"
 #include "platform/Text.h"
 
@@ -47,18 +48,20 @@ TdmFriend::TdmFriend() {
     m_servers.SetFileName("FinderServers.xml");
 
     m_firstRun = m_settings.Load();
-    const std::filesystem::path setAside = platform::TRegistry::TakeSetAsideFile();
+    std::string cause;
+    const std::filesystem::path setAside = platform::TRegistry::TakeSetAsideFile(&cause);
     if (!setAside.empty())
-        m_startupWarnings.push_back("Файл настроек повреждён и сохранён как \"" + setAside.string() +
-                                    "\"; программа начинает с настройками по умолчанию.");
+        m_startupWarnings.push_back("Файл настроек " + platform::QuotedFile(platform::TRegistry::StoreFile()) +
+                                    " повреждён: " + cause + ". Он сохранён как " + platform::QuotedFile(setAside) +
+                                    ", а программа начинает с настройками по умолчанию.");
 
     try {
         m_profiles.Open();
     } catch (const std::exception& e) {
         // The program can work without login profiles: it uses the settings'
         // login, no proxy and its own folder, and keeps the file as it is.
-        m_startupWarnings.push_back("Файл профилей \"" + std::string(TProfiles::FileName) +
-                                    "\" не прочитан, профили не используются.\n" + e.what());
+        m_startupWarnings.push_back("Файл профилей «" + std::string(TProfiles::FileName) +
+                                    "» не прочитан, профили не используются.\n" + e.what());
     }
 
     m_countries.Open();

@@ -64,6 +64,7 @@ inline constexpr auto kBitmapResources = std::to_array<TBitmapResource>({
     {"BOTTOMLEFT", 8, 8, TBitmapBackground::Transparent, &resources::PaintBottomLeft},
     {"GOTO", 50, 16, TBitmapBackground::Transparent, &resources::PaintGoto},
     {"NOPHOTO", 46, 62, TBitmapBackground::Transparent, &resources::PaintNoPhoto},
+    {"PHOTOFAILED", 46, 62, TBitmapBackground::Transparent, &resources::PaintPhotoFailed},
     {"LETTER", 19, 14, TBitmapBackground::Transparent, &resources::PaintLetter},
     // Shared by the cards of a list: the header line's marks and the frame's
     // top left corner with the mark.

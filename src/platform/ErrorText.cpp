@@ -45,6 +45,8 @@ std::string NoHttpServiceText() { return CurlErrorText(CURLE_FAILED_INIT); }
 
 std::string BadAddressText() { return CurlErrorText(CURLE_URL_MALFORMAT); }
 
+std::string NotHttpText(int code) { return "ответ не по протоколу HTTP (libcurl " + std::to_string(code) + ")"; }
+
 std::string NoAnswerText(long ms) { return "нет ответа за " + Seconds(ms); }
 
 std::string TooLongText(size_t bytes) {

@@ -23,6 +23,9 @@ std::string CurlErrorText(int code);
 // The HTTP service could not be started; an address it cannot send to.
 std::string NoHttpServiceText();
 std::string BadAddressText();
+// A server that was reached but answered with something that is no HTTP
+// response: "ответ не по протоколу HTTP (libcurl 1)".
+std::string NotHttpText(int code);
 // Silence for `ms` milliseconds: "нет ответа за 30 с".
 std::string NoAnswerText(long ms);
 // A body cut off at `bytes`: "страница больше 64 МБ".

@@ -58,4 +58,10 @@ bool IsServerAddress(std::string_view text) {
     return value >= 1 && value <= 65535 && IsHostName(text.substr(0, colon));
 }
 
+std::string ServerAddressProblem(std::string_view text) {
+    if (IsServerAddress(text)) return {};
+    return "Имя сервера «" + std::string(text) +
+           "» не годится: нужно имя сайта или IP-адрес, при необходимости с портом через двоеточие.";
+}
+
 } // namespace platform

@@ -3,6 +3,7 @@
 // address, checked before it is stored, so that a slip ("1.9990") is
 // refused where it was typed instead of failing every later request.
 
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -14,5 +15,9 @@ namespace platform {
 bool IsHostName(std::string_view text);
 // IsHostName, optionally followed by ":" and a port 1-65535.
 bool IsServerAddress(std::string_view text);
+// Why `text` cannot be a server's name ("Имя сервера «…» не годится: ..."),
+// the words the program refuses it with wherever it is typed or used; empty
+// when it can (IsServerAddress).
+std::string ServerAddressProblem(std::string_view text);
 
 } // namespace platform

@@ -208,6 +208,15 @@ void Release(CURL* h) {
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
 }
 
+// libcurl tells an answer without an HTTP status line (raw bytes, taken
+// for HTTP/0.9) as an unsupported protocol, and a broken status line as a
+// weird reply; with the connection made, neither is about the address.
+bool AnsweredNotHttp(CURL* h, CURLcode code) {
+    if (code != CURLE_UNSUPPORTED_PROTOCOL && code != CURLE_WEIRD_SERVER_REPLY) return false;
+    const char* ip = nullptr;
+    return curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip && *ip;
+}
+
 HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpRequest& request) {
     HttpResponse response;
     long status = 0;
@@ -225,6 +234,8 @@ HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpReque
         response.error = TooLongText(request.maxBodyBytes);
     else if (code == CURLE_OPERATION_TIMEDOUT) // only the connection has a time-out of libcurl's
         response.error = NoAnswerText(request.connectTimeoutMs) + " (libcurl " + std::to_string(int(code)) + ")";
+    else if ((response.notHttp = AnsweredNotHttp(h, code)))
+        response.error = NotHttpText(int(code));
     else
         response.error = CurlErrorText(code);
     // Through a proxy, whatever fails before the first status line is the

@@ -48,6 +48,7 @@ struct HttpResponse {
     std::string error;      // what went wrong when not completed, in the user's words (see ErrorText.h)
     bool atProxy = false;   // not completed, a proxy was asked and nothing came from it
     bool tooLong = false;   // not completed: the body passed the request's maxBodyBytes
+    bool notHttp = false;   // not completed: a connection stood, but what came was no HTTP response
 };
 
 enum class HttpEvent {

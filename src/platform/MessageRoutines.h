@@ -34,4 +34,15 @@ int ShowMessageQuery(const std::string& msg, TMsgDlgType type, TMsgDlgButtons bu
 // The picture-button Yes/No confirmation. Unbound: as ShowMessageQuery.
 int MessageDlgEx(const std::string& msg);
 
+// For what is told without the user having just asked (the end of a search,
+// an area list that came, a save that failed on its own): one box at a time.
+// With no box of the routines above standing, the information box is shown
+// now; otherwise the message waits until the last box closes and is shown
+// then, in the order posted. Never throws for the box it shows later.
+void PostInfoMessage(const std::string& msg);
+// A box of the routines above stands.
+bool MessageBoxStanding();
+// Forgets the messages that wait (the program is closing).
+void DropPostedMessages();
+
 } // namespace platform

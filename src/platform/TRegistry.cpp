@@ -104,6 +104,10 @@ std::filesystem::path& SetAsideFile() {
     static std::filesystem::path file;
     return file;
 }
+std::string& SetAsideCause() {
+    static std::string cause;
+    return cause;
+}
 
 // ----- the tree in memory ---------------------------------------------------
 
@@ -254,9 +258,17 @@ bool LoadStoreFile(const std::filesystem::path& file, Key& root) {
     const auto element = doc.document_element();
     // Keys are read (and later written and freed) one level per call, so a
     // file nested deeper than any the program writes is damaged.
-    if (parsed && std::string_view(element.name()) == "registry" && element.next_sibling().empty() &&
-        !XmlNestedDeeperThan(doc, kMaxDepth) && ReadKey(element, root))
+    std::string cause;
+    if (!parsed)
+        cause = "разметка XML нарушена у байта " + std::to_string(parsed.offset) + " (" + parsed.description() + ")";
+    else if (std::string_view(element.name()) != "registry" || !element.next_sibling().empty())
+        cause = "это не файл настроек: в нём нет одного элемента «registry»";
+    else if (XmlNestedDeeperThan(doc, kMaxDepth))
+        cause = "вложенность разделов глубже " + std::to_string(kMaxDepth) + " уровней";
+    else if (ReadKey(element, root))
         return true;
+    else
+        cause = "раздел или значение записаны неверно (без имени, повторно или с неизвестным типом)";
 
     root = Key{};
     std::error_code asideError;
@@ -268,6 +280,7 @@ bool LoadStoreFile(const std::filesystem::path& file, Key& root) {
     }
     qWarning("The settings file %s was damaged; it is kept as %s", file.c_str(), aside.c_str());
     SetAsideFile() = aside;
+    SetAsideCause() = cause;
     return true;
 }
 
@@ -298,7 +311,11 @@ std::filesystem::path TRegistry::StoreFile() {
     return base / "Corvane" / "Tessel" / kFileName;
 }
 
-std::filesystem::path TRegistry::TakeSetAsideFile() { return std::exchange(SetAsideFile(), {}); }
+std::filesystem::path TRegistry::TakeSetAsideFile(std::string* cause) {
+    std::string taken = std::exchange(SetAsideCause(), {});
+    if (cause) *cause = std::move(taken);
+    return std::exchange(SetAsideFile(), {});
+}
 
 void TRegistry::Load() {
     auto fresh = std::make_unique<Key>();

@@ -87,8 +87,9 @@ public:
     // The file that holds the current user's keys.
     static std::filesystem::path StoreFile();
     // The name a damaged file was kept under since the last call, or an
-    // empty path; lets the program tell the user once.
-    static std::filesystem::path TakeSetAsideFile();
+    // empty path; lets the program tell the user once. `cause`, when given,
+    // gets what was wrong with the file, in the user's words.
+    static std::filesystem::path TakeSetAsideFile(std::string* cause = nullptr);
 
 private:
     using Key = registry_detail::Key;

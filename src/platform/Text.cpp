@@ -375,4 +375,10 @@ std::string UrlDecode(std::string_view encoded) {
     return out;
 }
 
+std::string CountOf(int64_t n, std::string_view one, std::string_view few, std::string_view many) {
+    const int64_t tens = (n < 0 ? -n : n) % 100, units = tens % 10;
+    const std::string_view word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
+    return std::to_string(n) + " " + std::string(word);
+}
+
 } // namespace text

@@ -93,4 +93,9 @@ int32_t StrToIntDef(std::string_view s, int32_t fallback);
 // '%' and two hex digits the byte they give; any other '%' stays as it is.
 std::string UrlDecode(std::string_view encoded);
 
+// The number and the word as Russian counts it: `one` after 1, 21, 31 ...
+// ("1 сервер"), `few` after 2-4, 22-24 ... ("3 сервера"), `many` otherwise,
+// 11-14 included ("12 серверов").
+std::string CountOf(int64_t n, std::string_view one, std::string_view few, std::string_view many);
+
 } // namespace text

@@ -358,7 +358,10 @@ void TChecker::TimerTick() {
 
 void TChecker::Finish(bool hit) {
     try {
-        if (hit) m_owner.FoundFriends().AddFriendRecord(m_friend);
+        if (hit) {
+            m_owner.FoundFriends().AddFriendRecord(m_friend);
+            m_owner.HitFound();
+        }
     } catch (...) {
     }
     m_done = true;

@@ -366,13 +366,17 @@ void TExtractor::TimerTick() {
     m_pageText.clear();
     m_networkError.clear();
     m_pageFailure.clear();
+    m_foreignPage = false;
     try {
         FetchSitePageAsync(m_submit, m_url, [this](std::string page) {
             m_pageText = std::move(page);
             if (m_submit.LastFailure() == TSubmitFailure::Network) m_networkError = m_submit.FailureMessage();
             if (m_submit.LastFailure() != TSubmitFailure::None) m_pageFailure = m_submit.FailureMessage();
             try {
-                if (BeginScrape()) {
+                const bool listed = BeginScrape();
+                // A page that failed is told as such; one that came is either the site's or not.
+                m_foreignPage = m_pageFailure.empty() && !m_recognised;
+                if (listed) {
                     ScrapeFrom(0);
                     return;
                 }
@@ -481,13 +485,18 @@ bool TExtractor::BeginScrape() {
     // Past the last result the site says nobody was found: no page after
     // this one is fetched. Candidates that other pages of the batch added
     // stay and are checked.
+    m_recognised = false;
     m_tags = m_finder.FindTags("td");
     if (m_tags.empty()) m_tags = m_finder.FindTags("h1");
     for (const THTMLTag* cell : m_tags) {
         const THTMLText* after = m_finder.TextAfter(*cell);
         if (!after) continue;
-        if (Contains(after->Text(), "Найден")) break;
+        if (Contains(after->Text(), "Найден")) {
+            m_recognised = true;
+            break;
+        }
         if (Contains(after->Text(), "Пользователи не найдены")) {
+            m_recognised = true;
             m_owner.SetPageIndex(dm.Settings().PageCount());
             m_tags.clear();
             return false;
@@ -499,7 +508,22 @@ bool TExtractor::BeginScrape() {
                                               : web::TFindTagsFilter(web::TFindTags::IsHttpLink));
     if (m_tags.empty()) return false;
     m_scrape = std::make_unique<TScrape>(m_finder.Items(), newLayout, "http://" + text::AsciiLower(m_owner.Host()) + "/");
+    // A member listed as the site lists them: a link to a profile of this
+    // site, or its warning redirect to one kept elsewhere.
+    if (!m_recognised)
+        m_recognised = std::any_of(m_tags.begin(), m_tags.end(), [this](const THTMLTag* anchor) {
+            return ListingKind(web::TFindTags::GetParamValue(anchor, "href")) != TLinkKind::None;
+        });
     return true;
+}
+
+TExtractor::TLinkKind TExtractor::ListingKind(const std::string& href) const {
+    const std::string& host = m_scrape->host;
+    const std::string h = text::AsciiLower(href);
+    if (h.rfind(host, 0) == 0 && !Contains(h, host + "?sold=") && !Contains(h, "/search.phtml") &&
+        (Contains(h, "gid=") || Contains(h, "oid=")))
+        return TLinkKind::Profile;
+    return Contains(href, kRedirectMark) ? TLinkKind::Redirect : TLinkKind::None;
 }
 
 void TExtractor::TakeAnchor(size_t i, const std::string& login) {
@@ -511,14 +535,11 @@ void TExtractor::TakeAnchor(size_t i, const std::string& login) {
     // A plain link to a profile of this site, or the site's warning
     // redirect to one kept elsewhere; anything else is passed over.
     const std::string href = web::TFindTags::GetParamValue(anchor, "href");
-    const std::string& host = m_scrape->host;
-    const std::string h = text::AsciiLower(href);
-    const bool profile = h.rfind(host, 0) == 0 && !Contains(h, host + "?sold=") && !Contains(h, "/search.phtml") &&
-                         (Contains(h, "gid=") || Contains(h, "oid="));
+    const TLinkKind kind = ListingKind(href);
     std::string url;
-    if (profile) {
+    if (kind == TLinkKind::Profile) {
         url = href;
-    } else if (Contains(href, kRedirectMark)) {
+    } else if (kind == TLinkKind::Redirect) {
         if (const size_t at = href.find(kRedirectTarget); at != std::string::npos)
             url = DecodeRedirectTarget(std::string_view(href).substr(at + kRedirectTarget.size()));
     }

@@ -11,6 +11,7 @@
 
 #include <QTimer>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,7 @@ public:
         m_url = std::move(url);
         m_networkError.clear();
         m_pageFailure.clear();
+        m_foreignPage = false;
     }
     // Why the last fetch got no answer at all, as a message naming the site
     // (or the proxy that failed); empty when it got one (an error status
@@ -48,6 +50,10 @@ public:
     // Why the last fetch brought no page to read (no answer, an error
     // status, a page over the limit), naming the site; empty otherwise.
     const std::string& PageFailure() const { return m_pageFailure; }
+    // The last fetch brought a page that is no result page of the site: it
+    // lists no member as the layout does and does not say that nobody was
+    // found.
+    bool ForeignPage() const { return m_foreignPage; }
     // Set when its tick has finished (and by the engine's Stop).
     bool Done() const { return m_done; }
     void SetDone(bool done) { m_done = done; }
@@ -74,6 +80,10 @@ private:
     struct TScrape;
     // Prepares the scrape of PageText; false when the page lists nobody to take.
     bool BeginScrape();
+    // What a listed member's link is to the scrape: a profile of this
+    // site, the site's warning redirect, or neither.
+    enum class TLinkKind : uint8_t { None, Profile, Redirect };
+    TLinkKind ListingKind(const std::string& href) const;
     // Takes anchor `i` of the scrape as the member `login`.
     void TakeAnchor(size_t i, const std::string& login);
     // The tick's scrape from anchor `i` on, each indirect link's page
@@ -94,6 +104,8 @@ private:
     std::string m_pageText;
     std::string m_networkError;
     std::string m_pageFailure;
+    bool m_foreignPage = false;
+    bool m_recognised = false; // the page being scraped is the site's
     std::unique_ptr<TScrape> m_scrape;
     std::unique_ptr<TSubmit> m_resolver; // the indirect link's download
 };

@@ -66,6 +66,9 @@ TVelmora::TVelmora() {
     m_heldTimer.setSingleShot(true);
     m_heldTimer.setInterval(0);
     QObject::connect(&m_heldTimer, &QTimer::timeout, &m_heldTimer, [this] { RunHeldTick(); });
+    m_hitSaveTimer.setSingleShot(true);
+    QObject::connect(&m_hitSaveTimer, &QTimer::timeout, &m_hitSaveTimer, [this] { SavePendingHits(); });
+    m_sinceSave.start();
     for (auto& e : m_extractors) e = std::make_unique<TExtractor>(*this);
     for (auto& c : m_checkers) c = std::make_unique<TChecker>(*this);
 }
@@ -140,6 +143,10 @@ void TVelmora::Start() {
     m_unreachableMessage.clear();
     m_unreadPages = 0;
     m_unreadPageFailure.clear();
+    m_foreignPages = 0;
+    m_hitsPending = false;
+    m_hitSaveTimer.stop();
+    m_hitSaveFailureTold = false;
     // The layout probe: the search steps once it is answered.
     m_siteVersion = svNoAnswer;
     m_probeError.clear();
@@ -195,6 +202,11 @@ void TVelmora::LoadFoundFriends() {
 
 void TVelmora::SaveFoundFriends() {
     if (m_foundFriendsFile.empty()) return;
+    // Whatever the outcome, the hits so far had their try: the next one
+    // waits for the next hit and its interval.
+    m_hitsPending = false;
+    m_hitSaveTimer.stop();
+    m_sinceSave.restart();
     try {
         m_foundFriends.SaveToFile(m_foundFriendsFile);
     } catch (...) {
@@ -202,6 +214,23 @@ void TVelmora::SaveFoundFriends() {
         throw;
     }
     m_unsavedHits = false;
+}
+
+void TVelmora::HitFound() {
+    if (m_runState == TRunState::Idle || m_foundFriendsFile.empty()) return;
+    m_hitsPending = true;
+    if (m_hitSaveTimer.isActive()) return;
+    // A hit after a quiet spell is written at once; hits that come close
+    // together are written together, once an interval after the last write.
+    m_hitSaveTimer.start(int(std::max<qint64>(0, HitSaveIntervalMs - m_sinceSave.elapsed())));
+}
+
+void TVelmora::SavePendingHits() {
+    if (!m_hitsPending) return;
+    const std::string failure = TrySaveFoundFriends();
+    if (failure.empty() || m_hitSaveFailureTold) return;
+    m_hitSaveFailureTold = true;
+    platform::PostInfoMessage(failure);
 }
 
 // Stop and Suspend must finish whatever the disk says, or the window would
@@ -269,10 +298,11 @@ void TVelmora::TimerTick() {
         return;
     }
     try {
-        // The end is told in one message, with a failed save after it.
+        // The end is told in one message, with a failed save after it, and
+        // after any box that stands (the close question among them).
         auto finish = [this](std::string message) {
             if (const std::string failure = StopQuietly(); !failure.empty()) message += "\n\n" + failure;
-            platform::ShowInfoMessage(message);
+            platform::PostInfoMessage(message);
         };
         if (SiteUnreachable()) {
             m_unreachableMessage = m_activeExtractors.front()->NetworkError();
@@ -281,11 +311,7 @@ void TVelmora::TimerTick() {
         }
         if (PageCount() <= m_pageIndex && m_fetchSubPhase == 0 && m_checkSubPhase == 0 &&
             m_candidates.RecordCount() <= m_candidateIndex) {
-            std::string message = CompletionMessage(m_startTime.msecsTo(QDateTime::currentDateTimeUtc()));
-            if (m_unreadPages > 0)
-                message += "\n\nНе получено страниц результатов: " + std::to_string(m_unreadPages) + " из " +
-                           std::to_string(PageCount()) + ".\n" + m_unreadPageFailure;
-            finish(std::move(message));
+            finish(EndMessage());
             return;
         }
         Step();
@@ -296,17 +322,35 @@ void TVelmora::TimerTick() {
     }
 }
 
+std::string TVelmora::EndMessage() {
+    std::string message = CompletionMessage(m_startTime.msecsTo(QDateTime::currentDateTimeUtc()));
+    const std::string pages = " из " + std::to_string(PageCount()) + ".\n";
+    if (m_unreadPages > 0)
+        message += "\n\nНе получено страниц результатов: " + std::to_string(m_unreadPages) + pages + m_unreadPageFailure;
+    // Pages that came but list nobody in a way the site does: an empty
+    // search would read the same without this.
+    if (m_foreignPages > 0)
+        message += "\n\nНе распознано страниц результатов: " + std::to_string(m_foreignPages) + pages + "Сервер " +
+                   m_host + " прислал страницы, на которых нет ни списка анкет, ни сообщения «Пользователи не "
+                   "найдены»: похоже, это не сайт знакомств или у него другой адрес.";
+    return message;
+}
+
 void TVelmora::Step() {
     m_masterTimer.stop();
     if (m_fetching) {
         m_fetching = FetchPhase();
         if (!m_fetching) m_firstBatch = false;
-    } else if (CheckPhase() && m_candidates.RecordCount() <= m_candidateIndex) {
-        ++m_pageIndex;
-        if (PageCount() > m_pageIndex) {
-            m_candidates.ClearRecords();
-            m_candidateIndex = 0;
-            m_fetching = true;
+    } else if (CheckPhase()) {
+        // A check batch is over: its hits are written before the next one.
+        SavePendingHits();
+        if (m_candidates.RecordCount() <= m_candidateIndex) {
+            ++m_pageIndex;
+            if (PageCount() > m_pageIndex) {
+                m_candidates.ClearRecords();
+                m_candidateIndex = 0;
+                m_fetching = true;
+            }
         }
     }
     // The page count may have grown since Start; the bar never runs past its end.
@@ -333,12 +377,12 @@ void TVelmora::WorkerFinished() {
 
 void TVelmora::AbortSearch(const std::string& reason) {
     try {
-        Stop();
+        if (const std::string failure = StopQuietly(); !failure.empty()) platform::PostInfoMessage(failure);
     } catch (...) {
         // An event handler failed while stopping; the timers are off already.
     }
     try {
-        platform::ShowInfoMessage(reason);
+        platform::PostInfoMessage(reason);
     } catch (...) {
     }
 }

@@ -23,6 +23,7 @@
 #include "search/TFinderStateObject.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <array>
 #include <cstdint>
@@ -89,6 +90,13 @@ public:
     // The last save of the found table failed: the table holds what the
     // file does not.
     bool HasUnsavedHits() const { return m_unsavedHits; }
+    // A checker appended a hit to the found table. While a search adds hits
+    // the table is saved at most HitSaveIntervalMs after each hit and at the
+    // end of every check batch, so that a crash loses no more than the hits
+    // of the last second. A save that fails then is told once a search
+    // (after any box that stands), and the next hit tries again.
+    void HitFound();
+    static constexpr int HitSaveIntervalMs = 900;
     // The found table as an HTML page; throws data::EXMLTable on failure.
     void ExportFoundToHtml(const std::string& fileName);
 
@@ -211,6 +219,14 @@ private:
     // a search that simply found nothing.
     int32_t m_unreadPages = 0;
     std::string m_unreadPageFailure;
+    // Result pages that came and were no result pages of the site.
+    int32_t m_foreignPages = 0;
+    // Hits appended since the found table was last written; the timer that
+    // writes them; the time since the last write; a failed write was told.
+    bool m_hitsPending = false;
+    QTimer m_hitSaveTimer;
+    QElapsedTimer m_sinceSave;
+    bool m_hitSaveFailureTold = false;
     data::TFinderParams m_params;
     data::TFriend m_foundFriends;
     data::TFriend m_candidates;
@@ -230,6 +246,10 @@ private:
 
     // The probe's answer: the layout, then the search may step.
     void ProbeAnswered(const std::string& page);
+    // Writes the hits found since the last save, if any (HitFound).
+    void SavePendingHits();
+    // The end-of-search message, with the pages that brought nothing to read.
+    std::string EndMessage();
     void RunHeldTick();
 
     // Switches every worker's timer off, gives up their requests and held

@@ -43,6 +43,8 @@ bool TVelmora::FetchPhase() {
                 if (e->Done() && !e->PageFailure().empty()) {
                     ++m_unreadPages;
                     m_unreadPageFailure = e->PageFailure();
+                } else if (e->Done() && e->ForeignPage()) {
+                    ++m_foreignPages;
                 }
         }
         return true;

@@ -131,6 +131,7 @@ void TSubmit::Execute(TResponseContent* content) {
     m_lastError.clear();
     m_lastFailureAtProxy = false;
     m_lastFailureTooLong = false;
+    m_lastFailureNotHttp = false;
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -150,6 +151,7 @@ void TSubmit::GetStringAsync(TGetDone done) {
     m_lastError.clear();
     m_lastFailureAtProxy = false;
     m_lastFailureTooLong = false;
+    m_lastFailureNotHttp = false;
     try {
         platform::HttpRequest request;
         platform::HttpConnection::Observer observer;
@@ -227,6 +229,7 @@ bool TSubmit::Accept(const platform::HttpResponse& response) {
         Status(StatusRequestError, response.error);
         m_lastFailureAtProxy = response.atProxy;
         m_lastFailureTooLong = response.tooLong;
+        m_lastFailureNotHttp = response.notHttp;
         Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
         return false;
     }
@@ -299,6 +302,10 @@ std::string TSubmit::FailureMessage() const {
     case TSubmitFailure::Network:
         // The server answered, with more than a page may hold.
         if (m_lastFailureTooLong) return "Ответ сервера " + server + " не принят: " + m_lastError;
+        // It answered, with something else than HTTP: reachable, and the address is right.
+        if (m_lastFailureNotHttp)
+            return (m_lastFailureAtProxy && !m_lastProxy.empty() ? "Прокси-сервер " + m_lastProxy : "Сервер " + server) +
+                   " прислал " + m_lastError;
         if (m_lastFailureAtProxy && !m_lastProxy.empty())
             return "Прокси-сервер " + m_lastProxy + " недоступен: " + m_lastError;
         return "Сервер " + server + " недоступен: " + m_lastError;

@@ -188,8 +188,10 @@ public:
     bool LastFailureAtProxy() const { return m_lastFailureAtProxy; }
     // The last failure as a message for the user, naming whom it concerns:
     // "Сервер HOST недоступен: CAUSE", "Прокси-сервер HOST:PORT недоступен:
-    // CAUSE", "Ответ сервера HOST не принят: страница больше N МБ" or
-    // "Сервер HOST ответил ошибкой CAUSE"; empty after a success.
+    // CAUSE", "Ответ сервера HOST не принят: страница больше N МБ",
+    // "Сервер HOST (or Прокси-сервер HOST:PORT) прислал ответ не по протоколу
+    // HTTP (libcurl N)" or "Сервер HOST ответил ошибкой CAUSE"; empty after
+    // a success.
     std::string FailureMessage() const;
 
     TSubmitStatusEvent OnStatus;
@@ -235,6 +237,7 @@ private:
     std::string m_lastError;
     bool m_lastFailureAtProxy = false;
     bool m_lastFailureTooLong = false;
+    bool m_lastFailureNotHttp = false;
     // "host:port" of the proxy the last request went through; empty when direct.
     std::string m_lastProxy;
 };

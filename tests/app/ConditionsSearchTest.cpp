@@ -171,9 +171,15 @@ TEST_F(ConditionsSearch, TheFoundListMarksNewHitsAndEditsTheTables) {
     // A save that fails is told, and the file is kept.
     engine->SetFoundFriendsFile((dir / "gone" / "LoadedFriends.xml").string());
     const size_t shown = messages.Texts().size();
+    // Clearing asks first, as the favourites' does; No keeps every profile.
+    messages.SetAnswer(platform::mrNo);
+    form->btnClear->click();
+    EXPECT_EQ(Rows().size(), 4u);
+    messages.SetAnswer(platform::mrYes);
     form->btnClear->click();
     EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(messages.Texts().size(), shown + 1);
+    ASSERT_EQ(messages.Texts().size(), shown + 3) << "two questions, then the failed save";
+    EXPECT_EQ(messages.Texts()[shown], "Удалить все найденные анкеты (4)?");
     engine->SetFoundFriendsFile((dir / "LoadedFriends.xml").string());
     engine->LoadFoundFriends();
     EXPECT_EQ(engine->FoundFriends().RecordCount(), 0) << "what could not be written is not reloaded over";

@@ -82,7 +82,7 @@ TEST_F(SettingsPageTest, ShowsTheSettingsSavesWhatTheUserChoseAndASearchUsesIt) 
     app::TfrmProxy& proxy = *page.ProxyPage();
     EXPECT_EQ(Lines(*page.cblServer), (std::vector<std::string>{m_site.Host(), "b.example"}));
     EXPECT_EQ(Lines(*page.cblServer, true), std::vector<std::string>{"b.example"});
-    EXPECT_EQ(page.gbServer->title(), "Сервер (всего 2 серверов)");
+    EXPECT_EQ(page.gbServer->title(), "Сервер (всего 2 сервера)");
     EXPECT_EQ(page.edPassword->text(), "secret");
     EXPECT_EQ(page.cbGender->currentText(), "Парень");
     EXPECT_EQ(page.cbFriendGender->currentText(), "Пару М+Ж");
@@ -169,6 +169,12 @@ TEST_F(SettingsPageTest, RefusesFieldsThatAreNoWholeNumbersAndStoresNothing) {
     proxy.chbUseProxy->click();
     EXPECT_TRUE(page.btnSaveClick());
     EXPECT_EQ(Saved()->ProxyParams().ProxyPort(), 0);
+    // Port 0 typed is refused: no proxy listens there.
+    proxy.chbUseProxy->click();
+    proxy.edProxyPort->setText("0");
+    EXPECT_FALSE(page.btnSaveClick());
+    EXPECT_EQ(m_messages.Texts().back(), "Укажите в поле «Порт» прокси-сервера целое число от 1 до 65535.");
+    proxy.chbUseProxy->click();
 
     proxy.chbUseProxy->click();
     proxy.chbAuthorization->click();

@@ -207,7 +207,11 @@ TEST_F(DataModule, DamagedFilesAreReportedAndTheProgramStarts) {
         first = false;
         ASSERT_EQ(dm.StartupWarnings().size(), settingsWarnings + 1);
         if (settingsWarnings) {
-            EXPECT_NE(dm.StartupWarnings()[0].find("registry.xml.damaged"), std::string::npos);
+            const std::string& told = dm.StartupWarnings()[0];
+            EXPECT_NE(told.find("registry.xml.damaged»"), std::string::npos) << told;
+            // What was wrong with it, quoted as every other message quotes a file.
+            EXPECT_NE(told.find("повреждён: разметка XML нарушена у байта "), std::string::npos) << told;
+            EXPECT_EQ(told.find('"'), std::string::npos) << told;
         }
         EXPECT_NE(dm.StartupWarnings().back().find("Profiles.xml"), std::string::npos);
         EXPECT_TRUE(dm.Profiles().Active());

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QTextLayout>
 
 namespace app {
 namespace {
@@ -61,6 +62,37 @@ void setTextColour(QLabel* label, const QColor& colour) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
+}
+
+// `text` as it fits `lines` lines of `width` pixels, wrapped at words: a
+// text too long ends at the last whole word that fits, followed by "…" (a
+// single word too long for its line is cut with "…" where it must be).
+QString FitText(const QFont& font, const QString& text, int width, int lines) {
+    const QFontMetrics metrics(font);
+    if (width <= 0 || lines <= 0) return {};
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int lastStart = 0, shownEnd = 0;
+    for (int i = 0; i < lines; ++i) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(width);
+        lastStart = line.textStart();
+        shownEnd = line.textStart() + line.textLength();
+    }
+    layout.endLayout();
+    if (shownEnd >= text.size()) return text;
+    const QString ellipsis = QStringLiteral("…");
+    const QString last = text.mid(lastStart);
+    for (qsizetype end = last.lastIndexOf(' '); end > 0; end = last.lastIndexOf(' ', end - 1)) {
+        const QString cut = last.left(end).trimmed() + ellipsis;
+        if (!last.left(end).trimmed().isEmpty() && metrics.horizontalAdvance(cut) <= width)
+            return text.left(lastStart) + cut;
+    }
+    return text.left(lastStart) + metrics.elidedText(last, Qt::ElideRight, width);
 }
 
 // Loads the named picture into `image` unless it already shows one.
@@ -120,7 +152,6 @@ void TChatPerson::SetChatPersonStyle(TChatPersonStyle value) {
     }
     case TChatPersonStyle::cpFull:
         BuildFullLayout();
-        lbPersonName2->setText(q(m_infoText));
         imgVoice->setVisible(m_voice);
         imgVIP->setVisible(m_vip);
         imgReal->setVisible(m_real);
@@ -218,6 +249,7 @@ void TChatPerson::SetBasketVisible(bool value) {
 
 void TChatPerson::SetInfoText(const std::string& value) {
     m_infoText = value;
+    if (m_fullLayoutBuilt) LayoutControls();
     UpdatePictures();
 }
 
@@ -319,12 +351,21 @@ void TChatPerson::LayoutControls() {
     imgFullInfo->setGeometry(6, 26, 46, 62);
     imgShortInfo1->setGeometry(0, 0, 18, 23);
     lbPersonName2->setGeometry(57, 26, w - 100, 52);
+    // Cut at a word, with "…", where the label ends; the whole text in its tool tip.
+    const QString info = q(m_infoText);
+    const QString fitted = FitText(lbPersonName2->font(), info, lbPersonName2->width(),
+                                   lbPersonName2->height() / QFontMetrics(lbPersonName2->font()).lineSpacing());
+    lbPersonName2->setText(fitted);
+    lbPersonName2->setToolTip(fitted == info ? QString() : info);
     imgQuestionnaire1->setGeometry(w - (m_basketVisible ? 76 : 56), h - 24, 50, 16);
     imgBasket->setGeometry(w - 24, h - 24, 16, 16);
     imgNewMessage1->setGeometry(18, 95, 19, 14);
 }
 
-void TChatPerson::resizeEvent(QResizeEvent*) { LayoutControls(); }
+void TChatPerson::resizeEvent(QResizeEvent*) {
+    LayoutControls();
+    DrawHeaderLine();
+}
 
 QPixmap TChatPerson::SharedBitmap(const char* name) const {
     return m_list ? m_list->SharedBitmap(name) : platform::LoadBitmapResource(name);
@@ -373,20 +414,31 @@ void TChatPerson::DrawHeaderLine() {
                                                           : (selected ? "CONNECTEDSELECTED" : "CONNECTED");
     const bool letter = m_letter && m_style != TChatPersonStyle::cpFull;
     const std::string drawn =
-        std::string(mark) + (letter ? "+L" : "") + (m_intim ? "+I|" : "|") + m_infoText;
+        std::string(mark) + (letter ? "+L" : "") + (m_intim ? "+I|" : "|") + std::to_string(width()) + "|" +
+        m_infoText;
     if (drawn == m_headerDrawn) return;
     m_headerDrawn = drawn;
     imgShortInfo->CanvasClear();
     imgShortInfo->CanvasDraw(1, 2, SharedBitmap(mark));
     if (letter) imgShortInfo->CanvasDraw(7, 1, SharedBitmap("LETTERSHORT"));
-    imgShortInfo->CanvasTextOut(20, 2, q(m_infoText), m_intim ? kIntimRed : QColor(Qt::black));
+    // Up to the questionnaire button at the card's right end.
+    const int room = std::min(imgShortInfo->width(), width() - 58) - 20;
+    imgShortInfo->CanvasTextOut(20, 2, FitText(imgShortInfo->font(), q(m_infoText), room, 1),
+                                m_intim ? kIntimRed : QColor(Qt::black));
+}
+
+void TChatPerson::SetPhotoFailure(const std::string& cause) {
+    m_photoFailure = cause;
+    if (m_fullLayoutBuilt && m_style == TChatPersonStyle::cpFull) ShowPhoto();
 }
 
 void TChatPerson::ShowPhoto() {
+    const bool failed = m_photo.Empty() && !m_photoFailure.empty();
     if (!m_photo.Empty())
         imgFullInfo->SetPicture(m_photo);
     else
-        imgFullInfo->SetPicture(platform::LoadBitmapResource("NOPHOTO"));
+        imgFullInfo->SetPicture(platform::LoadBitmapResource(failed ? "PHOTOFAILED" : "NOPHOTO"));
+    imgFullInfo->setToolTip(failed ? q("Фото не загружено: " + m_photoFailure) : QString());
 }
 
 void TChatPerson::Bind(QWidget* control, TClick click) {

@@ -100,6 +100,11 @@ public:
     // fetched again.
     bool HasPhoto() const { return m_hasPhoto; }
     void SetHasPhoto(bool value);
+    // The photo could not be loaded, and why: the card shows a plate that
+    // says so, with the cause in its tool tip, rather than "нет фото" beside
+    // the profile's photo count. An empty cause takes the failure back.
+    void SetPhotoFailure(const std::string& cause);
+    const std::string& PhotoFailure() const { return m_photoFailure; }
     bool FullLayoutBuilt() const { return m_fullLayoutBuilt; }
 
     // Fires OnPersonDelete when it is bound, else frees the card (later,
@@ -157,6 +162,7 @@ private:
     // The photo itself, kept while the card is collapsed so that expanding
     // again shows it without fetching it again.
     platform::TPicture m_photo;
+    std::string m_photoFailure;
     // What the header line and the state corner were last drawn from.
     std::string m_headerDrawn;
     std::string m_cornerDrawn;

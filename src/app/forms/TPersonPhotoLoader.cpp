@@ -115,6 +115,12 @@ void TPersonPhotoLoader::PageArrived(TSlot& slot, const std::string& page) {
             loader.Start();
             return;
         }
+        // A profile whose photos the result page counted shows none: its
+        // page failed, or holds no photo the program knows.
+        if (card->PhotoCount() > 0 || slot.page->LastFailure() != TSubmitFailure::None)
+            card->SetPhotoFailure(slot.page->LastFailure() != TSubmitFailure::None
+                                      ? slot.page->FailureMessage()
+                                      : "на странице анкеты нет фото");
     } catch (const std::exception& error) {
         // The card simply stays without a photo.
         qWarning("Photo not loaded: %s", error.what());
@@ -124,7 +130,15 @@ void TPersonPhotoLoader::PageArrived(TSlot& slot, const std::string& page) {
 }
 
 void TPersonPhotoLoader::PhotoArrived(TSlot& slot) {
-    if (TChatPerson* card = slot.guard) card->SetPersonPicture(slot.loader->Picture());
+    if (TChatPerson* card = slot.guard) {
+        const QImage& picture = slot.loader->Picture();
+        card->SetPersonPicture(picture);
+        if (picture.isNull()) {
+            TSubmit& submit = slot.loader->Submit();
+            card->SetPhotoFailure(submit.LastFailure() != TSubmitFailure::None ? submit.FailureMessage()
+                                                                              : "файл фото не читается");
+        }
+    }
     Release(slot);
     StartNext();
 }

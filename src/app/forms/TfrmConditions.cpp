@@ -375,6 +375,10 @@ void TfrmConditions::btnClearClick() {
     data::TFriend& found = m_engine->FoundFriends();
     // Profiles the user has not seen are not cleared unseen.
     if (!LoadedListInStep()) return;
+    if (found.RecordCount() == 0) return;
+    if (platform::MessageDlgEx("Удалить все найденные анкеты (" + std::to_string(found.RecordCount()) + ")?") !=
+        platform::mrYes)
+        return;
     lbxLoad->clear();
     found.ClearRecords();
     SaveFoundFriendsReporting();

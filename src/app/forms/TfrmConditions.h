@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QListWidget;
@@ -101,6 +102,19 @@ public:
     void RebuildActiveTree();
     // Clears and rebuilds `tree` from the stored settings.
     void BuildTree(QTreeWidget* tree);
+
+    // What the user chose in a tree is the search's until "Старт" writes it
+    // into the settings; "Сохранить" of the settings page must not undo it.
+    // Fired after a click (or a car list that came) changed the conditions
+    // `tree` writes: `choice` holds them all, `changed` names the
+    // properties that changed with it.
+    using TChoiceEvent =
+        std::function<void(const data::TFinderParams& choice, const std::vector<std::string>& changed)>;
+    TChoiceEvent OnTreeChoiceChanged;
+    // The properties whose value the user changed in the built trees since
+    // they were built from the settings, their values put into `choice`;
+    // where both trees changed one, the active page's tree wins.
+    std::vector<std::string> TreeChoicesSinceBuilt(data::TFinderParams& choice);
     // Shows the found list's page with the list refilled.
     void RefreshLoadedList();
     // Refills the found list from the engine's found table.
@@ -159,7 +173,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The tree's conditions over the settings, as Start would write them.
+    std::unique_ptr<data::TFinderParams> ReadTree(QTreeWidget* tree);
+    // Tells OnTreeChoiceChanged what a change of `tree` changed.
+    void NoteTreeChange(QTreeWidget* tree);
+    // What each tree wrote when it was built, and when last told.
+    struct TTreeChoice {
+        std::unique_ptr<data::TFinderParams> built;
+        std::unique_ptr<data::TFinderParams> last;
+    };
+    TTreeChoice& ChoiceOf(const QTreeWidget* tree) { return m_choices[IsExtended(tree) ? 1 : 0]; }
+
     // Building (TfrmConditionsTree.cpp).
+    void BuildTreeNodes(QTreeWidget* tree);
     TCheckedTreeNode* AddRootNode(QTreeWidget* tree, const QString& caption, uint8_t kind);
     TCheckedTreeNode* AddChildNode(TCheckedTreeNode* parent, const QString& caption, std::string_view id,
                                    uint8_t kind);
@@ -228,6 +254,7 @@ private:
     int32_t m_storedMyAge = 0;
     TStoredRange m_statureRange{140, 0};
     TStoredRange m_weightRange{40, 0};
+    TTreeChoice m_choices[2];
 };
 
 // Registers TfrmConditions by class name.

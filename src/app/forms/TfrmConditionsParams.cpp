@@ -3,6 +3,7 @@
 #include "app/forms/ConditionNodeKinds.h"
 #include "app/forms/TfrmConditions.h"
 #include "data/CodeTables.h"
+#include "data/TCustomParams.h"
 #include "data/TdmFriend.h"
 #include "platform/MessageRoutines.h"
 #include "platform/QtText.h"
@@ -11,6 +12,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+
+#include <algorithm>
 
 namespace app {
 
@@ -185,6 +188,71 @@ void TfrmConditions::TreeToParams(QTreeWidget* tree, data::TFinderParams& p) {
     p.SetRegion(s.Region());
     p.SetTown(s.Town());
     p.SetStation(s.Station());
+}
+
+namespace {
+
+bool SameValue(const platform::TPropInfo& prop, const data::TFinderParams& a, const data::TFinderParams& b) {
+    return prop.IsOrdinal() ? prop.GetOrd(a) == prop.GetOrd(b) : prop.GetStr(a) == prop.GetStr(b);
+}
+
+void CopyValue(const platform::TPropInfo& prop, data::TFinderParams& to, const data::TFinderParams& from) {
+    if (prop.IsOrdinal()) prop.SetOrd(to, prop.GetOrd(from));
+    else prop.SetStr(to, prop.GetStr(from));
+}
+
+// The properties whose values differ, in declaration order.
+std::vector<const platform::TPropInfo*> Differing(const data::TFinderParams& a, const data::TFinderParams& b) {
+    std::vector<const platform::TPropInfo*> props;
+    for (const platform::TPropInfo& prop : a.PublishedProperties())
+        if (!SameValue(prop, a, b)) props.push_back(&prop);
+    return props;
+}
+
+} // namespace
+
+void TfrmConditions::BuildTree(QTreeWidget* tree) {
+    if (!tree) return;
+    BuildTreeNodes(tree);
+    TTreeChoice& choice = ChoiceOf(tree);
+    choice.built = ReadTree(tree);
+    choice.last = ReadTree(tree);
+}
+
+std::unique_ptr<data::TFinderParams> TfrmConditions::ReadTree(QTreeWidget* tree) {
+    auto params = std::make_unique<data::TFinderParams>();
+    data::CopyProperties(*params, data::dmFriend().Settings());
+    TreeToParams(tree, *params);
+    return params;
+}
+
+void TfrmConditions::NoteTreeChange(QTreeWidget* tree) {
+    TTreeChoice& choice = ChoiceOf(tree);
+    if (!choice.last) return;
+    std::unique_ptr<data::TFinderParams> now = ReadTree(tree);
+    std::vector<std::string> changed;
+    for (const platform::TPropInfo* prop : Differing(*choice.last, *now)) changed.emplace_back(prop->Name);
+    choice.last = std::move(now);
+    if (!changed.empty() && OnTreeChoiceChanged) OnTreeChoiceChanged(*choice.last, changed);
+}
+
+std::vector<std::string> TfrmConditions::TreeChoicesSinceBuilt(data::TFinderParams& out) {
+    QTreeWidget* active = pcLeft->currentWidget() == tsExSearch ? tvExSearch : tvSearch;
+    QTreeWidget* other = active == tvSearch ? tvExSearch : tvSearch;
+    std::vector<std::string> names;
+    for (QTreeWidget* tree : {other, active}) {
+        // A tree marked for rebuilding shows what it showed before the
+        // settings last changed: the settings are newer.
+        const bool built = tree == tvSearch ? m_searchTreeBuilt : m_exSearchTreeBuilt;
+        const TTreeChoice& choice = ChoiceOf(tree);
+        if (!built || !choice.built) continue;
+        const std::unique_ptr<data::TFinderParams> now = ReadTree(tree);
+        for (const platform::TPropInfo* prop : Differing(*choice.built, *now)) {
+            CopyValue(*prop, out, *now);
+            if (std::find(names.begin(), names.end(), prop->Name) == names.end()) names.emplace_back(prop->Name);
+        }
+    }
+    return names;
 }
 
 void TfrmConditions::StartSearch() {

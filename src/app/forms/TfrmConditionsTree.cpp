@@ -151,8 +151,7 @@ void TfrmConditions::SeedStoredValues() {
     if (s.WeightMin() >= 40) m_weightRange = {s.WeightMin(), s.WeightMax()};
 }
 
-void TfrmConditions::BuildTree(QTreeWidget* tree) {
-    if (!tree) return;
+void TfrmConditions::BuildTreeNodes(QTreeWidget* tree) {
     const bool ext = IsExtended(tree);
     const data::TTesselSettings& s = Settings();
     data::TdmFriend& dm = data::dmFriend();
@@ -364,6 +363,7 @@ void TfrmConditions::CarMakesArrived(bool listed) {
         for (int i = 0; i < root->childCount(); ++i)
             if (TCheckedTreeNode* child = root->ChildNode(i)) child->SetChecked(true);
     tvExSearch->viewport()->update();
+    NoteTreeChange(tvExSearch);
 }
 
 void TfrmConditions::FillCarMakes(TCheckedTreeNode* root, bool loaded) {
@@ -425,6 +425,7 @@ bool TfrmConditions::tvSearchMouseDown(QTreeWidget* tree, QPoint pos) {
     try {
         if (!node->parent()) node->Checked() ? UncheckRoot(tree, node) : CheckRoot(tree, node);
         else node->Checked() ? UncheckItem(tree, node) : CheckItem(tree, node);
+        NoteTreeChange(tree);
     } catch (const std::exception& e) {
         platform::ShowInfoMessage(e.what());
     }

@@ -307,25 +307,33 @@ std::vector<int> TfrmFavourites::SelectedFavourites() const {
     return result;
 }
 
-bool TfrmFavourites::SaveFavourites() {
+bool TfrmFavourites::SaveFavourites(int favourite) {
     try {
         Favourites().Save();
         return true;
     } catch (const std::exception& error) {
-        ReloadAfterFailedSave(error);
+        ReloadAfterFailedSave(error, favourite);
         return false;
     }
 }
 
+int TfrmFavourites::CurrentFavourite() const {
+    const db::TDataSet* shown = m_dataSource->DataSet();
+    return shown && shown->RecNo() > 0 ? FavouriteIndexOfRow(shown->RecNo() - 1) : -1;
+}
+
 // A change that could not be written is taken back: the favourites show
 // what their file holds, so a contact whose removal failed stays listed.
-void TfrmFavourites::ReloadAfterFailedSave(const std::exception& error) {
+void TfrmFavourites::ReloadAfterFailedSave(const std::exception& error, int favourite) {
     DetachData();
     try {
         Favourites().Load();
     } catch (const std::exception&) {
         // The table keeps what it has; the save's failure is what to tell.
     }
+    RefreshFavourites();
+    data::TFriend& favourites = Favourites();
+    if (favourite >= 0 && favourite < favourites.RecordCount()) favourites.SetRecNo(favourite + 1);
     platform::ShowInfoMessage("Изменения в избранных не сохранены. " + std::string(error.what()) +
                               ".\nВ списке оставлено то, что записано в файле.");
 }
@@ -344,20 +352,20 @@ void TfrmFavourites::btnDeleteClick() {
             ? "Удалить контакт \"" + data::TXMLTable::NodeText(favourites.RecordNode(chosen.front()), "Name") + "\"?"
             : "Удалить выбранные контакты (" + std::to_string(chosen.size()) + ")?";
     if (platform::MessageDlgEx(question) != platform::mrYes) return;
+    const int current = CurrentFavourite();
     DetachData();
     for (auto index = chosen.rbegin(); index != chosen.rend(); ++index) favourites.DeleteFriend(*index);
-    SaveFavourites();
-    RefreshFavourites();
+    if (SaveFavourites(current)) RefreshFavourites();
 }
 
 void TfrmFavourites::btnClearClick() {
     data::TFriend& favourites = Favourites();
     if (favourites.RecordCount() == 0) return;
     if (platform::MessageDlgEx("Удалить все контакты из избранных?") != platform::mrYes) return;
+    const int current = CurrentFavourite();
     DetachData();
     favourites.ClearRecords();
-    SaveFavourites();
-    RefreshFavourites();
+    if (SaveFavourites(current)) RefreshFavourites();
 }
 
 void TfrmFavourites::dbgFavouritesDblClick() {
@@ -398,6 +406,7 @@ void TfrmFavourites::EndPersonClick(TChatPerson& card) {
 void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
     auto* friends = dynamic_cast<data::TFriend*>(&table);
     if (!friends) return;
+    const int current = CurrentFavourite();
     try {
         friends->Save();
     } catch (const std::exception& error) {
@@ -406,8 +415,7 @@ void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
             return;
         }
         // The card of the contact comes back with the rest.
-        ReloadAfterFailedSave(error);
-        RefreshFavourites();
+        ReloadAfterFailedSave(error, current);
         return;
     }
     if (friends != &Favourites()) return;

@@ -151,8 +151,15 @@ private:
     void OpenCurrentRow();
     // Saves the favourites; after a failure they are read back from their
     // file and the failure is shown.
-    bool SaveFavourites();
-    void ReloadAfterFailedSave(const std::exception& error);
+    // Saves the favourites; a failure goes to ReloadAfterFailedSave with
+    // `favourite`, and false is answered.
+    bool SaveFavourites(int favourite);
+    // The favourites as their file holds them, shown again with the cursor
+    // on `favourite` (an index of the table, -1: the first row) before the
+    // failure is told, so the box stands over the list it speaks of.
+    void ReloadAfterFailedSave(const std::exception& error, int favourite);
+    // The favourite the grid's cursor is on; -1 when none.
+    int CurrentFavourite() const;
     void UpdateShowButton();
     // Card-list events.
     void EndPersonClick(TChatPerson& card);

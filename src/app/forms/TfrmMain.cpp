@@ -282,6 +282,10 @@ void TfrmMain::ShowConditionsTree() {
     form->OnAfterSaveFavourites = [this](QObject*) { RefreshFavouritesForm(); };
     form->OnLoadedChanged = [this](QObject*) { ResetNewCount(); };
     form->OnAddToFavourites = [this](QObject* sender) { AddToFavourites(sender); };
+    // The settings page shows what the tree changed last of what both show.
+    form->OnTreeChoiceChanged = [this](const data::TFinderParams& choice, const std::vector<std::string>& changed) {
+        if (TfrmSettings* settings = SettingsForm()) settings->ShowTreeChoice(choice, changed);
+    };
     if (const data::TRecoveredLoad found = LoadFoundFriendsRecovering(); !found.Message.empty())
         m_startupMessages.push_back(found.Message);
     form->SetFoundBaseline(m_engine->FoundFriends().RecordCount());
@@ -295,6 +299,25 @@ void TfrmMain::acSettingsExecute() {
     if (!form) return;
     form->SetEngine(m_engine.get());
     form->OnSave = [this](TfrmSettings&) { SettingsApplied(); };
+    form->OnStoring = [this](data::TTesselSettings& settings) { TakeTreeChoices(settings); };
+    // The page is built from the settings; what the tree changed since is newer.
+    if (TfrmConditions* conditions = ConditionsForm()) {
+        data::TFinderParams choice;
+        const std::vector<std::string> changed = conditions->TreeChoicesSinceBuilt(choice);
+        if (!changed.empty()) form->ShowTreeChoice(choice, changed);
+    }
+}
+
+// "Сохранить" keeps what the user chose in the trees and has not started a
+// search with: those choices go into the settings before the page's own
+// values (which show the tree's last change of what both show), so that the
+// trees rebuilt from the settings show them again.
+void TfrmMain::TakeTreeChoices(data::TTesselSettings& settings) {
+    TfrmConditions* conditions = ConditionsForm();
+    if (!conditions) return;
+    const std::vector<std::string> changed = conditions->TreeChoicesSinceBuilt(settings);
+    // A car model chosen in the tree lives in the car table.
+    if (std::find(changed.begin(), changed.end(), "car") != changed.end()) data::dmFriend().CarGroup().SaveToRegistry();
 }
 
 void TfrmMain::acFavoritesExecute() {
@@ -389,12 +412,10 @@ std::string TfrmMain::StartProblem() {
         return "Сервер для поиска не выбран: «" + server +
                "» — только образец имени. Откройте «Настройки», введите адрес сайта в поле «Сервер», "
                "добавьте его в список, отметьте и нажмите «Сохранить».";
-    if (!platform::IsServerAddress(server))
-        return "Имя сервера «" + server +
-               "» не годится: нужно имя сайта или IP-адрес, при необходимости с портом через двоеточие. "
-               "Исправьте его в «Настройки».";
+    if (const std::string problem = platform::ServerAddressProblem(server); !problem.empty())
+        return problem + " Исправьте его в «Настройках».";
     if (dm.Settings().PageCount() <= 0)
-        return "Не задано, сколько страниц просматривать: в «Настройки» укажите в поле «Листать ... страниц» "
+        return "Не задано, сколько страниц просматривать: в «Настройках» укажите в поле «Листать ... страниц» "
                "число больше 0 и нажмите «Сохранить».";
     // The hits go to the found list's file: a damaged one is set aside now,
     // one that can be neither read nor set aside would lose them.
@@ -526,6 +547,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // What a search or an area list had to tell while the question stood
+    // goes with the program.
+    platform::DropPostedMessages();
     // A search still under way is stopped here, which saves its hits: the
     // engine frees nothing to disk on its own. A save that fails is asked
     // about once, below.

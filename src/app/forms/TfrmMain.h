@@ -29,6 +29,9 @@ class QStatusBar;
 class QToolBar;
 class QUrl;
 
+namespace data {
+class TTesselSettings;
+}
 namespace search {
 class TFinderStateObject;
 class TVelmora;
@@ -124,6 +127,7 @@ private:
     void FinderProgress(search::TFinderStateObject& sender);
     void FinderStopped();
     void SettingsApplied();
+    void TakeTreeChoices(data::TTesselSettings& settings);
     void ResetNewCount();
     void DetachFavouritesData();
     void RefreshFavouritesForm();

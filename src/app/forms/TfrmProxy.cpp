@@ -86,7 +86,8 @@ void TfrmProxy::LoadFromParams() {
     chbUseProxy->setChecked(m_params.UseProxy());
     chbAuthorization->setChecked(m_params.ProxyAuthorization());
     edProxyServer->SetValue(m_params.ProxyServer().empty() ? "0" : m_params.ProxyServer());
-    edProxyPort->SetValue(std::to_string(m_params.ProxyPort()));
+    // A stored 0 stands for the proxy's usual port, which is what the page shows.
+    edProxyPort->SetValue(std::to_string(m_params.ProxyPort() == 0 ? 80 : m_params.ProxyPort()));
     edProxyUserName->setText(ToQString(m_params.ProxyUserName()));
     edProxyPassword->setText(ToQString(m_params.ProxyPassword()));
     EnableProxyControls(m_params.UseProxy());
@@ -97,8 +98,9 @@ std::optional<int> TfrmProxy::PortValue() const {
     if (text.empty() || text.size() > 5) return std::nullopt;
     for (char c : text)
         if (c < '0' || c > '9') return std::nullopt;
+    // Port 0 names no port: no proxy listens there.
     const int port = std::stoi(text);
-    if (port > 65535) return std::nullopt;
+    if (port < 1 || port > 65535) return std::nullopt;
     return port;
 }
 
@@ -113,7 +115,7 @@ std::optional<std::string> TfrmProxy::CheckValues(QLineEdit** field) const {
                "» в поле «Сервер IP» — не адрес прокси-сервера: нужен IP-адрес из четырёх чисел от 0 до 255 "
                "через точку, например 192.168.0.1.";
     if (field) *field = edProxyPort;
-    if (!PortValue()) return std::string("Укажите в поле «Порт» прокси-сервера целое число от 0 до 65535.");
+    if (!PortValue()) return std::string("Укажите в поле «Порт» прокси-сервера целое число от 1 до 65535.");
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include "data/CodeTables.h"
 #include "data/TdmFriend.h"
 #include "platform/FormRegistry.h"
+#include "platform/HostName.h"
 #include "platform/MessageRoutines.h"
 #include "platform/QtText.h"
 #include "platform/TPanel.h"
@@ -372,7 +373,8 @@ void TfrmSettings::SetServerLines() {
     }
     m_fillingServers = false;
     const int n = cblServer->count();
-    gbServer->setTitle(n > 0 ? QString("Сервер (всего %1 серверов)").arg(n) : QString("Сервер"));
+    gbServer->setTitle(n > 0 ? ToQString("Сервер (всего " + text::CountOf(n, "сервер", "сервера", "серверов") + ")")
+                             : QString("Сервер"));
 }
 
 void TfrmSettings::CheckServerLine(int line) {
@@ -415,6 +417,13 @@ void TfrmSettings::sbAddServerClick() {
         platform::ShowInfoMessage("Необходимо сначала ввести новое имя сервера!");
         return;
     }
+    // A name that Start would refuse is refused here, where it is typed.
+    if (const std::string problem = platform::ServerAddressProblem(name); !problem.empty()) {
+        platform::ShowInfoMessage(problem);
+        edServer->setFocus();
+        edServer->selectAll();
+        return;
+    }
     if (m_serverIndex.Find(name)) {
         platform::ShowInfoMessage("Такое имя уже есть в списке!");
         return;
@@ -450,7 +459,8 @@ void TfrmSettings::cblServerClickCheck(QListWidgetItem* item) {
 
 void TfrmSettings::edPageCountChange() {
     const std::optional<int> pages = PageCountValue(PageCountText(edPageCount->text()));
-    lbCalcRowCount->setText(QString("%1 анкет").arg(qint64(pages.value_or(0)) * ProfilesPerPage));
+    lbCalcRowCount->setText(
+        ToQString(text::CountOf(int64_t(pages.value_or(0)) * ProfilesPerPage, "анкета", "анкеты", "анкет")));
 }
 
 // ---- saving ----
@@ -489,6 +499,7 @@ bool TfrmSettings::btnSaveClick() {
         platform::ShowInfoMessage(*problem);
         return false;
     }
+    if (OnStoring) OnStoring(data::dmFriend().Settings());
     StoreValues();
     data::dmFriend().Settings().Save();
     if (OnSave) OnSave(*this);
@@ -540,6 +551,29 @@ void TfrmSettings::StoreValues() {
     if (m_proxyPage) {
         m_proxyPage->SaveToParams();
         m_proxyPage->Params().AssignTo(settings.ProxyParams());
+    }
+}
+
+void TfrmSettings::ShowTreeChoice(const data::TFinderParams& choice, const std::vector<std::string>& changed) {
+    const auto has = [&changed](std::string_view name) {
+        return std::find(changed.begin(), changed.end(), name) != changed.end();
+    };
+    if (has("s_i")) cbGender->setCurrentIndex(data::IndexOfGenderCode(choice.s_i()));
+    if (has("s_l")) cbFriendGender->setCurrentIndex(data::IndexOfGenderCode(choice.s_l()));
+    if (has("s_f")) edFrom->setText(ToQString(choice.s_f()));
+    if (has("s_t")) edTo->setText(ToQString(choice.s_t()));
+    if (has("target")) choice.SetTargetToControl(gbTarget);
+    if (has("sponsor")) choice.SetSponsorToControl(gbSponsor);
+    if (has("s_c") || has("s_m")) {
+        // The tree chooses only how far down the settings' own area goes.
+        const data::TTesselSettings& s = data::dmFriend().Settings();
+        const std::string& area = choice.s_c();
+        const int levels = area.empty()                                    ? 0
+                           : area == s.id_Station() && !choice.s_m().empty() ? 4
+                           : area == s.id_Station() || area == s.id_Town()   ? 3
+                           : area == s.id_Region()                           ? 2
+                                                                             : 1;
+        ShowAreaLevels(levels);
     }
 }
 

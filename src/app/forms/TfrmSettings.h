@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -41,7 +42,9 @@ class TPanel;
 
 namespace data {
 class TArea;
-}
+class TFinderParams;
+class TTesselSettings;
+} // namespace data
 namespace search {
 class TVelmora;
 }
@@ -68,6 +71,16 @@ public:
 
     // Raised after "Сохранить" has written the settings.
     std::function<void(TfrmSettings& Sender)> OnSave;
+    // Raised by "Сохранить" once the fields are found fit, before the page
+    // writes its own values over `settings`: what else is to be kept (the
+    // conditions tree's choices) goes in here.
+    std::function<void(data::TTesselSettings& settings)> OnStoring;
+
+    // Shows on the page the conditions of `choice` that it also shows
+    // (genders, ages, area, purposes and support) and whose names are in
+    // `changed`; the others stay as they are. The area is shown as chosen
+    // down to the level `choice` searches in.
+    void ShowTreeChoice(const data::TFinderParams& choice, const std::vector<std::string>& changed);
 
     // Locked while a search runs: "Сохранить" and the server buttons are
     // disabled and tell why in their tool tips.
@@ -197,6 +210,9 @@ private:
     void StoreValues();
     // The chosen areas into the settings (TfrmSettingsAreas.cpp).
     void StoreAreas();
+    // The settings' area chosen down to `levels` (0 none, 1 the country ...
+    // 4 the metro station); the levels below show their no-choice rows.
+    void ShowAreaLevels(int levels);
 
     data::TXMLTableIndex m_serverIndex;
     bool m_countriesLoaded = false;

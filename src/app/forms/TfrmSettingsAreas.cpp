@@ -234,7 +234,7 @@ void TfrmSettings::AreaFetchDone() {
     TComboBox& combo = *fetch->combo;
     if (fetch->loaded->RecordCount() == 0) {
         const std::string& cause = fetch->load.Failure();
-        platform::ShowInfoMessage(cause.empty() ? fetch->emptyMessage : fetch->emptyMessage + "\n\n" + cause);
+        platform::PostInfoMessage(cause.empty() ? fetch->emptyMessage : fetch->emptyMessage + "\n\n" + cause);
         SelectFirstWhenNone(combo);
         return;
     }
@@ -339,6 +339,17 @@ void TfrmSettings::cbRegionChange() {
 void TfrmSettings::cbCityChange() {
     m_stationsStale = true;
     FillStationList({});
+}
+
+void TfrmSettings::ShowAreaLevels(int levels) {
+    const data::TTesselSettings& s = data::dmFriend().Settings();
+    FillCountryList(levels >= 1 ? s.id_Country() : NoCountry);
+    FillRegionList(levels >= 2 ? s.id_Region() : std::string());
+    FillCityList(levels >= 3 ? s.id_Town() : std::string());
+    FillStationList(levels >= 4 ? s.id_Station() : std::string());
+    // The lists below may hold another country's areas: each is fetched
+    // again when next opened.
+    m_regionsStale = m_citiesStale = m_stationsStale = true;
 }
 
 void TfrmSettings::StoreAreas() {

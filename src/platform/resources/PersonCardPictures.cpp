@@ -205,8 +205,10 @@ void PaintGoto(QPainter& p) {
     p.drawPolygon(QPolygonF({QPointF(42, 4.5), QPointF(47, 8), QPointF(42, 11.5)}));
 }
 
-void PaintNoPhoto(QPainter& p) {
-    // A grey silhouette on a light plate with "нет фото" under it.
+namespace {
+
+// A grey silhouette on a light plate, `caption` under it.
+void PhotoPlate(QPainter& p, const QString& caption) {
     smooth(p);
     p.setPen(QPen(QColor(200, 200, 204), 1));
     p.setBrush(QColor(238, 238, 240));
@@ -225,8 +227,14 @@ void PaintNoPhoto(QPainter& p) {
     font.setPixelSize(9);
     p.setFont(font);
     p.setPen(QColor(130, 130, 136));
-    p.drawText(QRect(0, 47, 46, 13), Qt::AlignCenter, QStringLiteral("нет фото"));
+    p.drawText(QRect(0, 47, 46, 13), Qt::AlignCenter, caption);
 }
+
+} // namespace
+
+void PaintNoPhoto(QPainter& p) { PhotoPlate(p, QStringLiteral("нет фото")); }
+
+void PaintPhotoFailed(QPainter& p) { PhotoPlate(p, QStringLiteral("не загр.")); }
 
 void PaintLetter(QPainter& p) { envelope(p, QRect(0, 1, 19, 13), QColor(255, 236, 160), QColor(170, 110, 30)); }
 

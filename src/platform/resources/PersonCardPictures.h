@@ -16,6 +16,7 @@ void PaintRightBottom(QPainter& p);   // 8 x 8: bottom right corner
 void PaintBottomLeft(QPainter& p);    // 8 x 8: bottom left corner
 void PaintGoto(QPainter& p);          // 50 x 16: the link to the profile
 void PaintNoPhoto(QPainter& p);       // 46 x 62: stands for a missing photo
+void PaintPhotoFailed(QPainter& p);   // 46 x 62: stands for a photo that could not be loaded
 void PaintLetter(QPainter& p);        // 19 x 14: a new message
 
 // Pictures shared by every card of a list.
