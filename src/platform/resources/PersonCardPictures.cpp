@@ -234,7 +234,7 @@ void PhotoPlate(QPainter& p, const QString& caption) {
 
 void PaintNoPhoto(QPainter& p) { PhotoPlate(p, QStringLiteral("нет фото")); }
 
-void PaintPhotoFailed(QPainter& p) { PhotoPlate(p, QStringLiteral("не загр.")); }
+void PaintPhotoFailed(QPainter& p) { PhotoPlate(p, QStringLiteral("ошибка")); }
 
 void PaintLetter(QPainter& p) { envelope(p, QRect(0, 1, 19, 13), QColor(255, 236, 160), QColor(170, 110, 30)); }
 
