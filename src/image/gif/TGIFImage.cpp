@@ -40,6 +40,7 @@ void TGIFImage::Clear() {
     StopPainters();
     FreeBitmap();
     m_images.Clear();
+    m_skimmed.clear();
     m_header.ColorMap().Clear();
     m_header.SetWidth(0);
     m_header.SetHeight(0);
@@ -56,8 +57,33 @@ void TGIFImage::FitScreenToFrames() {
         width = std::max(width, frame->Left() + frame->Width());
         height = std::max(height, frame->Top() + frame->Height());
     }
+    for (const QRect& frame : m_skimmed) {
+        width = std::max(width, frame.x() + frame.width());
+        height = std::max(height, frame.y() + frame.height());
+    }
     m_header.SetWidth(width);
     m_header.SetHeight(height);
+}
+
+QRect TGIFImage::PictureRect() const {
+    const QRect screen(0, 0, Width(), Height());
+    const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
+    const auto holding = [](const auto& frame) { return !frame->Empty(); };
+    const bool pixels = std::any_of(m_images.begin(), m_images.end(), holding) || !m_skimmed.empty();
+    if (!pixels) return {};
+    if (area(screen) <= MaxScreenPixels) return screen;
+    std::vector<QRect> frames;
+    int64_t covered = 0;
+    for (const auto& frame : m_images)
+        if (!frame->Empty()) frames.push_back(frame->BoundsRect());
+    frames.insert(frames.end(), m_skimmed.begin(), m_skimmed.end());
+    for (const QRect& frame : frames) covered += area(frame);
+    const int64_t bound = std::max(MaxScreenPixels, covered);
+    if (area(screen) <= bound) return screen;
+    QRect picture;
+    for (const QRect& frame : frames)
+        if (const QRect grown = picture.united(frame); area(grown) <= bound) picture = grown;
+    return picture & screen;
 }
 
 void TGIFImage::SetWidth(int value) {
@@ -179,19 +205,6 @@ bool TGIFImage::EnoughFramesRead(const TGIFSubImage& frame) {
     return m_stoppedEarly;
 }
 
-void TGIFImage::ClampScreenToFrames() {
-    QRect bounds = m_skimmed;
-    for (const auto& frame : m_images)
-        if (!frame->Empty()) bounds |= frame->BoundsRect();
-    // The frames keep their places within the union.
-    if (bounds.left() > 0 || bounds.top() > 0)
-        for (const auto& frame : m_images)
-            frame->SetBounds(frame->Left() - bounds.left(), frame->Top() - bounds.top(), frame->Width(),
-                             frame->Height());
-    m_header.SetWidth(bounds.isEmpty() ? 0 : bounds.width());
-    m_header.SetHeight(bounds.isEmpty() ? 0 : bounds.height());
-}
-
 namespace {
 
 // Skips data sub-blocks up to and including the zero-length one; false when
@@ -225,7 +238,7 @@ void TGIFImage::SkimFrameBounds(QIODevice& stream) {
             const bool cut = SkipBytes(stream, table) < table;
             // A frame a full load would refuse for want of data widens nothing.
             if (!FrameDataCouldFill(stream, int64_t(width) * height)) return;
-            m_skimmed |= QRect(GetWord(d + 1), GetWord(d + 3), width, height);
+            m_skimmed.push_back(QRect(GetWord(d + 1), GetWord(d + 3), width, height));
             uint8_t codeSize;
             if (cut || !TryReadByte(stream, codeSize) || !SkipSubBlocks(stream)) return;
         } else {
@@ -241,14 +254,17 @@ void TGIFImage::LoadFromStream(QIODevice& stream) {
     m_loadingBytes = 0;
     m_framesWithPixels = 0;
     m_stoppedEarly = false;
-    m_skimmed = QRect();
+    m_skimmed.clear();
+    m_loading = true;
+    struct Loading {
+        bool& flag;
+        ~Loading() { flag = false; }
+    } loading{m_loading};
     try {
         m_header.LoadFromStream(stream);
         m_images.LoadFromStream(stream, this);
         if (m_stoppedEarly) SkimFrameBounds(stream);
-        // Every frame must be drawn whole, and nothing beyond the frames is
-        // worth a picture.
-        ClampScreenToFrames();
+        FitScreenToFrames();
         if (!m_stoppedEarly) TGIFTrailer(this).LoadFromStream(stream);
     } catch (...) {
         if (!stream.isSequential()) stream.seek(start);

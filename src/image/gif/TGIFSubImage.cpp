@@ -55,7 +55,7 @@ const TGIFColorMap& TGIFSubImage::ActiveColorMap() const {
 void TGIFSubImage::AllocateData() {
     const int64_t size = int64_t(Width()) * Height();
     if (size > TLinearBitmap::MaxBitmapBytes) RaiseGIFError(SFrameTooLarge);
-    if (m_gifImage) m_gifImage->ReserveFrameBytes(size);
+    if (m_gifImage && m_gifImage->Loading()) m_gifImage->ReserveFrameBytes(size);
     ResetPixels();
 }
 

@@ -146,15 +146,23 @@ public:
     // tells the image (PaletteModified, Changed).
     void SetPalette(const TGIFPalette& value);
 
-    // Draws the frame in its place on the logical screen scaled into
-    // `rect`, or, tiled, repeated over `rect` every screen width and height.
-    // Transparent drawing leaves the canvas under transparent pixels alone.
+    // Draws the frame in its place on the image's picture (Picture) scaled
+    // into `rect`, or, tiled, repeated over `rect` every picture width and
+    // height. Transparent drawing leaves the canvas under transparent pixels
+    // alone. The overloads taking `picture` use that area of the screen in
+    // place of Picture, which a caller drawing many frames works out once.
     void Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    void Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile, const QRect& picture);
     // Draws the frame stretched into `rect` (or tiled over it).
     void StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile);
-    // The frame's rectangle on the logical screen scaled into `dest`; a
-    // screen of size 0 counts as the frame's own extent.
+    void StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile, const QRect& picture);
+    // The frame's rectangle on the picture scaled into `dest`.
     QRect ScaleRect(const QRect& dest) const;
+    QRect ScaleRect(const QRect& dest, const QRect& picture) const;
+    // The area of the logical screen the frame is drawn on: its image's
+    // PictureRect, else the screen, a screen of size 0 counting as the
+    // frame's own extent.
+    QRect Picture() const;
 
     // Cuts a transparent frame down to the smallest rectangle of
     // non-transparent pixels; a frame with none left is cleared.
