@@ -28,14 +28,6 @@ namespace {
 
 constexpr TGIFCompression Encoders[] = {TGIFCompression::gcLZW, TGIFCompression::gcRLE};
 
-std::string Save(const TGIFImage& image) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.SaveToStream(buffer);
-    return data.toStdString();
-}
-
 // Reads `bytes` with our reader (with the warnings given), writes it again
 // and expects the same bytes.
 void ExpectStableRoundTrip(const std::string& bytes, TGIFCompression compression,
