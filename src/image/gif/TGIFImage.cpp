@@ -57,7 +57,7 @@ void TGIFImage::FitScreenToFrames() {
         width = std::max(width, frame->Left() + frame->Width());
         height = std::max(height, frame->Top() + frame->Height());
     }
-    for (const QRect& frame : m_skimmed) {
+    for (const auto& [frame, pixels] : m_skimmed) {
         width = std::max(width, frame.x() + frame.width());
         height = std::max(height, frame.y() + frame.height());
     }
@@ -69,20 +69,21 @@ QRect TGIFImage::PictureRect() const {
     const QRect screen(0, 0, Width(), Height());
     const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
     const auto holding = [](const auto& frame) { return !frame->Empty(); };
-    const bool pixels = std::any_of(m_images.begin(), m_images.end(), holding) || !m_skimmed.empty();
-    if (!pixels) return {};
+    if (std::none_of(m_images.begin(), m_images.end(), holding) && m_skimmed.empty()) return {};
     if (area(screen) <= MaxScreenPixels) return screen;
-    std::vector<QRect> frames;
-    int64_t covered = 0;
+    std::vector<std::pair<QRect, int64_t>> frames;
     for (const auto& frame : m_images)
-        if (!frame->Empty()) frames.push_back(frame->BoundsRect());
-    frames.insert(frames.end(), m_skimmed.begin(), m_skimmed.end());
-    for (const QRect& frame : frames) covered += area(frame);
+        if (const int64_t pixels = frame->DataPixels(); pixels > 0) frames.emplace_back(frame->BoundsRect(), pixels);
+    for (const auto& frame : m_skimmed)
+        if (frame.second > 0) frames.push_back(frame);
+    int64_t covered = 0;
+    for (const auto& frame : frames) covered += frame.second;
     const int64_t bound = std::max(MaxScreenPixels, covered);
     if (area(screen) <= bound) return screen;
+    // The first frame always: its size is bounded by its own data.
     QRect picture;
-    for (const QRect& frame : frames)
-        if (const QRect grown = picture.united(frame); area(grown) <= bound) picture = grown;
+    for (const auto& [frame, pixels] : frames)
+        if (const QRect grown = picture.united(frame); picture.isEmpty() || area(grown) <= bound) picture = grown;
     return picture & screen;
 }
 
@@ -237,8 +238,10 @@ void TGIFImage::SkimFrameBounds(QIODevice& stream) {
             const int64_t table = (d[9] & 0x80) ? 3 * (int64_t(2) << (d[9] & 7)) : 0;
             const bool cut = SkipBytes(stream, table) < table;
             // A frame a full load would refuse for want of data widens nothing.
-            if (!FrameDataCouldFill(stream, int64_t(width) * height)) return;
-            m_skimmed.push_back(QRect(GetWord(d + 1), GetWord(d + 3), width, height));
+            const int64_t pixels = int64_t(width) * height;
+            if (!FrameDataCouldFill(stream, pixels)) return;
+            m_skimmed.emplace_back(QRect(GetWord(d + 1), GetWord(d + 3), width, height),
+                                   PixelsDataCouldFill(stream, pixels));
             uint8_t codeSize;
             if (cut || !TryReadByte(stream, codeSize) || !SkipSubBlocks(stream)) return;
         } else {

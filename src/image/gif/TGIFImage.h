@@ -136,10 +136,11 @@ public:
     // The area of the logical screen that pictures of the image show (the
     // still picture, a composited frame, the animation): the whole screen
     // when it holds at most MaxScreenPixels pixels, or no more than the
-    // frames' own pixels could cover. A larger screen (a few bytes declaring
-    // a huge one, or frames far apart) is cut to the frames that hold
-    // pixels: the first of them and, in file order, each further one that
-    // keeps the area within that bound. Empty when no frame holds pixels.
+    // frames' pixel data could cover (TGIFSubImage::DataPixels). A larger
+    // screen (a few bytes declaring a huge one, or frames far apart) is cut
+    // to the frames that hold pixel data: the first of them and, in file
+    // order, each further one that keeps the area within that bound. Empty
+    // when no frame holds pixels.
     QRect PictureRect() const;
     static constexpr int64_t MaxScreenPixels = int64_t(1) << 24;
 
@@ -333,8 +334,9 @@ private:
     int m_frameLimit = 0;
     int m_framesWithPixels = 0;
     bool m_stoppedEarly = false;
-    // Where the frames with pixel data looked through after an early stop lie.
-    std::vector<QRect> m_skimmed;
+    // Where the frames looked through after an early stop lie, and how many
+    // pixels their data could give.
+    std::vector<std::pair<QRect, int64_t>> m_skimmed;
     uint16_t m_drawOptions = DefaultDrawOptions;
     TColorReduction m_colorReduction = DefaultColorReduction;
     int m_reductionBits = DefaultReductionBits;

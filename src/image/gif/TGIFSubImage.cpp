@@ -29,6 +29,7 @@ TGIFSubImage::~TGIFSubImage() {
 void TGIFSubImage::Clear() {
     m_extensions.Clear();
     m_pixels.Dispose();
+    m_dataPixels = -1;
     m_colorMap.Clear();
     m_descriptor = {};
     m_transparent = false;
@@ -85,6 +86,7 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
         FreeBitmap();
         FreeMask();
         ResetPixels();
+        m_dataPixels = -1;
     }
     if (!m_gifImage) return;
     TGIFHeader& header = m_gifImage->Header();

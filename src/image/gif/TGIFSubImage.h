@@ -65,6 +65,14 @@ public:
     int64_t DataSize() const { return m_pixels.Size(); }
     // No pixels, or a width or height of 0.
     bool Empty() const { return !m_pixels.Present() || Width() == 0 || Height() == 0; }
+    // How many of the pixels came from image data: as many as were decoded
+    // for a frame read from a file (the rest only fill what the data did not
+    // reach), all of them for a frame made otherwise; 0 when empty.
+    int64_t DataPixels() const {
+        const int64_t all = Empty() ? 0 : int64_t(Width()) * Height();
+        return m_dataPixels < 0 ? all : std::min(m_dataPixels, all);
+    }
+    void SetDataPixels(int64_t value) { m_dataPixels = value; }
     // The highest pixel index; -1 without pixels.
     int LargestPixel() const;
     // The bits per pixel of the frame as written: its local table's when it
@@ -223,6 +231,7 @@ private:
     void CheckCoordinates(int x, int y) const;
 
     TLinearBitmap m_pixels;
+    int64_t m_dataPixels = -1;
     TGIFLocalColorMap m_colorMap;
     TGIFImageDescriptor m_descriptor;
     TGIFExtensionList m_extensions;

@@ -405,6 +405,7 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
     m_descriptor = source.m_descriptor;
     AllocateData();
     std::memcpy(Data(), source.Data(), size_t(DataSize()));
+    m_dataPixels = source.m_dataPixels;
     m_colorMap.Assign(source.m_colorMap);
     // Extensions are copied by writing them out and reading them back.
     QByteArray bytes;
