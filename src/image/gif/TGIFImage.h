@@ -217,10 +217,12 @@ public:
     // colour tables sorted by use (ooColorMap), unused transparency and
     // needless disposal dropped (ooCleanup), pixels that repeat the frame
     // below made transparent (ooMerge), transparent borders cropped and
-    // frames left empty removed (ooCrop), needless extensions dropped
-    // (ooCleanup). What the animation shows stays the same. Without
-    // ooCleanup, ooReduceColors with ReduceUserPalette raises "Invalid
-    // reduction method". Nothing for an empty image.
+    // frames with nothing opaque removed after a frame that stays in place,
+    // else shrunk to one pixel (ooCrop), needless extensions dropped
+    // (ooCleanup). A merged or cropped frame is kept only when it encodes
+    // no larger. What the animation shows stays the same at every moment.
+    // Without ooCleanup, ooReduceColors with ReduceUserPalette raises
+    // "Invalid reduction method". Nothing for an empty image.
     void Optimize(uint8_t options, TColorReduction colorReduction, TDitherMode ditherMode, int reductionBits);
 
     // Puts the GIF file under GIFMimeType and the composite bitmap as an
