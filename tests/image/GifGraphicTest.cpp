@@ -368,6 +368,7 @@ TEST(GifGraphic, OptimiserDropsDisposalOnlyUnderAFrameThatCoversIt) {
 }
 
 TEST(GifGraphic, ScreenAndFrameOffsetsSurviveLoadSaveCopyAndClipboard) {
+    RegisterImageLoaders();
     // Frames that leave part of the screen uncovered.
     const std::pair<QSize, std::vector<EncodeFrame>> files[] = {
         {{100, 80}, {{20, 20, 40, 30, false, 0, -1, Solid(40, 30, 1)}}},
