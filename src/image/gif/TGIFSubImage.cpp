@@ -142,8 +142,14 @@ uint8_t* TGIFSubImage::Scanline(int y) {
 }
 
 void TGIFSubImage::SaveToStream(QIODevice& stream) const {
+    if (Empty()) {
+        // Without an image after it, a graphic control extension would
+        // govern the next frame's (its transparency, delay and disposal).
+        for (const auto& extension : m_extensions)
+            if (extension->GetExtensionType() != bsGraphicControlExtension) extension->SaveToStream(stream);
+        return;
+    }
     m_extensions.SaveToStream(stream);
-    if (Empty()) return;
 
     const int bits = WriteBitsPerPixel();
     uint8_t packed;
