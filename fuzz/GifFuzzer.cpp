@@ -36,11 +36,15 @@ bool SamePixels(const image::TGIFSubImage& a, const image::TGIFSubImage& b) {
 
 // The blocks in file order: each extension's label, and '-' for each frame
 // with pixels. (Extensions alone before a frame's extensions read as a frame
-// of their own, written they join the next frame: the order is what counts.)
+// of their own, written they join the next frame: the order is what counts.
+// Such a frame's graphic control extension is not written, as it would
+// govern the next frame's image.)
 std::string Blocks(const image::TGIFImage& gif) {
     std::string blocks;
     for (const auto& frame : gif.Images()) {
-        for (const auto& extension : frame->Extensions()) blocks += char(extension->GetExtensionType());
+        for (const auto& extension : frame->Extensions())
+            if (!frame->Empty() || extension->GetExtensionType() != image::bsGraphicControlExtension)
+                blocks += char(extension->GetExtensionType());
         if (!frame->Empty()) blocks += '-';
     }
     return blocks;

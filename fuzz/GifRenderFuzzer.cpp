@@ -1,7 +1,7 @@
 // libFuzzer target: drawing what the GIF reader made of any bytes: the still
 // picture, each frame drawn (transparent, tiled, dithered or not) and each
-// frame composited as an animation shows it. Nothing may crash, and every
-// composite has the screen's size.
+// frame composited as an animation shows it. Nothing may crash, and the
+// still picture and every composite have the size of the image's picture.
 #include "FuzzSupport.h"
 
 #include "image/gif/TGIFImage.h"
@@ -28,14 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // Pictures of more than a few megapixels only slow the fuzzing down.
-    if (gif.Empty() || int64_t(gif.Width()) * gif.Height() > (int64_t(4) << 20)) return 0;
+    const QSize picture = gif.PictureRect().size();
+    if (gif.Empty() || int64_t(picture.width()) * picture.height() > (int64_t(4) << 20)) return 0;
     uint16_t options = gif.DrawOptions() & uint16_t(~(image::DrawAsync | image::DrawAnimate));
     if (choices.Next(2)) options ^= image::DrawDither | image::DrawTransparent;
     if (choices.Next(2)) options ^= image::DrawTile;
     gif.SetDrawOptions(options);
     try {
         const QImage& still = gif.Bitmap();
-        if (!still.isNull() && still.size() != QSize(gif.Width(), gif.Height())) std::abort();
+        if (!still.isNull() && still.size() != picture) std::abort();
         QImage canvas(37, 23, QImage::Format_ARGB32_Premultiplied);
         canvas.fill(Qt::white);
         const int frames = std::min(gif.Images().Count(), 16);
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 gif.Images()[i].Draw(painter, canvas.rect(), choices.Next(2) != 0, choices.Next(2) != 0);
             }
             const QImage composite = image::TGIFPainter::CompositeFrame(gif, i, choices.Next(2) != 0);
-            if (!composite.isNull() && composite.size() != QSize(gif.Width(), gif.Height())) std::abort();
+            if (!composite.isNull() && composite.size() != picture) std::abort();
         }
         QPainter painter(&canvas);
         gif.Draw(painter, canvas.rect());

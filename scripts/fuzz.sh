@@ -6,7 +6,7 @@
 # next target, then exits non-zero.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: html profile_login
 #   result_page profile_page catalogue_page xml_table grid settings
-#   http_response png gif gif_render jpeg inflate deflate; all when none)
+#   http_response png gif gif_render jpeg photo inflate deflate; all when none)
 # The program's own library (app) is built with Clang too, so that it stays
 # within the reach of the fuzz build.
 set -euo pipefail
@@ -16,13 +16,13 @@ seconds="${1:-60}"
 shift || true
 declare -A seeds=(
   [html]=html [profile_login]=html [result_page]=html [profile_page]=html [catalogue_page]=html [xml_table]=xml [grid]=xml
-  [settings]=settings [http_response]=http [png]=png [gif]=gif [gif_render]=gif [jpeg]=jpeg
+  [settings]=settings [http_response]=http [png]=png [gif]=gif [gif_render]=gif [jpeg]=jpeg [photo]="gif jpeg png"
   [inflate]=deflate [deflate]=deflate
 )
 targets=("$@")
 if ((${#targets[@]} == 0)); then
   targets=(html profile_login result_page profile_page catalogue_page xml_table grid settings http_response png
-           gif gif_render jpeg inflate deflate)
+           gif gif_render jpeg photo inflate deflate)
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_BUILD_FUZZERS=ON \
@@ -37,9 +37,11 @@ failed=()
 for t in "${targets[@]}"; do
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"
+  seed_dirs=()
+  for d in ${seeds[$t]}; do seed_dirs+=("$root/tests/data/$d"); done
   echo "== fuzz_$t for ${seconds}s"
   if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
-       -artifact_prefix="$build/crash-$t-" "$corpus" "$root/tests/data/${seeds[$t]}"; then
+       -artifact_prefix="$build/crash-$t-" "$corpus" "${seed_dirs[@]}"; then
     failed+=("$t")
   fi
 done

@@ -99,10 +99,17 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
+bool ArithmeticDataEnded(const jpeg_decompress_struct& cinfo);
+void PrematureEnd(ErrorManager& err);
+
+// Called for every row of coefficients a file of several scans takes in
+// before the first row comes out, and for every call that reads rows.
 void ProgressMonitor(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
-    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= TJPEGLoader::MaxScans) return;
+    const auto& info = *reinterpret_cast<j_decompress_ptr>(cinfo);
     ErrorManager& err = Manager(cinfo);
+    if (ArithmeticDataEnded(info)) PrematureEnd(err);
+    if (info.input_scan_number <= TJPEGLoader::MaxScans) return;
     std::snprintf(err.message, sizeof err.message, "Corrupt JPEG data: more than %d scans",
                   TJPEGLoader::MaxScans);
     std::longjmp(err.jump, 1);
@@ -179,13 +186,19 @@ bool ReadHeader(DecodeContext* ctx, const unsigned char* data, unsigned long siz
 
 // The arithmetic decoder, unlike the Huffman one, never warns when its data
 // runs out: at the end of the input (where the source supplies an end
-// marker) or at any marker but a restart, it goes on with zero bits. A
-// marker met while rows of the image are still to be read thus means that
-// the pixel data is missing.
+// marker) or at any marker, it goes on with zero bits. A marker met while
+// rows of the scan are still to be read thus means that the pixel data is
+// missing; a restart marker is the exception only where a restart interval
+// makes it a real restart, which the decoder takes and goes on past.
 bool ArithmeticDataEnded(const jpeg_decompress_struct& cinfo) {
     const int marker = cinfo.unread_marker;
-    return cinfo.arith_code && marker != 0 && !(marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7) &&
-           cinfo.input_iMCU_row < cinfo.total_iMCU_rows;
+    const bool restart = marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7 && cinfo.restart_interval != 0;
+    return cinfo.arith_code && marker != 0 && !restart && cinfo.input_iMCU_row < cinfo.total_iMCU_rows;
+}
+
+void PrematureEnd(ErrorManager& err) {
+    std::snprintf(err.message, sizeof err.message, "Premature end of JPEG file");
+    std::longjmp(err.jump, 1);
 }
 
 // Decodes every row into `map` (rows `stride` bytes apart, laid out for the
@@ -210,10 +223,7 @@ bool DecodePixels(DecodeContext* ctx, unsigned char* map, size_t stride) {
             std::snprintf(ctx->err.message, sizeof ctx->err.message, "%s", SErrorInBitmapData);
             return false;
         }
-        if (ArithmeticDataEnded(ctx->cinfo)) {
-            std::snprintf(ctx->err.message, sizeof ctx->err.message, "Premature end of JPEG file");
-            return false;
-        }
+        if (ArithmeticDataEnded(ctx->cinfo)) PrematureEnd(ctx->err);
     }
     jpeg_finish_decompress(&ctx->cinfo);
     return true;
@@ -442,6 +452,8 @@ void TJPEGLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinea
     const jpeg_decompress_struct& info = decoder.Info();
     m_imageWidth = static_cast<int>(info.image_width);
     m_imageHeight = static_cast<int>(info.image_height);
+    if (int64_t(info.image_width) * info.image_height > MaxPixelsPerByte * int64_t(size))
+        throw EJPEG("Premature end of JPEG file");
 
     const bool gray = info.out_color_space == JCS_GRAYSCALE;
     TLinearBitmap result;

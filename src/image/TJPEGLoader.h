@@ -27,6 +27,13 @@ public:
     // A progressive file with more scans than this is refused: each scan
     // walks the whole image, so a hostile file could otherwise take minutes.
     static constexpr int MaxScans = 500;
+    // A file declaring more pixels than this per byte it holds is refused
+    // ("Premature end of JPEG file") before any pixel is made. Huffman-coded
+    // data needs at least a bit for every 8 x 8 block, so no whole file of
+    // that kind comes near it; arithmetic-coded data may end anywhere and be
+    // read on as zeros, and without the bound a few hundred bytes could ask
+    // for a gigabyte picture of nothing.
+    static constexpr int64_t MaxPixelsPerByte = 4096;
 
     TJPEGLoader() = default;
 

@@ -10,6 +10,7 @@
 #include "image/gif/GIFException.h"
 #include "image/gif/TGIFGraphicControlExtension.h"
 #include "image/gif/TGIFLoader.h"
+#include "image/gif/TGIFPainter.h"
 #include "platform/TPicture.h"
 #include "support/TempDir.h"
 
@@ -71,6 +72,24 @@ int SavedCodeSize(const TLinearBitmap& bitmap) {
     const int descriptor = int(data.indexOf(',', 13));
     const int local = (uint8_t(data[descriptor + 9]) & 0x80) ? 3 * (2 << (uint8_t(data[descriptor + 9]) & 7)) : 0;
     return uint8_t(data[descriptor + 10 + local]);
+}
+
+// Gives the frame a graphic control extension (when it has none) with this
+// delay and disposal.
+void SetTiming(TGIFSubImage& frame, int delay, int disposal) {
+    if (!frame.GraphicControlExtension()) frame.Extensions().Add(std::make_unique<TGIFGraphicControlExtension>(&frame));
+    frame.GraphicControlExtension()->SetDelay(uint16_t(delay));
+    frame.GraphicControlExtension()->SetDisposal(uint8_t(disposal));
+}
+
+// What the animation shows in each hundredth of a second of one pass.
+std::vector<QImage> Moments(TGIFImage& gif) {
+    std::vector<QImage> shown;
+    for (int i = 0; i < gif.Images().Count(); ++i)
+        if (!gif.Images()[i].Empty())
+            shown.insert(shown.end(), gif.Images()[i].GraphicControlExtension()->Delay(),
+                         TGIFPainter::CompositeFrame(gif, i, false));
+    return shown;
 }
 
 } // namespace
@@ -346,4 +365,81 @@ TEST(GifGraphic, OptimiserDropsDisposalOnlyUnderAFrameThatCoversIt) {
         // though no pixel uses it.
         EXPECT_EQ(gif.Header().BackgroundColor(), RGBColor(0, 0, 255));
     }
+}
+
+TEST(GifGraphic, ScreenAndFrameOffsetsSurviveLoadSaveCopyAndClipboard) {
+    RegisterImageLoaders();
+    // Frames that leave part of the screen uncovered.
+    const std::pair<QSize, std::vector<EncodeFrame>> files[] = {
+        {{100, 80}, {{20, 20, 40, 30, false, 0, -1, Solid(40, 30, 1)}}},
+        {{120, 100}, {{10, 10, 50, 50, false, 0, -1, Solid(50, 50, 1)}, {40, 40, 20, 20, false, 0, -1, Solid(20, 20, 2)}}},
+    };
+    for (const auto& [screen, frames] : files) {
+        const std::string bytes = EncodeWithGiflib(screen.width(), screen.height(), 2, frames);
+        TGIFImage gif, again, copy, pasted;
+        ASSERT_TRUE(Load(bytes, gif).Ok());
+        ASSERT_TRUE(Load(Save(gif), again).Ok());
+        copy.Assign(gif);
+        QMimeData clip;
+        gif.SaveToClipboardFormat(clip);
+        pasted.LoadFromClipboardFormat(&clip);
+        for (TGIFImage* image : {&gif, &again, &copy, &pasted}) {
+            EXPECT_EQ(QSize(image->Width(), image->Height()), screen);
+            ASSERT_EQ(image->Images().Count(), int(frames.size()));
+            for (size_t i = 0; i < frames.size(); ++i)
+                EXPECT_EQ(image->Images()[int(i)].BoundsRect(), QRect(frames[i].Left, frames[i].Top, frames[i].Width, frames[i].Height));
+        }
+        // The still picture and the photo: screen-sized, the first frame at
+        // its place on the background.
+        const QImage still = gif.Bitmap();
+        ASSERT_EQ(still.size(), screen);
+        EXPECT_EQ(still.pixel(frames[0].Left, frames[0].Top), Grey(1, 2));
+        EXPECT_EQ(still.pixel(frames[0].Left - 1, frames[0].Top), TGIFPainter::BackgroundColorOf(gif).rgb());
+        const TLinearBitmap photo = LoadThroughRegistry(bytes);
+        ASSERT_EQ(QSize(photo.Width(), photo.Height()), screen);
+        const uint8_t* at = photo.ScanLine(frames[0].Top) + 4 * frames[0].Left;
+        EXPECT_EQ(qRgb(at[2], at[1], at[0]), Grey(1, 2));
+    }
+}
+
+TEST(GifGraphic, OptimiserKeepsWhatIsShownAtEveryMoment) {
+    // Blue screen; a red square; a frame with nothing opaque; a corner. The
+    // square's disposal decides what shows while the empty frame is shown:
+    // the square (1), the background (2) or the blue picture before it (3).
+    for (const int disposal : {1, 2, 3}) {
+        SCOPED_TRACE(disposal);
+        TGIFImage gif, again;
+        ASSERT_TRUE(Load(EncodeWithGiflib(8, 8, 2, {{0, 0, 8, 8, false, 0, -1, Solid(8, 8, 2)},
+                                                     {2, 2, 4, 4, false, 0, -1, Solid(4, 4, 1)},
+                                                     {0, 0, 8, 8, false, 0, 3, Solid(8, 8, 3)},
+                                                     {0, 0, 2, 2, false, 0, -1, Solid(2, 2, 1)}}), gif).Ok());
+        for (int i = 0; i < 4; ++i) SetTiming(gif.Images()[i], i == 2 ? 50 : 10, i == 1 ? disposal : 1);
+        const std::vector<QImage> before = Moments(gif);
+        gif.Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap, TColorReduction::ReduceNone, TDitherMode::DitherNone, 8);
+        // Only after a frame that stays in place is the empty one dropped.
+        EXPECT_EQ(gif.Images().Count(), disposal == 1 ? 3 : 4);
+        ASSERT_TRUE(Load(Save(gif), again).Ok());
+        EXPECT_TRUE(Moments(gif) == before);
+        EXPECT_TRUE(Moments(again) == before);
+    }
+}
+
+TEST(GifGraphic, OptimiserKeepsAMergedOrCroppedFrameOnlyWhenItEncodesNoLarger) {
+    // A dithered photo panning across: the pixels that repeat the frame
+    // below are scattered, and made transparent they break the runs the
+    // compressor would find.
+    const QImage photo(QString::fromUtf8(VELMORA_TESTDATA_DIR "/jpeg/dune-1000.jpg"));
+    TGIFImage gif;
+    gif.SetColorReduction(TColorReduction::ReduceOctree);
+    gif.SetDitherMode(TDitherMode::DitherFloydSteinberg);
+    gif.SetReductionBits(7);
+    for (int i = 0; i < 4; ++i) {
+        gif.Add(photo.copy(300 + 3 * i, 400, 160, 120).convertToFormat(QImage::Format_RGB32));
+        SetTiming(gif.Images()[i], 8, 1);
+    }
+    const size_t plain = Save(gif).size();
+    const std::vector<QImage> before = Moments(gif);
+    gif.Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap, TColorReduction::ReduceNone, TDitherMode::DitherNone, 8);
+    EXPECT_TRUE(Moments(gif) == before);
+    EXPECT_LE(Save(gif).size(), plain);
 }

@@ -42,30 +42,38 @@ const std::string OnePixel = '\x02' + SubBlocks(PackCodes(2, {4, 1, 5}));
 
 } // namespace
 
-TEST(GifMemory, AHugeScreenIsClampedToTheUnionOfItsFrames) {
+TEST(GifMemory, AHugeScreenIsCutToTheFramesThatHoldPixels) {
     // 35 bytes each: one 1x1 frame on a screen of up to 65535 x 65535.
     for (const QRect frame : {QRect(0, 0, 16384, 16384), QRect(0, 0, 65535, 65535), QRect(16383, 16383, 16384, 16384)}) {
         const std::string gif = Header(frame.width(), frame.height(), 1) + Descriptor(frame.x(), frame.y(), 1, 1) + OnePixel + ";";
         TGIFImage image;
         ASSERT_TRUE(Load(gif, image).Ok());
-        EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(1, 1));
-        EXPECT_EQ(image.Images()[0].BoundsRect(), QRect(0, 0, 1, 1));
+        // The file's screen and place are kept; pictures show the frame.
+        EXPECT_EQ(QSize(image.Width(), image.Height()), frame.size());
+        EXPECT_EQ(image.Images()[0].BoundsRect(), QRect(frame.topLeft(), QSize(1, 1)));
+        EXPECT_EQ(image.PictureRect(), image.Images()[0].BoundsRect());
         // As a photo, and frame 0 composited as "vtool decode --frame 0" does.
         EXPECT_EXIT(RunWithin(256, [&] { return PhotoSize(gif) == QSize(1, 1); }), testing::ExitedWithCode(0), "");
         EXPECT_EXIT(RunWithin(256, [&] { return TGIFPainter::CompositeFrame(image, 0, false).width() == 1; }),
                     testing::ExitedWithCode(0), "");
     }
-    // Frames keep their places within the union; no pixels, no screen.
+    // Frames far apart: the picture takes the first and what stays small.
     TGIFImage image;
-    ASSERT_TRUE(Load(Header(99, 99, 1) + Descriptor(20, 30, 1, 1) + OnePixel + Descriptor(24, 31, 1, 1) + OnePixel + ";", image).Ok());
-    EXPECT_EQ(image.Images()[1].BoundsRect(), QRect(4, 1, 1, 1));
-    EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(5, 2));
+    ASSERT_TRUE(Load(Header(1, 1, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(16382, 16382, 1, 1) + OnePixel +
+                         Descriptor(2, 3, 1, 1) + OnePixel + ";", image).Ok());
+    EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(16383, 16383));
+    EXPECT_EQ(image.PictureRect(), QRect(0, 0, 3, 4));
+    // No pixels, no picture.
     ASSERT_TRUE(Load(Header(16384, 16384, 1) + ";", image).Ok());
-    EXPECT_EQ(image.Width(), 0);
-    // Screen-sized pictures past the bitmap limit are refused.
-    image.Add(QImage(1, 1, QImage::Format_Indexed8));
-    image.SetWidth(40000);
-    image.SetHeight(40000);
+    EXPECT_EQ(image.Width(), 16384);
+    EXPECT_TRUE(image.PictureRect().isEmpty());
+    EXPECT_TRUE(image.Bitmap().isNull());
+    // A picture the frames' pixels justify but past the bitmap limit is
+    // refused (17 frames of 16 megapixels, never touched, for 272).
+    image.Clear();
+    for (int i = 0; i < 17; ++i) image.Images()[image.Add(std::make_unique<TGIFSubImage>(&image))].SetBounds(0, 0, 4096, 4096);
+    image.SetWidth(16500);
+    image.SetHeight(16500);
     EXPECT_THROW(image.Bitmap(), GIFException);
     EXPECT_THROW(TGIFPainter::CompositeFrame(image, 0, false), GIFException);
 }
@@ -79,7 +87,7 @@ TEST(GifMemory, APhotoDecodesOnlyItsFirstFrameWithPixels) {
     const std::string damaged = Header(2, 2, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(5, 0, 1, 1, 0x87) + "cut";
     TGIFImage image;
     EXPECT_FALSE(Load(damaged, image).Ok());
-    EXPECT_EQ(PhotoSize(damaged), QSize(6, 1));
+    EXPECT_EQ(PhotoSize(damaged), QSize(6, 2));
     // A large frame there whose data could not fill it stops a full load, and
     // does not widen the photo's screen: a few bytes claim no gigabyte.
     for (const std::string& claim : {Header(1, 1, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(0, 0, 16384, 16384),
@@ -88,6 +96,12 @@ TEST(GifMemory, APhotoDecodesOnlyItsFirstFrameWithPixels) {
         EXPECT_FALSE(Load(gif, image).Ok());
         EXPECT_EXIT(RunWithin(200, [&] { return PhotoSize(gif) == QSize(1, 1); }), testing::ExitedWithCode(0), "");
     }
+    // A frame header far out with no pixel data after it makes no gigabyte
+    // photo, nor composite of a full load.
+    const std::string farOut = Header(1, 1, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(16382, 16382, 1, 1);
+    Load(farOut, image);
+    EXPECT_EXIT(RunWithin(200, [&] { return PhotoSize(farOut) == QSize(1, 1) && TGIFPainter::CompositeFrame(image, 0, false).width() == 1; }),
+                testing::ExitedWithCode(0), "");
 }
 
 TEST(GifMemory, AFrameGivesItsPixelsMemoryBackWhenFreed) {

@@ -152,6 +152,14 @@ LoadResult Load(const std::string& bytes, image::TGIFImage& image) {
     return result;
 }
 
+std::string Save(const image::TGIFImage& image) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.SaveToStream(buffer);
+    return data.toStdString();
+}
+
 bool HaveTool(const char* program) { return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty(); }
 
 bool Run(const QString& program, const QStringList& args, std::string* output) {

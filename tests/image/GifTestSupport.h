@@ -73,6 +73,8 @@ struct LoadResult {
     bool Ok() const { return Error.empty(); }
 };
 LoadResult Load(const std::string& bytes, image::TGIFImage& image);
+// What our writer makes of `image`.
+std::string Save(const image::TGIFImage& image);
 
 // True when the program is on the PATH.
 bool HaveTool(const char* program);

@@ -28,14 +28,6 @@ namespace {
 
 constexpr TGIFCompression Encoders[] = {TGIFCompression::gcLZW, TGIFCompression::gcRLE};
 
-std::string Save(const TGIFImage& image) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.SaveToStream(buffer);
-    return data.toStdString();
-}
-
 // Reads `bytes` with our reader (with the warnings given), writes it again
 // and expects the same bytes.
 void ExpectStableRoundTrip(const std::string& bytes, TGIFCompression compression,
@@ -189,6 +181,7 @@ TEST(GifWrite, DamagedExtensionsAreWrittenAsTheFormatHasThemOrDropped) {
         std::string extension;
         std::vector<OracleExtensionBlock> written;  // as giflib reads them back
         std::vector<std::string> saveWarnings;
+        int loops = -1;  // the looping extension's count read back; -1 none
     };
     const std::string twelve = B("\x01\x00\x02\x00\x03\x00\x04\x00\x08\x08\x01\x00");
     const Case cases[] = {
@@ -197,10 +190,18 @@ TEST(GifWrite, DamagedExtensionsAreWrittenAsTheFormatHasThemOrDropped) {
         {"graphic control, size 5", B("!\xF9\x05\x09\x0A\x00\x01\x07\x00"), {{0xF9, B("\x09\x0A\x00\x01")}}, {}},
         {"graphic control, terminator 3", B("!\xF9\x04\x09\x0A\x00\x01\x03"), {{0xF9, B("\x09\x0A\x00\x01")}}, {}},
         {"plain text, size 11", B("!\x01\x0B") + twelve + B("\x02hi\x00"), {{0x01, twelve}, {0, "hi"}}, {}},
-        // Ten identifier bytes cannot be made eleven without naming another
-        // application (here the looping extension).
-        {"application, size 10", B("!\xFF\x0ANETSCAPE2.\x30") + std::string(48, 'x') + B("\x03\x01\x05\x00\x00"),
-         {}, {SBadAppExtBlockSize}},
+        // Ten identifier bytes, written as the eleven they stand for: the
+        // looping extension loops on, in ours and in giflib.
+        {"application, size 10, all 11 bytes there",
+         B("!\xFF\x0ANETSCAPE2.\x30") + std::string(48, 'x') + B("\x03\x01\x05\x00\x00"),
+         {{0xFF, "NETSCAPE2.0"}, {0, std::string(48, 'x')}, {0, B("\x01\x05\x00")}}, {}, 5},
+        {"application, size 10, the last byte left out", B("!\xFF\x0ANETSCAPE2.\x03\x01\x07\x00\x00"),
+         {{0xFF, "NETSCAPE2.0"}, {0, B("\x01\x07\x00")}}, {}, 7},
+        // Data the looping extension cannot read keeps it from being named.
+        {"application, size 10, not a loop", B("!\xFF\x0ANETSCAPE2.\x01\x01\x00"),
+         {{0xFF, "NETSCAPE2. "}, {0, B("\x01")}}, {}},
+        {"application, size 10, unregistered", B("!\xFF\x0A" "APPNAME1.2\x02" "ab\x00"),
+         {{0xFF, "APPNAME1.2 "}, {0, "ab"}}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -221,6 +222,10 @@ TEST(GifWrite, DamagedExtensionsAreWrittenAsTheFormatHasThemOrDropped) {
         const LoadResult back = Load(ours, again);
         ASSERT_TRUE(back.Ok()) << back.Error;
         EXPECT_TRUE(back.Warnings.empty());
+        const auto* loop = again.Images()[0].Extensions().Count() > 0
+                               ? dynamic_cast<const TGIFAppExtNSLoop*>(&again.Images()[0].Extensions()[0])
+                               : nullptr;
+        EXPECT_EQ(loop ? loop->Loops() : -1, c.loops);
     }
 }
 

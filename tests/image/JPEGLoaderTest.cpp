@@ -294,6 +294,38 @@ TEST(JPEGLoader, EveryTruncationRaisesButAMissingEndMarkerAfterOneScanIsForgiven
     }
 }
 
+TEST(JPEGLoader, ScanDataEndingAtAMarkerIsRefusedUnlessARestartIntervalMakesItARestart) {
+    // An arithmetic-coded one-component frame whose scan header is followed
+    // by no data but a restart marker (and the end marker). With a restart
+    // interval the marker is a restart, and the bound on pixels per byte
+    // refuses the 32000 x 32000 picture of nothing instead.
+    const std::string head = QByteArray::fromBase64(
+        "/9j/2wBDAAgGBgcGBQgHBwcJCQgKDBQNDAsLDBkSEw8UHRofHh0aHBwgJC4nICIsIxwcKDcpLDAxNDQ0Hyc5PTgyPC4zNDL/yQALCAAMABABAREA/8wABgAQEAX/2gAIAQEAAD8A").toStdString();
+    const auto declaring = [&](int side, const std::string& beforeScan, const std::string& data) {
+        std::string file = head;
+        const size_t sof = MarkerOffset(file, 0xC9);
+        for (size_t at : {sof + 5, sof + 7}) file[at] = char(side >> 8), file[at + 1] = char(side & 0xFF);
+        return file.insert(MarkerOffset(file, 0xDA), beforeScan) + data;
+    };
+    const std::string restartInterval("\xFF\xDD\x00\x04\x00\x01", 6);
+    TJPEGLoader loader;
+    for (const std::string& file : {declaring(256, "", "\xFF\xD4\xFF\xD9"), declaring(256, "", "\xFF\xD7"),
+                                    declaring(32000, restartInterval, "\xFF\xD0\xFF\xD9")}) {
+        try {
+            Load(loader, file);
+            ADD_FAILURE() << "loaded";
+        } catch (const EJPEG& e) {
+            EXPECT_STREQ(e.what(), "Premature end of JPEG file");
+        }
+    }
+    // A real file with restarts in its arithmetic-coded data still loads.
+    JpegOptions options;
+    options.arithmetic = true;
+    options.restartRows = 1;
+    const std::string file = MakeJpeg(options);
+    ExpectSameAsLibjpeg(Load(loader, file), DecodeWithLibjpeg(file));
+}
+
 TEST(JPEGLoader, RandomDamageNeverCrashes) {
     JpegOptions options;
     options.width = 48;
@@ -523,8 +555,9 @@ TEST(JPEGLoader, AHugeDeclaredSizeIsRefusedWithoutAllocatingIt) {
         ASSERT_NE(sof, std::string::npos);
         for (size_t at : {sof + 5, sof + 7}) file[at] = char(0xEA), file[at + 1] = char(0x60);
 
+        // 10 GB of pixels from a few kilobytes: refused before any is made.
         TJPEGLoader full;
-        EXPECT_THROW(Load(full, file), ELinearBitmap); // 10 GB of pixels
+        EXPECT_THROW(Load(full, file), EJPEG);
         EXPECT_EQ(full.ImageWidth(), 60000);
 
         // At one eighth the pixels would fit, but the data is missing (and a

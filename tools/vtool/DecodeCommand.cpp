@@ -57,6 +57,8 @@ void LoadGifFrame(const std::string& path, int index, image::TLinearBitmap& bitm
     gif.LoadFromStream(file);
     const QImage frame = image::TGIFPainter::CompositeFrame(gif, index, false);
     if (frame.isNull()) throw std::runtime_error("No frame " + std::to_string(index));
+    // The frames' pixels go before the picture is copied.
+    gif.Clear();
     bitmap.Assign(frame);
 }
 

@@ -6,9 +6,10 @@
 
 #include "image/EImageError.h"
 #include "image/TDeflateStream.h"
-#include "image/TMemStream.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,22 +29,39 @@ public:
     int64_t Available() const override { return 0; }
 };
 
-// All of standard input in a memory stream, positioned at the start.
-bool ReadStdin(image::TMemStream& m) {
-    std::vector<char> buf(1 << 16);
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), stdin)) > 0) m.Write(buf.data(), static_cast<int>(n));
-    if (std::ferror(stdin)) return false;
-    m.SetPosition(0);
-    return true;
-}
+// Standard input as a read-only stream, a piece at a time: neither command
+// holds more of its input than the piece it works on.
+class TStdinStream : public image::TBaseStream {
+public:
+    TStdinStream() : m_buffer(1 << 16) { m_canRead = true; }
+    int Write(const void*, int) override { return 0; }
+    int Read(void* buf, int count) override {
+        int done = 0;
+        while (done < count && Fill()) {
+            const int n = std::min(count - done, static_cast<int>(m_end - m_at));
+            std::memcpy(static_cast<char*>(buf) + done, m_buffer.data() + m_at, static_cast<size_t>(n));
+            m_at += static_cast<size_t>(n);
+            done += n;
+        }
+        return done;
+    }
+    // What the next piece holds: a reader asking for it gets whole pieces.
+    int64_t Available() const override { return const_cast<TStdinStream*>(this)->Fill() ? int64_t(m_end - m_at) : 0; }
+    bool Failed() const { return std::ferror(stdin) != 0; }
+
+private:
+    bool Fill() {
+        if (m_at < m_end) return true;
+        m_at = 0;
+        m_end = std::fread(m_buffer.data(), 1, m_buffer.size(), stdin);
+        return m_end > 0;
+    }
+    std::vector<char> m_buffer;
+    size_t m_at = 0, m_end = 0;
+};
 
 int Inflate(const vtool::Args&) {
-    image::TMemStream in;
-    if (!ReadStdin(in)) {
-        std::fprintf(stderr, "vtool inflate: cannot read standard input\n");
-        return 1;
-    }
+    TStdinStream in;
     try {
         image::TDeflateStream z(in, image::TDeflateMode::Decompress);
         z.SetCheckIO(false);
@@ -54,7 +72,11 @@ int Inflate(const vtool::Args&) {
             std::fwrite(buf.data(), 1, static_cast<size_t>(got), stdout);
     } catch (const image::EImageError& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "vtool inflate: %s\n", e.what());
+        std::fprintf(stderr, "vtool inflate: %s\n", in.Failed() ? "cannot read standard input" : e.what());
+        return 1;
+    }
+    if (in.Failed()) {
+        std::fprintf(stderr, "vtool inflate: cannot read standard input\n");
         return 1;
     }
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
@@ -66,11 +88,7 @@ int Deflate(const vtool::Args& args) {
         std::fprintf(stderr, "usage: vtool deflate [--method 0|1|2]\n");
         return 2;
     }
-    image::TMemStream in;
-    if (!ReadStdin(in)) {
-        std::fprintf(stderr, "vtool deflate: cannot read standard input\n");
-        return 1;
-    }
+    TStdinStream in;
     try {
         TStdoutStream out;
         image::TDeflateStream z(out, image::TDeflateMode::Compress);
@@ -82,6 +100,10 @@ int Deflate(const vtool::Args& args) {
         z.Finish();
     } catch (const image::EImageError& e) {
         std::fprintf(stderr, "vtool deflate: %s\n", e.what());
+        return 1;
+    }
+    if (in.Failed()) {
+        std::fprintf(stderr, "vtool deflate: cannot read standard input\n");
         return 1;
     }
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;

@@ -398,21 +398,20 @@ void Deinterlace(uint8_t* data, int width, int height) {
 // Frames up to this many pixels are allocated whatever their data holds.
 constexpr int64_t SmallFrame = int64_t(16) << 20;
 
-// Whether the data ahead in `stream` (the code size byte and the data
-// sub-blocks) could fill `pixels` pixels: every code takes at least the
-// starting code size in bits and gives at most a table's length of pixels.
-// The stream is left where it was.
-bool DataCouldFill(QIODevice& stream, int64_t pixels) {
+} // namespace
+
+int64_t PixelsDataCouldFill(QIODevice& stream, int64_t pixels) {
     stream.startTransaction();
     uint8_t setCodeSize = 0, size = 0;
-    int64_t bits = 0;
-    bool could = false;
+    int64_t bits = 0, could = 0;
     if (TryReadByte(stream, setCodeSize)) {
+        // Every code takes at least the starting code size in bits and gives
+        // at most a table's length of pixels.
         const int codeBits = std::min<int>(setCodeSize, MaxSetCodeSize) + 1;
-        while (!could && TryReadByte(stream, size) && size > 0) {
+        while (could < pixels && TryReadByte(stream, size) && size > 0) {
             const int64_t got = SkipBytes(stream, size);
             bits += got * 8;
-            could = bits / codeBits * TableSize >= pixels;
+            could = std::min(pixels, bits / codeBits * TableSize);
             if (got < size) break;
         }
     }
@@ -420,10 +419,8 @@ bool DataCouldFill(QIODevice& stream, int64_t pixels) {
     return could;
 }
 
-} // namespace
-
 bool FrameDataCouldFill(QIODevice& stream, int64_t pixels) {
-    return pixels <= SmallFrame || DataCouldFill(stream, pixels);
+    return pixels <= SmallFrame || PixelsDataCouldFill(stream, pixels) >= pixels;
 }
 
 void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
@@ -447,6 +444,7 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
         if (from < to) std::fill(out + from, out + to, fill);
     };
 
+    subImage.SetDataPixels(0);
     uint8_t setCodeSize;
     if (!TryReadByte(stream, setCodeSize)) {
         keepFill(0);
@@ -457,7 +455,9 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream) {
     TSubBlockSource source(stream, subImage);
     if (total > 0) {
         auto decoder = std::make_unique<TLZWDecoder>(source, setCodeSize);
-        keepFill(decoder->Decode(out, total));
+        const int64_t decoded = decoder->Decode(out, total);
+        subImage.SetDataPixels(decoded);
+        keepFill(decoded);
         if (subImage.Interlaced()) Deinterlace(out, subImage.Width(), subImage.Height());
     }
     source.SkipRest();

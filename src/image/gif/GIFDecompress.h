@@ -30,5 +30,8 @@ void DecompressFrame(TGIFSubImage& subImage, QIODevice& stream);
 // data at the stream position: a large frame only when that data could fill
 // it. The stream is left where it was.
 bool FrameDataCouldFill(QIODevice& stream, int64_t pixels);
+// How many of `pixels` pixels the image data at the stream position could
+// give at the most. The stream is left where it was.
+int64_t PixelsDataCouldFill(QIODevice& stream, int64_t pixels);
 
 } // namespace image

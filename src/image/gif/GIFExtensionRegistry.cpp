@@ -36,6 +36,12 @@ const TGIFExtensionClass* TAppExtensionList::Find(const TGIFAppIdent& ident) con
     return nullptr;
 }
 
+const TGIFAppIdent* TAppExtensionList::Completing(const uint8_t* bytes, size_t count) const {
+    for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
+        if (count <= it->Ident.size() && std::equal(bytes, bytes + count, it->Ident.begin())) return &it->Ident;
+    return nullptr;
+}
+
 TExtensionList& ExtensionList() {
     static TExtensionList list = [] {
         TExtensionList l;

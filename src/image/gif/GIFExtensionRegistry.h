@@ -39,6 +39,9 @@ public:
     void Add(const TGIFAppIdent& ident, const TGIFExtensionClass& extensionClass);
     // The class registered for all 11 bytes of `ident`; null when there is none.
     const TGIFExtensionClass* Find(const TGIFAppIdent& ident) const;
+    // The registered identifier whose first `count` bytes are `bytes`; null
+    // when there is none.
+    const TGIFAppIdent* Completing(const uint8_t* bytes, size_t count) const;
     int Count() const { return static_cast<int>(m_items.size()); }
 
 private:

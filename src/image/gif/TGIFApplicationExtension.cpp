@@ -5,6 +5,7 @@
 #include "image/gif/TGIFBlock.h"
 #include "image/gif/TGIFUnknownAppExtension.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <algorithm>
 
@@ -63,15 +64,43 @@ void TGIFApplicationExtension::LoadFromStream(QIODevice& stream) {
     LoadData(stream);
 }
 
-void TGIFApplicationExtension::SaveToStream(QIODevice& stream) const {
-    if (m_shortIdent) {
-        const_cast<TGIFApplicationExtension*>(this)->Warning(TGIFSeverity::Warning, SBadAppExtBlockSize);
-        return;
+TGIFAppIdent TGIFApplicationExtension::WrittenIdent(const QByteArray& data) const {
+    if (!m_shortIdent) return m_ident;
+    // The known writer's fault drops the last character of a registered
+    // identifier ("NETSCAPE2." for "NETSCAPE2.0"): that one is put back when
+    // the data reads as what it names, so the loop goes on looping.
+    if (const TGIFAppIdent* full = AppExtensionList().Completing(m_ident.data(), ShortIdentSize)) {
+        QByteArray block;
+        block.append(char(bsExtensionIntroducer)).append(char(bsApplicationExtension)).append(char(IdentSize));
+        block.append(reinterpret_cast<const char*>(full->data()), IdentSize).append(data);
+        QBuffer in(&block);
+        in.open(QIODevice::ReadOnly);
+        try {
+            if (const TGIFExtensionClass* cls = TGIFExtension::FindExtension(in)) {
+                cls->Create(nullptr)->LoadFromStream(in);
+                if (in.pos() == block.size()) return *full;
+            }
+        } catch (const GIFException&) {
+        }
     }
+    // Any other is completed with a byte that names nothing registered.
+    TGIFAppIdent ident = m_ident;
+    ident[ShortIdentSize] = ' ';
+    return ident;
+}
+
+void TGIFApplicationExtension::SaveToStream(QIODevice& stream) const {
+    QByteArray data;
+    {
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        SaveData(buffer);
+    }
+    const TGIFAppIdent ident = WrittenIdent(data);
     TGIFExtension::SaveToStream(stream);
     WriteByte(stream, IdentSize);
-    WriteCheck(stream, m_ident.data(), IdentSize);
-    SaveData(stream);
+    WriteCheck(stream, ident.data(), IdentSize);
+    WriteCheck(stream, data.constData(), int(data.size()));
 }
 
 void TGIFApplicationExtension::SaveData(QIODevice& stream) const { WriteByte(stream, 0); }

@@ -7,6 +7,8 @@
 #include "image/gif/GIFExtensionRegistry.h"
 #include "image/gif/TGIFExtension.h"
 
+class QByteArray;
+
 namespace image {
 
 class TGIFApplicationExtension : public TGIFExtension {
@@ -27,9 +29,9 @@ public:
     bool ShortIdent() const { return m_shortIdent; }
 
     // Writes the block size 11, the identifier and SaveData. A block read
-    // with a 10-byte identifier is not written (its identifier cannot be
-    // completed without changing what it names): it is dropped with the
-    // warning "Unsupported Application Extension block size".
+    // with a 10-byte identifier is written in the 11-byte form: completed to
+    // the registered identifier it starts (when its data reads as that
+    // class), else with a space.
     void SaveToStream(QIODevice& stream) const override;
     // Reads the block size, the identifier and the data. A size of 10 (a
     // writer that left out one byte) is read as 10 bytes plus the first
@@ -47,6 +49,10 @@ protected:
     virtual void SaveData(QIODevice& stream) const;
 
     TGIFAppIdent m_ident{};
+
+private:
+    TGIFAppIdent WrittenIdent(const QByteArray& data) const;
+
     bool m_shortIdent = false;
 };
 

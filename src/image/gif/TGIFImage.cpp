@@ -40,6 +40,7 @@ void TGIFImage::Clear() {
     StopPainters();
     FreeBitmap();
     m_images.Clear();
+    m_skimmed.clear();
     m_header.ColorMap().Clear();
     m_header.SetWidth(0);
     m_header.SetHeight(0);
@@ -56,8 +57,34 @@ void TGIFImage::FitScreenToFrames() {
         width = std::max(width, frame->Left() + frame->Width());
         height = std::max(height, frame->Top() + frame->Height());
     }
+    for (const auto& [frame, pixels] : m_skimmed) {
+        width = std::max(width, frame.x() + frame.width());
+        height = std::max(height, frame.y() + frame.height());
+    }
     m_header.SetWidth(width);
     m_header.SetHeight(height);
+}
+
+QRect TGIFImage::PictureRect() const {
+    const QRect screen(0, 0, Width(), Height());
+    const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
+    const auto holding = [](const auto& frame) { return !frame->Empty(); };
+    if (std::none_of(m_images.begin(), m_images.end(), holding) && m_skimmed.empty()) return {};
+    if (area(screen) <= MaxScreenPixels) return screen;
+    std::vector<std::pair<QRect, int64_t>> frames;
+    for (const auto& frame : m_images)
+        if (const int64_t pixels = frame->DataPixels(); pixels > 0) frames.emplace_back(frame->BoundsRect(), pixels);
+    for (const auto& frame : m_skimmed)
+        if (frame.second > 0) frames.push_back(frame);
+    int64_t covered = 0;
+    for (const auto& frame : frames) covered += frame.second;
+    const int64_t bound = std::max(MaxScreenPixels, covered);
+    if (area(screen) <= bound) return screen;
+    // The first frame always: its size is bounded by its own data.
+    QRect picture;
+    for (const auto& [frame, pixels] : frames)
+        if (const QRect grown = picture.united(frame); picture.isEmpty() || area(grown) <= bound) picture = grown;
+    return picture & screen;
 }
 
 void TGIFImage::SetWidth(int value) {
@@ -179,19 +206,6 @@ bool TGIFImage::EnoughFramesRead(const TGIFSubImage& frame) {
     return m_stoppedEarly;
 }
 
-void TGIFImage::ClampScreenToFrames() {
-    QRect bounds = m_skimmed;
-    for (const auto& frame : m_images)
-        if (!frame->Empty()) bounds |= frame->BoundsRect();
-    // The frames keep their places within the union.
-    if (bounds.left() > 0 || bounds.top() > 0)
-        for (const auto& frame : m_images)
-            frame->SetBounds(frame->Left() - bounds.left(), frame->Top() - bounds.top(), frame->Width(),
-                             frame->Height());
-    m_header.SetWidth(bounds.isEmpty() ? 0 : bounds.width());
-    m_header.SetHeight(bounds.isEmpty() ? 0 : bounds.height());
-}
-
 namespace {
 
 // Skips data sub-blocks up to and including the zero-length one; false when
@@ -224,8 +238,10 @@ void TGIFImage::SkimFrameBounds(QIODevice& stream) {
             const int64_t table = (d[9] & 0x80) ? 3 * (int64_t(2) << (d[9] & 7)) : 0;
             const bool cut = SkipBytes(stream, table) < table;
             // A frame a full load would refuse for want of data widens nothing.
-            if (!FrameDataCouldFill(stream, int64_t(width) * height)) return;
-            m_skimmed |= QRect(GetWord(d + 1), GetWord(d + 3), width, height);
+            const int64_t pixels = int64_t(width) * height;
+            if (!FrameDataCouldFill(stream, pixels)) return;
+            m_skimmed.emplace_back(QRect(GetWord(d + 1), GetWord(d + 3), width, height),
+                                   PixelsDataCouldFill(stream, pixels));
             uint8_t codeSize;
             if (cut || !TryReadByte(stream, codeSize) || !SkipSubBlocks(stream)) return;
         } else {
@@ -241,14 +257,17 @@ void TGIFImage::LoadFromStream(QIODevice& stream) {
     m_loadingBytes = 0;
     m_framesWithPixels = 0;
     m_stoppedEarly = false;
-    m_skimmed = QRect();
+    m_skimmed.clear();
+    m_loading = true;
+    struct Loading {
+        bool& flag;
+        ~Loading() { flag = false; }
+    } loading{m_loading};
     try {
         m_header.LoadFromStream(stream);
         m_images.LoadFromStream(stream, this);
         if (m_stoppedEarly) SkimFrameBounds(stream);
-        // Every frame must be drawn whole, and nothing beyond the frames is
-        // worth a picture.
-        ClampScreenToFrames();
+        FitScreenToFrames();
         if (!m_stoppedEarly) TGIFTrailer(this).LoadFromStream(stream);
     } catch (...) {
         if (!stream.isSequential()) stream.seek(start);

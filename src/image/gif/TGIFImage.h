@@ -114,20 +114,16 @@ public:
 
     // Replaces the image with the GIF at the stream's position: header,
     // frames (every frame decoded, with "Loading..." progress after each),
-    // trailer. The logical screen then becomes the union of the frames'
-    // rectangles, the frames keeping their places within it: it grows to
-    // hold every frame, and a screen larger than its frames is clamped to
-    // them, as browsers show such files, so a few bytes declaring a huge
-    // screen cost no huge picture. An image without pixels gets a screen of
-    // 0 x 0. On an error the stream
-    // goes back to where reading began and the GIFException passes on; the
-    // frames read before it stay.
+    // trailer. The logical screen and the frames' places stay as the file
+    // has them, except that the screen grows to hold every frame. On an
+    // error the stream goes back to where reading began and the GIFException
+    // passes on; the frames read before it stay.
     void LoadFromStream(QIODevice& stream) override;
     // Loading stops after this many frames with pixels (0, the default:
     // every frame is read). The blocks after them are only looked through
-    // for where their frames lie, so the screen comes out as a full load
-    // makes it; damage there goes unnoticed, and no trailer is looked for.
-    // A still picture needs one frame.
+    // for where their frames lie, so the screen and the picture come out as
+    // a full load makes them; damage there goes unnoticed, and no trailer is
+    // looked for. A still picture needs one frame.
     int FrameLimit() const { return m_frameLimit; }
     void SetFrameLimit(int frames) { m_frameLimit = std::max(frames, 0); }
     // Called by the frame list after each frame it read: true when the
@@ -136,6 +132,17 @@ public:
     // True when a picture of the size, at `bytesPerPixel`, stays within the
     // library's bitmap limit: every screen-sized buffer is checked first.
     static bool FitsBitmapLimit(int width, int height, int bytesPerPixel);
+
+    // The area of the logical screen that pictures of the image show (the
+    // still picture, a composited frame, the animation): the whole screen
+    // when it holds at most MaxScreenPixels pixels, or no more than the
+    // frames' pixel data could cover (TGIFSubImage::DataPixels). A larger
+    // screen (a few bytes declaring a huge one, or frames far apart) is cut
+    // to the frames that hold pixel data: the first of them and, in file
+    // order, each further one that keeps the area within that bound. Empty
+    // when no frame holds pixels.
+    QRect PictureRect() const;
+    static constexpr int64_t MaxScreenPixels = int64_t(1) << 24;
 
     // The version a writer must put in the header: the highest any frame
     // (or the header) needs; gvUnknown without frames.
@@ -155,10 +162,12 @@ public:
 
     // Writes the whole GIF: header, frames with their extensions, trailer.
     // An image without frames raises "Unsupported GIF version" before
-    // anything is written; a pixel outside its colour table raises "Color
-    // not in color table"; a device that does not take every byte raises
-    // EInOutError "Stream write error". Progress "Saving...": starting,
-    // running after each frame, ending (percent 0 when an error passes).
+    // anything is written; a frame whose pixels point past its colour table
+    // is written with the table padded in black to cover them (so the file
+    // reads back with the same pixels); a device that does not take every
+    // byte raises EInOutError "Stream write error". Progress "Saving...":
+    // starting, running after each frame, ending (percent 0 when an error
+    // passes).
     void SaveToStream(QIODevice& stream) const override;
     // The same into a file, which is replaced only when all of it was
     // written (see TGIFItem::SaveToFile); on an error it is left as it was.
@@ -174,15 +183,15 @@ public:
     // `dest` receives the composite bitmap (a null image when empty).
     void AssignTo(QImage& dest) const override;
     // The picture as a still bitmap: the first frame's rendered bitmap when
-    // it covers the logical screen, else the first frame drawn at its place
-    // on a screen-sized bitmap filled with the background colour. Built on
-    // first use; a null image for an empty image. While an animation paints
-    // into it, it holds the frame shown last. A screen beyond the bitmap
-    // limit raises GIFException "Invalid bitmap size".
+    // it covers PictureRect, else the first frame drawn at its place on a
+    // bitmap of PictureRect's size filled with the background colour. Built
+    // on first use; a null image for an image without pixels. While an
+    // animation paints into it, it holds the frame shown last. A picture
+    // beyond the bitmap limit raises GIFException "Invalid bitmap size".
     const QImage& Bitmap();
-    // Paints that screen-sized still picture onto `canvas` (of the screen's
-    // size, in memory the caller owns): the background colour, then the
-    // first frame at its place.
+    // Paints that still picture onto `canvas` (of PictureRect's size, in
+    // memory the caller owns): the background colour, then the first frame
+    // at its place.
     void PaintStill(QImage& canvas);
 
     // Draws the picture stretched into `rect`: an image of several frames
@@ -208,10 +217,12 @@ public:
     // colour tables sorted by use (ooColorMap), unused transparency and
     // needless disposal dropped (ooCleanup), pixels that repeat the frame
     // below made transparent (ooMerge), transparent borders cropped and
-    // frames left empty removed (ooCrop), needless extensions dropped
-    // (ooCleanup). What the animation shows stays the same. Without
-    // ooCleanup, ooReduceColors with ReduceUserPalette raises "Invalid
-    // reduction method". Nothing for an empty image.
+    // frames with nothing opaque removed after a frame that stays in place,
+    // else shrunk to one pixel (ooCrop), needless extensions dropped
+    // (ooCleanup). A merged or cropped frame is kept only when it encodes
+    // no larger. What the animation shows stays the same at every moment.
+    // Without ooCleanup, ooReduceColors with ReduceUserPalette raises
+    // "Invalid reduction method". Nothing for an empty image.
     void Optimize(uint8_t options, TColorReduction colorReduction, TDitherMode ditherMode, int reductionBits);
 
     // Puts the GIF file under GIFMimeType and the composite bitmap as an
@@ -305,13 +316,14 @@ public:
     // loads: all frames of one load together may hold at most the library's
     // bitmap limit, so a small damaged file cannot claim gigabytes through
     // many large frames. Beyond it raises GIFException "Invalid bitmap size".
+    // Frames made otherwise (added, copied, optimised) are not counted.
     void ReserveFrameBytes(int64_t bytes);
+    bool Loading() const { return m_loading; }
 
 private:
     void DrawImage(QPainter& canvas, const QRect& rect);
     void PaintComposite(QPainter& canvas, const QRect& rect);
     void FitScreenToFrames();
-    void ClampScreenToFrames();
     void SkimFrameBounds(QIODevice& stream);
     void FreeBitmap() { m_bitmap = QImage(); }
 
@@ -320,11 +332,13 @@ private:
     TGIFWarningEvent m_onWarning;
     std::function<void(qint64)> m_onInputUsed;
     int64_t m_loadingBytes = 0;
+    bool m_loading = false;
     int m_frameLimit = 0;
     int m_framesWithPixels = 0;
     bool m_stoppedEarly = false;
-    // Where the frames looked through after an early stop lie.
-    QRect m_skimmed;
+    // Where the frames looked through after an early stop lie, and how many
+    // pixels their data could give.
+    std::vector<std::pair<QRect, int64_t>> m_skimmed;
     uint16_t m_drawOptions = DefaultDrawOptions;
     TColorReduction m_colorReduction = DefaultColorReduction;
     int m_reductionBits = DefaultReductionBits;

@@ -33,19 +33,47 @@ bool HasOpaquePixel(const TGIFSubImage& frame) {
     return std::any_of(data, data + frame.DataSize(), [t](uint8_t p) { return p != t; });
 }
 
+// The bytes the frame takes in a file: its extensions, descriptor, local
+// table and compressed pixels.
+int64_t EncodedSize(const TGIFSubImage& frame) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    frame.SaveToStream(buffer);
+    return buffer.size();
+}
+
+// Runs `change` on the frame and keeps what it did only when the frame then
+// encodes no larger: equal pixels made transparent can break the runs the
+// compressor would have found.
+template <class Change>
+void KeepIfNoLarger(TGIFImage& image, TGIFSubImage& frame, Change change) {
+    const int64_t before = EncodedSize(frame);
+    TGIFSubImage backup(&image);
+    backup.Assign(frame);
+    TGIFColorMap& global = image.GlobalColorMap();
+    const int globalCount = global.Count();
+    change();
+    if (EncodedSize(frame) <= before) return;
+    frame.Assign(backup);
+    // An entry the change added to the shared table is used by no one now.
+    while (global.Count() > globalCount) global.Delete(global.Count() - 1);
+}
+
 } // namespace
 
 // ---- composite bitmap and drawing ----
 
 const QImage& TGIFImage::Bitmap() {
     if (!m_bitmap.isNull() || Empty()) return m_bitmap;
+    const QRect picture = PictureRect();
+    if (picture.isEmpty()) return m_bitmap;
     TGIFSubImage& first = m_images[0];
-    if (!first.Empty() && first.Width() == Width() && first.Height() == Height()) {
+    if (!first.Empty() && first.BoundsRect() == picture) {
         m_bitmap = first.Bitmap();
         return m_bitmap;
     }
-    if (!FitsBitmapLimit(Width(), Height(), 4)) RaiseGIFError(SFrameTooLarge);
-    QImage bitmap(Width(), Height(), QImage::Format_RGB32);
+    if (!FitsBitmapLimit(picture.width(), picture.height(), 4)) RaiseGIFError(SFrameTooLarge);
+    QImage bitmap(picture.size(), QImage::Format_RGB32);
     if (bitmap.isNull()) return m_bitmap;
     PaintStill(bitmap);
     m_bitmap = bitmap;
@@ -58,7 +86,7 @@ void TGIFImage::PaintStill(QImage& canvas) {
     canvas.fill(TGIFPainter::BackgroundColorOf(*this));
     if (Empty() || m_images[0].Empty()) return;
     QPainter painter(&canvas);
-    m_images[0].Draw(painter, canvas.rect(), false, false);
+    m_images[0].Draw(painter, canvas.rect(), false, false, PictureRect());
 }
 
 void TGIFImage::AssignTo(QImage& dest) const { dest = const_cast<TGIFImage*>(this)->Bitmap(); }
@@ -70,7 +98,7 @@ void TGIFImage::PaintComposite(QPainter& canvas, const QRect& rect) {
     const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (m_drawOptions & DrawTile) {
-        const int w = std::max(Width(), 1), h = std::max(Height(), 1);
+        const int w = std::max(m_bitmap.width(), 1), h = std::max(m_bitmap.height(), 1);
         for (int x = rect.left(); x < rect.left() + rect.width(); x += w)
             for (int y = rect.top(); y < rect.top() + rect.height(); y += h) canvas.drawImage(QRect(x, y, w, h), m_bitmap);
     } else {
@@ -106,8 +134,9 @@ void TGIFImage::DrawImage(QPainter& canvas, const QRect& rect) {
         } else {
             // Starts clear: drawn over the canvas, it shows what lies beneath
             // wherever the animation is transparent.
-            if (!FitsBitmapLimit(Width(), Height(), 4)) return;
-            m_bitmap = QImage(Width(), Height(), QImage::Format_ARGB32_Premultiplied);
+            const QRect picture = PictureRect();
+            if (picture.isEmpty() || !FitsBitmapLimit(picture.width(), picture.height(), 4)) return;
+            m_bitmap = QImage(picture.size(), QImage::Format_ARGB32_Premultiplied);
             if (m_bitmap.isNull()) return;
             m_bitmap.fill(Qt::transparent);
             painter = StartPainter(&m_drawPainter, &m_bitmap, m_drawOptions, m_bitmap.rect());
@@ -303,7 +332,9 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
             for (int i = m_images.Count() - 1; i >= 1; --i) {
                 int j = i - 1;
                 while (j >= 1 && Disposal(m_images[j]) == 3) --j;
-                m_images[i].MergeTransparentWith(&m_images[j]);
+                TGIFSubImage& frame = m_images[i];
+                TGIFSubImage& below = m_images[j];
+                KeepIfNoLarger(*this, frame, [&] { frame.MergeTransparentWith(&below); });
                 step();
             }
         }
@@ -318,16 +349,26 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
                 // or dropping it would leave earlier pixels on the screen.
                 if (frame.Empty() || !frame.Transparent() || !gce || gce->Disposal() == 2) continue;
                 if (HasOpaquePixel(frame)) {
-                    frame.Crop();
+                    KeepIfNoLarger(*this, frame, [&] { frame.Crop(); });
                     continue;
                 }
                 if (m_images.Count() == 1) continue;
-                // Nothing of it shows: its time goes to the frame before it,
-                // and what else it carries (the looping extension) to the
-                // frame after it.
-                if (i > 0)
-                    if (TGIFGraphicControlExtension* before = m_images[i - 1].GraphicControlExtension())
-                        before->SetDelay(uint16_t(std::min(before->Delay() + gce->Delay(), 0xFFFF)));
+                // Nothing of it shows, but while it is shown the picture
+                // before it stays only when that frame leaves its pixels in
+                // place: restored to the background or to what lay beneath,
+                // it vanishes at this frame's start. Where its time cannot go
+                // to that frame whole, the frame stays, shrunk to one pixel.
+                TGIFGraphicControlExtension* before = i > 0 ? m_images[i - 1].GraphicControlExtension() : nullptr;
+                if (!before || before->Disposal() > 1 || before->Delay() == 0 || gce->Delay() == 0 ||
+                    before->Delay() + gce->Delay() > 0xFFFF) {
+                    const uint8_t t = gce->TransparentColorIndex();
+                    frame.SetBounds(frame.Left(), frame.Top(), 1, 1);
+                    frame.Scanline(0)[0] = t;
+                    continue;
+                }
+                // Its time goes to the frame before it, and what else it
+                // carries (the looping extension) to the frame after it.
+                before->SetDelay(uint16_t(before->Delay() + gce->Delay()));
                 if (i + 1 < m_images.Count()) {
                     TGIFSubImage& after = m_images[i + 1];
                     for (int k = 0; k < frame.Extensions().Count();) {

@@ -64,7 +64,8 @@ void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinear
         transparentColor = int(RGBColor(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c))));
     }
     TLinearBitmap result;
-    if (pixels && first->Width() == gif.Width() && first->Height() == gif.Height()) {
+    const QRect picture = gif.PictureRect();
+    if (pixels && first->BoundsRect() == picture) {
         if (ownColours) {
             // The frame's indices become the picture where they were
             // decoded: no rendering, no copy.
@@ -77,11 +78,11 @@ void TGIFLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinear
             first->FreeBitmap();
             result.Assign(picture);
         }
-    } else if (first && gif.Width() > 0 && gif.Height() > 0) {
+    } else if (first && !picture.isEmpty()) {
         // A screen-sized picture: drawn straight into the bitmap rather than
         // into a composite that would then be copied.
-        if (!TGIFImage::FitsBitmapLimit(gif.Width(), gif.Height(), 4)) RaiseGIFError(SFrameTooLarge);
-        result.New(gif.Width(), gif.Height(), TPixelFormat::pf32bit);
+        if (!TGIFImage::FitsBitmapLimit(picture.width(), picture.height(), 4)) RaiseGIFError(SFrameTooLarge);
+        result.New(picture.width(), picture.height(), TPixelFormat::pf32bit);
         QImage canvas(result.ScanLine(0), result.Width(), result.Height(), result.BytesPerLine(), QImage::Format_RGB32);
         gif.PaintStill(canvas);
         // The bitmap's fourth byte is unused and kept 0.

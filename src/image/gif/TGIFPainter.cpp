@@ -94,12 +94,12 @@ TGIFPainterClock& SystemPainterClock() {
 TGIFPainter::TGIFPainter(TGIFImage& image, QPaintDevice* device, const QRect& rect, uint16_t options,
                          TGIFPainter** painterRef, QPainter* external)
     : m_image(&image), m_device(device), m_external(external), m_rect(rect), m_options(options),
-      m_animationSpeed(image.AnimationSpeed()), m_painterRef(painterRef) {
+      m_animationSpeed(image.AnimationSpeed()), m_painterRef(painterRef), m_picture(image.PictureRect()) {
     if (m_painterRef) *m_painterRef = this;
     // A synchronous painter holds its caller until the animation ends, so it
-    // never loops for ever: it plays the passes the file asks for (one for a
-    // file that asks for endless looping).
-    if (!IsAsync()) m_options &= uint16_t(~DrawLoopForever);
+    // plays one pass, whatever loop count the file asks for (65535 passes
+    // would hold it for hours).
+    if (!IsAsync()) m_options &= uint16_t(~(DrawLoop | DrawLoopForever));
     m_backgroundColor = BackgroundColorOf(image);
 
     std::set<int> disposals;
@@ -328,7 +328,8 @@ void TGIFPainter::ScanExtensions() {
 }
 
 void TGIFPainter::DrawInto(QPainter& canvas, const QRect& rect) {
-    m_image->Images()[m_activeFrame].Draw(canvas, rect, (m_options & DrawTransparent) != 0, (m_options & DrawTile) != 0);
+    m_image->Images()[m_activeFrame].Draw(canvas, rect, (m_options & DrawTransparent) != 0, (m_options & DrawTile) != 0,
+                                          m_picture);
 }
 
 void TGIFPainter::RestoreToBackground(QImage& buffer) {
@@ -336,11 +337,12 @@ void TGIFPainter::RestoreToBackground(QImage& buffer) {
     const QRect whole(QPoint(0, 0), m_rect.size());
     QList<QRect> areas;
     if (m_options & DrawTile) {
-        const int stepX = std::max(m_image->Width(), 1), stepY = std::max(m_image->Height(), 1);
-        for (int x = frame.Left(); x < whole.width(); x += stepX)
-            for (int y = frame.Top(); y < whole.height(); y += stepY) areas << QRect(x, y, frame.Width(), frame.Height());
+        const QRect tile = m_picture.isEmpty() ? frame.Picture() : m_picture;
+        for (int x = frame.Left() - tile.x(); x < whole.width(); x += tile.width())
+            for (int y = frame.Top() - tile.y(); y < whole.height(); y += tile.height())
+                areas << QRect(x, y, frame.Width(), frame.Height());
     } else {
-        areas << frame.ScaleRect(whole);
+        areas << frame.ScaleRect(whole, m_picture);
     }
     QPainter p(&buffer);
     p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -421,11 +423,10 @@ void TGIFPainter::Finish() {
 }
 
 QImage TGIFPainter::CompositeFrame(TGIFImage& image, int index, bool transparent) {
-    if (index < 0 || index >= image.Images().Count() || image.Images()[index].Empty() || image.Width() < 1 ||
-        image.Height() < 1)
-        return {};
-    if (!TGIFImage::FitsBitmapLimit(image.Width(), image.Height(), 4)) RaiseGIFError(SFrameTooLarge);
-    QImage canvas(image.Width(), image.Height(), QImage::Format_ARGB32_Premultiplied);
+    const QRect picture = image.PictureRect();
+    if (index < 0 || index >= image.Images().Count() || image.Images()[index].Empty() || picture.isEmpty()) return {};
+    if (!TGIFImage::FitsBitmapLimit(picture.width(), picture.height(), 4)) RaiseGIFError(SFrameTooLarge);
+    QImage canvas(picture.size(), QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull()) return {};
     canvas.fill(transparent ? QColor(Qt::transparent) : BackgroundColorOf(image));
     bool shown = false;

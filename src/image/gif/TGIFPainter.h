@@ -9,8 +9,8 @@
 // painter runs the whole animation inside Run, waiting with the clock's Sleep
 // between frames; it never spins a nested event loop (which a paint event must
 // not do), so it blocks its caller for the length of the animation. That
-// length is bounded: a synchronous painter ignores DrawLoopForever and plays
-// a file that loops for ever once, and each frame's delay is capped at 12 s.
+// length is bounded: a synchronous painter plays one pass, whatever loop
+// count the file asks for, and each frame's delay is capped at 12 s.
 //
 // The canvas is a paint device (an image, a pixmap) that the painter opens
 // for each step, or, for a synchronous run, the caller's active QPainter.
@@ -104,12 +104,12 @@ public:
     void Stop();
 
     // Frame `index` as the screen shows it after the frames before it: a
-    // synchronous, transparent run without waits on a screen-sized canvas
-    // that starts transparent with `transparent` (restoring to background
-    // then makes pixels transparent again), else filled with the background
-    // colour. A null image when the image is empty or has no such frame (or
-    // it holds no pixels). A screen beyond the bitmap limit raises
-    // GIFException "Invalid bitmap size".
+    // synchronous, transparent run without waits on a canvas of the image's
+    // PictureRect that starts transparent with `transparent` (restoring to
+    // background then makes pixels transparent again), else filled with the
+    // background colour. A null image when the image is empty or has no such
+    // frame (or it holds no pixels). A picture beyond the bitmap limit
+    // raises GIFException "Invalid bitmap size".
     static QImage CompositeFrame(TGIFImage& image, int index, bool transparent);
     // The colour restoring to background shows for `image`: its own
     // BackgroundColor when set, the window colour when it has no global
@@ -150,6 +150,8 @@ private:
     QImage m_backBuffer, m_previousBuffer, m_background;
     QColor m_backgroundColor;
     TGIFPainter** m_painterRef;
+    // The image's PictureRect, which the rectangle shows.
+    QRect m_picture;
     TGIFPainterClock* m_clock = nullptr;
     TThreadPriority m_priority = TThreadPriority::tpNormal;
 

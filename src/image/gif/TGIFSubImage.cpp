@@ -29,6 +29,7 @@ TGIFSubImage::~TGIFSubImage() {
 void TGIFSubImage::Clear() {
     m_extensions.Clear();
     m_pixels.Dispose();
+    m_dataPixels = -1;
     m_colorMap.Clear();
     m_descriptor = {};
     m_transparent = false;
@@ -55,7 +56,7 @@ const TGIFColorMap& TGIFSubImage::ActiveColorMap() const {
 void TGIFSubImage::AllocateData() {
     const int64_t size = int64_t(Width()) * Height();
     if (size > TLinearBitmap::MaxBitmapBytes) RaiseGIFError(SFrameTooLarge);
-    if (m_gifImage) m_gifImage->ReserveFrameBytes(size);
+    if (m_gifImage && m_gifImage->Loading()) m_gifImage->ReserveFrameBytes(size);
     ResetPixels();
 }
 
@@ -85,6 +86,7 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
         FreeBitmap();
         FreeMask();
         ResetPixels();
+        m_dataPixels = -1;
     }
     if (!m_gifImage) return;
     TGIFHeader& header = m_gifImage->Header();
@@ -140,8 +142,14 @@ uint8_t* TGIFSubImage::Scanline(int y) {
 }
 
 void TGIFSubImage::SaveToStream(QIODevice& stream) const {
+    if (Empty()) {
+        // Without an image after it, a graphic control extension would
+        // govern the next frame's (its transparency, delay and disposal).
+        for (const auto& extension : m_extensions)
+            if (extension->GetExtensionType() != bsGraphicControlExtension) extension->SaveToStream(stream);
+        return;
+    }
     m_extensions.SaveToStream(stream);
-    if (Empty()) return;
 
     const int bits = WriteBitsPerPixel();
     uint8_t packed;

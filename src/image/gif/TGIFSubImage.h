@@ -65,6 +65,14 @@ public:
     int64_t DataSize() const { return m_pixels.Size(); }
     // No pixels, or a width or height of 0.
     bool Empty() const { return !m_pixels.Present() || Width() == 0 || Height() == 0; }
+    // How many of the pixels came from image data: as many as were decoded
+    // for a frame read from a file (the rest only fill what the data did not
+    // reach), all of them for a frame made otherwise; 0 when empty.
+    int64_t DataPixels() const {
+        const int64_t all = Empty() ? 0 : int64_t(Width()) * Height();
+        return m_dataPixels < 0 ? all : std::min(m_dataPixels, all);
+    }
+    void SetDataPixels(int64_t value) { m_dataPixels = value; }
     // The highest pixel index; -1 without pixels.
     int LargestPixel() const;
     // The bits per pixel of the frame as written: its local table's when it
@@ -146,15 +154,23 @@ public:
     // tells the image (PaletteModified, Changed).
     void SetPalette(const TGIFPalette& value);
 
-    // Draws the frame in its place on the logical screen scaled into
-    // `rect`, or, tiled, repeated over `rect` every screen width and height.
-    // Transparent drawing leaves the canvas under transparent pixels alone.
+    // Draws the frame in its place on the image's picture (Picture) scaled
+    // into `rect`, or, tiled, repeated over `rect` every picture width and
+    // height. Transparent drawing leaves the canvas under transparent pixels
+    // alone. The overloads taking `picture` use that area of the screen in
+    // place of Picture, which a caller drawing many frames works out once.
     void Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    void Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile, const QRect& picture);
     // Draws the frame stretched into `rect` (or tiled over it).
     void StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile);
-    // The frame's rectangle on the logical screen scaled into `dest`; a
-    // screen of size 0 counts as the frame's own extent.
+    void StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile, const QRect& picture);
+    // The frame's rectangle on the picture scaled into `dest`.
     QRect ScaleRect(const QRect& dest) const;
+    QRect ScaleRect(const QRect& dest, const QRect& picture) const;
+    // The area of the logical screen the frame is drawn on: its image's
+    // PictureRect, else the screen, a screen of size 0 counting as the
+    // frame's own extent.
+    QRect Picture() const;
 
     // Cuts a transparent frame down to the smallest rectangle of
     // non-transparent pixels; a frame with none left is cleared.
@@ -215,6 +231,7 @@ private:
     void CheckCoordinates(int x, int y) const;
 
     TLinearBitmap m_pixels;
+    int64_t m_dataPixels = -1;
     TGIFLocalColorMap m_colorMap;
     TGIFImageDescriptor m_descriptor;
     TGIFExtensionList m_extensions;

@@ -229,21 +229,38 @@ const QImage& TGIFSubImage::MaskedBitmap() {
     return m_maskedBitmap;
 }
 
-QRect TGIFSubImage::ScaleRect(const QRect& dest) const {
-    const int screenWidth = ScreenExtent(m_gifImage ? m_gifImage->Width() : 0, Left() + Width());
-    const int screenHeight = ScreenExtent(m_gifImage ? m_gifImage->Height() : 0, Top() + Height());
-    const int left = MulDiv(Left(), dest.width(), screenWidth) + dest.left();
-    const int top = MulDiv(Top(), dest.height(), screenHeight) + dest.top();
-    const int right = MulDiv(Left() + Width(), dest.width(), screenWidth) + dest.left();
-    const int bottom = MulDiv(Top() + Height(), dest.height(), screenHeight) + dest.top();
+QRect TGIFSubImage::Picture() const {
+    if (const QRect picture = m_gifImage ? m_gifImage->PictureRect() : QRect(); !picture.isEmpty()) return picture;
+    return QRect(0, 0, ScreenExtent(m_gifImage ? m_gifImage->Width() : 0, Left() + Width()),
+                 ScreenExtent(m_gifImage ? m_gifImage->Height() : 0, Top() + Height()));
+}
+
+QRect TGIFSubImage::ScaleRect(const QRect& dest) const { return ScaleRect(dest, Picture()); }
+
+QRect TGIFSubImage::ScaleRect(const QRect& dest, const QRect& picture) const {
+    if (picture.isEmpty()) return ScaleRect(dest);
+    const int x = Left() - picture.x(), y = Top() - picture.y();
+    const int left = MulDiv(x, dest.width(), picture.width()) + dest.left();
+    const int top = MulDiv(y, dest.height(), picture.height()) + dest.top();
+    const int right = MulDiv(x + Width(), dest.width(), picture.width()) + dest.left();
+    const int bottom = MulDiv(y + Height(), dest.height(), picture.height()) + dest.top();
     return QRect(left, top, right - left, bottom - top);
 }
 
 void TGIFSubImage::Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile) {
-    StretchDraw(canvas, doTile ? rect : ScaleRect(rect), doTransparent, doTile);
+    Draw(canvas, rect, doTransparent, doTile, Picture());
+}
+
+void TGIFSubImage::Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile, const QRect& picture) {
+    StretchDraw(canvas, doTile ? rect : ScaleRect(rect, picture), doTransparent, doTile, picture);
 }
 
 void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile) {
+    StretchDraw(canvas, rect, doTransparent, doTile, doTile ? Picture() : QRect());
+}
+
+void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile,
+                               const QRect& picture) {
     const bool transparent = doTransparent && m_transparent && HasMask();
     const QImage& bitmap = transparent ? MaskedBitmap() : Bitmap();
     if (bitmap.isNull()) return;
@@ -252,11 +269,11 @@ void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTrans
     const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (doTile) {
-        const int stepX = ScreenExtent(m_gifImage ? m_gifImage->Width() : 0, Left() + Width());
-        const int stepY = ScreenExtent(m_gifImage ? m_gifImage->Height() : 0, Top() + Height());
+        const QRect tile = picture.isEmpty() ? Picture() : picture;
         const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
-        for (int x = rect.left() + Left(); x < right; x += stepX)
-            for (int y = rect.top() + Top(); y < bottom; y += stepY) canvas.drawImage(QPoint(x, y), bitmap);
+        for (int x = rect.left() + Left() - tile.x(); x < right; x += tile.width())
+            for (int y = rect.top() + Top() - tile.y(); y < bottom; y += tile.height())
+                canvas.drawImage(QPoint(x, y), bitmap);
     } else {
         canvas.drawImage(rect, bitmap);
     }
@@ -388,6 +405,7 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
     m_descriptor = source.m_descriptor;
     AllocateData();
     std::memcpy(Data(), source.Data(), size_t(DataSize()));
+    m_dataPixels = source.m_dataPixels;
     m_colorMap.Assign(source.m_colorMap);
     // Extensions are copied by writing them out and reading them back.
     QByteArray bytes;
