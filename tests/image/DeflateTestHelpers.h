@@ -5,6 +5,7 @@
 // stream, so tests can check what the encoder chose.
 
 #include "StreamTestHelpers.h"
+#include "../../fuzz/ZlibOracle.h"
 
 #include "image/DeflateTables.h"
 #include "image/TDeflateStream.h"
@@ -139,21 +140,8 @@ inline std::string ZlibDeflate(const std::string& data, int level, int strategy 
 
 // zlib's raw inflate: the output when the stream ends properly, else nothing.
 inline std::optional<std::string> ZlibInflate(const std::string& compressed) {
-    z_stream s{};
-    if (inflateInit2(&s, -15) != Z_OK) return std::nullopt;
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-    s.avail_in = static_cast<uInt>(compressed.size());
     std::string out;
-    char buf[16384];
-    int rc;
-    do {
-        s.next_out = reinterpret_cast<Bytef*>(buf);
-        s.avail_out = sizeof buf;
-        rc = inflate(&s, Z_NO_FLUSH);
-        out.append(buf, sizeof buf - s.avail_out);
-    } while (rc == Z_OK && (s.avail_in > 0 || s.avail_out == 0));
-    inflateEnd(&s);
-    if (rc != Z_STREAM_END) return std::nullopt;
+    if (!fuzzsupport::ZlibInflate(compressed.data(), compressed.size(), out)) return std::nullopt;
     return out;
 }
 

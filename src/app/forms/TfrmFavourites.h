@@ -149,8 +149,6 @@ private:
     std::vector<int> SelectedFavourites() const;
     int FavouriteIndexOfRow(int recordIndex) const;
     void OpenCurrentRow();
-    // Saves the favourites; after a failure they are read back from their
-    // file and the failure is shown.
     // Saves the favourites; a failure goes to ReloadAfterFailedSave with
     // `favourite`, and false is answered.
     bool SaveFavourites(int favourite);
