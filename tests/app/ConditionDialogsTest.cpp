@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <tuple>
+#include <utility>
 
 using app::TNumberEdit;
 using testsupport::MessageRecorder;
@@ -58,22 +59,25 @@ TEST(NumberEdit, KeepsNumberTextsOnlyAndReadsWholeNumbersOnly) {
     EXPECT_EQ(TNumberEdit::ParseInteger("-2147483648"), INT32_MIN);
     EXPECT_EQ(TNumberEdit::ParseInteger("2147483647"), INT32_MAX);
     EXPECT_EQ(TNumberEdit::ParseInteger("+07"), 7);
-    EXPECT_EQ(TNumberEdit::InvalidIntegerText("1.5"), "'1.5' is not a valid integer value");
+    EXPECT_EQ(TNumberEdit::InvalidIntegerText("1.5"), "«1.5» не является целым числом");
 }
 
 TEST(RangeDialog, AcceptsAndRefusesAsTheConditionsTreeNeeds) {
     MessageRecorder messages;
-    {  // Both edits "0" after an edit stand for the lower limit.
+    {  // A "0" from stands for the lower limit, a "0" to for no upper bound:
+       // a lower bound alone is taken where the condition has a limit.
         app::TfrmRange range;
         range.SetPrefix("Рост");
         range.SetLowerLimit(140);
-        range.SetMin(150);
+        range.SetMin(140);
         range.SetMax(0);
-        range.edMin->SetValue("0");
-        EXPECT_EQ(range.Min(), 140);
-        EXPECT_EQ(range.Max(), 140);
+        range.edMin->SetValue("150");
+        EXPECT_EQ(range.Max(), 0);
         EXPECT_TRUE(PressOK(range));
-        EXPECT_EQ(range.ResultText(), "Рост от 140 до 140");
+        EXPECT_EQ(range.ResultText(), "Рост от 150");
+        range.edMin->SetValue("0");
+        EXPECT_TRUE(PressOK(range));
+        EXPECT_EQ(range.ResultText(), "Рост от 140");
     }
     {  // A maximum below the limit is raised to it.
         app::TfrmRange range;
@@ -82,7 +86,7 @@ TEST(RangeDialog, AcceptsAndRefusesAsTheConditionsTreeNeeds) {
         range.edMin->SetValue("-1");
         range.edMax->SetValue("30");
         EXPECT_TRUE(PressOK(range));
-        EXPECT_EQ(range.Max(), 40);
+        EXPECT_EQ(std::pair(range.Min(), range.Max()), std::pair(0, 40));  // no bound is answered as 0
         EXPECT_EQ(range.ResultText(), "Вес до 40");
     }
     {  // Stored pair (140, 0) gives the minimum only.
@@ -111,8 +115,8 @@ TEST(RangeDialog, AcceptsAndRefusesAsTheConditionsTreeNeeds) {
     EXPECT_EQ(range.Min(), 200);
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Граница не может быть меньше 140",
                                                           "Верхняя граница не может быть меньше нижней",
-                                                          "'1.5' is not a valid integer value",
-                                                          "'-' is not a valid integer value"}));
+                                                          "«1.5» не является целым числом",
+                                                          "«-» не является целым числом"}));
     EXPECT_EQ(range.ResultText(), "");
 
     app::TfrmRange unset;  // no limit, nothing chosen: OK does nothing, silently
@@ -148,7 +152,7 @@ TEST(AgeAndNameDialogs, RefuseWithTheirMessages) {
     EXPECT_TRUE(PressOK(name));
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Возраст не может быть меньше 18",
                                                           "Возраст не может быть меньше 18",
-                                                          "'1E3' is not a valid integer value",
+                                                          "«1E3» не является целым числом",
                                                           "Возраст не может быть больше 99",
                                                           "Имя не может быть пустым"}));
 }

@@ -10,6 +10,7 @@
 #include "app/forms/TMessageForm.h"
 #include "app/forms/TfrmAge.h"
 #include "app/forms/TfrmMain.h"
+#include "app/forms/TfrmRange.h"
 #include "app/forms/TfrmSettings.h"
 #include "data/TdmFriend.h"
 #include "platform/ProgramDir.h"
@@ -32,6 +33,7 @@
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 using namespace std::chrono_literals;
 using conditionstest::Click;
@@ -167,6 +169,70 @@ TEST_F(WholeProgram, TreeChoicesSurviveTheSettingsPagesSave) {
     ASSERT_TRUE(Click(conditions, simple, Node(simple, "Ищу Парня")));
     w.acSettingsExecute();
     EXPECT_EQ(w.SettingsForm()->cbFriendGender->currentIndex() + w.SettingsForm()->edFrom->text().size(), 0);
+}
+
+// Between the two trees and the page, the last change wins whatever tab is
+// open when "Сохранить" is pressed.
+TEST_F(WholeProgram, TheLastChoiceOfEitherTreeIsSaved) {
+    testsupport::MessageRecorder messages;
+    app::TfrmMain& w = Open("localhost:1", 2);
+    app::TfrmConditions& conditions = *w.ConditionsForm();
+    QTreeWidget& simple = *conditions.tvSearch;
+    QTreeWidget& extended = *conditions.tvExSearch;
+    Node(simple, "Ищу")->setExpanded(true);
+    ASSERT_TRUE(Click(conditions, simple, Node(simple, "Парня")));
+    conditions.pcLeft->setCurrentWidget(conditions.tsExSearch);
+    Node(extended, "Ищу")->setExpanded(true);
+    ASSERT_TRUE(Click(conditions, extended, Node(extended, "Пару М+Ж")));
+    conditions.pcLeft->setCurrentWidget(conditions.tsSearch);
+    w.acSettingsExecute();
+    EXPECT_EQ(w.SettingsForm()->cbFriendGender->currentText(), "Пару М+Ж");
+    ASSERT_TRUE(w.SettingsForm()->btnSaveClick());
+    EXPECT_EQ(dm->Settings().s_l(), "MF");
+    EXPECT_TRUE(Node(simple, "Ищу Пару М+Ж")->Checked());
+}
+
+// A range the dialog takes with one bound is stored, shown the same after
+// a restart and searched: photos up to 5, height from 150 (the "до" left at
+// 0), weight up to 30 raised to its limit 40.
+TEST_F(WholeProgram, RangesWithOneBoundSurviveSaveAndRestart) {
+    testsupport::MessageRecorder messages;
+    Open("localhost:1", 2);
+    const auto setRanges = [this] {
+        app::TfrmConditions& conditions = *window->ConditionsForm();
+        conditions.pcLeft->setCurrentWidget(conditions.tsExSearch);
+        QTreeWidget& tree = *conditions.tvExSearch;
+        for (auto [caption, min, max] : {std::tuple("Фотографии", "0", "5"), {"Рост", "150", nullptr}, {"Вес", "-1", "30"}}) {
+            testsupport::ModalAction answer([min = min, max = max](QWidget& d) {
+                auto& range = dynamic_cast<app::TfrmRange&>(d);
+                range.edMin->setText(min);
+                if (max) range.edMax->setText(max);
+                range.btnOK->click();
+            });
+            ASSERT_TRUE(Click(conditions, tree, Node(tree, caption)));
+        }
+        window->acSettingsExecute();
+        ASSERT_TRUE(window->SettingsForm()->btnSaveClick());
+    };
+    setRanges();
+    for (int start = 0; start < 2; ++start) {
+        app::TfrmConditions& conditions = *window->ConditionsForm();
+        conditions.pcLeft->setCurrentWidget(conditions.tsExSearch);
+        QTreeWidget& tree = *conditions.tvExSearch;
+        for (const char* shown : {"Количество фотографий до 5", "Рост от 150", "Вес до 40"})
+            EXPECT_TRUE(Node(tree, shown) && Node(tree, shown)->Checked()) << shown << " after start " << start;
+        data::TFinderParams p;
+        conditions.TreeToParams(&tree, p);
+        EXPECT_EQ(p.s_p() + " " + std::to_string(p.PhotoMin()) + "-" + std::to_string(p.PhotoMax()) + " " +
+                      std::to_string(p.StatureMin()) + "-" + std::to_string(p.StatureMax()) + " " +
+                      std::to_string(p.WeightMin()) + "-" + std::to_string(p.WeightMax()),
+                  "checked 0-5 150-0 0-40");
+        window.reset();
+        dm.reset();
+        dm = std::make_unique<data::TdmFriend>();
+        window = std::make_unique<app::TfrmMain>();
+        window->show();
+    }
 }
 
 TEST_F(WholeProgram, JunkAndNonHttpServersAreToldAsSuch) {

@@ -49,7 +49,7 @@ std::optional<int32_t> TNumberEdit::ParseInteger(std::string_view text) {
 std::optional<int32_t> TNumberEdit::IntegerValue() const { return ParseInteger(GetValue()); }
 
 std::string TNumberEdit::InvalidIntegerText(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid integer value";
+    return "«" + std::string(text) + "» не является целым числом";
 }
 
 void TNumberEdit::TextChanged(const QString& text) {

@@ -41,7 +41,7 @@ public:
     // Whole 32-bit number or nullopt, as IntegerValue().
     static std::optional<int32_t> ParseInteger(std::string_view text);
     // What a reader tells the user about a text that is no whole number:
-    // "'1.5' is not a valid integer value".
+    // "«1.5» не является целым числом".
     static std::string InvalidIntegerText(std::string_view text);
 
 private:

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,7 +114,7 @@ public:
     TChoiceEvent OnTreeChoiceChanged;
     // The properties whose value the user changed in the built trees since
     // they were built from the settings, their values put into `choice`;
-    // where both trees changed one, the active page's tree wins.
+    // where both trees changed one, the tree that changed it last wins.
     std::vector<std::string> TreeChoicesSinceBuilt(data::TFinderParams& choice);
     // Shows the found list's page with the list refilled.
     void RefreshLoadedList();
@@ -177,10 +178,12 @@ private:
     std::unique_ptr<data::TFinderParams> ReadTree(QTreeWidget* tree);
     // Tells OnTreeChoiceChanged what a change of `tree` changed.
     void NoteTreeChange(QTreeWidget* tree);
-    // What each tree wrote when it was built, and when last told.
+    // What each tree wrote when it was built, and when last told; when
+    // (in clicks of either tree) each property last changed since built.
     struct TTreeChoice {
         std::unique_ptr<data::TFinderParams> built;
         std::unique_ptr<data::TFinderParams> last;
+        std::map<std::string, uint64_t, std::less<>> changedAt;
     };
     TTreeChoice& ChoiceOf(const QTreeWidget* tree) { return m_choices[IsExtended(tree) ? 1 : 0]; }
 
@@ -255,6 +258,7 @@ private:
     TStoredRange m_statureRange{140, 0};
     TStoredRange m_weightRange{40, 0};
     TTreeChoice m_choices[2];
+    uint64_t m_changeCount = 0;
 };
 
 // Registers TfrmConditions by class name.

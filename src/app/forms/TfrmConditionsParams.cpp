@@ -14,6 +14,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include <algorithm>
+#include <map>
 
 namespace app {
 
@@ -217,6 +218,7 @@ void TfrmConditions::BuildTree(QTreeWidget* tree) {
     TTreeChoice& choice = ChoiceOf(tree);
     choice.built = ReadTree(tree);
     choice.last = ReadTree(tree);
+    choice.changedAt.clear();
 }
 
 std::unique_ptr<data::TFinderParams> TfrmConditions::ReadTree(QTreeWidget* tree) {
@@ -231,7 +233,10 @@ void TfrmConditions::NoteTreeChange(QTreeWidget* tree) {
     if (!choice.last) return;
     std::unique_ptr<data::TFinderParams> now = ReadTree(tree);
     std::vector<std::string> changed;
-    for (const platform::TPropInfo* prop : Differing(*choice.last, *now)) changed.emplace_back(prop->Name);
+    for (const platform::TPropInfo* prop : Differing(*choice.last, *now)) {
+        changed.emplace_back(prop->Name);
+        choice.changedAt[std::string(prop->Name)] = ++m_changeCount;
+    }
     choice.last = std::move(now);
     if (!changed.empty() && OnTreeChoiceChanged) OnTreeChoiceChanged(*choice.last, changed);
 }
@@ -239,18 +244,37 @@ void TfrmConditions::NoteTreeChange(QTreeWidget* tree) {
 std::vector<std::string> TfrmConditions::TreeChoicesSinceBuilt(data::TFinderParams& out) {
     QTreeWidget* active = pcLeft->currentWidget() == tsExSearch ? tvExSearch : tvSearch;
     QTreeWidget* other = active == tvSearch ? tvExSearch : tvSearch;
+    // Each property goes to the tree that changed it last, whatever page is
+    // open; on a tie (a change not told by a click) the open page's tree.
+    struct TLatest {
+        uint64_t at = 0;
+        const data::TFinderParams* from = nullptr;
+        const platform::TPropInfo* prop = nullptr;
+    };
     std::vector<std::string> names;
+    std::map<std::string, TLatest, std::less<>> latest;
+    std::unique_ptr<data::TFinderParams> read[2];
     for (QTreeWidget* tree : {other, active}) {
         // A tree marked for rebuilding shows what it showed before the
         // settings last changed: the settings are newer.
         const bool built = tree == tvSearch ? m_searchTreeBuilt : m_exSearchTreeBuilt;
         const TTreeChoice& choice = ChoiceOf(tree);
         if (!built || !choice.built) continue;
-        const std::unique_ptr<data::TFinderParams> now = ReadTree(tree);
-        for (const platform::TPropInfo* prop : Differing(*choice.built, *now)) {
-            CopyValue(*prop, out, *now);
-            if (std::find(names.begin(), names.end(), prop->Name) == names.end()) names.emplace_back(prop->Name);
+        std::unique_ptr<data::TFinderParams>& now = read[IsExtended(tree) ? 1 : 0];
+        now = ReadTree(tree);
+        for (const platform::TPropInfo& prop : now->PublishedProperties()) {
+            const auto stamp = choice.changedAt.find(prop.Name);
+            const uint64_t at = stamp != choice.changedAt.end() ? stamp->second : 0;
+            if (at == 0 && SameValue(prop, *choice.built, *now)) continue;
+            TLatest& best = latest[std::string(prop.Name)];
+            if (!best.from || at >= best.at) best = {at, now.get(), &prop};
         }
+    }
+    for (const platform::TPropInfo& prop : out.PublishedProperties()) {
+        const auto best = latest.find(prop.Name);
+        if (best == latest.end()) continue;
+        CopyValue(*best->second.prop, out, *best->second.from);
+        names.emplace_back(prop.Name);
     }
     return names;
 }

@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
 #include <utility>
 
 namespace app {
@@ -49,13 +50,21 @@ std::string RowText(const data::TXMLTable& table, int row, std::string_view fiel
     return data::TXMLTable::NodeText(table.RecordNode(row), field);
 }
 
-// "Рост от 150 до 190", "Рост от 150", or `bare` when the minimum is 0 or
-// only the maximum is set.
+// A range is set by either of its bounds: a bound is a number of 1 or more,
+// as the range dialog answers it and the checker reads it.
+bool IsRangeSet(int32_t min, int32_t max) { return min >= 1 || max >= 1; }
+
+// "Рост от 150 до 190", "Рост от 150", "Рост до 190" (the range dialog's own
+// wording), or `bare` when no bound is set.
 QString RangeCaption(const QString& prefix, int32_t min, int32_t max, const QString& bare) {
-    if (min != 0 && max != 0) return prefix + " от " + Num(min) + " до " + Num(max);
-    if (min != 0) return prefix + " от " + Num(min);
+    if (min >= 1 && max >= 1) return prefix + " от " + Num(min) + " до " + Num(max);
+    if (min >= 1) return prefix + " от " + Num(min);
+    if (max >= 1) return prefix + " до " + Num(max);
     return bare;
 }
+
+// The pair a set range carries into the parameters: no bound is 0.
+TfrmConditions::TStoredRange StoredRange(int32_t min, int32_t max) { return {std::max(min, 0), std::max(max, 0)}; }
 
 void DeleteChildren(TCheckedTreeNode* node) { qDeleteAll(node->takeChildren()); }
 
@@ -106,23 +115,25 @@ bool TfrmConditions::IsConditionSet(uint8_t kind, std::string_view id) const {
     case nkReal: return IsFlagSet(s.s_real()) || IsFlagSet(s.ns_real());
     case nkOnlyReal: return IsFlagSet(s.s_real());
     case nkExcludeReal: return IsFlagSet(s.ns_real());
-    case nkPhoto: return IsFlagSet(s.s_p()) || IsFlagSet(s.ns_p());
+    case nkPhoto: return IsFlagSet(s.s_p()) || IsFlagSet(s.ns_p()) || IsRangeSet(s.PhotoMin(), s.PhotoMax());
     case nkWithPhoto: return IsFlagSet(s.s_p());
     case nkWithoutPhoto: return IsFlagSet(s.ns_p());
-    case nkVideo: return IsFlagSet(s.s_v()) || IsFlagSet(s.ns_v());
+    case nkVideo: return IsFlagSet(s.s_v()) || IsFlagSet(s.ns_v()) || IsRangeSet(s.VideoMin(), s.VideoMax());
     case nkWithVideo: return IsFlagSet(s.s_v());
     case nkWithoutVideo: return IsFlagSet(s.ns_v());
     case nkIntim: return IsFlagSet(s.ns_w()) || IsFlagSet(s.s_w());
     case nkOnlyIntim: return IsFlagSet(s.ns_w());
     case nkExcludeIntim: return IsFlagSet(s.s_w());
     case nkPeriod: return true;
-    case nkPhotoRange: return s.PhotoMin() >= 1;
-    case nkVideoRange: return s.VideoMin() >= 1;
+    // "With photos" is the count range from 1: the extended tree has no
+    // other item to show it with.
+    case nkPhotoRange: return IsFlagSet(s.s_p()) || IsRangeSet(s.PhotoMin(), s.PhotoMax());
+    case nkVideoRange: return IsFlagSet(s.s_v()) || IsRangeSet(s.VideoMin(), s.VideoMax());
     case nkName: return !s.FriendName().empty();
-    case nkMonthViews: return s.MonthViewCountMin() >= 1;
+    case nkMonthViews: return IsRangeSet(s.MonthViewCountMin(), s.MonthViewCountMax());
     case nkMyAge: return s.MyAge() >= 1;
-    case nkStature: return s.StatureMin() >= 140;
-    case nkWeight: return s.WeightMin() >= 40;
+    case nkStature: return IsRangeSet(s.StatureMin(), s.StatureMax());
+    case nkWeight: return IsRangeSet(s.WeightMin(), s.WeightMax());
     case nkCar: return !s.car().empty();
     case nkCarItem: return FramedIn(s.car(), id);
     default: break;
@@ -143,12 +154,16 @@ void TfrmConditions::SeedStoredValues() {
     // not the dialog's default, into the parameters.
     const data::TTesselSettings& s = Settings();
     if (!s.FriendName().empty()) m_storedName = s.FriendName();
-    if (s.PhotoMin() >= 1) m_photoRange = {s.PhotoMin(), s.PhotoMax()};
-    if (s.VideoMin() >= 1) m_videoRange = {s.VideoMin(), s.VideoMax()};
-    if (s.MonthViewCountMin() >= 1) m_monthViewRange = {s.MonthViewCountMin(), s.MonthViewCountMax()};
+    const auto seed = [](TStoredRange& range, int32_t min, int32_t max) {
+        if (IsRangeSet(min, max)) range = StoredRange(min, max);
+    };
+    // "With photos" alone is the count from 1, as the item's caption says.
+    seed(m_photoRange, IsFlagSet(s.s_p()) && !IsRangeSet(s.PhotoMin(), s.PhotoMax()) ? 1 : s.PhotoMin(), s.PhotoMax());
+    seed(m_videoRange, IsFlagSet(s.s_v()) && !IsRangeSet(s.VideoMin(), s.VideoMax()) ? 1 : s.VideoMin(), s.VideoMax());
+    seed(m_monthViewRange, s.MonthViewCountMin(), s.MonthViewCountMax());
     if (s.MyAge() >= 1) m_storedMyAge = s.MyAge();
-    if (s.StatureMin() >= 140) m_statureRange = {s.StatureMin(), s.StatureMax()};
-    if (s.WeightMin() >= 40) m_weightRange = {s.WeightMin(), s.WeightMax()};
+    seed(m_statureRange, s.StatureMin(), s.StatureMax());
+    seed(m_weightRange, s.WeightMin(), s.WeightMax());
 }
 
 void TfrmConditions::BuildTreeNodes(QTreeWidget* tree) {

@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 
 #include <QLabel>
+#include <algorithm>
 #include <string>
 
 namespace app {
@@ -53,18 +54,20 @@ void TfrmRange::SetMax(int32_t value) {
     edMax->SetValue(value >= 1 ? std::to_string(value) : std::string());
 }
 
-std::optional<int32_t> TfrmRange::ReadBound(const TNumberEdit& edit) const {
+std::optional<int32_t> TfrmRange::ReadBound(const TNumberEdit& edit, int32_t zero) const {
     const std::string value = edit.GetValue();
     const std::string_view trimmed = text::Trim(value);
     if (trimmed.empty()) return 0;
-    if (trimmed == "0") return m_lowerLimit;
+    if (trimmed == "0") return zero;
     return TNumberEdit::ParseInteger(value);
 }
 
 void TfrmRange::edChange(TNumberEdit*) {
     m_invalidText.clear();
-    const std::optional<int32_t> low = ReadBound(*edMin);
-    const std::optional<int32_t> high = ReadBound(*edMax);
+    // A "0" from stands for the lower limit; a "0" to is no upper bound, so
+    // that a lower bound alone can be given where the condition has a limit.
+    const std::optional<int32_t> low = ReadBound(*edMin, m_lowerLimit);
+    const std::optional<int32_t> high = ReadBound(*edMax, 0);
     if (low) m_min = *low;
     else m_invalidText = edMin->GetValue();
     if (high) m_max = *high;
@@ -86,6 +89,10 @@ bool TfrmRange::OKClick() {
     }
     if (m_max >= 1 && m_max < m_lowerLimit) m_max = m_lowerLimit;
     else if (m_min < 1 && m_max < 1) return false;
+    // A bound below 1 is no bound: stored as 0, so that it reads the same
+    // wherever the range is shown again.
+    m_min = std::max(m_min, 0);
+    m_max = std::max(m_max, 0);
 
     if (m_min >= 1 && m_max >= 1)
         m_resultText = m_prefix + " от " + std::to_string(m_min) + " до " + std::to_string(m_max);

@@ -2,8 +2,8 @@
 // Asks for a numeric range ("Рост от 150 до 190"). The caller sets Prefix
 // (the condition's caption) and LowerLimit (the smallest allowed bound), then
 // SetMin and SetMax with the stored pair, shows the dialog and, on mrOk,
-// reads Min, Max and ResultText. A "0" in either edit stands for LowerLimit;
-// a bound below 1 means "not set". A text that is no whole 32-bit number
+// reads Min, Max and ResultText. A "0" from stands for LowerLimit, a "0" to
+// for no upper bound; a bound below 1 means "not set" and is answered as 0. A text that is no whole 32-bit number
 // ("-", "1.5", "1E3") is refused on OK with a message; Min and Max keep their
 // last whole values meanwhile.
 
@@ -51,7 +51,8 @@ protected:
 private:
     void edChange(TNumberEdit* sender);
     // The bound an edit stands for; nullopt when its text is no whole number.
-    std::optional<int32_t> ReadBound(const TNumberEdit& edit) const;
+    // `zero`: what a "0" stands for.
+    std::optional<int32_t> ReadBound(const TNumberEdit& edit, int32_t zero) const;
 
     int32_t m_min = 0;
     int32_t m_max = 0;
