@@ -28,7 +28,9 @@ enum class TMsgDlgBtn {
 inline constexpr int kMsgDlgBtnCount = 11;
 
 // A set of message-box buttons; an empty set is allowed (the box then closes
-// only by Escape or its title bar).
+// only by Escape or its title bar). Enter presses the first of OK and Yes
+// unless another of the set is named to take it (a question whose "Да" loses
+// data gives Enter to "Нет").
 class TMsgDlgButtons {
 public:
     constexpr TMsgDlgButtons() = default;
@@ -43,11 +45,21 @@ public:
         m_bits |= Bit(b);
         return *this;
     }
+    // The set with `b` (one of it) taking Enter.
+    constexpr TMsgDlgButtons WithDefault(TMsgDlgBtn b) const {
+        TMsgDlgButtons set = *this;
+        set.m_default = static_cast<int>(b);
+        return set;
+    }
+    // The button named to take Enter; false when none was.
+    constexpr bool HasDefault() const { return m_default >= 0; }
+    constexpr TMsgDlgBtn Default() const { return static_cast<TMsgDlgBtn>(m_default); }
     friend constexpr bool operator==(TMsgDlgButtons, TMsgDlgButtons) = default;
 
 private:
     static constexpr std::uint32_t Bit(TMsgDlgBtn b) { return std::uint32_t{1} << static_cast<int>(b); }
     std::uint32_t m_bits = 0;
+    int m_default = -1;
 };
 
 // Modal results: what a dialog's modal loop returns.

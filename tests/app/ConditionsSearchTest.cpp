@@ -180,6 +180,7 @@ TEST_F(ConditionsSearch, TheFoundListMarksNewHitsAndEditsTheTables) {
     EXPECT_TRUE(Rows().empty());
     ASSERT_EQ(messages.Texts().size(), shown + 3) << "two questions, then the failed save";
     EXPECT_EQ(messages.Texts()[shown], "Удалить все найденные анкеты (4)?");
+    EXPECT_EQ(messages.Calls()[shown].buttons.Default(), platform::TMsgDlgBtn::mbNo) << "Enter keeps them";
     engine->SetFoundFriendsFile((dir / "LoadedFriends.xml").string());
     engine->LoadFoundFriends();
     EXPECT_EQ(engine->FoundFriends().RecordCount(), 0) << "what could not be written is not reloaded over";

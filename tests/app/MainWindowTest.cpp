@@ -558,6 +558,7 @@ TEST_F(FailureReporting, AFailedSaveLosesNoHitAndNoFavourite) {
     EXPECT_TRUE(w.close());
     EXPECT_EQ(messages.Texts().size(), before + 2) << "the close question, then the one about the hits";
     EXPECT_TRUE(Told("Если выйти сейчас, они будут потеряны.")) << Last();
+    EXPECT_EQ(messages.Calls().back().buttons.Default(), platform::TMsgDlgBtn::mbNo) << "Enter keeps the program open";
 
     // Once the disk takes writes again, the next save keeps all of it.
     readOnly.reset();

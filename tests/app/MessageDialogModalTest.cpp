@@ -72,6 +72,8 @@ TEST_F(MessageDialogTest, EnterTakesTheDefaultAndEscapeTheCancelButton) {
         {all, Qt::Key_Return, mrYes},
         {all, Qt::Key_Escape, mrCancel},
         {{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbNoToAll}, Qt::Key_Escape, mrNo},
+        // A question whose "Да" loses data gives Enter to "Нет".
+        {yesNo.WithDefault(TMsgDlgBtn::mbNo), Qt::Key_Return, mrNo},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);

@@ -64,6 +64,9 @@ template <class Dress>
 void ReplaceButtons(TMessageForm& form, const std::vector<TButton*>& old, Dress&& dress) {
     TBitBtn* first = nullptr;
     TBitBtn* firstDefault = nullptr;
+    // A button the caller gave Enter keeps it from the buttons whose kind
+    // would take it.
+    TBitBtn* named = nullptr;
     for (int i = 1; i <= int(old.size()); ++i) {
         TButton* was = old[size_t(i - 1)];
         auto* button = new TBitBtn(&form);
@@ -71,7 +74,13 @@ void ReplaceButtons(TMessageForm& form, const std::vector<TButton*>& old, Dress&
         dress(i, was, button);
         if (!first) first = button;
         if (!firstDefault && button->isDefault()) firstDefault = button;
+        if (was == form.FocusOnShow()) named = button;
         delete was;
+    }
+    if (named) {
+        for (TButton* button : form.Buttons()) button->setDefault(false);
+        firstDefault = named;
+        form.SetFocusOnShow(named);
     }
     if (firstDefault) firstDefault->setDefault(true);
     if (TBitBtn* focus = firstDefault ? firstDefault : first) focus->setFocus();

@@ -93,6 +93,11 @@ void TMessageForm::reject() {
     done(chosen ? chosen->ModalResult() : mrCancel);
 }
 
+void TMessageForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_focusOnShow) m_focusOnShow->setFocus();
+}
+
 QString ApplicationTitle() { return QGuiApplication::applicationDisplayName(); }
 
 std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDlgType type,
@@ -123,6 +128,7 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDl
     label->setGeometry(textLeft, kVertMargin, textRect.width(), textRect.height());
 
     std::vector<TButton*> made;
+    TButton* named = nullptr;
     int buttonWidth = kButtonWidth;
     for (int i = 0; i < kMsgDlgBtnCount; ++i) {
         if (!buttons.Contains(static_cast<TMsgDlgBtn>(i))) continue;
@@ -134,13 +140,16 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDl
         button->SetCancel(info.ModalResult == mrCancel);
         buttonWidth = std::max(buttonWidth, metrics.horizontalAdvance(button->text()) + 2 * kHorzMargin);
         made.push_back(button);
+        if (buttons.HasDefault() && buttons.Default() == static_cast<TMsgDlgBtn>(i)) named = button;
     }
-    // The first of OK and Yes takes Enter, as the form's active control.
-    for (TButton* button : made) {
-        if (button->ModalResult() == mrOk || button->ModalResult() == mrYes) {
-            button->setDefault(true);
-            break;
-        }
+    // The first of OK and Yes takes Enter, as the form's active control,
+    // unless the caller named another; it has the focus too, so that Enter
+    // never presses the focused button instead.
+    for (TButton* button : made)
+        if (!named && (button->ModalResult() == mrOk || button->ModalResult() == mrYes)) named = button;
+    if (named) {
+        named->setDefault(true);
+        if (buttons.HasDefault()) form->SetFocusOnShow(named);
     }
 
     const int n = int(made.size());

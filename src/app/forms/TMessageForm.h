@@ -8,6 +8,7 @@
 #include "platform/MessageDialogTypes.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <string>
@@ -30,6 +31,17 @@ public:
     // Escape and the window's close box press the cancel button (Cancel
     // before No) when there is one, else end the box with mrCancel.
     void reject() override;
+
+    // The button that has the focus when the box shows (the box may be
+    // moved to another owner before, which clears a focus set earlier).
+    void SetFocusOnShow(QWidget* button) { m_focusOnShow = button; }
+    QWidget* FocusOnShow() const { return m_focusOnShow; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QPointer<QWidget> m_focusOnShow;
 };
 
 // The application's title, which captions every message box.

@@ -376,8 +376,11 @@ void TfrmConditions::btnClearClick() {
     // Profiles the user has not seen are not cleared unseen.
     if (!LoadedListInStep()) return;
     if (found.RecordCount() == 0) return;
-    if (platform::MessageDlgEx("Удалить все найденные анкеты (" + std::to_string(found.RecordCount()) + ")?") !=
-        platform::mrYes)
+    // Enter keeps them: "Да" loses them for good.
+    if (platform::ShowMessageQuery("Удалить все найденные анкеты (" + std::to_string(found.RecordCount()) + ")?",
+                                   platform::TMsgDlgType::mtConfirmation,
+                                   platform::TMsgDlgButtons{platform::TMsgDlgBtn::mbYes, platform::TMsgDlgBtn::mbNo}
+                                       .WithDefault(platform::TMsgDlgBtn::mbNo)) != platform::mrYes)
         return;
     lbxLoad->clear();
     found.ClearRecords();

@@ -570,8 +570,8 @@ bool TfrmMain::ConfirmLosingUnsavedHits() {
     try {
         return platform::ShowMessageQuery(failure + "\n\nЕсли выйти сейчас, они будут потеряны. Всё равно выйти?",
                                           platform::TMsgDlgType::mtWarning,
-                                          {platform::TMsgDlgBtn::mbYes, platform::TMsgDlgBtn::mbNo}) ==
-               platform::mrYes;
+                                          platform::TMsgDlgButtons{platform::TMsgDlgBtn::mbYes, platform::TMsgDlgBtn::mbNo}
+                                              .WithDefault(platform::TMsgDlgBtn::mbNo)) == platform::mrYes;
     } catch (const std::exception&) {
         return true; // as the close question: a failure to ask lets the window close
     }
