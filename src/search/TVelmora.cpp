@@ -217,6 +217,7 @@ void TVelmora::SaveFoundFriends() {
 }
 
 void TVelmora::HitFound() {
+    if (OnHitFound) OnHitFound(m_state);
     if (m_runState == TRunState::Idle || m_foundFriendsFile.empty()) return;
     m_hitsPending = true;
     if (m_hitSaveTimer.isActive()) return;

@@ -165,6 +165,9 @@ public:
     // Events; the sender is State().
     TNotifyEvent OnProgress;
     TNotifyEvent OnStop;
+    // A checker appended a hit to the found table (before it is written), so
+    // that the count the user sees keeps up with the file.
+    TNotifyEvent OnHitFound;
 
     // State the workers read and advance.
     const std::string& Host() const { return m_host; }

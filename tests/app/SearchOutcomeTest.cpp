@@ -171,6 +171,22 @@ TEST_F(WholeProgram, TreeChoicesSurviveTheSettingsPagesSave) {
     EXPECT_EQ(w.SettingsForm()->cbFriendGender->currentIndex() + w.SettingsForm()->edFrom->text().size(), 0);
 }
 
+TEST_F(WholeProgram, TheStatusBarCountsHitsAsTheyAreFound) {
+    testsupport::MessageRecorder messages;
+    testsupport::LocalSite site;
+    for (int i = 1; i <= 20; ++i) site.Add(testsupport::SiteMember("s" + std::to_string(i)).Height(180));
+    site.SetDelay(30ms); // one profile page after another, all in one check batch
+    app::TfrmMain& w = Open(site.Host(), 1);
+    w.Engine().Params().SetStatureMin(150);
+    w.ConditionsForm()->pcLeft->setCurrentIndex(0);
+    w.acStartSearch->Execute();
+    const data::TFriend& found = w.Engine().FoundFriends();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return found.RecordCount() >= 3 || Idle(); }, kLong));
+    ASSERT_FALSE(Idle()) << "the search ended before its hits could be watched";
+    EXPECT_EQ(w.StatusText(0), QString("Найдено всего %1, новых %1").arg(found.RecordCount()));
+    w.acStopSearch->Execute();
+}
+
 // Between the two trees and the page, the last change wins whatever tab is
 // open when "Сохранить" is pressed.
 TEST_F(WholeProgram, TheLastChoiceOfEitherTreeIsSaved) {

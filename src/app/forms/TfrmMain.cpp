@@ -73,6 +73,7 @@ TfrmMain::TfrmMain(QWidget* owner) : platform::TForm(owner), m_engine(std::make_
     // FormCreate.
     m_engine->OnProgress = [this](search::TFinderStateObject& sender) { FinderProgress(sender); };
     m_engine->OnStop = [this](search::TFinderStateObject&) { FinderStopped(); };
+    m_engine->OnHitFound = [this](search::TFinderStateObject&) { UpdateFoundStatus(); };
     m_engine->SetFoundFriendsFile((platform::ProgramDir() / "LoadedFriends.xml").string());
     data::TdmFriend& dm = data::dmFriend();
     SetProgressMax(dm.Settings().PageCount());
@@ -109,6 +110,7 @@ TfrmMain::~TfrmMain() {
     if (TfrmSettings* settings = SettingsForm()) settings->SetEngine(nullptr);
     m_engine->OnProgress = nullptr;
     m_engine->OnStop = nullptr;
+    m_engine->OnHitFound = nullptr;
 }
 
 void TfrmMain::CreateActions() {
