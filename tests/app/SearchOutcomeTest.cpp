@@ -183,7 +183,7 @@ TEST_F(WholeProgram, TheStatusBarCountsHitsAsTheyAreFound) {
     const data::TFriend& found = w.Engine().FoundFriends();
     ASSERT_TRUE(QTest::qWaitFor([&] { return found.RecordCount() >= 3 || Idle(); }, kLong));
     ASSERT_FALSE(Idle()) << "the search ended before its hits could be watched";
-    EXPECT_EQ(w.StatusText(0), QString("Найдено всего %1, новых %1").arg(found.RecordCount()));
+    EXPECT_EQ(w.StatusText(0).toStdString(), QString("Найдено всего %1, новых %1").arg(found.RecordCount()).toStdString());
     w.acStopSearch->Execute();
 }
 

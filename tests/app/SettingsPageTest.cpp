@@ -362,7 +362,7 @@ TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
     EXPECT_EQ(m_messages.Texts().back(), "Необходимо сначала выбрать строку для удаления!");
     page.cblServer->setCurrentRow(page.cblServer->count() - 1);
     page.sbDeleteServer->click();
-    EXPECT_EQ(Lines(*page.cblServer).size(), 1u);
+    EXPECT_EQ(Lines(*page.cblServer).size(), 2u) << "the default and the stored server";
     EXPECT_EQ(Lines(*page.cblServer, true).size(), 1u);
 
     page.LockSaveControls(true);
@@ -372,6 +372,13 @@ TEST_F(SettingsPageTest, ServerListAndTheLocksOfASearch) {
     EXPECT_TRUE(page.btnSave->isEnabled() && page.sbAddServer->isEnabled() && page.sbDeleteServer->isEnabled());
     EXPECT_EQ(page.btnSave->toolTip(), "");
     EXPECT_EQ(page.sbAddServer->toolTip(), "Добавить сервер в список");
+
+    // A stored server the list lost is listed and ticked; "Сохранить" keeps it.
+    data::dmFriend().Settings().SetFinderServer("lost.example:8080");
+    app::TfrmSettings& lost = MakePage();
+    EXPECT_EQ(Lines(*lost.cblServer, true), std::vector<std::string>{"lost.example:8080"});
+    ASSERT_TRUE(lost.btnSaveClick());
+    EXPECT_EQ(data::dmFriend().Settings().FinderServer(), "lost.example:8080");
 
     // A damaged server file is reported and never written over.
     const std::filesystem::path serverFile = m_programDir.path() / "FinderServers.xml";

@@ -298,6 +298,11 @@ void TfrmSettings::FormCreate() {
         ShowError(e);
     }
     m_serverIndex.Build("URL", dm.Servers());
+    // The server searches use is shown, ticked, even when the list lost it:
+    // otherwise another line would be ticked and "Сохранить" would store it.
+    // The list's file takes it with the next change of the list.
+    const std::string stored(text::Trim(settings.FinderServer()));
+    if (!stored.empty() && !m_serverIndex.Find(stored)) m_serverIndex.AddKey(stored);
     SetServerLines();
     const int count = cblServer->count();
     if (count == 1 || (count > 0 && text::Trim(settings.FinderServer()).empty())) {
