@@ -331,7 +331,9 @@ pugi::xml_node TXMLTable::RecordNode(int index) const {
 }
 
 std::string TXMLTable::InternalFieldText(int recordIndex, const db::TField& field) const {
-    return NodeText(m_records[static_cast<size_t>(recordIndex)], field.FieldName());
+    const pugi::xml_node record = m_records[static_cast<size_t>(recordIndex)];
+    return field.Size() > 0 ? NodeText(record, field.FieldName(), size_t(field.Size()))
+                            : NodeText(record, field.FieldName());
 }
 
 pugi::xml_node TXMLTable::FieldNode(pugi::xml_node record, std::string_view field) {
@@ -355,6 +357,13 @@ std::string TXMLTable::NodeText(pugi::xml_node record, std::string_view field) {
     for (pugi::xml_node child = first; child; child = child.next_sibling())
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) text += child.value();
     return text;
+}
+
+std::string TXMLTable::NodeText(pugi::xml_node record, std::string_view field, size_t maxCodePoints) {
+    const pugi::xml_node first = FieldNode(record, field).first_child();
+    if (first && !first.next_sibling() && first.type() == pugi::node_pcdata)
+        return std::string(text::TakeCodePoints(first.value(), maxCodePoints));
+    return std::string(text::TakeCodePoints(NodeText(record, field), maxCodePoints));
 }
 
 void TXMLTable::SetNodeText(pugi::xml_node record, std::string_view field, std::string_view value) {

@@ -18,6 +18,8 @@
 
 #include "platform/db/TDataSet.h"
 
+#include "platform/Text.h"
+
 #include <pugixml.hpp>
 
 #include <cstdint>
@@ -127,6 +129,14 @@ public:
     // The text of `record`'s first child element named `field` (all its text
     // and CDATA children); "" when there is none.
     static std::string NodeText(pugi::xml_node record, std::string_view field);
+    // Its first `maxCodePoints` code points, never copying the rest (a field
+    // of a given size shown from a huge text).
+    static std::string NodeText(pugi::xml_node record, std::string_view field, size_t maxCodePoints);
+    // The text cut for display (text::DisplayText), read without copying
+    // what is cut.
+    static std::string NodeDisplayText(pugi::xml_node record, std::string_view field) {
+        return text::DisplayText(NodeText(record, field, text::kDisplayCodePoints + 1));
+    }
     // Sets that child's text (as StoredText gives it), appending the child
     // when the record lacks it. Nothing for a null record.
     static void SetNodeText(pugi::xml_node record, std::string_view field, std::string_view value);

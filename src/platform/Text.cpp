@@ -230,6 +230,11 @@ std::string_view DropCodePoints(std::string_view s, size_t count) {
     return s.substr(TakeCodePoints(s, count).size());
 }
 
+std::string DisplayText(std::string_view s) {
+    const std::string_view shown = TakeCodePoints(s, kDisplayCodePoints);
+    return shown.size() == s.size() ? std::string(s) : std::string(shown) + "…";
+}
+
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 

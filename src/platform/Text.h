@@ -54,6 +54,15 @@ std::string_view TakeCodePoints(std::string_view text, size_t count);
 // The text after the first `count` code points (empty when it is shorter).
 std::string_view DropCodePoints(std::string_view text, size_t count);
 
+// Room for any text shown at once (a card's lines, a list row, a tool tip, a
+// question naming a profile). Qt's text layout costs time and memory with a
+// text's whole length and its sizes overflow on huge ones, so what is shown
+// is cut to this many code points before it gets there.
+inline constexpr size_t kDisplayCodePoints = 1000;
+// `text` for display: itself, or its first kDisplayCodePoints code points
+// followed by "…".
+std::string DisplayText(std::string_view text);
+
 // ASCII-only case mapping: A-Z and a-z change, every other byte stays.
 char AsciiUpper(char c);
 char AsciiLower(char c);

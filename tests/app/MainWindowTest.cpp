@@ -568,6 +568,26 @@ TEST_F(FailureReporting, AFailedSaveLosesNoHitAndNoFavourite) {
     EXPECT_NE(ReadFile(found).find("<Login>m12</Login>"), std::string::npos);
 }
 
+// A favourite named with 200 MB (a file written by hand): the program
+// starts and shows it cut on both pages, and the file keeps it whole.
+TEST_F(FailureReporting, AHugeFieldInTheFavouritesIsShownCut) {
+    dm->Friends().Open();
+    dm->Friends().AddFriend(std::string(200'000'000, 'w'), "big", "http://x.example/big", "Москва", 30, 0, 0, 0, 0, 0, "");
+    app::TfrmMain& w = OpenSaved(1, {"anna"});
+    auto* favourites = w.pnForm->findChild<app::TfrmFavourites*>();
+    ASSERT_NE(favourites, nullptr);
+    for (int page = 0; page < favourites->pcFavorites->count(); ++page) {
+        favourites->pcFavorites->setCurrentIndex(page);
+        EXPECT_FALSE(w.grab().isNull());
+    }
+    app::TChatPerson& card = *favourites->PersonList()->Person(0);
+    card.SetChatPersonStyle(app::TChatPersonStyle::cpFull);
+    EXPECT_FALSE(card.grab().isNull());
+    EXPECT_LE(card.InfoText().size(), 4 * text::kDisplayCodePoints);
+    EXPECT_TRUE(card.InfoText().ends_with("…"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "Friends.xml") / 1'000'000, 200u);
+}
+
 TEST_F(FailureReporting, DamagedTableFilesAreSetAsideOnceAndStartWorks) {
     const std::string friends = "<Friends><Friend><Name>Анна", found = "<Friends><Friend></Name>";
     WriteFile(dir / "Friends.xml", friends);

@@ -5,6 +5,7 @@
 #include "platform/BitmapResource.h"
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
+#include "platform/Text.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -70,7 +71,10 @@ void setTextColour(QLabel* label, const QColor& colour) {
 QString FitText(const QFont& font, const QString& text, int width, int lines) {
     const QFontMetrics metrics(font);
     if (width <= 0 || lines <= 0) return {};
-    QTextLayout layout(text, font);
+    // No glyph but a mark is narrower than a pixel: what lies past a pixel a
+    // character cannot be seen, and is not laid out.
+    const QString shown = text.left(qsizetype(width + 1) * lines);
+    QTextLayout layout(shown, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -86,7 +90,7 @@ QString FitText(const QFont& font, const QString& text, int width, int lines) {
     layout.endLayout();
     if (shownEnd >= text.size()) return text;
     const QString ellipsis = QStringLiteral("…");
-    const QString last = text.mid(lastStart);
+    const QString last = shown.mid(lastStart);
     for (qsizetype end = last.lastIndexOf(' '); end > 0; end = last.lastIndexOf(' ', end - 1)) {
         const QString cut = last.left(end).trimmed() + ellipsis;
         if (!last.left(end).trimmed().isEmpty() && metrics.horizontalAdvance(cut) <= width)
@@ -248,7 +252,7 @@ void TChatPerson::SetBasketVisible(bool value) {
 }
 
 void TChatPerson::SetInfoText(const std::string& value) {
-    m_infoText = value;
+    m_infoText = text::DisplayText(value);
     if (m_fullLayoutBuilt) LayoutControls();
     UpdatePictures();
 }

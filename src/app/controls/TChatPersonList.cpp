@@ -6,6 +6,7 @@
 #include "platform/FormRegistry.h"
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
+#include "platform/Text.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -166,7 +167,8 @@ void TChatPersonList::ShowPage(int selectedIndex) {
     int extra = 0;
     for (int i = m_pageStart; i <= last; ++i, ++slot) {
         const pugi::xml_node record = m_friend->RecordNode(i);
-        const std::string name = data::TXMLTable::NodeText(record, "Name");
+        // A card shows its texts cut for display; the record keeps them whole.
+        const std::string name = data::TXMLTable::NodeDisplayText(record, "Name");
         // A record without a name keeps its slot empty.
         if (name.empty()) continue;
         auto* card = new TChatPerson(pnPersonList, this);
@@ -183,7 +185,7 @@ void TChatPersonList::ShowPage(int selectedIndex) {
         std::string info = name;
         const std::string age = data::TXMLTable::NodeText(record, "Age");
         if (isSet(age)) info += ", " + age;
-        const std::string area = data::TXMLTable::NodeText(record, "Area");
+        const std::string area = data::TXMLTable::NodeDisplayText(record, "Area");
         if (!area.empty()) info += ", " + area;
         card->SetInfoText(info);
         card->SetURL(data::TXMLTable::NodeText(record, "URL"));

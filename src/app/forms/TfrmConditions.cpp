@@ -308,8 +308,9 @@ void TfrmConditions::FillLoadedList() {
     rows.reserve(found.RecordCount());
     for (int i = 0; i < found.RecordCount(); ++i) {
         const pugi::xml_node record = found.RecordNode(i);
-        rows << ToQString(data::TXMLTable::NodeText(record, "Name") + ", " + data::TXMLTable::NodeText(record, "Age") +
-                          ", " + data::TXMLTable::NodeText(record, "Area"));
+        rows << platform::ToQString(data::TXMLTable::NodeDisplayText(record, "Name") + ", " +
+                                    data::TXMLTable::NodeDisplayText(record, "Age") + ", " +
+                                    data::TXMLTable::NodeDisplayText(record, "Area"));
     }
     lbxLoad->addItems(rows);
 }

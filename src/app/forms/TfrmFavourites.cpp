@@ -48,8 +48,10 @@ int FittingColumnWidth(const grid::TDBGColumn& column, const data::TXMLTable& ta
     int width = titleMetrics.horizontalAdvance(QString::fromStdString(column.Title().Caption())) + kTitleRoom;
     const int count = table.RecordCount();
     for (int i = 0; i < count && width < kWidestColumn; ++i) {
-        const std::string text = data::TXMLTable::NodeText(table.RecordNode(i), column.FieldName());
-        width = std::max(width, cellMetrics.horizontalAdvance(QString::fromStdString(text)) + kCellRoom);
+        // No character is narrower than a pixel: what lies past the widest
+        // column's width in characters cannot widen it.
+        const std::string text = data::TXMLTable::NodeText(table.RecordNode(i), column.FieldName(), kWidestColumn);
+        width = std::max(width, cellMetrics.horizontalAdvance(platform::ToQString(text)) + kCellRoom);
     }
     return std::min(width, kWidestColumn);
 }
@@ -349,7 +351,7 @@ void TfrmFavourites::btnDeleteClick() {
     if (chosen.empty()) return;
     const std::string question =
         chosen.size() == 1
-            ? "Удалить контакт \"" + data::TXMLTable::NodeText(favourites.RecordNode(chosen.front()), "Name") + "\"?"
+            ? "Удалить контакт \"" + data::TXMLTable::NodeDisplayText(favourites.RecordNode(chosen.front()), "Name") + "\"?"
             : "Удалить выбранные контакты (" + std::to_string(chosen.size()) + ")?";
     if (platform::MessageDlgEx(question) != platform::mrYes) return;
     const int current = CurrentFavourite();
