@@ -40,7 +40,35 @@ HttpReply HostingPage(int status, std::string page) {
     return reply;
 }
 
-bool MatchesSearch(const SiteMember& m, const HttpRequestRecord& r, SiteLayout layout) {
+// The area chosen by the search's "s_c" ("3159_4312_4400_0": country,
+// region, city, station, "0" for none) and every area inside it, by name;
+// empty when no country is chosen. A station stands for its city, since
+// members name their city only.
+std::vector<std::string> AreaNamesOf(const std::string& chosen, const std::vector<SiteArea>& countries) {
+    const std::vector<SiteArea>* level = &countries;
+    const SiteArea* area = nullptr;
+    const std::vector<std::string> ids = text::Split(chosen, '_');
+    for (size_t depth = 0; depth < ids.size() && depth < 3 && ids[depth] != "0" && !ids[depth].empty(); ++depth) {
+        const auto found = std::find_if(level->begin(), level->end(), [&](const SiteArea& a) { return a.id == ids[depth]; });
+        if (found == level->end()) break;
+        area = &*found;
+        level = &area->children;
+    }
+    std::vector<std::string> names;
+    if (!area) return names;
+    std::vector<const SiteArea*> open{area};
+    while (!open.empty()) {
+        const SiteArea* next = open.back();
+        open.pop_back();
+        names.push_back(next->name);
+        for (const SiteArea& child : next->children) open.push_back(&child);
+    }
+    return names;
+}
+
+bool MatchesSearch(const SiteMember& m, const HttpRequestRecord& r, SiteLayout layout,
+                   const std::vector<std::string>& areaNames) {
+    if (!areaNames.empty() && std::find(areaNames.begin(), areaNames.end(), m.area) == areaNames.end()) return false;
     const bool isNew = layout == SiteLayout::New;
     const std::string wanted = r.Param(isNew ? "lf" : "s_l");
     if (!wanted.empty() && wanted != "N" && m.gender != wanted) return false;
@@ -122,14 +150,15 @@ HttpReply WapReply(const HttpRequestRecord& request, const std::vector<SiteArea>
 
 // The members of the requested result page among those the search matches.
 sitepages::ResultListing Listing(const HttpRequestRecord& request, const std::vector<SiteMember>& members,
-                                 SiteLayout layout, bool fromSearchLinks) {
+                                 const std::vector<SiteArea>& areas, SiteLayout layout, bool fromSearchLinks) {
+    const std::vector<std::string> areaNames = AreaNamesOf(request.Param("s_c"), areas);
     sitepages::ResultListing listing;
     listing.pageSize = LocalSite::PageSize;
     listing.fromSearchLinks = fromSearchLinks;
     listing.offset = std::max(0, text::StrToIntDef(request.Param("offset"), 0));
     listing.query = QueryWithoutOffset(request.target);
     for (const SiteMember& m : members) {
-        if (!MatchesSearch(m, request, layout)) continue;
+        if (!MatchesSearch(m, request, layout, areaNames)) continue;
         if (listing.total >= listing.offset && listing.total - listing.offset < listing.pageSize)
             listing.members.push_back(m);
         ++listing.total;
@@ -184,7 +213,7 @@ HttpReply LocalSite::Serve(const HttpRequestRecord& request) const {
         }
         if (request.path == "/") return SitePage(sitepages::HomePage(context), s.encoding);
         if (request.path == "/search.phtml") {
-            const auto listing = Listing(request, s.members, s.layout, s.fromSearchLinks);
+            const auto listing = Listing(request, s.members, s.areas, s.layout, s.fromSearchLinks);
             return SitePage(sitepages::ResultPage(context, listing), s.encoding);
         }
         if (request.path == "/search_ext.phtml") {

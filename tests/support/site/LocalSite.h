@@ -7,7 +7,8 @@
 //   "/search.phtml?..."       result pages, `PageSize` members a page by "offset", the
 //                             "Пользователи не найдены" page past the end; members are
 //                             filtered by gender, ages, photo, video, real-user and intim
-//                             parameters (the names of the site's layout)
+//                             parameters (the names of the site's layout) and by the area
+//                             of "s_c" (members of that area and the areas inside it)
 //   "/<login>/", "/<login>"   profile pages (any query); "?tip=AWarn&tcurl=X" redirects to X
 //   "/search_ext.phtml"       the extended-search page with the car makes (see SiteCarPage)
 //   host "wap.*", "/?area=search&...&where=W&page=N"
