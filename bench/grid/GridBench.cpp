@@ -6,9 +6,10 @@
 // so the comparison is of the widgets. Then the layout of a table of 10,000
 // fields: our grid making its columns anew (or laying out the ones there),
 // also with multi-level titles in groups of four, beside QTableView taking a
-// model of as many columns; and all captions of such a grid set inside one
-// layout. Ends by printing QTableView / ours and the repaint at the last
-// record over the one at the first.
+// model of as many columns; all captions of such a grid set inside one
+// layout; and a caption of up to 100,000 levels laid out anew. Ends by
+// printing QTableView / ours and the repaint at the last record over the one
+// at the first.
 //
 // Every widget and table is made on first use and freed before the
 // application object goes, children before what they watch. On a busy
@@ -224,6 +225,20 @@ void BM_Captions_Ours(benchmark::State& state) {
     }
 }
 
+// A column whose caption has `levels` words, laid out anew: the words
+// alternate between two sets, so no text height is kept from the last layout.
+void BM_DeepTitle_Ours(benchmark::State& state) {
+    WideGrid wide(1, false, true);
+    std::string captions[2];
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < state.range(0); ++i) captions[k] += (k == 0 ? "L" : "M") + std::to_string(i) + "|";
+        captions[k] += "F";
+    }
+    int round = 0;
+    for (auto _ : state) wide.grid.Columns()[0].Title().SetCaption(captions[++round % 2]);
+    state.counters["title px"] = wide.grid.RowHeights(0);
+}
+
 void BM_Layout_QTableView(benchmark::State& state) {
     WideModel model(static_cast<int>(state.range(0)));
     QTableView view;
@@ -312,6 +327,7 @@ BENCHMARK(BM_Layout_Ours)
     ->Args({kWideFields, 1, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Captions_Ours)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeepTitle_Ours)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Layout_QTableView)->Arg(3000)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

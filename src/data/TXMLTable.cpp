@@ -331,7 +331,17 @@ pugi::xml_node TXMLTable::RecordNode(int index) const {
 }
 
 std::string TXMLTable::InternalFieldText(int recordIndex, const db::TField& field) const {
-    return NodeText(m_records[static_cast<size_t>(recordIndex)], field.FieldName());
+    const pugi::xml_node record = m_records[static_cast<size_t>(recordIndex)];
+    // The dataset cuts a text to its field's size: only that much is read
+    // (4 bytes at most to a character), so a huge stored value is never
+    // copied whole to be shown. The stored value itself stays whole.
+    const pugi::xml_node first = FieldNode(record, field.FieldName()).first_child();
+    if (field.Size() > 0 && first && !first.next_sibling() && first.type() == pugi::node_pcdata) {
+        const size_t size = static_cast<size_t>(field.Size());
+        const std::string_view value(first.value(), strnlen(first.value(), 4 * size));
+        return std::string(text::TakeCodePoints(value, size));
+    }
+    return NodeText(record, field.FieldName());
 }
 
 pugi::xml_node TXMLTable::FieldNode(pugi::xml_node record, std::string_view field) {

@@ -1,5 +1,6 @@
 // Multi-level titles: captions split at "|" grouped into a tree over
-// adjacent columns, the band heights, and the painted group cells.
+// adjacent columns, the band heights (of deep and of empty captions too),
+// and the painted group cells.
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGColumn.h"
 #include "grid/TDBGGridColumns.h"
@@ -123,6 +124,22 @@ TEST(TitleTree, LeavesReachTheBottomAndGroupsPaintOnce) {
     painter.end();
     grid::ClearDrawn(t.root);
     EXPECT_FALSE(group->Drawn);
+}
+
+TEST(TitleTree, DeepAndEmptyCaptionsGetTheirHeights) {
+    // 100,000 levels are built, measured, walked and freed without a call
+    // per level.
+    std::string caption;
+    for (int i = 0; i < 100000; ++i) caption += "L" + std::to_string(i) + "|";
+    Titles deep({(caption + "a").c_str()});
+    const QFont font("Sans", 9);
+    auto height = [&](Titles&& titles) { return grid::TreeHeight(titles.root, font); };
+    const int level = height(Titles({"a"}));
+    EXPECT_EQ(grid::TreeHeight(deep.root, font), 100001 * level);
+    int nodes = 0;
+    deep.root.ForEach([&](THeadTreeNode&) { ++nodes; });
+    EXPECT_EQ(nodes, 100002);
+    EXPECT_EQ(height(Titles({"", ""})), level) << "an empty caption takes a line";
 }
 
 } // namespace
