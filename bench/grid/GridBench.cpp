@@ -3,7 +3,8 @@
 // with the same column widths and row height: a full repaint with the
 // current record first and last, and a move to the last record and back
 // with a repaint after each. Both read rows through the table's read-by-index,
-// so the comparison is of the widgets. Then the layout of a table of 10,000
+// so the comparison is of the widgets. Our repaint also with a 200,000,000
+// character name in the first record. Then the layout of a table of 10,000
 // fields: our grid making its columns anew (or laying out the ones there),
 // also with multi-level titles in groups of four, beside QTableView taking a
 // model of as many columns; all captions of such a grid set inside one
@@ -258,6 +259,26 @@ void BM_Repaint_Ours(benchmark::State& state) {
     for (auto _ : state) ours.Paint();
 }
 
+// The first record's name is 200,000,000 characters long (a favourites file
+// may hold one): what is shown of it is cut before it is read whole.
+void BM_Repaint_HugeName_Ours(benchmark::State& state) {
+    data::TFriend table;
+    table.AddFriend(std::string(200'000'000, 'x'), "User", "http://www.site.example/anketa?oid=1", "Россия, Москва", 30, 0,
+                    0, 0, 0, 0, "25-35");
+    for (int i = 1; i < 100; ++i)
+        table.AddFriend("Анастасия " + std::to_string(i), "User_" + std::to_string(i), "http://www.site.example/", "Москва",
+                        30, 0, 0, 0, 0, 0, "25-35");
+    table.Open();
+    db::TDataSource source{&table};
+    grid::TMDBGrid grid;
+    grid.resize(kSize);
+    grid.SetDataSource(&source);
+    grid.show();
+    QApplication::processEvents();
+    QImage image{kSize, QImage::Format_RGB32};
+    for (auto _ : state) grid.viewport()->render(&image);
+}
+
 void BM_Repaint_QTableView(benchmark::State& state) {
     Peer& peer = PeerView();
     peer.Go(state.range(0) == 0 ? 0 : kRows - 1);
@@ -317,6 +338,7 @@ private:
 
 BENCHMARK(BM_Repaint_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint_QTableView)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint_HugeName_Ours)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_Ours)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_QTableView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Layout_Ours)

@@ -23,14 +23,14 @@ namespace {
 // How near a border the pointer must be to size a column or row.
 constexpr int kSizingMargin = 3;
 constexpr int kTimedScrollInterval = 60;
+const QColor kFixedLineColor(128, 128, 128);
+const QColor kLineColor(192, 192, 192);
 // Edges are summed wide and kept at most this far out: far past any screen,
 // and still room to add a cell and a line to without overflowing an int.
 constexpr int64_t kFar = INT_MAX / 4;
 
 int Far(int64_t pos) { return static_cast<int>(std::min(pos, kFar)); }
 int CellSize(int size) { return std::clamp(size, 0, MaxCellSize); }
-const QColor kFixedLineColor(128, 128, 128);
-const QColor kLineColor(192, 192, 192);
 
 } // namespace
 
