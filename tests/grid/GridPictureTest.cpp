@@ -305,6 +305,13 @@ TEST_F(Picture, ColumnsOfAnyWidthKeepTheGeometry) {
     EXPECT_EQ(grid.ColWidths(1), platform::MaxCellSize);
     EXPECT_TRUE(grid.CellRect(3, 1).isEmpty()) << "past two such columns";
     EXPECT_EQ(Holes(Render(), 0), 0);
+    // More of them than an int can sum up.
+    for (int i = 0; i < 128; ++i) {
+        grid::TDBGColumn& column = grid.Columns().Add();
+        column.SetFieldName("Login");
+        column.SetWidth(INT_MAX);
+        column.SetAutoFit(false);
+    }
     grid::TDBGridOptions options = grid.Options();
     options.Include(TDBGridOption::dgAutoFitColumns);
     grid.SetOptions(options);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 using grid::THeadTreeNode;
@@ -63,6 +65,14 @@ TEST(TitleTree, CaptionsFormGroupsLevelByLevel) {
     EXPECT_EQ(t.leaves[1]->Text, "b");
     EXPECT_EQ(t.leaves[0]->Parent()->Width, 101) << "two columns of 50 and the line between";
     EXPECT_EQ(t.columns[0].Title().Caption(), "X|a") << "the columns keep their captions";
+
+    // A group of columns wider together than an int holds stops at its end.
+    for (int i = 0; i < 200; ++i) {
+        grid::TDBGColumn& column = t.columns.Add();
+        column.Title().SetCaption("W|w");
+        column.SetWidth(INT_MAX);
+    }
+    EXPECT_EQ(grid::BuildTitleTree(t.root, t.columns, 18).back()->Parent()->Width, INT_MAX);
 }
 
 TEST(TitleTree, NodeOperationsCheckTheirArguments) {
