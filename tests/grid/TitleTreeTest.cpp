@@ -141,7 +141,7 @@ TEST(TitleTree, DeepAndEmptyCaptionsGetTheirHeights) {
     // per level.
     std::string caption;
     for (int i = 0; i < 100000; ++i) caption += "L" + std::to_string(i) + "|";
-    Titles deep({(caption + "a").c_str()});
+    Titles deep({(caption + "a").c_str()}, 80);
     const QFont font("Sans", 9);
     auto height = [&](Titles&& titles) { return grid::TreeHeight(titles.root, font); };
     const int level = height(Titles({"a"}));
