@@ -3,12 +3,14 @@
 // with the same column widths and row height: a full repaint with the
 // current record first and last, and a move to the last record and back
 // with a repaint after each. Both read rows through the table's read-by-index,
-// so the comparison is of the widgets. Then the layout of a table of 10,000
+// so the comparison is of the widgets. Our repaint also with a 200,000,000
+// character name in the first record. Then the layout of a table of 10,000
 // fields: our grid making its columns anew (or laying out the ones there),
 // also with multi-level titles in groups of four, beside QTableView taking a
-// model of as many columns; and all captions of such a grid set inside one
-// layout. Ends by printing QTableView / ours and the repaint at the last
-// record over the one at the first.
+// model of as many columns; all captions of such a grid set inside one
+// layout; and a caption of up to 100,000 levels laid out anew. Ends by
+// printing QTableView / ours and the repaint at the last record over the one
+// at the first.
 //
 // Every widget and table is made on first use and freed before the
 // application object goes, children before what they watch. On a busy
@@ -224,6 +226,20 @@ void BM_Captions_Ours(benchmark::State& state) {
     }
 }
 
+// A column whose caption has `levels` words, laid out anew: the words
+// alternate between two sets, so no text height is kept from the last layout.
+void BM_DeepTitle_Ours(benchmark::State& state) {
+    WideGrid wide(1, false, true);
+    std::string captions[2];
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < state.range(0); ++i) captions[k] += (k == 0 ? "L" : "M") + std::to_string(i) + "|";
+        captions[k] += "F";
+    }
+    int round = 0;
+    for (auto _ : state) wide.grid.Columns()[0].Title().SetCaption(captions[++round % 2]);
+    state.counters["title px"] = wide.grid.RowHeights(0);
+}
+
 void BM_Layout_QTableView(benchmark::State& state) {
     WideModel model(static_cast<int>(state.range(0)));
     QTableView view;
@@ -241,6 +257,26 @@ void BM_Repaint_Ours(benchmark::State& state) {
     Ours& ours = OurGrid();
     state.range(0) == 0 ? Table().First() : Table().Last();
     for (auto _ : state) ours.Paint();
+}
+
+// The first record's name is 200,000,000 characters long (a favourites file
+// may hold one): what is shown of it is cut before it is read whole.
+void BM_Repaint_HugeName_Ours(benchmark::State& state) {
+    data::TFriend table;
+    table.AddFriend(std::string(200'000'000, 'x'), "User", "http://www.site.example/anketa?oid=1", "Россия, Москва", 30, 0,
+                    0, 0, 0, 0, "25-35");
+    for (int i = 1; i < 100; ++i)
+        table.AddFriend("Анастасия " + std::to_string(i), "User_" + std::to_string(i), "http://www.site.example/", "Москва",
+                        30, 0, 0, 0, 0, 0, "25-35");
+    table.Open();
+    db::TDataSource source{&table};
+    grid::TMDBGrid grid;
+    grid.resize(kSize);
+    grid.SetDataSource(&source);
+    grid.show();
+    QApplication::processEvents();
+    QImage image{kSize, QImage::Format_RGB32};
+    for (auto _ : state) grid.viewport()->render(&image);
 }
 
 void BM_Repaint_QTableView(benchmark::State& state) {
@@ -302,6 +338,7 @@ private:
 
 BENCHMARK(BM_Repaint_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint_QTableView)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint_HugeName_Ours)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_Ours)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_QTableView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Layout_Ours)
@@ -312,6 +349,7 @@ BENCHMARK(BM_Layout_Ours)
     ->Args({kWideFields, 1, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Captions_Ours)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeepTitle_Ours)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Layout_QTableView)->Arg(3000)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

@@ -332,6 +332,7 @@ pugi::xml_node TXMLTable::RecordNode(int index) const {
 
 std::string TXMLTable::InternalFieldText(int recordIndex, const db::TField& field) const {
     const pugi::xml_node record = m_records[static_cast<size_t>(recordIndex)];
+    // The dataset cuts a text to its field's size: only that much is read.
     return field.Size() > 0 ? NodeText(record, field.FieldName(), size_t(field.Size()))
                             : NodeText(record, field.FieldName());
 }
@@ -361,8 +362,10 @@ std::string TXMLTable::NodeText(pugi::xml_node record, std::string_view field) {
 
 std::string TXMLTable::NodeText(pugi::xml_node record, std::string_view field, size_t maxCodePoints) {
     const pugi::xml_node first = FieldNode(record, field).first_child();
+    // A character takes 4 bytes at most: nothing past that is even measured.
     if (first && !first.next_sibling() && first.type() == pugi::node_pcdata)
-        return std::string(text::TakeCodePoints(first.value(), maxCodePoints));
+        return std::string(text::TakeCodePoints(
+            std::string_view(first.value(), strnlen(first.value(), 4 * maxCodePoints)), maxCodePoints));
     return std::string(text::TakeCodePoints(NodeText(record, field), maxCodePoints));
 }
 

@@ -2,6 +2,7 @@
 
 #include "grid/CheckMarkTables.h"
 #include "grid/TColumnFooter.h"
+#include "platform/Text.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -11,6 +12,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace grid {
 
@@ -24,6 +26,16 @@ Qt::Alignment QtAlignment(db::TAlignment alignment) {
         break;
     }
     return Qt::AlignLeft;
+}
+
+QString ShownCellText(std::string_view text, const QRect& rect, int lineHeight, bool wrap) {
+    // Twice the pixels of each line and one more line than fits, so that an
+    // ellipsis, a wrapped line's end or a partly shown line look as they
+    // would with the whole text.
+    const int64_t perLine = 2 * (int64_t{std::max(0, rect.width())} + 2);
+    const int64_t lines = wrap ? std::max(0, rect.height()) / std::max(1, lineHeight) + 2 : 1;
+    const std::string_view shown = text::TakeCodePoints(text, static_cast<size_t>(perLine * lines));
+    return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
 }
 
 QRect FooterTextRect(const QRect& cell, int textHeight) {

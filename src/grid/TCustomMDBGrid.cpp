@@ -25,6 +25,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <unordered_map>
 
@@ -38,15 +39,15 @@ constexpr int kMarkerRoom = 16;
 const QEvent::Type kDeferredLayoutEvent = static_cast<QEvent::Type>(QEvent::User + 100);
 
 // a * b / c rounded to the nearest, as the platform's MulDiv; 0 when c is 0
-// rather than a division fault.
-int MulDiv(int a, int b, int c) {
+// rather than a division fault. The operands are widths or sums of widths
+// (each below 2^31), and a result past an int's range stops at its end.
+int MulDiv(int64_t a, int64_t b, int64_t c) {
     if (c == 0) return 0;
-    const int64_t product = int64_t{a} * b;
+    const int64_t product = a * b;
     int64_t quotient = product / c;
     const int64_t remainder = product % c;
-    if (2 * (remainder < 0 ? -remainder : remainder) >= (c < 0 ? -int64_t{c} : int64_t{c}))
-        quotient += (product < 0) != (c < 0) ? -1 : 1;
-    return static_cast<int>(quotient);
+    if (2 * (remainder < 0 ? -remainder : remainder) >= (c < 0 ? -c : c)) quotient += (product < 0) != (c < 0) ? -1 : 1;
+    return static_cast<int>(std::clamp<int64_t>(quotient, INT_MIN, INT_MAX));
 }
 
 platform::GridOptions BaseOptions(TDBGridOptions options) {
@@ -456,8 +457,9 @@ void TCustomMDBGrid::SetColumnAttributes() {
 }
 
 void TCustomMDBGrid::AutoFitColumns() {
-    int fitted = 0;
-    int fixed = 0;
+    // Summed wide: a few columns as wide as a widget overflow an int.
+    int64_t fitted = 0;
+    int64_t fixed = 0;
     TDBGColumn* last = nullptr;
     for (int i = 0; i < m_columns->Count(); ++i) {
         TDBGColumn& column = m_columns->Items(i);
@@ -468,12 +470,12 @@ void TCustomMDBGrid::AutoFitColumns() {
             fixed += column.Width();
         }
     }
-    int available = std::max(0, viewport()->width() - fixed);
+    int64_t available = std::max<int64_t>(0, viewport()->width() - fixed);
     if (m_indicatorOffset > 0) available -= ColWidths(0);
     if (m_options.Has(TDBGridOption::dgColLines)) available -= ColCount();
-    available = std::max(0, available);
+    available = std::max<int64_t>(0, available);
     if (!last) return;
-    int used = 0;
+    int64_t used = 0;
     m_fittedWidths.assign(static_cast<size_t>(m_columns->Count()), 0);
     for (int i = 0; i < m_columns->Count(); ++i) {
         TDBGColumn& column = m_columns->Items(i);
@@ -484,7 +486,7 @@ void TCustomMDBGrid::AutoFitColumns() {
         SetColWidths(i + m_indicatorOffset, width);
     }
     const int lastCol = last->Index() + m_indicatorOffset;
-    SetColWidths(lastCol, std::max(0, ColWidths(lastCol) + available - used));
+    SetColWidths(lastCol, static_cast<int>(std::clamp<int64_t>(ColWidths(lastCol) + available - used, 0, INT_MAX)));
     for (int i = 0; i < m_columns->Count(); ++i)
         m_fittedWidths[static_cast<size_t>(i)] = ColWidths(i + m_indicatorOffset);
 }
@@ -753,7 +755,8 @@ void TCustomMDBGrid::ColWidthsChanged() {
             column.SetAutoFitBaseWidth(newBase);
             if (i + 1 < m_columns->Count()) {
                 TDBGColumn& next = m_columns->Items(i + 1);
-                next.SetAutoFitBaseWidth(std::max(0, next.AutoFitBaseWidth() + base - newBase));
+                const int64_t nextBase = int64_t{next.AutoFitBaseWidth()} + base - newBase;
+                next.SetAutoFitBaseWidth(static_cast<int>(std::clamp<int64_t>(nextBase, 0, INT_MAX)));
             }
         }
     } catch (...) {

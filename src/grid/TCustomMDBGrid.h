@@ -281,6 +281,9 @@ protected:
     void SizeChanged() override;
     void VerticalScroll(int action, int position) override;
     void TimedScroll(unsigned directions) override;
+    // A drag onto the spacer or the footer goes on as one past the last
+    // data row: a row at a time, never to the footer's row number.
+    int LastDragRow() const override;
     void UpdateScrollRange() override;
     QWidget* CreateEditor() override;
     bool CanEditShow() const override;

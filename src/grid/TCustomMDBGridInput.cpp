@@ -343,10 +343,12 @@ void TCustomMDBGrid::KeyDown(QKeyEvent* event) {
 
 // --- mouse --------------------------------------------------------------------
 
-bool TCustomMDBGrid::IsDataRow(int row) const {
+int TCustomMDBGrid::LastDragRow() const {
     // The spacer and the footer below the data rows are neither.
-    return row >= m_titleOffset && (m_footerRows == 0 || row < RowCount() - 2);
+    return m_footerRows > 0 ? RowCount() - 3 : RowCount() - 1;
 }
+
+bool TCustomMDBGrid::IsDataRow(int row) const { return row >= m_titleOffset && row <= LastDragRow(); }
 
 void TCustomMDBGrid::CheckTitleButton(int acol, bool& enabled) {
     if (acol < 0 || acol >= m_columns->Count()) {

@@ -225,7 +225,7 @@ void TCustomMDBGrid::DrawRecordCell(QPainter& painter, const QRect& rect, int da
         const db::TAlignment alignment = column.Alignment();
         const QRect textRect = textArea.adjusted(2, 1, alignment == db::TAlignment::taRightJustify ? -3 : -2, 0);
         const bool wrap = column.WordWrap() && m_wrapAllowed;
-        const QString value = QString::fromStdString(text);
+        const QString value = ShownCellText(text, textRect, painter.fontMetrics().lineSpacing(), wrap);
         painter.drawText(textRect, TextFlags(alignment) | Qt::AlignTop | (wrap ? Qt::TextWordWrap : Qt::TextSingleLine),
                          Elided(painter, value, textRect.width(), column.EndEllipsis() && !wrap));
     }
@@ -236,8 +236,10 @@ void TCustomMDBGrid::DrawRecordCell(QPainter& painter, const QRect& rect, int da
     }
     if (m_columns->State() == TDBGridColumnsState::csDefault) DrawDataCell(painter, rect, field, state);
     DrawColumnCell(painter, rect, dataCol, column, state);
+    // A cell with no room (a row that gave way to the footer) has no frame:
+    // drawn, it would lie on the line above.
     if (m_defaultDrawing && (state & platform::gdSelected) && ShowsSelection() && hasFocus() &&
-        !m_options.Has(TDBGridOption::dgRowSelect) && !InUpdate()) {
+        !m_options.Has(TDBGridOption::dgRowSelect) && !InUpdate() && !rect.isEmpty()) {
         painter.save();
         painter.setPen(QPen(foreground, 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
@@ -266,6 +268,7 @@ void TCustomMDBGrid::PaintTitleGroups(QPainter& painter) {
     style.Background = FixedColor();
     style.ColLines = m_options.Has(TDBGridOption::dgColLines);
     style.RowLines = m_options.Has(TDBGridOption::dgRowLines);
+    style.ClipBottom = viewport()->height();
     const int left = m_indicatorOffset > 0 ? ColWidths(0) + GridLineWidth() : 0;
     const int frozen = FrozenColsInUse();
     int frozenRight = left;

@@ -5,12 +5,15 @@
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGGridColumns.h"
 #include "grid/TMDBGridHost.h"
+#include "platform/TCustomGrid.h"
 #include "platform/db/TDataSet.h"
 #include "platform/db/TField.h"
 
 #include <QFontMetrics>
 #include <QMenu>
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
 
 namespace grid {
@@ -156,6 +159,8 @@ int TDBGColumn::Width() const { return IsAssigned(TColumnValue::cvWidth) ? m_wid
 void TDBGColumn::SetWidth(int value) { StoreWidth(value); }
 
 void TDBGColumn::StoreWidth(int value) {
+    // No grid shows a column wider than a widget can be.
+    value = std::min(value, platform::MaxCellSize);
     if (IsAssigned(TColumnValue::cvWidth) || value != DefaultWidth()) {
         m_width = value;
         SetAssigned(TColumnValue::cvWidth, true);
@@ -169,7 +174,8 @@ int TDBGColumn::DefaultWidth() const {
     if (const db::TField* field = Field()) {
         // Qt's metrics have no overhang: the digits' width plus a margin.
         const QFontMetrics metrics(Font());
-        return field->DisplayWidth() * metrics.horizontalAdvance(QLatin1Char('0')) + 4;
+        const int64_t width = int64_t{field->DisplayWidth()} * metrics.horizontalAdvance(QLatin1Char('0')) + 4;
+        return static_cast<int>(std::clamp<int64_t>(width, 0, platform::MaxCellSize));
     }
     return grid->DefaultColWidth();
 }

@@ -2,6 +2,8 @@
 
 #include "grid/GridTypes.h"
 
+#include <utility>
+
 namespace grid {
 namespace {
 
@@ -15,14 +17,23 @@ THeadTreeNode::THeadTreeNode(std::string text, int width, int height)
 THeadTreeNode::~THeadTreeNode() { FreeAllChild(); }
 
 void THeadTreeNode::FreeAllChild() {
-    THeadTreeNode* first = std::exchange(m_child, nullptr);
-    if (!first) return;
-    THeadTreeNode* node = first;
-    do {
-        THeadTreeNode* next = node->m_next;
-        delete node;
-        node = next;
-    } while (node != first);
+    // Children are unhooked before they go, so no destructor below frees a
+    // subtree of its own: a tree of any depth is freed from one list.
+    std::vector<THeadTreeNode*> doomed;
+    auto take = [&doomed](THeadTreeNode* first) {
+        THeadTreeNode* node = first;
+        do {
+            doomed.push_back(node);
+            node = node->m_next;
+        } while (node != first);
+    };
+    if (THeadTreeNode* first = std::exchange(m_child, nullptr)) take(first);
+    while (!doomed.empty()) {
+        THeadTreeNode* gone = doomed.back();
+        doomed.pop_back();
+        if (THeadTreeNode* child = std::exchange(gone->m_child, nullptr)) take(child);
+        delete gone;
+    }
 }
 
 bool THeadTreeNode::Find(const THeadTreeNode* node) const {
@@ -33,38 +44,46 @@ bool THeadTreeNode::Find(const THeadTreeNode* node) const {
 }
 
 void THeadTreeNode::ForEach(const std::function<void(THeadTreeNode&)>& visit) {
-    visit(*this);
-    if (THeadTreeNode* child = m_child) {
-        do {
-            child->ForEach(visit);
-            child = child->m_next;
-        } while (child != m_child);
+    // Down to the first child, on to the next sibling, up where a ring ends.
+    THeadTreeNode* node = this;
+    for (;;) {
+        visit(*node);
+        if (node->m_child) {
+            node = node->m_child;
+            continue;
+        }
+        while (node != this && node->m_next == node->m_parent->m_child) node = node->m_parent;
+        if (node == this) return;
+        node = node->m_next;
     }
+}
+
+THeadTreeNode* THeadTreeNode::Insert(THeadTreeNode* parent, THeadTreeNode* after, std::string text, int width,
+                                     int height) {
+    auto* added = new THeadTreeNode(std::move(text), width, height);
+    added->m_parent = parent;
+    if (!parent->m_child) {
+        parent->m_child = added;
+        return added;
+    }
+    if (!after) {
+        after = parent->m_child;
+        while (after->m_next != parent->m_child) after = after->m_next;
+    }
+    added->m_next = after->m_next;
+    after->m_next = added;
+    return added;
 }
 
 THeadTreeNode* THeadTreeNode::AddChild(THeadTreeNode* node, std::string text, int width, int height) {
     if (!node || !Find(node)) NotInTree();
-    auto* added = new THeadTreeNode(std::move(text), width, height);
-    added->m_parent = node;
-    if (!node->m_child) {
-        node->m_child = added;
-        return added;
-    }
-    THeadTreeNode* last = node->m_child;
-    while (last->m_next != node->m_child) last = last->m_next;
-    last->m_next = added;
-    added->m_next = node->m_child;
-    return added;
+    return Insert(node, nullptr, std::move(text), width, height);
 }
 
 THeadTreeNode* THeadTreeNode::Add(THeadTreeNode* after, std::string text, int width, int height) {
     // The root has no siblings.
     if (!after || !after->m_parent || !Find(after)) NotInTree();
-    auto* added = new THeadTreeNode(std::move(text), width, height);
-    added->m_parent = after->m_parent;
-    added->m_next = after->m_next;
-    after->m_next = added;
-    return added;
+    return Insert(after->m_parent, after, std::move(text), width, height);
 }
 
 THeadTreeNode* THeadTreeNode::Union(THeadTreeNode* from, THeadTreeNode* to, int height, std::string text) {

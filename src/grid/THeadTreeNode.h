@@ -2,12 +2,16 @@
 // One node of a multi-level title: the root holds one child per column at
 // first; grouping puts runs of sibling columns under a new node. Siblings
 // form a ring through Next (a single child points to itself); a node owns
-// its children, so freeing a node frees its subtree.
+// its children, so freeing a node frees its subtree. Trees may be as deep as
+// a caption has words: nothing here recurses per level.
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace grid {
+
+class TDBGGridColumns;
 
 class THeadTreeNode {
 public:
@@ -47,10 +51,19 @@ public:
     void FreeAllChild();
     // Whether `node` lies in this node's tree (the node itself included).
     bool Find(const THeadTreeNode* node) const;
-    // Calls `visit` for this node and every node below it.
+    // Calls `visit` for this node and every node below it, each parent
+    // before its children.
     void ForEach(const std::function<void(THeadTreeNode&)>& visit);
 
 private:
+    // The tree builder appends where it knows the node lies in the tree, so
+    // it skips the walk up to the root that Add and AddChild check with.
+    friend std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode&, const TDBGGridColumns&, int,
+                                                      const std::vector<int>&);
+    // A new child of `parent` right after `after` (its last child when
+    // `after` is nullptr).
+    static THeadTreeNode* Insert(THeadTreeNode* parent, THeadTreeNode* after, std::string text, int width, int height);
+
     THeadTreeNode* m_parent = nullptr;
     THeadTreeNode* m_child = nullptr;
     THeadTreeNode* m_next = this;

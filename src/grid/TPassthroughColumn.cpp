@@ -6,6 +6,8 @@
 
 #include <QFontMetrics>
 
+#include <cstdint>
+
 namespace grid {
 namespace {
 
@@ -71,7 +73,8 @@ void TPassthroughColumn::SetWidth(int value) {
     if (db::TField* field = grid ? Field() : nullptr) {
         const QFontMetrics metrics(Font());
         const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
-        if (digit > 0) field->SetDisplayWidth((value + metrics.averageCharWidth() / 2 - 3) / digit);
+        if (digit > 0)
+            field->SetDisplayWidth(static_cast<int>((int64_t{value} + metrics.averageCharWidth() / 2 - 3) / digit));
         // The dataset's own layout report already carries the new width.
         if (grid->LayoutFromDataset() && !AssignedValues().Has(TColumnValue::cvWidth)) return;
     }

@@ -10,18 +10,24 @@
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGColumn.h"
 #include "grid/TDBGGridColumns.h"
+#include "platform/Text.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace grid {
 namespace {
 
 // Height given to a new group before the heights are computed.
 constexpr int GroupHeight = 20;
+// How far beyond its shown part a group's text is laid out to stay centred.
+constexpr int64_t TextReach = 1 << 24;
+// Band texts are measured as they are written: from the top left, wrapped.
+constexpr int kWrapFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 
 bool IsDelimiter(char c, std::string_view delimiters) { return delimiters.find(c) != std::string_view::npos; }
 
@@ -69,8 +75,7 @@ std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridCo
     auto append = [&](std::string text, int width, int height) {
         THeadTreeNode* parent = open.empty() ? &root : open.back().node;
         THeadTreeNode*& last = open.empty() ? rootLast : open.back().last;
-        last = last ? root.Add(last, std::move(text), width, height)
-                    : root.AddChild(parent, std::move(text), width, height);
+        last = THeadTreeNode::Insert(parent, last, std::move(text), width, height);
         return last;
     };
     struct Word {
@@ -106,35 +111,65 @@ std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridCo
         THeadTreeNode* leaf = append(cut < caption.size() ? caption.substr(cut) : std::string(), width,
                                      titleHeight - GroupHeight * static_cast<int>(depth));
         if (column.Title().SortMarker() != TSortMarker::smNone) leaf->MarkerWidth = TitleMarkerWidth;
-        // A group is as wide as its columns and the lines between them.
-        for (Open& group : open) group.node->Width += width + 1;
+        // A group is as wide as its columns and the lines between them; a
+        // group of very wide columns stops at the widest an int holds.
+        for (Open& group : open)
+            group.node->Width = static_cast<int>(std::min<int64_t>(INT_MAX, int64_t{group.node->Width} + width + 1));
         leaves.push_back(leaf);
     }
     return leaves;
 }
 
 void TTitleTextHeights::Begin(const QFont& font) {
-    if (font == m_font) {
+    if (font == m_font && m_latinLine > 0) {
         m_last = std::move(m_current);
     } else {
         m_last.clear();
         m_font = font;
         m_metrics = QFontMetrics(font);
+        auto line = [this](const QString& text) {
+            return m_metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), kWrapFlags, text).height();
+        };
+        m_latinLine = line(QStringLiteral("0"));
+        m_cyrillicLine = std::max(m_latinLine, line(QStringLiteral("Ж")));
+        m_latin.fill(-1);
+        m_cyrillic.fill(-1);
     }
     m_current.clear();
 }
 
+int TTitleTextHeights::OneLineHeight(std::string_view text, int width) {
+    // A pixel more for every letter covers kerning and the rounding of
+    // advances: a text judged to fit takes less than its band.
+    int64_t used = 0;
+    bool cyrillic = false;
+    for (size_t pos = 0; pos < text.size() && used <= width;) {
+        const char32_t c = text::NextCodePoint(text, pos);
+        int* advance = nullptr;
+        if (c >= 0x20 && c < 0x7F) {
+            advance = &m_latin[c - 0x20];
+        } else if (c >= 0x400 && c < 0x460) {
+            advance = &m_cyrillic[c - 0x400];
+            cyrillic = true;
+        } else {
+            return 0;
+        }
+        if (*advance < 0) *advance = m_metrics.horizontalAdvance(QChar(static_cast<char16_t>(c)));
+        used += *advance + 1;
+    }
+    return used > width ? 0 : cyrillic ? m_cyrillicLine : m_latinLine;
+}
+
 int TTitleTextHeights::Height(const std::string& text, int width) {
-    Key key{text, std::max(1, width)};
+    width = std::max(1, width);
+    if (const int line = OneLineHeight(text, width)) return line;
+    Key key{text, width};
     if (const auto it = m_current.find(key); it != m_current.end()) return it->second;
     int height = 0;
     if (const auto it = m_last.find(key); it != m_last.end()) {
         height = it->second;
     } else {
-        height = m_metrics
-                     .boundingRect(QRect(0, 0, key.width, 1 << 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                                   QString::fromStdString(text))
-                     .height();
+        height = m_metrics.boundingRect(QRect(0, 0, key.width, 1 << 20), kWrapFlags, QString::fromStdString(text)).height();
     }
     m_current.emplace(std::move(key), height);
     return height;
@@ -147,30 +182,44 @@ int TreeHeight(THeadTreeNode& node, const QFont& font) {
 }
 
 int TreeHeight(THeadTreeNode& node, TTitleTextHeights& heights) {
-    THeadTreeNode* first = node.Child();
-    if (!first) return 0;
-    std::vector<int> below;
-    int maximum = 0;
-    THeadTreeNode* child = first;
-    do {
-        const int sub = TreeHeight(*child, heights);
-        below.push_back(sub);
-        const int own = child->Text.empty()
-                            ? 0
-                            : heights.Height(child->Text, child->Width - 4 - child->MarkerWidth) + TitleLevelSpacing;
-        maximum = std::max(maximum, own + sub);
-        child = child->Next();
-    } while (child != first);
-
-    size_t k = 0;
-    child = first;
-    do {
-        child->Height = child->Child() ? maximum - below[k] : maximum;
-        ++k;
-        child = child->Next();
-    } while (child != first);
-    node.Height = maximum;
-    return maximum;
+    // Bottom-up without recursion: a node is finished once all of its
+    // children are, and its Height then holds the height of the levels below
+    // it until its parent, finishing, gives it its own band's height.
+    auto finish = [&heights](THeadTreeNode& parent) {
+        THeadTreeNode* first = parent.Child();
+        if (!first) return;
+        auto below = [](const THeadTreeNode& child) { return child.Child() ? int64_t{child.Height} : 0; };
+        int64_t maximum = 0;
+        THeadTreeNode* child = first;
+        do {
+            // A leaf without a caption still takes a line, as in a
+            // single-line title; a group always has its word.
+            const int text = child->Text.empty() ? (child->Child() ? -1 : heights.LineHeight())
+                                                 : heights.Height(child->Text, child->Width - 4 - child->MarkerWidth);
+            const int64_t own = text < 0 ? 0 : int64_t{text} + TitleLevelSpacing;
+            maximum = std::min<int64_t>(MaxTitleHeight, std::max(maximum, own + below(*child)));
+            child = child->Next();
+        } while (child != first);
+        child = first;
+        do {
+            child->Height = static_cast<int>(maximum - (child->Child() ? below(*child) : 0));
+            child = child->Next();
+        } while (child != first);
+        parent.Height = static_cast<int>(maximum);
+    };
+    THeadTreeNode* current = &node;
+    while (current->Child()) current = current->Child();
+    for (;;) {
+        finish(*current);
+        if (current == &node) return node.Child() ? node.Height : 0;
+        THeadTreeNode* parent = current->Parent();
+        if (current->Next() == parent->Child()) {
+            current = parent;
+            continue;
+        }
+        current = current->Next();
+        while (current->Child()) current = current->Child();
+    }
 }
 
 int LeafTop(const QRect& cell, const THeadTreeNode& leaf) {
@@ -178,27 +227,33 @@ int LeafTop(const QRect& cell, const THeadTreeNode& leaf) {
 }
 
 void DrawTitleGroups(QPainter& painter, THeadTreeNode& leaf, const QRect& cell, const TTitleGroupStyle& style) {
+    // Groups may be wider together than an int holds: edges are reckoned
+    // wide and only what meets the painted part is made a rectangle.
     const int line = style.ColLines ? 1 : 0;
-    int childLeft = cell.left();
+    int64_t childLeft = cell.left();
     int childTop = LeafTop(cell, leaf);
     THeadTreeNode* child = &leaf;
     for (THeadTreeNode* group = leaf.Parent(); group && group->Parent() && !group->Drawn;
          child = group, group = group->Parent()) {
-        int left = childLeft;
+        int64_t left = childLeft;
         for (THeadTreeNode* sibling = group->Child(); sibling != child; sibling = sibling->Next())
-            left -= sibling->Width + line;
+            left -= int64_t{sibling->Width} + line;
         // Edges exclusive on the right and bottom; the band ends on its own
         // line, right above its children's band, and never rises above the
         // title row.
-        const int right = left + group->Width;
+        const int64_t right = left + group->Width;
         const int lineY = childTop - 1;
         const int top = std::max(cell.top(), childTop - group->Height);
-        const int visibleLeft = std::max(left, style.ClipLeft);
-        const int visibleRight = std::min(right, style.ClipRight);
+        const int64_t shownLeft = std::max<int64_t>(left, style.ClipLeft);
+        const int64_t shownRight = std::min<int64_t>(right, style.ClipRight);
         group->Drawn = true;
         childLeft = left;
         childTop = top;
-        if (visibleLeft >= visibleRight || top > lineY) continue;
+        // Bands below the painted part (a title higher than the grid) are
+        // passed over unpainted.
+        if (shownLeft >= shownRight || top > lineY || top >= style.ClipBottom) continue;
+        const int visibleLeft = static_cast<int>(shownLeft);
+        const int visibleRight = static_cast<int>(shownRight);
 
         const QRect band(visibleLeft, top, visibleRight - visibleLeft, lineY - top);
         painter.save();
@@ -207,8 +262,12 @@ void DrawTitleGroups(QPainter& painter, THeadTreeNode& leaf, const QRect& cell, 
         painter.setFont(style.Font);
         painter.setPen(style.TextColor);
         // Written across the whole group so that a clipped group keeps its
-        // text centred on all of its columns.
-        const QRect whole(left, top, right - left, lineY - top);
+        // text centred on all of its columns (as far as a widget can reach
+        // beyond the band: past that, no text is seen anyway).
+        const int64_t wholeLeft = std::max<int64_t>(left, shownLeft - TextReach);
+        const int64_t wholeRight = std::min<int64_t>(right, shownRight + TextReach);
+        const QRect whole(static_cast<int>(wholeLeft), top,
+                          static_cast<int>(std::min<int64_t>(wholeRight - wholeLeft, INT_MAX / 2)), lineY - top);
         QString text = QString::fromStdString(group->Text);
         if (style.EndEllipsis) text = painter.fontMetrics().elidedText(text, Qt::ElideRight, whole.width());
         painter.drawText(whole, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap, text);

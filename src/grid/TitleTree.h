@@ -5,12 +5,14 @@
 // the tree at every layout and paints each group cell once per paint.
 
 #include "grid/THeadTreeNode.h"
+#include "platform/TCustomGrid.h"
 
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QRect>
 
+#include <array>
 #include <climits>
 
 #include <string>
@@ -30,6 +32,8 @@ inline constexpr std::string_view TitleDelimiters = "|";
 inline constexpr int TitleLevelSpacing = 10;
 // Room kept for a sort marker in a leaf.
 inline constexpr int TitleMarkerWidth = 16;
+// The levels of a title stop adding height here: no row is higher.
+inline constexpr int MaxTitleHeight = platform::MaxCellSize;
 
 // Words are maximal runs of characters outside `delimiters`. The 1-based
 // byte position of word `n` (1-based) of `s`, or 0 when there is none.
@@ -50,15 +54,24 @@ std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridCo
 
 // Heights of band texts written with word wrap, kept from one layout to
 // the next, since most layouts measure the captions the last one did. Only
-// the texts of the last layout are kept.
+// the texts of the last layout are kept. A caption word of Latin or Cyrillic
+// letters that fits its band with room to spare is one line high without
+// being laid out: its letters' advances are summed.
 class TTitleTextHeights {
 public:
     // Starts a layout's measuring with `font`; a new font forgets everything.
     void Begin(const QFont& font);
     // The height of `text` wrapped into `width` pixels (at least 1).
     int Height(const std::string& text, int width);
+    // The height of one line of text.
+    int LineHeight() const { return m_latinLine; }
 
 private:
+    // The height of `text` when it surely fits on one line `width` pixels
+    // wide, judged from the advances of its letters alone; 0 when unsure
+    // (near the edge, or characters of other scripts).
+    int OneLineHeight(std::string_view text, int width);
+
     struct Key {
         std::string text;
         int width;
@@ -71,6 +84,14 @@ private:
     };
     QFont m_font;
     QFontMetrics m_metrics{QFont()};
+    // A line of Latin and of Cyrillic text: a font without Cyrillic shows
+    // it in a fallback font whose lines may be higher.
+    int m_latinLine = 0;
+    int m_cyrillicLine = 0;
+    // Advances of the printable ASCII characters and of the Cyrillic block
+    // U+0400..U+045F, measured on first use (-1 until then).
+    std::array<int, 96> m_latin{};
+    std::array<int, 96> m_cyrillic{};
     std::unordered_map<Key, int, KeyHash> m_last;
     std::unordered_map<Key, int, KeyHash> m_current;
 };
@@ -78,7 +99,8 @@ private:
 // Gives every node below `node` the height of its band, written with
 // `font` (or as `heights` measures) and word wrap, so that leaves reach the
 // bottom of the title row; answers the height of the levels below `node`
-// (the title row is one less for the root).
+// (the title row is one less for the root), at most MaxTitleHeight. A leaf
+// without text takes one line.
 int TreeHeight(THeadTreeNode& node, const QFont& font);
 int TreeHeight(THeadTreeNode& node, TTitleTextHeights& heights);
 
@@ -95,6 +117,8 @@ struct TTitleGroupStyle {
     // indicator; the frozen columns, or the scrolled ones beside them).
     int ClipLeft = 0;
     int ClipRight = INT_MAX;
+    // Groups whose band starts here or lower are not painted.
+    int ClipBottom = INT_MAX;
 };
 
 // The top of `leaf`'s band in its title cell. Every level's band ends

@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace platform {
 
@@ -23,6 +25,12 @@ constexpr int kSizingMargin = 3;
 constexpr int kTimedScrollInterval = 60;
 const QColor kFixedLineColor(128, 128, 128);
 const QColor kLineColor(192, 192, 192);
+// Edges are summed wide and kept at most this far out: far past any screen,
+// and still room to add a cell and a line to without overflowing an int.
+constexpr int64_t kFar = INT_MAX / 4;
+
+int Far(int64_t pos) { return static_cast<int>(std::min(pos, kFar)); }
+int CellSize(int size) { return std::clamp(size, 0, MaxCellSize); }
 
 } // namespace
 
@@ -92,7 +100,7 @@ int TCustomGrid::ColWidths(int col) const {
 
 void TCustomGrid::SetColWidths(int col, int width) {
     if (col < 0 || col >= ColCount()) return;
-    width = std::max(0, width);
+    width = CellSize(width);
     if (m_colWidths[static_cast<size_t>(col)] == width) return;
     m_colWidths[static_cast<size_t>(col)] = width;
     m_leftCol = std::clamp(m_leftCol, m_fixedCols, MaxLeftCol());
@@ -107,7 +115,7 @@ int TCustomGrid::RowHeights(int row) const {
 
 void TCustomGrid::SetRowHeights(int row, int height) {
     if (row < 0 || row >= RowCount()) return;
-    height = std::max(0, height);
+    height = CellSize(height);
     if (m_rowHeights[static_cast<size_t>(row)] == height) return;
     m_rowHeights[static_cast<size_t>(row)] = height;
     m_topRow = std::clamp(m_topRow, m_fixedRows, MaxTopRow());
@@ -117,19 +125,19 @@ void TCustomGrid::SetRowHeights(int row, int height) {
 }
 
 void TCustomGrid::SetDefaultColWidth(int value) {
-    m_defaultColWidth = std::max(0, value);
+    m_defaultColWidth = CellSize(value);
     std::fill(m_colWidths.begin(), m_colWidths.end(), m_defaultColWidth);
     ClampCurrent();
 }
 
 void TCustomGrid::SetDefaultRowHeight(int value) {
-    m_defaultRowHeight = std::max(0, value);
+    m_defaultRowHeight = CellSize(value);
     std::fill(m_rowHeights.begin(), m_rowHeights.end(), m_defaultRowHeight);
     ClampCurrent();
 }
 
 void TCustomGrid::SetGridLineWidth(int value) {
-    value = std::max(0, value);
+    value = CellSize(value);
     if (value == m_gridLineWidth) return;
     m_gridLineWidth = value;
     ClampCurrent();
@@ -173,34 +181,36 @@ void TCustomGrid::SetFixedColor(const QColor& value) {
 // --- geometry -----------------------------------------------------------------
 
 int TCustomGrid::FixedWidth() const {
-    int width = 0;
-    for (int c = 0; c < m_fixedCols; ++c) width += m_colWidths[static_cast<size_t>(c)] + m_gridLineWidth;
-    return width;
+    int64_t width = 0;
+    for (int c = 0; c < m_fixedCols && width < kFar; ++c) width += m_colWidths[static_cast<size_t>(c)] + m_gridLineWidth;
+    return Far(width);
 }
 
 int TCustomGrid::FixedHeight() const {
-    int height = 0;
-    for (int r = 0; r < m_fixedRows; ++r) height += m_rowHeights[static_cast<size_t>(r)] + m_gridLineWidth;
-    return height;
+    int64_t height = 0;
+    for (int r = 0; r < m_fixedRows && height < kFar; ++r)
+        height += m_rowHeights[static_cast<size_t>(r)] + m_gridLineWidth;
+    return Far(height);
 }
 
-// The left edge of a shown column, or INT_MIN for a scrolled-out one.
+// The left edge of a shown column (at most kFar), or INT_MIN for a
+// scrolled-out one.
 int TCustomGrid::ColLeft(int col) const {
     if (col < 0 || col >= ColCount() || (col >= m_fixedCols && col < m_leftCol)) return INT_MIN;
-    int x = 0;
+    int64_t x = 0;
     const int first = col < m_fixedCols ? 0 : m_leftCol;
     if (col >= m_fixedCols) x = FixedWidth();
-    for (int c = first; c < col; ++c) x += m_colWidths[static_cast<size_t>(c)] + m_gridLineWidth;
-    return x;
+    for (int c = first; c < col && x < kFar; ++c) x += m_colWidths[static_cast<size_t>(c)] + m_gridLineWidth;
+    return Far(x);
 }
 
 int TCustomGrid::RowTop(int row) const {
     if (row < 0 || row >= RowCount() || (row >= m_fixedRows && row < m_topRow)) return INT_MIN;
-    int y = 0;
+    int64_t y = 0;
     const int first = row < m_fixedRows ? 0 : m_topRow;
     if (row >= m_fixedRows) y = FixedHeight();
-    for (int r = first; r < row; ++r) y += m_rowHeights[static_cast<size_t>(r)] + m_gridLineWidth;
-    return y;
+    for (int r = first; r < row && y < kFar; ++r) y += m_rowHeights[static_cast<size_t>(r)] + m_gridLineWidth;
+    return Far(y);
 }
 
 QRect TCustomGrid::CellRect(int col, int row) const {
@@ -756,16 +766,26 @@ void TCustomGrid::MouseMove(QMouseEvent* event) {
         InvalidateGrid();
         return;
     case GridState::ColMoving: {
-        m_dragPos = std::clamp(pos.x(), FixedWidth(), viewport()->width() - 1);
+        const int right = std::max(0, viewport()->width() - 1);
+        m_dragPos = std::clamp(pos.x(), std::min(FixedWidth(), right), right);
         const GridCoord cell = MouseCoord(m_dragPos, 0);
         if (cell.X >= m_fixedCols) m_moveTarget = cell.X;
         InvalidateGrid();
         return;
     }
     case GridState::Selecting: {
+        // Below the last row a drag goes through, it scrolls on as below
+        // the bottom edge.
+        int bottom = viewport()->height();
+        const int last = LastDragRow();
+        if (last >= 0 && last < RowCount() - 1) {
+            const int top = RowTop(last);
+            bottom = top == INT_MIN ? FixedHeight()
+                                    : std::min(bottom, top + m_rowHeights[static_cast<size_t>(last)] + m_gridLineWidth);
+        }
         unsigned directions = 0;
         if (pos.y() < FixedHeight()) directions |= sdUp;
-        if (pos.y() >= viewport()->height()) directions |= sdDown;
+        if (pos.y() >= bottom) directions |= sdDown;
         if (pos.x() < FixedWidth()) directions |= sdLeft;
         if (pos.x() >= viewport()->width()) directions |= sdRight;
         m_scrollDirections = directions;

@@ -8,7 +8,9 @@
 //
 // Coordinates: columns and rows are raw indices (fixed ones included); pixel
 // rectangles are in viewport coordinates. Every cell is followed by a grid
-// line of GridLineWidth pixels on its right and bottom.
+// line of GridLineWidth pixels on its right and bottom. A cell is at most
+// MaxCellSize pixels wide or high (as a widget is), and edges are reckoned
+// so that no number of such cells overflows.
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -45,6 +47,10 @@ enum class ScrollStyle { None, Horizontal, Vertical, Both };
 
 // Directions of a timed scroll; several may be combined.
 enum GridScrollDirection : unsigned { sdUp = 1u, sdDown = 2u, sdLeft = 4u, sdRight = 8u };
+
+// The widest column, highest row and widest grid line: a widget's limit
+// (QWIDGETSIZE_MAX); larger values are taken as this.
+inline constexpr int MaxCellSize = 16777215;
 
 struct GridCoord {
     int X = -1;
@@ -85,7 +91,8 @@ public:
     int VisibleColCount() const;
     int VisibleRowCount() const;
 
-    // Out-of-range indices read 0 and are ignored on writing.
+    // Out-of-range indices read 0 and are ignored on writing; sizes are
+    // kept within 0..MaxCellSize.
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
     int RowHeights(int row) const;
@@ -153,6 +160,9 @@ protected:
     virtual void RowHeightsChanged() {}
     virtual void ColumnMoved(int fromIndex, int toIndex);
     virtual void TimedScroll(unsigned directions);
+    // The last row a selecting drag moves through; below it the drag acts
+    // as past the bottom edge (timed scrolling). The default: the last row.
+    virtual int LastDragRow() const { return RowCount() - 1; }
     // The client area was resized.
     virtual void SizeChanged() {}
     // The vertical scroll bar was used: `action` is a QAbstractSlider action,

@@ -1,4 +1,5 @@
-// The footer text and checkbox painters, checked pixel by pixel.
+// The footer text and checkbox painters, checked pixel by pixel, and the
+// cut of a cell's text to what can be seen.
 #include "grid/CheckMarkTables.h"
 #include "grid/ColumnPainters.h"
 #include "grid/TColumnCheckbox.h"
@@ -97,6 +98,15 @@ TEST(ColumnPainters, CheckedValuesAndFooterText) {
         EXPECT_GE(x, 13);
         EXPECT_LE(x, 88) << "the long text is cut with an ellipsis";
     }
+}
+
+TEST(ColumnPainters, ACellsTextIsCutToWhatCanBeSeen) {
+    const std::string huge(10'000'000, 'x');
+    const QString line = grid::ShownCellText(huge, QRect(0, 0, 80, 18), 14, false);
+    const QString lines = grid::ShownCellText(huge, QRect(0, 0, 80, 42), 14, true);
+    EXPECT_TRUE(line.size() > 80 && line.size() <= 200 && line == QString(line.size(), 'x')) << line.size();
+    EXPECT_TRUE(lines.size() > 3 * 80 && lines.size() <= 5 * 200) << lines.size();
+    EXPECT_EQ(grid::ShownCellText("Анна", QRect(0, 0, 2, 18), 14, false), "Анна");
 }
 
 } // namespace

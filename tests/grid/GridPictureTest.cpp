@@ -1,7 +1,9 @@
 // The grid rendered onto a magenta background: every pixel of the title and
 // footer rows is painted over, rows keep the data row height, title groups
 // cover their own columns only, sorted titles keep their whole caption and
-// an empty grid draws no row.
+// an empty grid draws no row; rows that gave way to the footer draw nothing
+// on the title, the rows below the data are none, and columns of any width
+// keep the geometry.
 #include "grid/TMDBGrid.h"
 
 #include "data/TFriend.h"
@@ -11,13 +13,17 @@
 #include "grid/TDBGColumn.h"
 #include "grid/TDBGGridColumns.h"
 #include "grid/TGridDataLink.h"
+#include "grid/TRecordmarkList.h"
 #include "platform/db/TDataSource.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace {
 
@@ -100,9 +106,11 @@ TEST_F(Picture, FooterStaysAtTheBottomAndRowsKeepTheirHeight) {
     ExpectWhole("opened");
     Resize(330, 320);
     ExpectWhole("grown");
+    const int title = grid.RowHeights(0);
     Resize(0, 0);
     Resize(330, 200);
     ExpectWhole("shrunk to nothing and back");
+    EXPECT_EQ(grid.RowHeights(0), title) << "the title takes its height back";
     table.AddFriend("Новый", "new", "http://site.example/new", "Омск", 30, 0, 0, 0, 0, 0, "");
     ExpectWhole("a record appended");
     table.SetRecNo(2);
@@ -233,6 +241,81 @@ TEST_F(Picture, ACheckboxNarrowerThanItsBoxStaysInItsCell) {
     auto red = [](QColor c) { return c == QColor(Qt::red); };
     EXPECT_GT(Count(image, column, red), 0);
     EXPECT_EQ(Count(image, image.rect(), red), Count(image, column, red));
+}
+
+TEST_F(Picture, RowsThatGaveWayDrawNothingOnTheTitle) {
+    Show(3, {{"Name", "Имя"}}, TDBGridOption::dgFooters);
+    grid.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+    grid.setFocus();
+    const int title = grid.RowHeights(0);
+    const int frame = grid.height() - grid.viewport()->height();
+    const QRect above(0, 0, grid.viewport()->width(), title + 1);  // the title and its line
+    for (int kept : {5, 0}) {
+        // Title, the current row, the spacer and the footer with their lines.
+        Resize(330, title + kept + grid.RowHeights(grid.RowCount() - 1) + 3 + frame);
+        ASSERT_EQ(grid.RowHeights(1), kept);
+        const QImage focused = Render();
+        grid.clearFocus();
+        EXPECT_EQ(focused.copy(above), Render().copy(above)) << kept << " px: the focus frame";
+        grid.setFocus();
+        const QRect indicator(0, 0, grid.ColWidths(0), title + 1);
+        EXPECT_EQ(Count(focused, indicator, [](QColor c) { return c == Qt::black; }), 0) << kept << " px: the glyph";
+    }
+}
+
+TEST_F(Picture, TheSpacerAndTheFooterAreNoDataRows) {
+    Show(3, {{"Name", "Имя"}, {"Age", "Возраст"}}, TDBGridOption::dgFooters);
+    grid::TDBGridOptions options = grid.Options();
+    options.Include(TDBGridOption::dgMultiSelect);
+    grid.SetOptions(options);
+    int clicks = 0;
+    grid.OnCellClick = [&](grid::TDBGColumn&) { ++clicks; };
+    const QRect spacer = grid.CellRect(1, grid.RowCount() - 2);
+    ASSERT_GT(spacer.height(), 10);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, spacer.center());
+    EXPECT_EQ(std::pair(clicks, grid.SelectedRows().Count()), std::pair(0, 0));
+
+    // At every height of a row's pitch the rows shown keep their height.
+    for (int i = 3; i < 50; ++i) table.AddFriend("Name" + std::to_string(i), "", "", "", 20, 0, 0, 0, 0, 0, "");
+    for (int height = 150; height <= 150 + grid.RowHeights(1); ++height) {
+        Resize(330, height);
+        for (int row = 1; row <= grid.DataLink().RecordCount(); ++row)
+            ASSERT_EQ(grid.RowHeights(row), grid.DefaultRowHeight()) << height << ": " << row;
+    }
+    // A drag onto the footer scrolls on a row at a time, not to its row number.
+    table.First();
+    const int shown = grid.DataLink().RecordCount();
+    const QPoint footer = grid.CellRect(1, grid.RowCount() - 1).center();
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(1, 3).center());
+    for (int dx : {0, 2, 4}) QTest::mouseMove(grid.viewport(), footer + QPoint(dx, 0));
+    EXPECT_EQ(table.RecNo(), 3);
+    for (int i = 0; i < 200 && table.RecNo() == 3; ++i) QTest::qWait(5);
+    EXPECT_EQ(table.RecNo(), shown + 1);
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, footer);
+}
+
+TEST_F(Picture, ColumnsOfAnyWidthKeepTheGeometry) {
+    Show(3, {{"Name", "A|Имя"}, {"Login", "A|Логин"}, {"Age", "Возраст"}}, TDBGridOption::dgMultilineTitle);
+    for (int i : {0, 1}) {
+        grid.Columns()[i].SetWidth(INT_MAX);
+        grid.Columns()[i].SetAutoFit(false);
+    }
+    grid.SetFrozenCols(2);
+    EXPECT_EQ(grid.ColWidths(1), platform::MaxCellSize);
+    EXPECT_TRUE(grid.CellRect(3, 1).isEmpty()) << "past two such columns";
+    EXPECT_EQ(Holes(Render(), 0), 0);
+    // More of them than an int can sum up.
+    for (int i = 0; i < 128; ++i) {
+        grid::TDBGColumn& column = grid.Columns().Add();
+        column.SetFieldName("Login");
+        column.SetWidth(INT_MAX);
+        column.SetAutoFit(false);
+    }
+    grid::TDBGridOptions options = grid.Options();
+    options.Include(TDBGridOption::dgAutoFitColumns);
+    grid.SetOptions(options);
+    EXPECT_EQ(grid.ColWidths(3), 0) << "no room is left to fit";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Multi-level titles: captions split at "|" grouped into a tree over
-// adjacent columns, the band heights, and the painted group cells.
+// adjacent columns, the band heights (of deep and of empty captions too),
+// and the painted group cells.
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGColumn.h"
 #include "grid/TDBGGridColumns.h"
@@ -9,6 +10,8 @@
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace {
 
@@ -62,6 +65,14 @@ TEST(TitleTree, CaptionsFormGroupsLevelByLevel) {
     EXPECT_EQ(t.leaves[1]->Text, "b");
     EXPECT_EQ(t.leaves[0]->Parent()->Width, 101) << "two columns of 50 and the line between";
     EXPECT_EQ(t.columns[0].Title().Caption(), "X|a") << "the columns keep their captions";
+
+    // A group of columns wider together than an int holds stops at its end.
+    for (int i = 0; i < 200; ++i) {
+        grid::TDBGColumn& column = t.columns.Add();
+        column.Title().SetCaption("W|w");
+        column.SetWidth(INT_MAX);
+    }
+    EXPECT_EQ(grid::BuildTitleTree(t.root, t.columns, 18).back()->Parent()->Width, INT_MAX);
 }
 
 TEST(TitleTree, NodeOperationsCheckTheirArguments) {
@@ -123,6 +134,22 @@ TEST(TitleTree, LeavesReachTheBottomAndGroupsPaintOnce) {
     painter.end();
     grid::ClearDrawn(t.root);
     EXPECT_FALSE(group->Drawn);
+}
+
+TEST(TitleTree, DeepAndEmptyCaptionsGetTheirHeights) {
+    // 100,000 levels are built, measured, walked and freed without a call
+    // per level.
+    std::string caption;
+    for (int i = 0; i < 100000; ++i) caption += "L" + std::to_string(i) + "|";
+    Titles deep({(caption + "a").c_str()}, 80);
+    const QFont font("Sans", 9);
+    auto height = [&](Titles&& titles) { return grid::TreeHeight(titles.root, font); };
+    const int level = height(Titles({"a"}));
+    EXPECT_EQ(grid::TreeHeight(deep.root, font), 100001 * level);
+    int nodes = 0;
+    deep.root.ForEach([&](THeadTreeNode&) { ++nodes; });
+    EXPECT_EQ(nodes, 100002);
+    EXPECT_EQ(height(Titles({"", ""})), level) << "an empty caption takes a line";
 }
 
 } // namespace
