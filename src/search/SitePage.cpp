@@ -33,7 +33,39 @@ bool DeclaresUtf8(web::TFindTags& finder) {
     return meta && text::AsciiLower(web::TFindTags::GetParamValue(meta, "content")).find("utf-8") != std::string::npos;
 }
 
+namespace {
+
+// Writes into `escaped` the page with every '>' of its running text as
+// "&gt;"; false, and nothing written, when it has none. The tokenizer takes
+// a bare '>' outside a tag for the end of a tag with no name and drops it,
+// so "Москва > Центр" would read "Москва  Центр" and a member's name walk
+// would meet a tag. Where a tag begins and ends is followed exactly as the
+// tokenizer follows it ('<' opens, '>' closes, nothing quoted), so every
+// tag stays as it was.
+bool EscapeTextGreaterThan(std::string_view page, std::string& escaped) {
+    bool inTag = false;
+    size_t copied = 0;
+    for (size_t i = page.find_first_of("<>"); i != std::string_view::npos; i = page.find_first_of("<>", i + 1)) {
+        if (page[i] == '<') {
+            inTag = true;
+        } else if (inTag) {
+            inTag = false;
+        } else {
+            if (copied == 0) escaped.reserve(page.size() + 64);
+            escaped.append(page.substr(copied, i - copied)).append("&gt;");
+            copied = i + 1;
+        }
+    }
+    if (copied == 0) return false;
+    escaped.append(page.substr(copied));
+    return true;
+}
+
+} // namespace
+
 void SetSitePage(web::TFindTags& finder, std::string_view page) {
+    std::string escaped;
+    if (EscapeTextGreaterThan(page, escaped)) page = escaped;
     // The meta tag is plain ASCII, so the raw page shows it just as the
     // converted one would.
     bool utf8 = false;
