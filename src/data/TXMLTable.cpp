@@ -15,6 +15,10 @@
 #include <unistd.h>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace data {
 namespace {
 
@@ -193,6 +197,41 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
 // XML tool.
 bool IsXmlChar(char32_t c) { return c >= 0x20 ? c != 0xFFFE && c != 0xFFFF : c == '\t' || c == '\n' || c == '\r'; }
 
+// XML text that may hold what XML 1.0 does not: a control byte other than
+// tab, line feed and carriage return, a character reference ("&#01;" is
+// how pugixml writes a control character, and the only kind of reference
+// it writes), or U+FFFE / U+FFFF. Our own files hold none of them, so a
+// whole file is looked through at memory speed, sixteen bytes at a time,
+// and its document walked only when this answers true.
+bool MayHoldNonXmlChars(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    const auto suspect = [&](size_t i) {
+        const unsigned char c = p[i];
+        if (c < 0x20) return c != '\t' && c != '\n' && c != '\r';
+        if (c == '&') return i + 1 < n && p[i + 1] == '#';
+        return c == 0xEF && i + 2 < n && p[i + 1] == 0xBF && (p[i + 2] & 0xFE) == 0xBE;
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i below = _mm_set1_epi8(0x1F);
+    const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    const __m128i amp = _mm_set1_epi8('&'), ef = _mm_set1_epi8(static_cast<char>(0xEF));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i control = _mm_andnot_si128(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, cr)),
+            _mm_cmpeq_epi8(_mm_min_epu8(v, below), v));
+        const __m128i hits = _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, ef)));
+        for (int mask = _mm_movemask_epi8(hits); mask; mask &= mask - 1)
+            if (suspect(i + size_t(__builtin_ctz(mask)))) return true;
+    }
+#endif
+    for (; i < n; ++i)
+        if (suspect(i)) return true;
+    return false;
+}
+
 // Every text and attribute value of the document as a table keeps it (see
 // StoredText): files written before held control characters as "&#01;",
 // which our reader takes and no other does. Walked without recursion.
@@ -278,6 +317,8 @@ void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
     // Converted files are parsed from a copy, so that a place in them can
     // be found in the file's own bytes.
     TFileEncoding parsedFrom = TFileEncoding::Utf8;
+    // Converted files are rare: their text is looked through after parsing.
+    bool mayHoldNonXml = true;
     if (LooksWide(bytes)) {
         parsedFrom = WideEncoding(bytes);
         result = document.load_buffer(bytes.data(), bytes.size(), kParseFlags, pugi::encoding_auto);
@@ -291,9 +332,11 @@ void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
             // with or without saying so.
             const std::string converted = text::Cp1251ToUtf8(bytes);
             parsedFrom = TFileEncoding::Cp1251;
+            mayHoldNonXml = MayHoldNonXmlChars(converted);
             result = document.load_buffer(converted.data(), converted.size(), kParseFlags, pugi::encoding_utf8);
         } else if (utf8) {
             if (!valid) Damaged(fileName, "текст не в кодировке UTF-8");
+            mayHoldNonXml = MayHoldNonXmlChars(bytes);
             result = document.load_buffer_inplace_own(buffer.release(), bytes.size(), kParseFlags, pugi::encoding_utf8);
         } else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1") {
             parsedFrom = TFileEncoding::Latin1;
@@ -309,7 +352,7 @@ void TXMLTable::LoadDocument(const std::filesystem::path& fileName) {
     if (platform::XmlNestedDeeperThan(document, MaxDepth))
         Damaged(fileName, "вложенность элементов глубже " + std::to_string(MaxDepth) + " уровней");
 
-    MakeXmlText(document);
+    if (mayHoldNonXml) MakeXmlText(document);
     m_document = std::move(document);
     RebuildRecords();
     std::erase_if(m_failedLoads, [&](const auto& p) { return SamePath(p, fileName); });
@@ -322,10 +365,14 @@ void TXMLTable::SaveToFile(const std::filesystem::path& fileName) {
                         " не записан: при загрузке он не был прочитан, и программа его не заменяет. "
                         "Исправьте или удалите его.");
     BindRecordsList();
-    // Text set on the elements directly has not passed StoredText.
-    MakeXmlText(m_document);
     StringWriter writer;
     m_document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    if (MayHoldNonXmlChars(writer.out)) {
+        // Text set on the elements directly has not passed StoredText.
+        MakeXmlText(m_document);
+        writer.out.clear();
+        m_document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    }
     try {
         platform::WriteFileAtomic(fileName, writer.out);
     } catch (const platform::EFileWrite& e) {

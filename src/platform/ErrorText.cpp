@@ -33,7 +33,7 @@ std::string Kilobytes(size_t bytes) {
 
 std::string ErrnoText(int err) {
     const char* name = ::strerrorname_np(err);
-    const std::string detail = name ? std::string(name) : "errno " + std::to_string(err);
+    const std::string detail = name ? std::string(name) : "код errno " + std::to_string(err);
     const errortext::TCodeWords* row = Find(errortext::ErrnoWords, err);
     return std::string(row ? row->Words : "системная ошибка") + " (" + detail + ")";
 }
