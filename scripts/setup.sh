@@ -15,7 +15,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   zlib1g-dev libpng-dev libgif-dev libgumbo-dev libdeflate-dev libspng-dev libimagequant-dev
-  tinyproxy giflib-tools gifsicle pngcheck imagemagick
+  tinyproxy giflib-tools gifsicle pngcheck imagemagick libxml2-utils
 )
 
 missing=()

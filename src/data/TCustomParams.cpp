@@ -2,28 +2,21 @@
 
 #include "platform/TRegistry.h"
 
-#include <QtGlobal>
-
 namespace data {
 
-using platform::ERegistryException;
 using platform::TPersistent;
 using platform::TRegistry;
 
 namespace {
 
 void ReadProperties(const TRegistry& reg, TPersistent& object) {
+    // A value that cannot be taken (a hand-edited file) is passed over and
+    // told, so one bad value cannot stop the program from starting.
     for (const auto& p : object.PublishedProperties()) {
-        if (!reg.ValueExists(p.Name)) continue;
-        // A value stored with the wrong kind (a hand-edited file) is passed
-        // over, so one bad value cannot stop the program from starting.
-        try {
-            if (p.IsOrdinal())
-                p.SetOrd(object, reg.ReadInteger(p.Name));
-            else
-                p.SetStr(object, reg.ReadString(p.Name));
-        } catch (const ERegistryException& e) {
-            qWarning("Setting skipped: %s", e.what());
+        if (p.IsOrdinal()) {
+            if (const auto value = reg.ReadIntegerIfValid(p.Name)) p.SetOrd(object, *value);
+        } else if (const auto value = reg.ReadStringIfValid(p.Name)) {
+            p.SetStr(object, *value);
         }
     }
 }

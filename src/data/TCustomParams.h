@@ -17,9 +17,10 @@ class TCustomParams : public platform::TPersistent {
 public:
     // True when the key is absent (the first run): nothing is read. Otherwise
     // each published property with a stored value takes it; properties
-    // without one, and those whose stored value is of the wrong kind, keep
-    // their current value. A settings file that cannot be read counts as no
-    // key at all.
+    // without one keep their current value, and so do those whose stored
+    // value cannot be taken (the wrong kind, no 32-bit number), which are
+    // noted for the user (platform::TRegistry::TakeSkippedValues). A
+    // settings file that cannot be read counts as no key at all.
     virtual bool LoadFromRegistry();
     // Writes every published property, creating the key when it is missing.
     // Throws platform::ERegistryException when the settings file cannot be

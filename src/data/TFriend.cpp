@@ -46,8 +46,7 @@ pugi::xml_node TFriend::Find(size_t field, std::string_view value) const {
     // the index has heard of it, finds the counts differing and reads the
     // table again.
     if (m_index.Count() != static_cast<size_t>(RecordCount())) m_index.Rebuild(*this);
-    if (value.find('\0') != std::string_view::npos || !text::IsValidUtf8(value))
-        return m_index.Find(field, StoredText(value));
+    if (!IsStoredAsIs(value)) return m_index.Find(field, StoredText(value));
     return m_index.Find(field, value);
 }
 

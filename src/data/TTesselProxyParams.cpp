@@ -4,12 +4,9 @@
 #include "data/TCustomParams.h"
 #include "web/TSubmit.h"
 
-#include <QtGlobal>
-#include <functional>
 
 namespace data {
 
-using platform::ERegistryException;
 using platform::TRegistry;
 
 namespace {
@@ -23,18 +20,9 @@ constexpr std::string_view kProxyUserName = "ProxyUserName";
 constexpr std::string_view kProxyPassword = "ProxyPassword";
 constexpr std::string_view kProxyBypass = "ProxyBypass";
 
-// The port a proxy listens on when none is given.
+// The port a proxy listens on when none is given (a stored 0).
 constexpr int32_t kDefaultProxyPort = 80;
-
-// Reads one value when it exists; a value of the wrong kind is passed over.
-void ReadValue(const TRegistry& reg, std::string_view name, const std::function<void()>& read) {
-    if (!reg.ValueExists(name)) return;
-    try {
-        read();
-    } catch (const ERegistryException& e) {
-        qWarning("Proxy setting skipped: %s", e.what());
-    }
-}
+constexpr int32_t kMaxPort = 65535;
 
 } // namespace
 
@@ -109,14 +97,21 @@ void TTesselProxyParams::LoadFromRegistry() {
     TRegistry reg;
     reg.SetRootKey(m_regRoot);
     if (reg.KeyExists(m_regKey) && reg.OpenKey(m_regKey, false)) {
-        ReadValue(reg, kUseProxy, [&] { m_useProxy = reg.ReadInteger(kUseProxy) != 0; });
-        ReadValue(reg, kProxyAuthorization,
-                  [&] { m_proxyAuthorization = reg.ReadInteger(kProxyAuthorization) != 0; });
-        ReadValue(reg, kProxyServer, [&] { SetProxyServer(reg.ReadString(kProxyServer)); });
-        ReadValue(reg, kProxyPort, [&] { SetProxyPort(reg.ReadInteger(kProxyPort)); });
-        ReadValue(reg, kProxyUserName, [&] { SetProxyUserName(reg.ReadString(kProxyUserName)); });
-        ReadValue(reg, kProxyPassword, [&] { m_storedPassword = reg.ReadString(kProxyPassword); });
-        ReadValue(reg, kProxyBypass, [&] { SetProxyBypass(reg.ReadString(kProxyBypass)); });
+        if (const auto value = reg.ReadIntegerIfValid(kUseProxy)) m_useProxy = *value != 0;
+        if (const auto value = reg.ReadIntegerIfValid(kProxyAuthorization)) m_proxyAuthorization = *value != 0;
+        if (const auto value = reg.ReadStringIfValid(kProxyServer)) SetProxyServer(*value);
+        if (const auto value = reg.ReadIntegerIfValid(kProxyPort)) {
+            // A port no proxy can listen on would only be told later as an
+            // unreachable proxy; 0 is no port given (the usual one).
+            if (*value >= 0 && *value <= kMaxPort)
+                SetProxyPort(*value);
+            else
+                reg.SkipValue(kProxyPort, "номер порта " + std::to_string(*value) + " вне пределов от 1 до " +
+                                              std::to_string(kMaxPort));
+        }
+        if (const auto value = reg.ReadStringIfValid(kProxyUserName)) SetProxyUserName(*value);
+        if (const auto value = reg.ReadStringIfValid(kProxyPassword)) m_storedPassword = *value;
+        if (const auto value = reg.ReadStringIfValid(kProxyBypass)) SetProxyBypass(*value);
     }
     DecodePassword();
 }

@@ -39,8 +39,10 @@ public:
     void ApplyToClient(TSubmit& Client) const;
 
     // Reads the seven values that exist under RegRoot\RegKey; a missing
-    // value, or one stored with the wrong kind, keeps the current value.
-    // Then, in every case, decodes the stored password. Never raises.
+    // value keeps the current value, and so does one that cannot be taken
+    // (the wrong kind, no 32-bit number, a port outside 0..65535), which is
+    // noted for the user (platform::TRegistry::TakeSkippedValues). Then, in
+    // every case, decodes the stored password. Never raises.
     void LoadFromRegistry();
     // Encodes the password and writes the seven values, creating the key.
     // Throws platform::ERegistryException when the settings file cannot be

@@ -23,7 +23,8 @@ public:
     // The inherited load; then an empty FinderServer becomes the default
     // server host and an empty AutoViewInterval "1"; then the proxy settings
     // are read from the same key. True when the key was absent (the first
-    // run). Never raises: a value of the wrong kind is passed over.
+    // run). Never raises: a value that cannot be taken is passed over and
+    // noted for the user (platform::TRegistry::TakeSkippedValues).
     bool LoadFromRegistry() override;
     // The inherited save, then the proxy settings'. Throws
     // platform::ERegistryException when the settings file cannot be written.

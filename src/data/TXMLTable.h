@@ -11,7 +11,8 @@
 // reached by position in constant time (walking by RecNo stays linear).
 // Field elements of a record may be read and written freely.
 //
-// Files are UTF-8 without an XML declaration. A file that fails to load
+// Files are UTF-8 without an XML declaration, holding only what XML 1.0
+// allows (see StoredText). A file that fails to load
 // leaves the table as it was, and the table then refuses to save over that
 // file until it loads it successfully or the file is gone, so the user's
 // data are never replaced by an empty or partial table.
@@ -140,11 +141,17 @@ public:
     // Sets that child's text (as StoredText gives it), appending the child
     // when the record lacks it. Nothing for a null record.
     static void SetNodeText(pugi::xml_node record, std::string_view field, std::string_view value);
-    // `value` as a table keeps it: XML cannot hold a NUL byte, so each one
-    // becomes U+FFFD and nothing after it is lost, and so does every
-    // invalid UTF-8 sequence, which would make the next load read the whole
-    // file as windows-1251. Lookups by value compare what this gives.
+    // `value` as a table keeps it: every character XML 1.0 cannot hold (a
+    // control character other than tab, line feed and carriage return,
+    // U+FFFE, U+FFFF) becomes U+FFFD, so that every XML tool reads the
+    // files; replaced rather than dropped, so that two values differing by
+    // one stay two and the place stays marked. So does every invalid UTF-8
+    // sequence, which would make the next load read the whole file as
+    // windows-1251. Lookups by value compare what this gives, and loaded
+    // files (older ones held such characters as "&#01;") are taken so too.
     static std::string StoredText(std::string_view value);
+    // StoredText(value) is `value` itself.
+    static bool IsStoredAsIs(std::string_view value);
     // `record`'s first child element named `field`, or a null node.
     static pugi::xml_node FieldNode(pugi::xml_node record, std::string_view field);
 

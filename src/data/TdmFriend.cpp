@@ -30,6 +30,17 @@ std::optional<int32_t> ProxyPortOf(std::string_view text) {
     return value;
 }
 
+// One message for every stored setting a load passed over.
+std::string SkippedSettingsMessage(const std::vector<platform::TSkippedValue>& skipped) {
+    std::string message = "В файле настроек " + platform::QuotedFile(platform::TRegistry::StoreFile()) +
+                          (skipped.size() == 1 ? " не прочитано значение" : " не прочитаны значения") + ":";
+    for (const auto& value : skipped) message += "\n«" + value.Name + "»: " + value.Cause + ";";
+    message.back() = '.';
+    return message + (skipped.size() == 1 ? "\nВместо него действует значение по умолчанию"
+                                          : "\nВместо них действуют значения по умолчанию") +
+           ", остальные настройки прочитаны.";
+}
+
 bool IsFolder(const std::filesystem::path& path) {
     std::error_code ec;
     return std::filesystem::is_directory(path, ec);
@@ -54,6 +65,8 @@ TdmFriend::TdmFriend() {
         m_startupWarnings.push_back("Файл настроек " + platform::QuotedFile(platform::TRegistry::StoreFile()) +
                                     " повреждён: " + cause + ". Он сохранён как " + platform::QuotedFile(setAside) +
                                     ", а программа начинает с настройками по умолчанию.");
+    if (const auto skipped = platform::TRegistry::TakeSkippedValues(); !skipped.empty())
+        m_startupWarnings.push_back(SkippedSettingsMessage(skipped));
 
     try {
         m_profiles.Open();

@@ -1,9 +1,11 @@
 #pragma once
 // The causes of failures as the user reads them: errno values of file
-// operations, libcurl's result codes and HTTP status codes, each with the
-// words the program's messages use. ErrorText.cpp is their only reader.
+// operations, libcurl's result codes, HTTP status codes and pugixml's parse
+// statuses, each with the words the program's messages use. ErrorText.cpp is
+// their only reader.
 
 #include <curl/curl.h>
+#include <pugixml.hpp>
 
 #include <array>
 #include <cerrno>
@@ -80,5 +82,29 @@ inline constexpr std::array StatusWords{
     TCodeWords{400, "запрос отклонён"},
     TCodeWords{500, "внутренняя ошибка сервера"},
 };
+
+// pugixml's parse statuses, every one of them (status_ok included, though
+// no message is made of it).
+inline constexpr int XmlNoDocumentElement = pugi::status_no_document_element;
+inline constexpr std::array XmlParseWords{
+    TCodeWords{pugi::status_ok, "ошибок нет"},
+    TCodeWords{pugi::status_file_not_found, "файл не найден"},
+    TCodeWords{pugi::status_io_error, "ошибка чтения файла"},
+    TCodeWords{pugi::status_out_of_memory, "не хватает памяти"},
+    TCodeWords{pugi::status_internal_error, "внутренняя ошибка разбора XML"},
+    TCodeWords{pugi::status_unrecognized_tag, "непонятный тег"},
+    TCodeWords{pugi::status_bad_pi, "неверное объявление XML или инструкция обработки"},
+    TCodeWords{pugi::status_bad_comment, "неверный комментарий"},
+    TCodeWords{pugi::status_bad_cdata, "неверный раздел CDATA"},
+    TCodeWords{pugi::status_bad_doctype, "неверное объявление типа документа"},
+    TCodeWords{pugi::status_bad_pcdata, "неверный текст между тегами"},
+    TCodeWords{pugi::status_bad_start_element, "неверный открывающий тег"},
+    TCodeWords{pugi::status_bad_attribute, "неверный атрибут тега"},
+    TCodeWords{pugi::status_bad_end_element, "неверный закрывающий тег"},
+    TCodeWords{pugi::status_end_element_mismatch, "закрывающий тег не совпадает с открывающим или отсутствует"},
+    TCodeWords{pugi::status_append_invalid_root, "недопустимое место для элемента"},
+    TCodeWords{pugi::status_no_document_element, "в нём нет ни одного элемента XML"},
+};
+static_assert(XmlParseWords.size() == pugi::status_no_document_element + 1, "a row for every parse status");
 
 } // namespace platform::errortext

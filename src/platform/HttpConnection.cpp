@@ -5,6 +5,8 @@
 //
 // The body is collected in memory and only handed over when the transfer
 // ended cleanly: a page cut short must never reach a parser as if whole.
+// The response head is watched line by line, so that what libcurl would
+// take as it comes (two different lengths, an endless head) is refused.
 //
 // A started request goes through a libcurl multi handle of the connection's
 // own (so that its open connections are this connection's alone, as with a
@@ -59,6 +61,12 @@ bool HasHeader(const std::vector<std::string>& headers, std::string_view name) {
 
 using Clock = std::chrono::steady_clock;
 
+// The longest response head taken, all its lines together; below libcurl's
+// own limit, so that an over-long head is told as such. libcurl refuses a
+// single line over CURL_MAX_HTTP_HEADER itself (as out of memory).
+constexpr size_t kMaxHeadBytes = size_t(256) << 10;
+constexpr size_t kMaxHeaderLineBytes = CURL_MAX_HTTP_HEADER;
+
 // State of one transfer, shared with libcurl's callbacks.
 struct Transfer {
     const HttpRequest* request = nullptr;
@@ -66,9 +74,18 @@ struct Transfer {
     CURL* handle = nullptr;
     std::string body;
     std::string statusLine;
-    bool tooLong = false;
+    // Why a callback stopped the transfer, in the user's words; the answer
+    // came but is refused.
+    std::string refusal;
     bool stalled = false;
-    // When bytes last moved (or the connection was still being made).
+    // The head of the current response is still coming (or none has begun).
+    bool inHead = true;
+    size_t headBytes = 0;
+    std::string contentLength; // the first Content-Length of the current head
+    std::string location;      // its Location
+    // When the current head began to be waited for; when bytes of the body
+    // last moved (or the connection was still being made).
+    Clock::time_point headStart = Clock::now();
     Clock::time_point lastActivity = Clock::now();
     curl_off_t lastReceived = 0;
     curl_off_t lastSent = 0;
@@ -78,34 +95,81 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     size_t bytes = size * count;
     if (transfer->body.size() + bytes > transfer->request->maxBodyBytes) {
-        transfer->tooLong = true;
+        transfer->refusal = TooLongText(transfer->request->maxBodyBytes);
         return 0; // makes libcurl stop with a write error
     }
     transfer->body.append(data, bytes);
     return bytes;
 }
 
-// A stalled transfer is one where no byte has moved for the stall time once
-// the connection stands (making it is the connect time-out's business).
-// libcurl's own low-speed limit averages over several seconds and so would
-// let a transfer that stalls after a burst run on well past the limit.
+// No answer within the stall time once the connection stands (making it is
+// the connect time-out's business): the head must be in whole that long
+// after it began to be waited for, however its bytes trickle in, and then
+// the body's bytes must never keep away that long. libcurl's own low-speed
+// limit counts body bytes only and averages over several seconds, so it
+// would let a trickled head, or a transfer that stalls after a burst, run on
+// well past the limit.
 bool CheckStalled(Transfer& transfer, curl_off_t received, curl_off_t sent) {
     const auto now = Clock::now();
+    const auto limit = std::chrono::milliseconds(transfer.request->stallTimeoutMs);
     curl_off_t pretransfer = 0;
     curl_easy_getinfo(transfer.handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
-    if (pretransfer == 0 || received != transfer.lastReceived || sent != transfer.lastSent) {
+    if (pretransfer == 0) {
+        transfer.headStart = transfer.lastActivity = now;
+        return false;
+    }
+    if (transfer.inHead) {
+        if (now - transfer.headStart >= limit) transfer.stalled = true;
+        return transfer.stalled;
+    }
+    if (received != transfer.lastReceived || sent != transfer.lastSent) {
         transfer.lastActivity = now;
         transfer.lastReceived = received;
         transfer.lastSent = sent;
         return false;
     }
-    if (now - transfer.lastActivity >= std::chrono::milliseconds(transfer.request->stallTimeoutMs))
-        transfer.stalled = true;
+    if (now - transfer.lastActivity >= limit) transfer.stalled = true;
     return transfer.stalled;
 }
 
 int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
     return CheckStalled(*static_cast<Transfer*>(user), received, sent) ? 1 : 0; // 1 stops the transfer
+}
+
+// The value of header `name` on `line` ("Name: value"), trimmed; none when
+// the line is another header.
+std::optional<std::string_view> HeaderValue(std::string_view line, std::string_view name) {
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos || !text::SameTextAscii(text::Trim(line.substr(0, colon)), name))
+        return std::nullopt;
+    return text::Trim(line.substr(colon + 1));
+}
+
+// A length as the digits say it, leading zeros dropped; empty when it is no
+// plain number (libcurl judges those itself).
+std::string LengthDigits(std::string_view value) {
+    value = text::Trim(value);
+    if (value.empty() || !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return {};
+    const size_t first = std::min(value.find_first_not_of('0'), value.size() - 1);
+    return std::string(value.substr(first));
+}
+
+// False when the Content-Length on this line (a list of them included)
+// differs from one given before in the same head: which one holds cannot be
+// known, and taking either could pass a page cut short as whole.
+bool SameLength(Transfer& transfer, std::string_view value) {
+    for (const std::string& part : text::Split(value, ',')) {
+        const std::string length = LengthDigits(part);
+        if (length.empty()) continue;
+        if (transfer.contentLength.empty()) {
+            transfer.contentLength = length;
+        } else if (length != transfer.contentLength) {
+            transfer.refusal = ConflictingLengthText(transfer.contentLength, length);
+            return false;
+        }
+    }
+    return true;
 }
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
@@ -114,13 +178,45 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     std::string_view line = text::TrimRight(std::string_view(data, bytes));
     if (text::StartsWithAsciiCI(line, "HTTP/")) {
         // A new response begins (after a redirect or an interim reply): only
-        // the last response's body counts.
+        // the last response's body counts, and its head is waited for anew.
+        if (!transfer->inHead) transfer->headStart = Clock::now();
+        transfer->inHead = true;
+        transfer->headBytes = 0;
+        transfer->contentLength.clear();
+        transfer->location.clear();
         transfer->statusLine = std::string(line);
         transfer->body.clear();
-    } else if (line.empty() && !transfer->statusLine.empty() && *transfer->observer) {
-        (*transfer->observer)(HttpEvent::HeadersAvailable, transfer->statusLine);
+    }
+    transfer->headBytes += bytes;
+    if (transfer->headBytes > kMaxHeadBytes) {
+        transfer->refusal = LongHeaderText(kMaxHeadBytes, false);
+        return 0; // makes libcurl stop with a write error
+    }
+    if (line.empty()) {
+        if (transfer->statusLine.empty()) return bytes;
+        transfer->inHead = false;
+        transfer->lastActivity = Clock::now();
+        if (*transfer->observer) (*transfer->observer)(HttpEvent::HeadersAvailable, transfer->statusLine);
+    } else if (const auto length = HeaderValue(line, "Content-Length")) {
+        if (!SameLength(*transfer, *length)) return 0;
+    } else if (const auto location = HeaderValue(line, "Location")) {
+        transfer->location = std::string(*location);
     }
     return bytes;
+}
+
+// The scheme of an address in lower case ("file" of "file:///etc/passwd");
+// empty for a relative one.
+std::string SchemeOf(std::string_view address) {
+    const size_t colon = address.find(':');
+    if (colon == std::string_view::npos || colon == 0) return {};
+    const std::string_view scheme = address.substr(0, colon);
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (!isLetter(scheme[0]) || !std::all_of(scheme.begin(), scheme.end(), [&](char c) {
+            return isLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+        }))
+        return {};
+    return text::AsciiLower(scheme);
 }
 
 // The reason phrase of "HTTP/1.1 404 Not Found".
@@ -208,13 +304,39 @@ void Release(CURL* h) {
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
 }
 
+bool ConnectionMade(CURL* h) {
+    const char* ip = nullptr;
+    return curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip && *ip;
+}
+
 // libcurl tells an answer without an HTTP status line (raw bytes, taken
 // for HTTP/0.9) as an unsupported protocol, and a broken status line as a
 // weird reply; with the connection made, neither is about the address.
 bool AnsweredNotHttp(CURL* h, CURLcode code) {
-    if (code != CURLE_UNSUPPORTED_PROTOCOL && code != CURLE_WEIRD_SERVER_REPLY) return false;
-    const char* ip = nullptr;
-    return curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip && *ip;
+    return (code == CURLE_UNSUPPORTED_PROTOCOL || code == CURLE_WEIRD_SERVER_REPLY) && ConnectionMade(h);
+}
+
+// libcurl refuses a header line over its limit as if memory ran out (newer
+// versions say "too large"); with the connection made, it is the line.
+bool HeaderLineTooLong(CURL* h, CURLcode code) {
+#if LIBCURL_VERSION_NUM >= 0x080600
+    if (code == CURLE_TOO_LARGE) return true;
+#endif
+    return code == CURLE_OUT_OF_MEMORY && ConnectionMade(h);
+}
+
+// Why an answer that came is refused, in the user's words; empty when the
+// failure is not the answer's.
+std::string Refusal(CURL* h, CURLcode code, const Transfer& transfer, const HttpRequest& request, long status) {
+    if (!transfer.refusal.empty()) return transfer.refusal;
+    if (transfer.stalled && transfer.inHead && !transfer.statusLine.empty()) return SlowHeaderText(request.stallTimeoutMs);
+    if (HeaderLineTooLong(h, code)) return LongHeaderText(kMaxHeaderLineBytes, true);
+    // libcurl refuses to follow a redirect to a scheme it is not allowed.
+    const std::string scheme = SchemeOf(transfer.location);
+    if (code == CURLE_UNSUPPORTED_PROTOCOL && status >= 300 && status < 400 && !scheme.empty() && scheme != "http" &&
+        scheme != "https")
+        return RedirectNotHttpText(scheme);
+    return {};
 }
 
 HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpRequest& request) {
@@ -228,20 +350,22 @@ HttpResponse Outcome(CURL* h, CURLcode code, Transfer& transfer, const HttpReque
         response.body = std::move(transfer.body);
         return response;
     }
-    if (transfer.stalled)
+    if (std::string refusal = Refusal(h, code, transfer, request, status); !refusal.empty()) {
+        // The answer came, but is refused: the server's fault, not the network's.
+        response.refused = true;
+        response.error = std::move(refusal);
+    } else if (transfer.stalled) {
         response.error = NoAnswerText(request.stallTimeoutMs);
-    else if (transfer.tooLong)
-        response.error = TooLongText(request.maxBodyBytes);
-    else if (code == CURLE_OPERATION_TIMEDOUT) // only the connection has a time-out of libcurl's
-        response.error = NoAnswerText(request.connectTimeoutMs) + " (libcurl " + std::to_string(int(code)) + ")";
-    else if ((response.notHttp = AnsweredNotHttp(h, code)))
+    } else if (code == CURLE_OPERATION_TIMEDOUT) { // only the connection has a time-out of libcurl's
+        response.error = NoConnectionText(request.connectTimeoutMs, int(code));
+    } else if ((response.notHttp = AnsweredNotHttp(h, code))) {
         response.error = NotHttpText(int(code));
-    else
+    } else {
         response.error = CurlErrorText(code);
+    }
     // Through a proxy, whatever fails before the first status line is the
     // proxy's failure: the site is only ever reached through it.
-    response.atProxy = request.proxy.has_value() && transfer.statusLine.empty() && !transfer.tooLong;
-    response.tooLong = transfer.tooLong;
+    response.atProxy = request.proxy.has_value() && transfer.statusLine.empty() && !response.refused;
     return response;
 }
 

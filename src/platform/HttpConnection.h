@@ -36,7 +36,10 @@ struct HttpRequest {
     bool keepAlive = true;            // reuse the connection for the next request
     std::optional<HttpProxy> proxy;   // none: a direct connection, whatever the environment says
     long connectTimeoutMs = 60000;
-    long stallTimeoutMs = 30000;      // a transfer with no data for this long fails
+    // No answer for this long fails the request: the response head must be
+    // in whole this long after the request went out, and then no byte of
+    // the body may keep away this long.
+    long stallTimeoutMs = 30000;
     size_t maxBodyBytes = size_t(64) << 20; // a longer body fails the request
 };
 
@@ -47,7 +50,10 @@ struct HttpResponse {
     std::string body;       // the whole body of the last response; empty unless completed
     std::string error;      // what went wrong when not completed, in the user's words (see ErrorText.h)
     bool atProxy = false;   // not completed, a proxy was asked and nothing came from it
-    bool tooLong = false;   // not completed: the body passed the request's maxBodyBytes
+    // Not completed: the server answered, but the answer was refused: a body
+    // over maxBodyBytes, a head too long or not ended in time, two different
+    // lengths, a redirect to an address of another scheme (never followed).
+    bool refused = false;
     bool notHttp = false;   // not completed: a connection stood, but what came was no HTTP response
 };
 

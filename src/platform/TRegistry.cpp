@@ -4,6 +4,7 @@
 #include "platform/ErrorText.h"
 #include "platform/FileAside.h"
 #include "platform/QtText.h"
+#include "platform/Text.h"
 #include "platform/XmlNesting.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -29,7 +31,8 @@ struct Value {
     std::string name;
     TRegDataType type = TRegDataType::String;
     int32_t integer = 0;
-    std::string text;
+    std::string text; // a string's text; an integer's data when it is no 32-bit number
+    bool unreadable = false; // an integer whose data is no 32-bit number: kept, never read
 };
 
 struct Key {
@@ -107,6 +110,27 @@ std::filesystem::path& SetAsideFile() {
 std::string& SetAsideCause() {
     static std::string cause;
     return cause;
+}
+// Values passed over since the last TakeSkippedValues; one entry per name.
+std::vector<TSkippedValue>& SkippedValues() {
+    static std::vector<TSkippedValue> skipped;
+    return skipped;
+}
+
+// Why the data of an integer value is no 32-bit number, in the user's words.
+std::string UnreadableIntegerCause(std::string_view data) {
+    // Hand-edited data may be anything, of any length: the message shows its start.
+    constexpr size_t kShown = 40;
+    if (text::CodePointCount(data) > kShown) {
+        std::string shown(text::TakeCodePoints(data, kShown));
+        return "«" + shown + "…» записано не как целое число";
+    }
+    const std::string_view digits = data.starts_with('-') ? data.substr(1) : data;
+    const bool number = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (number)
+        return "число " + std::string(data) + " вне пределов от " + std::to_string(std::numeric_limits<int32_t>::min()) + " до " +
+               std::to_string(std::numeric_limits<int32_t>::max());
+    return "«" + std::string(data) + "» записано не как целое число (нужны цифры, перед ними может стоять «-»)";
 }
 
 // ----- the tree in memory ---------------------------------------------------
@@ -196,8 +220,13 @@ bool ReadKey(const pugi::xml_node& element, Key& key) {
             if (type == kTypeString) {
                 value.text = data.value();
             } else if (type == kTypeInteger) {
+                // A number the store cannot hold is passed over when read,
+                // not taken for damage of the whole file.
                 value.type = TRegDataType::Integer;
-                if (!ParseInt32(data.value(), value.integer)) return false;
+                if (!ParseInt32(data.value(), value.integer)) {
+                    value.unreadable = true;
+                    value.text = data.value();
+                }
             } else {
                 return false;
             }
@@ -217,7 +246,7 @@ void WriteKey(pugi::xml_node element, const Key& key) {
         node.append_attribute("type").set_value(std::string(isInteger ? kTypeInteger : kTypeString).c_str());
         // Attributes bring every byte back as written (pugixml escapes line
         // breaks and tabs there); element text would lose blanks.
-        const std::string data = isInteger ? std::to_string(v.integer) : v.text;
+        const std::string data = isInteger && !v.unreadable ? std::to_string(v.integer) : v.text;
         node.append_attribute("data").set_value(data.c_str());
     }
     for (const auto& k : key.keys) {
@@ -260,7 +289,7 @@ bool LoadStoreFile(const std::filesystem::path& file, Key& root) {
     // file nested deeper than any the program writes is damaged.
     std::string cause;
     if (!parsed)
-        cause = "разметка XML нарушена у байта " + std::to_string(parsed.offset) + " (" + parsed.description() + ")";
+        cause = XmlParseErrorText(parsed.status, uint64_t(parsed.offset), content.size());
     else if (std::string_view(element.name()) != "registry" || !element.next_sibling().empty())
         cause = "это не файл настроек: в нём нет одного элемента «registry»";
     else if (XmlNestedDeeperThan(doc, kMaxDepth))
@@ -394,9 +423,40 @@ int32_t TRegistry::ReadInteger(std::string_view name) const {
     const Key* key = CurrentKey();
     const Value* v = key ? FindValue(*key, name) : nullptr;
     if (!v) throw ERegistryException("Failed to get data for " + Quoted(name));
-    if (v->type != TRegDataType::Integer) throw ERegistryException("Invalid data type for " + Quoted(name));
+    if (v->type != TRegDataType::Integer || v->unreadable) throw ERegistryException("Invalid data type for " + Quoted(name));
     return v->integer;
 }
+
+std::optional<int32_t> TRegistry::ReadIntegerIfValid(std::string_view name) const {
+    const Key* key = CurrentKey();
+    const Value* v = key ? FindValue(*key, name) : nullptr;
+    if (!v) return std::nullopt;
+    if (v->type != TRegDataType::Integer)
+        SkipValue(v->name, "записан текст, а нужно целое число");
+    else if (v->unreadable)
+        SkipValue(v->name, UnreadableIntegerCause(v->text));
+    else
+        return v->integer;
+    return std::nullopt;
+}
+
+std::optional<std::string> TRegistry::ReadStringIfValid(std::string_view name) const {
+    const Key* key = CurrentKey();
+    const Value* v = key ? FindValue(*key, name) : nullptr;
+    if (!v) return std::nullopt;
+    if (v->type == TRegDataType::String) return v->text;
+    SkipValue(v->name, "записано целое число, а нужен текст");
+    return std::nullopt;
+}
+
+void TRegistry::SkipValue(std::string_view name, std::string cause) const {
+    qWarning("Setting %s skipped: %s", std::string(name).c_str(), cause.c_str());
+    auto& skipped = SkippedValues();
+    if (std::none_of(skipped.begin(), skipped.end(), [&](const auto& s) { return SameName(s.Name, name); }))
+        skipped.push_back({std::string(name), std::move(cause)});
+}
+
+std::vector<TSkippedValue> TRegistry::TakeSkippedValues() { return std::exchange(SkippedValues(), {}); }
 
 std::string TRegistry::ReadString(std::string_view name) const {
     const Key* key = CurrentKey();

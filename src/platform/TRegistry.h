@@ -14,10 +14,14 @@
 // A file that cannot be parsed (or that holds something this store never
 // writes) is renamed aside, never overwritten, and the store starts empty:
 // the program then starts as on a first run and the user's old file is kept.
+// One integer value whose data is no 32-bit number does not damage the file:
+// it is kept as written and passed over when read, as a value of the wrong
+// kind is.
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,6 +44,12 @@ enum class TRegistryRoot { CurrentUser };
 
 // The kind of a stored value; Unknown for a value that does not exist.
 enum class TRegDataType { Unknown, String, Integer };
+
+// A value a load passed over, and why, in the user's words.
+struct TSkippedValue {
+    std::string Name;
+    std::string Cause;
+};
 
 class TRegistry {
 public:
@@ -72,10 +82,20 @@ public:
     // nothing and writes throw ERegistryException.
     bool ValueExists(std::string_view name) const;
     TRegDataType GetDataType(std::string_view name) const;
-    // Throws ERegistryException when the value is missing or is a string.
+    // Throws ERegistryException when the value is missing, is a string, or
+    // holds no 32-bit number.
     int32_t ReadInteger(std::string_view name) const;
     // Throws ERegistryException when the value is missing or is an integer.
     std::string ReadString(std::string_view name) const;
+    // The value when it exists and can be taken as the kind asked for; none
+    // when it is missing. A value that exists but cannot be taken (the
+    // other kind, or no 32-bit number) gives none too and is passed over
+    // (SkipValue); the file keeps it as it is.
+    std::optional<int32_t> ReadIntegerIfValid(std::string_view name) const;
+    std::optional<std::string> ReadStringIfValid(std::string_view name) const;
+    // Notes for the user that a load passed the value `name` over, and why
+    // (`cause`, in the user's words); see TakeSkippedValues.
+    void SkipValue(std::string_view name, std::string cause) const;
     void WriteInteger(std::string_view name, int32_t value);
     // A string ends at its first NUL byte, as a registry string does.
     void WriteString(std::string_view name, std::string_view value);
@@ -90,6 +110,9 @@ public:
     // empty path; lets the program tell the user once. `cause`, when given,
     // gets what was wrong with the file, in the user's words.
     static std::filesystem::path TakeSetAsideFile(std::string* cause = nullptr);
+    // The values passed over since the last call, one per name (with the
+    // cause first met), in order; lets the program tell the user once.
+    static std::vector<TSkippedValue> TakeSkippedValues();
 
 private:
     using Key = registry_detail::Key;

@@ -37,7 +37,8 @@ bool DeclaresUtf8(web::TFindTags& finder);
 
 // Hands `page` to `finder` as UTF-8: as it stands (invalid bytes replaced)
 // when its first charset meta names UTF-8, else converted from windows-1251.
-// A page that never writes "charset" is tokenized once only.
+// A '>' in the page's running text is kept as text. A page that never
+// writes "charset" is tokenized once only.
 void SetSitePage(web::TFindTags& finder, std::string_view page);
 
 } // namespace search

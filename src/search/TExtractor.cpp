@@ -157,8 +157,8 @@ private:
     // Next (at or after i) text; text not empty without its leading blanks;
     // text that is all digits without its leading blanks.
     std::vector<int32_t> m_nextText, m_nextFilled, m_nextDigits;
-    // Where the name walk from i ends: a text, "/tr", "/li", or (old layout)
-    // any tag but "font".
+    // Where the name walk from i ends: a text, "/tr", "/li", "/a", or (old
+    // layout) any tag but "font" and "/font".
     std::vector<int32_t> m_nameEnd;
     // New layout: the next photo block "div"; the next tag of that class; the
     // next "a" titled "VIP"; the next "a" titled as a real user.
@@ -276,7 +276,9 @@ void TPageScan::BuildBackward() {
         } else if (const THTMLTag* tag = Tag(i)) {
             const bool photoBlock = Attr(*tag, "class") == kPhotoBlockClass;
             const bool closesRow = IsNamed(tag, "/tr");
-            if (closesRow || IsNamed(tag, "/li") || (!m_newLayout && !IsNamed(tag, "font"))) m_nameEnd[k] = i;
+            if (closesRow || IsNamed(tag, "/li") || IsNamed(tag, "/a") ||
+                (!m_newLayout && !IsNamed(tag, "font") && !IsNamed(tag, "/font")))
+                m_nameEnd[k] = i;
             if (m_newLayout) {
                 if (photoBlock) m_nextPhotoBlock[k] = i;
                 if (photoBlock && IsNamed(tag, "div")) m_nextPhotoDiv[k] = i;
@@ -307,10 +309,12 @@ TListing TPageScan::Listing(int32_t anchor) const {
 
     // The name: the first text after the anchor, unless the entry's row or
     // item ends first (or, in the old layout, some tag other than "font"
-    // stands between, which marks a link that is no name link).
+    // stands between, which marks a link that is no name link). The
+    // anchor's own end met first means a blank name, as a blank text does:
+    // the tokenizer makes no text of one that is only line breaks ("\r\n").
     const int32_t nameAt = m_nameEnd[size_t(std::min(anchor + 1, m_count))];
     if (const THTMLTag* tag = Tag(nameAt)) {
-        if (!IsNamed(tag, "/tr") && !IsNamed(tag, "/li")) listing.usable = false;
+        if (!IsNamed(tag, "/tr") && !IsNamed(tag, "/li") && !IsNamed(tag, "/a")) listing.usable = false;
     } else if (const THTMLText* name = Text(nameAt); name && !text::Trim(name->Text()).empty()) {
         listing.named = true;
         listing.name = std::string(name->Text());

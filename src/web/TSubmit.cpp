@@ -130,7 +130,7 @@ void TSubmit::Execute(TResponseContent* content) {
     m_lastFailure = TSubmitFailure::None;
     m_lastError.clear();
     m_lastFailureAtProxy = false;
-    m_lastFailureTooLong = false;
+    m_lastFailureRefused = false;
     m_lastFailureNotHttp = false;
     try {
         platform::HttpRequest request;
@@ -150,7 +150,7 @@ void TSubmit::GetStringAsync(TGetDone done) {
     m_lastFailure = TSubmitFailure::None;
     m_lastError.clear();
     m_lastFailureAtProxy = false;
-    m_lastFailureTooLong = false;
+    m_lastFailureRefused = false;
     m_lastFailureNotHttp = false;
     try {
         platform::HttpRequest request;
@@ -228,7 +228,7 @@ bool TSubmit::Accept(const platform::HttpResponse& response) {
     if (!response.completed) {
         Status(StatusRequestError, response.error);
         m_lastFailureAtProxy = response.atProxy;
-        m_lastFailureTooLong = response.tooLong;
+        m_lastFailureRefused = response.refused;
         m_lastFailureNotHttp = response.notHttp;
         Fail(TSubmitFailure::Network, response.error, response.error + " - URL:" + m_url.URL);
         return false;
@@ -300,8 +300,9 @@ std::string TSubmit::FailureMessage() const {
     switch (m_lastFailure) {
     case TSubmitFailure::None: return {};
     case TSubmitFailure::Network:
-        // The server answered, with more than a page may hold.
-        if (m_lastFailureTooLong) return "Ответ сервера " + server + " не принят: " + m_lastError;
+        // The server answered, with what is refused (more than a page may
+        // hold, a broken head, a redirect to another scheme).
+        if (m_lastFailureRefused) return "Ответ сервера " + server + " не принят: " + m_lastError;
         // It answered, with something else than HTTP: reachable, and the address is right.
         if (m_lastFailureNotHttp)
             return (m_lastFailureAtProxy && !m_lastProxy.empty() ? "Прокси-сервер " + m_lastProxy : "Сервер " + server) +

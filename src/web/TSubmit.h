@@ -179,7 +179,7 @@ public:
     bool Busy() const;
 
     // The failure of the last request and its cause in the user's words
-    // ("не удаётся установить соединение (libcurl 7)", "404 — страница не
+    // ("не удаётся установить соединение (код libcurl 7)", "404 — страница не
     // найдена (Not Found)"), kept until the next request.
     TSubmitFailure LastFailure() const { return m_lastFailure; }
     const std::string& LastError() const { return m_lastError; }
@@ -188,10 +188,11 @@ public:
     bool LastFailureAtProxy() const { return m_lastFailureAtProxy; }
     // The last failure as a message for the user, naming whom it concerns:
     // "Сервер HOST недоступен: CAUSE", "Прокси-сервер HOST:PORT недоступен:
-    // CAUSE", "Ответ сервера HOST не принят: страница больше N МБ",
-    // "Сервер HOST (or Прокси-сервер HOST:PORT) прислал ответ не по протоколу
-    // HTTP (libcurl N)" or "Сервер HOST ответил ошибкой CAUSE"; empty after
-    // a success.
+    // CAUSE", "Ответ сервера HOST не принят: CAUSE" (a page over the limit,
+    // a broken head, a redirect to another scheme), "Сервер HOST (or
+    // Прокси-сервер HOST:PORT) прислал ответ не по протоколу HTTP (код
+    // libcurl N)" or "Сервер HOST ответил ошибкой CAUSE"; empty after a
+    // success.
     std::string FailureMessage() const;
 
     TSubmitStatusEvent OnStatus;
@@ -236,7 +237,7 @@ private:
     TSubmitFailure m_lastFailure = TSubmitFailure::None;
     std::string m_lastError;
     bool m_lastFailureAtProxy = false;
-    bool m_lastFailureTooLong = false;
+    bool m_lastFailureRefused = false;
     bool m_lastFailureNotHttp = false;
     // "host:port" of the proxy the last request went through; empty when direct.
     std::string m_lastProxy;

@@ -279,13 +279,13 @@ TEST_F(WholeProgram, JunkAndNonHttpServersAreToldAsSuch) {
     testsupport::RawHttpServer raw([](const std::string&) { return testsupport::RawReply{"\x01\x02 not http\r\n"}; });
     dm->Settings().SetFinderServer(raw.HostPort());
     ASSERT_TRUE(Search());
-    EXPECT_EQ(messages.Texts().back(), "Сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (libcurl 1)");
+    EXPECT_EQ(messages.Texts().back(), "Сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (код libcurl 1)");
 
     data::TTesselProxyParams& proxy = dm->Settings().ProxyParams();
     dm->Settings().SetFinderServer(site.Host());
     proxy.SetUseProxy(true), proxy.SetProxyServer("127.0.0.1"), proxy.SetProxyPort(raw.Port());
     ASSERT_TRUE(Search());
-    EXPECT_EQ(messages.Texts().back(), "Прокси-сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (libcurl 1)");
+    EXPECT_EQ(messages.Texts().back(), "Прокси-сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (код libcurl 1)");
     proxy.SetUseProxy(false);
 
     dm->Settings().SetFinderServer("localhost:" + std::to_string(raw.Port()));

@@ -243,6 +243,38 @@ TEST_F(DataModule, BadProxyPortAndMissingFolderAreReported) {
     EXPECT_EQ(dm.Ignore().FilePath(), ProgramFile("Ignore.xml"));
 }
 
+TEST_F(DataModule, ASettingThatCannotBeTakenIsToldAndTheRestIsRead) {
+    const struct {
+        const char* port;
+        int32_t taken; // -1: refused and told
+    } ports[] = {{"99999", -1}, {"-1", -1}, {"0", 0}, {"8080", 8080}};
+    for (const auto& p : ports) {
+        SCOPED_TRACE(p.port);
+        std::filesystem::create_directories(m_config.path() / "Corvane" / "Tessel");
+        WriteFile(m_config.path() / "Corvane" / "Tessel" / "registry.xml",
+                  std::string("<registry><key name=\"Software\"><key name=\"Corvane\"><key name=\"Tessel\">"
+                              "<value name=\"PageCount\" type=\"integer\" data=\"2147483648\"/>"
+                              "<value name=\"login\" type=\"string\" data=\"anna\"/>"
+                              "<value name=\"ProxyServer\" type=\"string\" data=\"proxy.local\"/>"
+                              "<value name=\"ProxyPort\" type=\"integer\" data=\"") +
+                      p.port + "\"/></key></key></key></registry>");
+        TdmFriend dm;
+        EXPECT_FALSE(dm.FirstRun());
+        EXPECT_EQ(dm.Settings().login(), "anna");
+        EXPECT_EQ(dm.Settings().ProxyParams().ProxyServer(), "proxy.local");
+        EXPECT_EQ(dm.Settings().PageCount(), 0);
+        EXPECT_EQ(dm.Settings().ProxyParams().ProxyPort(), std::max(p.taken, 0));
+        ASSERT_EQ(dm.StartupWarnings().size(), 1u);
+        const std::string& told = dm.StartupWarnings()[0];
+        EXPECT_NE(told.find("registry.xml» не прочитан"), std::string::npos) << told;
+        EXPECT_NE(told.find("«PageCount»: число 2147483648 вне пределов"), std::string::npos) << told;
+        EXPECT_EQ(told.find("«ProxyPort»: номер порта " + std::string(p.port) + " вне пределов от 1 до 65535") !=
+                      std::string::npos,
+                  p.taken < 0)
+            << told;
+    }
+}
+
 TEST_F(DataModule, OnlyDaSwitchesTheProxyAndItsAuthorization) {
     struct Case {
         std::string UseProxy, Authorization, ProxyPort;

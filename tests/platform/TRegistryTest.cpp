@@ -188,10 +188,8 @@ TEST(Registry, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
         "not xml at all",
         "<registry><key name=\"Software\"><value name=\"x\" type=\"string\" data=\"y\"/>",
         "<settings/>",
-        "<registry><key name=\"Software\"><value name=\"x\" type=\"integer\" data=\"12abc\"/></key></registry>",
         "<registry><key name=\"Software\"><value name=\"x\" type=\"binary\" data=\"00\"/></key></registry>",
         "<registry><key name=\"Software\"><value name=\"x\" type=\"string\"/></key></registry>",
-        "<registry><key name=\"Software\"><value name=\"x\" type=\"integer\" data=\"99999999999\"/></key></registry>",
         "<registry><key name=\"Software\"><value name=\"x\" type=\"string\" data=\"1\"/>"
         "<value name=\"X\" type=\"string\" data=\"2\"/></key></registry>",
         "<registry><key><value name=\"x\" type=\"string\" data=\"1\"/></key></registry>",
@@ -216,6 +214,46 @@ TEST(Registry, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
         Save(kKey, "login", "anna");
         EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
         EXPECT_EQ(ReadFile(aside), content);
+    }
+}
+
+// An integer that is no 32-bit number damages only itself: it is passed
+// over, told by name and cause, and kept in the file as written.
+TEST(Registry, AnIntegerThatIsNoNumberIsPassedOverAlone) {
+    const struct {
+        std::string data;
+        std::string cause;
+    } cases[] = {
+        {"2147483648", "число 2147483648 вне пределов от -2147483648 до 2147483647"},
+        {"-2147483649", "число -2147483649 вне пределов от -2147483648 до 2147483647"},
+        {"+3", "«+3» записано не как целое число"},
+        {"12abc", "«12abc» записано не как целое число"},
+        {std::string(50, '7') + "x", "«" + std::string(40, '7') + "…» записано не как целое число"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        ConfigHome home;
+        std::filesystem::create_directories(TRegistry::StoreFile().parent_path());
+        WriteFile(TRegistry::StoreFile(), "<registry><key name=\"Software\"><value name=\"PageCount\" type=\"integer\" "
+                                          "data=\"" + c.data + "\"/><value name=\"login\" type=\"string\" data=\"anna\"/>"
+                                          "</key></registry>");
+        {
+            TRegistry reg;
+            ASSERT_TRUE(reg.OpenKey("Software", false));
+            EXPECT_EQ(reg.ReadIntegerIfValid("pagecount"), std::nullopt);
+            EXPECT_EQ(reg.ReadStringIfValid("login"), "anna");
+            EXPECT_EQ(reg.ReadStringIfValid("PageCount"), std::nullopt) << "an integer all the same";
+            EXPECT_THROW((void)reg.ReadInteger("PageCount"), ERegistryException);
+        }
+        EXPECT_TRUE(TRegistry::TakeSetAsideFile().empty());
+        const auto skipped = TRegistry::TakeSkippedValues();
+        ASSERT_EQ(skipped.size(), 1u) << "one entry per value";
+        EXPECT_EQ(skipped[0].Name, "PageCount");
+        EXPECT_THAT(skipped[0].Cause, HasSubstr(c.cause));
+        EXPECT_TRUE(TRegistry::TakeSkippedValues().empty());
+
+        Save("Software", "login", "boris");
+        EXPECT_THAT(ReadFile(TRegistry::StoreFile()), HasSubstr("data=\"" + c.data + "\""));
     }
 }
 

@@ -153,6 +153,25 @@ TEST_F(ResultPage, NewLayoutDetailsRunOnToTheNextPhotoBlock) {
                                              " A4|a4|0||0|0|000||http://h/a4/?gid=4"}));
 }
 
+TEST_F(ResultPage, ANameOfLineBreaksAndABareBracketInThePlaceAreKept) {
+    // A name of line breaks alone makes no text item, and a bare '>' in
+    // running text would be taken for a tag.
+    for (const bool newLayout : {false, true}) {
+        SCOPED_TRACE(newLayout);
+        engine.Candidates().ClearRecords();
+        Aim("h", newLayout);
+        const std::string a = newLayout ? "<a class=\"u-name\" href=\"http://h/" : "<a href=\"http://h/";
+        const std::string id = newLayout ? "/?gid=" : "/?oid=";
+        Scrape("<table><tr><td>Найдено анкет: 2</td></tr></table>\n<li><table><tr><td>" + a + "nl" + id +
+               "1\"><font>\r\n</font></a>, 30<br>Тула<br></td></tr></table></li>\n<li><table><tr><td>" + a + "gt" + id +
+               "2\">Анна</a>, 25<br>Москва > Центр<br>3 фото</td></tr></table></li>\n");
+        std::vector<std::string> got;
+        for (const TFriendRecord& r : Rows()) got.push_back(Describe(r));
+        EXPECT_EQ(got, (std::vector<std::string>{"nl|nl|0||0|0|000||http://h/nl" + id + "1",
+                                                 "Анна|gt|25|Москва > Центр|3|0|000||http://h/gt" + id + "2"}));
+    }
+}
+
 TEST_F(ResultPage, APageGivesAtMostAThousandCandidatesAndIsFreedOnceScraped) {
     Aim("h", true);
     std::string page;

@@ -89,6 +89,12 @@ struct RawHttpServer::Impl {
                 if (n <= 0) break;
                 done += size_t(n);
             }
+            for (size_t i = 0; i < reply.trickle.size() && !stopping; ++i) {
+                std::unique_lock lock(mutex);
+                if (wake.wait_for(lock, reply.pace, [this] { return stopping.load(); })) break;
+                lock.unlock();
+                if (send(fd, &reply.trickle[i], 1, MSG_NOSIGNAL) <= 0) break;
+            }
             if (reply.stall) {
                 std::unique_lock lock(mutex);
                 wake.wait(lock, [this] { return stopping.load(); });

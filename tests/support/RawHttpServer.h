@@ -15,6 +15,8 @@ namespace testsupport {
 struct RawReply {
     std::string bytes; // sent as they are, then the connection is closed
     bool stall = false; // after sending `bytes`, keep the connection open without a word until the server stops
+    std::string trickle;              // sent after `bytes`, one byte every `pace`
+    std::chrono::milliseconds pace{0};
 
     // A complete response with Content-Length and "Connection: close".
     static RawReply Response(int status, const std::string& reason, const std::string& body,

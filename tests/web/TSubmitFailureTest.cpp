@@ -133,6 +133,55 @@ TEST(SubmitFailure, StallMidBodyTimesOut) {
     ExpectEmptyAfterTheOneSecondTimeOut(submit);
 }
 
+// Answers that came but cannot be taken: no content, and the cause told is
+// the server's.
+TEST(SubmitFailure, AnswersThatCannotBeTakenAreToldAsTheServers) {
+    const std::string head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+    std::string lines;
+    for (int i = 0; i < 300; ++i) lines += "X-Line-" + std::to_string(i) + ": " + std::string(1000, 'b') + "\r\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string cause; // empty: taken, the body is "0123456789"
+    } cases[] = {
+        {"a header line over 100 KB", head + "X-Long: " + std::string(101 << 10, 'a') + "\r\nContent-Length: 2\r\n\r\nok",
+         "строка заголовка ответа длиннее 100 КБ"},
+        {"a head over 256 KB", head + lines + "Content-Length: 2\r\n\r\nok", "заголовок ответа длиннее 256 КБ"},
+        {"two lengths", head + "Content-Length: 10\r\nContent-Length: 5\r\n\r\n0123456789",
+         "в ответе две разные длины страницы (Content-Length 10 и 5)"},
+        {"a list of two lengths", head + "Content-Length: 10, 5\r\n\r\n0123456789",
+         "в ответе две разные длины страницы (Content-Length 10 и 5)"},
+        {"one length twice", head + "Content-Length: 10\r\ncontent-length: 010\r\n\r\n0123456789", ""},
+        {"a redirect to a file", "HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\nContent-Length: 0\r\n\r\n",
+         "перенаправление на адрес не по протоколу HTTP («file:…»)"},
+    };
+    for (const auto& c : cases) {
+        RawHttpServer server([&](const std::string&) { return RawReply{c.bytes, false}; });
+        RecordingSubmit submit;
+        submit.SetURL(server.Url("/"));
+        EXPECT_EQ(submit.GetString(), c.cause.empty() ? "0123456789" : "") << c.name;
+        EXPECT_EQ(submit.FailureMessage(), c.cause.empty() ? "" : "Ответ сервера " + server.HostPort() + " не принят: " + c.cause)
+            << c.name;
+    }
+}
+
+// The no-answer limit covers the head too: one trickled in whole lines is
+// cut at the limit, and told as such.
+TEST(SubmitFailure, AHeadTrickledInIsCutAtTheLimit) {
+    RawHttpServer server([](const std::string&) {
+        RawReply reply{"HTTP/1.1 200 OK\r\n", false};
+        reply.trickle = "X-A: 1\r\nX-B: 2\r\nX-C: 3\r\nX-D: 4\r\nX-E: 5\r\nX-F: 6\r\nContent-Length: 2\r\n\r\nok";
+        reply.pace = std::chrono::milliseconds(40);
+        return reply;
+    });
+    RecordingSubmit submit;
+    submit.SetReceiveTimeout(1000);
+    submit.SetURL(server.Url("/"));
+    ExpectEmptyAfterTheOneSecondTimeOut(submit);
+    EXPECT_EQ(submit.FailureMessage(),
+              "Ответ сервера " + server.HostPort() + " не принят: заголовок ответа не пришёл целиком за 1 с");
+}
+
 TEST(SubmitFailure, DelayedAnswerWithinTheTimeOutArrives) {
     LocalHttpServer server;
     HttpReply reply = HttpReply::Page("late");
