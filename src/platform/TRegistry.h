@@ -90,6 +90,9 @@ public:
     // empty path; lets the program tell the user once. `cause`, when given,
     // gets what was wrong with the file, in the user's words.
     static std::filesystem::path TakeSetAsideFile(std::string* cause = nullptr);
+    // Removes the temporary files that saves of the store file left when
+    // their process died mid-save; nothing while any process is saving it.
+    static void RemoveLeftTemporaries();
 
 private:
     using Key = registry_detail::Key;

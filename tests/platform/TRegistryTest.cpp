@@ -1,3 +1,4 @@
+#include "platform/FileLock.h"
 #include "platform/TRegistry.h"
 #include "support/ConfigHome.h"
 
@@ -30,17 +31,16 @@ void Save(std::string_view key, std::string_view name, std::string_view value) {
     reg.CloseKey();
 }
 
-// Folder permissions bind this thread as they bind any user: root's ways
-// past them are dropped from the thread's effective capabilities while the
-// object lives and taken back after (a user without them loses nothing).
-// Unlike a test that skips as root, this runs in CI too.
+// Folder permissions bind this thread as any user: root's ways past them
+// are dropped from its effective capabilities for the object's life (a user
+// has none to drop), so these tests run as root in CI too.
 class PermissionsBind {
 public:
     PermissionsBind() {
+        __user_cap_data_struct dropped[2];
         if (::syscall(SYS_capget, &m_header, m_saved) != 0) return;
-        __user_cap_data_struct dropped[2] = {m_saved[0], m_saved[1]};
-        for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
-            dropped[cap / 32].effective &= ~(1u << (cap % 32));
+        std::copy(m_saved, m_saved + 2, dropped);
+        for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) dropped[cap / 32].effective &= ~(1u << cap % 32);
         m_dropped = ::syscall(SYS_capset, &m_header, dropped) == 0;
     }
     ~PermissionsBind() {
@@ -315,6 +315,23 @@ TEST(Registry, AFileThatCannotBeWrittenRaisesOnClose) {
     reg.WriteString("login", "boris");
     EXPECT_THROW(reg.CloseKey(), ERegistryException);
     ::chmod(dir.c_str(), 0700);
+    EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
+}
+
+TEST(Registry, WhatDeadSavesLeftIsClearedOnlyWhileNoSaveRuns) {
+    ConfigHome home;
+    Save(kKey, "login", "anna");
+    const auto dir = TRegistry::StoreFile().parent_path(), left = dir / ".registry.xml.a1B2c3";
+    WriteFile(left, "<registry>");
+    for (const bool saving : {true, false}) {
+        platform::TFileLock save; // as a save of another copy holds the folder
+        std::error_code ec;
+        if (saving) {
+            ASSERT_TRUE(save.Lock(dir, platform::TFileLock::TMode::Shared, false, ec));
+        }
+        TRegistry::RemoveLeftTemporaries();
+        EXPECT_EQ(std::filesystem::exists(left), saving);
+    }
     EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
 }
 
