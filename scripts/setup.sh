@@ -2,7 +2,8 @@
 # Shared set-up of ./run.sh and ./test.sh: installs with apt-get whatever of
 # the build and test packages is missing (nothing when all are present), then
 # configures the project with CMake and Ninja and builds the targets named as
-# arguments (everything when none is named).
+# arguments (everything when none is named). VELMORA_JOBS limits the build
+# to that many jobs at once (default: every processor).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -33,7 +34,7 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-jobs="$(nproc 2>/dev/null || echo 2)"
+jobs="$("$root/scripts/jobs.sh")"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VELMORA_CMAKE_ARGS:-}
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done

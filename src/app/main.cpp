@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     app::PrepareProcess();
     QApplication application(argc, argv);
     app::PrepareApplication();
+    if (!app::HoldDataFolder()) return 1;
     // Before the main window, which reaches every table through it.
     data::TdmFriend dataModule;
     app::TfrmMain window;

@@ -2,6 +2,7 @@
 
 #include "platform/ErrorText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,11 +18,35 @@ namespace {
     throw EFileWrite("Файл " + QuotedFile(path) + " не записан: " + ErrnoText(err));
 }
 
+// mkstemp's six characters, from letters and digits.
+constexpr std::string_view kTemporaryTail = "XXXXXX";
+
+std::string TemporaryHead(std::string_view name) { return "." + std::string(name) + "."; }
+
+bool IsTemporaryOf(std::string_view file, std::string_view name) {
+    const std::string head = TemporaryHead(name);
+    if (file.size() != head.size() + kTemporaryTail.size() || !file.starts_with(head)) return false;
+    return std::all_of(file.end() - kTemporaryTail.size(), file.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+}
+
+// The rename is an entry of the folder: without this it may be lost with
+// the power though the file's own bytes are on the disk.
+void SyncFolder(const std::filesystem::path& dir, const std::filesystem::path& path) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return; // a folder we may write but not read: nothing to flush it through
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL; // EINVAL: folders cannot be flushed there
+    const int err = errno;
+    ::close(fd);
+    if (!synced) fail(path, err);
+}
+
 } // namespace
 
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string tmpl = (dir / (TemporaryHead(path.filename().string()) + std::string(kTemporaryTail))).string();
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) fail(path, errno);
 
@@ -64,6 +89,17 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
         const int err = errno;
         ::unlink(tmpl.c_str());
         fail(path, err);
+    }
+    SyncFolder(dir, path);
+}
+
+void RemoveLeftTemporaries(const std::filesystem::path& dir, std::initializer_list<std::string_view> names) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        const bool ours = std::any_of(names.begin(), names.end(), [&](std::string_view n) { return IsTemporaryOf(file, n); });
+        std::error_code kind;
+        if (ours && std::filesystem::is_regular_file(it->symlink_status(kind))) ::unlink(it->path().c_str());
     }
 }
 

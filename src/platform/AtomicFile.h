@@ -1,9 +1,11 @@
 #pragma once
 // Saving a file so that a crash mid-write loses nothing: the bytes go to an
-// exclusive temporary file in the same folder, are flushed to disk, and the
-// temporary file is then renamed over the target.
+// exclusive temporary file in the same folder (".NAME.XXXXXX"), are flushed
+// to disk, the temporary file is renamed over the target, and the folder is
+// flushed too, so that after a power loss the rename is there as well.
 
 #include <filesystem>
+#include <initializer_list>
 #include <stdexcept>
 #include <string_view>
 
@@ -19,5 +21,12 @@ public:
 // записан: диск доступен только для чтения (EROFS)"); the old file, if any,
 // is then untouched.
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// Removes from `dir` the temporary files that saves of the files `names`
+// left when the process died mid-save, and nothing else: only regular files
+// named exactly as WriteFileAtomic names them. Only for a caller that knows
+// no save to `dir` can be running. A folder that cannot be read is left as
+// it is.
+void RemoveLeftTemporaries(const std::filesystem::path& dir, std::initializer_list<std::string_view> names);
 
 } // namespace platform

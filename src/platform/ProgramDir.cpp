@@ -1,5 +1,8 @@
 #include "platform/ProgramDir.h"
 
+#include "platform/ErrorText.h"
+#include "platform/FileLock.h"
+
 #include <QDir>
 #include <cstdlib>
 #include <system_error>
@@ -31,5 +34,24 @@ std::filesystem::path ProgramDir() {
 }
 
 void SetProgramDir(const std::filesystem::path& dir) { overrideDir() = dir; }
+
+TProgramDirHold HoldProgramDir() {
+    // Held for the life of the process; the kernel lets go of it at the end.
+    static TFileLock lock;
+    if (lock.Held()) return TProgramDirHold::Held;
+    std::error_code ec;
+    if (lock.Lock(ProgramDir() / "Velmora.lock", TFileLock::TMode::Exclusive, false, ec)) return TProgramDirHold::Held;
+    if (!ec) return TProgramDirHold::HeldElsewhere;
+    qWarning("The data folder %s takes no lock (%s); another copy of the program would not be noticed",
+             ProgramDir().c_str(), ec.message().c_str());
+    return TProgramDirHold::NotLockable;
+}
+
+std::string ProgramDirHeldElsewhereText() {
+    return "Папка данных " + QuotedFile(ProgramDir()) +
+           " занята: с ней уже работает другая запущенная копия программы или vtool search. Две копии на одной "
+           "папке затирали бы списки друг друга, поэтому здесь ничего не записано. Закройте другую копию и "
+           "запустите снова.";
+}
 
 } // namespace platform

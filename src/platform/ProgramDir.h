@@ -8,6 +8,7 @@
 // it at a temporary folder.
 
 #include <filesystem>
+#include <string>
 
 namespace platform {
 
@@ -19,5 +20,19 @@ std::filesystem::path ProgramDir();
 // Replaces the folder that ProgramDir answers; an empty path restores the
 // data folder. Meant for tests.
 void SetProgramDir(const std::filesystem::path& dir);
+
+// Two copies of the program on one data folder would overwrite each other's
+// lists, so the folder has one writer at a time: the program and `vtool
+// search` hold it, by a lock on "Velmora.lock" in it, from their start to
+// their end.
+enum class TProgramDirHold {
+    Held,          // this process is the folder's one writer until it ends
+    HeldElsewhere, // another running process holds it: this one must write nothing there
+    NotLockable,   // the folder takes no lock (it cannot be reached, or its file system has no locks)
+};
+// Takes the data folder for this process. Asking again answers Held at once.
+TProgramDirHold HoldProgramDir();
+// What a start refused because of HeldElsewhere tells the user.
+std::string ProgramDirHeldElsewhereText();
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/ErrorText.h"
 #include "platform/FileAside.h"
+#include "platform/FileLock.h"
 #include "platform/QtText.h"
 #include "platform/Text.h"
 #include "platform/XmlNesting.h"
@@ -346,6 +347,14 @@ std::filesystem::path TRegistry::TakeSetAsideFile(std::string* cause) {
     return std::exchange(SetAsideFile(), {});
 }
 
+void TRegistry::RemoveLeftTemporaries() {
+    const auto dir = StoreFile().parent_path();
+    TFileLock clearing;
+    std::error_code ec;
+    if (std::filesystem::is_directory(dir, ec) && clearing.Lock(dir, TFileLock::TMode::Exclusive, false, ec))
+        platform::RemoveLeftTemporaries(dir, {kFileName});
+}
+
 void TRegistry::Load() {
     auto fresh = std::make_unique<Key>();
     LoadStoreFile(StoreFile(), *fresh);
@@ -397,6 +406,13 @@ void TRegistry::CloseKey() {
         // The keys hold passwords: like the user's registry, the file is the
         // user's alone. The replacement keeps the mode of the file it replaces.
         if (const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); fd >= 0) ::close(fd);
+        // Copies of the program on different data folders share this
+        // folder: every save holds it shared, and only whoever holds it
+        // alone clears what dead saves left. A folder that takes no lock is
+        // saved to all the same.
+        TFileLock saving;
+        std::error_code lockError;
+        saving.Lock(file.parent_path(), TFileLock::TMode::Shared, true, lockError);
         WriteFileAtomic(file, out.str());
     } catch (const std::filesystem::filesystem_error& e) {
         throw ERegistryException("Настройки не записаны: папка " + QuotedFile(file.parent_path()) +

@@ -113,6 +113,9 @@ public:
     // The values passed over since the last call, one per name (with the
     // cause first met), in order; lets the program tell the user once.
     static std::vector<TSkippedValue> TakeSkippedValues();
+    // Removes the temporary files that saves of the store file left when
+    // their process died mid-save; nothing while any process is saving it.
+    static void RemoveLeftTemporaries();
 
 private:
     using Key = registry_detail::Key;

@@ -124,9 +124,11 @@ TEST(FavouritesIndex, ComparisonsAreStrictWeakOrders) {
         for (const auto& b : samples) {
             const int ab = TFavouritesIndex::CompareAsNumbers(a, b);
             EXPECT_EQ(ab < 0, TFavouritesIndex::CompareAsNumbers(b, a) > 0) << a << " " << b;
-            for (const auto& c : samples)
-                if (ab < 0 && TFavouritesIndex::CompareAsNumbers(b, c) < 0)
+            for (const auto& c : samples) {
+                if (ab < 0 && TFavouritesIndex::CompareAsNumbers(b, c) < 0) {
                     EXPECT_LT(TFavouritesIndex::CompareAsNumbers(a, c), 0) << a << " " << b << " " << c;
+                }
+            }
         }
     }
     EXPECT_LT(TFavouritesIndex::CompareAsText("анна", "Борис"), 0);

@@ -392,7 +392,9 @@ TEST_F(MainWindowTest, EveryWindowAndPageShowsItsTextsWhole) {
         settings.edServer->setText("localhost:8080");
         conditions.pcLeft->setCurrentWidget(conditions.tsLoadedFriends);
         whole("settings");
-        if (!smallest) EXPECT_EQ(w.pnTree->width(), treeWidth) << "the found list's buttons fit the tree pane";
+        if (!smallest) {
+            EXPECT_EQ(w.pnTree->width(), treeWidth) << "the found list's buttons fit the tree pane";
+        }
         settings.pcSettings->setCurrentWidget(settings.tsProxy);
         for (QCheckBox* box : {settings.ProxyPage()->chbUseProxy, settings.ProxyPage()->chbAuthorization})
             if (!box->isChecked()) box->click();
@@ -482,7 +484,9 @@ TEST_F(MainWindowTest, MenusAndToolBarFollowTheSearchState) {
             for (QAction* action : actions) states += action->isEnabled() ? '1' : '0';
             EXPECT_EQ(states, expected) << (settingsDocked ? "settings docked" : "favourites docked");
             EXPECT_EQ(settingsEntry->isEnabled(), w.acSettings->isEnabled());
-            if (settingsDocked) EXPECT_EQ(w.SettingsForm()->btnSave->isEnabled(), w.acSettings->isEnabled());
+            if (settingsDocked) {
+                EXPECT_EQ(w.SettingsForm()->btnSave->isEnabled(), w.acSettings->isEnabled());
+            }
         }
     }
 }

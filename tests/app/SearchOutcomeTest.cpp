@@ -112,9 +112,11 @@ TEST_F(WholeProgram, ASearchKilledKeepsEveryHitFoundMoreThanASecondBefore) {
     ASSERT_TRUE(std::filesystem::exists(dir / "LoadedFriends.xml")) << "no hit was written";
     const std::string saved = testsupport::ReadFile(dir / "LoadedFriends.xml");
     size_t older = 0;
-    for (const auto& [at, login] : hits)
-        if (at < killed - 1000 && ++older)
+    for (const auto& [at, login] : hits) {
+        if (at < killed - 1000 && ++older) {
             EXPECT_NE(saved.find("<Login>" + login + "</Login>"), std::string::npos) << login << ", " << killed - at << " ms";
+        }
+    }
     EXPECT_GE(older, 10u) << "too few hits to tell";
 }
 

@@ -169,7 +169,9 @@ TEST(LinearBitmapQImage, MovingOutGivesWhatACopyGivesAndLeavesTheBitmapEmpty) {
         bitmap.MoveTo(moved);
         EXPECT_TRUE(!bitmap.Present() && bitmap.Map() == nullptr);
         EXPECT_EQ(moved.format(), copied.format());
-        if (f != TPixelFormat::pf16bit) EXPECT_EQ(moved.constBits(), pixels); // no copy made
+        if (f != TPixelFormat::pf16bit) {
+            EXPECT_EQ(moved.constBits(), pixels); // no copy made
+        }
         bitmap.New(7, 5, TPixelFormat::pf24bit); // the moved picture is its own
         bitmap.FillBytes(0xFF);
         EXPECT_EQ(moved.convertToFormat(QImage::Format_ARGB32), copied.convertToFormat(QImage::Format_ARGB32));

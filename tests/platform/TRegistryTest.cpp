@@ -1,10 +1,13 @@
+#include "platform/FileLock.h"
 #include "platform/TRegistry.h"
 #include "support/ConfigHome.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <limits>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using platform::ERegistryException;
@@ -27,6 +30,29 @@ void Save(std::string_view key, std::string_view name, std::string_view value) {
     reg.WriteString(name, value);
     reg.CloseKey();
 }
+
+// Folder permissions bind this thread as any user: root's ways past them
+// are dropped from its effective capabilities for the object's life (a user
+// has none to drop), so these tests run as root in CI too.
+class PermissionsBind {
+public:
+    PermissionsBind() {
+        __user_cap_data_struct dropped[2];
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0) return;
+        std::copy(m_saved, m_saved + 2, dropped);
+        for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) dropped[cap / 32].effective &= ~(1u << cap % 32);
+        m_dropped = ::syscall(SYS_capset, &m_header, dropped) == 0;
+    }
+    ~PermissionsBind() {
+        if (m_dropped) ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    bool Binds() const { return m_dropped || ::geteuid() != 0; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+};
 
 std::string Nested(int depth) {
     std::string open, close;
@@ -292,8 +318,9 @@ TEST(Registry, AnEmptyFileReadsAsNoKeys) {
 }
 
 TEST(Registry, ADamagedFileThatCannotBeSetAsideIsNeverOverwritten) {
-    if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
     ConfigHome home;
+    const PermissionsBind bind;
+    ASSERT_TRUE(bind.Binds());
     const auto file = TRegistry::StoreFile();
     const auto dir = file.parent_path();
     std::filesystem::create_directories(dir);
@@ -308,15 +335,16 @@ TEST(Registry, ADamagedFileThatCannotBeSetAsideIsNeverOverwritten) {
         reg.CloseKey();
         ADD_FAILURE() << "no exception";
     } catch (const ERegistryException& e) {
-        EXPECT_THAT(e.what(), HasSubstr("nothing was written"));
+        EXPECT_THAT(e.what(), HasSubstr("не удалось отложить в сторону"));
     }
     ::chmod(dir.c_str(), 0700);
     EXPECT_EQ(ReadFile(file), "damaged");
 }
 
 TEST(Registry, AFileThatCannotBeWrittenRaisesOnClose) {
-    if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
     ConfigHome home;
+    const PermissionsBind bind;
+    ASSERT_TRUE(bind.Binds());
     Save(kKey, "login", "anna");
     const auto dir = TRegistry::StoreFile().parent_path();
     ::chmod(dir.c_str(), 0500);
@@ -325,6 +353,23 @@ TEST(Registry, AFileThatCannotBeWrittenRaisesOnClose) {
     reg.WriteString("login", "boris");
     EXPECT_THROW(reg.CloseKey(), ERegistryException);
     ::chmod(dir.c_str(), 0700);
+    EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
+}
+
+TEST(Registry, WhatDeadSavesLeftIsClearedOnlyWhileNoSaveRuns) {
+    ConfigHome home;
+    Save(kKey, "login", "anna");
+    const auto dir = TRegistry::StoreFile().parent_path(), left = dir / ".registry.xml.a1B2c3";
+    WriteFile(left, "<registry>");
+    for (const bool saving : {true, false}) {
+        platform::TFileLock save; // as a save of another copy holds the folder
+        std::error_code ec;
+        if (saving) {
+            ASSERT_TRUE(save.Lock(dir, platform::TFileLock::TMode::Shared, false, ec));
+        }
+        TRegistry::RemoveLeftTemporaries();
+        EXPECT_EQ(std::filesystem::exists(left), saving);
+    }
     EXPECT_EQ(ReadStringValue(kKey, "login"), "anna");
 }
 

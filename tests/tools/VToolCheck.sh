@@ -91,6 +91,11 @@ expect 0 "^hits " "$vtool" search --server "$host" --pages 2 --found "$work/foun
 expect 1 "Сервер 127.0.0.1:1 недоступен: " "$vtool" search --server 127.0.0.1:1 --pages 2 --found "$work/f.xml"
 expect 1 "no-such-folder" "$vtool" search --server "$host" --pages 1 --found "$work/no-such-folder/found.xml"
 expect 2 "pages takes 0 to 999999" "$vtool" search --server "$host" --pages 2147483647
+# A data folder another process holds (as the program does) is left alone.
+data="$XDG_DATA_HOME/Corvane/Tessel"
+cp "$work/found.xml" "$data/LoadedFriends.xml"
+expect 1 "Папка данных «$data» занята" flock "$data/Velmora.lock" "$vtool" search --server "$host" --pages 2
+cmp -s "$work/found.xml" "$data/LoadedFriends.xml" || fail "search wrote to a folder another process holds"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures checks failed"

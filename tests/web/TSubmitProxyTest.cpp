@@ -149,9 +149,10 @@ TEST(SubmitProxy, ProxyPortZeroMeansEighty) {
     submit.GetString();
     // Whatever answers on port 80 here, the request must not have gone to
     // libcurl's own default proxy port.
-    if (submit.LastFailure() == TSubmitFailure::Network)
+    if (submit.LastFailure() == TSubmitFailure::Network) {
         EXPECT_TRUE(submit.FailureMessage().starts_with("Прокси-сервер 127.0.0.1:80 недоступен: "))
             << submit.FailureMessage();
+    }
 }
 
 TEST(SubmitProxy, EnvironmentProxiesAreNeverUsed) {

@@ -9,7 +9,9 @@
 // Prints one line per new hit, LOGIN<TAB>NAME<TAB>AGE<TAB>AREA, then
 // "hits N elapsed MS". The messages the program would show go to standard
 // error; any but the completion message (the site cannot be reached, the
-// found file cannot be written) makes the exit code 1.
+// found file cannot be written) makes the exit code 1. It writes the data
+// folder's files as the program does, so it holds the folder as the program
+// does and refuses to run while another copy or the program holds it.
 #include "Command.h"
 
 #include "data/TdmFriend.h"
@@ -87,6 +89,10 @@ int Search(const vtool::Args& args) {
     if (pages < 0 || pages > data::TTesselSettings::MaxPageCount) {
         std::fprintf(stderr, "vtool search: --pages takes 0 to %d\n", data::TTesselSettings::MaxPageCount);
         return 2;
+    }
+    if (platform::HoldProgramDir() == platform::TProgramDirHold::HeldElsewhere) {
+        std::fprintf(stderr, "vtool search: %s\n", platform::ProgramDirHeldElsewhereText().c_str());
+        return 1;
     }
     platform::InitHttp();
     try {
@@ -184,8 +190,9 @@ std::string Help() {
             "\nExamples:\n"
             "  vtool search --server 127.0.0.1:8080 --pages 3 --set StatureMin=170\n"
             "  vtool search --server 127.0.0.1:8080 --pages 10 --set s_l=F --set s_real=checked --found hits.xml\n"
-            "Exit code: 0 when the search ended as it should, 1 when the site could not be reached\n"
-            "or the found file not written, 2 for wrong arguments.\n";
+            "Exit code: 0 when the search ended as it should, 1 when the site could not be reached,\n"
+            "the found file not written or the data folder is held by the program or another search,\n"
+            "2 for wrong arguments.\n";
     return text;
 }
 
