@@ -278,7 +278,7 @@ TEST_F(WholeProgram, JunkAndNonHttpServersAreToldAsSuch) {
 
     // A server that answers raw bytes is reachable and its address right:
     // the site, the proxy and the area lists say what it answered.
-    testsupport::RawHttpServer raw([](const std::string&) { return testsupport::RawReply{"\x01\x02 not http\r\n"}; });
+    testsupport::RawHttpServer raw([](const std::string&) { return testsupport::RawReply{"\x01\x02 not http\r\n", false, {}, {}}; });
     dm->Settings().SetFinderServer(raw.HostPort());
     ASSERT_TRUE(Search());
     EXPECT_EQ(messages.Texts().back(), "Сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (код libcurl 1)");
