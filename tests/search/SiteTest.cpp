@@ -75,10 +75,10 @@ std::string SearchUrl(const LocalSite& site, int page, std::map<std::string, std
     std::string url = "/search.phtml?";
     if (page > 0) url += "offset=" + std::to_string(page * 10) + "&";
     if (site.Layout() == SiteLayout::Old)
-        url += "s_ty=All&s_m=&s_i=&s_l=" + v["s_l"] + "&s_f=" + v["s_f"] + "&s_t=" + v["s_t"] + "&s_c=&s_p=" +
+        url += "s_ty=All&s_m=&s_i=&s_l=" + v["s_l"] + "&s_f=" + v["s_f"] + "&s_t=" + v["s_t"] + "&s_c=" + v["s_c"] + "&s_p=" +
                v["s_p"] + "&s_w=" + v["s_w"] + "&s_real=" + v["s_real"] + "&s_vw=&s_v=" + v["s_v"];
     else
-        url += "&t=a&s_m=&ia=&lf=" + v["s_l"] + "&af=" + v["s_f"] + "&at=" + v["s_t"] + "&s_c=" + on("s_p", "&wp=1") +
+        url += "&t=a&s_m=&ia=&lf=" + v["s_l"] + "&af=" + v["s_f"] + "&at=" + v["s_t"] + "&s_c=" + v["s_c"] + on("s_p", "&wp=1") +
                on("s_w", "&ni=1") + on("s_real", "&wr=1") + "&s_vw=" + on("s_v", "&wv=1");
     return site.Url(url);
 }
@@ -148,14 +148,19 @@ TEST(LocalSite, SearchParametersFilterMembersUnderEachLayoutsNames) {
         {{{"s_real", "checked"}}, {"b", "c"}},
         {{{"s_w", "checked"}}, {"a", "b", "c"}},
         {{{"s_l", "F"}, {"s_p", "checked"}, {"s_real", "checked"}}, {"c"}},
+        // An area lists its own members and those of the areas inside it; a
+        // station stands for its city.
+        {{{"s_c", "3159_0_0_0"}}, {"a", "c", "d"}},
+        {{{"s_c", "3159_4312_4400_0"}}, {"a", "c"}},
+        {{{"s_c", "9908_10227_10184_301"}}, {"b"}},
     };
     for (SiteLayout layout : kLayouts) {
         SCOPED_TRACE(LayoutName(layout));
         LocalSite site(layout);
         site.Add(SiteMember("a").Gender("F").Age(22).Photos(2));
-        site.Add(SiteMember("b").Gender("M").Age(30).RealUser());
+        site.Add(SiteMember("b").Gender("M").Age(30).RealUser().Area("Киев"));
         site.Add(SiteMember("c").Gender("F").Age(40).Photos(1).Video(1).RealUser());
-        site.Add(SiteMember("d").Gender("F").Age(50).Intim());
+        site.Add(SiteMember("d").Gender("F").Age(50).Intim().Area("Зеленоград"));
         for (const auto& row : rows) {
             const std::string url = SearchUrl(site, 0, row.params);
             std::vector<std::string> names;
