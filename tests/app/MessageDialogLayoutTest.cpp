@@ -99,6 +99,10 @@ TEST_F(MessageDialogTest, AMessageIsNeverTakenForRichText) {
                                                 {TMsgDlgBtn::mbOK});
     EXPECT_EQ(form->MessageLabel()->textFormat(), Qt::PlainText);
     EXPECT_EQ(form->MessageLabel()->text(), "<b>Маша</b> уже в избранных.");
+    // A name a page brought in full is cut before it is laid out.
+    const auto huge = dlgMessages.MessageDialog(std::string(50'000'000, 'w') + " уже в избранных.",
+                                                TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK});
+    EXPECT_EQ(huge->MessageLabel()->text().size(), 4001);
 }
 
 TEST_F(MessageDialogTest, TheConfirmationShowsPictureFacesAndABoldMessage) {

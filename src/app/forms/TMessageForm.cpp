@@ -7,6 +7,7 @@
 #include "app/forms/MessageDialogTables.h"
 #include "app/forms/WindowPlacement.h"
 #include "platform/QtText.h"
+#include "platform/Text.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -116,7 +117,11 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDl
         image->setGeometry(kHorzMargin, kVertMargin, kIconSize, kIconSize);
     }
 
-    const QString text = QString::fromStdString(msg);
+    // A message may name what a page or a file brought (a profile's name,
+    // an address): more than a screen of it is cut before it is laid out.
+    constexpr size_t kMessageCodePoints = 4 * text::kDisplayCodePoints;
+    const std::string_view shown = text::TakeCodePoints(msg, kMessageCodePoints);
+    const QString text = platform::ToQString(shown) + (shown.size() < msg.size() ? QStringLiteral("…") : QString());
     const QRect textRect =
         metrics.boundingRect(QRect(0, 0, wrapWidth(), 0), Qt::TextWordWrap | Qt::TextExpandTabs, text);
     auto* label = new QLabel(form.get());
