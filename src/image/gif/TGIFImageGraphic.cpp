@@ -98,9 +98,9 @@ void TGIFImage::PaintComposite(QPainter& canvas, const QRect& rect) {
     const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (m_drawOptions & DrawTile) {
-        const int w = std::max(m_bitmap.width(), 1), h = std::max(m_bitmap.height(), 1);
-        for (int x = rect.left(); x < rect.left() + rect.width(); x += w)
-            for (int y = rect.top(); y < rect.top() + rect.height(); y += h) canvas.drawImage(QRect(x, y, w, h), m_bitmap);
+        const QSize size = m_bitmap.size();
+        ForEachTile(rect.topLeft(), size, size, rect.topLeft() + QPoint(rect.width(), rect.height()),
+                    PaintableArea(canvas), [&](const QRect& tile) { canvas.drawImage(tile, m_bitmap); });
     } else {
         canvas.drawImage(rect, m_bitmap);
     }
@@ -254,7 +254,6 @@ void TGIFImage::Assign(const platform::TGraphic& source) {
             m_images.Add(std::move(frame));
             Progress(nullptr, TProgressStage::psRunning, (i + 1) * 100 / count, false, SCopying);
         }
-        FitScreenToFrames();
     } catch (...) {
         Progress(nullptr, TProgressStage::psEnding, 0, true, SCopying);
         throw;

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QRect>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -167,6 +168,11 @@ public:
     // The frame's rectangle on the picture scaled into `dest`.
     QRect ScaleRect(const QRect& dest) const;
     QRect ScaleRect(const QRect& dest, const QRect& picture) const;
+    // `area` of the screen scaled from `picture` into `dest`.
+    static QRect ScaleArea(const QRect& area, const QRect& dest, const QRect& picture);
+    // The part of the frame on `picture` (all of it for an empty one), in
+    // screen coordinates: what is drawn of it, whole or as each tile.
+    QRect ShownArea(const QRect& picture) const;
     // The area of the logical screen the frame is drawn on: its image's
     // PictureRect, else the screen, a screen of size 0 counting as the
     // frame's own extent.
@@ -247,6 +253,8 @@ private:
     void Render(const TGIFPalette& palette, RenderRow&& renderRow);
     void ReportProgress(TProgressStage stage, int percent, const char* message);
     const QImage& MaskedBitmap();
+    // The `source` part of the frame's pixels stretched into `dest`.
+    void DrawPart(QPainter& canvas, const QRect& dest, const QRect& source, bool doTransparent);
     void ImportPixels(const QImage& bitmap);
     // Drops the local table's entries no pixel uses, keeping the order of
     // the others (a reduced picture rarely uses its whole palette).
@@ -259,5 +267,15 @@ private:
     bool m_needMask = true;
     TGIFPalette m_palette;
 };
+
+// Calls `place` with each tile of `size` laid every `step` from `origin`
+// that starts before `end` (per axis) and meets `clip`: the walk starts at
+// the first tile that touches the clip and ends at the last, however far off
+// the origin lies.
+void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip,
+                 const std::function<void(const QRect&)>& place);
+// What `canvas` can change, in its painter's coordinates: its device under
+// the painter's clip.
+QRect PaintableArea(const QPainter& canvas);
 
 } // namespace image
