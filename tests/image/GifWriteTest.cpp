@@ -222,9 +222,20 @@ TEST(GifWrite, DamagedExtensionsAreWrittenAsTheFormatHasThemOrDropped) {
         const LoadResult back = Load(ours, again);
         ASSERT_TRUE(back.Ok()) << back.Error;
         EXPECT_TRUE(back.Warnings.empty());
-        const auto* loop = again.Images()[0].Extensions().Count() > 0
+        const TGIFAppExtNSLoop* loop = again.Images()[0].Extensions().Count() > 0
                                ? dynamic_cast<const TGIFAppExtNSLoop*>(&again.Images()[0].Extensions()[0])
                                : nullptr;
+        EXPECT_EQ(loop ? loop->Loops() : -1, c.loops);
+        // The optimiser's clean-up keeps such a loop on the first of two frames.
+        if (c.loops < 0) continue;
+        TGIFImage two;
+        ASSERT_TRUE(Load(Header(2, 1, 2) + c.extension + Frame(2, 1, 2, {4, 1, 2, 5}) + Frame(2, 1, 2, {4, 2, 1, 5}) + ";",
+                         two).Ok());
+        two.Optimize(ooCleanup, TColorReduction::ReduceNone, TDitherMode::DitherNone, 8);
+        ASSERT_TRUE(Load(Save(two), again).Ok());
+        loop = again.Images()[0].Extensions().Count() > 0
+                   ? dynamic_cast<const TGIFAppExtNSLoop*>(&again.Images()[0].Extensions()[0])
+                   : nullptr;
         EXPECT_EQ(loop ? loop->Loops() : -1, c.loops);
     }
 }

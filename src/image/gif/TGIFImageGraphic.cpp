@@ -401,7 +401,10 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
                     TGIFExtension* extension = &extensions[k];
                     bool drop = dynamic_cast<TGIFCommentExtension*>(extension) || dynamic_cast<TGIFTextExtension*>(extension) ||
                                 dynamic_cast<TGIFUnknownAppExtension*>(extension);
-                    if (dynamic_cast<TGIFAppExtNSLoop*>(extension)) drop = single || i != 0;
+                    // A loop read with a 10-byte identifier is written as one.
+                    if (auto* app = dynamic_cast<TGIFApplicationExtension*>(extension);
+                        app && app->WrittenClass() == &TGIFAppExtNSLoop::Class())
+                        drop = single || i != 0;
                     if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(extension))
                         drop = (gce->Delay() == 0 || single) && !gce->Transparent() && !gce->UserInput() &&
                                (gce->Disposal() < 2 || single);
