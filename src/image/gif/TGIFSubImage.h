@@ -74,8 +74,9 @@ public:
         return m_dataPixels < 0 ? all : std::min(m_dataPixels, all);
     }
     void SetDataPixels(int64_t value) { m_dataPixels = value; }
-    // The highest pixel index; -1 without pixels.
-    int LargestPixel() const;
+    // The highest pixel index; -1 without pixels. The search may stop at the
+    // first that reaches `enough`.
+    int LargestPixel(int enough = 256) const;
     // The bits per pixel of the frame as written: its local table's when it
     // has one, else the image's largest over all tables, in either case
     // widened to cover the largest pixel, so a file whose pixels reach past
@@ -213,7 +214,8 @@ public:
 
     // Writes the extensions and, unless the frame is Empty, the descriptor,
     // the local table (padded to WriteBitsPerPixel) and the compressed
-    // pixels (CompressFrame). With a local table the descriptor's interlace
+    // pixels (CompressFrame, with the fewest bits per code that hold the
+    // largest pixel, at least 2). With a local table the descriptor's interlace
     // bit is cleared and the pixels go in row order.
     void SaveToStream(QIODevice& stream) const override;
     // Reads the extensions, then, when an image separator follows, the
