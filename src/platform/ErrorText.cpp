@@ -65,4 +65,8 @@ std::string HttpStatusText(long status, std::string_view reason) {
 
 std::string QuotedFile(const std::filesystem::path& file) { return "«" + file.string() + "»"; }
 
+std::string NotReadText(const std::filesystem::path& file, int err) {
+    return "Файл " + QuotedFile(file) + " не прочитан: " + ErrnoText(err);
+}
+
 } // namespace platform

@@ -37,5 +37,7 @@ std::string HttpStatusText(long status, std::string_view reason);
 
 // A file's name as the messages quote it.
 std::string QuotedFile(const std::filesystem::path& file);
+// A file that could not be read: "Файл «...» не прочитан: " and the cause.
+std::string NotReadText(const std::filesystem::path& file, int err);
 
 } // namespace platform
