@@ -324,7 +324,7 @@ void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect&
 }
 
 QRect PaintableArea(const QPainter& canvas) {
-    QRect area(QPoint(INT_MIN / 2, INT_MIN / 2), QPoint(INT_MAX / 2, INT_MAX / 2));
+    QRect area(QPoint(INT_MIN / 4, INT_MIN / 4), QPoint(INT_MAX / 4, INT_MAX / 4));
     if (const QPaintDevice* device = canvas.device()) {
         bool invertible = false;
         const QTransform toLogical = canvas.combinedTransform().inverted(&invertible);
