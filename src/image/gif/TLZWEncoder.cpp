@@ -49,7 +49,6 @@ inline int Hash(uint32_t key) {
 
 inline void TLZWEncoder::Emit(int value) {
     PutCode(value);
-    m_bitsSent += m_bitsPerCode;
     if (m_freeEntry > m_maxCode || m_clearFlag) {
         if (m_clearFlag) {
             m_bitsPerCode = m_initialBitsPerCode;
@@ -78,7 +77,8 @@ void TLZWEncoder::Compress() {
     int64_t count;
     bool first = true;
     uint32_t prefix = 0;
-    m_bitsSent = 0;
+    // The bits sent so far, as the writer counts them.
+    const auto bitsSent = [this] { return m_writer->Written() * 8 + m_outputBits; };
     int64_t taken = 0;  // pixels of the spans before this one
     // Where the last clear was; how many pixels per bit (times 256) the
     // table gave while it filled up, -1 until it is full; where it filled up
@@ -86,7 +86,7 @@ void TLZWEncoder::Compress() {
     int64_t clearPixels = 0, clearBits = 0, fillRatio = -1, fullPixels = 0, fullBits = 0, nextLook = 0;
     const auto cleared = [&](int64_t pixels) {
         Clear();
-        clearPixels = pixels, clearBits = m_bitsSent, fillRatio = -1;
+        clearPixels = pixels, clearBits = bitsSent(), fillRatio = -1;
     };
     while (NextSpan(p, count)) {
         const uint8_t* const start = p;
@@ -126,11 +126,12 @@ void TLZWEncoder::Compress() {
                     cleared(pixels);
                     continue;
                 }
-                fillRatio = (filled << 8) / std::max<int64_t>(m_bitsSent - clearBits, 1);
-                fullPixels = pixels, fullBits = m_bitsSent, nextLook = pixels + CheckGap;
+                fullBits = bitsSent();
+                fillRatio = (filled << 8) / std::max<int64_t>(fullBits - clearBits, 1);
+                fullPixels = pixels, nextLook = pixels + CheckGap;
             } else if (pixels >= nextLook) {
                 nextLook = pixels + CheckGap;
-                if (((pixels - fullPixels) << 8) / std::max<int64_t>(m_bitsSent - fullBits, 1) < fillRatio)
+                if (((pixels - fullPixels) << 8) / std::max<int64_t>(bitsSent() - fullBits, 1) < fillRatio)
                     cleared(pixels);
             }
         }

@@ -29,7 +29,6 @@ private:
 
     THashTable m_hashTable{};
     int m_freeEntry = 0;
-    int64_t m_bitsSent = 0;
 };
 
 } // namespace image
