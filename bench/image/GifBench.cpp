@@ -14,11 +14,14 @@
 #include "image/THostFilterStream.h"
 #include "image/TSeekableHostStream.h"
 #include "image/TLinearBitmap.h"
+#include "image/gif/TGIFGraphicControlExtension.h"
 #include "image/gif/TGIFImage.h"
 #include "image/gif/TGIFLoader.h"
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QImage>
+#include <QPainter>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
@@ -258,7 +261,54 @@ void BM_GifEncode_Giflib(benchmark::State& state) {
     state.counters["bytes"] = double(out.size());
 }
 
+// A frame drawn tiled, as the painter and the still picture draw it, on a
+// 37 x 23 canvas. Arg 0: the screen: 0 is 65535 x 65535 with a 1 x 1 frame
+// in its far corner and a 2 x 2 one at the origin (a 74-byte file), 1 the
+// same on 5000 x 5000, 2 a 1 x 1 screen under a 1500 x 1500 frame, 3 a 16 x 16
+// screen and frame. Arg 1: the frame; arg 2: drawn through its mask.
+image::TGIFImage& TiledImage(int kind) {
+    static std::unique_ptr<image::TGIFImage> made[4];
+    auto& image = made[kind];
+    if (image) return *image;
+    image = std::make_unique<image::TGIFImage>();
+    image->GlobalColorMap().Add(image::RGBColor(255, 0, 0));
+    image->GlobalColorMap().Add(image::RGBColor(0, 0, 255));
+    const int far[] = {65534, 4999};
+    std::vector<QRect> frames;
+    if (kind < 2) frames = {QRect(far[kind], far[kind], 1, 1), QRect(0, 0, 2, 2)};
+    if (kind == 2) frames = {QRect(0, 0, 1500, 1500)};
+    if (kind == 3) frames = {QRect(0, 0, 16, 16)};
+    for (const QRect& r : frames) {
+        auto frame = std::make_unique<image::TGIFSubImage>(image.get());
+        frame->SetBounds(r.x(), r.y(), r.width(), r.height());
+        for (int i = 0; i < r.width() * r.height(); ++i) frame->Scanline(0)[i] = uint8_t((i / 3) & 1);
+        frame->Extensions().Add(std::make_unique<image::TGIFGraphicControlExtension>(frame.get()));
+        frame->GraphicControlExtension()->SetTransparentColorIndex(0);
+        frame->GraphicControlExtension()->SetTransparent(true);
+        image->Images().Add(std::move(frame));
+    }
+    const int screen[] = {65535, 5000, 1, 16};
+    image->Header().SetWidth(screen[kind]);
+    image->Header().SetHeight(screen[kind]);
+    return *image;
+}
+
+void BM_GifTiledDraw(benchmark::State& state) {
+    image::TGIFImage& gif = TiledImage(int(state.range(0)));
+    image::TGIFSubImage& frame = gif.Images()[int(state.range(1)) % gif.Images().Count()];
+    QImage canvas(37, 23, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    for (auto _ : state) {
+        QPainter painter(&canvas);
+        frame.Draw(painter, canvas.rect(), state.range(2) != 0, true);
+    }
+}
+
 } // namespace
+
+BENCHMARK(BM_GifTiledDraw)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_GifEncode_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifEncode_OursRLE)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -28,7 +28,7 @@ namespace {
 constexpr unsigned kParseFlags = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
 
 [[noreturn]] void LoadError(const std::filesystem::path& fileName, int err) {
-    throw EXMLTable("Файл " + platform::QuotedFile(fileName) + " не прочитан: " + platform::ErrnoText(err));
+    throw EXMLTable(platform::NotReadText(fileName, err));
 }
 
 [[noreturn]] void Damaged(const std::filesystem::path& fileName, const std::string& what) {

@@ -1,7 +1,11 @@
 #include "image/TImageLoader.h"
 
+#include "image/TBitmapLoaders.h"
 #include "image/TDownloadBuffer.h"
+#include "image/THostFilterStream.h"
+#include "image/TJPEGLoader.h"
 #include "image/TLinearBitmap.h"
+#include "platform/Text.h"
 #include "web/TSubmit.h"
 
 #include <QCoreApplication>
@@ -43,7 +47,7 @@ std::mutex& DecodingTurn() {
 TImageLoader::TImageLoader(QWidget* owner)
     : QWidget(owner), m_ownSubmit(std::make_unique<TSubmit>()), m_submit(m_ownSubmit.get()) {
     m_ownSubmit->SetMaxContentLength(MaxDownloadBytes);
-    connect(&m_decoding, &QFutureWatcher<QImage>::finished, this, [this] { Decoded(); });
+    connect(&m_decoding, &QFutureWatcher<TDecoded>::finished, this, [this] { Decoded(); });
 }
 
 TImageLoader::~TImageLoader() = default;
@@ -57,16 +61,32 @@ void TImageLoader::SetActive(bool value) {
     if (value) Load();
 }
 
-QImage TImageLoader::Decode(std::string&& body, const std::string& imageType) {
+QImage TImageLoader::Decode(std::string&& body, const std::string& imageType, std::string* failure) {
     if (body.empty() || body.size() > MaxDownloadBytes) return {};
     const std::lock_guard turn(DecodingTurn());
+    const int64_t downloaded = static_cast<int64_t>(body.size());
+    TJPEGLoader photoLoader;
     try {
         TDownloadBuffer buffer(std::move(body));
         TLinearBitmap bitmap;
-        bitmap.LoadFromTStream(buffer, imageType);
+        const std::string ext = text::AsciiUpper(imageType);
+        if (dynamic_cast<TJPEGLoader*>(&BitmapLoaders().FindLoader(ext))) {
+            // The download already takes its part of the bound.
+            photoLoader.SetMaxMemory(MaxPhotoMemory - downloaded);
+            THostFilterStream host(buffer);
+            photoLoader.LoadFromStream(host, ext, bitmap);
+        } else {
+            bitmap.LoadFromTStream(buffer, ext);
+        }
         QImage picture;
         bitmap.MoveTo(picture);
         return picture;
+    } catch (const EJPEGTooLarge&) {
+        if (failure)
+            *failure = "снимок " + std::to_string(photoLoader.ImageWidth()) + "×" +
+                       std::to_string(photoLoader.ImageHeight()) + " точек требует больше " +
+                       std::to_string(MaxPhotoMemory >> 20) + " МБ памяти";
+        return {};
     } catch (...) {
         // Damaged data, no loader for the type, no memory: no picture.
         return {};
@@ -77,6 +97,7 @@ void TImageLoader::Load() {
     Abort(); // the client can carry one request at a time
     const bool own = m_submit == m_ownSubmit.get();
     QImage picture;
+    m_decodeFailure.clear();
     try {
         std::string body;
         if (own) {
@@ -85,7 +106,7 @@ void TImageLoader::Load() {
             m_submit->RequestHeader().SetAccept(AcceptTypes);
         }
         m_submit->Get(body);
-        picture = Decode(std::move(body), m_imageType);
+        picture = Decode(std::move(body), m_imageType, &m_decodeFailure);
     } catch (...) {
         // Whatever failed (download, decoding, memory), the control shows
         // nothing rather than the previous picture; nothing is reported.
@@ -107,18 +128,19 @@ void TImageLoader::Start() {
         m_submit->GetStringAsync([this, own](std::string body) {
             if (own) m_submit->Disconnect();
             if (body.empty() || body.size() > MaxDownloadBytes) {
-                Finish(QImage());
+                Finish({});
                 return;
             }
-            auto promise = std::make_shared<QPromise<QImage>>();
+            auto promise = std::make_shared<QPromise<TDecoded>>();
             promise->start();
             m_decoding.setFuture(promise->future());
             m_decodingStarted = true;
             auto bytes = std::make_shared<std::string>(std::move(body));
             DecodingThread().start([promise, bytes, type = m_imageType] {
                 // The download is used up by the decode, before the picture is handed on.
-                QImage picture = Decode(std::move(*bytes), type);
-                promise->addResult(std::move(picture));
+                TDecoded decoded;
+                decoded.picture = Decode(std::move(*bytes), type, &decoded.failure);
+                promise->addResult(std::move(decoded));
                 promise->finish();
             });
         });
@@ -135,21 +157,21 @@ void TImageLoader::Abort() {
     m_submit->Abort();
     if (m_submit == m_ownSubmit.get()) m_submit->Disconnect();
     // A decode under way finishes on its thread; its picture is let go.
-    if (std::exchange(m_decodingStarted, false)) m_decoding.setFuture(QFuture<QImage>());
+    if (std::exchange(m_decodingStarted, false)) m_decoding.setFuture(QFuture<TDecoded>());
 }
 
 void TImageLoader::Decoded() {
     // Only the decode this Start began counts (the watcher also reports the
     // empty future it is left with).
     if (!m_busy || !std::exchange(m_decodingStarted, false)) return;
-    QFuture<QImage> future = m_decoding.future();
-    QImage picture = future.isValid() && future.resultCount() > 0 ? future.takeResult() : QImage();
-    Finish(std::move(picture));
+    QFuture<TDecoded> future = m_decoding.future();
+    Finish(future.isValid() && future.resultCount() > 0 ? future.takeResult() : TDecoded());
 }
 
-void TImageLoader::Finish(QImage picture) {
+void TImageLoader::Finish(TDecoded decoded) {
     m_busy = false;
-    Show(std::move(picture));
+    m_decodeFailure = std::move(decoded.failure);
+    Show(std::move(decoded.picture));
     // Last: the handler may free the control.
     if (OnLoaded) OnLoaded(*this);
 }

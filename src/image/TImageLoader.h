@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QWidget>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +29,9 @@ class TImageLoader : public QWidget {
 public:
     // A photo larger than this is not downloaded (the transfer is cut off).
     static constexpr size_t MaxDownloadBytes = size_t(20) << 20;
+    // The most a JPEG photo may cost in memory, its download and its
+    // decoding together, whatever size its header declares.
+    static constexpr int64_t MaxPhotoMemory = int64_t(512) << 20;
     // The Accept header of every request.
     static constexpr const char* AcceptTypes =
         "text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,text/plain;q=0.8,"
@@ -69,6 +73,9 @@ public:
 
     // The decoded picture; a null image when there is none.
     const QImage& Picture() const { return m_picture; }
+    // Why the last download gave no picture when its decoding refused it for
+    // a reason worth telling (see Decode); empty otherwise.
+    const std::string& DecodeFailure() const { return m_decodeFailure; }
 
     // The client used for requests.
     TSubmit& Submit() { return *m_submit; }
@@ -79,8 +86,10 @@ public:
     // decoder's own, never a copy, and the body is used up: a GIF's gives
     // its memory back as it is decoded (see TDownloadBuffer). Start runs it
     // on the photo decoding thread; the loaders keep state, so decodes take
-    // turns, whichever threads call it.
-    static QImage Decode(std::string&& body, const std::string& imageType);
+    // turns, whichever threads call it. A JPEG photo that would cost more
+    // than MaxPhotoMemory is refused before its pixels are made, and then
+    // `failure` (when given) gets the cause in words for the user.
+    static QImage Decode(std::string&& body, const std::string& imageType, std::string* failure = nullptr);
 
     QSize sizeHint() const override;
 
@@ -89,20 +98,27 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the decoding thread hands back.
+    struct TDecoded {
+        QImage picture;
+        std::string failure;
+    };
+
     void Show(QImage picture);
     // The end of what Start began: the picture, then OnLoaded.
-    void Finish(QImage picture);
+    void Finish(TDecoded decoded);
     void Decoded();
 
     bool m_active = false;
     bool m_busy = false;
     // The watcher follows the decode of the current Start.
     bool m_decodingStarted = false;
-    QFutureWatcher<QImage> m_decoding;
+    QFutureWatcher<TDecoded> m_decoding;
     std::string m_imageType;
     std::unique_ptr<TSubmit> m_ownSubmit;
     TSubmit* m_submit = nullptr;
     QImage m_picture;
+    std::string m_decodeFailure;
 };
 
 } // namespace image

@@ -16,12 +16,20 @@
 // it cannot read with grey and report success. Running out of input is fatal
 // ("Premature end of JPEG file") when pixel data is missing: in the header,
 // in a file of several scans (each refines the whole image, so a missing one
-// cannot be told from a missing end marker), or when the entropy decoder
-// needs bits that are not there (for arithmetic coding, at the end of the
-// input or at a marker met before the last row). A single-scan Huffman file
-// whose pixel data is all there but which lacks only its end marker loads, as
-// do files with harmless warnings (extraneous bytes between markers, an
-// unknown JFIF revision).
+// cannot be told from a missing end marker), when the Huffman decoder needs
+// bits that are not there, or when arithmetic-coded data ends without an end
+// marker. A single-scan Huffman file whose pixel data is all there but which
+// lacks only its end marker loads, as do files with harmless warnings
+// (extraneous bytes between markers, an unknown JFIF revision).
+//
+// The arithmetic encoder drops the zero bytes its data would end with, and
+// the decoder reads zeros at the marker that follows, so arithmetic data that
+// stops before the last row is normal: only a restart marker where no restart
+// interval is set (nothing a valid file holds) marks it as cut short.
+//
+// Memory: the bitmap is bounded by its own limit (or by MaxMemory), and what
+// libjpeg allocates for a file of several scans (coefficients of the whole
+// image) by libjpeg's max_memory_to_use; beyond either, EJPEGTooLarge.
 #include "image/TJPEGLoader.h"
 
 #include "image/LinearBitmapTables.h"
@@ -36,6 +44,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 // jpeglib.h first: jerror.h's message list depends on its configuration.
@@ -58,6 +67,8 @@ struct ErrorManager {
     bool singleScanPixels;
     // The input ran out (libjpeg then supplies an end marker of its own).
     bool inputEnded;
+    // libjpeg stopped at its memory limit.
+    bool outOfMemory;
     char message[JMSG_LENGTH_MAX];
 };
 
@@ -65,6 +76,7 @@ ErrorManager& Manager(j_common_ptr cinfo) { return *reinterpret_cast<ErrorManage
 
 [[noreturn]] void ErrorExit(j_common_ptr cinfo) {
     ErrorManager& err = Manager(cinfo);
+    err.outOfMemory = err.pub.msg_code == JERR_OUT_OF_MEMORY || err.pub.msg_code == JERR_NO_BACKING_STORE;
     (*cinfo->err->format_message)(cinfo, err.message);
     std::longjmp(err.jump, 1);
 }
@@ -78,8 +90,8 @@ void EmitMessage(j_common_ptr cinfo, int level) {
     switch (err.pub.msg_code) {
     case JWRN_JPEG_EOF:
         err.inputEnded = true;
-        // The arithmetic decoder reads zeros where its data ends without a
-        // word, so for it a missing end marker cannot be told from missing data.
+        // The arithmetic decoder reads zeros where its data ends, so for it a
+        // missing end marker cannot be told from missing data.
         if (err.singleScanPixels && !(cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->arith_code))
             return;
         ErrorExit(cinfo);
@@ -99,7 +111,7 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
-bool ArithmeticDataEnded(const jpeg_decompress_struct& cinfo);
+bool RestartWithoutInterval(const jpeg_decompress_struct& cinfo);
 void PrematureEnd(ErrorManager& err);
 
 // Called for every row of coefficients a file of several scans takes in
@@ -108,7 +120,7 @@ void ProgressMonitor(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
     const auto& info = *reinterpret_cast<j_decompress_ptr>(cinfo);
     ErrorManager& err = Manager(cinfo);
-    if (ArithmeticDataEnded(info)) PrematureEnd(err);
+    if (RestartWithoutInterval(info)) PrematureEnd(err);
     if (info.input_scan_number <= TJPEGLoader::MaxScans) return;
     std::snprintf(err.message, sizeof err.message, "Corrupt JPEG data: more than %d scans",
                   TJPEGLoader::MaxScans);
@@ -122,6 +134,7 @@ void InitErrorManager(ErrorManager& err) {
     err.pub.output_message = OutputMessage;
     err.singleScanPixels = false;
     err.inputEnded = false;
+    err.outOfMemory = false;
     err.message[0] = '\0';
 }
 
@@ -184,16 +197,14 @@ bool ReadHeader(DecodeContext* ctx, const unsigned char* data, unsigned long siz
     return true;
 }
 
-// The arithmetic decoder, unlike the Huffman one, never warns when its data
-// runs out: at the end of the input (where the source supplies an end
-// marker) or at any marker, it goes on with zero bits. A marker met while
-// rows of the scan are still to be read thus means that the pixel data is
-// missing; a restart marker is the exception only where a restart interval
-// makes it a real restart, which the decoder takes and goes on past.
-bool ArithmeticDataEnded(const jpeg_decompress_struct& cinfo) {
+// The arithmetic decoder, unlike the Huffman one, never warns at a marker in
+// its data: it goes on with zero bits. A restart marker met while rows of
+// the scan are still to be read, where no restart interval is set, is no
+// restart the decoder takes: the data ends there.
+bool RestartWithoutInterval(const jpeg_decompress_struct& cinfo) {
     const int marker = cinfo.unread_marker;
-    const bool restart = marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7 && cinfo.restart_interval != 0;
-    return cinfo.arith_code && marker != 0 && !restart && cinfo.input_iMCU_row < cinfo.total_iMCU_rows;
+    return cinfo.arith_code && marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7 && cinfo.restart_interval == 0 &&
+           cinfo.input_iMCU_row < cinfo.total_iMCU_rows;
 }
 
 void PrematureEnd(ErrorManager& err) {
@@ -223,7 +234,7 @@ bool DecodePixels(DecodeContext* ctx, unsigned char* map, size_t stride) {
             std::snprintf(ctx->err.message, sizeof ctx->err.message, "%s", SErrorInBitmapData);
             return false;
         }
-        if (ArithmeticDataEnded(ctx->cinfo)) PrematureEnd(ctx->err);
+        if (RestartWithoutInterval(ctx->cinfo)) PrematureEnd(ctx->err);
     }
     jpeg_finish_decompress(&ctx->cinfo);
     return true;
@@ -452,16 +463,29 @@ void TJPEGLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinea
     const jpeg_decompress_struct& info = decoder.Info();
     m_imageWidth = static_cast<int>(info.image_width);
     m_imageHeight = static_cast<int>(info.image_height);
-    if (int64_t(info.image_width) * info.image_height > MaxPixelsPerByte * int64_t(size))
-        throw EJPEG("Premature end of JPEG file");
 
+    // The bitmap first, libjpeg's own memory within what is left of the bound.
     const bool gray = info.out_color_space == JCS_GRAYSCALE;
+    const int64_t bitmapBytes = int64_t(info.output_width) * info.output_height * (gray ? 1 : 3);
+    const int64_t bound = m_maxMemory > 0 ? m_maxMemory : TLinearBitmap::MaxBitmapBytes;
+    const auto tooLarge = [&] {
+        return EJPEGTooLarge("JPEG image too large: " + std::to_string(info.image_width) + " x " +
+                             std::to_string(info.image_height) + " pixels need more than " +
+                             std::to_string(bound >> 20) + " MB");
+    };
+    if (bitmapBytes > bound) throw tooLarge();
+    // (libjpeg reads a limit of 0 as none.)
+    if (m_maxMemory > 0)
+        decoder.Context().cinfo.mem->max_memory_to_use = static_cast<long>(std::max<int64_t>(m_maxMemory - bitmapBytes, 1));
+
     TLinearBitmap result;
     result.New(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
                gray ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
     if (gray) std::memcpy(result.Palette(), GrayPalette.data(), GrayPalette.size());
-    if (!DecodePixels(&decoder.Context(), result.Map(), static_cast<size_t>(result.BytesPerLine())))
+    if (!DecodePixels(&decoder.Context(), result.Map(), static_cast<size_t>(result.BytesPerLine()))) {
+        if (decoder.Context().err.outOfMemory) throw tooLarge();
         throw EJPEG(decoder.Message());
+    }
     if (!result.Present()) throw ELinearBitmap(SErrorInBitmapData);
     bitmap.TakeOver(result);
 }

@@ -9,6 +9,7 @@
 #include "image/TBitmapLoader.h"
 
 #include <climits>
+#include <cstdint>
 #include <string>
 
 namespace image {
@@ -20,6 +21,14 @@ public:
     using EImageError::EImageError;
 };
 
+// A picture whose bitmap, or whose decoding in libjpeg, would take more
+// memory than the bound allows ("JPEG image too large: 16000 x 16000 pixels
+// need more than 512 MB").
+class EJPEGTooLarge : public EJPEG {
+public:
+    using EJPEG::EJPEG;
+};
+
 class TJPEGLoader : public TBitmapLoader {
 public:
     // The quality libjpeg uses when none is given.
@@ -27,14 +36,6 @@ public:
     // A progressive file with more scans than this is refused: each scan
     // walks the whole image, so a hostile file could otherwise take minutes.
     static constexpr int MaxScans = 500;
-    // A file declaring more pixels than this per byte it holds is refused
-    // ("Premature end of JPEG file") before any pixel is made. Huffman-coded
-    // data needs at least a bit for every 8 x 8 block, so no whole file of
-    // that kind comes near it; arithmetic-coded data may end anywhere and be
-    // read on as zeros, and without the bound a few hundred bytes could ask
-    // for a gigabyte picture of nothing.
-    static constexpr int64_t MaxPixelsPerByte = 4096;
-
     TJPEGLoader() = default;
 
     // "JPG", "JPEG" and "JPE" (any letter case).
@@ -46,9 +47,11 @@ public:
 
     // Decodes the rest of `stream`. The bitmap is replaced only on success;
     // a damaged or truncated file raises EJPEG with libjpeg's message and
-    // leaves it as it was, an image too large for a bitmap raises
-    // ELinearBitmap "Invalid bitmap size". A file whose pixels are all there
-    // but which lacks only its end marker loads.
+    // leaves it as it was; a picture beyond the memory bound (MaxMemory, or
+    // else TLinearBitmap::MaxBitmapBytes for the bitmap and as much again
+    // for libjpeg) raises EJPEGTooLarge before its bitmap is made, or as soon
+    // as libjpeg reaches its part. A file whose pixels are all there but
+    // which lacks only its end marker loads.
     void LoadFromStream(TBaseStream& stream, const std::string& ext, TLinearBitmap& bitmap) override;
     // Encodes `bitmap` (greyscale when IsGrayScale says so; 16-bit grey and
     // 32-bit bitmaps are converted row by row) and writes the file to
@@ -71,6 +74,10 @@ public:
     void SetMinWidth(int value) { m_minWidth = value; }
     int MinHeight() const { return m_minHeight; }
     void SetMinHeight(int value) { m_minHeight = value; }
+    // The most memory one load may take, the bitmap and libjpeg's working
+    // memory together, in bytes; 0 (the default) for the bounds above.
+    int64_t MaxMemory() const { return m_maxMemory; }
+    void SetMaxMemory(int64_t bytes) { m_maxMemory = bytes; }
     // The full-size dimensions of the last file whose header was read.
     int ImageWidth() const { return m_imageWidth; }
     int ImageHeight() const { return m_imageHeight; }
@@ -82,6 +89,7 @@ private:
     int m_minHeight = INT_MAX;
     int m_imageWidth = 0;
     int m_imageHeight = 0;
+    int64_t m_maxMemory = 0;
 };
 
 } // namespace image

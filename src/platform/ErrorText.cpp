@@ -98,4 +98,8 @@ std::string XmlParseErrorText(int status, uint64_t byte, uint64_t fileSize) {
 
 std::string QuotedFile(const std::filesystem::path& file) { return "«" + file.string() + "»"; }
 
+std::string NotReadText(const std::filesystem::path& file, int err) {
+    return "Файл " + QuotedFile(file) + " не прочитан: " + ErrnoText(err);
+}
+
 } // namespace platform

@@ -56,5 +56,7 @@ std::string XmlParseErrorText(int status, uint64_t byte, uint64_t fileSize);
 
 // A file's name as the messages quote it.
 std::string QuotedFile(const std::filesystem::path& file);
+// A file that could not be read: "Файл «...» не прочитан: " and the cause.
+std::string NotReadText(const std::filesystem::path& file, int err);
 
 } // namespace platform

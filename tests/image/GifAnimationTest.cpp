@@ -147,6 +147,8 @@ TEST_F(GifCoalesce, EveryDisposalWithTransparencyOffsetsAndLoopsMatchesImageMagi
     const QString moving = Path("moving.gif");
     ASSERT_TRUE(giftest::Run("gifsicle", {"-O2", "--delay", "3", red, plasma, red, plasma, "-o", moving}));
     Check(moving);
+    // A frame reaching past the screen shows clipped, and the screen stays.
+    Check(Convert("past.gif", {"-delay", "5", red, "(", "-size", "24x20", "xc:blue", "-repage", "40x30+30+20", ")"}));
 }
 
 TEST_F(GifCoalesce, TransparentIndexPastTheTableAndRestoreToPreviousSurviveTheOptimiser) {
@@ -313,6 +315,28 @@ TEST(GifPainter, FramesFollowTheirDelaysAndLoopsOnAFakeClock) {
     gif.StopPainters();
     EXPECT_EQ(ends, 1);
     EXPECT_TRUE(gif.Painters().empty());
+}
+
+TEST(GifPainter, TiledAnimationRestoresOnlyTheTilesItShows) {
+    // The first frame, 1 x 1 in the far corner of a 65535 x 65535 screen,
+    // tiles every pixel of the canvas and is restored to the background; the
+    // second lies off the picture.
+    using namespace giftest;
+    const std::string pixel = '\x02' + SubBlocks(PackCodes(2, {4, 1, 5}));
+    TGIFImage gif;
+    ASSERT_TRUE(Load(Header(65535, 65535, 2) + Gce(false, 0, 1, 2) + Descriptor(65534, 65534, 1, 1) + pixel +
+                         Gce(false, 0, 1, 0) + Descriptor(0, 0, 1, 1) + pixel + ";", gif).Ok());
+    FakeClock clock;
+    gif.SetPainterClock(&clock);
+    int shown = 0;
+    gif.OnAfterPaint = [&](TGIFPainter&) { ++shown; };
+    QImage canvas(37, 23, QImage::Format_ARGB32);
+    canvas.fill(Qt::white);
+    gif.StartPainter(nullptr, &canvas, DrawAnimate | DrawTile, canvas.rect());
+    EXPECT_EQ(shown, 2);
+    QImage background(37, 23, QImage::Format_ARGB32);
+    background.fill(TGIFPainter::BackgroundColorOf(gif));
+    EXPECT_EQ(canvas, background);
 }
 
 TEST(GifPainter, DrawAnimatesIntoTheCompositeOnceAndStillImagesDrawWithoutPainter) {

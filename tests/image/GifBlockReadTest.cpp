@@ -122,13 +122,20 @@ TEST(GifBlockRead, FrameOfWidthZeroTakesTheScreenSize) {
     EXPECT_EQ(f.Scanline(1)[2], 3);
 }
 
-TEST(GifBlockRead, LogicalScreenGrowsToHoldEveryFrame) {
+TEST(GifBlockRead, LogicalScreenStaysAsReadThoughFramesReachPastIt) {
+    // As other readers keep it, and written so; a side of 0 shows as far as
+    // the frames reach.
     const std::string data = '\x02' + SubBlocks(PackCodes(2, {Clear2, 1, 2, End2}));
     TGIFImage image;
-    ASSERT_TRUE(Load(Header(5, 5, 2) + Descriptor(0, 0, 2, 1) + data + Descriptor(10, 20, 2, 1) + data + ";", image).Ok());
-    EXPECT_EQ(image.Width(), 12);
-    EXPECT_EQ(image.Height(), 21);
-    EXPECT_EQ(image.Images()[1].BoundsRect(), QRect(10, 20, 2, 1));
+    const std::pair<QSize, QSize> screens[] = {{{5, 5}, {5, 5}}, {{0, 5}, {12, 5}}, {{0, 0}, {12, 21}}};
+    for (const auto& [screen, shown] : screens) {
+        ASSERT_TRUE(Load(Header(screen.width(), screen.height(), 2) + Descriptor(0, 0, 2, 1) + data +
+                             Descriptor(10, 20, 2, 1) + data + ";", image).Ok());
+        EXPECT_EQ(QSize(image.Width(), image.Height()), screen);
+        EXPECT_EQ(image.Images()[1].BoundsRect(), QRect(10, 20, 2, 1));
+        EXPECT_EQ(image.ScreenRect().size(), shown);
+        EXPECT_EQ(Save(image).substr(6, 4), Header(screen.width(), screen.height(), 0).substr(6, 4));
+    }
 }
 
 TEST(GifBlockRead, ExtensionsReadIntoTheirClasses) {

@@ -59,7 +59,7 @@ TEST(GifMemory, AHugeScreenIsCutToTheFramesThatHoldPixels) {
     }
     // Frames far apart: the picture takes the first and what stays small.
     TGIFImage image;
-    ASSERT_TRUE(Load(Header(1, 1, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(16382, 16382, 1, 1) + OnePixel +
+    ASSERT_TRUE(Load(Header(16383, 16383, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(16382, 16382, 1, 1) + OnePixel +
                          Descriptor(2, 3, 1, 1) + OnePixel + ";", image).Ok());
     EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(16383, 16383));
     EXPECT_EQ(image.PictureRect(), QRect(0, 0, 3, 4));
@@ -83,8 +83,9 @@ TEST(GifMemory, APhotoDecodesOnlyItsFirstFrameWithPixels) {
     std::string gif = Header(4096, 4096, 1) + Gce(false, 0);
     for (int i = 0; i < 64; ++i) gif += Descriptor(0, 0, 4096, 4096) + B("\x02\x00");
     EXPECT_EXIT(RunWithin(200, [&] { return PhotoSize(gif + ";") == QSize(4096, 4096); }), testing::ExitedWithCode(0), "");
-    // The frames after it are looked through only for where they lie.
-    const std::string damaged = Header(2, 2, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(5, 0, 1, 1, 0x87) + "cut";
+    // The frames after it are looked through only for where they lie (so
+    // far as a screen 0 wide reaches).
+    const std::string damaged = Header(0, 2, 1) + Descriptor(0, 0, 1, 1) + OnePixel + Descriptor(5, 0, 1, 1, 0x87) + "cut";
     TGIFImage image;
     EXPECT_FALSE(Load(damaged, image).Ok());
     EXPECT_EQ(PhotoSize(damaged), QSize(6, 2));

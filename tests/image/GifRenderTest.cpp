@@ -214,6 +214,28 @@ TEST(GifRender, MaskDrawingTilingAndScaling) {
     loose.Draw(p, canvas.rect(), false, true);
 }
 
+TEST(GifRender, TilingVisitsOnlyTheTilesTheCanvasShows) {
+    // A 1 x 1 frame in the far corner of a 65535 x 65535 screen, then a 2 x 2
+    // one at the origin: the picture is cut to the first, which tiles every
+    // pixel; the second lies off the picture and shows nowhere. Neither walks
+    // the tiles far off the 37 x 23 canvas or its clip.
+    Picture bomb(65535, 65535, {Red, Green, Blue, Grey});
+    bomb.Frame(65534, 65534, 1, 1, {1});
+    bomb.Frame(0, 0, 2, 2, {2, 3, 3, 2});
+    for (const bool transparent : {false, true}) {
+        QImage canvas = Canvas(37, 23, Grey);
+        {
+            QPainter p(&canvas);
+            bomb.Image.Images()[1].Draw(p, canvas.rect(), transparent, true);
+            p.setClipRect(5, 4, 10, 3);
+            bomb.Image.Images()[0].Draw(p, canvas.rect(), transparent, true);
+        }
+        QImage expected = Canvas(37, 23, Grey);
+        QPainter(&expected).fillRect(5, 4, 10, 3, QColor(Green));
+        EXPECT_EQ(canvas, expected);
+    }
+}
+
 TEST(GifRender, BoundsCropAndMerge) {
     Picture pic(10, 10, {Red, Green, Blue, Grey});
     TGIFSubImage& first = pic.Frame(0, 0, 10, 10, std::vector<uint8_t>(100, 1));

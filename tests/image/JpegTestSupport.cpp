@@ -107,7 +107,9 @@ std::vector<uint8_t> Picture(const JpegOptions& options) {
                 const int base = c == 0 ? x * 255 / std::max(options.width - 1, 1)
                                : c == 1 ? y * 255 / std::max(options.height - 1, 1)
                                         : (x + y) * 255 / std::max(options.width + options.height - 2, 1);
-                const int value = base + int(noise % 41) - 20 + ((x / 8 + y / 8) % 2 ? 30 : -30);
+                const int value = y >= options.height - options.uniformRows
+                                      ? 200
+                                      : base + int(noise % 41) - 20 + ((x / 8 + y / 8) % 2 ? 30 : -30);
                 pixels[i++] = static_cast<uint8_t>(std::clamp(value, 0, 255));
             }
     return pixels;

@@ -20,6 +20,7 @@ struct JpegOptions {
     bool progressive = false;
     int restartRows = 0; // a restart marker every this many MCU rows; 0 none
     bool arithmetic = false;
+    int uniformRows = 0; // the last this many rows one flat light grey
 };
 
 // A picture of smooth gradients with some texture (so that every DCT

@@ -254,3 +254,25 @@ TEST(ImageDecode, DamagedGifsGiveWhatAPlainReadGives) {
         EXPECT_EQ(TImageLoader::Decode(std::string(bytes), "GIF"), plain) << bytes.size();
     }
 }
+
+TEST(ImageDecode, AJpegPhotoBeyondItsMemoryIsRefusedWithItsCause) {
+    // Solid arithmetic-coded pictures declaring more than they hold: the
+    // bitmap alone, or the bitmap and libjpeg's coefficients of a progressive
+    // file, would pass 512 MB.
+    image::RegisterImageLoaders();
+    for (const bool progressive : {false, true}) {
+        imagetest::JpegOptions options;
+        options.arithmetic = true;
+        options.progressive = progressive;
+        options.uniformRows = options.height;
+        std::string file = imagetest::MakeJpeg(options);
+        const int side = progressive ? 10000 : 16000;
+        const size_t sof = file.find(progressive ? "\xFF\xCA" : "\xFF\xC9");
+        ASSERT_NE(sof, std::string::npos);
+        for (size_t at : {sof + 5, sof + 7}) file[at] = char(side >> 8), file[at + 1] = char(side & 0xFF);
+        std::string failure;
+        EXPECT_TRUE(TImageLoader::Decode(std::move(file), "JPEG", &failure).isNull());
+        const std::string size = std::to_string(side) + "×" + std::to_string(side);
+        EXPECT_EQ(failure, "снимок " + size + " точек требует больше 512 МБ памяти");
+    }
+}

@@ -42,6 +42,9 @@ expect 2 "no command" "$vtool" nonsense
 # One-line errors, exit 1.
 expect 1 "is a folder" "$vtool" tokenize "$work"
 expect 1 "^vtool decode: " "$vtool" decode "$work/missing.png"
+# A file that cannot be read says so and why, whatever its name.
+expect 1 "^vtool decode: Файл «$work/missing» не прочитан: .*(ENOENT)" "$vtool" decode "$work/missing"
+expect 1 "не прочитан: .*(EISDIR)" "$vtool" decode "$work"
 expect 1 "^vtool decode: " "$vtool" decode "$work/missing.gif" --frame 2
 expect 2 "usage: vtool decode" "$vtool" decode "$work/missing.gif" --frame last
 expect 1 "^vtool encode-gif: " "$vtool" encode-gif "$work/missing.png" "$work/out.gif"

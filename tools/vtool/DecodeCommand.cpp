@@ -6,19 +6,25 @@
 // the frames before it, on the logical screen's background colour (format
 // 7); without --frame the loader gives the first frame. With --out
 // the pixels are written as a binary PPM (P6, 8-bit RGB): palettes expanded,
-// 16-bit grey as its high byte. A failure prints the error text on standard
-// error and exits with 1.
+// 16-bit grey as its high byte. A file that cannot be read prints the cause
+// as the program words it; any other failure prints the error text. Either
+// goes to standard error and exits with 1.
 #include "Command.h"
 
 #include "image/ImageLoaders.h"
 #include "image/TLinearBitmap.h"
 #include "image/gif/TGIFImage.h"
 #include "platform/AtomicFile.h"
+#include "platform/ErrorText.h"
 
 #include <QFile>
+#include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +53,17 @@ std::string ToPPM(const image::TLinearBitmap& bitmap) {
     return out;
 }
 
+// The errno of opening `path` for reading (EISDIR for a folder), 0 when it
+// can be read.
+int ReadError(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat st {};
+    const int err = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    ::close(fd);
+    return err;
+}
+
 // Frame `index` of the GIF file, composited.
 void LoadGifFrame(const std::string& path, int index, image::TLinearBitmap& bitmap) {
     QFile file(QString::fromStdString(path));
@@ -72,6 +89,11 @@ int Decode(const vtool::Args& args) {
         return 2;
     }
     image::RegisterImageLoaders();
+    // A file that cannot be read says why, whatever its name would pick.
+    if (const int err = ReadError(positional[0])) {
+        std::fprintf(stderr, "vtool decode: %s\n", platform::NotReadText(positional[0], err).c_str());
+        return 1;
+    }
     try {
         image::TLinearBitmap bitmap;
         if (vtool::HasFlag(args, "--frame"))

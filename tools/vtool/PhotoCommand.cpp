@@ -38,9 +38,11 @@ int Photo(const vtool::Args& args) {
     if (submit.Connect()) body = submit.GetString();
     submit.Disconnect();
     if (body.empty()) return 1;
-    const QImage picture = image::TImageLoader::Decode(std::move(body), type);
+    std::string failure;
+    const QImage picture = image::TImageLoader::Decode(std::move(body), type, &failure);
     if (picture.isNull()) {
-        std::fprintf(stderr, "vtool photo: not a %s picture\n", type.c_str());
+        if (failure.empty()) failure = "not a " + type + " picture";
+        std::fprintf(stderr, "vtool photo: %s\n", failure.c_str());
         return 1;
     }
     std::printf("%dx%d %lld\n", picture.width(), picture.height(), static_cast<long long>(picture.sizeInBytes()));

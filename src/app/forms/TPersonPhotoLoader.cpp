@@ -135,7 +135,9 @@ void TPersonPhotoLoader::PhotoArrived(TSlot& slot) {
         card->SetPersonPicture(picture);
         if (picture.isNull()) {
             TSubmit& submit = slot.loader->Submit();
+            const std::string& refused = slot.loader->DecodeFailure();
             card->SetPhotoFailure(submit.LastFailure() != TSubmitFailure::None ? submit.FailureMessage()
+                                  : !refused.empty()                          ? refused
                                                                               : "файл фото не читается");
         }
     }

@@ -89,13 +89,21 @@ TGIFAppIdent TGIFApplicationExtension::WrittenIdent(const QByteArray& data) cons
     return ident;
 }
 
-void TGIFApplicationExtension::SaveToStream(QIODevice& stream) const {
+QByteArray TGIFApplicationExtension::SavedData() const {
     QByteArray data;
-    {
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::WriteOnly);
-        SaveData(buffer);
-    }
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    SaveData(buffer);
+    return data;
+}
+
+const TGIFExtensionClass* TGIFApplicationExtension::WrittenClass() const {
+    const TGIFExtensionClass* found = AppExtensionList().Find(m_shortIdent ? WrittenIdent(SavedData()) : m_ident);
+    return found ? found : &TGIFUnknownAppExtension::Class();
+}
+
+void TGIFApplicationExtension::SaveToStream(QIODevice& stream) const {
+    const QByteArray data = SavedData();
     const TGIFAppIdent ident = WrittenIdent(data);
     TGIFExtension::SaveToStream(stream);
     WriteByte(stream, IdentSize);

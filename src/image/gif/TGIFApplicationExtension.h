@@ -27,6 +27,9 @@ public:
     }
     // True when the block was read with a 10-byte identifier.
     bool ShortIdent() const { return m_shortIdent; }
+    // The class a reader makes of the block as it is written: a block read
+    // with a 10-byte identifier may be the looping extension ("NETSCAPE2.").
+    const TGIFExtensionClass* WrittenClass() const;
 
     // Writes the block size 11, the identifier and SaveData. A block read
     // with a 10-byte identifier is written in the 11-byte form: completed to
@@ -51,6 +54,7 @@ protected:
     TGIFAppIdent m_ident{};
 
 private:
+    QByteArray SavedData() const;
     TGIFAppIdent WrittenIdent(const QByteArray& data) const;
 
     bool m_shortIdent = false;

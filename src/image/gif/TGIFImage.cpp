@@ -50,23 +50,34 @@ void TGIFImage::Clear() {
     m_globalPalette = {};
 }
 
-void TGIFImage::FitScreenToFrames() {
-    int width = m_header.Width();
-    int height = m_header.Height();
+QSize TGIFImage::FramesExtent() const {
+    int right = 0, bottom = 0;
     for (const auto& frame : m_images) {
-        width = std::max(width, frame->Left() + frame->Width());
-        height = std::max(height, frame->Top() + frame->Height());
+        right = std::max(right, frame->Left() + frame->Width());
+        bottom = std::max(bottom, frame->Top() + frame->Height());
     }
     for (const auto& [frame, pixels] : m_skimmed) {
-        width = std::max(width, frame.x() + frame.width());
-        height = std::max(height, frame.y() + frame.height());
+        right = std::max(right, frame.x() + frame.width());
+        bottom = std::max(bottom, frame.y() + frame.height());
     }
-    m_header.SetWidth(width);
-    m_header.SetHeight(height);
+    return QSize(right, bottom);
+}
+
+void TGIFImage::FitScreenToFrames() {
+    const QSize frames = FramesExtent();
+    m_header.SetWidth(std::max(Width(), frames.width()));
+    m_header.SetHeight(std::max(Height(), frames.height()));
+}
+
+QRect TGIFImage::ScreenRect() const {
+    const int width = Width(), height = Height();
+    if (width > 0 && height > 0) return QRect(0, 0, width, height);
+    const QSize frames = FramesExtent();
+    return QRect(0, 0, width > 0 ? width : frames.width(), height > 0 ? height : frames.height());
 }
 
 QRect TGIFImage::PictureRect() const {
-    const QRect screen(0, 0, Width(), Height());
+    const QRect screen = ScreenRect();
     const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
     const auto holding = [](const auto& frame) { return !frame->Empty(); };
     if (std::none_of(m_images.begin(), m_images.end(), holding) && m_skimmed.empty()) return {};
@@ -267,7 +278,6 @@ void TGIFImage::LoadFromStream(QIODevice& stream) {
         m_header.LoadFromStream(stream);
         m_images.LoadFromStream(stream, this);
         if (m_stoppedEarly) SkimFrameBounds(stream);
-        FitScreenToFrames();
         if (!m_stoppedEarly) TGIFTrailer(this).LoadFromStream(stream);
     } catch (...) {
         if (!stream.isSequential()) stream.seek(start);

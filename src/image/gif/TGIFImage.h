@@ -115,9 +115,9 @@ public:
     // Replaces the image with the GIF at the stream's position: header,
     // frames (every frame decoded, with "Loading..." progress after each),
     // trailer. The logical screen and the frames' places stay as the file
-    // has them, except that the screen grows to hold every frame. On an
-    // error the stream goes back to where reading began and the GIFException
-    // passes on; the frames read before it stay.
+    // has them, also where frames reach past the screen (pictures show them
+    // clipped to it). On an error the stream goes back to where reading
+    // began and the GIFException passes on; the frames read before it stay.
     void LoadFromStream(QIODevice& stream) override;
     // Loading stops after this many frames with pixels (0, the default:
     // every frame is read). The blocks after them are only looked through
@@ -133,8 +133,12 @@ public:
     // library's bitmap limit: every screen-sized buffer is checked first.
     static bool FitsBitmapLimit(int width, int height, int bytesPerPixel);
 
-    // The area of the logical screen that pictures of the image show (the
-    // still picture, a composited frame, the animation): the whole screen
+    // The logical screen as pictures show it: a side of 0 reaches as far as
+    // the frames do.
+    QRect ScreenRect() const;
+    // The area of the logical screen (ScreenRect) that pictures of the image
+    // show (the still picture, a composited frame, the animation), frames
+    // being clipped to it: the whole screen
     // when it holds at most MaxScreenPixels pixels, or no more than the
     // frames' pixel data could cover (TGIFSubImage::DataPixels). A larger
     // screen (a few bytes declaring a huge one, or frames far apart) is cut
@@ -323,6 +327,9 @@ public:
 private:
     void DrawImage(QPainter& canvas, const QRect& rect);
     void PaintComposite(QPainter& canvas, const QRect& rect);
+    // How far right and down the frames reach (those only looked through
+    // included).
+    QSize FramesExtent() const;
     void FitScreenToFrames();
     void SkimFrameBounds(QIODevice& stream);
     void FreeBitmap() { m_bitmap = QImage(); }

@@ -16,6 +16,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
+#include <vector>
 
 namespace image {
 
@@ -59,6 +60,38 @@ void KeepIfNoLarger(TGIFImage& image, TGIFSubImage& frame, Change change) {
     while (global.Count() > globalCount) global.Delete(global.Count() - 1);
 }
 
+// Sorts `table` by use (TGIFColorMap::Optimize) and keeps the new order
+// only when `users`, the frames drawing on it, encode no larger with it (a
+// global table counted in): the old indices may have made longer strings.
+void SortIfNoLarger(TGIFImage& image, TGIFColorMap& table, const std::vector<TGIFSubImage*>& users, bool global) {
+    const auto size = [&] {
+        int64_t bytes = global ? int64_t(3) << image.GlobalWriteBitsPerPixel() : 0;
+        for (const TGIFSubImage* frame : users) bytes += EncodedSize(*frame);
+        return bytes;
+    };
+    const int64_t before = size();
+    TGIFColorMap saved;
+    saved.Assign(table);
+    std::vector<std::vector<uint8_t>> pixels;
+    std::vector<int> transparent;
+    for (const TGIFSubImage* frame : users) {
+        pixels.emplace_back(frame->Data(), frame->Data() + frame->DataSize());
+        const TGIFGraphicControlExtension* gce = frame->GraphicControlExtension();
+        transparent.push_back(gce ? gce->TransparentColorIndex() : -1);
+    }
+    table.Optimize();
+    if (size() <= before) return;
+    table.Assign(saved);
+    for (size_t i = 0; i < users.size(); ++i) {
+        TGIFSubImage& frame = *users[i];
+        std::copy(pixels[i].begin(), pixels[i].end(), frame.Data());
+        frame.FreeBitmap();
+        // (An index past the table was left as it was.)
+        if (TGIFGraphicControlExtension* gce = frame.GraphicControlExtension(); gce && gce->TransparentColorIndex() != transparent[i])
+            gce->SetTransparentColorIndex(uint8_t(transparent[i]));
+    }
+}
+
 } // namespace
 
 // ---- composite bitmap and drawing ----
@@ -98,9 +131,9 @@ void TGIFImage::PaintComposite(QPainter& canvas, const QRect& rect) {
     const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (m_drawOptions & DrawTile) {
-        const int w = std::max(m_bitmap.width(), 1), h = std::max(m_bitmap.height(), 1);
-        for (int x = rect.left(); x < rect.left() + rect.width(); x += w)
-            for (int y = rect.top(); y < rect.top() + rect.height(); y += h) canvas.drawImage(QRect(x, y, w, h), m_bitmap);
+        const QSize size = m_bitmap.size();
+        ForEachTile(rect.topLeft(), size, size, rect.topLeft() + QPoint(rect.width(), rect.height()),
+                    PaintableArea(canvas), [&](const QRect& tile) { canvas.drawImage(tile, m_bitmap); });
     } else {
         canvas.drawImage(rect, m_bitmap);
     }
@@ -254,7 +287,6 @@ void TGIFImage::Assign(const platform::TGraphic& source) {
             m_images.Add(std::move(frame));
             Progress(nullptr, TProgressStage::psRunning, (i + 1) * 100 / count, false, SCopying);
         }
-        FitScreenToFrames();
     } catch (...) {
         Progress(nullptr, TProgressStage::psEnding, 0, true, SCopying);
         throw;
@@ -291,14 +323,19 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
             TGIFColorMap& global = GlobalColorMap();
             const bool hasBackground = m_header.BackgroundColorIndex() < global.Count();
             const TColor background = hasBackground ? global.Colors(m_header.BackgroundColorIndex()) : 0;
-            if (global.Count() > 0) global.Optimize();
+            if (global.Count() > 0) {
+                std::vector<TGIFSubImage*> users;
+                for (const auto& frame : m_images)
+                    if (frame->ColorMap().Count() == 0 && !frame->Empty()) users.push_back(frame.get());
+                SortIfNoLarger(*this, global, users, true);
+            }
             if (hasBackground) {
                 int index = global.IndexOfColor(background);
                 if (index < 0 && global.Count() < TGIFColorMap::MaxColors) index = global.Add(background);
                 if (index >= 0) m_header.SetBackgroundColorIndex(uint8_t(index));
             }
             for (const auto& frame : m_images) {
-                if (frame->ColorMap().Count() > 0) frame->ColorMap().Optimize();
+                if (frame->ColorMap().Count() > 0) SortIfNoLarger(*this, frame->ColorMap(), {frame.get()}, false);
                 step();
             }
         }
@@ -402,7 +439,10 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
                     TGIFExtension* extension = &extensions[k];
                     bool drop = dynamic_cast<TGIFCommentExtension*>(extension) || dynamic_cast<TGIFTextExtension*>(extension) ||
                                 dynamic_cast<TGIFUnknownAppExtension*>(extension);
-                    if (dynamic_cast<TGIFAppExtNSLoop*>(extension)) drop = single || i != 0;
+                    // A loop read with a 10-byte identifier is written as one.
+                    if (auto* app = dynamic_cast<TGIFApplicationExtension*>(extension);
+                        app && app->WrittenClass() == &TGIFAppExtNSLoop::Class())
+                        drop = single || i != 0;
                     if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(extension))
                         drop = (gce->Delay() == 0 || single) && !gce->Transparent() && !gce->UserInput() &&
                                (gce->Disposal() < 2 || single);

@@ -337,10 +337,11 @@ void TGIFPainter::RestoreToBackground(QImage& buffer) {
     const QRect whole(QPoint(0, 0), m_rect.size());
     QList<QRect> areas;
     if (m_options & DrawTile) {
+        // The tiles the drawing laid, within the buffer.
         const QRect tile = m_picture.isEmpty() ? frame.Picture() : m_picture;
-        for (int x = frame.Left() - tile.x(); x < whole.width(); x += tile.width())
-            for (int y = frame.Top() - tile.y(); y < whole.height(); y += tile.height())
-                areas << QRect(x, y, frame.Width(), frame.Height());
+        const QRect shown = frame.ShownArea(tile);
+        ForEachTile(shown.topLeft() - tile.topLeft(), tile.size(), shown.size(), QPoint(whole.width(), whole.height()),
+                    whole, [&](const QRect& area) { areas << area; });
     } else {
         areas << frame.ScaleRect(whole, m_picture);
     }

@@ -108,10 +108,14 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
     if (warned) Warning(TGIFSeverity::Warning, SScreenSizeExceeded);
 }
 
-int TGIFSubImage::LargestPixel() const {
+int TGIFSubImage::LargestPixel(int enough) const {
     if (!m_pixels.Present()) return -1;
     uint8_t largest = 0;
-    for (const uint8_t p : Indices()) largest = std::max(largest, p);
+    const std::span<const uint8_t> pixels = Indices();
+    // In pieces, so that the search can stop early and still run vectorised.
+    constexpr size_t Piece = 4096;
+    for (size_t at = 0; at < pixels.size() && largest < enough; at += Piece)
+        for (const uint8_t p : pixels.subspan(at, std::min(Piece, pixels.size() - at))) largest = std::max(largest, p);
     return largest;
 }
 
@@ -169,7 +173,9 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) const {
     d[9] = packed;
     WriteCheck(stream, d, sizeof d);
     m_colorMap.SaveToStream(stream, bits);
-    CompressFrame(*this, stream, bits);
+    // The code size follows the colours the pixels use, not the table's
+    // size, as other writers have it: fewer bits per code.
+    CompressFrame(*this, stream, TGIFColorMap::BitsFor(LargestPixel(128) + 1));
 }
 
 void TGIFSubImage::LoadFromStream(QIODevice& stream) {

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QRect>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -73,8 +74,9 @@ public:
         return m_dataPixels < 0 ? all : std::min(m_dataPixels, all);
     }
     void SetDataPixels(int64_t value) { m_dataPixels = value; }
-    // The highest pixel index; -1 without pixels.
-    int LargestPixel() const;
+    // The highest pixel index; -1 without pixels. The search may stop at the
+    // first that reaches `enough`.
+    int LargestPixel(int enough = 256) const;
     // The bits per pixel of the frame as written: its local table's when it
     // has one, else the image's largest over all tables, in either case
     // widened to cover the largest pixel, so a file whose pixels reach past
@@ -167,6 +169,11 @@ public:
     // The frame's rectangle on the picture scaled into `dest`.
     QRect ScaleRect(const QRect& dest) const;
     QRect ScaleRect(const QRect& dest, const QRect& picture) const;
+    // `area` of the screen scaled from `picture` into `dest`.
+    static QRect ScaleArea(const QRect& area, const QRect& dest, const QRect& picture);
+    // The part of the frame on `picture` (all of it for an empty one), in
+    // screen coordinates: what is drawn of it, whole or as each tile.
+    QRect ShownArea(const QRect& picture) const;
     // The area of the logical screen the frame is drawn on: its image's
     // PictureRect, else the screen, a screen of size 0 counting as the
     // frame's own extent.
@@ -207,7 +214,8 @@ public:
 
     // Writes the extensions and, unless the frame is Empty, the descriptor,
     // the local table (padded to WriteBitsPerPixel) and the compressed
-    // pixels (CompressFrame). With a local table the descriptor's interlace
+    // pixels (CompressFrame, with the fewest bits per code that hold the
+    // largest pixel, at least 2). With a local table the descriptor's interlace
     // bit is cleared and the pixels go in row order.
     void SaveToStream(QIODevice& stream) const override;
     // Reads the extensions, then, when an image separator follows, the
@@ -247,6 +255,8 @@ private:
     void Render(const TGIFPalette& palette, RenderRow&& renderRow);
     void ReportProgress(TProgressStage stage, int percent, const char* message);
     const QImage& MaskedBitmap();
+    // The `source` part of the frame's pixels stretched into `dest`.
+    void DrawPart(QPainter& canvas, const QRect& dest, const QRect& source, bool doTransparent);
     void ImportPixels(const QImage& bitmap);
     // Drops the local table's entries no pixel uses, keeping the order of
     // the others (a reduced picture rarely uses its whole palette).
@@ -259,5 +269,15 @@ private:
     bool m_needMask = true;
     TGIFPalette m_palette;
 };
+
+// Calls `place` with each tile of `size` laid every `step` from `origin`
+// that starts before `end` (per axis) and meets `clip`: the walk starts at
+// the first tile that touches the clip and ends at the last, however far off
+// the origin lies.
+void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip,
+                 const std::function<void(const QRect&)>& place);
+// What `canvas` can change, in its painter's coordinates: its device under
+// the painter's clip.
+QRect PaintableArea(const QPainter& canvas);
 
 } // namespace image

@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstring>
 
 namespace image {
@@ -239,12 +240,20 @@ QRect TGIFSubImage::ScaleRect(const QRect& dest) const { return ScaleRect(dest, 
 
 QRect TGIFSubImage::ScaleRect(const QRect& dest, const QRect& picture) const {
     if (picture.isEmpty()) return ScaleRect(dest);
-    const int x = Left() - picture.x(), y = Top() - picture.y();
+    return ScaleArea(BoundsRect(), dest, picture);
+}
+
+QRect TGIFSubImage::ScaleArea(const QRect& area, const QRect& dest, const QRect& picture) {
+    const int x = area.x() - picture.x(), y = area.y() - picture.y();
     const int left = MulDiv(x, dest.width(), picture.width()) + dest.left();
     const int top = MulDiv(y, dest.height(), picture.height()) + dest.top();
-    const int right = MulDiv(x + Width(), dest.width(), picture.width()) + dest.left();
-    const int bottom = MulDiv(y + Height(), dest.height(), picture.height()) + dest.top();
+    const int right = MulDiv(x + area.width(), dest.width(), picture.width()) + dest.left();
+    const int bottom = MulDiv(y + area.height(), dest.height(), picture.height()) + dest.top();
     return QRect(left, top, right - left, bottom - top);
+}
+
+QRect TGIFSubImage::ShownArea(const QRect& picture) const {
+    return picture.isEmpty() ? BoundsRect() : BoundsRect() & picture;
 }
 
 void TGIFSubImage::Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile) {
@@ -252,7 +261,15 @@ void TGIFSubImage::Draw(QPainter& canvas, const QRect& rect, bool doTransparent,
 }
 
 void TGIFSubImage::Draw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile, const QRect& picture) {
-    StretchDraw(canvas, doTile ? rect : ScaleRect(rect, picture), doTransparent, doTile, picture);
+    if (doTile || ShownArea(picture) == BoundsRect()) {
+        StretchDraw(canvas, doTile ? rect : ScaleRect(rect, picture), doTransparent, doTile, picture);
+        return;
+    }
+    // A frame reaching past a screen smaller than itself shows only its part
+    // on the screen, as other readers show it.
+    const QRect shown = ShownArea(picture);
+    if (!shown.isEmpty())
+        DrawPart(canvas, ScaleArea(shown, rect, picture), shown.translated(-Left(), -Top()), doTransparent);
 }
 
 void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile) {
@@ -261,23 +278,60 @@ void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTrans
 
 void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTransparent, bool doTile,
                                const QRect& picture) {
+    if (!doTile) {
+        DrawPart(canvas, rect, QRect(0, 0, Width(), Height()), doTransparent);
+        return;
+    }
+    // Tiles every picture width and height from the frame's place, each the
+    // part of the frame on the picture; only those the canvas can show.
+    const QRect tile = picture.isEmpty() ? Picture() : picture;
+    const QRect shown = ShownArea(tile);
+    if (shown.isEmpty()) return;
+    const QRect source = shown.translated(-Left(), -Top());
+    const QPoint origin = rect.topLeft() + shown.topLeft() - tile.topLeft();
+    ForEachTile(origin, tile.size(), shown.size(), rect.topLeft() + QPoint(rect.width(), rect.height()),
+                PaintableArea(canvas),
+                [&](const QRect& place) { DrawPart(canvas, place, source, doTransparent); });
+}
+
+void TGIFSubImage::DrawPart(QPainter& canvas, const QRect& dest, const QRect& source, bool doTransparent) {
     const bool transparent = doTransparent && m_transparent && HasMask();
     const QImage& bitmap = transparent ? MaskedBitmap() : Bitmap();
     if (bitmap.isNull()) return;
-
     // Pixels are repeated or dropped when scaling, never blended.
     const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (doTile) {
-        const QRect tile = picture.isEmpty() ? Picture() : picture;
-        const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
-        for (int x = rect.left() + Left() - tile.x(); x < right; x += tile.width())
-            for (int y = rect.top() + Top() - tile.y(); y < bottom; y += tile.height())
-                canvas.drawImage(QPoint(x, y), bitmap);
-    } else {
-        canvas.drawImage(rect, bitmap);
-    }
+    canvas.drawImage(dest, bitmap, source);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
+void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip,
+                 const std::function<void(const QRect&)>& place) {
+    if (step.isEmpty() || size.isEmpty() || clip.isEmpty()) return;
+    // The indices k >= 0 of the tiles origin + k * step that start before
+    // `end` and meet [lo, hi).
+    const auto range = [](int64_t origin, int64_t step, int64_t size, int64_t end, int64_t lo, int64_t hi) {
+        const int64_t first = origin + size <= lo ? (lo - size - origin) / step + 1 : 0;
+        const int64_t limit = std::min(end, hi);
+        const int64_t past = origin < limit ? (limit - origin - 1) / step + 1 : 0;
+        return std::pair(first, std::max(first, past));
+    };
+    const auto [x0, x1] = range(origin.x(), step.width(), size.width(), end.x(), clip.left(), clip.left() + int64_t(clip.width()));
+    const auto [y0, y1] = range(origin.y(), step.height(), size.height(), end.y(), clip.top(), clip.top() + int64_t(clip.height()));
+    for (int64_t i = x0; i < x1; ++i)
+        for (int64_t j = y0; j < y1; ++j)
+            place(QRect(QPoint(int(origin.x() + i * step.width()), int(origin.y() + j * step.height())), size));
+}
+
+QRect PaintableArea(const QPainter& canvas) {
+    QRect area(QPoint(INT_MIN / 4, INT_MIN / 4), QPoint(INT_MAX / 4, INT_MAX / 4));
+    if (const QPaintDevice* device = canvas.device()) {
+        bool invertible = false;
+        const QTransform toLogical = canvas.combinedTransform().inverted(&invertible);
+        if (invertible) area = toLogical.mapRect(QRect(0, 0, device->width(), device->height()));
+    }
+    if (canvas.hasClipping()) area &= canvas.clipBoundingRect().toAlignedRect();
+    return area;
 }
 
 void TGIFSubImage::Crop() {

@@ -22,6 +22,8 @@ public:
         m_chunk[m_pos++] = value;
         if (m_pos - m_blockStart == MaxBlock + 1) CloseBlock();
     }
+    // The bytes taken so far, length bytes included.
+    int64_t Written() const { return m_flushed + m_pos; }
     // Writes the last, partial sub-block and everything still held. It does
     // not write the zero-length terminator. A device that does not take the
     // bytes raises EInOutError "Stream write error".
@@ -39,6 +41,7 @@ private:
     // runs from there to m_pos.
     int m_blockStart = 0;
     int m_pos = 1;
+    int64_t m_flushed = 0;  // bytes handed to the device
 };
 
 } // namespace image

@@ -9,9 +9,16 @@
 // A decoder adds a table entry for every code after the first following a
 // clear, and widens its codes once the next free entry no longer fits. The
 // encoder widens after sending the code whose entry makes the table reach
-// that size, so both sides switch at the same code. The table is cleared
+// that size, so both sides switch at the same code. The table stops growing
 // when code 4094 has been given out, so codes never need more than 12 bits
 // and every decoder (giflib's included) still has room for its entry.
+//
+// A full table of short strings (a photo's) is cleared at once: a fresh one
+// learns the pixels that follow. One whose strings ran long (line art, text)
+// is kept while it serves: every CheckGap pixels, the pixels taken per bit
+// sent since it filled up are compared with what it gave while filling up,
+// and only a fall clears it, as clearing it would throw away the strings
+// that similar rows go on using.
 //
 // The hash spreads keys by a Fibonacci multiplication scaled to the table
 // (runs of similar keys from smooth pictures land far apart, so probes stay
@@ -26,9 +33,14 @@
 namespace image {
 
 namespace {
-// The last code given out before the table is cleared.
+// The code after the last one given out: the table is full.
 constexpr int LastFreeEntry = 4095;
 constexpr int MaxBitsPerCode = 12;
+// Pixels between two looks at how a full table serves.
+constexpr int64_t CheckGap = 4096;
+// Pixels per code, on average while the table filled up, from which a full
+// table is kept.
+constexpr int64_t LongRuns = 16;
 inline int Hash(uint32_t key) {
     return static_cast<int>((uint64_t(key * 2654435761u) * 8009) >> 32);
 }
@@ -65,7 +77,19 @@ void TLZWEncoder::Compress() {
     int64_t count;
     bool first = true;
     uint32_t prefix = 0;
+    // The bits sent so far, as the writer counts them.
+    const auto bitsSent = [this] { return m_writer->Written() * 8 + m_outputBits; };
+    int64_t taken = 0;  // pixels of the spans before this one
+    // Where the last clear was; how many pixels per bit (times 256) the
+    // table gave while it filled up, -1 until it is full; where it filled up
+    // and the next look at how it serves since.
+    int64_t clearPixels = 0, clearBits = 0, fillRatio = -1, fullPixels = 0, fullBits = 0, nextLook = 0;
+    const auto cleared = [&](int64_t pixels) {
+        Clear();
+        clearPixels = pixels, clearBits = bitsSent(), fillRatio = -1;
+    };
     while (NextSpan(p, count)) {
+        const uint8_t* const start = p;
         const uint8_t* const end = p + count;
         if (first) {
             prefix = *p++;
@@ -87,14 +111,31 @@ void TLZWEncoder::Compress() {
             }
             Emit(static_cast<int>(prefix));
             prefix = c;
-            if (m_freeEntry >= LastFreeEntry) {
-                Clear();
-            } else {
+            if (m_freeEntry < LastFreeEntry) {
                 // The probe stopped at the first empty slot of this key's chain.
                 m_hashTable[static_cast<size_t>(h)] = (key << 12) | uint32_t(m_freeEntry);
                 ++m_freeEntry;
+                continue;
+            }
+            const int64_t pixels = taken + (p - start);
+            if (fillRatio < 0) {
+                // Just full: strings of a few pixels are cleared at once, long
+                // runs kept while the table serves as well as it did filling up.
+                const int64_t filled = pixels - clearPixels;
+                if (filled < LongRuns * (LastFreeEntry - m_clearCode - 2)) {
+                    cleared(pixels);
+                    continue;
+                }
+                fullBits = bitsSent();
+                fillRatio = (filled << 8) / std::max<int64_t>(fullBits - clearBits, 1);
+                fullPixels = pixels, nextLook = pixels + CheckGap;
+            } else if (pixels >= nextLook) {
+                nextLook = pixels + CheckGap;
+                if (((pixels - fullPixels) << 8) / std::max<int64_t>(bitsSent() - fullBits, 1) < fillRatio)
+                    cleared(pixels);
             }
         }
+        taken += count;
     }
     Emit(static_cast<int>(prefix));
 }
