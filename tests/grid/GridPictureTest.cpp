@@ -20,6 +20,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPicture>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -295,6 +296,37 @@ TEST_F(Picture, TheSpacerAndTheFooterAreNoDataRows) {
     QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, footer);
 }
 
+TEST_F(Picture, AnEmptiedTableMakesTheBlankRowCurrentNeverTheFooter) {
+    Show(12, {{"Name", "Имя"}}, TDBGridOption::dgFooters);
+    const QPoint last = grid.CellRect(1, grid.RowCount() - 3).center();
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, last);  // a drag held on the last row
+    table.ClearRecords();
+    EXPECT_EQ(std::pair(grid.Row(), grid.RowCount()), std::pair(1, 4)) << "title, blank row, spacer, footer";
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, last);
+}
+
+// Huge texts are cut before they are laid out wherever they are drawn (a
+// picture records the texts drawn), and measured as far as they are seen.
+TEST_F(Picture, TextsAreCutWhereTheyAreDrawn) {
+    const std::string huge(1000000, 'x');
+    table.AddFriend(huge, "", "", "", 20, 0, 0, 0, 0, 0, "");
+    Show(2, {{"Name", "Имя"}, {"Login", "Логин"}}, TDBGridOption::dgFooters);
+    grid.Columns()[1].Title().SetCaption(huge);
+    grid.Columns()[1].Footer().SetText(huge);
+    auto recorded = [&] { QPicture picture; grid.viewport()->render(&picture); return picture.size(); };
+    EXPECT_LT(recorded(), 100000u) << "a cell, a title and a footer";
+    grid::TDBGridOptions options = grid.Options();
+    options.Include(TDBGridOption::dgMultilineTitle);
+    grid.SetOptions(options);
+    grid.Columns()[1].Title().SetCaption(huge + "|" + huge);
+    EXPECT_LT(recorded(), 100000u) << "a group and a leaf";
+    std::string words;
+    for (int i = 0; i < 100000; ++i) words += "аб ";
+    grid.Columns()[1].Title().SetCaption(words);
+    Resize(330, 10000);
+    EXPECT_EQ(grid.RowHeights(1), 0) << "measured again for a higher grid, the title takes the rows' room";
+}
+
 TEST_F(Picture, ColumnsOfAnyWidthKeepTheGeometry) {
     Show(3, {{"Name", "A|Имя"}, {"Login", "A|Логин"}, {"Age", "Возраст"}}, TDBGridOption::dgMultilineTitle);
     for (int i : {0, 1}) {
@@ -305,13 +337,16 @@ TEST_F(Picture, ColumnsOfAnyWidthKeepTheGeometry) {
     EXPECT_EQ(grid.ColWidths(1), platform::MaxCellSize);
     EXPECT_TRUE(grid.CellRect(3, 1).isEmpty()) << "past two such columns";
     EXPECT_EQ(Holes(Render(), 0), 0);
-    // More of them than an int can sum up.
-    for (int i = 0; i < 128; ++i) {
+    // More of them than an int can sum up, half of them frozen.
+    for (int i = 0; i < 300; ++i) {
         grid::TDBGColumn& column = grid.Columns().Add();
         column.SetFieldName("Login");
         column.SetWidth(INT_MAX);
         column.SetAutoFit(false);
     }
+    grid.SetFrozenCols(150);
+    grid.SetLeftCol(303);
+    EXPECT_TRUE(grid.LeftCol() == 303 && grid.CellRect(303, 1).isEmpty()) << "the last behind the frozen ones";
     grid::TDBGridOptions options = grid.Options();
     options.Include(TDBGridOption::dgAutoFitColumns);
     grid.SetOptions(options);
