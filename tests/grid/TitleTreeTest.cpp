@@ -159,8 +159,7 @@ TEST(TitleTree, DeepAndEmptyCaptionsGetTheirHeights) {
     EXPECT_EQ(height(Titles({"", ""})), level) << "an empty caption takes a line";
 
     // Levels higher together than a row can be give way from the bottom.
-    QFont huge("Sans");
-    huge.setPixelSize(2000);
+    const QFont huge("Sans", 1500);
     Titles high({(caption.substr(0, caption.find("L10000|")) + "a").c_str()}, 1 << 20), top({"L0"});
     EXPECT_EQ(grid::TreeHeight(high.root, huge), grid::MaxTitleHeight);
     EXPECT_EQ(high.root.Child()->Height, grid::TreeHeight(top.root, huge)) << "the top level keeps its band";
@@ -174,10 +173,8 @@ TEST(TitleTree, WrappedWordsAreMeasuredAsLaidOutAndOnlyAsFarAsSeen) {
         for (int width : {30, 76, 120})
             EXPECT_EQ(heights.Height(text, width), QFontMetrics(font).boundingRect(0, 0, width, 1 << 20, Qt::TextWordWrap, text).height()) << text << width;
     EXPECT_EQ(heights.Layouts(), 0) << "words are judged by their advances";
-    std::string many;
-    for (int i = 0; i < 300000; ++i) many += "аб, ";
     heights.Begin(font, 100);
-    const int height = heights.Height(many, 50);
+    const int height = heights.Height(QString("аб, ").repeated(300000).toStdString(), 50);
     EXPECT_TRUE(heights.Cut() && height > 100 && height < 10000) << height << " px seen of 2,100,000";
 }
 
