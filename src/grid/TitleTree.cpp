@@ -152,13 +152,13 @@ std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridCo
 }
 
 void TTitleTextHeights::Begin(const QFont& font, int seen) {
-    if (font == m_font && m_latinLine > 0 && seen == m_seen) {
+    // Texts are kept as they were cut, so a text cut to another height is
+    // measured anew.
+    m_seen = seen;
+    if (font == m_font && m_latinLine > 0) {
         m_last = std::move(m_current);
     } else {
         m_last.clear();
-        m_seen = seen;
-    }
-    if (font != m_font || m_latinLine == 0) {
         m_font = font;
         m_metrics = QFontMetrics(font);
         m_metricsF = QFontMetricsF(font);
@@ -265,7 +265,8 @@ int TTitleTextHeights::Height(const std::string& text, int width) {
         height = it->second;
     } else {
         ++m_layouts;
-        height = m_metrics.boundingRect(QRect(0, 0, width, 1 << 20), kWrapFlags, QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()))).height();
+        const QString laid = QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+        height = m_metrics.boundingRect(QRect(0, 0, width, 1 << 20), kWrapFlags, laid).height();
     }
     m_current.emplace(std::move(key), height);
     return height;
