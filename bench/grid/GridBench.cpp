@@ -20,6 +20,7 @@
 #include "data/FriendTables.h"
 #include "platform/db/TDataSet.h"
 #include "platform/db/TField.h"
+#include "grid/TColumnFooter.h"
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGGridColumns.h"
 #include "grid/TDBGColumn.h"
@@ -226,13 +227,30 @@ void BM_Captions_Ours(benchmark::State& state) {
     }
 }
 
-// A column whose caption has `levels` words, laid out anew: the words
-// alternate between two sets, so no text height is kept from the last layout.
+// A column whose caption has `levels` levels, laid out anew: the levels
+// alternate between two sets, so no text height is kept from the last
+// layout. Each level is a word ("L17"), or (wrapping) three Cyrillic words
+// of a vocabulary of 64, which take two or three lines of the column; no
+// two levels of the two sets are the same.
 void BM_DeepTitle_Ours(benchmark::State& state) {
+    static const char* const kPrefixes[] = {"за", "по", "на", "пере", "вы", "об", "раз", "при"};
+    static const char* const kRoots[] = {"ход", "вод", "мет", "каз", "бор", "лож", "став", "пис"};
+    auto word = [](int n) { return std::string(kPrefixes[n / 8 % 8]) + kRoots[n % 8] + "ение"; };
+    const bool wrapping = state.range(1) != 0;
     WideGrid wide(1, false, true);
+    wide.grid.Columns()[0].SetWidth(kColumnWidth);
     std::string captions[2];
     for (int k = 0; k < 2; ++k) {
-        for (int i = 0; i < state.range(0); ++i) captions[k] += (k == 0 ? "L" : "M") + std::to_string(i) + "|";
+        for (int i = 0; i < state.range(0); ++i) {
+            if (!wrapping) {
+                captions[k] += (k == 0 ? "L" : "M") + std::to_string(i) + "|";
+                continue;
+            }
+            const int first = i % 64;
+            const int last = i / 4096 % 64;
+            captions[k] += word(k == 0 ? first : last) + " " + word(i / 64 % 64) + " " + word(k == 0 ? last : first);
+            captions[k] += k == 0 ? "|" : " за|";
+        }
         captions[k] += "F";
     }
     int round = 0;
@@ -275,6 +293,28 @@ void BM_Repaint_HugeName_Ours(benchmark::State& state) {
     grid.SetDataSource(&source);
     grid.show();
     QApplication::processEvents();
+    QImage image{kSize, QImage::Format_RGB32};
+    for (auto _ : state) grid.viewport()->render(&image);
+}
+
+// A title of 10,000,000 characters (a caption taken from a field's label
+// may be anything): with footers, the same text in the column's footer too;
+// or as the leaf and a group of a multi-level title. What is shown of it is
+// cut before it is laid out.
+void BM_Repaint_HugeTitle_Ours(benchmark::State& state) {
+    const bool multiline = state.range(0) != 0;
+    WideGrid wide(3, false, multiline);
+    const std::string huge(10'000'000, 'x');
+    grid::TMDBGrid& grid = wide.grid;
+    if (multiline) {
+        grid.Columns()[0].Title().SetCaption(huge + "|" + huge);
+    } else {
+        grid::TDBGridOptions options = grid.Options();
+        options.Include(grid::TDBGridOption::dgFooters);
+        grid.SetOptions(options);
+        grid.Columns()[0].Title().SetCaption(huge);
+        grid.Columns()[0].Footer().SetText(huge);
+    }
     QImage image{kSize, QImage::Format_RGB32};
     for (auto _ : state) grid.viewport()->render(&image);
 }
@@ -339,6 +379,7 @@ private:
 BENCHMARK(BM_Repaint_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint_QTableView)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint_HugeName_Ours)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint_HugeTitle_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_Ours)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollToEnd_QTableView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Layout_Ours)
@@ -349,7 +390,12 @@ BENCHMARK(BM_Layout_Ours)
     ->Args({kWideFields, 1, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Captions_Ours)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DeepTitle_Ours)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeepTitle_Ours)
+    ->Args({5000, 0})
+    ->Args({20000, 0})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Layout_QTableView)->Arg(3000)->Arg(kWideFields)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

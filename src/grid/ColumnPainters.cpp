@@ -28,13 +28,17 @@ Qt::Alignment QtAlignment(db::TAlignment alignment) {
     return Qt::AlignLeft;
 }
 
-QString ShownCellText(std::string_view text, const QRect& rect, int lineHeight, bool wrap) {
+std::string_view ShownTextPart(std::string_view text, const QRect& rect, int lineHeight, bool wrap) {
     // Twice the pixels of each line and one more line than fits, so that an
     // ellipsis, a wrapped line's end or a partly shown line look as they
     // would with the whole text.
     const int64_t perLine = 2 * (int64_t{std::max(0, rect.width())} + 2);
     const int64_t lines = wrap ? std::max(0, rect.height()) / std::max(1, lineHeight) + 2 : 1;
-    const std::string_view shown = text::TakeCodePoints(text, static_cast<size_t>(perLine * lines));
+    return text::TakeCodePoints(text, static_cast<size_t>(perLine * lines));
+}
+
+QString ShownCellText(std::string_view text, const QRect& rect, int lineHeight, bool wrap) {
+    const std::string_view shown = ShownTextPart(text, rect, lineHeight, wrap);
     return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
 }
 
@@ -48,8 +52,8 @@ void DrawFooterText(QPainter& painter, const QRect& cell, int textHeight, const 
     const QRect rect = FooterTextRect(cell, textHeight);
     painter.save();
     painter.setFont(footer.Font());
-    const QString text = painter.fontMetrics().elidedText(QString::fromStdString(footer.Text()), Qt::ElideRight,
-                                                          std::max(rect.width(), 0));
+    const QString shown = ShownCellText(footer.Text(), rect, painter.fontMetrics().lineSpacing(), false);
+    const QString text = painter.fontMetrics().elidedText(shown, Qt::ElideRight, std::max(rect.width(), 0));
     painter.drawText(rect, int(QtAlignment(footer.Alignment()) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip),
                      text);
     painter.restore();

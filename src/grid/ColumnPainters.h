@@ -21,11 +21,14 @@ class TColumnFooter;
 // The horizontal Qt alignment of a column, title or footer alignment.
 Qt::Alignment QtAlignment(db::TAlignment alignment);
 
-// As much of a cell's text as can be seen in `rect`, in lines `lineHeight`
-// high (one line unless `wrap`). A character shown takes a pixel at least,
-// so a longer text is cut (at a code point, with room to spare for marks
-// that take none) before it is laid out, however long it is stored.
+// As much of a cell's, title's or footer's text as can be seen in `rect`,
+// in lines `lineHeight` high (one line unless `wrap`). A character shown
+// takes a pixel at least, so a longer text is cut (at a code point, with
+// room to spare for marks that take none) before it is laid out, however
+// long it is stored.
 QString ShownCellText(std::string_view text, const QRect& rect, int lineHeight, bool wrap);
+// The same cut, as a part of `text`.
+std::string_view ShownTextPart(std::string_view text, const QRect& rect, int lineHeight, bool wrap);
 
 // Where a footer's text goes, from the footer cell's own rectangle, so that
 // footers stay under their columns whatever the grid scrolls past: 3 pixels

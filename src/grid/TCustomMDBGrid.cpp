@@ -376,10 +376,11 @@ void TCustomMDBGrid::InternalLayout() {
         std::vector<int> widths(static_cast<size_t>(m_columns->Count()));
         for (int i = 0; i < m_columns->Count(); ++i) widths[static_cast<size_t>(i)] = ColWidths(i + m_indicatorOffset);
         m_leaves = BuildTitleTree(*m_headTree, *m_columns, RowHeights(0), widths);
-        m_titleTextHeights->Begin(TitleFont());
+        m_titleTextHeights->Begin(TitleFont(), viewport()->height());
         m_titleHeight = TreeHeight(*m_headTree, *m_titleTextHeights) - 1;
         SetRowHeights(0, m_titleHeight);
     }
+    m_titlesCutAt = m_leaves.empty() || !m_titleTextHeights->Cut() ? INT_MAX : viewport()->height();
     UpdateRowCount();
     UpdateScrollBar();
     UpdateActive();
@@ -561,7 +562,10 @@ int TCustomMDBGrid::ActiveRow() const {
 }
 
 void TCustomMDBGrid::UpdateActive() {
-    const int row = ActiveRow();
+    // Without an active record (an empty table) the row is the blank one:
+    // fewer rows may have left the current cell on the spacer or the footer.
+    int row = ActiveRow();
+    if (row < 0 && Row() > LastDragRow()) row = LastDragRow();
     if (row < 0 || row == Row()) return;
     if (!m_options.Has(TDBGridOption::dgAlwaysShowEditor)) HideEditor();
     m_inUpdateActive = true;
@@ -681,10 +685,23 @@ bool TCustomMDBGrid::CanEditShow() const { return m_layoutLock == 0 && TCustomGr
 
 void TCustomMDBGrid::UpdateEditorText(QWidget* editor) {
     if (auto* edit = qobject_cast<TDBGridInplaceEdit*>(editor)) {
-        const db::TField* field = SelectedField();
-        m_editText = field ? field->AsString() : std::string();
+        GetEditText(Col(), Row());
         edit->UpdateContents();
     }
+}
+
+QString TCustomMDBGrid::GetEditText(int col, int row) {
+    (void)row;  // the row is the current record's
+    const int index = col - m_indicatorOffset;
+    const db::TField* field = index >= 0 && index < m_columns->Count() ? m_columns->Items(index).Field() : nullptr;
+    m_editText = field ? field->AsString() : std::string();
+    return QString::fromStdString(m_editText);
+}
+
+void TCustomMDBGrid::SetEditText(int col, int row, const QString& text) {
+    (void)col;
+    (void)row;
+    SetEditText(text.toStdString());
 }
 
 int TCustomMDBGrid::GetEditLimit() const {

@@ -26,6 +26,7 @@
 #include <QPixmap>
 #include <QPointer>
 
+#include <climits>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -200,6 +201,11 @@ public:
     void Invalidate() override { InvalidateGrid(); }
     std::string GetEditText() const override { return m_editText; }
     void SetEditText(const std::string& text) override;
+    // The base grid's cell-text notifications reach the same editing: the
+    // text of the field a raw column shows (also kept as the text being
+    // edited; empty without one), and storing the edited text.
+    QString GetEditText(int col, int row) override;
+    void SetEditText(int col, int row, const QString& text) override;
     bool CanEditModify() override;
     void EditButtonClick() override;
     void GetCellParams(TDBGColumn& column, QFont& font, QColor& background) override;
@@ -392,6 +398,7 @@ private:
     std::vector<int> m_fittedWidths;  // widths the last fitting gave, by data column
     int m_footerTextHeight = 0;
     int m_titleHeight = 0;  // as the titles ask; a short grid may show less
+    int m_titlesCutAt = INT_MAX;  // the grid height title texts were cut to
 };
 
 template <class F>

@@ -768,7 +768,8 @@ void TCustomMDBGrid::TimedScroll(unsigned directions) {
 void TCustomMDBGrid::SizeChanged() {
     if (m_updateLock > 0) return;
     Guarded([&] {
-        if (m_options.Has(TDBGridOption::dgAutoFitColumns)) LayoutChanged();
+        // Title texts cut to a lower grid are measured again for this one.
+        if (m_options.Has(TDBGridOption::dgAutoFitColumns) || viewport()->height() > m_titlesCutAt) LayoutChanged();
         UpdateRowCount();
         UpdateActive();
         UpdateScrollBar();

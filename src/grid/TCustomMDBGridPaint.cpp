@@ -135,11 +135,16 @@ void TCustomMDBGrid::DrawTitleCell(QPainter& painter, int col, const QRect& cell
     if (!glyph.isNull()) textRect.setRight(textRect.right() - kMarkerRoom);
     painter.setFont(font);
     painter.setPen(palette().color(QPalette::ButtonText));
-    const QString caption = QString::fromStdString(leaf ? leaf->Text : title.Caption());
+    // Only what can be seen of the caption is laid out: a leaf's lines down
+    // to the bottom of the grid, a one-line caption's width.
+    const int lineSpacing = painter.fontMetrics().lineSpacing();
     if (leaf) {
+        const QRect seen = textRect.intersected(QRect(textRect.left(), 0, textRect.width(), viewport()->height()));
+        const QString caption = ShownCellText(leaf->Text, seen, lineSpacing, true);
         painter.drawText(textRect, TextFlags(title.Alignment()) | Qt::AlignVCenter | Qt::TextWordWrap,
                          Elided(painter, caption, textRect.width(), title.EndEllipsis()));
     } else {
+        const QString caption = ShownCellText(title.Caption(), textRect, lineSpacing, false);
         painter.drawText(textRect, TextFlags(title.Alignment()) | Qt::AlignVCenter | Qt::TextSingleLine,
                          Elided(painter, caption, textRect.width(), title.EndEllipsis()));
     }

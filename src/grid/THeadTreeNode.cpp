@@ -9,6 +9,8 @@ namespace {
 
 [[noreturn]] void NotInTree() { throw EInvalidGridOperation("Node not in Tree"); }
 
+uint64_t g_steps = 0;
+
 } // namespace
 
 THeadTreeNode::THeadTreeNode(std::string text, int width, int height)
@@ -38,10 +40,12 @@ void THeadTreeNode::FreeAllChild() {
 
 bool THeadTreeNode::Find(const THeadTreeNode* node) const {
     // Every node of the tree reaches its root through its parents.
-    for (; node; node = node->m_parent)
+    for (; node; node = node->m_parent, ++g_steps)
         if (node == this) return true;
     return false;
 }
+
+uint64_t THeadTreeNode::Steps() { return g_steps; }
 
 void THeadTreeNode::ForEach(const std::function<void(THeadTreeNode&)>& visit) {
     // Down to the first child, on to the next sibling, up where a ring ends.
@@ -68,7 +72,7 @@ THeadTreeNode* THeadTreeNode::Insert(THeadTreeNode* parent, THeadTreeNode* after
     }
     if (!after) {
         after = parent->m_child;
-        while (after->m_next != parent->m_child) after = after->m_next;
+        for (; after->m_next != parent->m_child; ++g_steps) after = after->m_next;
     }
     added->m_next = after->m_next;
     after->m_next = added;

@@ -5,6 +5,7 @@
 // its children, so freeing a node frees its subtree. Trees may be as deep as
 // a caption has words: nothing here recurses per level.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,6 +55,9 @@ public:
     // Calls `visit` for this node and every node below it, each parent
     // before its children.
     void ForEach(const std::function<void(THeadTreeNode&)>& visit);
+    // The nodes that finding and inserting have stepped over, all trees
+    // together: how much work building a title took.
+    static uint64_t Steps();
 
 private:
     // The tree builder appends where it knows the node lies in the tree, so

@@ -7,6 +7,7 @@
 // builds the tree in time linear in the captions.
 #include "grid/TitleTree.h"
 
+#include "grid/ColumnPainters.h"
 #include "grid/TColumnTitle.h"
 #include "grid/TDBGColumn.h"
 #include "grid/TDBGGridColumns.h"
@@ -28,8 +29,38 @@ constexpr int GroupHeight = 20;
 constexpr int64_t TextReach = 1 << 24;
 // Band texts are measured as they are written: from the top left, wrapped.
 constexpr int kWrapFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+// Words of captions kept measured; more are forgotten at a layout's start.
+constexpr size_t kKeptWords = 1 << 16;
+// A line's words judged this near the edge may be rounded either way: the
+// layout is asked instead. (Its widths are in 64ths of a pixel.)
+constexpr qreal kEdgeDoubt = 1.0 / 16;
 
 bool IsDelimiter(char c, std::string_view delimiters) { return delimiters.find(c) != std::string_view::npos; }
+
+// A title higher than a row can be keeps its top levels: from the top
+// down, each band keeps its height while there is room left above the
+// bottom, the band that meets the bottom ends there, and the bands below it
+// get none; leaves still end on the bottom. Walked without recursion, the
+// room left for the levels below a node coming back up with its band.
+void CapTree(THeadTreeNode& root) {
+    int64_t room = MaxTitleHeight;
+    root.Height = MaxTitleHeight;
+    THeadTreeNode* node = root.Child();
+    for (;;) {
+        node->Height = static_cast<int>(node->Child() ? std::min<int64_t>(node->Height, room) : room);
+        if (node->Child()) {
+            room -= node->Height;
+            node = node->Child();
+            continue;
+        }
+        while (node != &root && node->Next() == node->Parent()->Child()) {
+            node = node->Parent();
+            if (node != &root) room += node->Height;
+        }
+        if (node == &root) return;
+        node = node->Next();
+    }
+}
 
 } // namespace
 
@@ -120,22 +151,38 @@ std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridCo
     return leaves;
 }
 
-void TTitleTextHeights::Begin(const QFont& font) {
+void TTitleTextHeights::Begin(const QFont& font, int seen) {
+    // Texts are kept as they were cut, so a text cut to another height is
+    // measured anew.
+    m_seen = seen;
     if (font == m_font && m_latinLine > 0) {
         m_last = std::move(m_current);
     } else {
         m_last.clear();
         m_font = font;
         m_metrics = QFontMetrics(font);
-        auto line = [this](const QString& text) {
-            return m_metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), kWrapFlags, text).height();
+        m_metricsF = QFontMetricsF(font);
+        auto height = [this](const char* text, int width) {
+            return m_metrics.boundingRect(QRect(0, 0, width, 1 << 20), kWrapFlags, QString::fromUtf8(text)).height();
         };
-        m_latinLine = line(QStringLiteral("0"));
-        m_cyrillicLine = std::max(m_latinLine, line(QStringLiteral("Ж")));
+        m_latinLine = height("0", 1 << 20);
+        m_cyrillicLine = std::max(m_latinLine, height("Ж", 1 << 20));
+        // Words are judged only where every line is as high as any other,
+        // whichever of the two scripts it holds.
+        m_wrapLine = m_latinLine;
+        m_wrapPitch = height("0 0", 1) - m_latinLine;
+        for (const auto& [one, two] : {std::pair{"Ж", "Ж Ж"}, std::pair{"0Ж", "0Ж 0Ж"}})
+            if (height(one, 1 << 20) != m_wrapLine || height(two, 1) != m_wrapLine + m_wrapPitch) m_wrapPitch = 0;
+        m_space = m_metricsF.horizontalAdvance(QLatin1Char(' '));
         m_latin.fill(-1);
         m_cyrillic.fill(-1);
+        m_words.clear();
     }
+    // Words of many layouts' captions would pile up.
+    if (m_words.size() > kKeptWords) m_words.clear();
     m_current.clear();
+    m_layouts = 0;
+    m_cut = false;
 }
 
 int TTitleTextHeights::OneLineHeight(std::string_view text, int width) {
@@ -160,16 +207,66 @@ int TTitleTextHeights::OneLineHeight(std::string_view text, int width) {
     return used > width ? 0 : cyrillic ? m_cyrillicLine : m_latinLine;
 }
 
+const TTitleTextHeights::WordWidth* TTitleTextHeights::Word(std::string_view word) {
+    if (word.empty()) return nullptr;
+    if (const auto it = m_words.find(word); it != m_words.end()) return &it->second;
+    for (size_t pos = 0; pos < word.size();) {
+        const char32_t c = text::NextCodePoint(word, pos);
+        const bool latin = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!latin && !(c >= 0x400 && c < 0x460)) return nullptr;
+    }
+    const QString text = QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
+    const WordWidth width{m_metricsF.horizontalAdvance(text), std::max<qreal>(0, -m_metricsF.rightBearing(text.back()))};
+    return &m_words.emplace(std::string(word), width).first->second;
+}
+
+int TTitleTextHeights::WrappedHeight(std::string_view text, int width) {
+    if (m_wrapPitch <= 0) return 0;
+    // The layout puts a line's first word on it whatever its width, and
+    // each next word after a space while the line, with what that word's
+    // last letter reaches past its advance, stays within the width.
+    int lines = 1;
+    qreal line = -1;  // the words on the line and the spaces between them
+    for (size_t begin = 0;;) {
+        const size_t end = std::min(text.find(' ', begin), text.size());
+        const WordWidth* word = Word(text.substr(begin, end - begin));
+        if (!word) return 0;
+        if (line < 0) {
+            line = word->advance;
+        } else {
+            const qreal next = line + m_space + word->advance;
+            const qreal reach = next + word->overhang;
+            if (reach <= width - kEdgeDoubt) {
+                line = next;
+            } else if (reach > width + kEdgeDoubt) {
+                ++lines;
+                line = word->advance;
+            } else {
+                return 0;
+            }
+        }
+        if (end == text.size()) break;
+        begin = end + 1;
+    }
+    return static_cast<int>(std::min<int64_t>(MaxTitleHeight, m_wrapLine + int64_t{lines - 1} * m_wrapPitch));
+}
+
 int TTitleTextHeights::Height(const std::string& text, int width) {
     width = std::max(1, width);
     if (const int line = OneLineHeight(text, width)) return line;
-    Key key{text, width};
+    // Lines that cannot be seen are not laid out.
+    const std::string_view shown = ShownTextPart(text, QRect(0, 0, width, m_seen), m_latinLine, true);
+    m_cut = m_cut || shown.size() < text.size();
+    if (const int height = WrappedHeight(shown, width)) return height;
+    Key key{std::string(shown), width};
     if (const auto it = m_current.find(key); it != m_current.end()) return it->second;
     int height = 0;
     if (const auto it = m_last.find(key); it != m_last.end()) {
         height = it->second;
     } else {
-        height = m_metrics.boundingRect(QRect(0, 0, key.width, 1 << 20), kWrapFlags, QString::fromStdString(text)).height();
+        ++m_layouts;
+        const QString laid = QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+        height = m_metrics.boundingRect(QRect(0, 0, width, 1 << 20), kWrapFlags, laid).height();
     }
     m_current.emplace(std::move(key), height);
     return height;
@@ -197,7 +294,7 @@ int TreeHeight(THeadTreeNode& node, TTitleTextHeights& heights) {
             const int text = child->Text.empty() ? (child->Child() ? -1 : heights.LineHeight())
                                                  : heights.Height(child->Text, child->Width - 4 - child->MarkerWidth);
             const int64_t own = text < 0 ? 0 : int64_t{text} + TitleLevelSpacing;
-            maximum = std::min<int64_t>(MaxTitleHeight, std::max(maximum, own + below(*child)));
+            maximum = std::min<int64_t>(INT_MAX, std::max(maximum, own + below(*child)));
             child = child->Next();
         } while (child != first);
         child = first;
@@ -211,7 +308,7 @@ int TreeHeight(THeadTreeNode& node, TTitleTextHeights& heights) {
     while (current->Child()) current = current->Child();
     for (;;) {
         finish(*current);
-        if (current == &node) return node.Child() ? node.Height : 0;
+        if (current == &node) break;
         THeadTreeNode* parent = current->Parent();
         if (current->Next() == parent->Child()) {
             current = parent;
@@ -220,6 +317,9 @@ int TreeHeight(THeadTreeNode& node, TTitleTextHeights& heights) {
         current = current->Next();
         while (current->Child()) current = current->Child();
     }
+    if (!node.Child()) return 0;
+    if (node.Height > MaxTitleHeight) CapTree(node);
+    return node.Height;
 }
 
 int LeafTop(const QRect& cell, const THeadTreeNode& leaf) {
@@ -268,7 +368,9 @@ void DrawTitleGroups(QPainter& painter, THeadTreeNode& leaf, const QRect& cell, 
         const int64_t wholeRight = std::min<int64_t>(right, shownRight + TextReach);
         const QRect whole(static_cast<int>(wholeLeft), top,
                           static_cast<int>(std::min<int64_t>(wholeRight - wholeLeft, INT_MAX / 2)), lineY - top);
-        QString text = QString::fromStdString(group->Text);
+        // Only the lines that can be seen are laid out.
+        const QRect seen(whole.left(), top, whole.width(), std::min(lineY, style.ClipBottom) - top);
+        QString text = ShownCellText(group->Text, seen, painter.fontMetrics().lineSpacing(), true);
         if (style.EndEllipsis) text = painter.fontMetrics().elidedText(text, Qt::ElideRight, whole.width());
         painter.drawText(whole, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap, text);
         if (style.ColLines && style.RowLines && !band.isEmpty()) {

@@ -54,23 +54,41 @@ std::vector<THeadTreeNode*> BuildTitleTree(THeadTreeNode& root, const TDBGGridCo
 
 // Heights of band texts written with word wrap, kept from one layout to
 // the next, since most layouts measure the captions the last one did. Only
-// the texts of the last layout are kept. A caption word of Latin or Cyrillic
-// letters that fits its band with room to spare is one line high without
-// being laid out: its letters' advances are summed.
+// the texts of the last layout are kept. A caption of Latin or Cyrillic
+// words is not laid out at all: its lines are found by breaking it where the
+// layout would, from the measured advances of its words, unless a break lies
+// within a hair of the edge.
 class TTitleTextHeights {
 public:
     // Starts a layout's measuring with `font`; a new font forgets everything.
-    void Begin(const QFont& font);
+    // Texts are measured as far as `seen` pixels of them can be seen (the
+    // grid's height): past that they are cut, as they are when painted.
+    void Begin(const QFont& font, int seen = MaxTitleHeight);
     // The height of `text` wrapped into `width` pixels (at least 1).
     int Height(const std::string& text, int width);
     // The height of one line of text.
     int LineHeight() const { return m_latinLine; }
+    // Texts of this layout that had to be laid out to be measured.
+    int Layouts() const { return m_layouts; }
+    // A text of this layout was cut: a grid higher than `seen` shows more.
+    bool Cut() const { return m_cut; }
 
 private:
     // The height of `text` when it surely fits on one line `width` pixels
     // wide, judged from the advances of its letters alone; 0 when unsure
     // (near the edge, or characters of other scripts).
     int OneLineHeight(std::string_view text, int width);
+    // The height of `text` broken into lines at its spaces as the layout
+    // breaks it; 0 when unsure.
+    int WrappedHeight(std::string_view text, int width);
+    struct WordWidth {
+        qreal advance;
+        qreal overhang;  // what the last letter reaches past its advance
+    };
+    // A word of Latin or Cyrillic letters and digits, measured once per font;
+    // nullptr for anything else (an empty word, a mark the layout may break
+    // at, a letter of a script the font may take from another font).
+    const WordWidth* Word(std::string_view word);
 
     struct Key {
         std::string text;
@@ -82,25 +100,40 @@ private:
             return std::hash<std::string>()(key.text) ^ (static_cast<size_t>(key.width) * 0x9E3779B97F4A7C15u);
         }
     };
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view word) const noexcept { return std::hash<std::string_view>()(word); }
+    };
     QFont m_font;
     QFontMetrics m_metrics{QFont()};
+    QFontMetricsF m_metricsF{QFont()};
+    int m_seen = MaxTitleHeight;
     // A line of Latin and of Cyrillic text: a font without Cyrillic shows
     // it in a fallback font whose lines may be higher.
     int m_latinLine = 0;
     int m_cyrillicLine = 0;
+    // The first of several wrapped lines and the step to each next one; 0
+    // when lines of the two scripts differ, and words are not judged.
+    int m_wrapLine = 0;
+    int m_wrapPitch = 0;
+    qreal m_space = 0;
     // Advances of the printable ASCII characters and of the Cyrillic block
     // U+0400..U+045F, measured on first use (-1 until then).
     std::array<int, 96> m_latin{};
     std::array<int, 96> m_cyrillic{};
+    std::unordered_map<std::string, WordWidth, WordHash, std::equal_to<>> m_words;
     std::unordered_map<Key, int, KeyHash> m_last;
     std::unordered_map<Key, int, KeyHash> m_current;
+    int m_layouts = 0;
+    bool m_cut = false;
 };
 
 // Gives every node below `node` the height of its band, written with
 // `font` (or as `heights` measures) and word wrap, so that leaves reach the
 // bottom of the title row; answers the height of the levels below `node`
 // (the title row is one less for the root), at most MaxTitleHeight. A leaf
-// without text takes one line.
+// without text takes one line. Levels that reach past MaxTitleHeight give
+// way from the bottom: the top levels keep their bands.
 int TreeHeight(THeadTreeNode& node, const QFont& font);
 int TreeHeight(THeadTreeNode& node, TTitleTextHeights& heights);
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 
 namespace platform {
 
@@ -256,26 +257,46 @@ GridCoord TCustomGrid::MouseCoord(int x, int y) const {
     return coord;
 }
 
+// Borders are walked from the left (top) over the shown cells only. Where
+// two lie as near the pointer (a column of 0 or 1 pixel between them), the
+// later one is taken: the pointer is then on the narrow cell or its own
+// line, and so that cell can always be widened again.
+int TCustomGrid::SizingIndex(int pos, bool cols) const {
+    const std::vector<int>& sizes = cols ? m_colWidths : m_rowHeights;
+    const int fixed = cols ? m_fixedCols : m_fixedRows;
+    const int first = cols ? m_leftCol : m_topRow;
+    const int64_t limit = int64_t{cols ? viewport()->width() : viewport()->height()} + kSizingMargin;
+    int nearest = -1;
+    int64_t nearestDistance = kSizingMargin;
+    int64_t edge = 0;
+    for (int i = 0; i < static_cast<int>(sizes.size()) && edge <= limit; ++i) {
+        if (i == fixed && first > i) i = first;
+        if (i >= static_cast<int>(sizes.size())) break;
+        edge += sizes[static_cast<size_t>(i)];
+        const int64_t distance = std::abs(pos - (edge + m_gridLineWidth / 2));
+        if (distance <= nearestDistance) {
+            nearest = i;
+            nearestDistance = distance;
+        }
+        edge += m_gridLineWidth;
+    }
+    return nearest;
+}
+
+int TCustomGrid::SizingAt(int x, int y, bool& cols) const {
+    cols = m_options.testFlag(GridOption::ColSizing) && y >= 0 && y < FixedHeight();
+    if (cols) {
+        const int col = SizingIndex(x, true);
+        if (col >= 0) return col;
+    }
+    cols = false;
+    if (m_options.testFlag(GridOption::RowSizing) && x >= 0 && x < FixedWidth()) return SizingIndex(y, false);
+    return -1;
+}
+
 bool TCustomGrid::Sizing(int x, int y) const {
-    if (m_options.testFlag(GridOption::ColSizing) && y >= 0 && y < FixedHeight()) {
-        for (int c = 0; c < ColCount(); ++c) {
-            const int left = ColLeft(c);
-            if (left == INT_MIN) continue;
-            if (left >= viewport()->width()) break;
-            const int border = left + m_colWidths[static_cast<size_t>(c)] + m_gridLineWidth / 2;
-            if (std::abs(x - border) <= kSizingMargin) return true;
-        }
-    }
-    if (m_options.testFlag(GridOption::RowSizing) && x >= 0 && x < FixedWidth()) {
-        for (int r = 0; r < RowCount(); ++r) {
-            const int top = RowTop(r);
-            if (top == INT_MIN) continue;
-            if (top >= viewport()->height()) break;
-            const int border = top + m_rowHeights[static_cast<size_t>(r)] + m_gridLineWidth / 2;
-            if (std::abs(y - border) <= kSizingMargin) return true;
-        }
-    }
-    return false;
+    bool cols = false;
+    return SizingAt(x, y, cols) >= 0;
 }
 
 int TCustomGrid::VisibleColCount() const {
@@ -720,20 +741,12 @@ void TCustomGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 void TCustomGrid::MouseDown(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPoint pos = event->position().toPoint();
-    if (Sizing(pos.x(), pos.y())) {
+    bool colSizing = false;
+    if (const int sized = SizingAt(pos.x(), pos.y(), colSizing); sized >= 0) {
         // The border nearest the pointer decides which column or row is sized.
-        const bool colSizing = m_options.testFlag(GridOption::ColSizing) && pos.y() < FixedHeight();
-        const GridCoord cell = MouseCoord(colSizing ? pos.x() - kSizingMargin - 1 : pos.x(),
-                                          colSizing ? pos.y() : pos.y() - kSizingMargin - 1);
-        if (colSizing && cell.X >= 0) {
-            m_state = GridState::ColSizing;
-            m_dragIndex = cell.X;
-            m_dragOrigin = ColLeft(cell.X);
-        } else if (!colSizing && cell.Y >= 0) {
-            m_state = GridState::RowSizing;
-            m_dragIndex = cell.Y;
-            m_dragOrigin = RowTop(cell.Y);
-        }
+        m_state = colSizing ? GridState::ColSizing : GridState::RowSizing;
+        m_dragIndex = sized;
+        m_dragOrigin = colSizing ? ColLeft(sized) : RowTop(sized);
         m_dragPos = colSizing ? pos.x() : pos.y();
         InvalidateGrid();
         return;
@@ -800,8 +813,8 @@ void TCustomGrid::MouseMove(QMouseEvent* event) {
     }
     case GridState::Normal:
         if (event->buttons() == Qt::NoButton) {
-            const bool sizing = Sizing(pos.x(), pos.y());
-            const bool colBorder = sizing && pos.y() < FixedHeight() && m_options.testFlag(GridOption::ColSizing);
+            bool colBorder = false;
+            const bool sizing = SizingAt(pos.x(), pos.y(), colBorder) >= 0;
             viewport()->setCursor(!sizing ? Qt::ArrowCursor : colBorder ? Qt::SplitHCursor : Qt::SplitVCursor);
         }
         return;

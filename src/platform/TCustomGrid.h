@@ -213,6 +213,12 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // The column (`cols`) or row whose border a press at `pos` would drag:
+    // the nearest within the sizing margin, -1 when none is that near.
+    int SizingIndex(int pos, bool cols) const;
+    // The column (then `cols` is set) or row a press at (x, y) would size,
+    // or -1.
+    int SizingAt(int x, int y, bool& cols) const;
     int ColLeft(int col) const;
     int RowTop(int row) const;
     int FixedWidth() const;

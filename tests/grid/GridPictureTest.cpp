@@ -14,12 +14,14 @@
 #include "grid/TDBGGridColumns.h"
 #include "grid/TGridDataLink.h"
 #include "grid/TRecordmarkList.h"
+#include "platform/db/MemDataSet.h"
 #include "platform/db/TDataSource.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPicture>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -295,6 +297,37 @@ TEST_F(Picture, TheSpacerAndTheFooterAreNoDataRows) {
     QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, footer);
 }
 
+TEST_F(Picture, AnEmptiedTableMakesTheBlankRowCurrentNeverTheFooter) {
+    Show(12, {{"Name", "Имя"}}, TDBGridOption::dgFooters);
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(1, grid.RowCount() - 3).center());  // held
+    table.ClearRecords();
+    EXPECT_EQ(std::pair(grid.Row(), grid.RowCount()), std::pair(1, 4)) << "title, blank row, spacer, footer";
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton);
+}
+
+// Huge texts are cut before they are laid out wherever they are drawn (a
+// picture records the texts drawn), and measured as far as they are seen.
+TEST_F(Picture, TextsAreCutWhereTheyAreDrawn) {
+    const std::string huge(1000000, 'x');
+    testsupport::MemDataSet texts{{{"Name", 0}}, {{huge}}};
+    texts.Open();
+    source.SetDataSet(&texts);
+    Show(0, {{"Name", ""}, {"Name", ""}}, TDBGridOption::dgFooters);
+    grid.Columns()[1].Title().SetCaption(huge);
+    grid.Columns()[1].Footer().SetText(huge);
+    QFont none = grid.font();  // letters that take no room: the footer shows all it is given
+    none.setLetterSpacing(QFont::AbsoluteSpacing, -QFontMetricsF(none).horizontalAdvance('x'));
+    grid.Columns()[1].Footer().SetFont(none);
+    auto recorded = [&] { QPicture picture; grid.viewport()->render(&picture); return picture.size(); };
+    EXPECT_LT(recorded(), 100000u) << "a cell, a title and a footer";
+    grid.SetOptions(grid::TDBGridOptions(grid.Options().Bits() | grid::TDBGridOptions{TDBGridOption::dgMultilineTitle}.Bits()));
+    grid.Columns()[1].Title().SetCaption(huge + "|" + huge);
+    EXPECT_LT(recorded(), 100000u) << "a group and a leaf";
+    grid.Columns()[1].Title().SetCaption(QString("аб ").repeated(100000).toStdString());
+    Resize(330, 10000);
+    EXPECT_EQ(grid.RowHeights(1), 0) << "measured again for a higher grid, the title takes the rows' room";
+}
+
 TEST_F(Picture, ColumnsOfAnyWidthKeepTheGeometry) {
     Show(3, {{"Name", "A|Имя"}, {"Login", "A|Логин"}, {"Age", "Возраст"}}, TDBGridOption::dgMultilineTitle);
     for (int i : {0, 1}) {
@@ -305,13 +338,17 @@ TEST_F(Picture, ColumnsOfAnyWidthKeepTheGeometry) {
     EXPECT_EQ(grid.ColWidths(1), platform::MaxCellSize);
     EXPECT_TRUE(grid.CellRect(3, 1).isEmpty()) << "past two such columns";
     EXPECT_EQ(Holes(Render(), 0), 0);
-    // More of them than an int can sum up.
-    for (int i = 0; i < 128; ++i) {
+    // More of them than an int can sum up, half of them frozen.
+    for (int i = 0; i < 300; ++i) {
         grid::TDBGColumn& column = grid.Columns().Add();
         column.SetFieldName("Login");
         column.SetWidth(INT_MAX);
         column.SetAutoFit(false);
     }
+    grid.SetFrozenCols(150);
+    EXPECT_TRUE(grid.CellRect(303, 1).isEmpty()) << "the last behind the frozen ones";
+    grid.SetLeftCol(303);
+    EXPECT_EQ(grid.LeftCol(), 303) << "reached by scrolling";
     grid::TDBGridOptions options = grid.Options();
     options.Include(TDBGridOption::dgAutoFitColumns);
     grid.SetOptions(options);

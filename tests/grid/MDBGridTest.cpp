@@ -54,7 +54,7 @@ void Fill(data::TFriend& table, int count) {
 struct GridFixture : ::testing::Test {
     DeletableFriends table;
     db::TDataSource source{&table};
-    TMDBGrid grid;
+    struct : TMDBGrid { using TCustomGrid::GetEditText, TCustomGrid::SetEditText; } grid;
 
     void SetUp() override {
         Fill(table, 1000);
@@ -397,6 +397,18 @@ TEST_F(GridFixture, ColumnsAreMovedAndSizedByMouseWithoutATitleClick) {
     EXPECT_EQ(grid.RowHeights(5), row.height() + 12);
 }
 
+TEST_F(GridFixture, ACollapsedColumnIsWidenedFromItsOwnBorder) {
+    // A press on a column of 1 or 0 pixels or right of it sizes it, not its left neighbour.
+    for (int width : {1, 0}) for (int dx = 0; dx <= 3; ++dx) {
+        grid.SetColWidths(2, width);
+        const QPoint at(grid.CellRect(2, 0).left() + dx, 5);
+        QTest::mousePress(grid.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseMove(grid.viewport(), at + QPoint(40, 0));
+        QTest::mouseRelease(grid.viewport(), Qt::LeftButton, Qt::NoModifier, at + QPoint(40, 0));
+        EXPECT_EQ(std::pair(grid.ColWidths(1), grid.ColWidths(2)), std::pair(60, dx + 40)) << width << " px, " << dx;
+    }
+}
+
 TEST_F(GridFixture, TheEditorOpensOnTheCurrentCellAndEscapeDropsItsText) {
     Click(2, 2);
     EXPECT_EQ(grid.InplaceEditor(), nullptr) << "a press on another cell only moves";
@@ -417,6 +429,11 @@ TEST_F(GridFixture, TheEditorOpensOnTheCurrentCellAndEscapeDropsItsText) {
     EXPECT_EQ(table.FieldText(1, 1), "login1");
     Key(Qt::Key_F2);
     EXPECT_TRUE(editor->isVisible());
+    // The base grid's text of a cell is its field's; the one it stores is edited (see the fixture's grid).
+    EXPECT_EQ(grid.GetEditText(2, 5), QStringLiteral("login1"));
+    grid.SetEditText(2, 5, QStringLiteral("new"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(table.FieldText(1, 1), "new");
 }
 
 // How the favourites window drives its grid: read-only whole rows, its own

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -141,15 +142,40 @@ TEST(TitleTree, DeepAndEmptyCaptionsGetTheirHeights) {
     // per level.
     std::string caption;
     for (int i = 0; i < 100000; ++i) caption += "L" + std::to_string(i) + "|";
+    const uint64_t steps = THeadTreeNode::Steps();
     Titles deep({(caption + "a").c_str()}, 80);
+    EXPECT_LT(THeadTreeNode::Steps() - steps, 100000u) << "no walk to the root per node";
     const QFont font("Sans", 9);
     auto height = [&](Titles&& titles) { return grid::TreeHeight(titles.root, font); };
     const int level = height(Titles({"a"}));
     EXPECT_EQ(grid::TreeHeight(deep.root, font), 100001 * level);
     int nodes = 0;
-    deep.root.ForEach([&](THeadTreeNode&) { ++nodes; });
+    std::unique_ptr<QThread> walk(
+        QThread::create([&] { deep.root.ForEach([&](THeadTreeNode&) { ++nodes; }), deep.root.FreeAllChild(); }));
+    walk->setStackSize(256 * 1024);
+    walk->start();
+    walk->wait();
     EXPECT_EQ(nodes, 100002);
     EXPECT_EQ(height(Titles({"", ""})), level) << "an empty caption takes a line";
+
+    // Levels higher together than a row can be give way from the bottom.
+    const QFont huge("Sans", 1500);
+    Titles high({(caption.substr(0, caption.find("L10000|")) + "a").c_str()}, 1 << 20), top({"L0"});
+    EXPECT_EQ(grid::TreeHeight(high.root, huge), grid::MaxTitleHeight);
+    EXPECT_EQ(high.root.Child()->Height, grid::TreeHeight(top.root, huge)) << "the top level keeps its band";
+}
+
+TEST(TitleTree, WrappedWordsAreMeasuredAsLaidOutAndOnlyAsFarAsSeen) {
+    const QFont font("Sans", 9);
+    grid::TTitleTextHeights heights;
+    heights.Begin(font);
+    for (const char* text : {"Анкета знакомства возраст", "Wolf Ёж Wolf город 13980", "Абвгдежзийклмн аб", "вес Wolf вес"})
+        for (int width : {30, 76, 120})
+            EXPECT_EQ(heights.Height(text, width), QFontMetrics(font).boundingRect(0, 0, width, 1 << 20, Qt::TextWordWrap, text).height()) << text << width;
+    EXPECT_EQ(heights.Layouts(), 0) << "words are judged by their advances";
+    heights.Begin(font, 100);
+    const int height = heights.Height(QString("аб, ").repeated(300000).toStdString(), 50);
+    EXPECT_TRUE(heights.Cut() && height > 100 && height < 10000) << height << " px seen of 2,100,000";
 }
 
 } // namespace
