@@ -457,6 +457,11 @@ bool TfrmConditions::tvSearchMouseDown(QTreeWidget* tree, QPoint pos) {
     const int level = node->Level();
     const int x = pos.x() + tree->header()->offset();
     if (!(level * NodeIndent + 12 < x && x < level * NodeIndent + 32)) return false;
+    ToggleNode(tree, node);
+    return true;
+}
+
+void TfrmConditions::ToggleNode(QTreeWidget* tree, TCheckedTreeNode* node) {
     try {
         if (!node->parent()) node->Checked() ? UncheckRoot(tree, node) : CheckRoot(tree, node);
         else node->Checked() ? UncheckItem(tree, node) : CheckItem(tree, node);
@@ -465,7 +470,6 @@ bool TfrmConditions::tvSearchMouseDown(QTreeWidget* tree, QPoint pos) {
         platform::ShowInfoMessage(e.what());
     }
     tree->viewport()->update();
-    return true;
 }
 
 void TfrmConditions::UncheckRoot(QTreeWidget* tree, TCheckedTreeNode* node) {
