@@ -21,29 +21,41 @@ void ReadProperties(const TRegistry& reg, TPersistent& object) {
     }
 }
 
-void WriteProperties(TRegistry& reg, const TPersistent& object) {
-    for (const auto& p : object.PublishedProperties()) {
-        if (p.IsOrdinal())
-            reg.WriteInteger(p.Name, p.GetOrd(object));
-        else
-            reg.WriteString(p.Name, p.GetStr(object));
-    }
+// A property's value as m_stored keeps it.
+std::string StoredForm(const platform::TPropInfo& p, const TPersistent& object) {
+    return p.IsOrdinal() ? std::to_string(p.GetOrd(object)) : p.GetStr(object);
 }
 
 } // namespace
 
 bool TCustomParams::LoadFromRegistry() {
     TRegistry reg;
-    if (!reg.KeyExists(TesselRegKey)) return true;
-    if (reg.OpenKey(TesselRegKey, false)) ReadProperties(reg, *this);
-    return false;
+    const bool absent = !reg.KeyExists(TesselRegKey);
+    if (!absent && reg.OpenKey(TesselRegKey, false)) ReadProperties(reg, *this);
+    NoteStoredValues();
+    return absent;
 }
 
 void TCustomParams::SaveToRegistry() {
     TRegistry reg;
     reg.OpenKey(TesselRegKey, true);
-    WriteProperties(reg, *this);
+    const platform::TPropList props = PublishedProperties();
+    const bool loaded = m_stored.size() == props.size();
+    for (size_t i = 0; i < props.size(); ++i) {
+        const platform::TPropInfo& p = props[i];
+        const bool changed = !loaded || m_stored[i] != StoredForm(p, *this);
+        if (p.IsOrdinal())
+            changed ? reg.WriteInteger(p.Name, p.GetOrd(*this)) : reg.WriteIntegerIfMissing(p.Name, p.GetOrd(*this));
+        else
+            changed ? reg.WriteString(p.Name, p.GetStr(*this)) : reg.WriteStringIfMissing(p.Name, p.GetStr(*this));
+    }
     reg.CloseKey();
+    NoteStoredValues();
+}
+
+void TCustomParams::NoteStoredValues() {
+    m_stored.clear();
+    for (const platform::TPropInfo& p : PublishedProperties()) m_stored.push_back(StoredForm(p, *this));
 }
 
 void CopyProperties(TPersistent& Dest, const TPersistent& Source) {

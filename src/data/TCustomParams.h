@@ -5,7 +5,13 @@
 
 #include "platform/TPersistent.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
+
+namespace platform {
+class TRegistry;
+}
 
 namespace data {
 
@@ -22,10 +28,23 @@ public:
     // noted for the user (platform::TRegistry::TakeSkippedValues). A
     // settings file that cannot be read counts as no key at all.
     virtual bool LoadFromRegistry();
-    // Writes every published property, creating the key when it is missing.
-    // Throws platform::ERegistryException when the settings file cannot be
-    // written; the file is then as it was.
+    // Writes the published properties, creating the key when it is missing:
+    // after a load, only those whose value changed since the load or the
+    // last save, and the others only where the file lacks them; so a value
+    // another copy of the program saved meanwhile, or one the load passed
+    // over, stays as it is until this object's own value changes. Without a
+    // load, every property. Throws platform::ERegistryException when the
+    // settings file cannot be written; the file is then as it was.
     virtual void SaveToRegistry();
+
+protected:
+    // Takes the current values as the ones the file holds (see SaveToRegistry).
+    void NoteStoredValues();
+
+private:
+    // Each published property's value when last loaded or saved, in
+    // published order (ordinals in decimal); empty before a load.
+    std::vector<std::string> m_stored;
 };
 
 // Copies every published property of Dest that Source also has (same name,

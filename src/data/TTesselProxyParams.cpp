@@ -114,21 +114,41 @@ void TTesselProxyParams::LoadFromRegistry() {
         if (const auto value = reg.ReadStringIfValid(kProxyBypass)) SetProxyBypass(*value);
     }
     DecodePassword();
+    m_stored = Values();
+}
+
+std::array<std::string, 7> TTesselProxyParams::Values() const {
+    return {std::to_string(m_useProxy),  std::to_string(m_proxyAuthorization), ProxyServer(),
+            std::to_string(ProxyPort()), ProxyUserName(),                      ProxyPassword(),
+            ProxyBypass()};
 }
 
 void TTesselProxyParams::SaveToRegistry() {
     EncodePassword();
+    const std::array<std::string, 7> now = Values();
     TRegistry reg;
     reg.SetRootKey(m_regRoot);
     reg.OpenKey(m_regKey, true);
-    reg.WriteInteger(kUseProxy, m_useProxy ? 1 : 0);
-    reg.WriteInteger(kProxyAuthorization, m_proxyAuthorization ? 1 : 0);
-    reg.WriteString(kProxyServer, ProxyServer());
-    reg.WriteInteger(kProxyPort, ProxyPort());
-    reg.WriteString(kProxyUserName, ProxyUserName());
-    reg.WriteString(kProxyPassword, m_storedPassword);
-    reg.WriteString(kProxyBypass, ProxyBypass());
+    size_t i = 0;
+    const auto changed = [&] { return !m_stored || (*m_stored)[i] != now[i]; };
+    const auto integer = [&](std::string_view name, int32_t value) {
+        changed() ? reg.WriteInteger(name, value) : reg.WriteIntegerIfMissing(name, value);
+        ++i;
+    };
+    const auto string = [&](std::string_view name, const std::string& value) {
+        changed() ? reg.WriteString(name, value) : reg.WriteStringIfMissing(name, value);
+        ++i;
+    };
+    integer(kUseProxy, m_useProxy ? 1 : 0);
+    integer(kProxyAuthorization, m_proxyAuthorization ? 1 : 0);
+    string(kProxyServer, ProxyServer());
+    integer(kProxyPort, ProxyPort());
+    string(kProxyUserName, ProxyUserName());
+    // Compared in clear text above: the same password stored as other text stays.
+    string(kProxyPassword, m_storedPassword);
+    string(kProxyBypass, ProxyBypass());
     reg.CloseKey();
+    m_stored = now;
 }
 
 void TTesselProxyParams::EncodePassword() { m_storedPassword = Base64Encode(ProxyPassword()); }

@@ -6,6 +6,8 @@
 #include "platform/TRegistry.h"
 #include "web/THTTPClientProxyParams.h"
 
+#include <array>
+#include <optional>
 #include <string>
 
 class TSubmit;
@@ -44,9 +46,10 @@ public:
     // noted for the user (platform::TRegistry::TakeSkippedValues). Then, in
     // every case, decodes the stored password. Never raises.
     void LoadFromRegistry();
-    // Encodes the password and writes the seven values, creating the key.
-    // Throws platform::ERegistryException when the settings file cannot be
-    // written.
+    // Encodes the password and writes the seven values, creating the key:
+    // after a load, as the settings do, only those changed since the load or
+    // the last save, and the others only where the file lacks them. Throws
+    // platform::ERegistryException when the settings file cannot be written.
     void SaveToRegistry();
     // StoredPassword := Base64 of ProxyPassword.
     void EncodePassword();
@@ -65,6 +68,11 @@ public:
     void SetProxyAuthorization(bool value) { m_proxyAuthorization = value; }
 
 private:
+    // The seven values in the order they are written, the password in clear.
+    std::array<std::string, 7> Values() const;
+
+    // Values() when last loaded or saved; none before a load.
+    std::optional<std::array<std::string, 7>> m_stored;
     std::string m_storedPassword;
     platform::TRegistryRoot m_regRoot = platform::TRegistryRoot::CurrentUser;
     std::string m_regKey;

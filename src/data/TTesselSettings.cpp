@@ -43,6 +43,9 @@ bool TTesselSettings::LoadFromRegistry() {
     const bool absent = TFinderParams::LoadFromRegistry();
     if (m_FinderServer.empty()) m_FinderServer = DefaultServerHost;
     if (m_AutoViewInterval.empty()) m_AutoViewInterval = "1";
+    // A default stands for what the file lacks: it is written only where the
+    // file still lacks it, never over another copy's choice.
+    NoteStoredValues();
     AimProxyParams();
     m_proxyParams.LoadFromRegistry();
     return absent;
@@ -56,6 +59,9 @@ void TTesselSettings::SaveToRegistry() {
 
 std::string TTesselSettings::GetPassword() const { return DecodeStoredPassword(m_password); }
 
-void TTesselSettings::SetPassword(std::string_view clearText) { m_password = Base64Encode(clearText); }
+void TTesselSettings::SetPassword(std::string_view clearText) {
+    // The same password keeps the text it is stored as, so it is no change.
+    if (GetPassword() != clearText) m_password = Base64Encode(clearText);
+}
 
 } // namespace data

@@ -45,7 +45,8 @@ struct Key {
 // One change made through a TRegistry, replayed on a fresh read of the file
 // when the key is closed.
 struct Change {
-    enum class Kind { CreateKey, SetValue, DeleteValue };
+    // SetValueIfMissing writes only where the file has no value of that name.
+    enum class Kind { CreateKey, SetValue, SetValueIfMissing, DeleteValue };
     Kind kind;
     std::vector<std::string> path;
     Value value; // the new value, or only the name of the one to delete
@@ -185,6 +186,9 @@ void Apply(Key& root, const Change& change) {
         } else {
             key.values.push_back(change.value);
         }
+        break;
+    case Change::Kind::SetValueIfMissing:
+        if (!FindValue(key, change.value.name)) key.values.push_back(change.value);
         break;
     case Change::Kind::DeleteValue:
         std::erase_if(key.values, [&](const Value& v) { return SameName(v.name, change.value.name); });
@@ -387,9 +391,24 @@ void TRegistry::CloseKey() {
     const auto changes = std::exchange(m_changes, {});
     if (changes.empty()) return;
 
+    const auto file = StoreFile();
+    try {
+        std::filesystem::create_directories(file.parent_path());
+    } catch (const std::filesystem::filesystem_error& e) {
+        throw ERegistryException("Настройки не записаны: папка " + QuotedFile(file.parent_path()) +
+                                 " не создана: " + ErrnoText(e.code()));
+    }
+    // Copies of the program on different data folders share this folder:
+    // a save holds it alone from reading the file to renaming the new one
+    // over it, so that no copy writes over a save it has not read (and no
+    // start clears a save's temporary file). A folder that takes no lock is
+    // saved to all the same.
+    TFileLock saving;
+    std::error_code lockError;
+    saving.Lock(file.parent_path(), TFileLock::TMode::Exclusive, true, lockError);
+
     // Replay on what is on disk now, so that a save made by another object
     // since this key was opened is kept.
-    const auto file = StoreFile();
     Key root;
     if (!LoadStoreFile(file, root))
         throw ERegistryException("Настройки не записаны: файл настроек " + QuotedFile(file) +
@@ -402,21 +421,10 @@ void TRegistry::CloseKey() {
     std::ostringstream out;
     doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
     try {
-        std::filesystem::create_directories(file.parent_path());
         // The keys hold passwords: like the user's registry, the file is the
         // user's alone. The replacement keeps the mode of the file it replaces.
         if (const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); fd >= 0) ::close(fd);
-        // Copies of the program on different data folders share this
-        // folder: every save holds it shared, and only whoever holds it
-        // alone clears what dead saves left. A folder that takes no lock is
-        // saved to all the same.
-        TFileLock saving;
-        std::error_code lockError;
-        saving.Lock(file.parent_path(), TFileLock::TMode::Shared, true, lockError);
         WriteFileAtomic(file, out.str());
-    } catch (const std::filesystem::filesystem_error& e) {
-        throw ERegistryException("Настройки не записаны: папка " + QuotedFile(file.parent_path()) +
-                                 " не создана: " + ErrnoText(e.code()));
     } catch (const std::exception& e) {
         throw ERegistryException(std::string("Настройки не записаны. ") + e.what());
     }
@@ -496,6 +504,15 @@ void TRegistry::WriteInteger(std::string_view name, int32_t value) {
 void TRegistry::WriteString(std::string_view name, std::string_view value) {
     value = value.substr(0, value.find('\0'));
     Record({Change::Kind::SetValue, {}, {std::string(name), TRegDataType::String, 0, std::string(value)}});
+}
+
+void TRegistry::WriteIntegerIfMissing(std::string_view name, int32_t value) {
+    Record({Change::Kind::SetValueIfMissing, {}, {std::string(name), TRegDataType::Integer, value, {}}});
+}
+
+void TRegistry::WriteStringIfMissing(std::string_view name, std::string_view value) {
+    value = value.substr(0, value.find('\0'));
+    Record({Change::Kind::SetValueIfMissing, {}, {std::string(name), TRegDataType::String, 0, std::string(value)}});
 }
 
 std::vector<std::string> TRegistry::GetValueNames() const {

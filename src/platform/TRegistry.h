@@ -8,8 +8,9 @@
 // One TRegistry object serves one load or save: opening a key reads the file,
 // reads see that snapshot plus the object's own writes, and closing the key
 // writes the changes back atomically. The file is read again just before that
-// write and the changes are replayed on it, so two objects that save one
-// after the other never undo each other's values.
+// write, with the settings folder locked against every other save, and the
+// changes are replayed on it, so two objects (or two copies of the program)
+// that save never undo each other's values.
 //
 // A file that cannot be parsed (or that holds something this store never
 // writes) is renamed aside, never overwritten, and the store starts empty:
@@ -99,6 +100,11 @@ public:
     void WriteInteger(std::string_view name, int32_t value);
     // A string ends at its first NUL byte, as a registry string does.
     void WriteString(std::string_view name, std::string_view value);
+    // As the two above, but only where the file holds no value of that name
+    // (of either kind) when the key is closed: a value written since by
+    // another save, or one a load passed over, stays as it is.
+    void WriteIntegerIfMissing(std::string_view name, int32_t value);
+    void WriteStringIfMissing(std::string_view name, std::string_view value);
     // The names of the open key's values in the order they were created.
     std::vector<std::string> GetValueNames() const;
     // False when there was no such value.

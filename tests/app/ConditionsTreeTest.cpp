@@ -86,6 +86,13 @@ TEST_F(ConditionsTree, ClicksFollowTheKindOfTheNode) {
     click("Только REAL");
     EXPECT_TRUE(Node(tree, "Real") && !checked("Real") && !checked("Только REAL"));
 
+    // Space ticks and unticks the current node as a click on its box does.
+    tree.setCurrentItem(Node(tree, "Рак"));
+    for (const bool ticked : {true, false}) {
+        QTest::keyClick(&tree, Qt::Key_Space);
+        EXPECT_EQ(checked("Рак"), ticked);
+    }
+
     // A rebuild takes the stored settings again.
     form->RebuildActiveTree();
     EXPECT_FALSE(checked("Большой") || checked("Всех") == false || checked("Девушку"));

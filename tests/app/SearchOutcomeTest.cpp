@@ -37,6 +37,7 @@
 
 using namespace std::chrono_literals;
 using conditionstest::Click;
+using conditionstest::FillEverySetting;
 using conditionstest::Node;
 
 namespace {
@@ -194,6 +195,7 @@ TEST_F(WholeProgram, TheStatusBarCountsHitsAsTheyAreFound) {
 TEST_F(WholeProgram, TheLastChoiceOfEitherTreeIsSaved) {
     testsupport::MessageRecorder messages;
     app::TfrmMain& w = Open("localhost:1", 2);
+    w.acFavoritesExecute(); // the page is opened after both trees changed
     app::TfrmConditions& conditions = *w.ConditionsForm();
     QTreeWidget& simple = *conditions.tvSearch;
     QTreeWidget& extended = *conditions.tvExSearch;
@@ -208,6 +210,41 @@ TEST_F(WholeProgram, TheLastChoiceOfEitherTreeIsSaved) {
     ASSERT_TRUE(w.SettingsForm()->btnSaveClick());
     EXPECT_EQ(dm->Settings().s_l(), "MF");
     EXPECT_TRUE(Node(simple, "Ищу Пару М+Ж")->Checked());
+}
+
+// A tree chooses how far down in the saved place a search goes, never the
+// place: after an untick of any level in either tree, "Сохранить" keeps the
+// place and stores s_c and s_m as "Старт" from that tree (and after it) writes them.
+TEST_F(WholeProgram, AnUntickedPlaceLevelIsSavedAsASearchNotAsAPlace) {
+    testsupport::MessageRecorder messages;
+    data::TTesselSettings& s = dm->Settings();
+    const auto place = [](const data::TFinderParams& p) {
+        return p.Country() + p.Region() + p.Town() + p.Station() + p.id_Country() + p.id_Region() + p.id_Town() + p.id_Station();
+    };
+    const auto search = [](const data::TFinderParams& p) { return p.s_c() + " " + p.s_m(); };
+    for (int run = 0; run < 16; ++run) {
+        FillEverySetting(s), s.SetS_c(s.id_Station());
+        const std::string saved = place(s);
+        const std::string names[] = {s.Country(), s.Region(), s.Town(), s.Station()};
+        const bool extended = run & 8, pageFirst = run & 4;
+        SCOPED_TRACE(names[run % 4] + (extended ? ", extended" : ", simple") + (pageFirst ? ", page first" : ""));
+        window.reset();
+        app::TfrmMain& w = Open("localhost:1", 1);
+        w.acFavoritesExecute();
+        app::TfrmConditions& conditions = *w.ConditionsForm();
+        conditions.pcLeft->setCurrentIndex(extended);
+        QTreeWidget& tree = extended ? *conditions.tvExSearch : *conditions.tvSearch;
+        if (pageFirst) w.acSettingsExecute();
+        ASSERT_TRUE(Click(conditions, tree, Node(tree, QString::fromStdString(names[run % 4]))));
+        data::TFinderParams started, again;
+        conditions.TreeToParams(&tree, started);
+        w.acSettingsExecute();
+        ASSERT_TRUE(w.SettingsForm()->btnSaveClick());
+        data::TTesselSettings stored;
+        stored.Load();
+        conditions.TreeToParams(&tree, again);
+        EXPECT_EQ(place(stored) + " " + search(stored) + " / " + search(again), saved + " " + search(started) + " / " + search(started));
+    }
 }
 
 // A range the dialog takes with one bound is stored, shown the same after

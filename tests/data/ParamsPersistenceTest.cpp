@@ -234,3 +234,28 @@ TEST(TesselSettings, ADamagedFileStartsAsAFirstRunAndIsKept) {
     EXPECT_FALSE(again.Load());
     EXPECT_EQ(again.login(), "anna");
 }
+
+// A value the start passed over stays as written through saves of other
+// settings, until its own setting is set.
+TEST(TesselSettings, AValuePassedOverIsKeptUntilItsSettingIsSet) {
+    ConfigHome home;
+    WriteValues([](TRegistry& reg) { reg.WriteString("MyAge", "2147483648"), reg.WriteString("StatureMax", "+3"); });
+    TTesselSettings settings;
+    settings.Load(), settings.SetLogin("anna"), settings.SetMyAge(30), settings.Save();
+    const std::string file = testsupport::ReadFile(TRegistry::StoreFile());
+    EXPECT_NE(file.find("\"StatureMax\" type=\"string\" data=\"+3\""), std::string::npos);
+    EXPECT_NE(file.find("\"MyAge\" type=\"integer\" data=\"30\""), std::string::npos);
+}
+
+// Two copies on one settings folder: neither undoes the other's changes by
+// saving its own, proxy settings too.
+TEST(TesselSettings, TwoCopiesKeepEachOthersChanges) {
+    ConfigHome home;
+    TTesselSettings a, b, now;
+    a.Load(), b.Load();
+    b.SetStatureMin(150), b.ProxyParams().SetProxyServer("10.0.0.5"), b.Save();
+    a.SetLogin("anna"), a.ProxyParams().SetUseProxy(true), a.Save();
+    now.Load();
+    EXPECT_EQ(now.login() + " " + now.ProxyParams().ProxyServer(), "anna 10.0.0.5");
+    EXPECT_TRUE(now.StatureMin() == 150 && now.ProxyParams().UseProxy());
+}

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -166,7 +167,10 @@ void TfrmConditions::BuildForm() {
     pcLeft->addTab(tsLoadedFriends, "Найденные");
     tvSearch = ConditionTree(tsSearch, "tvSearch");
     tvExSearch = ConditionTree(tsExSearch, "tvExSearch");
-    for (QTreeWidget* tree : {tvSearch, tvExSearch}) tree->viewport()->installEventFilter(this);
+    for (QTreeWidget* tree : {tvSearch, tvExSearch}) {
+        tree->viewport()->installEventFilter(this);
+        tree->installEventFilter(this); // Space
+    }
     connect(tvExSearch, &QTreeWidget::itemExpanded, this, &TfrmConditions::tvExSearchExpanding);
 
     lbxLoad = new QListWidget(tsLoadedFriends);
@@ -249,6 +253,15 @@ bool TfrmConditions::eventFilter(QObject* watched, QEvent* event) {
                 if (QTreeWidgetItem* item = tree->itemAt(pos)) tree->setCurrentItem(item);
                 return true;
             }
+        }
+    }
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        // Space ticks or unticks the current node as a click on its box does.
+        QTreeWidget* tree = watched == tvSearch ? tvSearch : watched == tvExSearch ? tvExSearch : nullptr;
+        if (TCheckedTreeNode* node = tree ? TCheckedTreeNode::From(tree->currentItem()) : nullptr) {
+            ToggleNode(tree, node);
+            return true;
         }
     }
     return platform::TForm::eventFilter(watched, event);

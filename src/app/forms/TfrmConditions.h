@@ -129,6 +129,8 @@ public:
     // A press of the left button at `pos` (viewport coordinates) of `tree`:
     // toggles the node whose check box lies there. True when a node acted.
     bool tvSearchMouseDown(QTreeWidget* tree, QPoint pos);
+    // What a click on `node`'s check box does; Space does it to the current node.
+    void ToggleNode(QTreeWidget* tree, TCheckedTreeNode* node);
     // The car root's makes are read from the site the first time it opens,
     // and again after a read that failed. The read runs beside the window:
     // until the makes have come the root holds one "Загрузка..." line.

@@ -23,7 +23,9 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 namespace app {
 namespace {
@@ -83,6 +85,25 @@ template <class F>
 void ForEachNode(QTreeWidget* tree, F&& f) {
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         if (TCheckedTreeNode* node = TCheckedTreeNode::From(*it)) f(node);
+}
+
+// Ticks the place's levels under and with `country` as far down as the
+// stored search goes: s_c names the level, and a station is ticked only with
+// its line (s_m). So a start writes s_c and s_m again as the last start or
+// "Сохранить" stored them, and no tree ever changes the place itself. An s_c
+// that names no level of the place (a hand edit) ticks them all.
+void CheckPlaceLevels(TCheckedTreeNode* country) {
+    const data::TTesselSettings& s = Settings();
+    std::vector<TCheckedTreeNode*> levels;
+    for (TCheckedTreeNode* node = country; node; node = node->ChildNode(0)) levels.push_back(node);
+    const std::string* ids[] = {&s.id_Country(), &s.id_Region(), &s.id_Town(), &s.id_Station()};
+    size_t depth = s.s_c().empty() || s.s_c() == "0" ? 0 : levels.size();
+    for (size_t i = std::min(levels.size(), std::size(ids)); depth > 0 && i-- > 0;)
+        if (*ids[i] == s.s_c()) {
+            depth = i + 1;
+            break;
+        }
+    for (size_t i = 0; i < levels.size(); ++i) levels[i]->SetChecked(i < depth && (i < 3 || !s.s_m().empty()));
 }
 
 } // namespace
@@ -193,18 +214,17 @@ void TfrmConditions::BuildTreeNodes(QTreeWidget* tree) {
 
     TCheckedTreeNode* country = AddRootNode(tree, "Страна", nkCountry);
     if (s.id_Country() != "0" && !s.id_Country().empty()) {
-        country->SetChecked(true);
         country->SetCaption(ToQString(s.Country()));
+        TCheckedTreeNode* node = country;
         if (s.id_Region() != "0_0" && !s.id_Region().empty()) {
-            TCheckedTreeNode* region = AddChildNode(country, ToQString(s.Region()), {}, nkRegion);
-            region->SetChecked(true);
+            node = AddChildNode(node, ToQString(s.Region()), {}, nkRegion);
             if (s.id_Town() != "0_0_0" && !s.id_Town().empty()) {
-                TCheckedTreeNode* town = AddChildNode(region, ToQString(s.Town()), {}, nkTown);
-                town->SetChecked(true);
+                node = AddChildNode(node, ToQString(s.Town()), {}, nkTown);
                 if (s.id_Station() != "0_0_0_0" && !s.id_Station().empty())
-                    AddChildNode(town, ToQString(s.Station()), {}, nkStation)->SetChecked(true);
+                    AddChildNode(node, ToQString(s.Station()), {}, nkStation);
             }
         }
+        CheckPlaceLevels(country);
     }
     SetExpandedAll(country, true);
 
@@ -437,6 +457,11 @@ bool TfrmConditions::tvSearchMouseDown(QTreeWidget* tree, QPoint pos) {
     const int level = node->Level();
     const int x = pos.x() + tree->header()->offset();
     if (!(level * NodeIndent + 12 < x && x < level * NodeIndent + 32)) return false;
+    ToggleNode(tree, node);
+    return true;
+}
+
+void TfrmConditions::ToggleNode(QTreeWidget* tree, TCheckedTreeNode* node) {
     try {
         if (!node->parent()) node->Checked() ? UncheckRoot(tree, node) : CheckRoot(tree, node);
         else node->Checked() ? UncheckItem(tree, node) : CheckItem(tree, node);
@@ -445,7 +470,6 @@ bool TfrmConditions::tvSearchMouseDown(QTreeWidget* tree, QPoint pos) {
         platform::ShowInfoMessage(e.what());
     }
     tree->viewport()->update();
-    return true;
 }
 
 void TfrmConditions::UncheckRoot(QTreeWidget* tree, TCheckedTreeNode* node) {

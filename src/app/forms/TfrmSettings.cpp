@@ -569,17 +569,6 @@ void TfrmSettings::ShowTreeChoice(const data::TFinderParams& choice, const std::
     if (has("s_t")) edTo->setText(ToQString(choice.s_t()));
     if (has("target")) choice.SetTargetToControl(gbTarget);
     if (has("sponsor")) choice.SetSponsorToControl(gbSponsor);
-    if (has("s_c") || has("s_m")) {
-        // The tree chooses only how far down the settings' own area goes.
-        const data::TTesselSettings& s = data::dmFriend().Settings();
-        const std::string& area = choice.s_c();
-        const int levels = area.empty()                                    ? 0
-                           : area == s.id_Station() && !choice.s_m().empty() ? 4
-                           : area == s.id_Station() || area == s.id_Town()   ? 3
-                           : area == s.id_Region()                           ? 2
-                                                                             : 1;
-        ShowAreaLevels(levels);
-    }
 }
 
 void TfrmSettings::ShowError(const std::exception& e) const { platform::ShowInfoMessage(e.what()); }

@@ -77,9 +77,10 @@ public:
     std::function<void(data::TTesselSettings& settings)> OnStoring;
 
     // Shows on the page the conditions of `choice` that it also shows
-    // (genders, ages, area, purposes and support) and whose names are in
-    // `changed`; the others stay as they are. The area is shown as chosen
-    // down to the level `choice` searches in.
+    // (genders, ages, purposes and support) and whose names are in
+    // `changed`; the others stay as they are. The area lists keep showing
+    // the saved place: a tree only chooses how far down in it a search goes,
+    // and "Сохранить" keeps that as the tree left it.
     void ShowTreeChoice(const data::TFinderParams& choice, const std::vector<std::string>& changed);
 
     // Locked while a search runs: "Сохранить" and the server buttons are
@@ -208,11 +209,11 @@ private:
     // focused; nothing when it can.
     std::optional<std::string> CheckValues();
     void StoreValues();
-    // The chosen areas into the settings (TfrmSettingsAreas.cpp).
+    // The chosen areas into the settings when the lists show a place other
+    // than the saved one (TfrmSettingsAreas.cpp).
     void StoreAreas();
-    // The settings' area chosen down to `levels` (0 none, 1 the country ...
-    // 4 the metro station); the levels below show their no-choice rows.
-    void ShowAreaLevels(int levels);
+    // The place the lists show, with s_c and s_m for a search of all of it.
+    void ListedAreasInto(data::TFinderParams& params) const;
 
     data::TXMLTableIndex m_serverIndex;
     bool m_countriesLoaded = false;

@@ -11,6 +11,7 @@
 #include "app/forms/TfrmSettings.h"
 
 #include "app/controls/TComboBox.h"
+#include "data/TCustomParams.h"
 #include "data/TdmFriend.h"
 #include "platform/MessageRoutines.h"
 #include "platform/QtText.h"
@@ -55,6 +56,13 @@ std::string Padded(const std::string& id) {
     std::string padded;
     for (const std::string& part : parts) padded += (padded.empty() ? "" : "_") + part;
     return padded;
+}
+
+// Whether two stored ids name the same area: "3159" and "3159_0_0_0" do, and
+// so do "", "0", "0_0" ... (no choice).
+bool SameAreaId(const std::string& a, const std::string& b) {
+    const auto key = [](const std::string& id) { return id.empty() || Padded(id) == NoStation ? std::string() : Padded(id); };
+    return key(a) == key(b);
 }
 
 // As RowOfId, but "3159" and "3159_0_0_0" name the same area.
@@ -341,20 +349,25 @@ void TfrmSettings::cbCityChange() {
     FillStationList({});
 }
 
-void TfrmSettings::ShowAreaLevels(int levels) {
-    const data::TTesselSettings& s = data::dmFriend().Settings();
-    FillCountryList(levels >= 1 ? s.id_Country() : NoCountry);
-    FillRegionList(levels >= 2 ? s.id_Region() : std::string());
-    FillCityList(levels >= 3 ? s.id_Town() : std::string());
-    FillStationList(levels >= 4 ? s.id_Station() : std::string());
-    // The lists below may hold another country's areas: each is fetched
-    // again when next opened.
-    m_regionsStale = m_citiesStale = m_stationsStale = true;
+void TfrmSettings::StoreAreas() {
+    data::TTesselSettings& s = data::dmFriend().Settings();
+    data::TFinderParams shown;
+    data::CopyProperties(shown, s);
+    ListedAreasInto(shown);
+    // The lists show the saved place unless the user chose another one on
+    // this page: then the place stays, and so do s_c and s_m, which say how
+    // far down in it a search goes (what the trees chose, or the last start).
+    const bool samePlace = SameAreaId(shown.id_Country(), s.id_Country()) &&
+                           SameAreaId(shown.id_Region(), s.id_Region()) && SameAreaId(shown.id_Town(), s.id_Town()) &&
+                           SameAreaId(shown.id_Station(), s.id_Station());
+    if (samePlace) return;
+    for (const char* name : {"s_c", "s_m", "Country", "Region", "Town", "Station", "id_Country", "id_Region", "id_Town",
+                             "id_Station"})
+        if (const platform::TPropInfo* prop = platform::FindPropInfo(s, name)) prop->SetStr(s, prop->GetStr(shown));
 }
 
-void TfrmSettings::StoreAreas() {
+void TfrmSettings::ListedAreasInto(data::TFinderParams& s) const {
     data::TdmFriend& dm = data::dmFriend();
-    data::TTesselSettings& s = dm.Settings();
 
     const int country = cbCountry->currentIndex();
     if (country < 0 || country >= dm.Countries().RecordCount()) {
