@@ -45,11 +45,13 @@ struct Key {
 // One change made through a TRegistry, replayed on a fresh read of the file
 // when the key is closed.
 struct Change {
-    // SetValueIfMissing writes only where the file has no value of that name.
-    enum class Kind { CreateKey, SetValue, SetValueIfMissing, DeleteValue };
+    // SetValueIfMissing writes only where the file has no value of that name;
+    // Edit runs `edit` on the key (TRegistry::EditOnClose).
+    enum class Kind { CreateKey, SetValue, SetValueIfMissing, DeleteValue, Edit };
     Kind kind;
     std::vector<std::string> path;
     Value value; // the new value, or only the name of the one to delete
+    std::function<void(TRegistry&)> edit = {};
 };
 
 } // namespace registry_detail
@@ -193,6 +195,8 @@ void Apply(Key& root, const Change& change) {
     case Change::Kind::DeleteValue:
         std::erase_if(key.values, [&](const Value& v) { return SameName(v.name, change.value.name); });
         break;
+    case Change::Kind::Edit:
+        break; // TRegistry::Replay runs it
     }
 }
 
@@ -387,6 +391,8 @@ bool TRegistry::OpenKey(std::string_view key, bool canCreate) {
 
 void TRegistry::CloseKey() {
     if (!m_open) return;
+    // An edit's view holds no file of its own to write.
+    if (m_editView) throw std::logic_error("TRegistry: an edit opens or closes no key");
     m_open = false;
     const auto changes = std::exchange(m_changes, {});
     if (changes.empty()) return;
@@ -413,7 +419,7 @@ void TRegistry::CloseKey() {
     if (!LoadStoreFile(file, root))
         throw ERegistryException("Настройки не записаны: файл настроек " + QuotedFile(file) +
                                  " не читается или повреждён, и его не удалось отложить в сторону.");
-    for (const auto& change : changes) Apply(root, change);
+    for (const auto& change : changes) Replay(root, change);
 
     pugi::xml_document doc;
     auto element = doc.append_child("registry");
@@ -493,8 +499,34 @@ std::string TRegistry::ReadString(std::string_view name) const {
 void TRegistry::Record(Change change) {
     if (!m_open) throw ERegistryException("Failed to set data for " + Quoted(change.value.name));
     change.path = m_path;
-    Apply(*m_snapshot, change);
+    Replay(*m_snapshot, change);
     m_changes.push_back(std::move(change));
+}
+
+void TRegistry::Replay(Key& root, const Change& change) {
+    Apply(root, change);
+    if (change.kind != Change::Kind::Edit) return;
+    // The edit works through a registry object open on the key of `root`;
+    // what it writes lands in `root` alone, never in the file.
+    TRegistry view;
+    view.m_snapshot = std::make_unique<Key>(std::move(root));
+    view.m_path = change.path;
+    view.m_open = true;
+    view.m_editView = true;
+    struct GiveBack {
+        TRegistry& view;
+        Key& root;
+        ~GiveBack() {
+            root = std::move(*view.m_snapshot);
+            view.m_open = false;
+        }
+    } giveBack{view, root};
+    change.edit(view);
+}
+
+void TRegistry::EditOnClose(std::function<void(TRegistry&)> edit) {
+    Change change{Change::Kind::Edit, {}, {}, std::move(edit)};
+    Record(std::move(change));
 }
 
 void TRegistry::WriteInteger(std::string_view name, int32_t value) {

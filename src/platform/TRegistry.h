@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -105,6 +106,15 @@ public:
     // another save, or one a load passed over, stays as it is.
     void WriteIntegerIfMissing(std::string_view name, int32_t value);
     void WriteStringIfMissing(std::string_view name, std::string_view value);
+    // A change worked out on the open key as the file holds it when the key
+    // is closed, read then with the settings folder held against every other
+    // save: `edit` reads and writes the key's values through the registry
+    // object it is given, as on an open key (opening or closing a key there
+    // throws std::logic_error). It runs at once on this object's view as
+    // well, so reads here see its result. Lets a save merge what it changed
+    // into what another save wrote meanwhile; `edit` must depend on nothing
+    // but the key it is given and what it captures.
+    void EditOnClose(std::function<void(TRegistry&)> edit);
     // The names of the open key's values in the order they were created.
     std::vector<std::string> GetValueNames() const;
     // False when there was no such value.
@@ -130,12 +140,15 @@ private:
     void Load();
     const Key* CurrentKey() const;
     void Record(Change change);
+    // Applies `change` to the keys under `root`, an edit included.
+    static void Replay(Key& root, const Change& change);
 
     TRegistryRoot m_root = TRegistryRoot::CurrentUser;
     std::unique_ptr<Key> m_snapshot; // the file as read at open, plus our changes
     std::vector<std::string> m_path;  // the open key
     std::vector<Change> m_changes;    // what CloseKey writes
     bool m_open = false;
+    bool m_editView = false; // the view an edit works through (Replay)
 };
 
 } // namespace platform

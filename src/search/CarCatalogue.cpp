@@ -69,11 +69,14 @@ bool TakeCarMakes(const std::string& body) {
             const std::string name = remembered.GetComment(i);
             cars.AddCar(remembered.GetId(i), name, name, remembered.GetModel(i));
         }
+        cars.NoteStoredModels();
         return false;
     }
     cars.ClearRecords();
     for (const SiteCarMake& make : makes)
         cars.AddCar(make.id, make.name, make.name, remembered.GetModelByComment(make.name));
+    // The models are the registry's: a save writes only those the user changes.
+    cars.NoteStoredModels();
     return true;
 }
 

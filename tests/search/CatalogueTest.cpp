@@ -1,6 +1,7 @@
 // The area and car catalogues against the local site.
 #include "data/TdmFriend.h"
 #include "platform/ProgramDir.h"
+#include "platform/TRegistry.h"
 #include "search/CarCatalogue.h"
 #include "search/TVelmora.h"
 #include "support/ConfigHome.h"
@@ -130,6 +131,37 @@ TEST_F(Catalogue, ChosenModelsSurviveReloadsAndFailedReloads) {
     // An empty group takes the remembered cars.
     m_dm->CarGroup().ClearRecords();
     EXPECT_EQ(LoadCars(), (Rows{"16 BMW BMW ", "48 Volkswagen Volkswagen Golf"}));
+}
+
+// Copies of the program on one settings folder, this one's car group filled
+// from the site and the others' read from the registry: each save writes the
+// models its copy chose, and a save that chose none writes nothing.
+TEST_F(Catalogue, CopiesKeepEachOthersCarModels) {
+    data::TCarGroup earlier; // the choices of an earlier run
+    earlier.AddCar("16", "BMW", "BMW", "X5");
+    earlier.AddCar("48", "Volkswagen", "Volkswagen", "Passat");
+    earlier.SaveToRegistry();
+    m_site.SetCarMakes({{"16", "BMW"}, {"48", "Volkswagen"}});
+    data::TCarGroup& a = m_dm->CarGroup();
+    LoadCars();
+    data::TCarGroup b, c;
+    b.LoadFromRegistry();
+    c.LoadFromRegistry();
+
+    b.SetModel(0, "530");
+    b.SaveToRegistry();
+    const auto file = platform::TRegistry::StoreFile();
+    const std::string saved = ReadFile(file);
+    a.SaveToRegistry();
+    EXPECT_EQ(ReadFile(file), saved) << "a save that chose nothing";
+    a.SetModel(1, "Golf");
+    a.SaveToRegistry();
+    c.SaveToRegistry();
+    b.SaveToRegistry();
+
+    data::TCarGroup now;
+    now.LoadFromRegistry();
+    EXPECT_EQ(RowsOf(now, {"id", "Comment", "Model"}), (Rows{"16 BMW 530", "48 Volkswagen Golf"}));
 }
 
 TEST(FillCarModels, AnyModelThenTheTableEntry) {
