@@ -278,18 +278,16 @@ void TChatPersonList::PersonDeleteClick(TChatPerson& card) {
                 card.deleteLater();
             }
             if (index >= 0) {
-                for (TChatPerson* other : m_cards)
-                    if (other->RecordNo() > index + 1) other->SetRecordNo(other->RecordNo() - 1);
                 if (m_selectedIndex == index)
                     m_selectedIndex = -1;
                 else if (m_selectedIndex > index)
                     --m_selectedIndex;
             }
-            LayoutCards();
             if (m_friend && OnSaveChanges) OnSaveChanges(*m_friend);
-            // The page's last card went: show what the page now holds, or the
-            // first page when the table no longer reaches it.
-            if (m_cards.empty() && m_friend && m_friend->RecordCount() > 0) ShowPage(m_selectedIndex);
+            // The page is built again from the table: the first record of the
+            // next page moves up into the slot freed at its end, and a page
+            // the table no longer reaches gives way to the first.
+            if (m_friend) ShowPage(m_selectedIndex);
         } catch (const std::exception& error) {
             // A record that could not be removed or saved must not pass for
             // deleted.

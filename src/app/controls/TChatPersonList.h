@@ -84,7 +84,7 @@ public:
     // the card's own click, so a handler must not destroy the card itself.
     // Before and after a card is clicked (expanded or collapsed) or its
     // deletion is asked for. After a deletion the removed card is collapsed,
-    // hidden and freed from the event loop.
+    // hidden and freed from the event loop, and the page is built again.
     std::function<void(TChatPerson& card)> OnBeginPersonClick;
     std::function<void(TChatPerson& card)> OnEndPersonClick;
     // After a card was clicked, so that its photo can be fetched.
