@@ -3,6 +3,8 @@
 // and clearing with the questions answered both ways, and what is opened in
 // the browser.
 #include "FavouritesTestSupport.h"
+#include "app/controls/TButton.h"
+#include "app/forms/MessageDialogBinding.h"
 #include "app/forms/TFavouritesIndex.h"
 #include "app/forms/TfrmConditions.h"
 #include "grid/TRecordmarkList.h"
@@ -16,6 +18,7 @@
 #include "app/forms/TPersonPhotoLoader.h"
 #include "search/TVelmora.h"
 #include "platform/db/TDataSource.h"
+#include "support/ModalAction.h"
 #include "support/TinyProxy.h"
 
 #include <QDesktopServices>
@@ -381,6 +384,25 @@ TEST_F(Favourites, DeletingAndClearingAskFirstAndSaveTheFile) {
     EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"Friends.xml"}));
     form->btnClear->click();  // nothing left: nothing asked
     EXPECT_EQ(messages.Calls().size(), 6u);
+}
+
+// The program's own box, answered with Enter alone.
+TEST_F(Favourites, EnterOnTheClearQuestionKeepsTheFavourites) {
+    for (const char* login : {"anna", "boris", "clara"}) Add(login, login, 30, "Москва", 1);
+    Open();
+    const platform::TMessageRoutines recorder = platform::BindMessageRoutines({});
+    app::BindMessageDialogs();
+    std::string focused;
+    const testsupport::ModalAction enter([&focused](QWidget& box) {
+        if (const auto* button = qobject_cast<app::TButton*>(box.focusWidget())) focused = button->Caption();
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    form->btnClear->click();
+    platform::BindMessageRoutines(recorder);
+    EXPECT_TRUE(enter.Done());
+    EXPECT_EQ(focused, "Нет");
+    EXPECT_EQ(StoredLogins(), (std::vector<std::string>{"anna", "boris", "clara"}));
+    EXPECT_EQ(form->lbCount->text(), "3");
 }
 
 TEST_F(Favourites, OnlyWebAddressesAreOpenedInTheBrowser) {
