@@ -162,6 +162,21 @@ TEST_F(ChatPersonList, HeaderTextsAndGapsFollowTheRecords) {
     EXPECT_EQ(list.Person(0)->width(), list.pnPersonList->width() - 2);
 }
 
+// The name gives way, not the age and the city after it.
+TEST_F(ChatPersonList, AnExpandedCardOfALongNameKeepsItsAgeAndCity) {
+    std::string maria;
+    for (int i = 0; i < 50; ++i) maria += "Мария ";
+    for (const std::string& name : {maria, std::string(5000, 'W')}) {
+        table.AddFriend(name, "login", "http://site.example/p", "Тверь", 30, 1, 0, 3, 0, 0, "");
+    }
+    list.ShowPage(-1);
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        QTest::mouseClick(list.Person(i)->imgShortInfo, Qt::LeftButton);
+        EXPECT_TRUE(list.Person(i)->lbPersonName2->text().endsWith("…, 30, Тверь"));
+    }
+}
+
 TEST_F(ChatPersonList, ClickingExpandsOneCardAndCollapsesTheOthers) {
     Fill(6);
     data::TXMLTable::SetNodeText(table.RecordNode(2), "NewMessage", "1");

@@ -39,6 +39,17 @@ int32_t countOf(const std::string& value) {
     return error == std::errc() && end == value.data() + value.size() ? result : 0;
 }
 
+// A card's text: the name, then the age and the area. A name too long to
+// leave them room in what a card shows is cut with "…" instead of them.
+std::string InfoText(const std::string& name, const std::string& tail) {
+    const auto codePoints = [](std::string_view s) {
+        return size_t(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    };
+    const size_t room = text::kDisplayCodePoints - std::min(text::kDisplayCodePoints - 1, codePoints(tail)) - 1;
+    const std::string_view kept = text::TakeCodePoints(name, room);
+    return (kept.size() < name.size() ? std::string(kept) + "…" : name) + tail;
+}
+
 void makeWhite(QWidget* widget) {
     widget->setAutoFillBackground(true);
     QPalette palette = widget->palette();
@@ -182,12 +193,12 @@ void TChatPersonList::ShowPage(int selectedIndex) {
         card->OnPersonDelete = [this](TChatPerson& c) { PersonDeleteClick(c); };
         card->OnFill = [this](TChatPerson& c) { FillPersonFromRecord(c); };
         card->SetPersonName(name);
-        std::string info = name;
+        std::string tail;
         const std::string age = data::TXMLTable::NodeText(record, "Age");
-        if (isSet(age)) info += ", " + age;
+        if (isSet(age)) tail += ", " + age;
         const std::string area = data::TXMLTable::NodeDisplayText(record, "Area");
-        if (!area.empty()) info += ", " + area;
-        card->SetInfoText(info);
+        if (!area.empty()) tail += ", " + area;
+        card->SetInfoText(InfoText(name, tail));
         card->SetURL(data::TXMLTable::NodeText(record, "URL"));
         card->SetIntim(isSet(data::TXMLTable::NodeText(record, "Intim")));
         card->SetChatPersonStyle(TChatPersonStyle::cpInsert);
