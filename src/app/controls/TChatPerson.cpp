@@ -2,6 +2,7 @@
 
 #include "app/controls/TChatPersonList.h"
 #include "app/controls/TImage.h"
+#include "app/controls/TextLines.h"
 #include "platform/BitmapResource.h"
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTextLayout>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -385,9 +387,13 @@ void TChatPerson::LayoutControls() {
     lbPersonName2->setGeometry(57, 26, w - 100, 52);
     // Cut with "…" (the name first) where the label ends; the whole text in its tool tip.
     const QString info = q(m_infoText);
-    const QString fitted = FitInfo(lbPersonName2->font(), info, q(m_personName), lbPersonName2->width(),
-                                   lbPersonName2->height() / QFontMetrics(lbPersonName2->font()).lineSpacing());
-    lbPersonName2->setText(fitted);
+    // Only the lines above the counts: a third line would run into them.
+    const int room = std::min(lbPersonName2->height(), lbPhotoCount->y() - lbPersonName2->y());
+    const int lines = room / QFontMetrics(lbPersonName2->font()).lineSpacing();
+    const QString fitted = FitInfo(lbPersonName2->font(), info, q(m_personName), lbPersonName2->width(), lines);
+    // The lines as the fitting laid them out: the label's own word wrap
+    // would run a word longer than a line out of sight.
+    lbPersonName2->setText(BreakIntoLines(fitted, lbPersonName2->font(), lbPersonName2->width(), lines));
     lbPersonName2->setToolTip(fitted == info ? QString() : info);
     imgQuestionnaire1->setGeometry(w - (m_basketVisible ? 76 : 56), h - 24, 50, 16);
     imgBasket->setGeometry(w - 24, h - 24, 16, 16);

@@ -4,6 +4,7 @@
 // move them back.
 #include "app/forms/TMessageForm.h"
 
+#include "app/controls/TextLines.h"
 #include "app/forms/MessageDialogTables.h"
 #include "app/forms/WindowPlacement.h"
 #include "platform/QtText.h"
@@ -15,7 +16,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStyle>
-#include <QTextLayout>
 #include <algorithm>
 
 namespace app {
@@ -74,36 +74,8 @@ QRect boxScreenArea() {
     return screen ? screen->availableGeometry() : QRect(0, 0, kFallbackScreenWidth, kFallbackScreenHeight);
 }
 
-// `text` in lines no wider than `width`: broken at blanks where it can be,
-// inside a word longer than a line where it must. Lines past `height` give
-// way to "…" at the end of the last one kept.
-QString breakIntoLines(const QString& text, const QFont& font, int width, int height) {
-    QString flat = text;
-    flat.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    flat.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    const QFontMetrics metrics(font);
-    const qsizetype maxLines = std::max(1, height / std::max(1, metrics.lineSpacing()));
-    QTextLayout layout(flat, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    QStringList lines;
-    bool cut = false;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        if (lines.size() == maxLines) {
-            cut = true;
-            break;
-        }
-        QString part = flat.mid(line.textStart(), line.textLength());
-        while (!part.isEmpty() && (part.back() == QChar::LineSeparator || part.back() == QLatin1Char(' '))) part.chop(1);
-        lines.push_back(part);
-    }
-    layout.endLayout();
-    if (cut) lines.back() = metrics.elidedText(lines.back() + QStringLiteral("…"), Qt::ElideRight, width);
-    return lines.join(QLatin1Char('\n'));
-}
+// Lines of `font` that `height` pixels hold.
+int LinesIn(const QFont& font, int height) { return height / std::max(1, QFontMetrics(font).lineSpacing()); }
 
 } // namespace
 
@@ -138,7 +110,7 @@ void TMessageForm::SetMessageFont(const QFont& font) {
     QLabel* label = MessageLabel();
     if (!label) return;
     label->setFont(font);
-    label->setText(breakIntoLines(m_message, font, m_lineWidth, m_textHeight));
+    label->setText(BreakIntoLines(m_message, font, m_lineWidth, LinesIn(font, m_textHeight)));
     label->adjustSize();
     const std::vector<TButton*> buttons = Buttons();
     if (buttons.empty()) return;
@@ -179,7 +151,8 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDl
     const QRect screen = boxScreenArea();
     form->m_lineWidth = std::max(screen.width(), kIconSize) / 2;
     form->m_textHeight = std::max(screen.height() - kBoxRoom, 0);
-    const QString text = breakIntoLines(form->m_message, form->font(), form->m_lineWidth, form->m_textHeight);
+    const QString text =
+        BreakIntoLines(form->m_message, form->font(), form->m_lineWidth, LinesIn(form->font(), form->m_textHeight));
     const QRect textRect = metrics.boundingRect(QRect(0, 0, form->m_lineWidth, 0), Qt::AlignLeft, text);
     auto* label = new QLabel(form.get());
     label->setObjectName(QStringLiteral("Message"));
