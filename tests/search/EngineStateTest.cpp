@@ -6,6 +6,7 @@
 #include "support/LocalHttpServer.h"
 #include "support/TinyProxy.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
@@ -87,6 +88,17 @@ TEST_F(EngineTest, FailuresInATickStopTheSearchAndAreShown) {
     EXPECT_NE(messages.Texts()[0].find("LoadedFriends.xml» не записан: нет такого файла или папки (ENOENT)"),
               std::string::npos) << messages.Texts()[0];
     EXPECT_TRUE(engine->HasUnsavedHits());
+    // Hits saved as they come fail alike: the failure is told once, not
+    // again with the end.
+    Configure(site, 2);
+    const size_t before = messages.Texts().size();
+    ASSERT_TRUE(Search());
+    std::vector<std::string> told = messages.Texts();
+    told.erase(told.begin(), told.begin() + long(before));
+    EXPECT_EQ(std::count_if(told.begin(), told.end(), [](const std::string& t) { return t.find("не записан") != t.npos; }),
+              1)
+        << ::testing::PrintToString(told);
+    EXPECT_TRUE(told.back().starts_with("Поиск завершен.")) << told.back();
 
     engine->SetFoundFriendsFile((dir / "LoadedFriends.xml").string());
     Configure(site, 3);
@@ -108,7 +120,9 @@ TEST_F(EngineTest, AnUnreachableSiteEndsWithAFailureAndAHugePageCountStillEnds) 
     EXPECT_EQ(log.back(), "stop");
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(messagesAtStop, 0u);
-    EXPECT_EQ(messages.Texts()[0], "Сервер 127.0.0.1:1 недоступен: не удаётся установить соединение (код libcurl 7)");
+    // Both requests are told, as both were waited for.
+    EXPECT_EQ(messages.Texts()[0], "Сервер 127.0.0.1:1 недоступен: главная страница — не удаётся установить соединение "
+                                   "(код libcurl 7), страница результатов — не удаётся установить соединение (код libcurl 7)");
     EXPECT_EQ(engine->UnreachableMessage(), messages.Texts()[0]);
 
     // A site that answers, even with an error status, found nothing.
