@@ -491,6 +491,24 @@ TEST_F(MainWindowTest, MenusAndToolBarFollowTheSearchState) {
     }
 }
 
+// From the keyboard: F10 opens the first menu; Alt gives the bar the keys
+// and marks the title they are on.
+TEST_F(MainWindowTest, F10AndAltReachTheMenuBar) {
+    app::TfrmMain& w = Open();
+    QApplication::setActiveWindow(&w);
+    w.ConditionsForm()->tvSearch->setFocus();
+    const QImage unmarked = w.ActionMainMenuBar->grab().toImage();
+    QTest::keyClick(w.ConditionsForm()->tvSearch, Qt::Key_F10);
+    QWidget* open = QApplication::activePopupWidget();
+    EXPECT_EQ(open, w.ActionMainMenuBar->actions().first()->menu());
+    if (open) open->close();
+    QTest::keyPress(w.ConditionsForm()->tvSearch, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(w.ConditionsForm()->tvSearch, Qt::Key_Alt);
+    EXPECT_EQ(w.ActionMainMenuBar->activeAction(), w.ActionMainMenuBar->actions().first());
+    EXPECT_NE(w.ActionMainMenuBar->grab().toImage(), unmarked);
+    QTest::keyClick(w.ActionMainMenuBar, Qt::Key_Escape);
+}
+
 // Where something goes wrong: every failure is told in Russian with its
 // cause, and no hit, favourite or choice is lost on the way.
 namespace {
