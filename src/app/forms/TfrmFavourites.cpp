@@ -90,7 +90,7 @@ TfrmFavourites::TfrmFavourites(QWidget* owner)
         m_personList->OnBeginPersonClick = [](TChatPerson&) {};
         m_personList->OnEndPersonClick = [this](TChatPerson& card) { EndPersonClick(card); };
         m_personList->OnLoadPersonPhoto = [this](TChatPerson& card) { LoadPersonPhoto(card); };
-        m_personList->OnQuestionnaireClick = [this](TChatPerson& card) { Guarded([&] { OpenWebAddress(card.URL()); }); };
+        m_personList->OnQuestionnaireClick = [](TChatPerson& card) { Guarded([&] { OpenWebAddress(card.URL()); }); };
         m_personList->OnSaveChanges = [this](data::TXMLTable& table) { SaveChanges(table); };
     }
     m_sortedView->Open();
