@@ -4,9 +4,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 using testsupport::ReadFile;
 using testsupport::TempDir;
@@ -21,68 +19,29 @@ TEST(AtomicFile, ReplacesTheTargetAndLeavesNoTemporaryFile) {
 }
 
 namespace {
-
-// What the flushes of one save saw: the name flushed (the temporary file's,
-// or "" for a folder) and what the target held at that moment.
-struct Flushed {
-    std::string name;
-    std::string target;
-};
-std::vector<Flushed> g_flushed;
+// Each flush of a save: the file flushed ("" for the folder) and the target's bytes then.
+std::vector<std::pair<std::string, std::string>> g_flushed;
 std::filesystem::path g_target;
-
 int RecordingFlush(int fd) {
-    struct stat st {};
-    ::fstat(fd, &st);
-    std::string name;
-    if (S_ISREG(st.st_mode))
-        name = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)).filename().string();
-    g_flushed.push_back({name, std::filesystem::exists(g_target) ? ReadFile(g_target) : ""});
+    const auto flushed = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd));
+    g_flushed.emplace_back(std::filesystem::is_directory(flushed) ? "" : flushed.filename().string(), ReadFile(g_target));
     return ::fsync(fd);
 }
-
-// Saves `bytes` to `file` and tells what its flushes saw.
-std::vector<Flushed> SaveWatched(const std::filesystem::path& file, std::string_view bytes) {
-    g_flushed.clear();
-    g_target = file;
-    const platform::TFlush previous = platform::SetFlush(&RecordingFlush);
-    platform::WriteFileAtomic(file, bytes);
-    platform::SetFlush(previous);
-    return g_flushed;
-}
-
 } // namespace
 
-// The folder is flushed once the rename stands, or a power loss could undo
-// the rename though the new bytes are on the disk.
-TEST(AtomicFile, FlushesTheFileBeforeItsRenameAndTheFolderAfterIt) {
+// The folder is flushed once the rename stands, or a power loss could undo it; what a killed save
+// leaves goes at the start by the name a save gives it, a user's copy beside it stays.
+TEST(AtomicFile, TheFolderIsFlushedAfterTheRenameAndOnlyASavesLeftoverIsRemoved) {
     TempDir dir;
-    const auto file = dir / "Friends.xml";
-    platform::WriteFileAtomic(file, "old");
-    const auto flushed = SaveWatched(file, "new");
-    ASSERT_EQ(flushed.size(), 2u);
-    EXPECT_FALSE(flushed[0].name.empty());
-    EXPECT_EQ(flushed[0].target, "old");
-    EXPECT_EQ(flushed[1].name, "") << "the folder";
-    EXPECT_EQ(flushed[1].target, "new");
-}
-
-// The start removes what a killed save leaves, by the name a save really
-// gives its temporary file, and no copy a user keeps beside the files (nor
-// what a save of an older version left, which no mark proves ours).
-TEST(AtomicFile, OnlyWhatASaveLeftIsRemoved) {
-    TempDir dir;
-    const std::string left = SaveWatched(dir / "Friends.xml", "<XMLTable/>").at(0).name;
-    EXPECT_TRUE(left.starts_with(".Friends.xml.")) << left;
-    const std::vector<std::string> users = {".Friends.xml.backup", ".Friends.xml.Oldcfg", ".Friends.xml.a1B2c3",
-                                            ".Friends.xml.tmp",    "Friends.xml.backup",  ".notes.txt.backup"};
-    for (const std::string& name : users) testsupport::WriteFile(dir / name, "the user's");
-    testsupport::WriteFile(dir / left, "<XMLTable>");
+    platform::WriteFileAtomic(g_target = dir / "Friends.xml", "old");
+    const platform::TFlush fsync = platform::SetFlush(&RecordingFlush);
+    platform::WriteFileAtomic(g_target, "new");
+    platform::SetFlush(fsync);
+    ASSERT_EQ(g_flushed, (decltype(g_flushed){{g_flushed[0].first, "old"}, {"", "new"}}));
+    testsupport::WriteFile(dir / g_flushed[0].first, "<XMLTable>");
+    testsupport::WriteFile(dir / ".Friends.xml.backup", "the user's");
     platform::RemoveLeftTemporaries(dir.path(), {"Friends.xml"});
-    EXPECT_FALSE(std::filesystem::exists(dir / left));
-    for (const std::string& name : users)
-        EXPECT_EQ(std::filesystem::exists(dir / name) ? ReadFile(dir / name) : "removed", "the user's") << name;
-    EXPECT_EQ(ReadFile(dir / "Friends.xml"), "<XMLTable/>");
+    EXPECT_EQ(testsupport::FilesIn(dir.path()), 2u) << "Friends.xml and .Friends.xml.backup";
 }
 
 TEST(AtomicFile, AFailedWriteKeepsTheOldFile) {

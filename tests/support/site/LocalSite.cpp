@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <mutex>
-#include <optional>
 
 namespace testsupport {
 
@@ -43,21 +42,21 @@ HttpReply HostingPage(int status, std::string page) {
 
 // The area chosen by the search's "s_c" ("3159_4312_4400_0": country,
 // region, city, station, "0" for none) and every area inside it, by name;
-// none when no country is chosen, and an empty list for an area the site
-// does not know (where nobody lives). A station stands for its city, since
-// members name their city only.
-std::optional<std::vector<std::string>> AreaNamesOf(const std::string& chosen, const std::vector<SiteArea>& countries) {
+// empty when no country is chosen. A station stands for its city, since
+// members name their city only. An area the site does not know lists nobody:
+// its code stands for it, and no member lives in a code.
+std::vector<std::string> AreaNamesOf(const std::string& chosen, const std::vector<SiteArea>& countries) {
     const std::vector<SiteArea>* level = &countries;
     const SiteArea* area = nullptr;
     const std::vector<std::string> ids = text::Split(chosen, '_');
-    std::vector<std::string> names;
     for (size_t depth = 0; depth < ids.size() && depth < 3 && ids[depth] != "0" && !ids[depth].empty(); ++depth) {
         const auto found = std::find_if(level->begin(), level->end(), [&](const SiteArea& a) { return a.id == ids[depth]; });
-        if (found == level->end()) return names;
+        if (found == level->end()) return {chosen};
         area = &*found;
         level = &area->children;
     }
-    if (!area) return std::nullopt;
+    std::vector<std::string> names;
+    if (!area) return names;
     std::vector<const SiteArea*> open{area};
     while (!open.empty()) {
         const SiteArea* next = open.back();
@@ -69,8 +68,8 @@ std::optional<std::vector<std::string>> AreaNamesOf(const std::string& chosen, c
 }
 
 bool MatchesSearch(const SiteMember& m, const HttpRequestRecord& r, SiteLayout layout,
-                   const std::optional<std::vector<std::string>>& areaNames) {
-    if (areaNames && std::find(areaNames->begin(), areaNames->end(), m.area) == areaNames->end()) return false;
+                   const std::vector<std::string>& areaNames) {
+    if (!areaNames.empty() && std::find(areaNames.begin(), areaNames.end(), m.area) == areaNames.end()) return false;
     const bool isNew = layout == SiteLayout::New;
     const std::string wanted = r.Param(isNew ? "lf" : "s_l");
     if (!wanted.empty() && wanted != "N" && m.gender != wanted) return false;
@@ -153,7 +152,7 @@ HttpReply WapReply(const HttpRequestRecord& request, const std::vector<SiteArea>
 // The members of the requested result page among those the search matches.
 sitepages::ResultListing Listing(const HttpRequestRecord& request, const std::vector<SiteMember>& members,
                                  const std::vector<SiteArea>& areas, SiteLayout layout, bool fromSearchLinks) {
-    const auto areaNames = AreaNamesOf(request.Param("s_c"), areas);
+    const std::vector<std::string> areaNames = AreaNamesOf(request.Param("s_c"), areas);
     sitepages::ResultListing listing;
     listing.pageSize = LocalSite::PageSize;
     listing.fromSearchLinks = fromSearchLinks;
