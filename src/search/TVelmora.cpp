@@ -276,15 +276,11 @@ bool TVelmora::SiteUnreachable() {
 }
 
 // The site answered neither the home page nor the first result page, asked
-// one after the other: both are told, so that the time told (30 s and 30 s
-// for no answer) is the time the user waited.
+// one after the other: both are told, so that the time told ("нет ответа за
+// 30 с" twice) is the time the user waited.
 std::string TVelmora::UnreachableText(const std::string& probeFailure, const std::string& pageFailure) {
-    // "Сервер HOST недоступен: CAUSE": said once when both name one server.
-    const size_t subject = pageFailure.find(": ");
-    if (subject != std::string::npos && probeFailure.starts_with(pageFailure.substr(0, subject + 2)))
-        return pageFailure.substr(0, subject + 2) + "главная страница — " + probeFailure.substr(subject + 2) +
-               ", страница результатов — " + pageFailure.substr(subject + 2);
-    return "Главная страница: " + probeFailure + "\nСтраница результатов: " + pageFailure;
+    if (probeFailure == pageFailure) return pageFailure + " — и на главную страницу, и на страницу результатов";
+    return pageFailure + " (главная страница: " + probeFailure + ")";
 }
 
 void TVelmora::ProbeAnswered(const std::string& page) {

@@ -634,8 +634,8 @@ TEST_F(FailureReporting, NetworkFailuresNameTheProxy) {
     proxy.edProxyPort->setText("1");
     page.btnSave->click();
     ASSERT_TRUE(Search());
-    EXPECT_EQ(Last(), "Прокси-сервер 127.0.0.1:1 недоступен: главная страница — не удаётся установить соединение (код "
-                      "libcurl 7), страница результатов — не удаётся установить соединение (код libcurl 7)");
+    EXPECT_EQ(Last(), "Прокси-сервер 127.0.0.1:1 недоступен: не удаётся установить соединение (код libcurl 7)"
+                      " — и на главную страницу, и на страницу результатов");
     EXPECT_EQ(site.RequestCount(), 0u);
 }
 
