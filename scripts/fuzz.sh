@@ -10,13 +10,14 @@
 # The program's own library (app) is built with Clang too, so that it stays
 # within the reach of the fuzz build. What the build needs is installed with
 # apt-get when it is missing: the project's build packages and zlib, Clang,
-# and the runtimes of its sanitizers and of libFuzzer for Clang's version.
+# and its compiler runtime for Clang's version (libclang-rt, which holds the
+# sanitizers' runtimes and libFuzzer's that -fsanitize=fuzzer links).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/packages.sh"
 install_missing "${build_packages[@]}" zlib1g-dev clang
 clang_major="$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)"
-install_missing "libclang-rt-$clang_major-dev" "libfuzzer-$clang_major-dev"
+install_missing "libclang-rt-$clang_major-dev"
 build="$root/build-fuzz"
 seconds="${1:-60}"
 shift || true

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -20,8 +21,16 @@ namespace {
 
 // mkstemp's six characters, from letters and digits.
 constexpr std::string_view kTemporaryTail = "XXXXXX";
+// Proof that a file is a save's of ours: six letters or digits alone would
+// take a user's ".Friends.xml.backup" for one.
+constexpr std::string_view kTemporaryMark = "velmora-save-";
 
-std::string TemporaryHead(std::string_view name) { return "." + std::string(name) + "."; }
+std::string TemporaryHead(std::string_view name) { return "." + std::string(name) + "." + std::string(kTemporaryMark); }
+
+TFlush& flush() {
+    static TFlush current = &::fsync;
+    return current;
+}
 
 bool IsTemporaryOf(std::string_view file, std::string_view name) {
     const std::string head = TemporaryHead(name);
@@ -36,7 +45,7 @@ bool IsTemporaryOf(std::string_view file, std::string_view name) {
 void SyncFolder(const std::filesystem::path& dir, const std::filesystem::path& path) {
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return; // a folder we may write but not read: nothing to flush it through
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL; // EINVAL: folders cannot be flushed there
+    const bool synced = flush()(fd) == 0 || errno == EINVAL; // EINVAL: folders cannot be flushed there
     const int err = errno;
     ::close(fd);
     if (!synced) fail(path, err);
@@ -79,7 +88,7 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0) cleanup();
+    if (flush()(fd) != 0) cleanup();
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmpl.c_str());
@@ -92,6 +101,8 @@ void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
     }
     SyncFolder(dir, path);
 }
+
+TFlush SetFlush(TFlush replacement) { return std::exchange(flush(), replacement); }
 
 void RemoveLeftTemporaries(const std::filesystem::path& dir, std::initializer_list<std::string_view> names) {
     std::error_code ec;

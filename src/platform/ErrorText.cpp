@@ -1,6 +1,7 @@
 #include "platform/ErrorText.h"
 
 #include "platform/ErrorTextTables.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -73,6 +74,13 @@ std::string SlowHeaderText(long ms) { return "заголовок ответа н
 std::string ConflictingLengthText(std::string_view first, std::string_view second) {
     return "в ответе две разные длины страницы (Content-Length " + std::string(first) + " и " + std::string(second) +
            ")";
+}
+
+std::string UnreadableLengthText(std::string_view value) {
+    // A server's bytes: only a line's worth of them is quoted.
+    const std::string_view shown = text::TakeCodePoints(value, 40);
+    return "длина страницы в ответе не читается (Content-Length «" + std::string(shown) +
+           (shown.size() < value.size() ? "…" : "") + "»)";
 }
 
 std::string RedirectNotHttpText(std::string_view scheme) {

@@ -41,6 +41,9 @@ std::string LongHeaderText(size_t bytes, bool oneLine);
 std::string SlowHeaderText(long ms);
 // Two Content-Length values that differ: the page's length is unknown.
 std::string ConflictingLengthText(std::string_view first, std::string_view second);
+// A Content-Length that is no plain decimal length ("0x100", "1e3", 2^63):
+// "длина страницы в ответе не читается (Content-Length «0x100»)".
+std::string UnreadableLengthText(std::string_view value);
 // A redirect to an address of another scheme ("file"), never followed.
 std::string RedirectNotHttpText(std::string_view scheme);
 

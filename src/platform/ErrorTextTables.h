@@ -21,7 +21,9 @@ struct TCodeWords {
 // errno values of the file operations the program makes.
 inline constexpr std::array ErrnoWords{
     TCodeWords{EACCES, "нет прав доступа"},
-    TCodeWords{EPERM, "нет прав доступа"},
+    // Not the folder's permissions: the file is protected from change (its
+    // immutable or append-only flag) or another user's in a shared folder.
+    TCodeWords{EPERM, "действие запрещено: файл защищён от изменений или принадлежит другому пользователю"},
     TCodeWords{EROFS, "диск доступен только для чтения"},
     TCodeWords{ENOSPC, "на диске нет места"},
     TCodeWords{EDQUOT, "исчерпана дисковая квота"},

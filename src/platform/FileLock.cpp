@@ -14,10 +14,14 @@ bool TFileLock::Lock(const std::filesystem::path& file, TMode mode, bool wait, s
     // on after the program has ended. A lock file that cannot be written
     // (in a read-only folder), or a folder, is opened for reading.
     int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
-    if (fd < 0) fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        ec.assign(errno, std::generic_category());
-        return false;
+        const int createError = errno;
+        fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        // A file that is not there only tells that it could not be made, and why.
+        if (fd < 0) {
+            ec.assign(errno == ENOENT ? createError : errno, std::generic_category());
+            return false;
+        }
     }
     const int operation = (mode == TMode::Exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB);
     int result;

@@ -146,22 +146,30 @@ std::optional<std::string_view> HeaderValue(std::string_view line, std::string_v
 }
 
 // A length as the digits say it, leading zeros dropped; empty when it is no
-// plain number (libcurl judges those itself).
+// plain decimal number below 2^63. libcurl would read "0x100" as 0, "1e3" as
+// 1 and " 12 3" as 12, and take a length it cannot hold for none at all:
+// each would pass a page cut short (or cut it) as whole.
 std::string LengthDigits(std::string_view value) {
     value = text::Trim(value);
     if (value.empty() || !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return {};
-    const size_t first = std::min(value.find_first_not_of('0'), value.size() - 1);
-    return std::string(value.substr(first));
+    const std::string_view digits = value.substr(std::min(value.find_first_not_of('0'), value.size() - 1));
+    constexpr std::string_view kLargest = "9223372036854775807"; // 2^63 - 1
+    if (digits.size() > kLargest.size() || (digits.size() == kLargest.size() && digits > kLargest)) return {};
+    return std::string(digits);
 }
 
 // False when the Content-Length on this line (a list of them included)
-// differs from one given before in the same head: which one holds cannot be
-// known, and taking either could pass a page cut short as whole.
+// cannot be read as a length, or differs from one given before in the same
+// head: which one holds cannot be known, and taking either could pass a page
+// cut short as whole.
 bool SameLength(Transfer& transfer, std::string_view value) {
     for (const std::string& part : text::Split(value, ',')) {
         const std::string length = LengthDigits(part);
-        if (length.empty()) continue;
+        if (length.empty()) {
+            transfer.refusal = UnreadableLengthText(value);
+            return false;
+        }
         if (transfer.contentLength.empty()) {
             transfer.contentLength = length;
         } else if (length != transfer.contentLength) {

@@ -42,8 +42,9 @@ TProgramDirHold HoldProgramDir() {
     std::error_code ec;
     if (lock.Lock(ProgramDir() / "Velmora.lock", TFileLock::TMode::Exclusive, false, ec)) return TProgramDirHold::Held;
     if (!ec) return TProgramDirHold::HeldElsewhere;
-    qWarning("The data folder %s takes no lock (%s); another copy of the program would not be noticed",
-             ProgramDir().c_str(), ec.message().c_str());
+    qWarning("%s", ("Папку данных " + QuotedFile(ProgramDir()) + " не удалось занять: " + ErrnoText(ec) +
+                    ". Вторая копия программы на этой папке не будет замечена.")
+                       .c_str());
     return TProgramDirHold::NotLockable;
 }
 

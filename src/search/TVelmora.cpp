@@ -146,7 +146,7 @@ void TVelmora::Start() {
     m_foreignPages = 0;
     m_hitsPending = false;
     m_hitSaveTimer.stop();
-    m_hitSaveFailureTold = false;
+    m_toldSaveFailure.clear();
     // The layout probe: the search steps once it is answered.
     m_siteVersion = svNoAnswer;
     m_probeError.clear();
@@ -175,7 +175,7 @@ std::string TVelmora::StopQuietly() {
     m_runState = TRunState::Idle;
     m_masterTimer.stop();
     HaltWorkers();
-    const std::string failure = TrySaveFoundFriends();
+    const std::string failure = Untold(TrySaveFoundFriends());
     m_state.Position = 0;
     m_state.Max = m_progressTotal;
     if (OnProgress) OnProgress(m_state);
@@ -186,7 +186,7 @@ std::string TVelmora::StopQuietly() {
 void TVelmora::Suspend() {
     if (m_runState == TRunState::Running) m_runState = TRunState::Suspended;
     m_masterTimer.stop();
-    if (const std::string failure = TrySaveFoundFriends(); !failure.empty()) platform::ShowInfoMessage(failure);
+    if (const std::string failure = Untold(TrySaveFoundFriends()); !failure.empty()) platform::ShowInfoMessage(failure);
 }
 
 void TVelmora::Resume() {
@@ -228,10 +228,16 @@ void TVelmora::HitFound() {
 
 void TVelmora::SavePendingHits() {
     if (!m_hitsPending) return;
-    const std::string failure = TrySaveFoundFriends();
-    if (failure.empty() || m_hitSaveFailureTold) return;
-    m_hitSaveFailureTold = true;
-    platform::PostInfoMessage(failure);
+    if (const std::string failure = Untold(TrySaveFoundFriends()); !failure.empty()) platform::PostInfoMessage(failure);
+}
+
+// A save that keeps failing the same way is told once: every second's try,
+// and the end, would otherwise tell it again. A save that went well ends it.
+std::string TVelmora::Untold(const std::string& failure) {
+    if (failure.empty()) m_toldSaveFailure.clear();
+    if (failure.empty() || failure == m_toldSaveFailure) return {};
+    m_toldSaveFailure = failure;
+    return failure;
 }
 
 // Stop and Suspend must finish whatever the disk says, or the window would
@@ -267,6 +273,14 @@ bool TVelmora::SiteUnreachable() {
     if (!m_firstBatch || m_probeError.empty() || m_fetchSubPhase != 1 || m_activeExtractors.empty()) return false;
     const TExtractor& first = *m_activeExtractors.front(); // page 0
     return first.Done() && !first.NetworkError().empty();
+}
+
+// The site answered neither the home page nor the first result page, asked
+// one after the other: both are told, so that the time told ("нет ответа за
+// 30 с" twice) is the time the user waited.
+std::string TVelmora::UnreachableText(const std::string& probeFailure, const std::string& pageFailure) {
+    if (probeFailure == pageFailure) return pageFailure + " — и на главную страницу, и на страницу результатов";
+    return pageFailure + " (главная страница: " + probeFailure + ")";
 }
 
 void TVelmora::ProbeAnswered(const std::string& page) {
@@ -306,7 +320,7 @@ void TVelmora::TimerTick() {
             platform::PostInfoMessage(message);
         };
         if (SiteUnreachable()) {
-            m_unreachableMessage = m_activeExtractors.front()->NetworkError();
+            m_unreachableMessage = UnreachableText(m_probeError, m_activeExtractors.front()->NetworkError());
             finish(m_unreachableMessage);
             return;
         }

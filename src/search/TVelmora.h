@@ -65,7 +65,8 @@ public:
     // hits stay in memory.
     void Stop();
     // Stop, handing a failed save's message back instead of showing it
-    // (empty when the hits were written).
+    // (empty when the hits were written, or when that very failure was told
+    // already).
     std::string StopQuietly();
     // Switches the master timer off and saves the found table (a failed save
     // is shown, as by Stop); armed workers still finish their one request,
@@ -225,11 +226,12 @@ private:
     // Result pages that came and were no result pages of the site.
     int32_t m_foreignPages = 0;
     // Hits appended since the found table was last written; the timer that
-    // writes them; the time since the last write; a failed write was told.
+    // writes them; the time since the last write; the failed write told in
+    // this search.
     bool m_hitsPending = false;
     QTimer m_hitSaveTimer;
     QElapsedTimer m_sinceSave;
-    bool m_hitSaveFailureTold = false;
+    std::string m_toldSaveFailure;
     data::TFinderParams m_params;
     data::TFriend m_foundFriends;
     data::TFriend m_candidates;
@@ -251,6 +253,11 @@ private:
     void ProbeAnswered(const std::string& page);
     // Writes the hits found since the last save, if any (HitFound).
     void SavePendingHits();
+    // What is told when neither the home page nor the first result page came.
+    static std::string UnreachableText(const std::string& probeFailure, const std::string& pageFailure);
+    // `failure` when it is to be told: empty when it was told already (and
+    // no save went well since).
+    std::string Untold(const std::string& failure);
     // The end-of-search message, with the pages that brought nothing to read.
     std::string EndMessage();
     void RunHeldTick();

@@ -3,6 +3,7 @@
 // and clearing with the questions answered both ways, and what is opened in
 // the browser.
 #include "FavouritesTestSupport.h"
+#include "app/forms/MessageDialogBinding.h"
 #include "app/forms/TFavouritesIndex.h"
 #include "app/forms/TfrmConditions.h"
 #include "grid/TRecordmarkList.h"
@@ -16,6 +17,7 @@
 #include "app/forms/TPersonPhotoLoader.h"
 #include "search/TVelmora.h"
 #include "platform/db/TDataSource.h"
+#include "support/ModalAction.h"
 #include "support/TinyProxy.h"
 
 #include <QDesktopServices>
@@ -381,6 +383,17 @@ TEST_F(Favourites, DeletingAndClearingAskFirstAndSaveTheFile) {
     EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"Friends.xml"}));
     form->btnClear->click();  // nothing left: nothing asked
     EXPECT_EQ(messages.Calls().size(), 6u);
+}
+
+TEST_F(Favourites, EnterOnTheClearQuestionKeepsTheFavourites) {
+    for (const char* login : {"anna", "boris"}) Add(login, login, 30, "Москва", 1);
+    Open();
+    const platform::TMessageRoutines recorder = platform::BindMessageRoutines({});
+    app::BindMessageDialogs();
+    const testsupport::ModalAction enter([](QWidget& box) { QTest::keyClick(box.focusWidget(), Qt::Key_Return); });
+    form->btnClear->click();
+    platform::BindMessageRoutines(recorder);
+    EXPECT_TRUE(enter.Done() && StoredLogins().size() == 2);
 }
 
 TEST_F(Favourites, OnlyWebAddressesAreOpenedInTheBrowser) {

@@ -7,6 +7,8 @@
 #include "support/ModalAction.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -111,6 +113,30 @@ TEST_F(MessageDialogTest, TheBoxIsOwnedByTheWindowInFrontAndFreedAfterwards) {
     EXPECT_EQ(dlgMessages.ShowInfoMessage("x"), mrOk);
     EXPECT_EQ(parent, &front);
     EXPECT_TRUE(front.findChildren<TMessageForm*>().isEmpty());
+}
+
+// A long name, or one with no blank to break it at: the box, its text and its buttons on the screen.
+TEST_F(MessageDialogTest, EveryBoxFitsItsScreenWithItsButtonsOnIt) {
+    const std::string maria = QString("Мария ").repeated(50).toStdString(), word(2000, 'W');
+    const std::function<int()> boxes[] = {
+        [&] { return dlgMessagesEx.MessageDlgEx("Удалить контакт \"" + maria + "\"?"); },
+        [&] { return dlgMessagesEx.MessageDlgEx("Удалить контакт \"" + word + "\"?"); },
+        [&] { return dlgMessages.ShowMessageQuery(word, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}); },
+        [&] { return dlgMessages.ShowInfoMessage(std::string(3000, '\n') + word); }};
+    for (const auto& show : boxes) {
+        std::vector<QRect> parts; // the screen, the box, the message, the buttons
+        const testsupport::ModalAction look([&parts](QWidget& box) {
+            const QLabel* label = static_cast<TMessageForm&>(box).MessageLabel();
+            parts = {box.screen()->availableGeometry(), box.frameGeometry(),
+                     QRect(label->pos(), QFontMetrics(label->font()).boundingRect(QRect(), 0, label->text()).size())};
+            for (const TButton* button : static_cast<TMessageForm&>(box).Buttons()) parts.push_back(button->geometry());
+            box.close();
+        });
+        ASSERT_TRUE(show() >= 0 && parts.size() >= 4);
+        EXPECT_TRUE(parts[0].contains(parts[1])) << parts[1].width() << " x " << parts[1].height();
+        for (size_t i = 2; i < parts.size(); ++i) EXPECT_TRUE(QRect(QPoint(), parts[1].size()).contains(parts[i])) << i;
+        EXPECT_LT(parts[2].bottom(), parts[3].top()) << "the text above the buttons";
+    }
 }
 
 TEST_F(MessageDialogTest, TheBoundRoutinesShowTheProgramsBoxes) {

@@ -43,9 +43,10 @@ TEST(OneCopyPerFolder, ASecondCopyIsToldAndWritesNothingAndNoLockOutlivesItsHold
 
     auto first = start();
     ASSERT_TRUE(ready(*first));
-    // What saves killed midway would leave, and names that only look so.
-    const std::vector<fs::path> left = {data / ".LoadedFriends.xml.a1B2c3", config / ".registry.xml.Q1w2E3"};
-    const std::vector<fs::path> foreign = {data / ".Friends.xml.tmp", data / ".notes.txt.a1B2c3", data / "Friends.xml.a1B2c3"};
+    // What saves killed midway would leave; the user's copies, and names that only look so.
+    const std::vector<fs::path> left = {data / ".LoadedFriends.xml.velmora-save-a1B2c3", config / ".registry.xml.velmora-save-Q1w2E3"};
+    const std::vector<fs::path> foreign = {data / ".Friends.xml.backup", data / ".FinderServers.xml.backup", config / ".registry.xml.backup",
+                                           config / ".registry.xml.Oldcfg", data / ".Friends.xml.tmp", data / ".notes.txt.a1B2c3", data / "Friends.xml.a1B2c3"};
     fs::create_directories(config);
     for (const auto& file : left) testsupport::WriteFile(file, "<XMLTable>");
     for (const auto& file : foreign) testsupport::WriteFile(file, "kept");

@@ -315,16 +315,17 @@ TEST_F(WholeProgram, JunkAndNonHttpServersAreToldAsSuch) {
 
     // A server that answers raw bytes is reachable and its address right:
     // the site, the proxy and the area lists say what it answered.
+    const std::string kBoth = " — и на главную страницу, и на страницу результатов";
     testsupport::RawHttpServer raw([](const std::string&) { return testsupport::RawReply{"\x01\x02 not http\r\n", false, {}, {}}; });
     dm->Settings().SetFinderServer(raw.HostPort());
     ASSERT_TRUE(Search());
-    EXPECT_EQ(messages.Texts().back(), "Сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (код libcurl 1)");
+    EXPECT_EQ(messages.Texts().back(), "Сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (код libcurl 1)" + kBoth);
 
     data::TTesselProxyParams& proxy = dm->Settings().ProxyParams();
     dm->Settings().SetFinderServer(site.Host());
     proxy.SetUseProxy(true), proxy.SetProxyServer("127.0.0.1"), proxy.SetProxyPort(raw.Port());
     ASSERT_TRUE(Search());
-    EXPECT_EQ(messages.Texts().back(), "Прокси-сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (код libcurl 1)");
+    EXPECT_EQ(messages.Texts().back(), "Прокси-сервер " + raw.HostPort() + " прислал ответ не по протоколу HTTP (код libcurl 1)" + kBoth);
     proxy.SetUseProxy(false);
 
     dm->Settings().SetFinderServer("localhost:" + std::to_string(raw.Port()));

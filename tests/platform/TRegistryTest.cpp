@@ -359,7 +359,7 @@ TEST(Registry, AFileThatCannotBeWrittenRaisesOnClose) {
 TEST(Registry, WhatDeadSavesLeftIsClearedOnlyWhileNoSaveRuns) {
     ConfigHome home;
     Save(kKey, "login", "anna");
-    const auto dir = TRegistry::StoreFile().parent_path(), left = dir / ".registry.xml.a1B2c3";
+    const auto dir = TRegistry::StoreFile().parent_path(), left = dir / ".registry.xml.velmora-save-a1B2c3";
     WriteFile(left, "<registry>");
     for (const bool saving : {true, false}) {
         platform::TFileLock save; // as a save of another copy holds the folder

@@ -108,7 +108,8 @@ TEST_F(EngineTest, AnUnreachableSiteEndsWithAFailureAndAHugePageCountStillEnds) 
     EXPECT_EQ(log.back(), "stop");
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(messagesAtStop, 0u);
-    EXPECT_EQ(messages.Texts()[0], "Сервер 127.0.0.1:1 недоступен: не удаётся установить соединение (код libcurl 7)");
+    EXPECT_EQ(messages.Texts()[0], "Сервер 127.0.0.1:1 недоступен: не удаётся установить соединение (код libcurl 7)"
+                                   " — и на главную страницу, и на страницу результатов"); // both waited for
     EXPECT_EQ(engine->UnreachableMessage(), messages.Texts()[0]);
 
     // A site that answers, even with an error status, found nothing.

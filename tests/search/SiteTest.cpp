@@ -153,6 +153,8 @@ TEST(LocalSite, SearchParametersFilterMembersUnderEachLayoutsNames) {
         {{{"s_c", "3159_0_0_0"}}, {"a", "c", "d"}},
         {{{"s_c", "3159_4312_4400_0"}}, {"a", "c"}},
         {{{"s_c", "9908_10227_10184_301"}}, {"b"}},
+        {{{"s_c", "1_0_0_0"}}, {}}, // an area the site does not know has nobody
+        {{{"s_c", "3159_1_0_0"}}, {}},
     };
     for (SiteLayout layout : kLayouts) {
         SCOPED_TRACE(LayoutName(layout));

@@ -2,6 +2,7 @@
 
 #include "app/controls/TChatPersonList.h"
 #include "app/controls/TImage.h"
+#include "app/controls/TextLines.h"
 #include "platform/BitmapResource.h"
 #include "platform/MessageRoutines.h"
 #include "platform/TPanel.h"
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTextLayout>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -97,6 +99,33 @@ QString FitText(const QFont& font, const QString& text, int width, int lines) {
             return text.left(lastStart) + cut;
     }
     return text.left(lastStart) + metrics.elidedText(last, Qt::ElideRight, width);
+}
+
+// `info` as it fits, where it begins with `name`: a name too long is cut
+// with "…" so that what follows it (the age and the city) is still shown
+// whole; otherwise as FitText cuts it.
+QString FitInfo(const QFont& font, const QString& info, QString name, int width, int lines) {
+    const QString whole = FitText(font, info, width, lines);
+    // The text may hold the name cut with "…" already.
+    qsizetype same = 0;
+    while (same < name.size() && same < info.size() && name[same] == info[same]) ++same;
+    const QString ellipsis = QStringLiteral("…");
+    const qsizetype tailStart = same == name.size() ? same : info.mid(same).startsWith(ellipsis) ? same + 1 : -1;
+    if (whole == info || same == 0 || tailStart < 0 || tailStart == info.size()) return whole;
+    name.truncate(same);
+    const QString tail = info.mid(tailStart);
+    const auto shortened = [&](qsizetype keep) {
+        if (keep > 0 && name[keep - 1].isHighSurrogate()) --keep;
+        return name.left(keep).trimmed() + ellipsis + tail;
+    };
+    const auto fits = [&](const QString& text) { return FitText(font, text, width, lines) == text; };
+    if (!fits(shortened(0))) return whole;
+    qsizetype kept = 0, over = name.size(); // shortened(kept) fits, shortened(over) does not
+    while (over - kept > 1) {
+        const qsizetype middle = kept + (over - kept) / 2;
+        (fits(shortened(middle)) ? kept : over) = middle;
+    }
+    return shortened(kept);
 }
 
 // Loads the named picture into `image` unless it already shows one.
@@ -191,6 +220,7 @@ void TChatPerson::SetPersonName(const std::string& value) {
     if (m_fullLayoutBuilt) {
         lbPersonName1->setText(q(value));
         lbPersonName1->adjustSize();
+        LayoutControls();
     }
 }
 
@@ -355,11 +385,15 @@ void TChatPerson::LayoutControls() {
     imgFullInfo->setGeometry(6, 26, 46, 62);
     imgShortInfo1->setGeometry(0, 0, 18, 23);
     lbPersonName2->setGeometry(57, 26, w - 100, 52);
-    // Cut at a word, with "…", where the label ends; the whole text in its tool tip.
+    // Cut with "…" (the name first) where the label ends; the whole text in its tool tip.
     const QString info = q(m_infoText);
-    const QString fitted = FitText(lbPersonName2->font(), info, lbPersonName2->width(),
-                                   lbPersonName2->height() / QFontMetrics(lbPersonName2->font()).lineSpacing());
-    lbPersonName2->setText(fitted);
+    // Only the lines above the counts: a third line would run into them.
+    const int room = std::min(lbPersonName2->height(), lbPhotoCount->y() - lbPersonName2->y());
+    const int lines = room / QFontMetrics(lbPersonName2->font()).lineSpacing();
+    const QString fitted = FitInfo(lbPersonName2->font(), info, q(m_personName), lbPersonName2->width(), lines);
+    // The lines as the fitting laid them out: the label's own word wrap
+    // would run a word longer than a line out of sight.
+    lbPersonName2->setText(BreakIntoLines(fitted, lbPersonName2->font(), lbPersonName2->width(), lines));
     lbPersonName2->setToolTip(fitted == info ? QString() : info);
     imgQuestionnaire1->setGeometry(w - (m_basketVisible ? 76 : 56), h - 24, 50, 16);
     imgBasket->setGeometry(w - 24, h - 24, 16, 16);

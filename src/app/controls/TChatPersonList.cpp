@@ -39,6 +39,17 @@ int32_t countOf(const std::string& value) {
     return error == std::errc() && end == value.data() + value.size() ? result : 0;
 }
 
+// A card's text: the name, then the age and the area. A name too long to
+// leave them room in what a card shows is cut with "…" instead of them.
+std::string InfoText(const std::string& name, const std::string& tail) {
+    const auto codePoints = [](std::string_view s) {
+        return size_t(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    };
+    const size_t room = text::kDisplayCodePoints - std::min(text::kDisplayCodePoints - 1, codePoints(tail)) - 1;
+    const std::string_view kept = text::TakeCodePoints(name, room);
+    return (kept.size() < name.size() ? std::string(kept) + "…" : name) + tail;
+}
+
 void makeWhite(QWidget* widget) {
     widget->setAutoFillBackground(true);
     QPalette palette = widget->palette();
@@ -166,41 +177,14 @@ void TChatPersonList::ShowPage(int selectedIndex) {
     int slot = 0;
     int extra = 0;
     for (int i = m_pageStart; i <= last; ++i, ++slot) {
-        const pugi::xml_node record = m_friend->RecordNode(i);
-        // A card shows its texts cut for display; the record keeps them whole.
-        const std::string name = data::TXMLTable::NodeDisplayText(record, "Name");
         // A record without a name keeps its slot empty.
-        if (name.empty()) continue;
-        auto* card = new TChatPerson(pnPersonList, this);
-        m_cards.push_back(card);
-        card->SetRecordNo(i + 1);
-        card->OnPersonClick = [this](TChatPerson& c) { PersonClick(c); };
-        card->OnQuestionnaire = [this](TChatPerson& c) {
-            if (OnQuestionnaireClick) OnQuestionnaireClick(c);
-        };
-        card->OnBasket = [this](TChatPerson& c) { PersonDeleteClick(c); };
-        card->OnPersonDelete = [this](TChatPerson& c) { PersonDeleteClick(c); };
-        card->OnFill = [this](TChatPerson& c) { FillPersonFromRecord(c); };
-        card->SetPersonName(name);
-        std::string info = name;
-        const std::string age = data::TXMLTable::NodeText(record, "Age");
-        if (isSet(age)) info += ", " + age;
-        const std::string area = data::TXMLTable::NodeDisplayText(record, "Area");
-        if (!area.empty()) info += ", " + area;
-        card->SetInfoText(info);
-        card->SetURL(data::TXMLTable::NodeText(record, "URL"));
-        card->SetIntim(isSet(data::TXMLTable::NodeText(record, "Intim")));
-        card->SetChatPersonStyle(TChatPersonStyle::cpInsert);
-        card->SetChatPersonStyle(TChatPersonStyle::cpShort);
+        TChatPerson* card = AddCard(i);
+        if (!card) continue;
         card->setGeometry(0, slot * 20 + extra, width, card->height());
         if (i == selectedIndex) {
             card->SetChatPersonStyle(TChatPersonStyle::cpFull);
             extra += card->height() - 20;
         }
-        card->SetBasketVisible(m_basketVisible);
-        // A focused card's arrow and page keys scroll the list.
-        card->installEventFilter(this);
-        card->show();
     }
     pnPersonList->setFixedHeight(std::max(0, slot * 20 + extra));
 
@@ -214,6 +198,64 @@ void TChatPersonList::ShowPage(int selectedIndex) {
         btnNext->setEnabled(count - 1 > m_pageEnd);
     }
     Refresh();
+}
+
+TChatPerson* TChatPersonList::AddCard(int index) {
+    const pugi::xml_node record = m_friend->RecordNode(index);
+    // A card shows its texts cut for display; the record keeps them whole.
+    const std::string name = data::TXMLTable::NodeDisplayText(record, "Name");
+    if (name.empty()) return nullptr;
+    auto* card = new TChatPerson(pnPersonList, this);
+    m_cards.push_back(card);
+    card->SetRecordNo(index + 1);
+    card->OnPersonClick = [this](TChatPerson& c) { PersonClick(c); };
+    card->OnQuestionnaire = [this](TChatPerson& c) {
+        if (OnQuestionnaireClick) OnQuestionnaireClick(c);
+    };
+    card->OnBasket = [this](TChatPerson& c) { PersonDeleteClick(c); };
+    card->OnPersonDelete = [this](TChatPerson& c) { PersonDeleteClick(c); };
+    card->OnFill = [this](TChatPerson& c) { FillPersonFromRecord(c); };
+    card->SetPersonName(name);
+    std::string tail;
+    const std::string age = data::TXMLTable::NodeText(record, "Age");
+    if (isSet(age)) tail += ", " + age;
+    const std::string area = data::TXMLTable::NodeDisplayText(record, "Area");
+    if (!area.empty()) tail += ", " + area;
+    card->SetInfoText(InfoText(name, tail));
+    card->SetURL(data::TXMLTable::NodeText(record, "URL"));
+    card->SetIntim(isSet(data::TXMLTable::NodeText(record, "Intim")));
+    card->SetChatPersonStyle(TChatPersonStyle::cpInsert);
+    card->SetChatPersonStyle(TChatPersonStyle::cpShort);
+    card->resize(pnPersonList->width() - 2, card->height());
+    card->SetBasketVisible(m_basketVisible);
+    // A focused card's arrow and page keys scroll the list.
+    card->installEventFilter(this);
+    card->show();
+    return card;
+}
+
+void TChatPersonList::FillPageAfterDeletion(int deleted) {
+    const int count = m_friend->RecordCount();
+    // The page's last card went, or the records before the page moved:
+    // the page is built again (the first page when the table no longer
+    // reaches it).
+    if ((m_cards.empty() && count > 0) || (deleted >= 0 && deleted < m_pageStart)) {
+        ShowPage(m_selectedIndex);
+        return;
+    }
+    // The cards shown stay as they are (an expanded one, a photo on its
+    // way); the first record of the next page moves up into the page's end.
+    if (deleted >= 0 && deleted <= m_pageEnd) {
+        for (TChatPerson* other : m_cards)
+            if (other->RecordNo() > deleted + 1) other->SetRecordNo(other->RecordNo() - 1);
+        if (m_pageEnd < count) AddCard(m_pageEnd);
+    }
+    btnNext->setEnabled(count - 1 > m_pageEnd);
+    if (count <= PageSize && m_pageStart == 0) {
+        pnPriv->hide();
+        pnNext->hide();
+    }
+    LayoutCards();
 }
 
 void TChatPersonList::FillPersonFromRecord(TChatPerson& card) {
@@ -278,18 +320,13 @@ void TChatPersonList::PersonDeleteClick(TChatPerson& card) {
                 card.deleteLater();
             }
             if (index >= 0) {
-                for (TChatPerson* other : m_cards)
-                    if (other->RecordNo() > index + 1) other->SetRecordNo(other->RecordNo() - 1);
                 if (m_selectedIndex == index)
                     m_selectedIndex = -1;
                 else if (m_selectedIndex > index)
                     --m_selectedIndex;
             }
-            LayoutCards();
             if (m_friend && OnSaveChanges) OnSaveChanges(*m_friend);
-            // The page's last card went: show what the page now holds, or the
-            // first page when the table no longer reaches it.
-            if (m_cards.empty() && m_friend && m_friend->RecordCount() > 0) ShowPage(m_selectedIndex);
+            if (m_friend) FillPageAfterDeletion(index);
         } catch (const std::exception& error) {
             // A record that could not be removed or saved must not pass for
             // deleted.

@@ -84,7 +84,8 @@ public:
     // the card's own click, so a handler must not destroy the card itself.
     // Before and after a card is clicked (expanded or collapsed) or its
     // deletion is asked for. After a deletion the removed card is collapsed,
-    // hidden and freed from the event loop.
+    // hidden and freed from the event loop; the next page's first record
+    // moves up into the page.
     std::function<void(TChatPerson& card)> OnBeginPersonClick;
     std::function<void(TChatPerson& card)> OnEndPersonClick;
     // After a card was clicked, so that its photo can be fetched.
@@ -115,6 +116,11 @@ private:
     void PersonClick(TChatPerson& card);
     void PersonDeleteClick(TChatPerson& card);
     void FillPersonFromRecord(TChatPerson& card);
+    // A card for record `index` after the others (not placed yet); none for
+    // a record without a name.
+    TChatPerson* AddCard(int index);
+    // The page after record `deleted` (-1: none) went from the table.
+    void FillPageAfterDeletion(int deleted);
     // Cards one under another, each as high as its style makes it.
     void LayoutCards();
     void Refresh();

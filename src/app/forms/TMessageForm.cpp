@@ -4,6 +4,7 @@
 // move them back.
 #include "app/forms/TMessageForm.h"
 
+#include "app/controls/TextLines.h"
 #include "app/forms/MessageDialogTables.h"
 #include "app/forms/WindowPlacement.h"
 #include "platform/QtText.h"
@@ -32,8 +33,12 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonSpacing = 6;
-// The message wraps at half the screen's width.
+// Without a screen, a box is laid out for one of this size.
 constexpr int kFallbackScreenWidth = 800;
+constexpr int kFallbackScreenHeight = 600;
+// Height a box needs besides its message: the margins, the buttons, the
+// label moved down to top 20 by the dialogs, and the window's title bar.
+constexpr int kBoxRoom = 2 * kVertMargin + kVertSpacing + kButtonHeight + 7 + 40;
 
 QString typeCaption(TMsgDlgType type) {
     switch (type) {
@@ -59,11 +64,18 @@ QPixmap typeIcon(TMsgDlgType type, const QStyle& style) {
     return style.standardIcon(icon).pixmap(kIconSize, kIconSize);
 }
 
-int wrapWidth() {
+// The available area of the screen a box opens on: that of the main
+// window, which it is centred over, or of the window in front.
+QRect boxScreenArea() {
+    const QWidget* over = ShownMainWindow();
+    if (!over) over = QApplication::activeWindow();
+    if (over) return AvailableScreenArea(*over);
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const int screenWidth = screen ? screen->availableGeometry().width() : kFallbackScreenWidth;
-    return std::max(screenWidth, kIconSize) / 2;
+    return screen ? screen->availableGeometry() : QRect(0, 0, kFallbackScreenWidth, kFallbackScreenHeight);
 }
+
+// Lines of `font` that `height` pixels hold.
+int LinesIn(const QFont& font, int height) { return height / std::max(1, QFontMetrics(font).lineSpacing()); }
 
 } // namespace
 
@@ -94,6 +106,20 @@ void TMessageForm::reject() {
     done(chosen ? chosen->ModalResult() : mrCancel);
 }
 
+void TMessageForm::SetMessageFont(const QFont& font) {
+    QLabel* label = MessageLabel();
+    if (!label) return;
+    label->setFont(font);
+    label->setText(BreakIntoLines(m_message, font, m_lineWidth, LinesIn(font, m_textHeight)));
+    label->adjustSize();
+    const std::vector<TButton*> buttons = Buttons();
+    if (buttons.empty()) return;
+    const int below = label->geometry().bottom() + 1 + kVertSpacing - buttons.front()->y();
+    if (below <= 0) return;
+    for (TButton* button : buttons) button->move(button->x(), button->y() + below);
+    setFixedHeight(height() + below);
+}
+
 void TMessageForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_focusOnShow) m_focusOnShow->setFocus();
@@ -121,13 +147,18 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, TMsgDl
     // an address): more than a screen of it is cut before it is laid out.
     constexpr size_t kMessageCodePoints = 4 * text::kDisplayCodePoints;
     const std::string_view shown = text::TakeCodePoints(msg, kMessageCodePoints);
-    const QString text = platform::ToQString(shown) + (shown.size() < msg.size() ? QStringLiteral("…") : QString());
-    const QRect textRect =
-        metrics.boundingRect(QRect(0, 0, wrapWidth(), 0), Qt::TextWordWrap | Qt::TextExpandTabs, text);
+    form->m_message = platform::ToQString(shown) + (shown.size() < msg.size() ? QStringLiteral("…") : QString());
+    const QRect screen = boxScreenArea();
+    form->m_lineWidth = std::max(screen.width(), kIconSize) / 2;
+    form->m_textHeight = std::max(screen.height() - kBoxRoom, 0);
+    const QString text =
+        BreakIntoLines(form->m_message, form->font(), form->m_lineWidth, LinesIn(form->font(), form->m_textHeight));
+    const QRect textRect = metrics.boundingRect(QRect(0, 0, form->m_lineWidth, 0), Qt::AlignLeft, text);
     auto* label = new QLabel(form.get());
     label->setObjectName(QStringLiteral("Message"));
     label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
+    // Broken into lines already: the label must not break them again.
+    label->setWordWrap(false);
     label->setText(text);
     const int textLeft = kHorzMargin + (iconWidth ? iconWidth + kHorzSpacing : 0);
     label->setGeometry(textLeft, kVertMargin, textRect.width(), textRect.height());

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+class QFont;
 class QLabel;
 
 namespace app {
@@ -37,18 +38,34 @@ public:
     void SetFocusOnShow(QWidget* button) { m_focusOnShow = button; }
     QWidget* FocusOnShow() const { return m_focusOnShow; }
 
+    // Shows the message in `font`, broken into lines afresh so that the box
+    // still fits its screen; the buttons move down (and the box grows) when
+    // it takes more lines than before.
+    void SetMessageFont(const QFont& font);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    friend std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string&, platform::TMsgDlgType,
+                                                             platform::TMsgDlgButtons);
+
     QPointer<QWidget> m_focusOnShow;
+    // The message as shown (cut to what a screen can hold), before it is
+    // broken into lines of at most m_lineWidth pixels, m_textHeight in all.
+    QString m_message;
+    int m_lineWidth = 0;
+    int m_textHeight = 0;
 };
 
 // The application's title, which captions every message box.
 QString ApplicationTitle();
 
-// Builds the standard box for `msg` (plain text, never rich text). The caller
-// shows and frees it. Empty `buttons`: a box without buttons.
+// Builds the standard box for `msg` (plain text, never rich text), no wider
+// and no higher than the screen it opens on: the message is broken into
+// lines of half that screen's width (a word longer than a line is broken
+// too) and what would not fit under it is cut with "…". The caller shows
+// and frees it. Empty `buttons`: a box without buttons.
 std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& msg, platform::TMsgDlgType type,
                                                   platform::TMsgDlgButtons buttons);
 

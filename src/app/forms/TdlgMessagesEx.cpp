@@ -28,9 +28,7 @@ void TdlgMessagesEx::AdaptDialogEx(TMessageForm& form, TMsgDlgType type) const {
     if (label) {
         QFont bold = label->font();
         bold.setBold(true);
-        label->setFont(bold);
-        label->setWordWrap(false);
-        label->adjustSize();
+        form.SetMessageFont(bold);
         labelWidth = label->width();
     }
 

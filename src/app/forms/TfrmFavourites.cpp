@@ -56,6 +56,14 @@ int FittingColumnWidth(const grid::TDBGColumn& column, const data::TXMLTable& ta
     return std::min(width, kWidestColumn);
 }
 
+// A question whose "Да" deletes more than one favourite: Enter and the
+// focus are on "Нет", so that one key press loses nothing.
+bool AskKeepingByDefault(const std::string& question) {
+    return platform::ShowMessageQuery(question, platform::TMsgDlgType::mtConfirmation,
+                                      platform::TMsgDlgButtons{platform::TMsgDlgBtn::mbYes, platform::TMsgDlgBtn::mbNo}
+                                          .WithDefault(platform::TMsgDlgBtn::mbNo)) == platform::mrYes;
+}
+
 } // namespace
 
 void RegisterFavouritesForms() { platform::RegisterFormClass<TfrmFavourites>("TfrmFavourites"); }
@@ -82,7 +90,7 @@ TfrmFavourites::TfrmFavourites(QWidget* owner)
         m_personList->OnBeginPersonClick = [](TChatPerson&) {};
         m_personList->OnEndPersonClick = [this](TChatPerson& card) { EndPersonClick(card); };
         m_personList->OnLoadPersonPhoto = [this](TChatPerson& card) { LoadPersonPhoto(card); };
-        m_personList->OnQuestionnaireClick = [this](TChatPerson& card) { Guarded([&] { OpenWebAddress(card.URL()); }); };
+        m_personList->OnQuestionnaireClick = [](TChatPerson& card) { Guarded([&] { OpenWebAddress(card.URL()); }); };
         m_personList->OnSaveChanges = [this](data::TXMLTable& table) { SaveChanges(table); };
     }
     m_sortedView->Open();
@@ -349,11 +357,13 @@ void TfrmFavourites::btnDeleteClick() {
     if (favourites.RecordCount() == 0) return;
     const std::vector<int> chosen = SelectedFavourites();
     if (chosen.empty()) return;
-    const std::string question =
+    const bool confirmed =
         chosen.size() == 1
-            ? "Удалить контакт \"" + data::TXMLTable::NodeDisplayText(favourites.RecordNode(chosen.front()), "Name") + "\"?"
-            : "Удалить выбранные контакты (" + std::to_string(chosen.size()) + ")?";
-    if (platform::MessageDlgEx(question) != platform::mrYes) return;
+            ? platform::MessageDlgEx("Удалить контакт \"" +
+                                     data::TXMLTable::NodeDisplayText(favourites.RecordNode(chosen.front()), "Name") +
+                                     "\"?") == platform::mrYes
+            : AskKeepingByDefault("Удалить выбранные контакты (" + std::to_string(chosen.size()) + ")?");
+    if (!confirmed) return;
     const int current = CurrentFavourite();
     DetachData();
     for (auto index = chosen.rbegin(); index != chosen.rend(); ++index) favourites.DeleteFriend(*index);
@@ -363,7 +373,7 @@ void TfrmFavourites::btnDeleteClick() {
 void TfrmFavourites::btnClearClick() {
     data::TFriend& favourites = Favourites();
     if (favourites.RecordCount() == 0) return;
-    if (platform::MessageDlgEx("Удалить все контакты из избранных?") != platform::mrYes) return;
+    if (!AskKeepingByDefault("Удалить все контакты из избранных?")) return;
     const int current = CurrentFavourite();
     DetachData();
     favourites.ClearRecords();
@@ -422,7 +432,7 @@ void TfrmFavourites::SaveChanges(data::TXMLTable& table) {
     }
     if (friends != &Favourites()) return;
     // A card's record is gone: the grid, the count and the sort orders must
-    // not go on showing or pointing at it. The cards stay as the list left them.
+    // not go on showing or pointing at it. The card list builds its page again.
     DetachData();
     m_index.Clear();
     m_currentSort.clear();

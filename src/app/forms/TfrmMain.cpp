@@ -27,8 +27,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProxyStyle>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyleFactory>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -53,6 +57,25 @@ constexpr int kMinimumLines = 28;
 constexpr int kStatusPanelPadding = 16;
 const QString kProxyAccess = QStringLiteral("Доступ в Интернет через прокси");
 const QString kDirectAccess = QStringLiteral("Прямой доступ в Интернет");
+
+// Alt alone gives the menu bar the keys, but the desktop's style shows the
+// title the keys are on only while its menu is open: nothing would tell the
+// user that Alt did anything. That title is drawn as if pressed.
+class TMenuBarStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element == CE_MenuBarItem && item && widget && widget->hasFocus() && (item->state & State_Selected)) {
+            QStyleOptionMenuItem keyed(*item);
+            keyed.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &keyed, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
 
 } // namespace
 
@@ -158,7 +181,15 @@ void TfrmMain::CreateLayout() {
     ActionMainMenuBar = new QMenuBar(this);
     ActionMainMenuBar->setObjectName("ActionMainMenuBar");
     ActionMainMenuBar->setMaximumHeight(30);
+    auto* menuStyle = new TMenuBarStyle(QStyleFactory::create(QApplication::style()->name()));
+    menuStyle->setParent(ActionMainMenuBar);
+    ActionMainMenuBar->setStyle(menuStyle);
     layout->addWidget(ActionMainMenuBar);
+    // F10 opens the first menu, as on the desktops.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, ActionMainMenuBar, [this] {
+        if (!ActionMainMenuBar->actions().isEmpty()) ActionMainMenuBar->setActiveAction(ActionMainMenuBar->actions().first());
+    });
 
     ActionToolBar = new QToolBar(this);
     ActionToolBar->setObjectName("ActionToolBar");

@@ -33,7 +33,7 @@ namespace data {
 class TTesselSettings;
 }
 namespace search {
-class TFinderStateObject;
+struct TFinderStateObject;
 class TVelmora;
 } // namespace search
 

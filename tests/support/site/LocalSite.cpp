@@ -43,14 +43,15 @@ HttpReply HostingPage(int status, std::string page) {
 // The area chosen by the search's "s_c" ("3159_4312_4400_0": country,
 // region, city, station, "0" for none) and every area inside it, by name;
 // empty when no country is chosen. A station stands for its city, since
-// members name their city only.
+// members name their city only. An area the site does not know lists nobody:
+// its code stands for it, and no member lives in a code.
 std::vector<std::string> AreaNamesOf(const std::string& chosen, const std::vector<SiteArea>& countries) {
     const std::vector<SiteArea>* level = &countries;
     const SiteArea* area = nullptr;
     const std::vector<std::string> ids = text::Split(chosen, '_');
     for (size_t depth = 0; depth < ids.size() && depth < 3 && ids[depth] != "0" && !ids[depth].empty(); ++depth) {
         const auto found = std::find_if(level->begin(), level->end(), [&](const SiteArea& a) { return a.id == ids[depth]; });
-        if (found == level->end()) break;
+        if (found == level->end()) return {chosen};
         area = &*found;
         level = &area->children;
     }
