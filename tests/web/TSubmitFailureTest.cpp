@@ -89,7 +89,7 @@ TEST(SubmitFailure, DamagedResponsesGiveEmptyText) {
         {"no status line", "<html>old style</html>"},
     };
     for (const auto& c : cases) {
-        RawHttpServer server([&](const std::string&) { return RawReply{c.bytes, false}; });
+        RawHttpServer server([&](const std::string&) { return RawReply{c.bytes, false, {}, {}}; });
         RecordingSubmit submit;
         submit.SetURL(server.Url("/"));
         EXPECT_EQ(submit.GetString(), "") << c.name;
@@ -161,7 +161,7 @@ TEST(SubmitFailure, AnswersThatCannotBeTakenAreToldAsTheServers) {
         cases.push_back({"Content-Length: " + length, head + "Content-Length: " + length + "\r\n\r\n0123456789",
                          "длина страницы в ответе не читается (Content-Length «" + length + "»)"});
     for (const auto& c : cases) {
-        RawHttpServer server([&](const std::string&) { return RawReply{c.bytes, false}; });
+        RawHttpServer server([&](const std::string&) { return RawReply{c.bytes, false, {}, {}}; });
         RecordingSubmit submit;
         submit.SetURL(server.Url("/"));
         EXPECT_EQ(submit.GetString(), c.cause.empty() ? "0123456789" : "") << c.name;
@@ -174,7 +174,7 @@ TEST(SubmitFailure, AnswersThatCannotBeTakenAreToldAsTheServers) {
 // cut at the limit, and told as such.
 TEST(SubmitFailure, AHeadTrickledInIsCutAtTheLimit) {
     RawHttpServer server([](const std::string&) {
-        RawReply reply{"HTTP/1.1 200 OK\r\n", false};
+        RawReply reply{"HTTP/1.1 200 OK\r\n", false, {}, {}};
         reply.trickle = "X-A: 1\r\nX-B: 2\r\nX-C: 3\r\nX-D: 4\r\nX-E: 5\r\nX-F: 6\r\nContent-Length: 2\r\n\r\nok";
         reply.pace = std::chrono::milliseconds(40);
         return reply;
