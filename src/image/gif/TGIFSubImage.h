@@ -77,10 +77,16 @@ public:
     // The highest pixel index; -1 without pixels. The search may stop at the
     // first that reaches `enough`.
     int LargestPixel(int enough = 256) const;
+    // The highest index of a pixel that shows a colour: a transparent
+    // frame's transparent index is left out (0 when every pixel has it); -1
+    // without pixels.
+    int LargestShownPixel() const;
     // The bits per pixel of the frame as written: its local table's when it
     // has one, else the image's largest over all tables, in either case
-    // widened to cover the largest pixel, so a file whose pixels reach past
-    // its table is written whole.
+    // widened to cover the largest pixel that shows a colour, so a file whose
+    // pixels reach past its table is written whole. A transparent index past
+    // a full table (as gifsicle writes one, to spare an entry) does not widen
+    // it.
     int WriteBitsPerPixel() const;
 
     // The pixel at (x, y); a coordinate outside the frame raises GIFException

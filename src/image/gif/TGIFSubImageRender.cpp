@@ -389,18 +389,15 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
 
     const bool wasTransparent = m_transparent && m_graphicControlExtension;
     const bool local = m_colorMap.Count() > 0;
-    const int oldIndex = wasTransparent ? m_graphicControlExtension->TransparentColorIndex() : -1;
-    // A transparent index past the table (gifsicle writes those) cannot
-    // take merged pixels: a free index is found as for an opaque frame, and
-    // the frame's transparent pixels move to it.
-    const bool keepIndex = wasTransparent && oldIndex < ActiveColorMap().Count();
-    if (!keepIndex) {
+    // A transparent index past a full table (gifsicle writes those to spare
+    // an entry) takes merged pixels as well: the table keeps its size.
+    if (!wasTransparent) {
         const TGIFColorMap* global = m_gifImage ? &m_gifImage->GlobalColorMap() : nullptr;
         if (local ? m_colorMap.Count() >= TGIFColorMap::MaxColors
                   : !global || global->Count() == 0 || global->Count() >= TGIFColorMap::MaxColors)
             return;
     }
-    int index = keepIndex ? oldIndex : -1;
+    int index = wasTransparent ? m_graphicControlExtension->TransparentColorIndex() : -1;
 
     // An index no pixel of this frame shows: another frame's transparent
     // index of the global table when that is free here, else a new black
@@ -433,7 +430,7 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
         const uint8_t* prow = theirs + int64_t(y - previous->Top()) * previous->Width() - previous->Left();
         for (int x = overlap.left(); x <= overlap.right(); ++x) {
             const uint8_t ours = row[x], below = prow[x];
-            if (ours == index || ours == oldIndex || below == previousIndex) continue;
+            if (ours == index || below == previousIndex) continue;
             const TGIFColor& a = ourMap.Entry(ours);
             const TGIFColor& b = theirMap.Entry(below);
             const bool same = sameTable ? ours == below : a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
@@ -442,8 +439,7 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
             row[x] = uint8_t(index);
         }
     }
-    if (!keepIndex && index >= 0) {
-        if (wasTransparent) std::ranges::replace(Indices(), uint8_t(oldIndex), uint8_t(index));
+    if (!wasTransparent && index >= 0) {
         TGIFGraphicControlExtension& gce = EnsureGraphicControlExtension();
         gce.SetTransparentColorIndex(uint8_t(index));
         gce.SetTransparent(true);
