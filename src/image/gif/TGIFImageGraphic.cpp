@@ -144,8 +144,9 @@ void TGIFImage::PaintComposite(QPainter& canvas, const QRect& rect) {
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (m_drawOptions & DrawTile) {
         const QSize size = m_bitmap.size();
-        ForEachTile(rect.topLeft(), size, size, rect.topLeft() + QPoint(rect.width(), rect.height()),
-                    PaintableArea(canvas), [&](const QRect& tile) { canvas.drawImage(tile, m_bitmap); });
+        DrawTiles(canvas, m_bitmap, m_bitmap.rect(),
+                  TilesMeeting(rect.topLeft(), size, size, rect.topLeft() + QPoint(rect.width(), rect.height()),
+                               PaintableArea(canvas)));
     } else {
         canvas.drawImage(rect, m_bitmap);
     }

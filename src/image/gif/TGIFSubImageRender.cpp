@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 #include <cstring>
+#include <tuple>
 
 namespace image {
 
@@ -97,6 +99,23 @@ QImage OverBlack(const QImage& source) {
     p.drawImage(0, 0, source);
     return opaque;
 }
+
+// Pixels are repeated or dropped when scaling, never blended, while one of
+// these lives.
+class TUnsmoothed {
+public:
+    explicit TUnsmoothed(QPainter& canvas)
+        : m_canvas(canvas), m_smooth(canvas.testRenderHint(QPainter::SmoothPixmapTransform)) {
+        canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    }
+    ~TUnsmoothed() { m_canvas.setRenderHint(QPainter::SmoothPixmapTransform, m_smooth); }
+    TUnsmoothed(const TUnsmoothed&) = delete;
+    TUnsmoothed& operator=(const TUnsmoothed&) = delete;
+
+private:
+    QPainter& m_canvas;
+    const bool m_smooth;
+};
 
 // The screen extent frames are placed on; a screen of 0 counts as the
 // frame's own extent, so scaling and tiling never divide by or step by 0.
@@ -287,27 +306,34 @@ void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTrans
     const QRect tile = picture.isEmpty() ? Picture() : picture;
     const QRect shown = ShownArea(tile);
     if (shown.isEmpty()) return;
-    const QRect source = shown.translated(-Left(), -Top());
+    const QImage& bitmap = ShownBitmap(doTransparent);
+    if (bitmap.isNull()) return;
     const QPoint origin = rect.topLeft() + shown.topLeft() - tile.topLeft();
-    ForEachTile(origin, tile.size(), shown.size(), rect.topLeft() + QPoint(rect.width(), rect.height()),
-                PaintableArea(canvas),
-                [&](const QRect& place) { DrawPart(canvas, place, source, doTransparent); });
+    const TUnsmoothed unsmoothed(canvas);
+    DrawTiles(canvas, bitmap, shown.translated(-Left(), -Top()),
+              TilesMeeting(origin, tile.size(), shown.size(), rect.topLeft() + QPoint(rect.width(), rect.height()),
+                           PaintableArea(canvas)));
+}
+
+const QImage& TGIFSubImage::ShownBitmap(bool doTransparent) {
+    return doTransparent && m_transparent && HasMask() ? MaskedBitmap() : Bitmap();
 }
 
 void TGIFSubImage::DrawPart(QPainter& canvas, const QRect& dest, const QRect& source, bool doTransparent) {
-    const bool transparent = doTransparent && m_transparent && HasMask();
-    const QImage& bitmap = transparent ? MaskedBitmap() : Bitmap();
+    const QImage& bitmap = ShownBitmap(doTransparent);
     if (bitmap.isNull()) return;
-    // Pixels are repeated or dropped when scaling, never blended.
-    const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const TUnsmoothed unsmoothed(canvas);
     canvas.drawImage(dest, bitmap, source);
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
-void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip,
-                 const std::function<void(const QRect&)>& place) {
-    if (step.isEmpty() || size.isEmpty() || clip.isEmpty()) return;
+QRect TTileGrid::Extent() const {
+    if (Count() <= 0) return {};
+    return Tile(FirstColumn, FirstRow).united(Tile(EndColumn - 1, EndRow - 1));
+}
+
+TTileGrid TilesMeeting(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip) {
+    TTileGrid tiles{origin, step, size};
+    if (step.isEmpty() || size.isEmpty() || clip.isEmpty()) return tiles;
     // The indices k >= 0 of the tiles origin + k * step that start before
     // `end` and meet [lo, hi).
     const auto range = [](int64_t origin, int64_t step, int64_t size, int64_t end, int64_t lo, int64_t hi) {
@@ -316,11 +342,57 @@ void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect&
         const int64_t past = origin < limit ? (limit - origin - 1) / step + 1 : 0;
         return std::pair(first, std::max(first, past));
     };
-    const auto [x0, x1] = range(origin.x(), step.width(), size.width(), end.x(), clip.left(), clip.left() + int64_t(clip.width()));
-    const auto [y0, y1] = range(origin.y(), step.height(), size.height(), end.y(), clip.top(), clip.top() + int64_t(clip.height()));
-    for (int64_t i = x0; i < x1; ++i)
-        for (int64_t j = y0; j < y1; ++j)
-            place(QRect(QPoint(int(origin.x() + i * step.width()), int(origin.y() + j * step.height())), size));
+    std::tie(tiles.FirstColumn, tiles.EndColumn) =
+        range(origin.x(), step.width(), size.width(), end.x(), clip.left(), clip.left() + int64_t(clip.width()));
+    std::tie(tiles.FirstRow, tiles.EndRow) =
+        range(origin.y(), step.height(), size.height(), end.y(), clip.top(), clip.top() + int64_t(clip.height()));
+    return tiles;
+}
+
+void DrawTiles(QPainter& canvas, const QImage& image, const QRect& source, const TTileGrid& tiles) {
+    // A fill draws every pixel of its pattern, the gaps between tiles too:
+    // as nothing, transparent, only when the canvas lays source over
+    // destination. A pattern narrower than this many pixels is repeated, so
+    // that the fill moves whole runs of pixels.
+    constexpr int FewTiles = 16, PatternSide = 64;
+    constexpr int64_t MaxPatternPixels = int64_t(1) << 22;
+    const QTransform& transform = canvas.combinedTransform();
+    // (A fill blends a painter's opacity in, and antialiases its edges, with
+    // other rounding.)
+    const bool unscaled = transform.type() <= QTransform::TxTranslate && transform.dx() == std::round(transform.dx()) &&
+                          transform.dy() == std::round(transform.dy()) && canvas.opacity() == 1.0 &&
+                          !canvas.testRenderHint(QPainter::Antialiasing);
+    const bool gaps = tiles.Size != tiles.Step;
+    const bool apart = tiles.Size.width() <= tiles.Step.width() && tiles.Size.height() <= tiles.Step.height();
+    const int64_t columns = tiles.EndColumn - tiles.FirstColumn, rows = tiles.EndRow - tiles.FirstRow;
+    // Whole steps, as many as make a side at least PatternSide long; a single
+    // column or row needs no step past its tile.
+    const auto span = [](int64_t count, int step, int size) {
+        return count > 1 ? std::min<int64_t>(count, (PatternSide + step - 1) / step) * step : int64_t(size);
+    };
+    const int64_t width = span(columns, tiles.Step.width(), tiles.Size.width());
+    const int64_t height = span(rows, tiles.Step.height(), tiles.Size.height());
+    if (tiles.Count() > FewTiles && unscaled && apart && width * height <= MaxPatternPixels &&
+        (!gaps || canvas.compositionMode() == QPainter::CompositionMode_SourceOver)) {
+        QImage pattern(int(width), int(height), QImage::Format_ARGB32_Premultiplied);
+        if (!pattern.isNull()) {
+            pattern.fill(Qt::transparent);
+            {
+                QPainter p(&pattern);
+                p.setCompositionMode(QPainter::CompositionMode_Source);
+                for (int y = 0; y < height; y += tiles.Step.height())
+                    for (int x = 0; x < width; x += tiles.Step.width()) p.drawImage(QPoint(x, y), image, source);
+            }
+            const QRect extent = tiles.Extent();
+            const QPointF origin = canvas.brushOrigin();
+            canvas.setBrushOrigin(extent.topLeft());
+            canvas.fillRect(extent, QBrush(pattern));
+            canvas.setBrushOrigin(origin);
+            return;
+        }
+    }
+    for (int64_t column = tiles.FirstColumn; column < tiles.EndColumn; ++column)
+        for (int64_t row = tiles.FirstRow; row < tiles.EndRow; ++row) canvas.drawImage(tiles.Tile(column, row), image, source);
 }
 
 QRect PaintableArea(const QPainter& canvas) {
