@@ -357,10 +357,11 @@ void TGIFPainter::RestoreToBackground(QImage& buffer) {
         restore(tiles.Extent());
         return;
     }
-    if (saved && m_background.size() != buffer.size()) return;  // none was saved
+    if (saved && m_background.isNull()) return;  // none could be saved
     // Apart, the tiles are restored pixel row by pixel row (both buffers are
-    // premultiplied ARGB of the rectangle's size), as many tiles costing no
-    // more than their pixels. The colour is made as the painter makes it.
+    // premultiplied ARGB of the rectangle's size, as GrabArea makes them),
+    // many tiles costing no more than their pixels. The colour is made as
+    // the painter makes it.
     QImage colour(1, 1, QImage::Format_ARGB32_Premultiplied);
     {
         QPainter c(&colour);

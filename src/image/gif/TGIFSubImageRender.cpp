@@ -461,8 +461,8 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
 
     const bool wasTransparent = m_transparent && m_graphicControlExtension;
     const bool local = m_colorMap.Count() > 0;
-    // A transparent index past a full table (gifsicle writes those to spare
-    // an entry) takes merged pixels as well: the table keeps its size.
+    // The transparent index takes the merged pixels, also one past the table
+    // (gifsicle spares an entry of a full table so): the table keeps its size.
     if (!wasTransparent) {
         const TGIFColorMap* global = m_gifImage ? &m_gifImage->GlobalColorMap() : nullptr;
         if (local ? m_colorMap.Count() >= TGIFColorMap::MaxColors
