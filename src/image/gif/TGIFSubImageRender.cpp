@@ -392,7 +392,8 @@ void DrawTiles(QPainter& canvas, const QImage& image, const QRect& source, const
         }
     }
     for (int64_t column = tiles.FirstColumn; column < tiles.EndColumn; ++column)
-        for (int64_t row = tiles.FirstRow; row < tiles.EndRow; ++row) canvas.drawImage(tiles.Tile(column, row), image, source);
+        for (int64_t row = tiles.FirstRow; row < tiles.EndRow; ++row)
+            canvas.drawImage(tiles.Tile(column, row), image, source);
 }
 
 QRect PaintableArea(const QPainter& canvas) {
@@ -473,22 +474,24 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
 
     // An index no pixel of this frame shows: another frame's transparent
     // index of the global table when that is free here, else a new black
-    // entry.
+    // entry; -1 when the frame's own pixels reach past the table to the
+    // entry's index (they show black there, and would turn transparent).
     const auto findIndex = [&]() -> int {
-        if (!local && m_gifImage) {
-            std::array<bool, 256> used{};
-            for (const uint8_t p : Indices()) used[p] = true;
+        std::array<bool, 256> used{};
+        for (const uint8_t p : Indices()) used[p] = true;
+        TGIFColorMap& table = local ? static_cast<TGIFColorMap&>(m_colorMap) : m_gifImage->GlobalColorMap();
+        if (!local) {
             for (const auto& frame : m_gifImage->Images()) {
                 if (frame.get() == this || !frame->Transparent() || frame->ColorMap().Count() > 0 ||
                     !frame->GraphicControlExtension())
                     continue;
                 const uint8_t other = frame->GraphicControlExtension()->TransparentColorIndex();
-                if (!used[other] && other < m_gifImage->GlobalColorMap().Count()) return other;
+                if (!used[other] && other < table.Count()) return other;
                 break;
             }
-            return m_gifImage->GlobalColorMap().Add(RGBColor(0, 0, 0));
         }
-        return m_colorMap.Add(RGBColor(0, 0, 0));
+        const int next = table.Count();
+        return next < TGIFColorMap::MaxColors && !used[size_t(next)] ? table.Add(RGBColor(0, 0, 0)) : -1;
     };
 
     const TGIFColorMap& ourMap = ActiveColorMap();
@@ -507,7 +510,8 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
             const TGIFColor& b = theirMap.Entry(below);
             const bool same = sameTable ? ours == below : a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
             if (!same) continue;
-            if (index < 0) index = findIndex();
+            // (Nothing is changed before the first index is found.)
+            if (index < 0 && (index = findIndex()) < 0) return;
             row[x] = uint8_t(index);
         }
     }
