@@ -342,17 +342,16 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
                 std::vector<TGIFSubImage*> users;
                 for (const auto& frame : m_images)
                     if (frame->ColorMap().Count() == 0 && !frame->Empty()) users.push_back(frame.get());
+                // The colour the screen is cleared with: entry 0's for an
+                // index past the table.
                 const int index = m_header.BackgroundColorIndex();
-                if (index < global.Count()) {
-                    const TColor background = global.Colors(index);
-                    const auto place = [&] { PlaceBackground(background); };
-                    SortIfNoLarger(*this, global, users, true, place);
-                    // Again where the sort was undone: a local table it
-                    // shortened may no longer hold the index.
-                    place();
-                } else {
-                    SortIfNoLarger(*this, global, users, true);
-                }
+                const TGIFColor& entry = global.Entry(index < global.Count() ? index : 0);
+                const TColor background = RGBColor(entry.Red, entry.Green, entry.Blue);
+                const auto place = [&] { PlaceBackground(background); };
+                SortIfNoLarger(*this, global, users, true, place);
+                // Again where the sort was undone: a local table it shortened
+                // may no longer hold the index.
+                place();
             }
         }
 
