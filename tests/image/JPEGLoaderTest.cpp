@@ -172,7 +172,6 @@ TEST(JPEGLoader, FourColourFilesLoadInDjpegsColoursAlsoAsPhotos) {
         TLinearBitmap b;
         b.LoadFromFile(path + ".jpg");
         ASSERT_EQ(b.PixelFormat(), TPixelFormat::pf24bit);
-        ASSERT_EQ(b.Width(), width);
         EXPECT_TRUE(AsOracle(b) == djpeg);
 
         const QImage photo =
