@@ -28,6 +28,7 @@
 
 #include "image/gif/GIFException.h"
 
+#include <QtGlobal>
 #include <algorithm>
 
 namespace image {
@@ -71,25 +72,43 @@ void TLZWEncoder::Clear() {
     m_freeEntry = m_clearCode + 2;
 }
 
+int64_t TLZWEncoder::BitsSent() const { return m_writer->Written() * 8 + m_outputBits; }
+
+void TLZWEncoder::ClearAt(int64_t pixels) {
+    Clear();
+    m_clearPixels = pixels, m_clearBits = BitsSent(), m_fillRatio = -1;
+}
+
+Q_NEVER_INLINE void TLZWEncoder::TableFull(int64_t pixels) {
+    if (m_fillRatio < 0) {
+        // Just full: strings of a few pixels are cleared at once, long runs
+        // kept while the table serves as well as it did filling up.
+        const int64_t filled = pixels - m_clearPixels;
+        if (filled < LongRuns * (LastFreeEntry - m_clearCode - 2)) {
+            ClearAt(pixels);
+            return;
+        }
+        m_fullBits = BitsSent();
+        m_fillRatio = (filled << 8) / std::max<int64_t>(m_fullBits - m_clearBits, 1);
+        m_fullPixels = pixels, m_nextLook = pixels + CheckGap;
+    } else if (pixels >= m_nextLook) {
+        m_nextLook = pixels + CheckGap;
+        if (((pixels - m_fullPixels) << 8) / std::max<int64_t>(BitsSent() - m_fullBits, 1) < m_fillRatio)
+            ClearAt(pixels);
+    }
+}
+
 void TLZWEncoder::Compress() {
     Clear();
+    m_clearPixels = m_clearBits = 0, m_fillRatio = -1;
     const uint8_t* p;
     int64_t count;
     bool first = true;
     uint32_t prefix = 0;
-    // The bits sent so far, as the writer counts them.
-    const auto bitsSent = [this] { return m_writer->Written() * 8 + m_outputBits; };
     int64_t taken = 0;  // pixels of the spans before this one
-    // Where the last clear was; how many pixels per bit (times 256) the
-    // table gave while it filled up, -1 until it is full; where it filled up
-    // and the next look at how it serves since.
-    int64_t clearPixels = 0, clearBits = 0, fillRatio = -1, fullPixels = 0, fullBits = 0, nextLook = 0;
-    const auto cleared = [&](int64_t pixels) {
-        Clear();
-        clearPixels = pixels, clearBits = bitsSent(), fillRatio = -1;
-    };
     while (NextSpan(p, count)) {
-        const uint8_t* const start = p;
+        // The pixels taken up to p are at + p.
+        const intptr_t at = intptr_t(taken) - reinterpret_cast<intptr_t>(p);
         const uint8_t* const end = p + count;
         if (first) {
             prefix = *p++;
@@ -115,24 +134,8 @@ void TLZWEncoder::Compress() {
                 // The probe stopped at the first empty slot of this key's chain.
                 m_hashTable[static_cast<size_t>(h)] = (key << 12) | uint32_t(m_freeEntry);
                 ++m_freeEntry;
-                continue;
-            }
-            const int64_t pixels = taken + (p - start);
-            if (fillRatio < 0) {
-                // Just full: strings of a few pixels are cleared at once, long
-                // runs kept while the table serves as well as it did filling up.
-                const int64_t filled = pixels - clearPixels;
-                if (filled < LongRuns * (LastFreeEntry - m_clearCode - 2)) {
-                    cleared(pixels);
-                    continue;
-                }
-                fullBits = bitsSent();
-                fillRatio = (filled << 8) / std::max<int64_t>(fullBits - clearBits, 1);
-                fullPixels = pixels, nextLook = pixels + CheckGap;
-            } else if (pixels >= nextLook) {
-                nextLook = pixels + CheckGap;
-                if (((pixels - fullPixels) << 8) / std::max<int64_t>(bitsSent() - fullBits, 1) < fillRatio)
-                    cleared(pixels);
+            } else {
+                TableFull(at + reinterpret_cast<intptr_t>(p));
             }
         }
         taken += count;
