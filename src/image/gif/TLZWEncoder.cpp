@@ -20,11 +20,12 @@
 // and only a fall clears it, as clearing it would throw away the strings
 // that similar rows go on using.
 //
-// The hash spreads keys by a Fibonacci multiplication scaled to the table
-// (runs of similar keys from smooth pictures land far apart, so probes stay
-// short) and probes with a fixed step (the table size minus the first slot),
-// which visits every slot of the prime-sized table: a probe always ends at
-// an empty slot, the table being at most half full.
+// The hash takes the top bits of a Fibonacci multiplication (runs of
+// similar keys from smooth pictures land far apart, so probes stay short)
+// and probes the next slots in turn, which keeps a probe within a few cache
+// lines and needs no division; it always ends at an empty slot, the table
+// being at most half full. Which slot holds a string does not change the
+// codes sent.
 
 #include "image/gif/GIFException.h"
 
@@ -42,9 +43,7 @@ constexpr int64_t CheckGap = 4096;
 // Pixels per code, on average while the table filled up, from which a full
 // table is kept.
 constexpr int64_t LongRuns = 16;
-inline int Hash(uint32_t key) {
-    return static_cast<int>((uint64_t(key * 2654435761u) * 8009) >> 32);
-}
+inline int Hash(uint32_t key) { return static_cast<int>((key * 2654435761u) >> 19); }
 
 } // namespace
 
@@ -118,12 +117,9 @@ void TLZWEncoder::Compress() {
             const uint32_t c = *p;
             const uint32_t key = (prefix << 8) | c;
             int h = Hash(key);
-            const int step = h == 0 ? 1 : HashSize - h;
             uint32_t entry;
-            while ((entry = m_hashTable[static_cast<size_t>(h)]) != EmptyEntry && (entry >> 12) != key) {
-                h -= step;
-                if (h < 0) h += HashSize;
-            }
+            while ((entry = m_hashTable[static_cast<size_t>(h)]) != EmptyEntry && (entry >> 12) != key)
+                h = (h + 1) & (HashSize - 1);
             if (entry != EmptyEntry) {
                 prefix = entry & 0xFFF;
                 continue;

@@ -19,9 +19,9 @@ protected:
     void Compress() override;
 
 private:
-    // 8009 (a prime) entries, each empty (all ones) or (Key << 12) + Code,
+    // 8192 entries, each empty (all ones) or (Key << 12) + Code,
     // with Key = Prefix * 256 + Pixel (20 bits) and Code below 4096.
-    static constexpr int HashSize = 8009;
+    static constexpr int HashSize = 8192;
     static constexpr uint32_t EmptyEntry = 0xFFFFFFFF;
     using THashTable = std::array<uint32_t, HashSize>;
 
