@@ -380,9 +380,17 @@ void DrawTiles(QPainter& canvas, const QImage& image, const QRect& source, const
             {
                 QPainter p(&pattern);
                 p.setCompositionMode(QPainter::CompositionMode_Source);
-                for (int y = 0; y < height; y += tiles.Step.height())
-                    for (int x = 0; x < width; x += tiles.Step.width()) p.drawImage(QPoint(x, y), image, source);
+                p.drawImage(QPoint(0, 0), image, source);
             }
+            // The first tile's step repeated along its rows, then those rows
+            // down the pattern.
+            const int stepWidth = tiles.Step.width(), stepHeight = tiles.Step.height();
+            for (int y = 0; y < std::min<int>(int(height), stepHeight); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+                for (int x = stepWidth; x < width; ++x) row[x] = row[x - stepWidth];
+            }
+            for (int y = stepHeight; y < height; ++y)
+                std::memcpy(pattern.scanLine(y), pattern.constScanLine(y - stepHeight), size_t(width) * 4);
             const QRect extent = tiles.Extent();
             const QPointF origin = canvas.brushOrigin();
             canvas.setBrushOrigin(extent.topLeft());
