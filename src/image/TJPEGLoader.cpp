@@ -169,8 +169,9 @@ private:
 };
 
 // Reads the header and settles the output: best-quality inverse DCT, 24-bit
-// B, G, R or 8-bit grey, and the coarsest scale (full, 1/2, 1/4, 1/8) whose
-// every halving still leaves at least minWidth x minHeight.
+// B, G, R, 8-bit grey, or C, M, Y, K for a CMYK or YCCK file (libjpeg makes
+// no RGB of those), and the coarsest scale (full, 1/2, 1/4, 1/8) whose every
+// halving still leaves at least minWidth x minHeight.
 bool ReadHeader(DecodeContext* ctx, const unsigned char* data, unsigned long size, int minWidth,
                 int minHeight) {
     if (setjmp(ctx->err.jump)) return false;
@@ -181,8 +182,12 @@ bool ReadHeader(DecodeContext* ctx, const unsigned char* data, unsigned long siz
     ctx->cinfo.mem->max_memory_to_use = static_cast<long>(TLinearBitmap::MaxBitmapBytes);
     jpeg_mem_src(&ctx->cinfo, data, size);
     jpeg_read_header(&ctx->cinfo, TRUE);
-    ctx->cinfo.out_color_space =
-        ctx->cinfo.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    switch (ctx->cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE: ctx->cinfo.out_color_space = JCS_GRAYSCALE; break;
+    case JCS_CMYK:
+    case JCS_YCCK: ctx->cinfo.out_color_space = JCS_CMYK; break;
+    default: ctx->cinfo.out_color_space = JCS_EXT_BGR; break;
+    }
     ctx->cinfo.dct_method = JDCT_ISLOW;
     ctx->cinfo.do_fancy_upsampling = TRUE;
     ctx->cinfo.scale_num = 1;
@@ -212,9 +217,22 @@ void PrematureEnd(ErrorManager& err) {
     std::longjmp(err.jump, 1);
 }
 
+// C, M, Y, K to B, G, R as djpeg (and ImageMagick) show such a file: each
+// colour is its ink value scaled by K, rounded, whether the file carries
+// Adobe's marker or not. (The values are stored inverted, 255 for no ink.)
+void CMYKToBGR(const unsigned char* cmyk, unsigned char* bgr, JDIMENSION width) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const unsigned k = cmyk[3];
+        bgr[0] = static_cast<unsigned char>((cmyk[2] * k + 127) / 255);
+        bgr[1] = static_cast<unsigned char>((cmyk[1] * k + 127) / 255);
+        bgr[2] = static_cast<unsigned char>((cmyk[0] * k + 127) / 255);
+    }
+}
+
 // Decodes every row into `map` (rows `stride` bytes apart, laid out for the
-// dimensions and components ReadHeader settled on).
-bool DecodePixels(DecodeContext* ctx, unsigned char* map, size_t stride) {
+// dimensions and components ReadHeader settled on, B, G, R for CMYK). A
+// CMYK row goes through `cmykRow` (output_width * 4 bytes), one at a time.
+bool DecodePixels(DecodeContext* ctx, unsigned char* map, size_t stride, unsigned char* cmykRow) {
     if (setjmp(ctx->err.jump)) return false;
     const JDIMENSION width = ctx->cinfo.output_width;
     const JDIMENSION height = ctx->cinfo.output_height;
@@ -227,9 +245,11 @@ bool DecodePixels(DecodeContext* ctx, unsigned char* map, size_t stride) {
     while (ctx->cinfo.output_scanline < ctx->cinfo.output_height) {
         JSAMPROW rows[16];
         const JDIMENSION first = ctx->cinfo.output_scanline;
-        const JDIMENSION count = std::min<JDIMENSION>(16, ctx->cinfo.output_height - first);
-        for (JDIMENSION i = 0; i < count; ++i) rows[i] = map + (first + i) * stride;
-        if (jpeg_read_scanlines(&ctx->cinfo, rows, count) == 0) {
+        const JDIMENSION count = cmykRow ? 1 : std::min<JDIMENSION>(16, ctx->cinfo.output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i) rows[i] = cmykRow ? cmykRow : map + (first + i) * stride;
+        const JDIMENSION read = jpeg_read_scanlines(&ctx->cinfo, rows, count);
+        if (cmykRow && read == 1) CMYKToBGR(cmykRow, map + first * stride, width);
+        if (read == 0) {
             // The memory source never suspends, so no progress means a fault.
             std::snprintf(ctx->err.message, sizeof ctx->err.message, "%s", SErrorInBitmapData);
             return false;
@@ -464,9 +484,12 @@ void TJPEGLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinea
     m_imageWidth = static_cast<int>(info.image_width);
     m_imageHeight = static_cast<int>(info.image_height);
 
-    // The bitmap first, libjpeg's own memory within what is left of the bound.
+    // The bitmap (and a CMYK file's row) first, libjpeg's own memory within
+    // what is left of the bound.
     const bool gray = info.out_color_space == JCS_GRAYSCALE;
-    const int64_t bitmapBytes = int64_t(info.output_width) * info.output_height * (gray ? 1 : 3);
+    const bool cmyk = info.out_color_space == JCS_CMYK;
+    const int64_t cmykRowBytes = cmyk ? int64_t(info.output_width) * 4 : 0;
+    const int64_t bitmapBytes = int64_t(info.output_width) * info.output_height * (gray ? 1 : 3) + cmykRowBytes;
     const int64_t bound = m_maxMemory > 0 ? m_maxMemory : TLinearBitmap::MaxBitmapBytes;
     const auto tooLarge = [&] {
         return EJPEGTooLarge("JPEG image too large: " + std::to_string(info.image_width) + " x " +
@@ -482,7 +505,9 @@ void TJPEGLoader::LoadFromStream(TBaseStream& stream, const std::string&, TLinea
     result.New(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
                gray ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
     if (gray) std::memcpy(result.Palette(), GrayPalette.data(), GrayPalette.size());
-    if (!DecodePixels(&decoder.Context(), result.Map(), static_cast<size_t>(result.BytesPerLine()))) {
+    std::vector<unsigned char> cmykRow(static_cast<size_t>(cmykRowBytes));
+    if (!DecodePixels(&decoder.Context(), result.Map(), static_cast<size_t>(result.BytesPerLine()),
+                      cmyk ? cmykRow.data() : nullptr)) {
         if (decoder.Context().err.outOfMemory) throw tooLarge();
         throw EJPEG(decoder.Message());
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The loader plug-in for JPEG files, over libjpeg (libjpeg-turbo). Loading
-// decodes the whole rest of the stream in memory into a 24-bit bitmap, or an
-// 8-bit one over GrayPalette for a greyscale file, optionally at a reduced
-// scale; saving encodes a baseline JPEG, optionally searching for the highest
+// decodes the whole rest of the stream in memory into a 24-bit bitmap (a CMYK
+// or YCCK file in the colours djpeg gives it), or an 8-bit one over
+// GrayPalette for a greyscale file, optionally at a reduced scale; saving encodes a baseline JPEG, optionally searching for the highest
 // quality whose file fits a size limit.
 
 #include "image/EImageError.h"

@@ -424,6 +424,46 @@ TEST(GifGraphic, OptimiserKeepsWhatIsShownAtEveryMoment) {
     }
 }
 
+TEST(GifGraphic, OptimiserKeepsFullTablesFullAndTheBackgroundWithinEveryTable) {
+    // A full table of 4 whose entry 0, the background, no pixel uses; a
+    // frame repeating the one before it but for its first row, which has
+    // the transparent index 4, past the table; one with a 2-colour table.
+    // Second: a merge that shrinks a frame less than the entry it adds. Last:
+    // a frame merged into the one it repeats keeps its pixel 4 (black) opaque,
+    // and a background index past the table keeps showing entry 0's colour.
+    const auto frame = [](TGIFImage& gif, int w, int locals, auto pixel) {
+        auto f = std::make_unique<TGIFSubImage>(&gif);
+        f->SetBounds(0, 0, w, w);
+        for (int i = 0; i < locals; ++i) f->ColorMap().Add(RGBColor(9, uint8_t(i), 9));
+        for (int i = 0; i < w * w; ++i) f->Data()[i] = uint8_t(pixel(i % w, i / w));
+        gif.Images().Add(std::move(f));
+        SetTiming(gif.Images()[gif.Images().Count() - 1], 1, 1);
+    };
+    TGIFImage full, grown, past;
+    for (TGIFImage* gif : {&full, &grown, &past})
+        for (int i = 0; i < 4; ++i) gif->GlobalColorMap().Add(RGBColor(uint8_t(60 * i), 7, 7));
+    frame(full, 32, 0, [](int x, int y) { return (x * 5 + y * 11 + x * y) % 3 + 1; });
+    frame(full, 32, 0, [](int x, int y) { return y == 0 ? 4 : (x * 5 + y * 11 + x * y) % 3 + 1; });
+    full.Images()[1].GraphicControlExtension()->SetTransparent(true);
+    full.Images()[1].GraphicControlExtension()->SetTransparentColorIndex(4);
+    frame(full, 2, 2, [](int x, int) { return x; });
+    frame(grown, 10, 0, [](int x, int y) { return (x * 5 + y * 11 + x * y) % 4; });
+    frame(grown, 10, 0, [](int x, int y) { return y < 3 ? (x * 7 + y * 3 + 1) % 4 : (x * 5 + y * 11 + x * y) % 4; });
+    frame(past, 8, 0, [](int x, int y) { return x < 1 ? 0 : 1 + (x + y) % 3; });
+    frame(past, 8, 0, [](int x, int y) { return x + y == 14 ? 4 : x < 1 ? 0 : 1 + (x + y) % 3; });
+    past.Header().SetBackgroundColorIndex(200);
+    const size_t grownSize = Save(grown).size();
+    const std::vector<QImage> shown = Moments(full), pastShown = Moments(past);
+    for (TGIFImage* gif : {&full, &past})
+        gif->Optimize(ooColorMap | ooMerge, TColorReduction::ReduceNone, TDitherMode::DitherNone, 8);
+    grown.Optimize(ooMerge, TColorReduction::ReduceNone, TDitherMode::DitherNone, 8);
+    EXPECT_TRUE(Moments(full) == shown && Moments(past) == pastShown);
+    EXPECT_EQ(Save(full)[10] & 7, 1);
+    EXPECT_LT(full.Header().BackgroundColorIndex(), 2);
+    for (TGIFImage* gif : {&full, &past}) EXPECT_EQ(gif->Header().BackgroundColor(), RGBColor(0, 7, 7));
+    EXPECT_LE(Save(grown).size(), grownSize);
+}
+
 TEST(GifGraphic, OptimiserKeepsAMergedOrCroppedFrameOnlyWhenItEncodesNoLarger) {
     // A dithered photo panning across: the pixels that repeat the frame
     // below are scattered, and made transparent they break the runs the

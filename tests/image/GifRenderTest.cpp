@@ -234,6 +234,18 @@ TEST(GifRender, TilingVisitsOnlyTheTilesTheCanvasShows) {
         QPainter(&expected).fillRect(5, 4, 10, 3, QColor(Green));
         EXPECT_EQ(canvas, expected);
     }
+    // Tiles apart, the painter moved: a 1 x 1 frame on a 2 x 2 screen shows
+    // on every other pixel of every other row, from (1, 0).
+    Picture sparse(2, 2, {Red, Green});
+    sparse.Frame(0, 0, 1, 1, {1});
+    QImage canvas = Canvas(37, 23, Grey), expected = canvas;
+    QPainter p(&canvas);
+    p.translate(1, 0);
+    sparse.Image.Images()[0].Draw(p, canvas.rect(), true, true);
+    p.end();
+    for (int y = 0; y < 23; y += 2)
+        for (int x = 1; x < 37; x += 2) expected.setPixel(x, y, Green);
+    EXPECT_EQ(canvas, expected);
 }
 
 TEST(GifRender, BoundsCropAndMerge) {

@@ -114,6 +114,12 @@ std::string EncodeWithGiflib(int screenWidth, int screenHeight, int globalBits,
             EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(len), ext);
         }
         ColorMapObject* local = f.LocalBits > 0 ? GreyMap(f.LocalBits) : nullptr;
+        // giflib keeps a copy of the last local table and forgets it, unfreed,
+        // when a frame without one follows.
+        if (!local && gif->Image.ColorMap) {
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
         EGifPutImageDesc(gif, f.Left, f.Top, f.Width, f.Height, f.Interlace, local);
         std::vector<GifPixelType> row(static_cast<size_t>(f.Width));
         auto putRow = [&](int y) {

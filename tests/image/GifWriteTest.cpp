@@ -253,6 +253,24 @@ TEST(GifWrite, GiflibFilesWithFullTablesComeBackByteForByte) {
     EXPECT_TRUE(Save(image) == giflib);
 }
 
+TEST(GifWrite, AFullTableWithTheTransparentIndexPastItKeepsItsSize) {
+    // gifsicle spares a table entry so: 4 colours, transparent index 4.
+    const std::string codes = char(3) + SubBlocks(PackCodes(3, {8, 0, 4, 3, 4, 9}));
+    const std::string grey = Header(4, 1, 2).substr(13);
+    for (const std::string& file : {Header(4, 1, 2) + Gce(true, 4) + Descriptor(0, 0, 4, 1) + codes + ";",
+                                    Header(4, 1, 0) + Gce(true, 4) + Descriptor(0, 0, 4, 1, 0x81) + grey + codes + ";"}) {
+        TGIFImage image;
+        ASSERT_TRUE(Load(file, image).Ok());
+        const std::string saved = Save(image);
+        EXPECT_EQ(saved.size(), file.size());
+        OracleImage oracle;
+        std::string error;
+        ASSERT_TRUE(Slurp(saved, oracle, error)) << error;
+        EXPECT_EQ(oracle.Frames[0].Pixels, (std::vector<uint8_t>{0, 4, 3, 4}));
+        EXPECT_EQ(oracle.Frames[0].TransparentIndex, 4);
+    }
+}
+
 TEST(GifWrite, SubBlocksCodeSizesAndVersions) {
     // The writer cuts sub-blocks at 255 bytes and writes no empty one.
     for (int n : {0, 1, 255, 256, 255 * 17, 255 * 17 + 1}) {

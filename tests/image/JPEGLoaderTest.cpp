@@ -6,6 +6,7 @@
 #include "image/ImageLoaders.h"
 #include "image/LinearBitmapTables.h"
 #include "image/TBitmapLoaders.h"
+#include "image/TImageLoader.h"
 #include "image/TJPEGLoader.h"
 #include "image/TLinearBitmap.h"
 #include "image/TMemStream.h"
@@ -13,6 +14,7 @@
 
 #include <QByteArray>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -152,6 +154,31 @@ TEST(JPEGLoader, DecodesEveryKindOfFileAsLibjpegDoes) {
         ExpectSameAsLibjpeg(b, DecodeWithLibjpeg(file));
         EXPECT_EQ(loader.ImageWidth(), c.options.width);
         EXPECT_EQ(loader.ImageHeight(), c.options.height);
+    }
+}
+
+TEST(JPEGLoader, FourColourFilesLoadInDjpegsColoursAlsoAsPhotos) {
+    RegisterImageLoaders();
+    for (const char* name : {"cmyk-adobe", "cmyk-no-adobe", "ycck"}) {
+        SCOPED_TRACE(name);
+        const std::string path = std::string(VELMORA_TESTDATA_DIR "/jpeg/") + name;
+        // djpeg's P6 output: "P6\nW H\n255\n", then R, G, B.
+        const std::string ppm = testsupport::ReadFile(path + ".ppm");
+        int width = 0, height = 0, header = 0;
+        ASSERT_EQ(std::sscanf(ppm.c_str(), "P6 %d %d 255%n", &width, &height, &header), 2);
+        const std::vector<uint8_t> djpeg(ppm.begin() + header + 1, ppm.end());
+        ASSERT_EQ(djpeg.size(), size_t(width) * height * 3);
+
+        TLinearBitmap b;
+        b.LoadFromFile(path + ".jpg");
+        ASSERT_EQ(b.PixelFormat(), TPixelFormat::pf24bit);
+        EXPECT_TRUE(AsOracle(b) == djpeg);
+
+        const QImage photo =
+            TImageLoader::Decode(testsupport::ReadFile(path + ".jpg"), "JPEG").convertToFormat(QImage::Format_RGB888);
+        ASSERT_EQ(photo.size(), QSize(width, height));
+        for (int y = 0; y < height; ++y)
+            EXPECT_EQ(0, std::memcmp(photo.constScanLine(y), &djpeg[size_t(y) * width * 3], size_t(width) * 3)) << y;
     }
 }
 

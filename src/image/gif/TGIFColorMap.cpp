@@ -45,6 +45,13 @@ void SortByCount(TGIFHistogram& h, int low, int high) {
     } while (i < high);
 }
 
+// Every index to itself.
+TGIFColorMapping IdentityMapping() {
+    TGIFColorMapping map;
+    for (int i = 0; i < TGIFColorMap::MaxColors; ++i) map[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    return map;
+}
+
 } // namespace
 
 void TGIFColorMap::Assign(const TGIFColorMap& source) {
@@ -102,6 +109,17 @@ void TGIFColorMap::Delete(int index) {
     --m_count;
     m_entries[static_cast<size_t>(m_count)] = {};
     m_optimized = false;
+    Changed();
+}
+
+void TGIFColorMap::Exchange(int a, int b) {
+    if (a < 0 || a >= m_count || b < 0 || b >= m_count) RaiseGIFError(SBadColorIndex);
+    if (a == b) return;
+    TGIFColorMapping map = IdentityMapping();
+    map[static_cast<size_t>(a)] = static_cast<uint8_t>(b);
+    map[static_cast<size_t>(b)] = static_cast<uint8_t>(a);
+    MapImages(map);
+    std::swap(m_entries[static_cast<size_t>(a)], m_entries[static_cast<size_t>(b)]);
     Changed();
 }
 
@@ -184,8 +202,7 @@ bool TGIFColorMap::Optimize() {
     for (int i = 0; i < m_count && inOrder; ++i) inOrder = histogram[static_cast<size_t>(i)].Index == i;
     if (inOrder) return true;
 
-    TGIFColorMapping map;
-    for (int i = 0; i < MaxColors; ++i) map[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    TGIFColorMapping map = IdentityMapping();
     for (int i = 0; i < m_count; ++i)
         map[static_cast<size_t>(histogram[static_cast<size_t>(i)].Index)] = static_cast<uint8_t>(i);
     MapImages(map);

@@ -102,6 +102,11 @@ public:
     // 2^bits when that is more); nothing for an empty table.
     void SaveToStream(QIODevice& stream, int bits = 0) const;
 
+    // Swaps two entries; the frames that use the table keep their colours
+    // (their pixels and transparent indices are swapped with them). An
+    // index outside the table raises GIFException "Invalid color index".
+    void Exchange(int a, int b);
+
     // Sorts the entries by how many pixels use them, most used first, and
     // drops the unused ones; the pixels (and transparent indices) of the
     // frames that use the table are remapped. False, with nothing changed,

@@ -177,7 +177,8 @@ int TGIFImage::GlobalWriteBitsPerPixel() const {
     int bits = m_header.ColorMap().BitsPerPixel();
     if (bits == 0) return 0;
     for (const auto& frame : m_images)
-        if (bits < 8 && frame->ColorMap().Count() == 0) bits = std::max(bits, TGIFColorMap::BitsFor(frame->LargestPixel() + 1));
+        if (bits < 8 && frame->ColorMap().Count() == 0)
+            bits = std::max(bits, TGIFColorMap::BitsFor(frame->LargestShownPixel() + 1));
     return bits;
 }
 

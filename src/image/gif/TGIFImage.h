@@ -156,7 +156,8 @@ public:
     int BitsPerPixel() const;
     int ColorResolution() const { return BitsPerPixel() - 1; }
     // The bits per pixel of the global table as written: its own, widened to
-    // cover every pixel of the frames that use it; 0 without a global table.
+    // cover every pixel that shows a colour in the frames that use it (see
+    // TGIFSubImage::WriteBitsPerPixel); 0 without a global table.
     int GlobalWriteBitsPerPixel() const;
 
     // The encoder used for every frame when the image is written; starts as
@@ -331,6 +332,10 @@ private:
     // included).
     QSize FramesExtent() const;
     void FitScreenToFrames();
+    // Gives the background colour an index of the global table that every
+    // table of the file holds, unless its index already is one; the frames
+    // keep their colours.
+    void PlaceBackground(TColor background);
     void SkimFrameBounds(QIODevice& stream);
     void FreeBitmap() { m_bitmap = QImage(); }
 

@@ -16,6 +16,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace image {
@@ -43,29 +44,37 @@ int64_t EncodedSize(const TGIFSubImage& frame) {
     return buffer.size();
 }
 
-// Runs `change` on the frame and keeps what it did only when the frame then
-// encodes no larger: equal pixels made transparent can break the runs the
-// compressor would have found.
+// The bytes the global table takes in a file.
+int64_t GlobalTableSize(const TGIFImage& image) {
+    return image.GlobalColorMap().Count() > 0 ? int64_t(3) << image.GlobalWriteBitsPerPixel() : 0;
+}
+
+// Runs `change` on the frame and keeps what it did only when the frame (with
+// the global table, which the change may have grown) then encodes no larger:
+// equal pixels made transparent can break the runs the compressor would have
+// found.
 template <class Change>
 void KeepIfNoLarger(TGIFImage& image, TGIFSubImage& frame, Change change) {
-    const int64_t before = EncodedSize(frame);
+    const int64_t before = EncodedSize(frame) + GlobalTableSize(image);
     TGIFSubImage backup(&image);
     backup.Assign(frame);
     TGIFColorMap& global = image.GlobalColorMap();
     const int globalCount = global.Count();
     change();
-    if (EncodedSize(frame) <= before) return;
+    if (EncodedSize(frame) + GlobalTableSize(image) <= before) return;
     frame.Assign(backup);
     // An entry the change added to the shared table is used by no one now.
     while (global.Count() > globalCount) global.Delete(global.Count() - 1);
 }
 
-// Sorts `table` by use (TGIFColorMap::Optimize) and keeps the new order
-// only when `users`, the frames drawing on it, encode no larger with it (a
-// global table counted in): the old indices may have made longer strings.
-void SortIfNoLarger(TGIFImage& image, TGIFColorMap& table, const std::vector<TGIFSubImage*>& users, bool global) {
+// Sorts `table` by use (TGIFColorMap::Optimize), then runs `then`, and
+// keeps what they did only when `users`, the frames drawing on the table,
+// encode no larger (a global table counted in): the old indices may have
+// made longer strings.
+void SortIfNoLarger(TGIFImage& image, TGIFColorMap& table, const std::vector<TGIFSubImage*>& users, bool global,
+                    const std::function<void()>& then = {}) {
     const auto size = [&] {
-        int64_t bytes = global ? int64_t(3) << image.GlobalWriteBitsPerPixel() : 0;
+        int64_t bytes = global ? GlobalTableSize(image) : 0;
         for (const TGIFSubImage* frame : users) bytes += EncodedSize(*frame);
         return bytes;
     };
@@ -79,9 +88,12 @@ void SortIfNoLarger(TGIFImage& image, TGIFColorMap& table, const std::vector<TGI
         const TGIFGraphicControlExtension* gce = frame->GraphicControlExtension();
         transparent.push_back(gce ? gce->TransparentColorIndex() : -1);
     }
+    const uint8_t background = image.Header().BackgroundColorIndex();
     table.Optimize();
+    if (then) then();
     if (size() <= before) return;
     table.Assign(saved);
+    image.Header().SetBackgroundColorIndex(background);
     for (size_t i = 0; i < users.size(); ++i) {
         TGIFSubImage& frame = *users[i];
         std::copy(pixels[i].begin(), pixels[i].end(), frame.Data());
@@ -132,8 +144,9 @@ void TGIFImage::PaintComposite(QPainter& canvas, const QRect& rect) {
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (m_drawOptions & DrawTile) {
         const QSize size = m_bitmap.size();
-        ForEachTile(rect.topLeft(), size, size, rect.topLeft() + QPoint(rect.width(), rect.height()),
-                    PaintableArea(canvas), [&](const QRect& tile) { canvas.drawImage(tile, m_bitmap); });
+        DrawTiles(canvas, m_bitmap, m_bitmap.rect(),
+                  TilesMeeting(rect.topLeft(), size, size, rect.topLeft() + QPoint(rect.width(), rect.height()),
+                               PaintableArea(canvas)));
     } else {
         canvas.drawImage(rect, m_bitmap);
     }
@@ -318,25 +331,27 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
     };
     try {
         if (options & ooColorMap) {
-            // Sorting the global table moves entries; the background colour
-            // must stay the colour the screen is cleared with.
+            // The local tables first: sorted, they may lose entries, and the
+            // background index must stay within every table of the file.
+            for (const auto& frame : m_images) {
+                if (frame->ColorMap().Count() > 0) SortIfNoLarger(*this, frame->ColorMap(), {frame.get()}, false);
+                step();
+            }
             TGIFColorMap& global = GlobalColorMap();
-            const bool hasBackground = m_header.BackgroundColorIndex() < global.Count();
-            const TColor background = hasBackground ? global.Colors(m_header.BackgroundColorIndex()) : 0;
             if (global.Count() > 0) {
                 std::vector<TGIFSubImage*> users;
                 for (const auto& frame : m_images)
                     if (frame->ColorMap().Count() == 0 && !frame->Empty()) users.push_back(frame.get());
-                SortIfNoLarger(*this, global, users, true);
-            }
-            if (hasBackground) {
-                int index = global.IndexOfColor(background);
-                if (index < 0 && global.Count() < TGIFColorMap::MaxColors) index = global.Add(background);
-                if (index >= 0) m_header.SetBackgroundColorIndex(uint8_t(index));
-            }
-            for (const auto& frame : m_images) {
-                if (frame->ColorMap().Count() > 0) SortIfNoLarger(*this, frame->ColorMap(), {frame.get()}, false);
-                step();
+                // The colour the screen is cleared with: entry 0's for an
+                // index past the table.
+                const int index = m_header.BackgroundColorIndex();
+                const TGIFColor& entry = global.Entry(index < global.Count() ? index : 0);
+                const TColor background = RGBColor(entry.Red, entry.Green, entry.Blue);
+                const auto place = [&] { PlaceBackground(background); };
+                SortIfNoLarger(*this, global, users, true, place);
+                // Again where the sort was undone: a local table it shortened
+                // may no longer hold the index.
+                place();
             }
         }
 
@@ -459,6 +474,26 @@ void TGIFImage::Optimize(uint8_t options, TColorReduction colorReduction, TDithe
     FreeBitmap();
     Progress(nullptr, TProgressStage::psEnding, 100, true, SOptimizing);
     Changed();
+}
+
+void TGIFImage::PlaceBackground(TColor background) {
+    // A reader such as giflib's refuses a background index past the table of
+    // the frame it shows: keep it below every table the file holds.
+    int holds = TGIFColorMap::MaxColors;
+    for (const auto& frame : m_images)
+        if (frame->ColorMap().Count() > 0 && !frame->Empty()) holds = std::min(holds, 1 << frame->WriteBitsPerPixel());
+    TGIFColorMap& global = GlobalColorMap();
+    const int index = m_header.BackgroundColorIndex();
+    if (index < std::min(holds, global.Count()) && global.Colors(index) == background) return;
+    // Sorted out of the table when no pixel used it, which left room.
+    int place = global.IndexOfColor(background);
+    if (place < 0 && global.Count() >= TGIFColorMap::MaxColors) return;
+    if (place < 0) place = global.Add(background);
+    if (place >= holds) {
+        global.Exchange(place, holds - 1);
+        place = holds - 1;
+    }
+    m_header.SetBackgroundColorIndex(uint8_t(place));
 }
 
 void TGIFImage::WriteData(QIODevice& stream) {

@@ -335,23 +335,54 @@ void TGIFPainter::DrawInto(QPainter& canvas, const QRect& rect) {
 void TGIFPainter::RestoreToBackground(QImage& buffer) {
     TGIFSubImage& frame = m_image->Images()[m_activeFrame];
     const QRect whole(QPoint(0, 0), m_rect.size());
-    QList<QRect> areas;
-    if (m_options & DrawTile) {
-        // The tiles the drawing laid, within the buffer.
-        const QRect tile = m_picture.isEmpty() ? frame.Picture() : m_picture;
-        const QRect shown = frame.ShownArea(tile);
-        ForEachTile(shown.topLeft() - tile.topLeft(), tile.size(), shown.size(), QPoint(whole.width(), whole.height()),
-                    whole, [&](const QRect& area) { areas << area; });
-    } else {
-        areas << frame.ScaleRect(whole, m_picture);
-    }
+    const bool saved = (m_options & DrawTransparent) != 0;
     QPainter p(&buffer);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect& area : areas) {
-        if (m_options & DrawTransparent)
+    const auto restore = [&](const QRect& area) {
+        if (saved)
             p.drawImage(area.topLeft(), m_background, area);
         else
             p.fillRect(area, m_backgroundColor);
+    };
+    if (!(m_options & DrawTile)) {
+        restore(frame.ScaleRect(whole, m_picture));
+        return;
+    }
+    // The tiles the drawing laid, within the buffer.
+    const QRect tile = m_picture.isEmpty() ? frame.Picture() : m_picture;
+    const QRect shown = frame.ShownArea(tile);
+    const TTileGrid tiles = TilesMeeting(shown.topLeft() - tile.topLeft(), tile.size(), shown.size(),
+                                         QPoint(whole.width(), whole.height()), whole);
+    if (tiles.Size == tiles.Step) {
+        restore(tiles.Extent());
+        return;
+    }
+    if (saved && m_background.isNull()) return;  // none could be saved
+    // Apart, the tiles are restored pixel row by pixel row (both buffers are
+    // premultiplied ARGB of the rectangle's size, as GrabArea makes them),
+    // many tiles costing no more than their pixels. The colour is made as
+    // the painter makes it.
+    QImage colour(1, 1, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter c(&colour);
+        c.setCompositionMode(QPainter::CompositionMode_Source);
+        c.fillRect(colour.rect(), m_backgroundColor);
+    }
+    p.end();
+    const QRgb fill = *reinterpret_cast<const QRgb*>(colour.constBits());
+    for (int64_t row = tiles.FirstRow; row < tiles.EndRow; ++row) {
+        const QRect band = tiles.Tile(tiles.FirstColumn, row) & whole;
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(buffer.scanLine(y));
+            const auto* from = saved ? reinterpret_cast<const QRgb*>(m_background.constScanLine(y)) : nullptr;
+            for (int64_t column = tiles.FirstColumn; column < tiles.EndColumn; ++column) {
+                const QRect area = tiles.Tile(column, row) & whole;
+                if (from)
+                    std::copy(from + area.left(), from + area.left() + area.width(), line + area.left());
+                else
+                    std::fill(line + area.left(), line + area.left() + area.width(), fill);
+            }
+        }
     }
 }
 

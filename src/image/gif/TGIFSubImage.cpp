@@ -6,6 +6,7 @@
 #include "image/gif/GIFException.h"
 #include "image/gif/GIFStreamUtils.h"
 #include "image/gif/TGIFExtension.h"
+#include "image/gif/TGIFGraphicControlExtension.h"
 #include "image/gif/TGIFImage.h"
 
 #include <QIODevice>
@@ -119,10 +120,18 @@ int TGIFSubImage::LargestPixel(int enough) const {
     return largest;
 }
 
+int TGIFSubImage::LargestShownPixel() const {
+    if (!m_transparent || !m_graphicControlExtension || !m_pixels.Present()) return LargestPixel();
+    const uint8_t t = m_graphicControlExtension->TransparentColorIndex();
+    uint8_t largest = 0;
+    for (const uint8_t p : Indices()) largest = std::max(largest, p == t ? uint8_t(0) : p);
+    return largest;
+}
+
 int TGIFSubImage::WriteBitsPerPixel() const {
     const int bits = m_colorMap.Count() > 0 ? m_colorMap.BitsPerPixel() : m_gifImage ? m_gifImage->BitsPerPixel() : 0;
     // Eight bits hold every pixel: no need to look.
-    return bits >= 8 ? bits : std::max(bits, TGIFColorMap::BitsFor(LargestPixel() + 1));
+    return bits >= 8 ? bits : std::max(bits, TGIFColorMap::BitsFor(LargestShownPixel() + 1));
 }
 
 void TGIFSubImage::CheckCoordinates(int x, int y) const {

@@ -17,7 +17,6 @@
 #include <QImage>
 #include <QRect>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <vector>
 
@@ -77,10 +76,16 @@ public:
     // The highest pixel index; -1 without pixels. The search may stop at the
     // first that reaches `enough`.
     int LargestPixel(int enough = 256) const;
+    // The highest index of a pixel that shows a colour: a transparent
+    // frame's transparent index is left out (0 when every pixel has it); -1
+    // without pixels.
+    int LargestShownPixel() const;
     // The bits per pixel of the frame as written: its local table's when it
     // has one, else the image's largest over all tables, in either case
-    // widened to cover the largest pixel, so a file whose pixels reach past
-    // its table is written whole.
+    // widened to cover the largest pixel that shows a colour, so a file whose
+    // pixels reach past its table is written whole. A transparent index past
+    // a full table (as gifsicle writes one, to spare an entry) does not widen
+    // it.
     int WriteBitsPerPixel() const;
 
     // The pixel at (x, y); a coordinate outside the frame raises GIFException
@@ -255,6 +260,10 @@ private:
     void Render(const TGIFPalette& palette, RenderRow&& renderRow);
     void ReportProgress(TProgressStage stage, int percent, const char* message);
     const QImage& MaskedBitmap();
+    // What drawing shows of the frame: the bitmap, or with `doTransparent`
+    // (when the frame has transparent pixels) the bitmap without them; null
+    // for an empty frame.
+    const QImage& ShownBitmap(bool doTransparent);
     // The `source` part of the frame's pixels stretched into `dest`.
     void DrawPart(QPainter& canvas, const QRect& dest, const QRect& source, bool doTransparent);
     void ImportPixels(const QImage& bitmap);
@@ -270,12 +279,29 @@ private:
     TGIFPalette m_palette;
 };
 
-// Calls `place` with each tile of `size` laid every `step` from `origin`
-// that starts before `end` (per axis) and meets `clip`: the walk starts at
-// the first tile that touches the clip and ends at the last, however far off
-// the origin lies.
-void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip,
-                 const std::function<void(const QRect&)>& place);
+// The tiles of `Size` laid every `Step` from `Origin` that a drawing shows:
+// columns FirstColumn..EndColumn - 1 and rows FirstRow..EndRow - 1.
+struct TTileGrid {
+    QPoint Origin;
+    QSize Step, Size;
+    int64_t FirstColumn = 0, EndColumn = 0, FirstRow = 0, EndRow = 0;
+
+    int64_t Count() const { return (EndColumn - FirstColumn) * (EndRow - FirstRow); }
+    QRect Tile(int64_t column, int64_t row) const {
+        return QRect(QPoint(int(Origin.x() + column * Step.width()), int(Origin.y() + row * Step.height())), Size);
+    }
+    // From the first tile's corner to the last one's, gaps between tiles
+    // included; empty without tiles.
+    QRect Extent() const;
+};
+// The tiles of `size` laid every `step` from `origin` that start before
+// `end` (per axis) and meet `clip`, however far off the origin lies.
+TTileGrid TilesMeeting(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip);
+// Draws the `source` part of `image`, unscaled, into every tile of `tiles`:
+// where there are many and the canvas copies pixels as they are (no
+// scaling, and gaps between tiles left alone), in one fill with a pattern
+// of whole steps, else tile by tile.
+void DrawTiles(QPainter& canvas, const QImage& image, const QRect& source, const TTileGrid& tiles);
 // What `canvas` can change, in its painter's coordinates: its device under
 // the painter's clip.
 QRect PaintableArea(const QPainter& canvas);

@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 #include <cstring>
+#include <tuple>
 
 namespace image {
 
@@ -97,6 +99,23 @@ QImage OverBlack(const QImage& source) {
     p.drawImage(0, 0, source);
     return opaque;
 }
+
+// Pixels are repeated or dropped when scaling, never blended, while one of
+// these lives.
+class TUnsmoothed {
+public:
+    explicit TUnsmoothed(QPainter& canvas)
+        : m_canvas(canvas), m_smooth(canvas.testRenderHint(QPainter::SmoothPixmapTransform)) {
+        canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    }
+    ~TUnsmoothed() { m_canvas.setRenderHint(QPainter::SmoothPixmapTransform, m_smooth); }
+    TUnsmoothed(const TUnsmoothed&) = delete;
+    TUnsmoothed& operator=(const TUnsmoothed&) = delete;
+
+private:
+    QPainter& m_canvas;
+    const bool m_smooth;
+};
 
 // The screen extent frames are placed on; a screen of 0 counts as the
 // frame's own extent, so scaling and tiling never divide by or step by 0.
@@ -287,27 +306,34 @@ void TGIFSubImage::StretchDraw(QPainter& canvas, const QRect& rect, bool doTrans
     const QRect tile = picture.isEmpty() ? Picture() : picture;
     const QRect shown = ShownArea(tile);
     if (shown.isEmpty()) return;
-    const QRect source = shown.translated(-Left(), -Top());
+    const QImage& bitmap = ShownBitmap(doTransparent);
+    if (bitmap.isNull()) return;
     const QPoint origin = rect.topLeft() + shown.topLeft() - tile.topLeft();
-    ForEachTile(origin, tile.size(), shown.size(), rect.topLeft() + QPoint(rect.width(), rect.height()),
-                PaintableArea(canvas),
-                [&](const QRect& place) { DrawPart(canvas, place, source, doTransparent); });
+    const TUnsmoothed unsmoothed(canvas);
+    DrawTiles(canvas, bitmap, shown.translated(-Left(), -Top()),
+              TilesMeeting(origin, tile.size(), shown.size(), rect.topLeft() + QPoint(rect.width(), rect.height()),
+                           PaintableArea(canvas)));
+}
+
+const QImage& TGIFSubImage::ShownBitmap(bool doTransparent) {
+    return doTransparent && m_transparent && HasMask() ? MaskedBitmap() : Bitmap();
 }
 
 void TGIFSubImage::DrawPart(QPainter& canvas, const QRect& dest, const QRect& source, bool doTransparent) {
-    const bool transparent = doTransparent && m_transparent && HasMask();
-    const QImage& bitmap = transparent ? MaskedBitmap() : Bitmap();
+    const QImage& bitmap = ShownBitmap(doTransparent);
     if (bitmap.isNull()) return;
-    // Pixels are repeated or dropped when scaling, never blended.
-    const bool smooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const TUnsmoothed unsmoothed(canvas);
     canvas.drawImage(dest, bitmap, source);
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
-void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip,
-                 const std::function<void(const QRect&)>& place) {
-    if (step.isEmpty() || size.isEmpty() || clip.isEmpty()) return;
+QRect TTileGrid::Extent() const {
+    if (Count() <= 0) return {};
+    return Tile(FirstColumn, FirstRow).united(Tile(EndColumn - 1, EndRow - 1));
+}
+
+TTileGrid TilesMeeting(QPoint origin, QSize step, QSize size, QPoint end, const QRect& clip) {
+    TTileGrid tiles{origin, step, size};
+    if (step.isEmpty() || size.isEmpty() || clip.isEmpty()) return tiles;
     // The indices k >= 0 of the tiles origin + k * step that start before
     // `end` and meet [lo, hi).
     const auto range = [](int64_t origin, int64_t step, int64_t size, int64_t end, int64_t lo, int64_t hi) {
@@ -316,11 +342,66 @@ void ForEachTile(QPoint origin, QSize step, QSize size, QPoint end, const QRect&
         const int64_t past = origin < limit ? (limit - origin - 1) / step + 1 : 0;
         return std::pair(first, std::max(first, past));
     };
-    const auto [x0, x1] = range(origin.x(), step.width(), size.width(), end.x(), clip.left(), clip.left() + int64_t(clip.width()));
-    const auto [y0, y1] = range(origin.y(), step.height(), size.height(), end.y(), clip.top(), clip.top() + int64_t(clip.height()));
-    for (int64_t i = x0; i < x1; ++i)
-        for (int64_t j = y0; j < y1; ++j)
-            place(QRect(QPoint(int(origin.x() + i * step.width()), int(origin.y() + j * step.height())), size));
+    std::tie(tiles.FirstColumn, tiles.EndColumn) =
+        range(origin.x(), step.width(), size.width(), end.x(), clip.left(), clip.left() + int64_t(clip.width()));
+    std::tie(tiles.FirstRow, tiles.EndRow) =
+        range(origin.y(), step.height(), size.height(), end.y(), clip.top(), clip.top() + int64_t(clip.height()));
+    return tiles;
+}
+
+void DrawTiles(QPainter& canvas, const QImage& image, const QRect& source, const TTileGrid& tiles) {
+    // A fill draws every pixel of its pattern, the gaps between tiles too:
+    // as nothing, transparent, only when the canvas lays source over
+    // destination. A pattern narrower than this many pixels is repeated, so
+    // that the fill moves whole runs of pixels.
+    constexpr int FewTiles = 16, PatternSide = 64;
+    constexpr int64_t MaxPatternPixels = int64_t(1) << 22;
+    const QTransform& transform = canvas.combinedTransform();
+    // (A fill blends a painter's opacity in, and antialiases its edges, with
+    // other rounding.)
+    const bool unscaled = transform.type() <= QTransform::TxTranslate && transform.dx() == std::round(transform.dx()) &&
+                          transform.dy() == std::round(transform.dy()) && canvas.opacity() == 1.0 &&
+                          !canvas.testRenderHint(QPainter::Antialiasing);
+    const bool gaps = tiles.Size != tiles.Step;
+    const bool apart = tiles.Size.width() <= tiles.Step.width() && tiles.Size.height() <= tiles.Step.height();
+    const int64_t columns = tiles.EndColumn - tiles.FirstColumn, rows = tiles.EndRow - tiles.FirstRow;
+    // Whole steps, as many as make a side at least PatternSide long; a single
+    // column or row needs no step past its tile.
+    const auto span = [](int64_t count, int step, int size) {
+        return count > 1 ? std::min<int64_t>(count, (PatternSide + step - 1) / step) * step : int64_t(size);
+    };
+    const int64_t width = span(columns, tiles.Step.width(), tiles.Size.width());
+    const int64_t height = span(rows, tiles.Step.height(), tiles.Size.height());
+    if (tiles.Count() > FewTiles && unscaled && apart && width * height <= MaxPatternPixels &&
+        (!gaps || canvas.compositionMode() == QPainter::CompositionMode_SourceOver)) {
+        QImage pattern(int(width), int(height), QImage::Format_ARGB32_Premultiplied);
+        if (!pattern.isNull()) {
+            pattern.fill(Qt::transparent);
+            {
+                QPainter p(&pattern);
+                p.setCompositionMode(QPainter::CompositionMode_Source);
+                p.drawImage(QPoint(0, 0), image, source);
+            }
+            // The first tile's step repeated along its rows, then those rows
+            // down the pattern.
+            const int stepWidth = tiles.Step.width(), stepHeight = tiles.Step.height();
+            for (int y = 0; y < std::min<int>(int(height), stepHeight); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+                for (int x = stepWidth; x < width; ++x) row[x] = row[x - stepWidth];
+            }
+            for (int y = stepHeight; y < height; ++y)
+                std::memcpy(pattern.scanLine(y), pattern.constScanLine(y - stepHeight), size_t(width) * 4);
+            const QRect extent = tiles.Extent();
+            const QPointF origin = canvas.brushOrigin();
+            canvas.setBrushOrigin(extent.topLeft());
+            canvas.fillRect(extent, QBrush(pattern));
+            canvas.setBrushOrigin(origin);
+            return;
+        }
+    }
+    for (int64_t column = tiles.FirstColumn; column < tiles.EndColumn; ++column)
+        for (int64_t row = tiles.FirstRow; row < tiles.EndRow; ++row)
+            canvas.drawImage(tiles.Tile(column, row), image, source);
 }
 
 QRect PaintableArea(const QPainter& canvas) {
@@ -389,37 +470,36 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
 
     const bool wasTransparent = m_transparent && m_graphicControlExtension;
     const bool local = m_colorMap.Count() > 0;
-    const int oldIndex = wasTransparent ? m_graphicControlExtension->TransparentColorIndex() : -1;
-    // A transparent index past the table (gifsicle writes those) cannot
-    // take merged pixels: a free index is found as for an opaque frame, and
-    // the frame's transparent pixels move to it.
-    const bool keepIndex = wasTransparent && oldIndex < ActiveColorMap().Count();
-    if (!keepIndex) {
+    // The transparent index takes the merged pixels, also one past the table
+    // (gifsicle spares an entry of a full table so): the table keeps its size.
+    if (!wasTransparent) {
         const TGIFColorMap* global = m_gifImage ? &m_gifImage->GlobalColorMap() : nullptr;
         if (local ? m_colorMap.Count() >= TGIFColorMap::MaxColors
                   : !global || global->Count() == 0 || global->Count() >= TGIFColorMap::MaxColors)
             return;
     }
-    int index = keepIndex ? oldIndex : -1;
+    int index = wasTransparent ? m_graphicControlExtension->TransparentColorIndex() : -1;
 
     // An index no pixel of this frame shows: another frame's transparent
     // index of the global table when that is free here, else a new black
-    // entry.
+    // entry; -1 when the frame's own pixels reach past the table to the
+    // entry's index (they show black there, and would turn transparent).
     const auto findIndex = [&]() -> int {
-        if (!local && m_gifImage) {
-            std::array<bool, 256> used{};
-            for (const uint8_t p : Indices()) used[p] = true;
+        std::array<bool, 256> used{};
+        for (const uint8_t p : Indices()) used[p] = true;
+        TGIFColorMap& table = local ? static_cast<TGIFColorMap&>(m_colorMap) : m_gifImage->GlobalColorMap();
+        if (!local) {
             for (const auto& frame : m_gifImage->Images()) {
                 if (frame.get() == this || !frame->Transparent() || frame->ColorMap().Count() > 0 ||
                     !frame->GraphicControlExtension())
                     continue;
                 const uint8_t other = frame->GraphicControlExtension()->TransparentColorIndex();
-                if (!used[other] && other < m_gifImage->GlobalColorMap().Count()) return other;
+                if (!used[other] && other < table.Count()) return other;
                 break;
             }
-            return m_gifImage->GlobalColorMap().Add(RGBColor(0, 0, 0));
         }
-        return m_colorMap.Add(RGBColor(0, 0, 0));
+        const int next = table.Count();
+        return next < TGIFColorMap::MaxColors && !used[size_t(next)] ? table.Add(RGBColor(0, 0, 0)) : -1;
     };
 
     const TGIFColorMap& ourMap = ActiveColorMap();
@@ -433,17 +513,17 @@ void TGIFSubImage::MergeTransparentWith(const TGIFSubImage* previous) {
         const uint8_t* prow = theirs + int64_t(y - previous->Top()) * previous->Width() - previous->Left();
         for (int x = overlap.left(); x <= overlap.right(); ++x) {
             const uint8_t ours = row[x], below = prow[x];
-            if (ours == index || ours == oldIndex || below == previousIndex) continue;
+            if (ours == index || below == previousIndex) continue;
             const TGIFColor& a = ourMap.Entry(ours);
             const TGIFColor& b = theirMap.Entry(below);
             const bool same = sameTable ? ours == below : a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
             if (!same) continue;
-            if (index < 0) index = findIndex();
+            // (Nothing is changed before the first index is found.)
+            if (index < 0 && (index = findIndex()) < 0) return;
             row[x] = uint8_t(index);
         }
     }
-    if (!keepIndex && index >= 0) {
-        if (wasTransparent) std::ranges::replace(Indices(), uint8_t(oldIndex), uint8_t(index));
+    if (!wasTransparent && index >= 0) {
         TGIFGraphicControlExtension& gce = EnsureGraphicControlExtension();
         gce.SetTransparentColorIndex(uint8_t(index));
         gce.SetTransparent(true);

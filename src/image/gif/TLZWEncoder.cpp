@@ -20,14 +20,16 @@
 // and only a fall clears it, as clearing it would throw away the strings
 // that similar rows go on using.
 //
-// The hash spreads keys by a Fibonacci multiplication scaled to the table
-// (runs of similar keys from smooth pictures land far apart, so probes stay
-// short) and probes with a fixed step (the table size minus the first slot),
-// which visits every slot of the prime-sized table: a probe always ends at
-// an empty slot, the table being at most half full.
+// The hash takes the top bits of a Fibonacci multiplication (runs of
+// similar keys from smooth pictures land far apart, so probes stay short)
+// and probes the next slots in turn, which keeps a probe within a few cache
+// lines and needs no division; it always ends at an empty slot, the table
+// being at most half full. Which slot holds a string does not change the
+// codes sent.
 
 #include "image/gif/GIFException.h"
 
+#include <QtGlobal>
 #include <algorithm>
 
 namespace image {
@@ -41,9 +43,7 @@ constexpr int64_t CheckGap = 4096;
 // Pixels per code, on average while the table filled up, from which a full
 // table is kept.
 constexpr int64_t LongRuns = 16;
-inline int Hash(uint32_t key) {
-    return static_cast<int>((uint64_t(key * 2654435761u) * 8009) >> 32);
-}
+inline int Hash(uint32_t key) { return static_cast<int>((key * 2654435761u) >> 19); }
 
 } // namespace
 
@@ -71,25 +71,43 @@ void TLZWEncoder::Clear() {
     m_freeEntry = m_clearCode + 2;
 }
 
+int64_t TLZWEncoder::BitsSent() const { return m_writer->Written() * 8 + m_outputBits; }
+
+void TLZWEncoder::ClearAt(int64_t pixels) {
+    Clear();
+    m_clearPixels = pixels, m_clearBits = BitsSent(), m_fillRatio = -1;
+}
+
+Q_NEVER_INLINE void TLZWEncoder::TableFull(int64_t pixels) {
+    if (m_fillRatio < 0) {
+        // Just full: strings of a few pixels are cleared at once, long runs
+        // kept while the table serves as well as it did filling up.
+        const int64_t filled = pixels - m_clearPixels;
+        if (filled < LongRuns * (LastFreeEntry - m_clearCode - 2)) {
+            ClearAt(pixels);
+            return;
+        }
+        m_fullBits = BitsSent();
+        m_fillRatio = (filled << 8) / std::max<int64_t>(m_fullBits - m_clearBits, 1);
+        m_fullPixels = pixels, m_nextLook = pixels + CheckGap;
+    } else if (pixels >= m_nextLook) {
+        m_nextLook = pixels + CheckGap;
+        if (((pixels - m_fullPixels) << 8) / std::max<int64_t>(BitsSent() - m_fullBits, 1) < m_fillRatio)
+            ClearAt(pixels);
+    }
+}
+
 void TLZWEncoder::Compress() {
     Clear();
+    m_clearPixels = m_clearBits = 0, m_fillRatio = -1;
     const uint8_t* p;
     int64_t count;
     bool first = true;
     uint32_t prefix = 0;
-    // The bits sent so far, as the writer counts them.
-    const auto bitsSent = [this] { return m_writer->Written() * 8 + m_outputBits; };
     int64_t taken = 0;  // pixels of the spans before this one
-    // Where the last clear was; how many pixels per bit (times 256) the
-    // table gave while it filled up, -1 until it is full; where it filled up
-    // and the next look at how it serves since.
-    int64_t clearPixels = 0, clearBits = 0, fillRatio = -1, fullPixels = 0, fullBits = 0, nextLook = 0;
-    const auto cleared = [&](int64_t pixels) {
-        Clear();
-        clearPixels = pixels, clearBits = bitsSent(), fillRatio = -1;
-    };
     while (NextSpan(p, count)) {
-        const uint8_t* const start = p;
+        // The pixels taken up to p are at + p.
+        const intptr_t at = intptr_t(taken) - reinterpret_cast<intptr_t>(p);
         const uint8_t* const end = p + count;
         if (first) {
             prefix = *p++;
@@ -99,12 +117,9 @@ void TLZWEncoder::Compress() {
             const uint32_t c = *p;
             const uint32_t key = (prefix << 8) | c;
             int h = Hash(key);
-            const int step = h == 0 ? 1 : HashSize - h;
             uint32_t entry;
-            while ((entry = m_hashTable[static_cast<size_t>(h)]) != EmptyEntry && (entry >> 12) != key) {
-                h -= step;
-                if (h < 0) h += HashSize;
-            }
+            while ((entry = m_hashTable[static_cast<size_t>(h)]) != EmptyEntry && (entry >> 12) != key)
+                h = (h + 1) & (HashSize - 1);
             if (entry != EmptyEntry) {
                 prefix = entry & 0xFFF;
                 continue;
@@ -115,24 +130,8 @@ void TLZWEncoder::Compress() {
                 // The probe stopped at the first empty slot of this key's chain.
                 m_hashTable[static_cast<size_t>(h)] = (key << 12) | uint32_t(m_freeEntry);
                 ++m_freeEntry;
-                continue;
-            }
-            const int64_t pixels = taken + (p - start);
-            if (fillRatio < 0) {
-                // Just full: strings of a few pixels are cleared at once, long
-                // runs kept while the table serves as well as it did filling up.
-                const int64_t filled = pixels - clearPixels;
-                if (filled < LongRuns * (LastFreeEntry - m_clearCode - 2)) {
-                    cleared(pixels);
-                    continue;
-                }
-                fullBits = bitsSent();
-                fillRatio = (filled << 8) / std::max<int64_t>(fullBits - clearBits, 1);
-                fullPixels = pixels, nextLook = pixels + CheckGap;
-            } else if (pixels >= nextLook) {
-                nextLook = pixels + CheckGap;
-                if (((pixels - fullPixels) << 8) / std::max<int64_t>(bitsSent() - fullBits, 1) < fillRatio)
-                    cleared(pixels);
+            } else {
+                TableFull(at + reinterpret_cast<intptr_t>(p));
             }
         }
         taken += count;
